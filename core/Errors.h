@@ -1,0 +1,27 @@
+// Exceptions that carry the message the user sees. Handlers throw them; one place (the
+// application's event dispatch, or the CLI's main) catches and shows them.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace pellum {
+
+class PellumError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// "ファイル %s は開けません"
+class FileOpenError : public PellumError {
+public:
+    explicit FileOpenError(const std::string& fileName);
+};
+
+// "ファイル %s を作成できません"
+class FileCreateError : public PellumError {
+public:
+    explicit FileCreateError(const std::string& fileName);
+};
+
+}  // namespace pellum

@@ -1,0 +1,24 @@
+// The lines of the SysEx list: "0001 Roland(41H) 11Byte". Captured and loaded messages name
+// their vendor by different rules, and the difference is kept on purpose.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace pellum {
+
+class CaptureStore;
+
+// `number` is the 1-based list number (1..9999).
+std::string capturedLabel(int number, std::span<const std::uint8_t> message);
+std::string loadedLabel(int number, std::span<const std::uint8_t> message);
+
+// The labels of every stored message as a file load shows them, in store order.
+std::vector<std::string> loadedLabels(const CaptureStore& store);
+
+// Upper-case hex, two digits a byte, separated by single spaces ("F0 41 10 F7").
+std::string hexBytes(std::span<const std::uint8_t> bytes);
+
+}  // namespace pellum

@@ -1,0 +1,39 @@
+// .syx files: SysEx messages back to back. The reader is lenient (bytes outside messages are
+// skipped, an unterminated last message is closed with F7); the writer writes exactly what
+// the store holds and replaces the target only once the new file is complete.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "core/ChannelOverride.h"
+
+namespace pellum {
+
+class CaptureStore;
+
+struct LoadResult {
+    int count = 0;           // messages now in the store
+    bool truncated = false;  // the bytes held more messages than the store can take
+};
+
+// Scans `bytes` for messages and replaces the store's content with the first 9999 of them.
+LoadResult loadSyx(std::span<const std::uint8_t> bytes, CaptureStore& store);
+
+// Whole-file read; throws FileOpenError.
+std::vector<std::uint8_t> readWholeFile(const std::string& path);
+
+// readWholeFile + loadSyx. On a read failure the store is untouched.
+LoadResult loadSyxFile(const std::string& path, CaptureStore& store);
+
+// Writes messages 0..count-1, applying the override to the stored slots first (the store keeps
+// the changed byte). Throws FileCreateError, leaving any previous file of that name intact.
+void saveSyxFile(const std::string& path, CaptureStore& store, ChannelOverride override);
+
+// Replaces `path` with `bytes` through a temporary file in the same folder. Throws
+// FileCreateError and leaves the previous file intact on any failure.
+void writeFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes);
+
+}  // namespace pellum

@@ -1,0 +1,199 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include "core/CaptureStore.h"
+#include "core/Errors.h"
+#include "core/ListLabel.h"
+#include "core/SyxFile.h"
+
+using namespace pellum;
+using Bytes = std::vector<std::uint8_t>;
+namespace fs = std::filesystem;
+
+namespace {
+
+class TempDir {
+public:
+    TempDir() {
+        path_ = fs::temp_directory_path() / ("pellum-test-" + std::to_string(::getpid()) + "-" +
+                                             std::to_string(counter_++));
+        fs::create_directories(path_);
+    }
+    ~TempDir() { fs::remove_all(path_); }
+    std::string file(const std::string& name) const { return (path_ / name).string(); }
+
+private:
+    fs::path path_;
+    static inline int counter_ = 0;
+};
+
+void writeBytes(const std::string& path, const Bytes& bytes) {
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                static_cast<std::streamsize>(bytes.size()));
+}
+
+Bytes readBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+std::vector<Bytes> stored(const CaptureStore& store) {
+    std::vector<Bytes> messages;
+    for (int i = 0; i < store.count(); ++i)
+        messages.emplace_back(store.message(i).begin(), store.message(i).end());
+    return messages;
+}
+
+}  // namespace
+
+TEST(SyxReader, ScanningRules) {
+    struct Case {
+        const char* what;
+        Bytes file;
+        std::vector<Bytes> messages;
+    };
+    const Case cases[] = {
+        {"empty file", {}, {}},
+        {"no F0 at all", {0x41, 0xF7, 0x10}, {}},
+        {"bytes outside messages are skipped",
+         {0x00, 0xF7, 0xF0, 0x41, 0x10, 0xF7, 0x7F},
+         {{0xF0, 0x41, 0x10, 0xF7}}},
+        {"a second F0 belongs to the open message",
+         {0xF0, 0x41, 0xF0, 0x43, 0xF7},
+         {{0xF0, 0x41, 0xF0, 0x43, 0xF7}}},
+        {"unterminated last message is closed", {0xF0, 0x43, 0x10}, {{0xF0, 0x43, 0x10, 0xF7}}},
+        {"lone F0 at the end", {0xF0, 0x41, 0xF7, 0xF0}, {{0xF0, 0x41, 0xF7}, {0xF0, 0xF7}}},
+        {"status bytes inside a message are kept",
+         {0xF0, 0x90, 0x3C, 0xF8, 0xF7, 0xF0, 0xF7},
+         {{0xF0, 0x90, 0x3C, 0xF8, 0xF7}, {0xF0, 0xF7}}},
+    };
+    for (const Case& c : cases) {
+        CaptureStore store;
+        store.append(Bytes{0xF0, 0x01, 0xF7});  // a load replaces what was there
+        const LoadResult result = loadSyx(c.file, store);
+        EXPECT_EQ(stored(store), c.messages) << c.what;
+        EXPECT_EQ(result.count, static_cast<int>(c.messages.size())) << c.what;
+        EXPECT_FALSE(result.truncated) << c.what;
+        for (int i = 0; i < store.count(); ++i)
+            EXPECT_EQ(store.length(i), static_cast<int>(c.messages[i].size())) << c.what;
+    }
+}
+
+TEST(SyxReader, LabelsOfALoadedFile) {
+    const Bytes file{0x00, 0xF7, 0xF0, 0x41, 0x10, 0xF7, 0x7F, 0xF0, 0x44, 0x01, 0xF7, 0xF0, 0xF7};
+    CaptureStore store;
+    loadSyx(file, store);
+    EXPECT_EQ(loadedLabels(store), (std::vector<std::string>{"0001 Roland(41H) 4Byte",
+                                                             "0002 Unknown(44H) 4Byte",
+                                                             "0003 Unknown(F7H) 2Byte"}));
+}
+
+TEST(SyxReader, StopsAtCapacityAndSaysSo) {
+    Bytes file;
+    for (int i = 0; i < CaptureStore::kCapacity + 2; ++i) {
+        const Bytes m{0xF0, 0x43, static_cast<std::uint8_t>(i & 0x7F),
+                      static_cast<std::uint8_t>((i >> 7) & 0x7F), 0xF7};
+        file.insert(file.end(), m.begin(), m.end());
+    }
+    CaptureStore store;
+    const LoadResult result = loadSyx(file, store);
+    EXPECT_TRUE(result.truncated);
+    EXPECT_EQ(result.count, 9999);
+    EXPECT_EQ(store.count(), 9999);
+    const Bytes last{0xF0, 0x43, 9998 & 0x7F, (9998 >> 7) & 0x7F, 0xF7};
+    EXPECT_EQ(Bytes(store.message(9998).begin(), store.message(9998).end()), last);
+
+    // Exactly 9999 followed only by junk is not a truncation.
+    file.resize(9999 * 5);
+    file.push_back(0x00);
+    EXPECT_FALSE(loadSyx(file, store).truncated);
+}
+
+TEST(SyxFiles, SaveAndLoadRoundTripWithOverride) {
+    TempDir dir;
+    CaptureStore store;
+    const Bytes a{0xF0, 0x41, 0x10, 0x42, 0x12, 0x40, 0x00, 0x7F, 0x00, 0x41, 0xF7};  // 11 bytes
+    const Bytes b{0xF0, 0x43, 0x10, 0x4C, 0x00, 0x00, 0x7E, 0x00, 0xF7};              // 9 bytes
+    store.append(a);
+    store.append(b);
+
+    const std::string plain = dir.file("plain.syx");
+    saveSyxFile(plain, store, {false, 3});
+    Bytes expected = a;
+    expected.insert(expected.end(), b.begin(), b.end());
+    EXPECT_EQ(readBytes(plain), expected);
+    EXPECT_EQ(readBytes(plain).size(), 20u);
+
+    CaptureStore reloaded;
+    EXPECT_EQ(loadSyxFile(plain, reloaded).count, 2);
+    EXPECT_EQ(stored(reloaded), stored(store));
+
+    // With the override on, the file and the store both carry the new channel.
+    const std::string forced = dir.file("forced.syx");
+    saveSyxFile(forced, store, {true, 3});
+    const Bytes written = readBytes(forced);
+    EXPECT_EQ(written[2], 0x12);
+    EXPECT_EQ(written[11 + 2], 0x12);
+    EXPECT_EQ(store.message(0)[2], 0x12);
+    EXPECT_EQ(store.message(1)[2], 0x12);
+
+    // An empty store gives an empty file, replacing the old one.
+    store.clear();
+    saveSyxFile(plain, store, {true, 3});
+    EXPECT_TRUE(fs::exists(plain));
+    EXPECT_EQ(fs::file_size(plain), 0u);
+}
+
+TEST(SyxFiles, FailuresNameTheFileAndLoseNothing) {
+    TempDir dir;
+    CaptureStore store;
+    store.append(Bytes{0xF0, 0x41, 0x10, 0xF7});
+
+    const std::string missing = dir.file("missing.syx");
+    try {
+        loadSyxFile(missing, store);
+        ADD_FAILURE() << "loading a missing file succeeded";
+    } catch (const FileOpenError& e) {
+        EXPECT_EQ(std::string(e.what()), "ファイル " + missing + " は開けません");
+    }
+    EXPECT_THROW(loadSyxFile(dir.file(""), store), FileOpenError);  // a folder
+    EXPECT_EQ(store.count(), 1);                                     // untouched
+
+    // Saving into a folder that does not exist.
+    const std::string nowhere = dir.file("no/such/dir/x.syx");
+    try {
+        saveSyxFile(nowhere, store, {true, 9});
+        ADD_FAILURE() << "saving into a missing folder succeeded";
+    } catch (const FileCreateError& e) {
+        EXPECT_EQ(std::string(e.what()), "ファイル " + nowhere + " を作成できません");
+    }
+    EXPECT_EQ(store.message(0)[2], 0x10);  // a failed save leaves the override unapplied
+
+    // A save that fails half way (the file size limit stands in for a full disk) leaves the
+    // previous file intact and no temporary behind.
+    const std::string target = dir.file("keep.syx");
+    writeBytes(target, {0xF0, 0x42, 0x30, 0xF7});
+    for (int i = 0; i < 100; ++i) store.append(Bytes(100, 0x10));
+    ::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    ::getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit small = saved;
+    small.rlim_cur = 1000;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    EXPECT_THROW(saveSyxFile(target, store, {}), FileCreateError);
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    EXPECT_EQ(readBytes(target), (Bytes{0xF0, 0x42, 0x30, 0xF7}));
+
+    // Saving onto a folder's name fails the same way.
+    EXPECT_THROW(saveSyxFile(dir.file(""), store, {}), FileCreateError);
+    for (const auto& entry : fs::directory_iterator(dir.file("")))
+        EXPECT_EQ(entry.path().extension(), ".syx") << entry.path();
+}
