@@ -10,7 +10,7 @@
 namespace pellum {
 
 class CaptureStore {
-public:
+  public:
     static constexpr int kCapacity = 9999;
 
     CaptureStore();
@@ -35,7 +35,7 @@ public:
     void setLength(int i, std::int32_t length);
     void setCount(int count);
 
-private:
+  private:
     std::array<std::vector<std::uint8_t>, kCapacity> slots_;
     std::array<std::int32_t, kCapacity> lengths_{};
     int count_ = 0;

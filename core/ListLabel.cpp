@@ -9,10 +9,14 @@ namespace {
 
 const char* knownVendor(std::uint8_t id) {
     switch (id) {
-        case 0x41: return "Roland(41H)";
-        case 0x42: return "KORG(42H)";
-        case 0x43: return "YAMAHA(43H)";
-        default: return nullptr;
+        case 0x41:
+            return "Roland(41H)";
+        case 0x42:
+            return "KORG(42H)";
+        case 0x43:
+            return "YAMAHA(43H)";
+        default:
+            return nullptr;
     }
 }
 

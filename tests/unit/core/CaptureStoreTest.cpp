@@ -56,7 +56,7 @@ TEST(ChannelOverride, ReplacesOnlyTheLowNibbleOfByteTwoWhenOn) {
         std::uint8_t after;
     };
     const Case cases[] = {
-        {true, 3, 0x10, 0x12}, {true, 16, 0x7F, 0x7F}, {true, 1, 0x1F, 0x10},
+        {true, 3, 0x10, 0x12},  {true, 16, 0x7F, 0x7F}, {true, 1, 0x1F, 0x10},
         {true, 16, 0x00, 0x0F}, {false, 3, 0x10, 0x10}, {false, 16, 0x00, 0x00},
     };
     for (const Case& c : cases) {
@@ -95,8 +95,8 @@ TEST(CaptureStore, CountsToCapacityAndNeverExposesStaleSlots) {
 TEST(ErrorText, FullStopRuleAndFileTexts) {
     EXPECT_EQ(withFullStop("Invalid device ID"), "Invalid device ID.");
     EXPECT_EQ(withFullStop("Done."), "Done.");
-    EXPECT_EQ(withFullStop("Why?"), "Why?.");    // '?' sorts after '.'
-    EXPECT_EQ(withFullStop("a-"), "a-");         // '-' sorts before '.'
+    EXPECT_EQ(withFullStop("Why?"), "Why?.");  // '?' sorts after '.'
+    EXPECT_EQ(withFullStop("a-"), "a-");       // '-' sorts before '.'
     EXPECT_EQ(withFullStop("a b "), "a b ");
     EXPECT_EQ(withFullStop(""), "");
     EXPECT_EQ(FileOpenError("/tmp/a.syx").what(), std::string("ファイル /tmp/a.syx は開けません"));

@@ -1,49 +1,24 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <vector>
 
-#include <csignal>
-#include <sys/resource.h>
-#include <unistd.h>
-
 #include "core/CaptureStore.h"
 #include "core/Errors.h"
 #include "core/ListLabel.h"
 #include "core/SyxFile.h"
+#include "tests/support/TempFiles.h"
 
 using namespace pellum;
-using Bytes = std::vector<std::uint8_t>;
+using namespace pellum::test;
 namespace fs = std::filesystem;
 
 namespace {
-
-class TempDir {
-public:
-    TempDir() {
-        path_ = fs::temp_directory_path() / ("pellum-test-" + std::to_string(::getpid()) + "-" +
-                                             std::to_string(counter_++));
-        fs::create_directories(path_);
-    }
-    ~TempDir() { fs::remove_all(path_); }
-    std::string file(const std::string& name) const { return (path_ / name).string(); }
-
-private:
-    fs::path path_;
-    static inline int counter_ = 0;
-};
-
-void writeBytes(const std::string& path, const Bytes& bytes) {
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                static_cast<std::streamsize>(bytes.size()));
-}
-
-Bytes readBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), {});
-}
 
 std::vector<Bytes> stored(const CaptureStore& store) {
     std::vector<Bytes> messages;
@@ -91,9 +66,9 @@ TEST(SyxReader, LabelsOfALoadedFile) {
     const Bytes file{0x00, 0xF7, 0xF0, 0x41, 0x10, 0xF7, 0x7F, 0xF0, 0x44, 0x01, 0xF7, 0xF0, 0xF7};
     CaptureStore store;
     loadSyx(file, store);
-    EXPECT_EQ(loadedLabels(store), (std::vector<std::string>{"0001 Roland(41H) 4Byte",
-                                                             "0002 Unknown(44H) 4Byte",
-                                                             "0003 Unknown(F7H) 2Byte"}));
+    EXPECT_EQ(loadedLabels(store),
+              (std::vector<std::string>{"0001 Roland(41H) 4Byte", "0002 Unknown(44H) 4Byte",
+                                        "0003 Unknown(F7H) 2Byte"}));
 }
 
 TEST(SyxReader, StopsAtCapacityAndSaysSo) {
@@ -165,7 +140,7 @@ TEST(SyxFiles, FailuresNameTheFileAndLoseNothing) {
         EXPECT_EQ(std::string(e.what()), "ファイル " + missing + " は開けません");
     }
     EXPECT_THROW(loadSyxFile(dir.file(""), store), FileOpenError);  // a folder
-    EXPECT_EQ(store.count(), 1);                                     // untouched
+    EXPECT_EQ(store.count(), 1);                                    // untouched
 
     // Saving into a folder that does not exist.
     const std::string nowhere = dir.file("no/such/dir/x.syx");

@@ -1,0 +1,55 @@
+#include "app/Dialogs.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QStringList>
+
+namespace pellum {
+namespace {
+
+std::optional<QString> runFileDialog(QWidget* parent, const FileDialogSpec& spec,
+                                     QFileDialog::AcceptMode mode) {
+    QFileDialog dialog(parent, spec.title);
+    dialog.setAcceptMode(mode);
+    dialog.setNameFilter(qtFilter(spec.filter));
+    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
+                                                       : QFileDialog::AnyFile);
+    if (!spec.defaultExtension.isEmpty()) dialog.setDefaultSuffix(spec.defaultExtension);
+    if (!spec.confirmOverwrite) dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    if (!spec.initialFile.isEmpty()) dialog.selectFile(spec.initialFile);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().first();
+}
+
+}  // namespace
+
+QString qtFilter(const QString& filter) {
+    QStringList entries;
+    const QStringList parts = filter.split('|');
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2)
+        entries << parts[i] + " (" + QString(parts[i + 1]).replace(';', ' ') + ")";
+    return entries.join(";;");
+}
+
+std::optional<QString> QtDialogs::openFile(const FileDialogSpec& spec) {
+    return runFileDialog(parent_, spec, QFileDialog::AcceptOpen);
+}
+
+std::optional<QString> QtDialogs::saveFile(const FileDialogSpec& spec) {
+    return runFileDialog(parent_, spec, QFileDialog::AcceptSave);
+}
+
+void QtDialogs::message(const QString& text) {
+    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), text,
+                    QMessageBox::Ok, parent_);
+    box.exec();
+}
+
+void QtDialogs::error(const QString& text) {
+    QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(), text,
+                    QMessageBox::Ok, parent_);
+    box.exec();
+}
+
+}  // namespace pellum

@@ -1,0 +1,65 @@
+// `pellum-cli list`: the SysEx list as the window shows it after loading each file.
+#include <cstdio>
+#include <string>
+
+#include "cli/Commands.h"
+#include "core/CaptureStore.h"
+#include "core/ListLabel.h"
+#include "core/SyxFile.h"
+
+namespace pellum::cli {
+
+const char* const kListHelp =
+    "Usage: pellum-cli list [--hex] FILE...\n"
+    "\n"
+    "Loads each .syx file as the window does and prints the lines its SysEx list shows,\n"
+    "one per line (at most 9999 per file). With more than one file, each file's lines\n"
+    "follow a '==> FILE <==' heading.\n"
+    "\n"
+    "  --hex    append each message's bytes in upper-case hex to its line\n"
+    "\n"
+    "Exit status: 0 when every file was read, 1 when a file could not be read,\n"
+    "2 on a usage error.\n";
+
+int listCommand(const Args& args) {
+    bool hex = false;
+    std::vector<std::string> files;
+    for (const std::string& arg : args) {
+        if (arg == "--hex") {
+            hex = true;
+        } else if (arg.size() > 1 && arg[0] == '-' && files.empty()) {
+            complain("list: unknown option '" + arg + "'");
+            return 2;
+        } else {
+            files.push_back(arg);
+        }
+    }
+    if (files.empty()) {
+        complain("list: no file given (see 'pellum-cli list --help')");
+        return 2;
+    }
+
+    int status = 0;
+    CaptureStore store;
+    for (const std::string& file : files) {
+        LoadResult result;
+        try {
+            result = loadSyxFile(file, store);
+        } catch (const std::exception& e) {
+            complain(e.what());
+            status = 1;
+            continue;
+        }
+        if (files.size() > 1) std::printf("==> %s <==\n", file.c_str());
+        for (int i = 0; i < store.count(); ++i) {
+            std::string line = loadedLabel(i + 1, store.message(i));
+            if (hex) line += " " + hexBytes(store.message(i));
+            std::puts(line.c_str());
+        }
+        if (result.truncated)
+            complain(file + " holds more than 9999 messages; only the first 9999 are listed");
+    }
+    return status;
+}
+
+}  // namespace pellum::cli

@@ -1,0 +1,38 @@
+// Dialogs that answer from a script and record what the window asked, so window tests never
+// block on a modal box.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <deque>
+#include <optional>
+#include <vector>
+
+#include "app/Dialogs.h"
+
+namespace pellum::test {
+
+class RecordingDialogs : public Dialogs {
+  public:
+    // Answers for the next file dialogs, in order; an empty optional is a cancel.
+    std::deque<std::optional<QString>> answers;
+    std::vector<FileDialogSpec> asked;
+    QStringList messages;
+    QStringList errors;
+
+    std::optional<QString> openFile(const FileDialogSpec& spec) override { return answer(spec); }
+    std::optional<QString> saveFile(const FileDialogSpec& spec) override { return answer(spec); }
+    void message(const QString& text) override { messages << text; }
+    void error(const QString& text) override { errors << text; }
+
+  private:
+    std::optional<QString> answer(const FileDialogSpec& spec) {
+        asked.push_back(spec);
+        if (answers.empty()) return std::nullopt;
+        auto next = answers.front();
+        answers.pop_front();
+        return next;
+    }
+};
+
+}  // namespace pellum::test

@@ -1,0 +1,12 @@
+// Window tests run inside the real application object, offscreen, so errors reach the same
+// error box handler the program uses.
+#include <gtest/gtest.h>
+
+#include "app/PellumApplication.h"
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    ::testing::InitGoogleTest(&argc, argv);
+    pellum::PellumApplication app(argc, argv);
+    return RUN_ALL_TESTS();
+}
