@@ -1,0 +1,78 @@
+// pellum-cli as a user runs it: the real binary, real files, its output and exit status.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <string>
+
+#include "tests/support/TempFiles.h"
+
+using namespace pellum::test;
+
+namespace {
+
+struct CliRun {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+CliRun run(const std::string& args, const TempDir& dir) {
+    const std::string errFile = dir.file("stderr.txt");
+    const std::string command = std::string(PELLUM_CLI) + " " + args + " 2>" + errFile;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    CliRun result{-1, {}, {}};
+    if (!pipe) return result;
+    std::array<char, 4096> buffer;
+    for (std::size_t n; (n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0;)
+        result.out.append(buffer.data(), n);
+    const int raw = ::pclose(pipe);
+    result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    const Bytes err = readBytes(errFile);
+    result.err.assign(err.begin(), err.end());
+    return result;
+}
+
+}  // namespace
+
+TEST(CliList, PrintsTheLabelsTheWindowShows) {
+    TempDir dir;
+    writeBytes(dir.file("a.syx"), {0x00, 0xF7, 0xF0, 0x41, 0x10, 0xF7, 0x7F, 0xF0, 0x44, 0x01});
+    CliRun r = run(dir.file("a.syx"), dir);  // no command
+    EXPECT_EQ(r.status, 2);
+
+    r = run("list " + dir.file("a.syx"), dir);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "0001 Roland(41H) 4Byte\n0002 Unknown(44H) 4Byte\n");
+    EXPECT_EQ(r.err, "");
+
+    r = run("list --hex " + dir.file("a.syx"), dir);
+    EXPECT_EQ(r.out, "0001 Roland(41H) 4Byte F0 41 10 F7\n0002 Unknown(44H) 4Byte F0 44 01 F7\n");
+
+    // A file that cannot be read: its error, status 1, and the other files still listed.
+    writeBytes(dir.file("b.syx"), {0xF0, 0x43, 0xF7});
+    r = run("list " + dir.file("missing.syx") + " " + dir.file("b.syx"), dir);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("ファイル " + dir.file("missing.syx") + " は開けません"), std::string::npos);
+    EXPECT_EQ(r.out, "==> " + dir.file("b.syx") + " <==\n0001 YAMAHA(43H) 3Byte\n");
+
+    r = run("list --bogus " + dir.file("a.syx"), dir);
+    EXPECT_EQ(r.status, 2);
+    r = run("list --help", dir);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.out.find("Usage: pellum-cli list"), std::string::npos);
+}
+
+TEST(CliList, WarnsWhenAFileHoldsMoreThanTheListCanShow) {
+    TempDir dir;
+    Bytes file;
+    for (int i = 0; i < 10001; ++i) file.insert(file.end(), {0xF0, 0x42, 0x30, 0xF7});
+    writeBytes(dir.file("big.syx"), file);
+    const CliRun r = run("list " + dir.file("big.syx"), dir);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 9999);
+    EXPECT_NE(r.out.find("9999 KORG(42H) 4Byte\n"), std::string::npos);
+    EXPECT_NE(r.err.find("more than 9999"), std::string::npos);
+}
