@@ -1,0 +1,258 @@
+// The MIDI input component.
+#include "midi/MidiIn.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+#include "midi/Delphmcb.h"
+
+namespace pellum {
+
+namespace {
+
+constexpr std::uint32_t kHeaderSize = sizeof(midi::MIDIHDR);
+
+// A failure that has already stored its code, or has none; OpenDevice swallows it.
+struct OpenFailed {};
+
+std::string nameOf(const midi::MIDIINCAPSA& caps) {
+    return std::string(caps.szPname, strnlen(caps.szPname, midi::MAXPNAMELEN));
+}
+
+}  // namespace
+
+TMidiInput::TMidiInput(midi::MidiService& service, midi::NoticeSink& noticeWindow)
+    : service_(service), noticeWindow_(noticeWindow) {
+    deviceCount_ =
+        static_cast<std::uint16_t>(std::min<std::uint32_t>(service_.midiInGetNumDevs(), 0xFFFF));
+    if (deviceCount_ > 0) setDeviceID(0);
+    noticeWindow_.setHandler([this](std::uint32_t code) { handleNotice(code); });
+    state_ = State::closed;
+}
+
+TMidiInput::~TMidiInput() {
+    noticeWindow_.setHandler({});
+    if (deviceHandle_ != nullptr) {
+        try {
+            state_ = State::closed;
+            shutDevice();
+        } catch (const EMidiInputError&) {
+            // Reported nowhere: the component is going away.
+        }
+    }
+    if (deviceHandle_ != nullptr) {
+        // The driver still holds the device and may call into the instance, the ring and the
+        // buffers: they are left allocated rather than freed under it.
+        if (sysexBuffers_) {
+            for (auto& buffer : *sysexBuffers_) static_cast<void>(buffer.release());
+        }
+        return;
+    }
+    RingFree(ring_);
+    CallbackInstanceFree(instance_);
+}
+
+void TMidiInput::setProductName(const std::string& name) {
+    if (state_ == State::open) throw EMidiInputError("Change to ProductName while device was open");
+    const std::uint32_t count = std::min<std::uint32_t>(service_.midiInGetNumDevs(), 0x10000);
+    for (std::uint32_t device = 0; device < count; ++device) {
+        midi::MIDIINCAPSA caps{};
+        check(service_.midiInGetDevCapsA(device, &caps, sizeof caps));
+        if (nameOf(caps) == name) {
+            setDeviceID(static_cast<std::uint16_t>(device));
+            return;
+        }
+    }
+    throw EMidiInputError("MIDI Input Device " + name + " not installed ");
+}
+
+void TMidiInput::setDeviceID(std::uint16_t value) {
+    if (state_ == State::open) throw EMidiInputError("Change to DeviceID while device was open");
+    if (value >= service_.midiInGetNumDevs()) throw EMidiInputError("Invalid device ID");
+    deviceId_ = value;
+    midi::MIDIINCAPSA caps{};
+    check(service_.midiInGetDevCapsA(value, &caps, sizeof caps));
+    productName_ = nameOf(caps);
+}
+
+void TMidiInput::setSysexBufferSize(std::uint16_t value) {
+    if (state_ == State::open) {
+        throw EMidiInputError("Change to SysexBufferSize while device was open");
+    }
+    sysexBufferSize_ = value;
+}
+
+void TMidiInput::setSysexBufferCount(std::uint16_t value) {
+    if (state_ == State::open) {
+        throw EMidiInputError("Change to SysexBuffercount while device was open");
+    }
+    sysexBufferCount_ = value;
+}
+
+void TMidiInput::setSysexOnly(bool value) {
+    sysexOnly_ = value;
+    if (instance_ != nullptr) instance_->sysexOnly.store(value, std::memory_order_relaxed);
+}
+
+void TMidiInput::OpenDevice() noexcept {
+    if (state_ == State::open) return;
+    try {
+        if (deviceHandle_ != nullptr) shutDevice();  // finish an earlier close first
+        if (ring_ == nullptr) {
+            ring_ = RingCreate(capacity_);
+            if (ring_ == nullptr) throw OpenFailed{};
+        }
+        if (instance_ == nullptr) {
+            instance_ = CallbackInstanceCreate();
+            if (instance_ == nullptr) throw OpenFailed{};
+        }
+        instance_->ring = ring_;
+        instance_->window = &noticeWindow_;
+        instance_->sysexOnly.store(sysexOnly_, std::memory_order_relaxed);
+
+        midi::HMIDIIN handle = nullptr;
+        check(service_.midiInOpen(&handle, deviceId_, &driverCallback,
+                                  reinterpret_cast<std::uintptr_t>(instance_),
+                                  midi::CALLBACK_FUNCTION));
+        deviceHandle_ = handle;
+        PrepareSysexBuffers();
+        QueueSysexBuffers();
+        state_ = State::open;
+    } catch (...) {
+        abandonOpen();
+    }
+}
+
+void TMidiInput::abandonOpen() noexcept {
+    const std::uint16_t failure = error_;
+    if (deviceHandle_ != nullptr) {
+        // The device was opened: until reset and close have returned, the driver may still call
+        // back into the instance and fill the buffers, so those go last.
+        try {
+            shutDevice();
+        } catch (...) {
+            // The driver keeps the device. Everything it may touch stays allocated; a later
+            // CloseDevice, OpenDevice or the destructor tries again.
+            error_ = failure;
+            return;
+        }
+    }
+    error_ = failure;
+    sysexBuffers_.reset();
+    RingFree(ring_);
+    ring_ = nullptr;
+    CallbackInstanceFree(instance_);
+    instance_ = nullptr;
+}
+
+void TMidiInput::PrepareSysexBuffers() {
+    if (sysexBufferCount_ == 0 || sysexBufferSize_ == 0 || deviceHandle_ == nullptr) return;
+    sysexBuffers_.emplace();
+    sysexBuffers_->reserve(sysexBufferCount_);
+    for (std::uint16_t i = 0; i < sysexBufferCount_; ++i) {
+        auto buffer = std::make_unique<TMyMidiHdr>(sysexBufferSize_);
+        check(service_.midiInPrepareHeader(deviceHandle_, buffer->header, kHeaderSize));
+        sysexBuffers_->push_back(std::move(buffer));
+    }
+}
+
+void TMidiInput::QueueSysexBuffers() {
+    if (!sysexBuffers_) return;
+    for (const auto& buffer : *sysexBuffers_) {
+        check(service_.midiInAddBuffer(deviceHandle_, buffer->header, kHeaderSize));
+    }
+}
+
+void TMidiInput::StartDevice() {
+    if (state_ != State::open) return;
+    check(service_.midiInStart(deviceHandle_));
+}
+
+void TMidiInput::CloseDevice() {
+    if (state_ != State::open && deviceHandle_ == nullptr) return;
+    // Closed first: records the reset still produces are neither counted nor announced.
+    state_ = State::closed;
+    shutDevice();
+}
+
+void TMidiInput::shutDevice() {
+    check(service_.midiInReset(deviceHandle_));
+    ReleaseSysexBuffers();
+    check(service_.midiInClose(deviceHandle_));
+    deviceHandle_ = nullptr;
+    RingFree(ring_);
+    ring_ = nullptr;
+}
+
+void TMidiInput::ReleaseSysexBuffers() {
+    if (!sysexBuffers_) return;
+    auto& buffers = *sysexBuffers_;
+    while (!buffers.empty()) {
+        check(service_.midiInUnprepareHeader(deviceHandle_, buffers.front()->header, kHeaderSize));
+        buffers.erase(buffers.begin());
+    }
+    sysexBuffers_.reset();
+}
+
+std::uint16_t TMidiInput::PendingCount() const {
+    return state_ == State::open && ring_ != nullptr ? RingCount(ring_) : 0;
+}
+
+std::unique_ptr<TMyMidiEvent> TMidiInput::TakeEvent() {
+    RingRecord record;
+    if (state_ != State::open || ring_ == nullptr || !RingPeek(ring_, record)) return nullptr;
+    auto event = std::make_unique<TMyMidiEvent>();
+    event->timeStamp = record.stamp;
+    if (record.sysexHeader == nullptr) {
+        event->statusByte = static_cast<std::uint8_t>(record.shortData);
+        event->firstData = static_cast<std::uint8_t>(record.shortData >> 8);
+        event->secondData = static_cast<std::uint8_t>(record.shortData >> 16);
+    } else {
+        midi::MIDIHDR* header = record.sysexHeader;
+        event->statusByte = kSysexStatus;
+        // Never past the buffer, whatever the driver recorded.
+        const std::uint32_t size = std::min(header->dwBytesRecorded, header->dwBufferLength);
+        event->sysexSize = static_cast<std::uint16_t>(std::min<std::uint32_t>(size, 0xFFFF));
+        const auto* bytes = reinterpret_cast<const std::uint8_t*>(header->lpData);
+        event->sysexBytes.assign(bytes, bytes + event->sysexSize);
+        midi::MMRESULT code = service_.midiInPrepareHeader(deviceHandle_, header, kHeaderSize);
+        if (code == midi::MMSYSERR_NOERROR) {
+            code = service_.midiInAddBuffer(deviceHandle_, header, kHeaderSize);
+        }
+        check(code);
+    }
+    RingRemove(ring_);
+    return event;
+}
+
+void TMidiInput::handleNotice(std::uint32_t code) {
+    // Copies, so that a handler may replace itself while it runs.
+    if (code == kEventsWaitingNotice) {
+        if (PendingCount() > 0 && OnMidiInput && state_ == State::open) {
+            Event handler = OnMidiInput;
+            handler(*this);
+        }
+    } else if (code == kOverflowNotice) {
+        if (OnOverflow && state_ == State::open) {
+            Event handler = OnOverflow;
+            handler(*this);
+        }
+    }
+}
+
+std::string TMidiInput::ErrorText(midi::MMRESULT code) {
+    std::array<char, 128> text{};
+    if (service_.midiInGetErrorTextA(code & 0xFFFF, text.data(), text.size()) ==
+        midi::MMSYSERR_NOERROR) {
+        return std::string(text.data(), strnlen(text.data(), text.size()));
+    }
+    return "Specified error number is out of range";
+}
+
+void TMidiInput::check(midi::MMRESULT code) {
+    error_ = static_cast<std::uint16_t>(code & 0xFFFF);
+    if (code != midi::MMSYSERR_NOERROR) throw EMidiInputError(ErrorText(code));
+}
+
+}  // namespace pellum

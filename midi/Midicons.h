@@ -1,0 +1,21 @@
+// Constants of the MIDI device layer: the two notices the driver callback posts, the real-time
+// messages it drops, and the input component's defaults.
+#pragma once
+
+#include <cstdint>
+
+namespace pellum {
+
+// Notices carry no data; the records wait in the event ring.
+inline constexpr std::uint32_t kEventsWaitingNotice = 963;
+inline constexpr std::uint32_t kOverflowNotice = 1024;
+
+inline constexpr std::uintptr_t kActiveSensing = 0xFE;
+inline constexpr std::uintptr_t kTimingClock = 0xF8;
+inline constexpr std::uint8_t kSysexStatus = 0xF0;
+
+inline constexpr std::uint16_t kDefaultCapacity = 1024;
+inline constexpr std::uint16_t kDefaultSysexBufferSize = 4096;
+inline constexpr std::uint16_t kDefaultSysexBufferCount = 16;
+
+}  // namespace pellum

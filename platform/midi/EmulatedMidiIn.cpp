@@ -1,0 +1,221 @@
+// The byte-stream driver emulation shared by the loopback and RtMidi backends.
+#include "platform/midi/EmulatedMidiIn.h"
+
+#include <algorithm>
+
+namespace pellum::midi {
+
+namespace {
+
+constexpr std::uint8_t kSysexStart = 0xF0;
+constexpr std::uint8_t kSysexEnd = 0xF7;
+constexpr std::uint8_t kFirstRealTime = 0xF8;
+
+bool validHeader(const MIDIHDR* header, std::uint32_t headerSize) {
+    return header != nullptr && headerSize >= sizeof(MIDIHDR);
+}
+
+// Data bytes that follow a status byte; system common messages have no running status.
+int dataBytesAfter(std::uint8_t status) {
+    switch (status & 0xF0) {
+        case 0xC0:
+        case 0xD0:
+            return 1;
+        case 0xF0:
+            return status == 0xF2 ? 2 : (status == 0xF1 || status == 0xF3) ? 1 : 0;
+        default:
+            return 2;
+    }
+}
+
+}  // namespace
+
+EmulatedMidiIn::EmulatedMidiIn(MidiInProc callback, std::uintptr_t instance)
+    : callback_(callback), instance_(instance) {
+    pending_.reserve(64);
+}
+
+MMRESULT EmulatedMidiIn::prepareHeader(MIDIHDR* header, std::uint32_t headerSize) {
+    if (!validHeader(header, headerSize) || header->lpData == nullptr ||
+        header->dwBufferLength == 0) {
+        return MMSYSERR_INVALPARAM;
+    }
+    std::lock_guard state(stateMutex_);
+    header->dwFlags |= MHDR_PREPARED;
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT EmulatedMidiIn::unprepareHeader(MIDIHDR* header, std::uint32_t headerSize) {
+    if (!validHeader(header, headerSize)) return MMSYSERR_INVALPARAM;
+    std::lock_guard state(stateMutex_);
+    if (header->dwFlags & MHDR_INQUEUE) return MIDIERR_STILLPLAYING;
+    header->dwFlags &= ~MHDR_PREPARED;
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT EmulatedMidiIn::addBuffer(MIDIHDR* header, std::uint32_t headerSize) {
+    if (!validHeader(header, headerSize) || header->lpData == nullptr ||
+        header->dwBufferLength == 0) {
+        return MMSYSERR_INVALPARAM;
+    }
+    std::lock_guard state(stateMutex_);
+    if (!(header->dwFlags & MHDR_PREPARED)) return MIDIERR_UNPREPARED;
+    if (header->dwFlags & MHDR_INQUEUE) return MIDIERR_STILLPLAYING;
+    header->dwBytesRecorded = 0;
+    header->dwFlags = (header->dwFlags & ~MHDR_DONE) | MHDR_INQUEUE;
+    queue_.push_back(header);
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT EmulatedMidiIn::start() {
+    std::lock_guard state(stateMutex_);
+    if (!started_) {
+        started_ = true;
+        startTime_ = std::chrono::steady_clock::now();
+    }
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT EmulatedMidiIn::reset() {
+    std::lock_guard delivery(deliveryMutex_);
+    {
+        std::lock_guard state(stateMutex_);
+        const std::uint32_t stamp = stampNow();
+        started_ = false;
+        inSysex_ = false;
+        status_ = 0;
+        have_ = 0;
+        // A buffer that holds the start of an unfinished SysEx comes back with those bytes.
+        while (!queue_.empty()) returnHead(MIM_LONGDATA, stamp);
+    }
+    deliverPending();
+    return MMSYSERR_NOERROR;
+}
+
+bool EmulatedMidiIn::hasQueuedBuffers() const {
+    std::lock_guard state(stateMutex_);
+    return !queue_.empty();
+}
+
+void EmulatedMidiIn::receive(const std::uint8_t* bytes, std::size_t count) {
+    std::lock_guard delivery(deliveryMutex_);
+    {
+        std::lock_guard state(stateMutex_);
+        if (!started_) {
+            dropped_ += count;
+            return;
+        }
+        const std::uint32_t stamp = stampNow();
+        for (std::size_t i = 0; i < count; ++i) take(bytes[i], stamp);
+    }
+    deliverPending();
+}
+
+void EmulatedMidiIn::announce(std::uint32_t msg) {
+    std::lock_guard delivery(deliveryMutex_);
+    pending_.push_back({msg, 0, 0});
+    deliverPending();
+}
+
+std::uint64_t EmulatedMidiIn::droppedBytes() const {
+    std::lock_guard state(stateMutex_);
+    return dropped_;
+}
+
+std::vector<const MIDIHDR*> EmulatedMidiIn::queuedBuffers() const {
+    std::lock_guard state(stateMutex_);
+    return {queue_.begin(), queue_.end()};
+}
+
+void EmulatedMidiIn::take(std::uint8_t byte, std::uint32_t stamp) {
+    if (byte >= kFirstRealTime) {
+        // Real-time messages may fall anywhere, even inside a SysEx, and interrupt nothing.
+        pending_.push_back({MIM_DATA, byte, stamp});
+        return;
+    }
+    if (byte < 0x80) {
+        if (inSysex_) {
+            appendSysex(byte, stamp);
+        } else if (status_ != 0) {
+            data_[have_++] = byte;
+            if (have_ == need_) {
+                pending_.push_back(
+                    {MIM_DATA,
+                     static_cast<std::uintptr_t>(status_ | data_[0] << 8 | data_[1] << 16), stamp});
+                have_ = 0;
+                data_[0] = data_[1] = 0;
+                if (status_ >= 0xF0) status_ = 0;
+            }
+        } else {
+            ++dropped_;  // data without a status
+        }
+        return;
+    }
+    if (byte == kSysexEnd) {
+        if (!inSysex_) {
+            ++dropped_;
+            return;
+        }
+        appendSysex(byte, stamp);
+        inSysex_ = false;
+        return;
+    }
+    // Any other status byte ends an unfinished SysEx: its buffer comes back marked as broken.
+    if (inSysex_) {
+        inSysex_ = false;
+        if (!queue_.empty() && queue_.front()->dwBytesRecorded > 0) {
+            returnHead(MIM_LONGERROR, stamp);
+        }
+    }
+    status_ = 0;
+    have_ = 0;
+    data_[0] = data_[1] = 0;
+    if (byte == kSysexStart) {
+        inSysex_ = true;
+        appendSysex(byte, stamp);
+        return;
+    }
+    need_ = dataBytesAfter(byte);
+    if (need_ == 0) {
+        pending_.push_back({MIM_DATA, byte, stamp});
+    } else {
+        status_ = byte;
+    }
+}
+
+void EmulatedMidiIn::appendSysex(std::uint8_t byte, std::uint32_t stamp) {
+    if (queue_.empty()) {
+        ++dropped_;
+        return;
+    }
+    MIDIHDR* head = queue_.front();
+    head->lpData[head->dwBytesRecorded++] = static_cast<char>(byte);
+    if (byte == kSysexEnd || head->dwBytesRecorded >= head->dwBufferLength) {
+        returnHead(MIM_LONGDATA, stamp);
+    }
+}
+
+void EmulatedMidiIn::returnHead(std::uint32_t msg, std::uint32_t stamp) {
+    MIDIHDR* head = queue_.front();
+    queue_.pop_front();
+    head->dwFlags = (head->dwFlags & ~MHDR_INQUEUE) | MHDR_DONE;
+    pending_.push_back({msg, reinterpret_cast<std::uintptr_t>(head), stamp});
+}
+
+void EmulatedMidiIn::deliverPending() noexcept {
+    if (callback_ != nullptr) {
+        for (const Delivery& d : pending_) {
+            callback_(this, d.msg, instance_, d.param1, d.param2);
+        }
+    }
+    pending_.clear();
+}
+
+std::uint32_t EmulatedMidiIn::stampNow() const {
+    if (!started_) return 0;
+    const auto elapsed = std::chrono::steady_clock::now() - startTime_;
+    return static_cast<std::uint32_t>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count());
+}
+
+}  // namespace pellum::midi

@@ -1,0 +1,76 @@
+// A winmm input driver emulated over a plain MIDI byte stream, for backends whose transport has
+// no buffer queue of its own (loopback, RtMidi). It keeps the queue of SysEx buffers, splits the
+// stream into short messages and buffers, and calls the client's callback in stream order.
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <mutex>
+#include <vector>
+
+#include "platform/midi/MidiApi.h"
+
+namespace pellum::midi {
+
+class EmulatedMidiIn : public MidiInPort {
+public:
+    EmulatedMidiIn(MidiInProc callback, std::uintptr_t instance);
+
+    // The client's operations, from any thread.
+    MMRESULT prepareHeader(MIDIHDR* header, std::uint32_t headerSize);
+    MMRESULT unprepareHeader(MIDIHDR* header, std::uint32_t headerSize);
+    MMRESULT addBuffer(MIDIHDR* header, std::uint32_t headerSize);
+    MMRESULT start();
+    // Stops input and hands every queued buffer back through the callback, on the calling thread
+    // but never alongside another callback call.
+    MMRESULT reset();
+    bool hasQueuedBuffers() const;
+
+    // The transport's side: bytes as they arrived, in any fragments. A buffer goes back to the
+    // client when it is full or when F7 ends the SysEx in it; the next SysEx starts in the next
+    // buffer. Bytes that arrive before start, or find no queued buffer, are dropped and counted.
+    void receive(const std::uint8_t* bytes, std::size_t count);
+    // Calls the callback with a message that carries no data (MIM_OPEN, MIM_CLOSE).
+    void announce(std::uint32_t msg);
+
+    std::uint64_t droppedBytes() const;
+    std::vector<const MIDIHDR*> queuedBuffers() const;
+
+private:
+    struct Delivery {
+        std::uint32_t msg;
+        std::uintptr_t param1;
+        std::uintptr_t param2;
+    };
+
+    void take(std::uint8_t byte, std::uint32_t stamp);
+    void appendSysex(std::uint8_t byte, std::uint32_t stamp);
+    void returnHead(std::uint32_t msg, std::uint32_t stamp);
+    void deliverPending() noexcept;
+    std::uint32_t stampNow() const;
+
+    const MidiInProc callback_;
+    const std::uintptr_t instance_;
+
+    // Held while the callback runs, so callback calls never overlap and keep stream order even
+    // when reset() runs on another thread than receive(). Guards pending_.
+    std::mutex deliveryMutex_;
+    std::vector<Delivery> pending_;
+
+    // Guards everything below; never held while the callback runs, so the callback may queue
+    // buffers again.
+    mutable std::mutex stateMutex_;
+    std::deque<MIDIHDR*> queue_;
+    bool started_ = false;
+    std::chrono::steady_clock::time_point startTime_;
+    bool inSysex_ = false;
+    std::uint8_t status_ = 0;  // status of the short message being collected, or running status
+    std::uint8_t data_[2] = {0, 0};
+    int have_ = 0;
+    int need_ = 0;
+    std::uint64_t dropped_ = 0;
+};
+
+}  // namespace pellum::midi

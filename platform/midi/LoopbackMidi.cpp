@@ -1,0 +1,427 @@
+// The loopback backend: each open input runs a driver thread of its own that feeds injected
+// bytes through the emulated driver; outputs record what they send.
+#include "platform/midi/LoopbackMidi.h"
+
+#include <algorithm>
+#include <condition_variable>
+#include <cstring>
+#include <deque>
+#include <thread>
+#include <utility>
+
+#include "platform/midi/EmulatedMidiIn.h"
+
+namespace pellum::midi {
+
+class LoopbackMidi::InputPort final : public EmulatedMidiIn {
+public:
+    InputPort(MidiInProc callback, std::uintptr_t instance)
+        : EmulatedMidiIn(callback, instance), thread_([this] { run(); }) {}
+
+    // Delivers what is still queued, announces the close and ends the driver thread: no
+    // callback runs once this returns.
+    ~InputPort() override {
+        {
+            std::lock_guard lock(mutex_);
+            stopping_ = true;
+        }
+        wake_.notify_all();
+        thread_.join();
+    }
+
+    void submitBytes(std::vector<std::uint8_t> bytes) { submit({false, std::move(bytes)}); }
+
+    void resetAndWait() { waitFor(submit({true, {}})); }
+
+    void flush() {
+        std::uint64_t last;
+        {
+            std::lock_guard lock(mutex_);
+            last = submitted_;
+        }
+        waitFor(last);
+    }
+
+private:
+    struct Command {
+        bool reset;
+        std::vector<std::uint8_t> bytes;
+    };
+
+    std::uint64_t submit(Command command) {
+        std::uint64_t ticket;
+        {
+            std::lock_guard lock(mutex_);
+            commands_.push_back(std::move(command));
+            ticket = ++submitted_;
+        }
+        wake_.notify_all();
+        return ticket;
+    }
+
+    void waitFor(std::uint64_t ticket) {
+        std::unique_lock lock(mutex_);
+        wake_.wait(lock, [&] { return done_ >= ticket; });
+    }
+
+    void run() {
+        announce(MIM_OPEN);
+        std::unique_lock lock(mutex_);
+        for (;;) {
+            wake_.wait(lock, [&] { return stopping_ || !commands_.empty(); });
+            if (commands_.empty()) break;
+            Command command = std::move(commands_.front());
+            commands_.pop_front();
+            lock.unlock();
+            if (command.reset) {
+                reset();
+            } else {
+                receive(command.bytes.data(), command.bytes.size());
+            }
+            lock.lock();
+            ++done_;
+            wake_.notify_all();
+        }
+        lock.unlock();
+        announce(MIM_CLOSE);
+    }
+
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::deque<Command> commands_;
+    std::uint64_t submitted_ = 0;
+    std::uint64_t done_ = 0;
+    bool stopping_ = false;
+    std::thread thread_;  // last, so it starts after everything it uses
+};
+
+class LoopbackMidi::OutputPort final : public MidiOutPort {};
+
+struct LoopbackMidi::InputDevice {
+    std::string name;
+    std::unique_ptr<InputPort> port;
+    std::uint64_t droppedBefore = 0;  // by earlier opens, and while closed
+};
+
+struct LoopbackMidi::OutputDevice {
+    std::string name;
+    std::unique_ptr<OutputPort> port;
+    std::vector<std::vector<std::uint8_t>> sent;
+    Responder responder;
+    std::uint32_t answerInput = 0;
+};
+
+namespace {
+
+void copyName(const std::string& name, char (&target)[MAXPNAMELEN]) {
+    const std::size_t length = std::min(name.size(), MAXPNAMELEN - 1);
+    std::memset(target, 0, MAXPNAMELEN);
+    std::memcpy(target, name.data(), length);
+}
+
+bool validHeader(const MIDIHDR* header, std::uint32_t headerSize) {
+    return header != nullptr && headerSize >= sizeof(MIDIHDR);
+}
+
+}  // namespace
+
+LoopbackMidi::LoopbackMidi() = default;
+LoopbackMidi::~LoopbackMidi() = default;
+
+std::uint32_t LoopbackMidi::addInput(std::string name) {
+    std::lock_guard lock(mutex_);
+    inputs_.push_back(std::make_unique<InputDevice>());
+    inputs_.back()->name = std::move(name);
+    return static_cast<std::uint32_t>(inputs_.size() - 1);
+}
+
+std::uint32_t LoopbackMidi::addOutput(std::string name) {
+    std::lock_guard lock(mutex_);
+    outputs_.push_back(std::make_unique<OutputDevice>());
+    outputs_.back()->name = std::move(name);
+    return static_cast<std::uint32_t>(outputs_.size() - 1);
+}
+
+void LoopbackMidi::inject(std::uint32_t input, std::span<const std::uint8_t> bytes) {
+    std::lock_guard lock(mutex_);
+    if (input >= inputs_.size()) return;
+    InputDevice& device = *inputs_[input];
+    if (device.port) {
+        device.port->submitBytes({bytes.begin(), bytes.end()});
+    } else {
+        device.droppedBefore += bytes.size();
+    }
+}
+
+void LoopbackMidi::inject(std::uint32_t input, std::initializer_list<std::uint8_t> bytes) {
+    inject(input, std::span<const std::uint8_t>(bytes.begin(), bytes.size()));
+}
+
+void LoopbackMidi::flush(std::uint32_t input) {
+    InputPort* port = nullptr;
+    {
+        std::lock_guard lock(mutex_);
+        if (input < inputs_.size()) port = inputs_[input]->port.get();
+    }
+    if (port != nullptr) port->flush();
+}
+
+bool LoopbackMidi::isInputOpen(std::uint32_t input) const {
+    std::lock_guard lock(mutex_);
+    return input < inputs_.size() && inputs_[input]->port != nullptr;
+}
+
+std::vector<const MIDIHDR*> LoopbackMidi::queuedBuffers(std::uint32_t input) const {
+    std::lock_guard lock(mutex_);
+    if (input >= inputs_.size() || !inputs_[input]->port) return {};
+    return inputs_[input]->port->queuedBuffers();
+}
+
+std::uint64_t LoopbackMidi::droppedBytes(std::uint32_t input) const {
+    std::lock_guard lock(mutex_);
+    if (input >= inputs_.size()) return 0;
+    const InputDevice& device = *inputs_[input];
+    return device.droppedBefore + (device.port ? device.port->droppedBytes() : 0);
+}
+
+std::vector<std::vector<std::uint8_t>> LoopbackMidi::sentMessages(std::uint32_t output) const {
+    std::lock_guard lock(mutex_);
+    if (output >= outputs_.size()) return {};
+    return outputs_[output]->sent;
+}
+
+bool LoopbackMidi::isOutputOpen(std::uint32_t output) const {
+    std::lock_guard lock(mutex_);
+    return output < outputs_.size() && outputs_[output]->port != nullptr;
+}
+
+void LoopbackMidi::connect(std::uint32_t output, std::uint32_t input, Responder responder) {
+    std::lock_guard lock(mutex_);
+    if (output >= outputs_.size()) return;
+    outputs_[output]->responder = std::move(responder);
+    outputs_[output]->answerInput = input;
+}
+
+LoopbackMidi::Responder LoopbackMidi::identityResponder(std::vector<std::uint8_t> reply) {
+    return [reply = std::move(reply)](std::span<const std::uint8_t> sent) {
+        const bool isIdentityRequest = sent.size() == 6 && sent[0] == 0xF0 && sent[1] == 0x7E &&
+                                       sent[3] == 0x06 && sent[4] == 0x01 && sent[5] == 0xF7;
+        return isIdentityRequest ? reply : std::vector<std::uint8_t>{};
+    };
+}
+
+void LoopbackMidi::failNextCall(Call call, MMRESULT code, unsigned skip) {
+    std::lock_guard lock(mutex_);
+    failures_.push_back({call, code, skip});
+}
+
+MMRESULT LoopbackMidi::injectedFailure(Call call) {
+    std::lock_guard lock(mutex_);
+    const auto found = std::find_if(failures_.begin(), failures_.end(),
+                                    [call](const Failure& f) { return f.call == call; });
+    if (found == failures_.end()) return MMSYSERR_NOERROR;
+    if (found->skip > 0) {
+        --found->skip;
+        return MMSYSERR_NOERROR;
+    }
+    const MMRESULT code = found->code;
+    failures_.erase(found);
+    return code;
+}
+
+LoopbackMidi::InputPort* LoopbackMidi::inputPort(HMIDIIN handle) const {
+    if (handle == nullptr) return nullptr;
+    std::lock_guard lock(mutex_);
+    for (const auto& device : inputs_) {
+        if (device->port.get() == handle) return device->port.get();
+    }
+    return nullptr;
+}
+
+LoopbackMidi::OutputDevice* LoopbackMidi::outputDevice(HMIDIOUT handle) const {
+    if (handle == nullptr) return nullptr;
+    for (const auto& device : outputs_) {
+        if (device->port.get() == handle) return device.get();
+    }
+    return nullptr;
+}
+
+std::uint32_t LoopbackMidi::midiInGetNumDevs() {
+    std::lock_guard lock(mutex_);
+    return static_cast<std::uint32_t>(inputs_.size());
+}
+
+MMRESULT LoopbackMidi::midiInGetDevCapsA(std::uintptr_t deviceId, MIDIINCAPSA* caps,
+                                         std::uint32_t capsSize) {
+    if (MMRESULT failure = injectedFailure(Call::midiInGetDevCapsA)) return failure;
+    if (caps == nullptr || capsSize < sizeof(MIDIINCAPSA)) return MMSYSERR_INVALPARAM;
+    std::lock_guard lock(mutex_);
+    if (deviceId >= inputs_.size()) return MMSYSERR_BADDEVICEID;
+    *caps = MIDIINCAPSA{};
+    caps->wMid = MM_UNMAPPED;
+    caps->wPid = MM_UNMAPPED;
+    caps->vDriverVersion = 0x0100;
+    copyName(inputs_[deviceId]->name, caps->szPname);
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT LoopbackMidi::midiInOpen(HMIDIIN* handle, std::uint32_t deviceId, MidiInProc callback,
+                                  std::uintptr_t instance, std::uint32_t flags) {
+    if (MMRESULT failure = injectedFailure(Call::midiInOpen)) return failure;
+    if (handle == nullptr) return MMSYSERR_INVALPARAM;
+    const std::uint32_t callbackType = flags & CALLBACK_TYPEMASK;
+    if (callbackType != CALLBACK_FUNCTION && callbackType != CALLBACK_NULL) {
+        return MMSYSERR_INVALFLAG;
+    }
+    if (callbackType == CALLBACK_FUNCTION && callback == nullptr) return MMSYSERR_INVALPARAM;
+    std::lock_guard lock(mutex_);
+    if (deviceId >= inputs_.size()) return MMSYSERR_BADDEVICEID;
+    InputDevice& device = *inputs_[deviceId];
+    if (device.port) return MMSYSERR_ALLOCATED;
+    device.port = std::make_unique<InputPort>(
+        callbackType == CALLBACK_FUNCTION ? callback : nullptr, instance);
+    *handle = device.port.get();
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT LoopbackMidi::midiInPrepareHeader(HMIDIIN handle, MIDIHDR* header,
+                                           std::uint32_t headerSize) {
+    if (MMRESULT failure = injectedFailure(Call::midiInPrepareHeader)) return failure;
+    InputPort* port = inputPort(handle);
+    return port ? port->prepareHeader(header, headerSize) : MMSYSERR_INVALHANDLE;
+}
+
+MMRESULT LoopbackMidi::midiInAddBuffer(HMIDIIN handle, MIDIHDR* header, std::uint32_t headerSize) {
+    if (MMRESULT failure = injectedFailure(Call::midiInAddBuffer)) return failure;
+    InputPort* port = inputPort(handle);
+    return port ? port->addBuffer(header, headerSize) : MMSYSERR_INVALHANDLE;
+}
+
+MMRESULT LoopbackMidi::midiInStart(HMIDIIN handle) {
+    if (MMRESULT failure = injectedFailure(Call::midiInStart)) return failure;
+    InputPort* port = inputPort(handle);
+    return port ? port->start() : MMSYSERR_INVALHANDLE;
+}
+
+MMRESULT LoopbackMidi::midiInReset(HMIDIIN handle) {
+    if (MMRESULT failure = injectedFailure(Call::midiInReset)) return failure;
+    InputPort* port = inputPort(handle);
+    if (port == nullptr) return MMSYSERR_INVALHANDLE;
+    // On the driver thread, after whatever was injected before, as a driver would.
+    port->resetAndWait();
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT LoopbackMidi::midiInUnprepareHeader(HMIDIIN handle, MIDIHDR* header,
+                                             std::uint32_t headerSize) {
+    if (MMRESULT failure = injectedFailure(Call::midiInUnprepareHeader)) return failure;
+    InputPort* port = inputPort(handle);
+    return port ? port->unprepareHeader(header, headerSize) : MMSYSERR_INVALHANDLE;
+}
+
+MMRESULT LoopbackMidi::midiInClose(HMIDIIN handle) {
+    if (MMRESULT failure = injectedFailure(Call::midiInClose)) return failure;
+    std::unique_ptr<InputPort> closing;
+    {
+        std::lock_guard lock(mutex_);
+        const auto found = std::find_if(inputs_.begin(), inputs_.end(), [handle](const auto& d) {
+            return d->port != nullptr && d->port.get() == handle;
+        });
+        if (handle == nullptr || found == inputs_.end()) return MMSYSERR_INVALHANDLE;
+        InputDevice& device = **found;
+        if (device.port->hasQueuedBuffers()) return MIDIERR_STILLPLAYING;
+        device.droppedBefore += device.port->droppedBytes();
+        closing = std::move(device.port);
+    }
+    // Joined outside the lock: the driver thread's last callbacks may call back into us.
+    closing.reset();
+    return MMSYSERR_NOERROR;
+}
+
+std::uint32_t LoopbackMidi::midiOutGetNumDevs() {
+    std::lock_guard lock(mutex_);
+    return static_cast<std::uint32_t>(outputs_.size());
+}
+
+MMRESULT LoopbackMidi::midiOutGetDevCapsA(std::uintptr_t deviceId, MIDIOUTCAPSA* caps,
+                                          std::uint32_t capsSize) {
+    if (caps == nullptr || capsSize < sizeof(MIDIOUTCAPSA)) return MMSYSERR_INVALPARAM;
+    std::lock_guard lock(mutex_);
+    if (deviceId >= outputs_.size()) return MMSYSERR_BADDEVICEID;
+    *caps = MIDIOUTCAPSA{};
+    caps->wMid = MM_UNMAPPED;
+    caps->wPid = MM_UNMAPPED;
+    caps->vDriverVersion = 0x0100;
+    copyName(outputs_[deviceId]->name, caps->szPname);
+    caps->wTechnology = MOD_MIDIPORT;
+    caps->wChannelMask = 0xFFFF;
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT LoopbackMidi::midiOutOpen(HMIDIOUT* handle, std::uint32_t deviceId,
+                                   std::uintptr_t /*callback*/, std::uintptr_t /*instance*/,
+                                   std::uint32_t flags) {
+    if (handle == nullptr) return MMSYSERR_INVALPARAM;
+    // Sending completes before midiOutLongMsg returns, so there is nothing to call back about.
+    if ((flags & CALLBACK_TYPEMASK) != CALLBACK_NULL) return MMSYSERR_NOTSUPPORTED;
+    std::lock_guard lock(mutex_);
+    if (deviceId >= outputs_.size()) return MMSYSERR_BADDEVICEID;
+    OutputDevice& device = *outputs_[deviceId];
+    if (device.port) return MMSYSERR_ALLOCATED;
+    device.port = std::make_unique<OutputPort>();
+    *handle = device.port.get();
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT LoopbackMidi::midiOutPrepareHeader(HMIDIOUT handle, MIDIHDR* header,
+                                            std::uint32_t headerSize) {
+    std::lock_guard lock(mutex_);
+    if (outputDevice(handle) == nullptr) return MMSYSERR_INVALHANDLE;
+    if (!validHeader(header, headerSize) || header->lpData == nullptr) return MMSYSERR_INVALPARAM;
+    header->dwFlags |= MHDR_PREPARED;
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT LoopbackMidi::midiOutLongMsg(HMIDIOUT handle, MIDIHDR* header, std::uint32_t headerSize) {
+    Responder responder;
+    std::uint32_t answerInput = 0;
+    std::vector<std::uint8_t> message;
+    {
+        std::lock_guard lock(mutex_);
+        OutputDevice* device = outputDevice(handle);
+        if (device == nullptr) return MMSYSERR_INVALHANDLE;
+        if (!validHeader(header, headerSize)) return MMSYSERR_INVALPARAM;
+        if (!(header->dwFlags & MHDR_PREPARED)) return MIDIERR_UNPREPARED;
+        const auto* bytes = reinterpret_cast<const std::uint8_t*>(header->lpData);
+        message.assign(bytes, bytes + header->dwBufferLength);
+        if (!message.empty()) device->sent.push_back(message);  // nothing goes on the wire
+        header->dwFlags = (header->dwFlags & ~MHDR_INQUEUE) | MHDR_DONE;
+        responder = device->responder;
+        answerInput = device->answerInput;
+    }
+    if (responder && !message.empty()) {
+        const std::vector<std::uint8_t> answer = responder(message);
+        if (!answer.empty()) inject(answerInput, answer);
+    }
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT LoopbackMidi::midiOutUnprepareHeader(HMIDIOUT handle, MIDIHDR* header,
+                                              std::uint32_t headerSize) {
+    std::lock_guard lock(mutex_);
+    if (outputDevice(handle) == nullptr) return MMSYSERR_INVALHANDLE;
+    if (!validHeader(header, headerSize)) return MMSYSERR_INVALPARAM;
+    if (header->dwFlags & MHDR_INQUEUE) return MIDIERR_STILLPLAYING;
+    header->dwFlags &= ~MHDR_PREPARED;
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT LoopbackMidi::midiOutClose(HMIDIOUT handle) {
+    std::lock_guard lock(mutex_);
+    OutputDevice* device = outputDevice(handle);
+    if (device == nullptr) return MMSYSERR_INVALHANDLE;
+    device->port.reset();
+    return MMSYSERR_NOERROR;
+}
+
+}  // namespace pellum::midi

@@ -1,0 +1,114 @@
+// An in-process MIDI service with virtual devices of chosen names, for tests and demos. Bytes
+// injected into an input reach the client on that input's own driver thread, exactly as a
+// driver delivers them; what an output sends is kept, and may be answered by a scripted
+// instrument wired to an input.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <initializer_list>
+#include <memory>
+#include <mutex>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "platform/midi/MidiService.h"
+
+namespace pellum::midi {
+
+class LoopbackMidi final : public MidiService {
+public:
+    // Gets each message an output sent and returns the bytes to answer with (none for silence).
+    using Responder = std::function<std::vector<std::uint8_t>(std::span<const std::uint8_t> sent)>;
+
+    // Operations whose next calls can be made to fail, to reach the client's error paths.
+    enum class Call {
+        midiInOpen,
+        midiInPrepareHeader,
+        midiInAddBuffer,
+        midiInStart,
+        midiInReset,
+        midiInUnprepareHeader,
+        midiInClose,
+        midiInGetDevCapsA,
+    };
+
+    LoopbackMidi();
+    ~LoopbackMidi() override;
+    LoopbackMidi(const LoopbackMidi&) = delete;
+    LoopbackMidi& operator=(const LoopbackMidi&) = delete;
+
+    // Adds a device and returns its number; numbers count from 0 in the order of adding.
+    std::uint32_t addInput(std::string name);
+    std::uint32_t addOutput(std::string name);
+
+    // Queues bytes for the input's driver thread and returns at once. Input that is not open,
+    // or not started, is dropped and counted.
+    void inject(std::uint32_t input, std::span<const std::uint8_t> bytes);
+    void inject(std::uint32_t input, std::initializer_list<std::uint8_t> bytes);
+    // Waits until the driver thread has delivered everything injected so far.
+    void flush(std::uint32_t input);
+    bool isInputOpen(std::uint32_t input) const;
+    std::vector<const MIDIHDR*> queuedBuffers(std::uint32_t input) const;
+    std::uint64_t droppedBytes(std::uint32_t input) const;
+
+    std::vector<std::vector<std::uint8_t>> sentMessages(std::uint32_t output) const;
+    bool isOutputOpen(std::uint32_t output) const;
+    // Answers go into `input` through its driver thread, as an instrument's reply would.
+    void connect(std::uint32_t output, std::uint32_t input, Responder responder);
+    // An instrument that answers an Identity Request (F0 7E <any id> 06 01 F7) with `reply`.
+    static Responder identityResponder(std::vector<std::uint8_t> reply);
+
+    // The next call of `call` after `skip` successful ones returns `code` and does nothing.
+    void failNextCall(Call call, MMRESULT code, unsigned skip = 0);
+
+    std::uint32_t midiInGetNumDevs() override;
+    MMRESULT midiInGetDevCapsA(std::uintptr_t deviceId, MIDIINCAPSA* caps,
+                               std::uint32_t capsSize) override;
+    MMRESULT midiInOpen(HMIDIIN* handle, std::uint32_t deviceId, MidiInProc callback,
+                        std::uintptr_t instance, std::uint32_t flags) override;
+    MMRESULT midiInPrepareHeader(HMIDIIN handle, MIDIHDR* header,
+                                 std::uint32_t headerSize) override;
+    MMRESULT midiInAddBuffer(HMIDIIN handle, MIDIHDR* header, std::uint32_t headerSize) override;
+    MMRESULT midiInStart(HMIDIIN handle) override;
+    MMRESULT midiInReset(HMIDIIN handle) override;
+    MMRESULT midiInUnprepareHeader(HMIDIIN handle, MIDIHDR* header,
+                                   std::uint32_t headerSize) override;
+    MMRESULT midiInClose(HMIDIIN handle) override;
+
+    std::uint32_t midiOutGetNumDevs() override;
+    MMRESULT midiOutGetDevCapsA(std::uintptr_t deviceId, MIDIOUTCAPSA* caps,
+                                std::uint32_t capsSize) override;
+    MMRESULT midiOutOpen(HMIDIOUT* handle, std::uint32_t deviceId, std::uintptr_t callback,
+                         std::uintptr_t instance, std::uint32_t flags) override;
+    MMRESULT midiOutPrepareHeader(HMIDIOUT handle, MIDIHDR* header,
+                                  std::uint32_t headerSize) override;
+    MMRESULT midiOutLongMsg(HMIDIOUT handle, MIDIHDR* header, std::uint32_t headerSize) override;
+    MMRESULT midiOutUnprepareHeader(HMIDIOUT handle, MIDIHDR* header,
+                                    std::uint32_t headerSize) override;
+    MMRESULT midiOutClose(HMIDIOUT handle) override;
+
+private:
+    class InputPort;
+    class OutputPort;
+    struct InputDevice;
+    struct OutputDevice;
+    struct Failure {
+        Call call;
+        MMRESULT code;
+        unsigned skip;
+    };
+
+    MMRESULT injectedFailure(Call call);
+    InputPort* inputPort(HMIDIIN handle) const;
+    OutputDevice* outputDevice(HMIDIOUT handle) const;
+
+    // Guards the device tables and the failure list; never held while a callback runs.
+    mutable std::mutex mutex_;
+    std::vector<std::unique_ptr<InputDevice>> inputs_;
+    std::vector<std::unique_ptr<OutputDevice>> outputs_;
+    std::vector<Failure> failures_;
+};
+
+}  // namespace pellum::midi

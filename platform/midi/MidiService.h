@@ -1,0 +1,51 @@
+// The MIDI service the device layer and the output port call: the winmm input and output
+// operations by their own names. Backends (loopback now; RtMidi and winmm later) implement it,
+// and the application picks one at start-up.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/midi/MidiApi.h"
+
+namespace pellum::midi {
+
+// The text winmm gives for a result code, or nullptr for a code it does not know.
+const char* mmErrorText(MMRESULT code) noexcept;
+
+class MidiService {
+public:
+    virtual ~MidiService() = default;
+
+    virtual std::uint32_t midiInGetNumDevs() = 0;
+    virtual MMRESULT midiInGetDevCapsA(std::uintptr_t deviceId, MIDIINCAPSA* caps,
+                                       std::uint32_t capsSize) = 0;
+    // Only CALLBACK_FUNCTION (or CALLBACK_NULL) is offered: the callback runs on the service's
+    // thread with `instance` as its third argument.
+    virtual MMRESULT midiInOpen(HMIDIIN* handle, std::uint32_t deviceId, MidiInProc callback,
+                                std::uintptr_t instance, std::uint32_t flags) = 0;
+    virtual MMRESULT midiInPrepareHeader(HMIDIIN handle, MIDIHDR* header,
+                                         std::uint32_t headerSize) = 0;
+    virtual MMRESULT midiInAddBuffer(HMIDIIN handle, MIDIHDR* header, std::uint32_t headerSize) = 0;
+    virtual MMRESULT midiInStart(HMIDIIN handle) = 0;
+    // Stops input and returns every queued buffer through the callback before it returns.
+    virtual MMRESULT midiInReset(HMIDIIN handle) = 0;
+    virtual MMRESULT midiInUnprepareHeader(HMIDIIN handle, MIDIHDR* header,
+                                           std::uint32_t headerSize) = 0;
+    // No callback runs for the handle once this has returned.
+    virtual MMRESULT midiInClose(HMIDIIN handle) = 0;
+    virtual MMRESULT midiInGetErrorTextA(MMRESULT code, char* text, std::uint32_t textSize);
+
+    virtual std::uint32_t midiOutGetNumDevs() = 0;
+    virtual MMRESULT midiOutGetDevCapsA(std::uintptr_t deviceId, MIDIOUTCAPSA* caps,
+                                        std::uint32_t capsSize) = 0;
+    virtual MMRESULT midiOutOpen(HMIDIOUT* handle, std::uint32_t deviceId, std::uintptr_t callback,
+                                 std::uintptr_t instance, std::uint32_t flags) = 0;
+    virtual MMRESULT midiOutPrepareHeader(HMIDIOUT handle, MIDIHDR* header,
+                                          std::uint32_t headerSize) = 0;
+    virtual MMRESULT midiOutLongMsg(HMIDIOUT handle, MIDIHDR* header, std::uint32_t headerSize) = 0;
+    virtual MMRESULT midiOutUnprepareHeader(HMIDIOUT handle, MIDIHDR* header,
+                                            std::uint32_t headerSize) = 0;
+    virtual MMRESULT midiOutClose(HMIDIOUT handle) = 0;
+};
+
+}  // namespace pellum::midi

@@ -1,0 +1,118 @@
+// What the driver callback lets into the ring, and which notice each call posts.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "midi/Circbuf.h"
+#include "midi/Delphmcb.h"
+#include "midi/Midicons.h"
+#include "midi/Mididefs.h"
+
+namespace pellum {
+namespace {
+
+// The test calls the callback on its own thread, so plain recording is enough.
+class RecordingSink final : public midi::NoticeSink {
+public:
+    void post(std::uint32_t code) noexcept override { codes.push_back(code); }
+    void setHandler(Handler) override {}
+    std::vector<std::uint32_t> codes;
+};
+
+class DriverCallback : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ring = RingCreate(8);
+        instance = CallbackInstanceCreate();
+        ASSERT_NE(ring, nullptr);
+        ASSERT_NE(instance, nullptr);
+        instance->ring = ring;
+        instance->window = &sink;
+    }
+    void TearDown() override {
+        RingFree(ring);
+        CallbackInstanceFree(instance);
+    }
+    void call(std::uint32_t msg, std::uintptr_t p1, std::uintptr_t p2 = 0) {
+        driverCallback(nullptr, msg, reinterpret_cast<std::uintptr_t>(instance), p1, p2);
+    }
+
+    EventRing* ring = nullptr;
+    CallbackInstance* instance = nullptr;
+    RecordingSink sink;
+};
+
+TEST_F(DriverCallback, FiltersMessagesAsTheInputNeeds) {
+    midi::MIDIHDR header{};
+    const auto headerAddress = reinterpret_cast<std::uintptr_t>(&header);
+    struct Case {
+        const char* what;
+        std::uint32_t msg;
+        std::uintptr_t p1;
+        bool sysexOnly;
+        bool recorded;
+    };
+    const Case cases[] = {
+        {"note on", midi::MIM_DATA, 0x643C90, false, true},
+        {"start", midi::MIM_DATA, 0xFA, false, true},
+        {"stop", midi::MIM_DATA, 0xFC, false, true},
+        {"reset", midi::MIM_DATA, 0xFF, false, true},
+        {"active sensing", midi::MIM_DATA, 0xFE, false, false},
+        {"timing clock", midi::MIM_DATA, 0xF8, false, false},
+        {"note on, sysex only", midi::MIM_DATA, 0x643C90, true, false},
+        {"start, sysex only", midi::MIM_DATA, 0xFA, true, false},
+        {"sysex buffer", midi::MIM_LONGDATA, headerAddress, false, true},
+        {"sysex buffer, sysex only", midi::MIM_LONGDATA, headerAddress, true, true},
+        {"broken sysex buffer", midi::MIM_LONGERROR, headerAddress, true, true},
+        {"open", midi::MIM_OPEN, 0, false, false},
+        {"close", midi::MIM_CLOSE, 0, false, false},
+        {"error", midi::MIM_ERROR, 0x643C90, false, false},
+        {"more data", midi::MIM_MOREDATA, 0x643C90, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        sink.codes.clear();
+        instance->sysexOnly = c.sysexOnly;
+        call(c.msg, c.p1, 1234);
+        RingRecord record{};
+        ASSERT_EQ(RingPeek(ring, record), c.recorded);
+        if (!c.recorded) {
+            EXPECT_TRUE(sink.codes.empty());
+            continue;
+        }
+        EXPECT_EQ(sink.codes, std::vector<std::uint32_t>{kEventsWaitingNotice});
+        EXPECT_EQ(record.stamp, 1234u);
+        if (c.msg == midi::MIM_DATA) {
+            EXPECT_EQ(record.shortData, c.p1);
+            EXPECT_EQ(record.sysexHeader, nullptr);
+        } else {
+            EXPECT_EQ(record.shortData, 0u);
+            EXPECT_EQ(record.sysexHeader, &header);
+        }
+        RingRemove(ring);
+    }
+}
+
+TEST_F(DriverCallback, FullRingPostsOverflowInsteadOfEventsWaiting) {
+    RingFree(ring);
+    ring = RingCreate(1);
+    instance->ring = ring;
+    call(midi::MIM_DATA, 0x90, 1);
+    call(midi::MIM_DATA, 0x80, 2);
+    EXPECT_EQ(sink.codes, (std::vector<std::uint32_t>{kEventsWaitingNotice, kOverflowNotice}));
+    RingRecord record{};
+    ASSERT_TRUE(RingPeek(ring, record));
+    EXPECT_EQ(record.stamp, 1u);
+    EXPECT_EQ(RingCount(ring), 1);
+}
+
+TEST_F(DriverCallback, WithoutARingNothingHappens) {
+    instance->ring = nullptr;
+    call(midi::MIM_DATA, 0x90);
+    EXPECT_TRUE(sink.codes.empty());
+    driverCallback(nullptr, midi::MIM_DATA, 0, 0x90, 0);  // no instance at all
+}
+
+}  // namespace
+}  // namespace pellum

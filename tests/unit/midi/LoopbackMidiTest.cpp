@@ -1,0 +1,262 @@
+// The loopback service behaves like a driver: buffers fill in order on the driver thread, the
+// header flags and result codes follow the winmm rules, outputs record and answer.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "platform/midi/LoopbackMidi.h"
+
+namespace pellum::midi {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+struct Call {
+    std::uint32_t msg;
+    std::uintptr_t p1;
+    Bytes bytes;  // a returned buffer's recorded bytes, copied as the callback saw them
+    std::thread::id thread;
+};
+
+class Recorder {
+public:
+    static void callback(HMIDIIN, std::uint32_t msg, std::uintptr_t instance, std::uintptr_t p1,
+                         std::uintptr_t) noexcept {
+        auto* self = reinterpret_cast<Recorder*>(instance);
+        Call call{msg, p1, {}, std::this_thread::get_id()};
+        if (msg == MIM_LONGDATA || msg == MIM_LONGERROR) {
+            const auto* header = reinterpret_cast<const MIDIHDR*>(p1);
+            const auto* data = reinterpret_cast<const std::uint8_t*>(header->lpData);
+            call.bytes.assign(data, data + header->dwBytesRecorded);
+        }
+        std::lock_guard lock(self->mutex_);
+        self->calls_.push_back(std::move(call));
+    }
+    std::vector<Call> take() {
+        std::lock_guard lock(mutex_);
+        return std::exchange(calls_, {});
+    }
+
+private:
+    std::mutex mutex_;
+    std::vector<Call> calls_;
+};
+
+class Loopback : public ::testing::Test {
+protected:
+    void SetUp() override {
+        input = service.addInput("Loop In");
+        ASSERT_EQ(
+            service.midiInOpen(&handle, input, &Recorder::callback,
+                               reinterpret_cast<std::uintptr_t>(&recorder), CALLBACK_FUNCTION),
+            MMSYSERR_NOERROR);
+    }
+    void TearDown() override {
+        service.midiInReset(handle);
+        for (auto& header : headers) service.midiInUnprepareHeader(handle, &header, sizeof header);
+        service.midiInClose(handle);
+    }
+    void queueBuffers(std::size_t count, std::size_t size) {
+        storage.assign(count, std::vector<char>(size));
+        headers.assign(count, MIDIHDR{});
+        for (std::size_t i = 0; i < count; ++i) {
+            headers[i].lpData = storage[i].data();
+            headers[i].dwBufferLength = static_cast<std::uint32_t>(size);
+            ASSERT_EQ(service.midiInPrepareHeader(handle, &headers[i], sizeof(MIDIHDR)), 0u);
+            ASSERT_EQ(service.midiInAddBuffer(handle, &headers[i], sizeof(MIDIHDR)), 0u);
+        }
+    }
+    // Calls that carry data, leaving out MIM_OPEN.
+    std::vector<Call> delivered() {
+        service.flush(input);
+        std::vector<Call> calls = recorder.take();
+        std::erase_if(calls, [](const Call& c) { return c.msg == MIM_OPEN; });
+        return calls;
+    }
+
+    LoopbackMidi service;
+    Recorder recorder;
+    std::uint32_t input = 0;
+    HMIDIIN handle = nullptr;
+    std::vector<std::vector<char>> storage;
+    std::vector<MIDIHDR> headers;
+};
+
+TEST_F(Loopback, SplitsTheStreamIntoShortMessagesAndBuffersOnTheDriverThread) {
+    queueBuffers(2, 4);
+    ASSERT_EQ(service.midiInStart(handle), 0u);
+    // Note on, running status, a SysEx one buffer and a half long, a program change.
+    service.inject(input, {0x90, 0x3C, 0x64, 0x3C, 0x00, 0xF0, 1, 2, 3, 4, 5, 0xF7, 0xC0, 0x05});
+    const std::vector<Call> calls = delivered();
+    ASSERT_EQ(calls.size(), 5u);
+    EXPECT_EQ(calls[0].p1, 0x643C90u);
+    EXPECT_EQ(calls[1].p1, 0x003C90u);
+    EXPECT_EQ(calls[2].msg, MIM_LONGDATA);
+    EXPECT_EQ(calls[2].bytes, (Bytes{0xF0, 1, 2, 3}));
+    EXPECT_EQ(calls[3].msg, MIM_LONGDATA);
+    EXPECT_EQ(calls[3].bytes, (Bytes{4, 5, 0xF7}));
+    EXPECT_EQ(calls[4].msg, MIM_DATA);
+    EXPECT_EQ(calls[4].p1, 0x05C0u);
+    for (const Call& call : calls) EXPECT_NE(call.thread, std::this_thread::get_id());
+    EXPECT_EQ(headers[0].dwFlags, MHDR_PREPARED | MHDR_DONE);
+    EXPECT_TRUE(service.queuedBuffers(input).empty());
+
+    // Nothing is queued now: the SysEx has nowhere to go.
+    service.inject(input, {0xF0, 0x7E, 0xF7});
+    EXPECT_TRUE(delivered().empty());
+    EXPECT_EQ(service.droppedBytes(input), 3u);
+}
+
+TEST_F(Loopback, RealTimeBytesPassThroughASysexAndAStatusByteBreaksIt) {
+    queueBuffers(3, 16);
+    service.midiInStart(handle);
+    service.inject(input, {0xF0, 0x01, 0xF8, 0x02, 0xF7, 0xF0, 0x03, 0x80, 0x3C, 0x00});
+    const std::vector<Call> calls = delivered();
+    ASSERT_EQ(calls.size(), 4u);
+    EXPECT_EQ(calls[0].msg, MIM_DATA);
+    EXPECT_EQ(calls[0].p1, 0xF8u);
+    EXPECT_EQ(calls[1].bytes, (Bytes{0xF0, 0x01, 0x02, 0xF7}));
+    EXPECT_EQ(calls[2].msg, MIM_LONGERROR);
+    EXPECT_EQ(calls[2].bytes, (Bytes{0xF0, 0x03}));
+    EXPECT_EQ(calls[3].p1, 0x3C80u);
+    EXPECT_EQ(service.queuedBuffers(input).size(), 1u);
+}
+
+TEST_F(Loopback, InputBeforeStartIsDroppedAndResetReturnsEveryBufferEmpty) {
+    queueBuffers(3, 8);
+    service.inject(input, {0x90, 0x3C, 0x64, 0xF0, 0xF7});
+    EXPECT_TRUE(delivered().empty());
+    EXPECT_EQ(service.droppedBytes(input), 5u);
+
+    EXPECT_EQ(service.midiInClose(handle), MIDIERR_STILLPLAYING);
+    EXPECT_EQ(service.midiInUnprepareHeader(handle, &headers[0], sizeof(MIDIHDR)),
+              MIDIERR_STILLPLAYING);
+    ASSERT_EQ(service.midiInReset(handle), 0u);
+    const std::vector<Call> calls = recorder.take();  // reset waits for its callbacks
+    ASSERT_EQ(calls.size(), 3u);
+    for (std::size_t i = 0; i < calls.size(); ++i) {
+        EXPECT_EQ(calls[i].msg, MIM_LONGDATA);
+        EXPECT_EQ(calls[i].p1, reinterpret_cast<std::uintptr_t>(&headers[i]));
+        EXPECT_TRUE(calls[i].bytes.empty());
+    }
+    for (auto& header : headers) {
+        EXPECT_EQ(service.midiInUnprepareHeader(handle, &header, sizeof header), 0u);
+        EXPECT_EQ(header.dwFlags, MHDR_DONE);
+    }
+    headers.clear();
+    ASSERT_EQ(service.midiInClose(handle), 0u);
+    EXPECT_EQ(recorder.take().back().msg, MIM_CLOSE);
+    EXPECT_FALSE(service.isInputOpen(input));
+    EXPECT_EQ(service.midiInStart(handle), MMSYSERR_INVALHANDLE);
+    ASSERT_EQ(service.midiInOpen(&handle, input, &Recorder::callback,
+                                 reinterpret_cast<std::uintptr_t>(&recorder), CALLBACK_FUNCTION),
+              0u);
+}
+
+TEST_F(Loopback, EnforcesHeaderAndDeviceRules) {
+    std::vector<char> data(8);
+    MIDIHDR header{};
+    header.lpData = data.data();
+    header.dwBufferLength = 8;
+    EXPECT_EQ(service.midiInAddBuffer(handle, &header, sizeof header), MIDIERR_UNPREPARED);
+    EXPECT_EQ(service.midiInPrepareHeader(handle, &header, sizeof header - 1), MMSYSERR_INVALPARAM);
+    ASSERT_EQ(service.midiInPrepareHeader(handle, &header, sizeof header), 0u);
+    ASSERT_EQ(service.midiInPrepareHeader(handle, &header, sizeof header), 0u);
+    EXPECT_EQ(header.dwFlags, MHDR_PREPARED);
+    ASSERT_EQ(service.midiInAddBuffer(handle, &header, sizeof header), 0u);
+    EXPECT_EQ(service.midiInAddBuffer(handle, &header, sizeof header), MIDIERR_STILLPLAYING);
+    EXPECT_EQ(header.dwFlags, MHDR_PREPARED | MHDR_INQUEUE);
+    service.midiInReset(handle);
+    EXPECT_EQ(service.midiInUnprepareHeader(handle, &header, sizeof header), 0u);
+
+    HMIDIIN second = nullptr;
+    EXPECT_EQ(service.midiInOpen(&second, input, &Recorder::callback, 0, CALLBACK_FUNCTION),
+              MMSYSERR_ALLOCATED);
+    EXPECT_EQ(service.midiInOpen(&second, 5, &Recorder::callback, 0, CALLBACK_FUNCTION),
+              MMSYSERR_BADDEVICEID);
+    EXPECT_EQ(service.midiInOpen(&second, input, &Recorder::callback, 0, CALLBACK_WINDOW),
+              MMSYSERR_INVALFLAG);
+
+    service.addInput("A name longer than the thirty-one characters a device name may have");
+    MIDIINCAPSA caps{};
+    ASSERT_EQ(service.midiInGetDevCapsA(1, &caps, sizeof caps), 0u);
+    EXPECT_STREQ(caps.szPname, "A name longer than the thirty-o");
+    EXPECT_EQ(service.midiInGetDevCapsA(2, &caps, sizeof caps), MMSYSERR_BADDEVICEID);
+}
+
+TEST(LoopbackErrorText, GivesTheTextOfKnownCodesWithinTheBuffer) {
+    LoopbackMidi service;
+    char text[128];
+    ASSERT_EQ(service.midiInGetErrorTextA(MMSYSERR_BADDEVICEID, text, sizeof text), 0u);
+    EXPECT_STREQ(text, "A device ID has been used that is out of range for your system.");
+    char small[8];
+    ASSERT_EQ(service.midiInGetErrorTextA(MIDIERR_STILLPLAYING, small, sizeof small), 0u);
+    EXPECT_STREQ(small, "Cannot ");
+    EXPECT_EQ(service.midiInGetErrorTextA(1234, text, sizeof text), MMSYSERR_BADERRNUM);
+    // Every known text fits the 128 characters the input component offers.
+    for (MMRESULT code = 0; code < 256; ++code) {
+        if (const char* known = mmErrorText(code)) {
+            EXPECT_LT(std::strlen(known), 128u) << code;
+        }
+    }
+}
+
+TEST(LoopbackOutput, RecordsWhatWasSentAndAnswersAnIdentityRequest) {
+    LoopbackMidi service;
+    const std::uint32_t input = service.addInput("Synth Out");
+    const std::uint32_t output = service.addOutput("Synth In");
+    const Bytes reply{0xF0, 0x7E, 0x10, 0x06, 0x02, 0x41, 0x42, 0x00,
+                      0x00, 0x00, 0x01, 0x02, 0x03, 0x04, 0xF7};
+    service.connect(output, input, LoopbackMidi::identityResponder(reply));
+
+    Recorder recorder;
+    HMIDIIN in = nullptr;
+    ASSERT_EQ(service.midiInOpen(&in, input, &Recorder::callback,
+                                 reinterpret_cast<std::uintptr_t>(&recorder), CALLBACK_FUNCTION),
+              0u);
+    std::vector<char> data(64);
+    MIDIHDR inHeader{};
+    inHeader.lpData = data.data();
+    inHeader.dwBufferLength = 64;
+    service.midiInPrepareHeader(in, &inHeader, sizeof inHeader);
+    service.midiInAddBuffer(in, &inHeader, sizeof inHeader);
+    service.midiInStart(in);
+
+    HMIDIOUT out = nullptr;
+    ASSERT_EQ(service.midiOutOpen(&out, output, 0, 0, CALLBACK_NULL), 0u);
+    MIDIOUTCAPSA caps{};
+    ASSERT_EQ(service.midiOutGetDevCapsA(output, &caps, sizeof caps), 0u);
+    EXPECT_STREQ(caps.szPname, "Synth In");
+
+    auto send = [&](Bytes bytes) {
+        MIDIHDR header{};
+        header.lpData = reinterpret_cast<char*>(bytes.data());
+        header.dwBufferLength = static_cast<std::uint32_t>(bytes.size());
+        EXPECT_EQ(service.midiOutLongMsg(out, &header, sizeof header), MIDIERR_UNPREPARED);
+        EXPECT_EQ(service.midiOutPrepareHeader(out, &header, sizeof header), 0u);
+        EXPECT_EQ(service.midiOutLongMsg(out, &header, sizeof header), 0u);
+        EXPECT_EQ(service.midiOutUnprepareHeader(out, &header, sizeof header), 0u);
+    };
+    send({0xF0, 0x41, 0x10, 0x42, 0x11, 0xF7});
+    send({0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7});
+    EXPECT_EQ(service.sentMessages(output),
+              (std::vector<Bytes>{{0xF0, 0x41, 0x10, 0x42, 0x11, 0xF7},
+                                  {0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7}}));
+    service.flush(input);
+    const std::vector<Call> calls = recorder.take();
+    ASSERT_EQ(calls.size(), 2u);  // MIM_OPEN, then the one reply
+    EXPECT_EQ(calls[1].bytes, reply);
+
+    ASSERT_EQ(service.midiOutClose(out), 0u);
+    EXPECT_FALSE(service.isOutputOpen(output));
+    EXPECT_EQ(service.midiOutClose(out), MMSYSERR_INVALHANDLE);
+    service.midiInReset(in);
+    service.midiInUnprepareHeader(in, &inHeader, sizeof inHeader);
+    service.midiInClose(in);
+}
+
+}  // namespace
+}  // namespace pellum::midi

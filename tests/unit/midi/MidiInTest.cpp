@@ -1,0 +1,377 @@
+// TMidiInput over the loopback service: selection, the open/closed rules with their messages,
+// events taken on this (window) thread from records the driver thread produced, and recovery
+// from failed driver calls.
+#include <gtest/gtest.h>
+#include <poll.h>
+
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "midi/MidiIn.h"
+#include "platform/midi/LoopbackMidi.h"
+#include "platform/midi/NoticePipe.h"
+
+namespace pellum {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+using midi::LoopbackMidi;
+
+// The message of the EMidiInputError that `action` raises, or "" when it raises none.
+std::string raised(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const EMidiInputError& error) {
+        return error.what();
+    }
+    return "";
+}
+
+class MidiInput : public ::testing::Test {
+protected:
+    void SetUp() override {
+        synth = service.addInput("Synth");
+        input = std::make_unique<TMidiInput>(service, notices);
+        input->OnMidiInput = [this](TMidiInput& sender) {
+            ++raises;
+            EXPECT_EQ(&sender, input.get());
+            while (sender.PendingCount() > 0) events.push_back(*sender.TakeEvent());
+        };
+    }
+    void openAndStart() {
+        input->OpenDevice();
+        ASSERT_TRUE(input->isOpen());
+        input->StartDevice();
+    }
+    // Waits for the driver thread, then handles its notices here, as the window thread would.
+    void pump() {
+        service.flush(synth);
+        notices.dispatchPending();
+    }
+
+    LoopbackMidi service;
+    midi::NoticePipe notices;
+    std::uint32_t synth = 0;
+    std::unique_ptr<TMidiInput> input;
+    std::vector<TMyMidiEvent> events;
+    int raises = 0;
+};
+
+TEST_F(MidiInput, StartsClosedOnDeviceZeroWithItsDefaults) {
+    EXPECT_EQ(input->deviceCount(), 1);
+    EXPECT_EQ(input->DeviceID(), 0);
+    EXPECT_EQ(input->ProductName(), "Synth");
+    EXPECT_EQ(input->Capacity(), 1024);
+    EXPECT_EQ(input->SysexBufferSize(), 4096);
+    EXPECT_EQ(input->SysexBufferCount(), 16);
+    EXPECT_FALSE(input->SysexOnly());
+    EXPECT_EQ(input->Error(), 0);
+    EXPECT_FALSE(input->isOpen());
+    EXPECT_EQ(input->PendingCount(), 0);
+    EXPECT_EQ(input->TakeEvent(), nullptr);
+    // Neither raises nor opens anything while closed.
+    EXPECT_EQ(raised([&] { input->StartDevice(); }), "");
+    EXPECT_EQ(raised([&] { input->CloseDevice(); }), "");
+    EXPECT_FALSE(service.isInputOpen(synth));
+}
+
+TEST(MidiInputWithoutDevices, IsConstructibleAndRefusesEveryDeviceNumber) {
+    LoopbackMidi service;
+    midi::NoticePipe notices;
+    TMidiInput input(service, notices);
+    EXPECT_EQ(input.deviceCount(), 0);
+    EXPECT_EQ(input.ProductName(), "");
+    EXPECT_EQ(raised([&] { input.setDeviceID(0); }), "Invalid device ID");
+    EXPECT_EQ(raised([&] { input.setProductName("Synth"); }),
+              "MIDI Input Device Synth not installed ");
+    input.OpenDevice();
+    EXPECT_FALSE(input.isOpen());
+    EXPECT_EQ(input.Error(), midi::MMSYSERR_BADDEVICEID);
+    EXPECT_EQ(raised([&] { input.StartDevice(); }), "");
+}
+
+TEST_F(MidiInput, SelectsTheFirstDeviceOfAnExactNameAndChecksNumbersAnew) {
+    service.addInput("Twin");
+    service.addInput("Twin");
+    input->setProductName("Twin");
+    EXPECT_EQ(input->DeviceID(), 1);
+    input->setDeviceID(2);
+    EXPECT_EQ(input->ProductName(), "Twin");
+    EXPECT_EQ(raised([&] { input->setProductName("twin"); }),
+              "MIDI Input Device twin not installed ");
+    EXPECT_EQ(raised([&] { input->setDeviceID(3); }), "Invalid device ID");
+    EXPECT_EQ(input->DeviceID(), 2);
+    // Devices that appeared after construction are found: the count is asked every time.
+    service.addInput("Late");
+    input->setProductName("Late");
+    EXPECT_EQ(input->DeviceID(), 3);
+}
+
+TEST_F(MidiInput, SettersOfTheDeviceAndBuffersRaiseWhileOpen) {
+    service.addInput("Other");
+    openAndStart();
+    const struct {
+        std::function<void()> set;
+        const char* message;
+    } cases[] = {
+        {[&] { input->setDeviceID(1); }, "Change to DeviceID while device was open"},
+        {[&] { input->setProductName("Other"); }, "Change to ProductName while device was open"},
+        {[&] { input->setSysexBufferSize(8); }, "Change to SysexBufferSize while device was open"},
+        {[&] { input->setSysexBufferCount(2); },
+         "Change to SysexBuffercount while device was open"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(raised(c.set), c.message);
+    EXPECT_EQ(input->DeviceID(), 0);
+    EXPECT_EQ(input->ProductName(), "Synth");
+    EXPECT_EQ(input->SysexBufferSize(), 4096);
+    EXPECT_EQ(input->SysexBufferCount(), 16);
+    input->setCapacity(10);
+    input->setSysexOnly(true);
+    EXPECT_EQ(input->Capacity(), 10);
+
+    input->CloseDevice();
+    for (const auto& c : cases) EXPECT_EQ(raised(c.set), "");
+    EXPECT_EQ(input->ProductName(), "Other");
+    EXPECT_EQ(input->SysexBufferCount(), 2);
+}
+
+TEST_F(MidiInput, TakesShortAndSysexEventsAndRequeuesTheBuffer) {
+    openAndStart();
+    const std::vector<const midi::MIDIHDR*> queued = service.queuedBuffers(synth);
+    ASSERT_EQ(queued.size(), 16u);
+    service.inject(synth, {0x90, 0x3C, 0x64, 0xF0, 0x43, 0x10, 0x4C, 0xF7});
+    service.flush(synth);
+    ASSERT_EQ(input->PendingCount(), 2);
+    EXPECT_EQ(service.queuedBuffers(synth).size(), 15u);  // the filled one waits with its record
+
+    const std::unique_ptr<TMyMidiEvent> note = input->TakeEvent();
+    ASSERT_NE(note, nullptr);
+    EXPECT_EQ(note->statusByte, 0x90);
+    EXPECT_EQ(note->firstData, 0x3C);
+    EXPECT_EQ(note->secondData, 0x64);
+    EXPECT_EQ(note->sysexSize, 0);
+    EXPECT_TRUE(note->sysexBytes.empty());
+
+    const std::unique_ptr<TMyMidiEvent> dump = input->TakeEvent();
+    ASSERT_NE(dump, nullptr);
+    EXPECT_EQ(dump->statusByte, 0xF0);
+    EXPECT_EQ(dump->firstData, 0);
+    EXPECT_EQ(dump->secondData, 0);
+    EXPECT_EQ(dump->sysexSize, 5);
+    EXPECT_EQ(dump->sysexBytes, (Bytes{0xF0, 0x43, 0x10, 0x4C, 0xF7}));
+    const std::vector<const midi::MIDIHDR*> after = service.queuedBuffers(synth);
+    ASSERT_EQ(after.size(), 16u);
+    EXPECT_EQ(after.back(), queued.front());
+    EXPECT_EQ(input->PendingCount(), 0);
+    EXPECT_EQ(input->TakeEvent(), nullptr);
+
+    // Two notices wait; the first finds nothing left, so neither raises OnMidiInput.
+    EXPECT_EQ(notices.dispatchPending(), 2u);
+    EXPECT_EQ(raises, 0);
+    service.inject(synth, {0xB0, 0x07, 0x7F});
+    pump();
+    EXPECT_EQ(raises, 1);
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].statusByte, 0xB0);
+}
+
+TEST_F(MidiInput, SysexLongerThanOneBufferArrivesAsSeveralEvents) {
+    input->setSysexBufferSize(4);
+    input->setSysexBufferCount(4);
+    openAndStart();
+    const Bytes message{0xF0, 0x41, 0x10, 0x42, 0x12, 0x40, 0x00, 0x7F, 0x41, 0xF7};
+    for (int round = 0; round < 3; ++round) {  // the buffers come back for the next message
+        events.clear();
+        service.inject(synth, message);
+        pump();
+        ASSERT_EQ(events.size(), 3u);
+        EXPECT_EQ(events[0].sysexSize, 4);
+        EXPECT_EQ(events[1].sysexSize, 4);
+        EXPECT_EQ(events[2].sysexSize, 2);
+        Bytes joined;
+        for (const auto& e : events)
+            joined.insert(joined.end(), e.sysexBytes.begin(), e.sysexBytes.end());
+        EXPECT_EQ(joined, message);
+    }
+    EXPECT_EQ(service.droppedBytes(synth), 0u);
+}
+
+TEST_F(MidiInput, SysexOnlyDropsShortMessagesFromTheNextMessageOn) {
+    input->setSysexOnly(true);
+    openAndStart();
+    service.inject(synth, {0x90, 0x3C, 0x64, 0xF0, 0x7E, 0xF7});
+    pump();
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].statusByte, 0xF0);
+    input->setSysexOnly(false);
+    service.inject(synth, {0x80, 0x3C, 0x00});
+    pump();
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_EQ(events[1].statusByte, 0x80);
+}
+
+TEST_F(MidiInput, WithoutBuffersOnlyShortMessagesArrive) {
+    for (const auto& [size, count] : {std::pair{0, 16}, std::pair{4096, 0}}) {
+        events.clear();
+        input->setSysexBufferSize(static_cast<std::uint16_t>(size));
+        input->setSysexBufferCount(static_cast<std::uint16_t>(count));
+        openAndStart();
+        EXPECT_TRUE(service.queuedBuffers(synth).empty());
+        service.inject(synth, {0xF0, 0x7E, 0xF7, 0xC0, 0x05});
+        pump();
+        ASSERT_EQ(events.size(), 1u);
+        EXPECT_EQ(events[0].statusByte, 0xC0);
+        input->CloseDevice();
+    }
+    EXPECT_EQ(service.droppedBytes(synth), 6u);
+}
+
+TEST_F(MidiInput, AfterCloseNothingIsPendingEvenWhileLateNoticesArrive) {
+    openAndStart();
+    service.inject(synth, {0x90, 0x3C, 0x64, 0xF0, 0x7E, 0xF7, 0x80, 0x3C, 0x00});
+    service.flush(synth);
+    EXPECT_EQ(input->PendingCount(), 3);
+    input->CloseDevice();
+    EXPECT_FALSE(input->isOpen());
+    EXPECT_FALSE(service.isInputOpen(synth));
+    EXPECT_EQ(input->PendingCount(), 0);
+    EXPECT_EQ(input->TakeEvent(), nullptr);
+    // Three from the input, fifteen from the buffers the reset returned.
+    EXPECT_EQ(notices.dispatchPending(), 18u);
+    EXPECT_EQ(raises, 0);
+    EXPECT_TRUE(events.empty());
+}
+
+TEST_F(MidiInput, FullRingRaisesOnOverflowAtAnyCapacity) {
+    for (const std::uint16_t capacity : {std::uint16_t{2}, std::uint16_t{6000}}) {
+        SCOPED_TRACE(capacity);
+        int overflows = 0;
+        input->OnOverflow = [&](TMidiInput&) { ++overflows; };
+        input->setCapacity(capacity);
+        openAndStart();
+        Bytes notes;
+        for (int i = 0; i < capacity + 2; ++i) notes.insert(notes.end(), {0x90, 0x3C, 0x64});
+        service.inject(synth, notes);
+        service.flush(synth);
+        EXPECT_EQ(input->PendingCount(), capacity);
+        input->OnMidiInput = nullptr;
+        notices.dispatchPending();
+        EXPECT_EQ(overflows, 2);
+        input->CloseDevice();
+        notices.dispatchPending();  // the reset's own overflows, late: they raise nothing
+    }
+}
+
+TEST_F(MidiInput, FailedOpenClosesTheDeviceBeforeReleasingWhatTheDriverUses) {
+    const struct {
+        LoopbackMidi::Call call;
+        unsigned skip;
+    } cases[] = {
+        {LoopbackMidi::Call::midiInOpen, 0},
+        {LoopbackMidi::Call::midiInPrepareHeader, 3},
+        {LoopbackMidi::Call::midiInAddBuffer, 5},
+    };
+    for (const auto& c : cases) {
+        service.failNextCall(c.call, midi::MMSYSERR_NOMEM, c.skip);
+        input->OpenDevice();
+        EXPECT_FALSE(input->isOpen());
+        EXPECT_EQ(input->Error(), midi::MMSYSERR_NOMEM);
+        EXPECT_FALSE(service.isInputOpen(synth));
+        input->StartDevice();  // does nothing
+    }
+    input->setCapacity(0);
+    input->OpenDevice();
+    EXPECT_FALSE(input->isOpen());
+    input->setCapacity(16);
+
+    openAndStart();
+    service.inject(synth, {0xF0, 0x7E, 0xF7});
+    pump();
+    EXPECT_EQ(events.size(), 1u);
+    input.reset();  // destroying an open component closes the device
+    EXPECT_FALSE(service.isInputOpen(synth));
+}
+
+TEST_F(MidiInput, DriverFailuresRaiseTheDriverTextAndLeaveThingsRecoverable) {
+    openAndStart();
+    service.failNextCall(LoopbackMidi::Call::midiInStart, midi::MMSYSERR_NOMEM);
+    EXPECT_EQ(raised([&] { input->StartDevice(); }), midi::mmErrorText(midi::MMSYSERR_NOMEM));
+    EXPECT_EQ(input->Error(), midi::MMSYSERR_NOMEM);
+    service.failNextCall(LoopbackMidi::Call::midiInStart, 1234);
+    EXPECT_EQ(raised([&] { input->StartDevice(); }), "Specified error number is out of range");
+    EXPECT_EQ(input->Error(), 1234);
+    input->StartDevice();
+    EXPECT_EQ(input->Error(), 0);
+
+    // A buffer that can't be queued again keeps its record for the next try.
+    service.inject(synth, {0xF0, 0x01, 0xF7});
+    service.flush(synth);
+    service.failNextCall(LoopbackMidi::Call::midiInAddBuffer, midi::MIDIERR_NOTREADY);
+    EXPECT_EQ(raised([&] { input->TakeEvent(); }), midi::mmErrorText(midi::MIDIERR_NOTREADY));
+    EXPECT_EQ(input->PendingCount(), 1);
+    const auto retried = input->TakeEvent();
+    ASSERT_NE(retried, nullptr);
+    EXPECT_EQ(retried->sysexBytes, (Bytes{0xF0, 0x01, 0xF7}));
+    EXPECT_EQ(service.queuedBuffers(synth).size(), 16u);
+
+    // A close whose reset failed is closed for the application, and finishable.
+    service.failNextCall(LoopbackMidi::Call::midiInReset, midi::MMSYSERR_ERROR);
+    EXPECT_EQ(raised([&] { input->CloseDevice(); }), midi::mmErrorText(midi::MMSYSERR_ERROR));
+    EXPECT_FALSE(input->isOpen());
+    EXPECT_EQ(input->PendingCount(), 0);
+    EXPECT_TRUE(service.isInputOpen(synth));
+    input->CloseDevice();
+    EXPECT_FALSE(service.isInputOpen(synth));
+    openAndStart();
+}
+
+// The driver thread fills and returns buffers while this thread takes events and queues the
+// buffers again: the real hand-over, with no pump in between to serialise it.
+TEST_F(MidiInput, DumpArrivesWhileTheWindowThreadDrains) {
+    constexpr int kMessages = 300;
+    input->setSysexBufferSize(64);
+    input->setSysexBufferCount(4);
+    openAndStart();
+    std::atomic<int> taken{0};
+    input->OnMidiInput = [&](TMidiInput& sender) {
+        while (sender.PendingCount() > 0) {
+            events.push_back(*sender.TakeEvent());
+            taken.fetch_add(1, std::memory_order_release);
+        }
+    };
+    auto messageFor = [](int n) {
+        Bytes message{0xF0, 0x41, static_cast<std::uint8_t>(n & 0x7F)};
+        message.resize(3 + n % 58, static_cast<std::uint8_t>(n % 128));
+        message.push_back(0xF7);
+        return message;
+    };
+    std::atomic<bool> stop{false};
+    std::thread instrument([&] {
+        for (int n = 0; n < kMessages && !stop; ++n) {
+            // Never more messages in flight than buffers, so none is dropped.
+            while (n - taken.load(std::memory_order_acquire) >= 3 && !stop) {
+                std::this_thread::yield();
+            }
+            service.inject(synth, messageFor(n));
+        }
+    });
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (static_cast<int>(events.size()) < kMessages &&
+           std::chrono::steady_clock::now() < deadline) {
+        pollfd waiting{notices.readFd(), POLLIN, 0};
+        ::poll(&waiting, 1, 50);
+        notices.dispatchPending();
+    }
+    stop = true;
+    instrument.join();
+    ASSERT_EQ(events.size(), static_cast<std::size_t>(kMessages));
+    for (int n = 0; n < kMessages; ++n) EXPECT_EQ(events[n].sysexBytes, messageFor(n)) << n;
+    EXPECT_EQ(service.droppedBytes(synth), 0u);
+}
+
+}  // namespace
+}  // namespace pellum
