@@ -11,12 +11,7 @@
 namespace pellum {
 namespace {
 
-// ThreadSanitizer makes every atomic operation far slower; it still sees millions of hand-overs.
-#if defined(__SANITIZE_THREAD__)
-constexpr std::uint32_t kRecords = 1'000'000;
-#else
 constexpr std::uint32_t kRecords = 10'000'000;
-#endif
 
 // Each field derives from the sequence number, so a torn or stale record cannot pass.
 RingRecord recordFor(std::uint32_t n) {
