@@ -33,7 +33,8 @@ public:
 
     // Selects device 0. With no input device at all the component still comes up, with DeviceID 0
     // and an empty ProductName, so the application can run without MIDI input; opening it then
-    // fails quietly. The component takes over the sink's handler until it is destroyed.
+    // fails quietly. The component takes over the sink's handler until it is destroyed; the
+    // service and the sink must outlive it.
     TMidiInput(midi::MidiService& service, midi::NoticeSink& noticeWindow);
     ~TMidiInput();
     TMidiInput(const TMidiInput&) = delete;
