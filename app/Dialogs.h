@@ -20,7 +20,7 @@ struct FileDialogSpec {
 };
 
 class Dialogs {
-  public:
+public:
     virtual ~Dialogs() = default;
     // The chosen file's full path, or nothing when the user cancelled.
     virtual std::optional<QString> openFile(const FileDialogSpec& spec) = 0;
@@ -33,7 +33,7 @@ class Dialogs {
 
 // The real dialogs, owned by `parent`'s window.
 class QtDialogs : public Dialogs {
-  public:
+public:
     explicit QtDialogs(QWidget* parent = nullptr) : parent_(parent) {}
     void setParent(QWidget* parent) { parent_ = parent; }
     std::optional<QString> openFile(const FileDialogSpec& spec) override;
@@ -41,7 +41,7 @@ class QtDialogs : public Dialogs {
     void message(const QString& text) override;
     void error(const QString& text) override;
 
-  private:
+private:
     QWidget* parent_;
 };
 

@@ -23,6 +23,7 @@
 #include <QToolButton>
 
 #include "app/Glyphs.h"
+#include "app/PellumApplication.h"
 #include "app/UpDown.h"
 #include "core/CaptureStore.h"
 #include "core/ListLabel.h"
@@ -138,19 +139,19 @@ void TForm1::buildMenu() {
     FileSave->setShortcutContext(Qt::WindowShortcut);
     FileSave->setIcon(twoStateGlyph("save"));
     addAction(FileSave);  // Ctrl+S works whichever control has the focus
-    connect(FileSave, &QAction::triggered, this, &TForm1::FileSaveExecute);
+    connect(FileSave, &QAction::triggered, this, handler(this, &TForm1::FileSaveExecute));
 
     InitList = new QAction(this);
     InitList->setIcon(twoStateGlyph("initlist"));
-    connect(InitList, &QAction::triggered, this, &TForm1::InitListExecute);
+    connect(InitList, &QAction::triggered, this, handler(this, &TForm1::InitListExecute));
 
     File1 = menuBar()->addMenu("File(&F)");
     New1 = File1->addAction("New(&N)");
     New1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
-    connect(New1, &QAction::triggered, this, &TForm1::New1Click);
+    connect(New1, &QAction::triggered, this, handler(this, &TForm1::New1Click));
     SysexI1 = File1->addAction("Open(&O)");
     SysexI1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-    connect(SysexI1, &QAction::triggered, this, &TForm1::SysexI1Click);
+    connect(SysexI1, &QAction::triggered, this, handler(this, &TForm1::SysexI1Click));
     // The item only shows the action's shortcut: a second Ctrl+S would make both ambiguous.
     SysexE1 = File1->addAction("Save(&S)\tCtrl+S");
     connect(SysexE1, &QAction::triggered, FileSave, &QAction::trigger);
@@ -181,8 +182,8 @@ void TForm1::buildToolBar(QWidget* client) {
     BtnStart->setEnabled(false);
     BtnStop->setEnabled(false);
 
-    connect(SpeedButton4, &QToolButton::clicked, this, &TForm1::SpeedButton4Click);
-    connect(BtnCut, &QToolButton::clicked, this, &TForm1::BtnCutClick);
+    connect(SpeedButton4, &QToolButton::clicked, this, handler(this, &TForm1::SpeedButton4Click));
+    connect(BtnCut, &QToolButton::clicked, this, handler(this, &TForm1::BtnCutClick));
     connect(SpeedButton7, &QToolButton::clicked, this, &QWidget::close);
 }
 
@@ -282,7 +283,7 @@ void TForm1::buildConfigTab() {
 
     label(Panel1, "CH Channel", 8, 57, arial(12, true));
     ForceMIDICH = place(new QCheckBox("SysEx  Send", Panel1), 28, 74, 89, 15);
-    ForceMIDICH->setFont(arial(12, true));
+    ForceMIDICH->setFont(arial(12));
     label(Panel1, "Channel", 126, 74, arial(12, true));
     CH = label(Panel1, "1", 187, 74, arial(12, true));
     SysExCH = place(new UpDown(Panel1), 200, 73, 25, 13);
@@ -292,8 +293,8 @@ void TForm1::buildConfigTab() {
     label(Panel1, "Send Speed", 8, 97, arial(12, true));
     S_Auto = place(new QRadioButton("Auto", Panel1), 88, 97, 49, 17);
     S_Man = place(new QRadioButton("Manual", Panel1), 136, 97, 65, 17);
-    S_Auto->setFont(arial(12, true));
-    S_Man->setFont(arial(12, true));
+    S_Auto->setFont(arial(12));
+    S_Man->setFont(arial(12));
     S_Man->setChecked(true);
     L_Low = label(Panel1, "Low", 24, 113, arial(12, true));
     SendSpeed = place(new QSlider(Qt::Horizontal, Panel1), 48, 113, 145, 20);
@@ -382,7 +383,7 @@ void TForm1::dropEvent(QDropEvent* event) {
     for (const QUrl& url : event->mimeData()->urls()) {
         if (!url.isLocalFile()) continue;
         event->acceptProposedAction();
-        openfile(url.toLocalFile());
+        guarded([&] { openfile(url.toLocalFile()); });
         return;
     }
 }

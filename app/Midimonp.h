@@ -31,7 +31,7 @@ class UpDown;
 
 class TForm1 : public QMainWindow {
     Q_OBJECT
-  public:
+public:
     explicit TForm1(Dialogs& dialogs, QWidget* parent = nullptr);
     ~TForm1() override;
 
@@ -132,12 +132,12 @@ class TForm1 : public QMainWindow {
 
     QTimer* Timer1;
 
-  protected:
+protected:
     void showEvent(QShowEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
-  private:
+private:
     void buildToolBar(QWidget* client);
     void buildMenu();
     void buildSysExTab();

@@ -17,17 +17,30 @@ void PellumApplication::setErrorHandler(std::function<void(const QString&)> hand
     errorHandler_ = std::move(handler);
 }
 
+void PellumApplication::showError(const std::exception& error) {
+    const QString text = QString::fromStdString(withFullStop(error.what()));
+    if (errorHandler_) {
+        errorHandler_(text);
+    } else {
+        QMessageBox::critical(activeWindow(), applicationDisplayName(), text);
+    }
+}
+
 bool PellumApplication::notify(QObject* receiver, QEvent* event) {
     try {
         return QApplication::notify(receiver, event);
     } catch (const std::exception& e) {
-        const QString text = QString::fromStdString(withFullStop(e.what()));
-        if (errorHandler_) {
-            errorHandler_(text);
-        } else {
-            QMessageBox::critical(nullptr, applicationDisplayName(), text);
-        }
+        showError(e);
         return false;
+    }
+}
+
+void reportError(const std::exception& error) {
+    if (auto* app = dynamic_cast<PellumApplication*>(QCoreApplication::instance())) {
+        app->showError(error);
+    } else {
+        QMessageBox::critical(nullptr, "Pellum",
+                              QString::fromStdString(withFullStop(error.what())));
     }
 }
 

@@ -10,7 +10,7 @@ namespace pellum {
 
 class UpDown : public QWidget {
     Q_OBJECT
-  public:
+public:
     enum class Button { Up, Down };
 
     explicit UpDown(QWidget* parent = nullptr);
@@ -24,13 +24,13 @@ class UpDown : public QWidget {
     // What a click on one of the arrows does: step, clamp, then tell.
     void click(Button button);
 
-  signals:
+signals:
     void clicked(pellum::UpDown::Button button);
 
-  protected:
+protected:
     void resizeEvent(QResizeEvent* event) override;
 
-  private:
+private:
     QToolButton* down_;
     QToolButton* up_;
     int min_ = 0;

@@ -70,6 +70,22 @@ void BM_MemchrScan(benchmark::State& state) {
 }
 BENCHMARK(BM_MemchrScan)->Unit(benchmark::kMillisecond);
 
+// The other floor: only reading the file (from the page cache) in the loader's chunk size.
+void BM_ReadFileOnly(benchmark::State& state) {
+    const std::string& path = filePath();
+    std::vector<std::uint8_t> chunk(1 << 20);
+    for (auto _ : state) {
+        std::FILE* file = std::fopen(path.c_str(), "rb");
+        std::size_t total = 0;
+        for (std::size_t got; (got = std::fread(chunk.data(), 1, chunk.size(), file)) > 0;)
+            total += got;
+        std::fclose(file);
+        benchmark::DoNotOptimize(total);
+    }
+    setBytes(state);
+}
+BENCHMARK(BM_ReadFileOnly)->Unit(benchmark::kMillisecond);
+
 // The reader over bytes already in memory, into the store.
 void BM_ReaderInMemory(benchmark::State& state) {
     const auto& bytes = fileBytes();

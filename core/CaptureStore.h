@@ -4,13 +4,14 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <vector>
 
 namespace pellum {
 
 class CaptureStore {
-  public:
+public:
     static constexpr int kCapacity = 9999;
 
     CaptureStore();
@@ -30,14 +31,19 @@ class CaptureStore {
     // Emptying only resets the count; the slots keep their bytes (and their capacity).
     void clear() { count_ = 0; }
 
-    // Loading replaces the content slot by slot and then sets the count.
-    std::vector<std::uint8_t>& slotForLoad(int i);
-    void setLength(int i, std::int32_t length);
-    void setCount(int count);
+    // A load fills a second set of slots and swaps it in only once the whole file was read,
+    // so a load that fails half way leaves the store as it was. The set swapped out keeps its
+    // buffers for the next load.
+    std::vector<std::uint8_t>& stagingSlot(int i);
+    void commitStaging(int count);
 
-  private:
-    std::array<std::vector<std::uint8_t>, kCapacity> slots_;
-    std::array<std::int32_t, kCapacity> lengths_{};
+private:
+    struct Slots {
+        std::array<std::vector<std::uint8_t>, kCapacity> bytes;
+        std::array<std::int32_t, kCapacity> lengths{};
+    };
+    std::unique_ptr<Slots> live_;
+    std::unique_ptr<Slots> staging_;
     int count_ = 0;
 };
 

@@ -8,19 +8,19 @@
 namespace pellum {
 
 class PellumError : public std::runtime_error {
-  public:
+public:
     using std::runtime_error::runtime_error;
 };
 
 // "ファイル %s は開けません"
 class FileOpenError : public PellumError {
-  public:
+public:
     explicit FileOpenError(const std::string& fileName);
 };
 
 // "ファイル %s を作成できません"
 class FileCreateError : public PellumError {
-  public:
+public:
     explicit FileCreateError(const std::string& fileName);
 };
 

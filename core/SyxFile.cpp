@@ -38,62 +38,110 @@ std::string temporaryNameBeside(const std::filesystem::path& target) {
     return target.string() + suffix;
 }
 
+// Finds the messages in bytes that arrive piece by piece and files them in the store's staging
+// slots; a message may span any number of pieces.
+class SyxScanner {
+public:
+    explicit SyxScanner(CaptureStore& store) : store_(store) {}
+
+    bool full() const { return truncated_; }
+
+    void feed(const std::uint8_t* p, const std::uint8_t* const end) {
+        while (p < end && !truncated_) {
+            if (!slot_) {
+                const std::uint8_t* start = find(p, end, kSysExStart);
+                if (!start) return;
+                if (count_ == CaptureStore::kCapacity) {
+                    truncated_ = true;
+                    return;
+                }
+                slot_ = &store_.stagingSlot(count_);
+                slot_->clear();
+                p = start;
+            }
+            // Searching from the F0 itself is safe: it is not an F7.
+            const std::uint8_t* close = find(p, end, kSysExEnd);
+            if (!close) {
+                slot_->insert(slot_->end(), p, end);
+                return;
+            }
+            slot_->insert(slot_->end(), p, close + 1);
+            finishMessage();
+            p = close + 1;
+        }
+    }
+
+    LoadResult finish() {
+        if (slot_) {  // the bytes ended inside a message
+            slot_->push_back(kSysExEnd);
+            finishMessage();
+        }
+        store_.commitStaging(count_);
+        return {count_, truncated_};
+    }
+
+private:
+    void finishMessage() {
+        slot_ = nullptr;
+        ++count_;
+    }
+
+    CaptureStore& store_;
+    std::vector<std::uint8_t>* slot_ = nullptr;  // the open message, if any
+    int count_ = 0;
+    bool truncated_ = false;
+};
+
 }  // namespace
 
 LoadResult loadSyx(std::span<const std::uint8_t> bytes, CaptureStore& store) {
-    const std::uint8_t* p = bytes.data();
-    const std::uint8_t* const end = p + bytes.size();
-    int k = 0;
-    while (p < end) {
-        const std::uint8_t* start = find(p, end, kSysExStart);
-        if (!start) break;
-        if (k == CaptureStore::kCapacity) {
-            store.setCount(k);
-            return {k, true};
-        }
-        const std::uint8_t* close = find(start + 1, end, kSysExEnd);
-        auto& slot = store.slotForLoad(k);
-        if (close) {
-            slot.assign(start, close + 1);
-            p = close + 1;
-        } else {
-            slot.assign(start, end);
-            slot.push_back(kSysExEnd);
-            p = end;
-        }
-        store.setLength(k, static_cast<std::int32_t>(slot.size()));
-        ++k;
-    }
-    store.setCount(k);
-    return {k, false};
+    SyxScanner scanner(store);
+    scanner.feed(bytes.data(), bytes.data() + bytes.size());
+    return scanner.finish();
 }
 
-std::vector<std::uint8_t> readWholeFile(const std::string& path) {
-    // A folder opens for reading on some systems and reports an absurd size.
+namespace {
+
+File openForReading(const std::string& path) {
+    // A folder opens for reading on some systems and then fails oddly.
     std::error_code folder;
     if (std::filesystem::is_directory(path, folder)) throw FileOpenError(path);
     File file(std::fopen(path.c_str(), "rb"));
     if (!file) throw FileOpenError(path);
+    return file;
+}
+
+constexpr std::size_t kReadChunk = std::size_t{1} << 20;
+
+}  // namespace
+
+std::vector<std::uint8_t> readWholeFile(const std::string& path) {
+    File file = openForReading(path);
     std::vector<std::uint8_t> bytes;
-    if (std::fseek(file.get(), 0, SEEK_END) == 0) {
-        const long size = std::ftell(file.get());
-        std::rewind(file.get());
-        if (size > 0) {
-            bytes.resize(static_cast<std::size_t>(size));
-            bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file.get()));
-        }
+    for (;;) {
+        const std::size_t at = bytes.size();
+        bytes.resize(at + kReadChunk);
+        const std::size_t got = std::fread(bytes.data() + at, 1, kReadChunk, file.get());
+        bytes.resize(at + got);
+        if (got < kReadChunk) break;
     }
-    // Whatever the size did not announce (pipes, special files, a growing file) comes after.
-    std::uint8_t chunk[1 << 16];
-    for (std::size_t got; (got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0;)
-        bytes.insert(bytes.end(), chunk, chunk + got);
     if (std::ferror(file.get())) throw FileOpenError(path);
     return bytes;
 }
 
 LoadResult loadSyxFile(const std::string& path, CaptureStore& store) {
-    const std::vector<std::uint8_t> bytes = readWholeFile(path);
-    return loadSyx(bytes, store);
+    // Streamed in chunks straight into the staging slots: no second copy of a large file, and
+    // the live store is only replaced once the whole file has been read.
+    File file = openForReading(path);
+    const auto chunk = std::make_unique_for_overwrite<std::uint8_t[]>(kReadChunk);
+    SyxScanner scanner(store);
+    while (!scanner.full()) {
+        const std::size_t got = std::fread(chunk.get(), 1, kReadChunk, file.get());
+        scanner.feed(chunk.get(), chunk.get() + got);
+        if (got < kReadChunk) break;
+    }
+    if (std::ferror(file.get())) throw FileOpenError(path);
+    return scanner.finish();
 }
 
 void writeFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes) {
@@ -105,7 +153,9 @@ void writeFileAtomically(const std::string& path, std::span<const std::uint8_t> 
         // "x": never reuse a file that happens to have the temporary's name.
         File file(std::fopen(temporary.c_str(), "wbx"));
         if (!file) throw FileCreateError(path);
-        written = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size() &&
+        // An empty store gives an empty file; fwrite must not see its null data pointer.
+        written = (bytes.empty() ||
+                   std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size()) &&
                   std::fflush(file.get()) == 0;
 #if !defined(_WIN32)
         written = written && ::fsync(::fileno(file.get())) == 0;

@@ -52,7 +52,7 @@ Bytes concat(std::initializer_list<Bytes> parts) {
 }
 
 class MainWindow : public ::testing::Test {
-  protected:
+protected:
     MainWindow() : form(dialogs) {
         app()->setErrorHandler([this](const QString& text) { dialogs.errors << text; });
     }

@@ -13,7 +13,7 @@
 namespace pellum::test {
 
 class RecordingDialogs : public Dialogs {
-  public:
+public:
     // Answers for the next file dialogs, in order; an empty optional is a cancel.
     std::deque<std::optional<QString>> answers;
     std::vector<FileDialogSpec> asked;
@@ -25,7 +25,7 @@ class RecordingDialogs : public Dialogs {
     void message(const QString& text) override { messages << text; }
     void error(const QString& text) override { errors << text; }
 
-  private:
+private:
     std::optional<QString> answer(const FileDialogSpec& spec) {
         asked.push_back(spec);
         if (answers.empty()) return std::nullopt;

@@ -55,7 +55,8 @@ TEST(CliList, PrintsTheLabelsTheWindowShows) {
     writeBytes(dir.file("b.syx"), {0xF0, 0x43, 0xF7});
     r = run("list " + dir.file("missing.syx") + " " + dir.file("b.syx"), dir);
     EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("ファイル " + dir.file("missing.syx") + " は開けません"), std::string::npos);
+    EXPECT_NE(r.err.find("ファイル " + dir.file("missing.syx") + " は開けません"),
+              std::string::npos);
     EXPECT_EQ(r.out, "==> " + dir.file("b.syx") + " <==\n0001 YAMAHA(43H) 3Byte\n");
 
     r = run("list --bogus " + dir.file("a.syx"), dir);

@@ -15,7 +15,7 @@ namespace pellum::test {
 using Bytes = std::vector<std::uint8_t>;
 
 class TempDir {
-  public:
+public:
     TempDir() {
         static int counter = 0;
         path_ = std::filesystem::temp_directory_path() /
@@ -29,7 +29,7 @@ class TempDir {
     std::string file(const std::string& name) const { return (path_ / name).string(); }
     const std::filesystem::path& path() const { return path_; }
 
-  private:
+private:
     std::filesystem::path path_;
 };
 

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <random>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -171,4 +172,40 @@ TEST(SyxFiles, FailuresNameTheFileAndLoseNothing) {
     EXPECT_THROW(saveSyxFile(dir.file(""), store, {}), FileCreateError);
     for (const auto& entry : fs::directory_iterator(dir.file("")))
         EXPECT_EQ(entry.path().extension(), ".syx") << entry.path();
+}
+
+TEST(SyxFiles, StreamedLoadMatchesTheWholeFileScan) {
+    // Messages of every size up to beyond the read chunk, with junk between them, so messages
+    // start, end and span across the file's read boundaries.
+    std::mt19937 random(7);
+    Bytes file;
+    for (std::size_t size : {3u, 1u << 20, 70000u, 2u, (3u << 20) / 2, 5u}) {
+        for (int junk = random() % 4; junk > 0; --junk) file.push_back(random() & 0x7F);
+        file.push_back(0xF0);
+        for (std::size_t i = 2; i < size; ++i) file.push_back(random() & 0x7F);
+        file.push_back(0xF7);
+    }
+    file.insert(file.end(), {0xF0, 0x41, 0x10});  // unterminated at the very end
+
+    TempDir dir;
+    writeBytes(dir.file("big.syx"), file);
+    CaptureStore streamed, scanned;
+    EXPECT_EQ(loadSyxFile(dir.file("big.syx"), streamed).count, 7);
+    loadSyx(file, scanned);
+    EXPECT_EQ(stored(streamed), stored(scanned));
+    EXPECT_EQ(streamed.length(1), 1 << 20);
+    EXPECT_EQ(stored(streamed).back(), (Bytes{0xF0, 0x41, 0x10, 0xF7}));
+
+    // Loading again reuses the store and gives the same messages.
+    EXPECT_EQ(loadSyxFile(dir.file("big.syx"), streamed).count, 7);
+    EXPECT_EQ(stored(streamed), stored(scanned));
+}
+
+TEST(SyxFiles, AReadErrorAfterOpeningLeavesTheStoreAsItWas) {
+    CaptureStore store;
+    store.append(Bytes{0xF0, 0x41, 0x10, 0xF7});
+    store.append(Bytes{0xF0, 0x43, 0x10, 0xF7});
+    // Opens fine, then every read fails.
+    EXPECT_THROW(loadSyxFile("/proc/self/mem", store), FileOpenError);
+    EXPECT_EQ(stored(store), (std::vector<Bytes>{{0xF0, 0x41, 0x10, 0xF7}, {0xF0, 0x43, 0x10, 0xF7}}));
 }
