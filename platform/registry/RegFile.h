@@ -1,0 +1,30 @@
+// The registry kept in one text file, in the format the registry editor exports:
+//   Windows Registry Editor Version 5.00
+//   [HKEY_CURRENT_USER\SOFTWARE\VOSSEL\Pellum]
+//   "MIDI_IN"=hex:01
+//   "CFG_FILE"="C:\\dumps\\synth.cfg"
+// Written atomically; read tolerantly: a value line that cannot be parsed makes only that value
+// unreadable, and lines of other keys are kept as they are.
+#pragma once
+
+#include <filesystem>
+
+#include "platform/registry/Registry.h"
+
+namespace pellum {
+
+class RegFileRegistry : public Registry {
+public:
+    explicit RegFileRegistry(std::filesystem::path file);
+    std::unique_ptr<RegistryKey> openOrCreateKey(const std::string& path) override;
+
+    const std::filesystem::path& file() const { return file_; }
+
+    // $XDG_CONFIG_HOME/VOSSEL/Pellum.reg, or ~/.config/VOSSEL/Pellum.reg.
+    static std::filesystem::path defaultFile();
+
+private:
+    std::filesystem::path file_;
+};
+
+}  // namespace pellum

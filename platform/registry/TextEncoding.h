@@ -1,0 +1,18 @@
+// Conversions the registry file needs: the editor writes UTF-16 (with a byte-order mark) and
+// stores expandable and multi-strings as UTF-16LE bytes; the program works in UTF-8.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace pellum {
+
+// Invalid sequences become U+FFFD; nothing is read past the end.
+std::vector<std::uint8_t> utf16leToUtf8(const std::vector<std::uint8_t>& utf16);
+std::vector<std::uint8_t> utf8ToUtf16le(const std::vector<std::uint8_t>& utf8);
+
+// The file's text as UTF-8: a UTF-16LE file (FF FE) is converted, a UTF-8 mark dropped.
+std::string decodeFileText(const std::string& bytes);
+
+}  // namespace pellum
