@@ -16,10 +16,6 @@ constexpr std::uint32_t kHeaderSize = sizeof(midi::MIDIHDR);
 // A failure that has already stored its code, or has none; OpenDevice swallows it.
 struct OpenFailed {};
 
-std::string nameOf(const midi::MIDIINCAPSA& caps) {
-    return std::string(caps.szPname, strnlen(caps.szPname, midi::MAXPNAMELEN));
-}
-
 }  // namespace
 
 TMidiInput::TMidiInput(midi::MidiService& service, midi::NoticeSink& noticeWindow)
@@ -59,7 +55,7 @@ void TMidiInput::setProductName(const std::string& name) {
     for (std::uint32_t device = 0; device < count; ++device) {
         midi::MIDIINCAPSA caps{};
         check(service_.midiInGetDevCapsA(device, &caps, sizeof caps));
-        if (nameOf(caps) == name) {
+        if (service_.midiInDeviceName(device) == name) {
             setDeviceID(static_cast<std::uint16_t>(device));
             return;
         }
@@ -73,7 +69,8 @@ void TMidiInput::setDeviceID(std::uint16_t value) {
     deviceId_ = value;
     midi::MIDIINCAPSA caps{};
     check(service_.midiInGetDevCapsA(value, &caps, sizeof caps));
-    productName_ = nameOf(caps);
+    // The full name: the record's 31 characters may not tell two similar ports apart.
+    productName_ = service_.midiInDeviceName(value);
 }
 
 void TMidiInput::setSysexBufferSize(std::uint16_t value) {

@@ -265,6 +265,16 @@ MMRESULT LoopbackMidi::midiInGetDevCapsA(std::uintptr_t deviceId, MIDIINCAPSA* c
     return MMSYSERR_NOERROR;
 }
 
+std::string LoopbackMidi::midiInDeviceName(std::uint32_t deviceId) {
+    std::lock_guard lock(mutex_);
+    return deviceId < inputs_.size() ? inputs_[deviceId]->name : std::string();
+}
+
+std::string LoopbackMidi::midiOutDeviceName(std::uint32_t deviceId) {
+    std::lock_guard lock(mutex_);
+    return deviceId < outputs_.size() ? outputs_[deviceId]->name : std::string();
+}
+
 MMRESULT LoopbackMidi::midiInOpen(HMIDIIN* handle, std::uint32_t deviceId, MidiInProc callback,
                                   std::uintptr_t instance, std::uint32_t flags) {
     if (MMRESULT failure = injectedFailure(Call::midiInOpen)) return failure;

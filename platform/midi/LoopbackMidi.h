@@ -89,6 +89,10 @@ public:
                                     std::uint32_t headerSize) override;
     MMRESULT midiOutClose(HMIDIOUT handle) override;
 
+    // The names as given, however long.
+    std::string midiInDeviceName(std::uint32_t deviceId) override;
+    std::string midiOutDeviceName(std::uint32_t deviceId) override;
+
 private:
     class InputPort;
     class OutputPort;

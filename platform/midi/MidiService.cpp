@@ -74,4 +74,16 @@ MMRESULT MidiService::midiInGetErrorTextA(MMRESULT code, char* text, std::uint32
     return MMSYSERR_NOERROR;
 }
 
+std::string MidiService::midiInDeviceName(std::uint32_t deviceId) {
+    MIDIINCAPSA caps{};
+    if (midiInGetDevCapsA(deviceId, &caps, sizeof caps) != MMSYSERR_NOERROR) return {};
+    return std::string(caps.szPname, strnlen(caps.szPname, MAXPNAMELEN));
+}
+
+std::string MidiService::midiOutDeviceName(std::uint32_t deviceId) {
+    MIDIOUTCAPSA caps{};
+    if (midiOutGetDevCapsA(deviceId, &caps, sizeof caps) != MMSYSERR_NOERROR) return {};
+    return std::string(caps.szPname, strnlen(caps.szPname, MAXPNAMELEN));
+}
+
 }  // namespace pellum::midi

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "platform/midi/MidiApi.h"
 
@@ -46,6 +47,15 @@ public:
     virtual MMRESULT midiOutUnprepareHeader(HMIDIOUT handle, MIDIHDR* header,
                                             std::uint32_t headerSize) = 0;
     virtual MMRESULT midiOutClose(HMIDIOUT handle) = 0;
+
+    // A device's name in full, as its API names it: the capability records hold only 31
+    // characters, too few to tell similar ports apart. Empty for a number out of range. By
+    // default the name the capability record holds.
+    virtual std::string midiInDeviceName(std::uint32_t deviceId);
+    virtual std::string midiOutDeviceName(std::uint32_t deviceId);
+    // Bytes every input of this service has dropped so far, open or closed: received with no
+    // buffer queued or while stopped. 0 from a service that cannot tell.
+    virtual std::uint64_t droppedInputBytes() const { return 0; }
 };
 
 }  // namespace pellum::midi

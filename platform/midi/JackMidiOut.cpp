@@ -1,0 +1,145 @@
+// JACK output through libjack directly: the window thread queues, the process callback writes.
+#include "platform/midi/JackMidiOut.h"
+
+#include <jack/midiport.h>
+
+#include <chrono>
+#include <thread>
+
+namespace pellum::midi {
+
+namespace {
+
+// Enough for several of the largest messages the program sends (65535 bytes) at once.
+constexpr std::size_t kQueueBytes = 256 * 1024;
+// Cycles run every few milliseconds; this long without one means the server has stalled.
+constexpr auto kStallLimit = std::chrono::seconds(5);
+constexpr auto kPollInterval = std::chrono::milliseconds(1);
+
+struct ClientCloser {
+    void operator()(jack_client_t* client) const noexcept { jack_client_close(client); }
+};
+
+}  // namespace
+
+JackMidiOut::JackMidiOut() : ring_(kQueueBytes) {}
+
+std::unique_ptr<JackMidiOut> JackMidiOut::open(const std::string& clientName,
+                                               const std::string& destination, MMRESULT& code) {
+    std::unique_ptr<JackMidiOut> out(new JackMidiOut());
+    jack_status_t status{};
+    std::unique_ptr<jack_client_t, ClientCloser> client(
+        jack_client_open(clientName.c_str(), JackNoStartServer, &status));
+    if (!client) {
+        code = MMSYSERR_NODRIVER;
+        return nullptr;
+    }
+    out->port_ =
+        jack_port_register(client.get(), "out", JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);
+    if (out->port_ == nullptr ||
+        jack_set_process_callback(client.get(), &JackMidiOut::process, out.get()) != 0) {
+        code = MMSYSERR_ERROR;
+        return nullptr;
+    }
+    jack_on_shutdown(client.get(), &JackMidiOut::shutdown, out.get());
+    if (jack_activate(client.get()) != 0) {
+        code = MMSYSERR_ERROR;
+        return nullptr;
+    }
+    if (jack_connect(client.get(), jack_port_name(out->port_), destination.c_str()) != 0) {
+        jack_deactivate(client.get());
+        code = MIDIERR_NODEVICE;  // the destination went away since the list was made
+        return nullptr;
+    }
+    out->client_ = client.release();
+    code = MMSYSERR_NOERROR;
+    return out;
+}
+
+JackMidiOut::~JackMidiOut() {
+    if (client_ == nullptr) return;  // a failed open; its client is already closed
+    flush();
+    jack_deactivate(client_);
+    jack_client_close(client_);
+}
+
+MMRESULT JackMidiOut::send(const std::uint8_t* bytes, std::size_t count) {
+    if (count == 0) return MMSYSERR_NOERROR;
+    if (count > maxMessage()) return MMSYSERR_INVALPARAM;
+    const auto length = static_cast<std::uint32_t>(count);
+    bool queued = false;
+    const bool cycling = waitWhileCycling(
+        [&] { return queued = ring_.write(&length, sizeof length, bytes, count); });
+    if (queued) return MMSYSERR_NOERROR;
+    return cycling ? MIDIERR_NOTREADY : MMSYSERR_NODRIVER;
+}
+
+bool JackMidiOut::flush() {
+    if (!waitWhileCycling([&] { return ring_.empty(); })) return false;
+    // The last events sit in this cycle's port buffer until the reading side has had its turn.
+    const std::uint64_t emptiedAt = cycles_.load(std::memory_order_acquire);
+    return waitWhileCycling(
+        [&] { return cycles_.load(std::memory_order_acquire) >= emptiedAt + 2; });
+}
+
+template <typename Done>
+bool JackMidiOut::waitWhileCycling(Done done) {
+    std::uint64_t lastCycle = cycles_.load(std::memory_order_acquire);
+    auto lastProgress = std::chrono::steady_clock::now();
+    while (!done()) {
+        if (serverGone_.load(std::memory_order_acquire)) return false;
+        std::this_thread::sleep_for(kPollInterval);
+        const std::uint64_t cycle = cycles_.load(std::memory_order_acquire);
+        const auto now = std::chrono::steady_clock::now();
+        if (cycle != lastCycle) {
+            lastCycle = cycle;
+            lastProgress = now;
+        } else if (now - lastProgress > kStallLimit) {
+            return false;
+        }
+    }
+    return true;
+}
+
+int JackMidiOut::process(jack_nframes_t frames, void* self) noexcept {
+    auto& out = *static_cast<JackMidiOut*>(self);
+    void* buffer = jack_port_get_buffer(out.port_, frames);
+    jack_midi_clear_buffer(buffer);
+    out.writeEvents(buffer);
+    out.cycles_.fetch_add(1, std::memory_order_release);
+    return 0;
+}
+
+void JackMidiOut::writeEvents(void* buffer) noexcept {
+    for (;;) {
+        if (remaining_ == 0) {
+            std::uint32_t length = 0;
+            // The producer publishes a length and its message together, so both are readable.
+            if (ring_.readable() < sizeof length + 1) return;
+            ring_.peek(&length, sizeof length);
+            ring_.consume(sizeof length);
+            std::uint8_t first = 0;
+            ring_.peek(&first, 1);
+            remaining_ = length;
+            remainingIsSysex_ = first == 0xF0;
+        }
+        const std::size_t room = jack_midi_max_event_size(buffer);
+        if (room == 0) return;
+        // Other messages wait for a cycle that holds them whole, unless even an empty one can't.
+        if (!remainingIsSysex_ && room < remaining_ && jack_midi_get_event_count(buffer) > 0) {
+            return;
+        }
+        const std::size_t size = std::min(room, remaining_);
+        jack_midi_data_t* event = jack_midi_event_reserve(buffer, 0, size);
+        if (event == nullptr) return;
+        ring_.peek(event, size);
+        ring_.consume(size);
+        remaining_ -= size;
+    }
+}
+
+void JackMidiOut::shutdown(void* self) noexcept {
+    static_cast<JackMidiOut*>(self)->serverGone_.store(true, std::memory_order_release);
+}
+
+}  // namespace pellum::midi

@@ -1,0 +1,450 @@
+// The RtMidi backend: device lists and input through RtMidi, output through JackMidiOut and
+// AlsaSeqOut, all under one client name per process so our own ports can be left out.
+#include "platform/midi/RtMidiService.h"
+
+#include <alsa/asoundlib.h>
+#include <jack/jack.h>
+#include <rtmidi/RtMidi.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <cstring>
+#include <new>
+#include <utility>
+
+#include "platform/midi/AlsaSeqOut.h"
+#include "platform/midi/EmulatedMidiIn.h"
+#include "platform/midi/JackMidiOut.h"
+
+namespace pellum::midi {
+
+namespace {
+
+void quietAlsa(const char*, int, const char*, int, const char*, ...) {}
+void quietJack(const char*) {}
+
+// Asked directly rather than through RtMidi, which would print its complaints when an API is
+// down, and the libraries' own complaints are kept quiet while asking.
+bool alsaSequencerUp() {
+    snd_lib_error_set_handler(&quietAlsa);
+    snd_seq_t* seq = nullptr;
+    const bool up = snd_seq_open(&seq, "default", SND_SEQ_OPEN_DUPLEX, SND_SEQ_NONBLOCK) >= 0;
+    if (up) snd_seq_close(seq);
+    snd_lib_error_set_handler(nullptr);
+    return up;
+}
+
+bool jackServerUp(const std::string& clientName) {
+    jack_set_error_function(&quietJack);
+    jack_set_info_function(&quietJack);
+    jack_status_t status{};
+    jack_client_t* client = jack_client_open(clientName.c_str(), JackNoStartServer, &status);
+    jack_set_error_function(nullptr);
+    jack_set_info_function(nullptr);
+    if (client == nullptr) return false;
+    jack_client_close(client);
+    return true;
+}
+
+// RtMidi reports through this instead of printing or throwing; a port that failed to open
+// shows up here.
+struct ErrorFlag {
+    std::atomic<bool> failed{false};
+
+    static void record(RtMidiError::Type type, const std::string& /*text*/, void* self) {
+        if (type != RtMidiError::WARNING && type != RtMidiError::DEBUG_WARNING) {
+            static_cast<ErrorFlag*>(self)->failed.store(true);
+        }
+    }
+};
+
+RtMidi::Api rtApi(bool jack) {
+    return jack ? RtMidi::UNIX_JACK : RtMidi::LINUX_ALSA;
+}
+
+template <typename Caps>
+void fillCaps(Caps& caps, const std::string& name) {
+    caps = Caps{};
+    caps.wMid = MM_UNMAPPED;
+    caps.wPid = MM_UNMAPPED;
+    // The record holds 31 characters and a zero; the full name comes from the DeviceName calls.
+    const std::size_t length = std::min(name.size(), MAXPNAMELEN - 1);
+    std::memcpy(caps.szPname, name.data(), length);
+}
+
+bool validHeader(const MIDIHDR* header, std::uint32_t headerSize) {
+    return header != nullptr && headerSize >= sizeof(MIDIHDR);
+}
+
+}  // namespace
+
+struct RtMidiService::Probes {
+    std::unique_ptr<RtMidiIn> alsaIn;
+    std::unique_ptr<RtMidiOut> alsaOut;
+    std::unique_ptr<RtMidiIn> jackIn;
+    std::unique_ptr<RtMidiOut> jackOut;
+    ErrorFlag errors;
+};
+
+class RtMidiService::InputPort final : public EmulatedMidiIn {
+public:
+    using EmulatedMidiIn::EmulatedMidiIn;
+
+    ~InputPort() override { disconnect(); }
+
+    // No callback runs once the RtMidi object is gone: its JACK client or ALSA thread goes
+    // with it.
+    void disconnect() {
+        if (rtmidi_) {
+            rtmidi_->closePort();
+            rtmidi_.reset();
+        }
+        if (opened_) announce(MIM_CLOSE);
+        opened_ = false;
+    }
+
+    MMRESULT connect(bool jack, const std::string& clientName, const std::string& source) {
+        try {
+            rtmidi_ = std::make_unique<RtMidiIn>(rtApi(jack), clientName);
+            rtmidi_->setErrorCallback(&ErrorFlag::record, &errors_);
+            const unsigned count = rtmidi_->getPortCount();
+            unsigned index = 0;
+            while (index < count && rtmidi_->getPortName(index) != source) ++index;
+            if (index == count) return MIDIERR_NODEVICE;  // gone since the list was made
+            rtmidi_->ignoreTypes(false, false, false);
+            rtmidi_->setCallback(&InputPort::onMessage, this);
+            rtmidi_->openPort(index, "in");
+        } catch (const RtMidiError&) {
+            return MMSYSERR_NODRIVER;
+        }
+        if (errors_.failed.load()) return MMSYSERR_ERROR;
+        opened_ = true;
+        announce(MIM_OPEN);
+        return MMSYSERR_NOERROR;
+    }
+
+private:
+    // RtMidi's callback thread is the driver thread: JACK's process thread, or RtMidi's ALSA
+    // thread. On JACK one call may carry several messages, or a message and the start of the
+    // next; the emulated driver scans the bytes itself.
+    static void onMessage(double /*deltaSeconds*/, std::vector<unsigned char>* bytes,
+                          void* self) noexcept {
+        if (bytes != nullptr && !bytes->empty()) {
+            static_cast<InputPort*>(self)->receive(bytes->data(), bytes->size());
+        }
+    }
+
+    std::unique_ptr<RtMidiIn> rtmidi_;
+    ErrorFlag errors_;
+    bool opened_ = false;
+};
+
+class RtMidiService::OutputPort final : public MidiOutPort {
+public:
+    std::unique_ptr<JackMidiOut> jack;
+    std::unique_ptr<AlsaSeqOut> alsa;
+
+    MMRESULT send(const std::uint8_t* bytes, std::size_t count) {
+        if (count == 0) return MMSYSERR_NOERROR;
+        return jack ? jack->send(bytes, count) : alsa->send(bytes, count);
+    }
+};
+
+RtMidiService::RtMidiService()
+    : clientName_("Pellum-" + std::to_string(::getpid())), probes_(std::make_unique<Probes>()) {
+    alsaUp_ = alsaSequencerUp();
+    jackUp_ = jackServerUp(clientName_);
+    try {
+        if (alsaUp_) {
+            probes_->alsaIn = std::make_unique<RtMidiIn>(RtMidi::LINUX_ALSA, clientName_);
+            probes_->alsaOut = std::make_unique<RtMidiOut>(RtMidi::LINUX_ALSA, clientName_);
+        }
+    } catch (const RtMidiError&) {
+        alsaUp_ = false;
+    }
+    try {
+        if (jackUp_) {
+            probes_->jackIn = std::make_unique<RtMidiIn>(RtMidi::UNIX_JACK, clientName_);
+            probes_->jackOut = std::make_unique<RtMidiOut>(RtMidi::UNIX_JACK, clientName_);
+        }
+    } catch (const RtMidiError&) {
+        jackUp_ = false;
+    }
+    for (RtMidi* probe :
+         {static_cast<RtMidi*>(probes_->alsaIn.get()), static_cast<RtMidi*>(probes_->alsaOut.get()),
+          static_cast<RtMidi*>(probes_->jackIn.get()),
+          static_cast<RtMidi*>(probes_->jackOut.get())}) {
+        if (probe != nullptr) probe->setErrorCallback(&ErrorFlag::record, &probes_->errors);
+    }
+    inputs_ = listPorts(true);
+    outputs_ = listPorts(false);
+}
+
+RtMidiService::~RtMidiService() {
+    openInputs_.clear();
+    openOutputs_.clear();
+}
+
+std::vector<RtMidiService::Device> RtMidiService::listPorts(bool inputs) {
+    std::vector<Device> list;
+    auto add = [&](RtMidi* probe, Api api) {
+        if (probe == nullptr) return;
+        const unsigned count = probe->getPortCount();
+        for (unsigned i = 0; i < count; ++i) {
+            std::string name = probe->getPortName(i);
+            if (!name.empty() && !isOwnPort(name)) list.push_back({api, std::move(name)});
+        }
+    };
+    add(inputs ? static_cast<RtMidi*>(probes_->alsaIn.get()) : probes_->alsaOut.get(), Api::alsa);
+    add(inputs ? static_cast<RtMidi*>(probes_->jackIn.get()) : probes_->jackOut.get(), Api::jack);
+    return list;
+}
+
+// JACK renames a second client of the same name "<name>-01", and so on.
+bool RtMidiService::isOwnPort(const std::string& name) const {
+    if (name.compare(0, clientName_.size(), clientName_) != 0) return false;
+    const char next = name.size() > clientName_.size() ? name[clientName_.size()] : ':';
+    return next == ':' || next == '-';
+}
+
+RtMidiService::InputPort* RtMidiService::inputPort(HMIDIIN handle) const {
+    for (const auto& port : openInputs_) {
+        if (port.get() == handle) return port.get();
+    }
+    return nullptr;
+}
+
+RtMidiService::OutputPort* RtMidiService::outputPort(HMIDIOUT handle) const {
+    for (const auto& port : openOutputs_) {
+        if (port.get() == handle) return port.get();
+    }
+    return nullptr;
+}
+
+std::uint64_t RtMidiService::droppedInputBytes() const {
+    std::lock_guard lock(mutex_);
+    std::uint64_t total = droppedByClosedInputs_;
+    for (const auto& port : openInputs_) total += port->droppedBytes();
+    return total;
+}
+
+std::string RtMidiService::midiInDeviceName(std::uint32_t deviceId) {
+    std::lock_guard lock(mutex_);
+    return deviceId < inputs_.size() ? inputs_[deviceId].name : std::string();
+}
+
+std::string RtMidiService::midiOutDeviceName(std::uint32_t deviceId) {
+    std::lock_guard lock(mutex_);
+    return deviceId < outputs_.size() ? outputs_[deviceId].name : std::string();
+}
+
+std::uint32_t RtMidiService::midiInGetNumDevs() {
+    std::vector<Device> list = listPorts(true);
+    std::lock_guard lock(mutex_);
+    inputs_ = std::move(list);
+    return static_cast<std::uint32_t>(inputs_.size());
+}
+
+MMRESULT RtMidiService::midiInGetDevCapsA(std::uintptr_t deviceId, MIDIINCAPSA* caps,
+                                          std::uint32_t capsSize) {
+    if (caps == nullptr || capsSize < sizeof(MIDIINCAPSA)) return MMSYSERR_INVALPARAM;
+    std::lock_guard lock(mutex_);
+    if (deviceId >= inputs_.size()) return MMSYSERR_BADDEVICEID;
+    fillCaps(*caps, inputs_[deviceId].name);
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT RtMidiService::midiInOpen(HMIDIIN* handle, std::uint32_t deviceId, MidiInProc callback,
+                                   std::uintptr_t instance, std::uint32_t flags) {
+    if (handle == nullptr) return MMSYSERR_INVALPARAM;
+    const std::uint32_t type = flags & CALLBACK_TYPEMASK;
+    if (type != CALLBACK_FUNCTION && type != CALLBACK_NULL) return MMSYSERR_NOTSUPPORTED;
+    Device device;
+    {
+        std::lock_guard lock(mutex_);
+        if (deviceId >= inputs_.size()) return MMSYSERR_BADDEVICEID;
+        device = inputs_[deviceId];
+    }
+    try {
+        auto port =
+            std::make_unique<InputPort>(type == CALLBACK_FUNCTION ? callback : nullptr, instance);
+        if (MMRESULT code = port->connect(device.api == Api::jack, clientName_, device.name)) {
+            return code;
+        }
+        std::lock_guard lock(mutex_);
+        *handle = port.get();
+        openInputs_.push_back(std::move(port));
+    } catch (const std::bad_alloc&) {
+        return MMSYSERR_NOMEM;
+    }
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT RtMidiService::midiInPrepareHeader(HMIDIIN handle, MIDIHDR* header,
+                                            std::uint32_t headerSize) {
+    std::lock_guard lock(mutex_);
+    InputPort* port = inputPort(handle);
+    return port == nullptr ? MMSYSERR_INVALHANDLE : port->prepareHeader(header, headerSize);
+}
+
+MMRESULT RtMidiService::midiInAddBuffer(HMIDIIN handle, MIDIHDR* header, std::uint32_t headerSize) {
+    std::lock_guard lock(mutex_);
+    InputPort* port = inputPort(handle);
+    return port == nullptr ? MMSYSERR_INVALHANDLE : port->addBuffer(header, headerSize);
+}
+
+MMRESULT RtMidiService::midiInStart(HMIDIIN handle) {
+    std::lock_guard lock(mutex_);
+    InputPort* port = inputPort(handle);
+    return port == nullptr ? MMSYSERR_INVALHANDLE : port->start();
+}
+
+MMRESULT RtMidiService::midiInReset(HMIDIIN handle) {
+    InputPort* port;
+    {
+        std::lock_guard lock(mutex_);
+        port = inputPort(handle);
+    }
+    // Outside the lock: the callback runs inside reset() and may call back into the service.
+    // The port stays alive, since only midiInClose on this same thread removes it.
+    return port == nullptr ? MMSYSERR_INVALHANDLE : port->reset();
+}
+
+MMRESULT RtMidiService::midiInUnprepareHeader(HMIDIIN handle, MIDIHDR* header,
+                                              std::uint32_t headerSize) {
+    std::lock_guard lock(mutex_);
+    InputPort* port = inputPort(handle);
+    return port == nullptr ? MMSYSERR_INVALHANDLE : port->unprepareHeader(header, headerSize);
+}
+
+MMRESULT RtMidiService::midiInClose(HMIDIIN handle) {
+    std::unique_ptr<InputPort> closing;
+    {
+        std::lock_guard lock(mutex_);
+        auto found = std::find_if(openInputs_.begin(), openInputs_.end(),
+                                  [&](const auto& port) { return port.get() == handle; });
+        if (found == openInputs_.end()) return MMSYSERR_INVALHANDLE;
+        if ((*found)->hasQueuedBuffers()) return MIDIERR_STILLPLAYING;
+        closing = std::move(*found);
+        openInputs_.erase(found);
+    }
+    closing->disconnect();  // no callback runs after this, so the count is final
+    const std::uint64_t dropped = closing->droppedBytes();
+    closing.reset();
+    std::lock_guard lock(mutex_);
+    droppedByClosedInputs_ += dropped;
+    return MMSYSERR_NOERROR;
+}
+
+std::uint32_t RtMidiService::midiOutGetNumDevs() {
+    std::vector<Device> list = listPorts(false);
+    std::lock_guard lock(mutex_);
+    outputs_ = std::move(list);
+    return static_cast<std::uint32_t>(outputs_.size());
+}
+
+MMRESULT RtMidiService::midiOutGetDevCapsA(std::uintptr_t deviceId, MIDIOUTCAPSA* caps,
+                                           std::uint32_t capsSize) {
+    if (caps == nullptr || capsSize < sizeof(MIDIOUTCAPSA)) return MMSYSERR_INVALPARAM;
+    std::lock_guard lock(mutex_);
+    if (deviceId >= outputs_.size()) return MMSYSERR_BADDEVICEID;
+    fillCaps(*caps, outputs_[deviceId].name);
+    caps->wTechnology = MOD_MIDIPORT;
+    caps->wChannelMask = 0xFFFF;
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT RtMidiService::midiOutOpen(HMIDIOUT* handle, std::uint32_t deviceId,
+                                    std::uintptr_t /*callback*/, std::uintptr_t /*instance*/,
+                                    std::uint32_t flags) {
+    if (handle == nullptr) return MMSYSERR_INVALPARAM;
+    if ((flags & CALLBACK_TYPEMASK) != CALLBACK_NULL) return MMSYSERR_NOTSUPPORTED;
+    Device device;
+    {
+        std::lock_guard lock(mutex_);
+        if (deviceId >= outputs_.size()) return MMSYSERR_BADDEVICEID;
+        device = outputs_[deviceId];
+    }
+    MMRESULT code = MMSYSERR_NOERROR;
+    try {
+        auto port = std::make_unique<OutputPort>();
+        if (device.api == Api::jack) {
+            port->jack = JackMidiOut::open(clientName_, device.name, code);
+        } else {
+            // RtMidi ends an ALSA port's name with its address, "client:port".
+            int client = -1;
+            int number = -1;
+            const std::size_t space = device.name.rfind(' ');
+            if (space == std::string::npos ||
+                std::sscanf(device.name.c_str() + space + 1, "%d:%d", &client, &number) != 2) {
+                return MIDIERR_NODEVICE;
+            }
+            port->alsa = AlsaSeqOut::open(clientName_, client, number, code);
+        }
+        if (code != MMSYSERR_NOERROR) return code;
+        std::lock_guard lock(mutex_);
+        *handle = port.get();
+        openOutputs_.push_back(std::move(port));
+    } catch (const std::bad_alloc&) {
+        return MMSYSERR_NOMEM;
+    }
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT RtMidiService::midiOutPrepareHeader(HMIDIOUT handle, MIDIHDR* header,
+                                             std::uint32_t headerSize) {
+    std::lock_guard lock(mutex_);
+    if (outputPort(handle) == nullptr) return MMSYSERR_INVALHANDLE;
+    if (!validHeader(header, headerSize) ||
+        (header->lpData == nullptr && header->dwBufferLength > 0)) {
+        return MMSYSERR_INVALPARAM;
+    }
+    header->dwFlags |= MHDR_PREPARED;
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT RtMidiService::midiOutLongMsg(HMIDIOUT handle, MIDIHDR* header, std::uint32_t headerSize) {
+    OutputPort* port;
+    {
+        std::lock_guard lock(mutex_);
+        port = outputPort(handle);
+    }
+    if (port == nullptr) return MMSYSERR_INVALHANDLE;
+    if (!validHeader(header, headerSize)) return MMSYSERR_INVALPARAM;
+    if (!(header->dwFlags & MHDR_PREPARED)) return MIDIERR_UNPREPARED;
+    if (header->dwFlags & MHDR_INQUEUE) return MIDIERR_STILLPLAYING;
+    header->dwFlags = (header->dwFlags & ~MHDR_DONE) | MHDR_INQUEUE;
+    const MMRESULT code =
+        port->send(reinterpret_cast<const std::uint8_t*>(header->lpData), header->dwBufferLength);
+    // The bytes are in the port's own queue (or refused): the header is free either way.
+    header->dwFlags = (header->dwFlags & ~MHDR_INQUEUE) | MHDR_DONE;
+    return code;
+}
+
+MMRESULT RtMidiService::midiOutUnprepareHeader(HMIDIOUT handle, MIDIHDR* header,
+                                               std::uint32_t headerSize) {
+    std::lock_guard lock(mutex_);
+    if (outputPort(handle) == nullptr) return MMSYSERR_INVALHANDLE;
+    if (!validHeader(header, headerSize)) return MMSYSERR_INVALPARAM;
+    if (header->dwFlags & MHDR_INQUEUE) return MIDIERR_STILLPLAYING;
+    header->dwFlags &= ~MHDR_PREPARED;
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT RtMidiService::midiOutClose(HMIDIOUT handle) {
+    std::unique_ptr<OutputPort> closing;
+    {
+        std::lock_guard lock(mutex_);
+        auto found = std::find_if(openOutputs_.begin(), openOutputs_.end(),
+                                  [&](const auto& port) { return port.get() == handle; });
+        if (found == openOutputs_.end()) return MMSYSERR_INVALHANDLE;
+        closing = std::move(*found);
+        openOutputs_.erase(found);
+    }
+    closing.reset();  // waits until the port's queue has gone out
+    return MMSYSERR_NOERROR;
+}
+
+}  // namespace pellum::midi

@@ -1,0 +1,92 @@
+// The MIDI service over the machine's real MIDI APIs through RtMidi: the ALSA sequencer and
+// JACK (PipeWire serves both). Devices are the other programs' ports of every API that is up,
+// ALSA first, named in full. Input emulates a winmm driver on RtMidi's callback thread; output
+// goes through each API directly, since RtMidi's output drops or refuses large messages.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/midi/MidiService.h"
+
+namespace pellum::midi {
+
+class RtMidiService final : public MidiService {
+public:
+    // Finds which APIs are up; the device lists are read again by every Get...NumDevs call.
+    RtMidiService();
+    ~RtMidiService() override;
+    RtMidiService(const RtMidiService&) = delete;
+    RtMidiService& operator=(const RtMidiService&) = delete;
+
+    bool alsaAvailable() const { return alsaUp_; }
+    bool jackAvailable() const { return jackUp_; }
+    // The name our own clients carry on every API; ports under it are never listed.
+    const std::string& clientName() const { return clientName_; }
+    std::uint64_t droppedInputBytes() const override;
+
+    std::string midiInDeviceName(std::uint32_t deviceId) override;
+    std::string midiOutDeviceName(std::uint32_t deviceId) override;
+
+    std::uint32_t midiInGetNumDevs() override;
+    MMRESULT midiInGetDevCapsA(std::uintptr_t deviceId, MIDIINCAPSA* caps,
+                               std::uint32_t capsSize) override;
+    MMRESULT midiInOpen(HMIDIIN* handle, std::uint32_t deviceId, MidiInProc callback,
+                        std::uintptr_t instance, std::uint32_t flags) override;
+    MMRESULT midiInPrepareHeader(HMIDIIN handle, MIDIHDR* header,
+                                 std::uint32_t headerSize) override;
+    MMRESULT midiInAddBuffer(HMIDIIN handle, MIDIHDR* header, std::uint32_t headerSize) override;
+    MMRESULT midiInStart(HMIDIIN handle) override;
+    MMRESULT midiInReset(HMIDIIN handle) override;
+    MMRESULT midiInUnprepareHeader(HMIDIIN handle, MIDIHDR* header,
+                                   std::uint32_t headerSize) override;
+    MMRESULT midiInClose(HMIDIIN handle) override;
+
+    std::uint32_t midiOutGetNumDevs() override;
+    MMRESULT midiOutGetDevCapsA(std::uintptr_t deviceId, MIDIOUTCAPSA* caps,
+                                std::uint32_t capsSize) override;
+    // Only CALLBACK_NULL: a long message is done once midiOutLongMsg returns.
+    MMRESULT midiOutOpen(HMIDIOUT* handle, std::uint32_t deviceId, std::uintptr_t callback,
+                         std::uintptr_t instance, std::uint32_t flags) override;
+    MMRESULT midiOutPrepareHeader(HMIDIOUT handle, MIDIHDR* header,
+                                  std::uint32_t headerSize) override;
+    // Queues the whole message (waiting for room) or returns an error code; never a part of it.
+    MMRESULT midiOutLongMsg(HMIDIOUT handle, MIDIHDR* header, std::uint32_t headerSize) override;
+    MMRESULT midiOutUnprepareHeader(HMIDIOUT handle, MIDIHDR* header,
+                                    std::uint32_t headerSize) override;
+    // Hands on everything queued before the port goes.
+    MMRESULT midiOutClose(HMIDIOUT handle) override;
+
+private:
+    enum class Api { alsa, jack };
+    struct Device {
+        Api api;
+        std::string name;
+    };
+    struct Probes;
+    class InputPort;
+    class OutputPort;
+
+    std::vector<Device> listPorts(bool inputs);
+    bool isOwnPort(const std::string& name) const;
+    InputPort* inputPort(HMIDIIN handle) const;
+    OutputPort* outputPort(HMIDIOUT handle) const;
+
+    const std::string clientName_;
+    bool alsaUp_ = false;
+    bool jackUp_ = false;
+    std::unique_ptr<Probes> probes_;
+
+    // Guards the lists below; never held while a callback runs or a message is being queued.
+    mutable std::mutex mutex_;
+    std::vector<Device> inputs_;
+    std::vector<Device> outputs_;
+    std::vector<std::unique_ptr<InputPort>> openInputs_;
+    std::vector<std::unique_ptr<OutputPort>> openOutputs_;
+    std::uint64_t droppedByClosedInputs_ = 0;
+};
+
+}  // namespace pellum::midi

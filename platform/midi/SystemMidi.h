@@ -1,0 +1,13 @@
+// The MIDI service of the machine the program runs on, for the window and pellum-cli: winmm on
+// Windows, the RtMidi backend everywhere else.
+#pragma once
+
+#include <memory>
+
+#include "platform/midi/MidiService.h"
+
+namespace pellum::midi {
+
+std::unique_ptr<MidiService> createSystemMidiService();
+
+}  // namespace pellum::midi
