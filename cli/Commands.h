@@ -10,8 +10,16 @@ namespace pellum::cli {
 using Args = std::vector<std::string>;
 
 int listCommand(const Args& args);
+int portsCommand(const Args& args);
+int sendCommand(const Args& args);
+int receiveCommand(const Args& args);
+int identifyCommand(const Args& args);
 
 extern const char* const kListHelp;
+extern const char* const kPortsHelp;
+extern const char* const kSendHelp;
+extern const char* const kReceiveHelp;
+extern const char* const kIdentifyHelp;
 
 // "pellum-cli: <text>" on standard error.
 void complain(const std::string& text);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "cli/Commands.h"
+#include "cli/Options.h"
 
 namespace {
 
@@ -15,7 +16,11 @@ const char* const kUsage =
     "Pellum's command-line companion for MIDI System Exclusive (.syx) files.\n"
     "\n"
     "Commands:\n"
-    "  list FILE...   print the SysEx list lines that loading each file shows\n"
+    "  list FILE...                 print the SysEx list lines that loading each file shows\n"
+    "  ports                        list the MIDI input and output devices\n"
+    "  send FILE.syx --out X        send each message of a file to an output device\n"
+    "  receive FILE.syx --in X      save the SysEx an input device receives\n"
+    "  identify --in X --out X      ask an instrument who it is (Identity Request)\n"
     "\n"
     "Run 'pellum-cli COMMAND --help' for a command's options.\n";
 
@@ -27,6 +32,10 @@ struct Command {
 
 const Command kCommands[] = {
     {"list", pellum::cli::listCommand, &pellum::cli::kListHelp},
+    {"ports", pellum::cli::portsCommand, &pellum::cli::kPortsHelp},
+    {"send", pellum::cli::sendCommand, &pellum::cli::kSendHelp},
+    {"receive", pellum::cli::receiveCommand, &pellum::cli::kReceiveHelp},
+    {"identify", pellum::cli::identifyCommand, &pellum::cli::kIdentifyHelp},
 };
 
 }  // namespace
@@ -58,6 +67,10 @@ int main(int argc, char** argv) {
         }
         try {
             return command.run(args);
+        } catch (const pellum::cli::UsageError& e) {
+            pellum::cli::complain(std::string(e.what()) + " (see 'pellum-cli " + name +
+                                  " --help')");
+            return 2;
         } catch (const std::exception& e) {
             pellum::cli::complain(e.what());
             return 1;

@@ -1,0 +1,42 @@
+// Device lists and picking for pellum-cli.
+#include "cli/Devices.h"
+
+#include <algorithm>
+
+#include "core/Errors.h"
+
+namespace pellum::cli {
+
+std::vector<std::string> inputNames(midi::MidiService& service) {
+    std::vector<std::string> names;
+    const std::uint32_t count = service.midiInGetNumDevs();
+    for (std::uint32_t i = 0; i < count; ++i) names.push_back(service.midiInDeviceName(i));
+    return names;
+}
+
+std::vector<std::string> outputNames(midi::MidiService& service) {
+    std::vector<std::string> names;
+    const std::uint32_t count = service.midiOutGetNumDevs();
+    for (std::uint32_t i = 0; i < count; ++i) names.push_back(service.midiOutDeviceName(i));
+    return names;
+}
+
+std::uint32_t pickDevice(const std::vector<std::string>& names, const std::string& wanted,
+                         const std::string& kind) {
+    if (!wanted.empty() &&
+        std::all_of(wanted.begin(), wanted.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        const unsigned long position = wanted.size() > 9 ? 0 : std::stoul(wanted);
+        if (position < 1 || position > names.size()) {
+            throw PellumError("there is no " + kind + " device " + wanted + " (there are " +
+                              std::to_string(names.size()) + "; see 'pellum-cli ports')");
+        }
+        return static_cast<std::uint32_t>(position - 1);
+    }
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (names[i].find(wanted) != std::string::npos) return static_cast<std::uint32_t>(i);
+    }
+    throw PellumError("no " + kind + " device's name contains '" + wanted +
+                      "' (see 'pellum-cli ports')");
+}
+
+}  // namespace pellum::cli

@@ -1,0 +1,22 @@
+// The MIDI devices as pellum-cli shows and picks them: numbered from 1 in device order, as the
+// window's lists and the saved settings count them, and picked by number or by part of a name.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/midi/MidiService.h"
+
+namespace pellum::cli {
+
+std::vector<std::string> inputNames(midi::MidiService& service);
+std::vector<std::string> outputNames(midi::MidiService& service);
+
+// The 0-based device of `names` that `wanted` means: a position from 1, or else the first
+// name that contains it. Throws PellumError (exit status 1) when there is none; `kind` is
+// "input" or "output".
+std::uint32_t pickDevice(const std::vector<std::string>& names, const std::string& wanted,
+                         const std::string& kind);
+
+}  // namespace pellum::cli

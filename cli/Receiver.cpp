@@ -1,0 +1,89 @@
+// pellum-cli's receiving side.
+#include "cli/Receiver.h"
+
+#include <poll.h>
+
+#include <chrono>
+
+#include "core/Errors.h"
+
+namespace pellum::cli {
+
+namespace {
+
+// Small buffers, many of them: a burst of short messages from a software peer can fill dozens
+// in one go, and a long message simply continues through several.
+constexpr std::uint16_t kBufferSize = 4096;
+constexpr std::uint16_t kBufferCount = 256;
+
+}  // namespace
+
+SysexReceiver::SysexReceiver(midi::MidiService& service, std::uint16_t device)
+    : input_(service, noticePipe_) {
+    input_.setDeviceID(device);
+    input_.setSysexBufferSize(kBufferSize);
+    input_.setSysexBufferCount(kBufferCount);
+    input_.setSysexOnly(true);
+    input_.OnMidiInput = [this](TMidiInput& input) { drain(input); };
+    input_.OpenDevice();
+    if (!input_.isOpen()) {
+        const char* text = midi::mmErrorText(input_.Error());
+        throw PellumError("cannot open input " + input_.ProductName() +
+                          (text != nullptr ? std::string(": ") + text : std::string()));
+    }
+    input_.StartDevice();
+}
+
+SysexReceiver::~SysexReceiver() {
+    try {
+        input_.CloseDevice();
+    } catch (const std::exception&) {
+        // Going away: the component keeps what the driver still holds.
+    }
+}
+
+bool SysexReceiver::waitForMessage(double quietSeconds) {
+    using Clock = std::chrono::steady_clock;
+    const std::size_t before = messages_.size();
+    auto quietUntil = Clock::now() + std::chrono::duration<double>(quietSeconds);
+    while (messages_.size() == before) {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(quietUntil - Clock::now());
+        if (left.count() <= 0) return false;
+        pollfd ready{noticePipe_.readFd(), POLLIN, 0};
+        if (::poll(&ready, 1, static_cast<int>(left.count())) <= 0) continue;
+        const std::uint64_t bytesBefore = bytes_;
+        noticePipe_.dispatchPending();
+        if (bytes_ != bytesBefore)
+            quietUntil = Clock::now() + std::chrono::duration<double>(quietSeconds);
+    }
+    return true;
+}
+
+void SysexReceiver::drain(TMidiInput& input) {
+    while (input.PendingCount() > 0) {
+        std::unique_ptr<TMyMidiEvent> event = input.TakeEvent();
+        if (!event) break;
+        for (std::uint16_t i = 0; i < event->sysexSize; ++i) take(event->sysexBytes[i]);
+        bytes_ += event->sysexSize;
+    }
+}
+
+// Byte by byte, since a buffer may end inside a message and the next one carry on with it.
+void SysexReceiver::take(std::uint8_t byte) {
+    if (byte == 0xF0) {
+        if (inMessage_) ++broken_;
+        partial_.assign(1, byte);
+        inMessage_ = true;
+    } else if (!inMessage_) {
+        if (byte == 0xF7) ++broken_;  // the end of a message whose start was lost
+    } else {
+        partial_.push_back(byte);
+        if (byte == 0xF7) {
+            messages_.push_back(std::move(partial_));
+            partial_.clear();
+            inMessage_ = false;
+        }
+    }
+}
+
+}  // namespace pellum::cli
