@@ -1,0 +1,225 @@
+// The JACK server environment, child processes and the peer. The server is a gtest
+// environment, so it comes up once per test program and goes down after its last test.
+#include "tests/integration/JackFixture.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <jack/jack.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <memory>
+#include <stdexcept>
+#include <thread>
+
+namespace pellum::test {
+
+namespace {
+
+void quietJack(const char*) {}
+
+class JackClient {
+public:
+    JackClient() {
+        jack_set_error_function(&quietJack);
+        jack_set_info_function(&quietJack);
+        jack_status_t status{};
+        client_ = jack_client_open("pellum-test-probe", JackNoStartServer, &status);
+        jack_set_error_function(nullptr);
+        jack_set_info_function(nullptr);
+    }
+    ~JackClient() {
+        if (client_ != nullptr) jack_client_close(client_);
+    }
+    JackClient(const JackClient&) = delete;
+    JackClient& operator=(const JackClient&) = delete;
+    jack_client_t* get() const { return client_; }
+
+private:
+    jack_client_t* client_ = nullptr;
+};
+
+class JackServer : public ::testing::Environment {
+public:
+    void SetUp() override {
+        if (jackServerRunning()) return;
+        const std::string name = "pellum-test-" + std::to_string(::getpid());
+        ::setenv("JACK_DEFAULT_SERVER", name.c_str(), 1);
+        server_ = std::make_unique<ChildProcess>(std::vector<std::string>{
+            "jackd", "-n", name, "-r", "-d", "dummy", "-r", "48000", "-p", "1024"});
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (!jackServerRunning()) {
+            if (std::chrono::steady_clock::now() > deadline || server_->wait({}) != -1) {
+                server_.reset();
+                throw std::runtime_error("jackd did not come up");
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+    }
+    void TearDown() override { server_.reset(); }
+
+private:
+    std::unique_ptr<ChildProcess> server_;
+};
+
+[[maybe_unused]] ::testing::Environment* const kServer =
+    ::testing::AddGlobalTestEnvironment(new JackServer);
+
+std::atomic<int> peerCounter{0};
+
+std::vector<std::uint8_t> fromHex(const std::string& text) {
+    std::vector<std::uint8_t> bytes;
+    for (std::size_t i = 0; i + 1 < text.size(); i += 2) {
+        bytes.push_back(static_cast<std::uint8_t>(std::stoi(text.substr(i, 2), nullptr, 16)));
+    }
+    return bytes;
+}
+
+}  // namespace
+
+ChildProcess::ChildProcess(const std::vector<std::string>& argv) {
+    int in[2];
+    int out[2];
+    if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0) {
+        throw std::runtime_error("no pipe");
+    }
+    std::vector<char*> args;
+    for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
+    args.push_back(nullptr);
+    const pid_t parent = ::getpid();
+    pid_ = ::fork();
+    if (pid_ == 0) {
+        // Killed when the test process dies, however it dies: no server or peer outlives it.
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (::getppid() != parent) ::_exit(127);
+        ::dup2(in[0], STDIN_FILENO);
+        ::dup2(out[1], STDOUT_FILENO);
+        ::execvp(args[0], args.data());
+        ::_exit(127);
+    }
+    ::close(in[0]);
+    ::close(out[1]);
+    toChild_ = in[1];
+    fromChild_ = out[0];
+    if (pid_ < 0) throw std::runtime_error("no fork");
+}
+
+ChildProcess::~ChildProcess() {
+    // The peer leaves the server cleanly when its input closes; others get a signal.
+    if (toChild_ >= 0) ::close(toChild_);
+    if (!reaped_ && pid_ > 0 && wait(std::chrono::seconds(2)) == -1) {
+        ::kill(pid_, SIGTERM);
+        if (wait(std::chrono::seconds(5)) == -1) {
+            ::kill(pid_, SIGKILL);
+            ::waitpid(pid_, nullptr, 0);
+        }
+    }
+    if (fromChild_ >= 0) ::close(fromChild_);
+}
+
+void ChildProcess::writeLine(const std::string& line) {
+    const std::string text = line + "\n";
+    ASSERT_EQ(::write(toChild_, text.data(), text.size()), static_cast<ssize_t>(text.size()));
+}
+
+std::optional<std::string> ChildProcess::readLine(std::chrono::milliseconds limit) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    for (;;) {
+        const std::size_t end = buffered_.find('\n');
+        if (end != std::string::npos) {
+            std::string line = buffered_.substr(0, end);
+            buffered_.erase(0, end + 1);
+            return line;
+        }
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) return std::nullopt;
+        pollfd ready{fromChild_, POLLIN, 0};
+        if (::poll(&ready, 1, static_cast<int>(left.count())) <= 0) continue;
+        char chunk[65536];
+        const ssize_t got = ::read(fromChild_, chunk, sizeof chunk);
+        if (got <= 0) return std::nullopt;
+        buffered_.append(chunk, static_cast<std::size_t>(got));
+    }
+}
+
+std::string ChildProcess::readAll(std::chrono::milliseconds limit) {
+    std::string all;
+    while (auto line = readLine(limit)) all += *line + "\n";
+    return all + buffered_;
+}
+
+int ChildProcess::wait(std::chrono::milliseconds limit) {
+    if (reaped_) return -1;
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    for (;;) {
+        int status = 0;
+        const pid_t done = ::waitpid(pid_, &status, WNOHANG);
+        if (done == pid_) {
+            reaped_ = true;
+            return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        }
+        if (std::chrono::steady_clock::now() >= deadline) return -1;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+}
+
+bool jackServerRunning() {
+    return JackClient().get() != nullptr;
+}
+
+std::vector<std::string> jackConnections(const std::string& port) {
+    JackClient client;
+    std::vector<std::string> names;
+    if (client.get() == nullptr) return names;
+    jack_port_t* found = jack_port_by_name(client.get(), port.c_str());
+    if (found == nullptr) return names;
+    const char** connections = jack_port_get_all_connections(client.get(), found);
+    for (const char** name = connections; name != nullptr && *name != nullptr; ++name) {
+        names.emplace_back(*name);
+    }
+    jack_free(connections);
+    return names;
+}
+
+const std::vector<std::uint8_t> JackPeer::kIdentityReply = {
+    0xF0, 0x7E, 0x7F, 0x06, 0x02, 0x7D, 0x12, 0x34, 0x56, 0x01, 0x02, 0x03, 0x04, 0xF7};
+
+JackPeer::JackPeer()
+    : name_("pellum-peer-" + std::to_string(::getpid()) + "-" + std::to_string(peerCounter++)),
+      process_({PELLUM_JACK_PEER, name_}) {
+    const auto ready = process_.readLine(std::chrono::seconds(20));
+    if (ready != "READY") throw std::runtime_error("the peer did not start");
+}
+
+std::optional<std::vector<std::uint8_t>> JackPeer::nextReceived(std::chrono::milliseconds limit) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        const auto line = process_.readLine(std::max(left, std::chrono::milliseconds(0)));
+        if (!line) return std::nullopt;
+        if (line->rfind("RECV ", 0) == 0) return fromHex(line->substr(line->find(' ', 5) + 1));
+        if (*line == "OVERFLOW") ADD_FAILURE() << "the peer's input overflowed";
+    }
+}
+
+std::vector<std::uint8_t> patternMessage(std::size_t k, std::size_t size) {
+    std::vector<std::uint8_t> message(std::max<std::size_t>(size, 5));
+    message[0] = 0xF0;
+    message[1] = 0x7D;
+    message[2] = static_cast<std::uint8_t>((k >> 7) & 0x7F);
+    message[3] = static_cast<std::uint8_t>(k & 0x7F);
+    for (std::size_t i = 4; i + 1 < message.size(); ++i) {
+        message[i] = static_cast<std::uint8_t>((k + i) & 0x7F);
+    }
+    message.back() = 0xF7;
+    return message;
+}
+
+}  // namespace pellum::test

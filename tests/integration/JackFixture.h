@@ -1,0 +1,70 @@
+// What the tests over a real JACK server share: the server itself (started on a private name
+// when none runs, and stopped afterwards), child processes that are killed whatever happens,
+// and the peer instrument's message pattern.
+#pragma once
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace pellum::test {
+
+// A program run with a pipe to its standard input and one from its standard output. It dies
+// with the test process, even one that crashes, and the destructor ends and reaps it.
+class ChildProcess {
+public:
+    explicit ChildProcess(const std::vector<std::string>& argv);
+    ~ChildProcess();
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    pid_t pid() const { return pid_; }
+    void writeLine(const std::string& line);
+    // The next line of its standard output, or nothing when `limit` passed or it closed.
+    std::optional<std::string> readLine(std::chrono::milliseconds limit);
+    // Everything it writes to standard output until it exits (or `limit` passes).
+    std::string readAll(std::chrono::milliseconds limit);
+    // Its exit status, or -1 when it did not exit within `limit`.
+    int wait(std::chrono::milliseconds limit);
+
+private:
+    pid_t pid_ = -1;
+    int toChild_ = -1;
+    int fromChild_ = -1;
+    std::string buffered_;
+    bool reaped_ = false;
+};
+
+// True when a JACK server answers under the current JACK_DEFAULT_SERVER.
+bool jackServerRunning();
+
+// The full names of the ports connected to `port`, asked of the server.
+std::vector<std::string> jackConnections(const std::string& port);
+
+// The peer instrument: its program, started with a client name of its own, ready to play.
+class JackPeer {
+public:
+    JackPeer();
+    const std::string& name() const { return name_; }
+    std::string inPort() const { return name_ + ":in"; }
+    std::string outPort() const { return name_ + ":out"; }
+    ChildProcess& process() { return process_; }
+    // The bytes of the next "RECV" report, or nothing when none came within `limit`.
+    std::optional<std::vector<std::uint8_t>> nextReceived(std::chrono::milliseconds limit);
+
+    // The reply it gives to the Identity Request.
+    static const std::vector<std::uint8_t> kIdentityReply;
+
+private:
+    std::string name_;
+    ChildProcess process_;
+};
+
+// Message k of the peer's "emit" command, SIZE bytes long.
+std::vector<std::uint8_t> patternMessage(std::size_t k, std::size_t size);
+
+}  // namespace pellum::test

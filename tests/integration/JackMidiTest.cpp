@@ -1,0 +1,195 @@
+// The RtMidi backend, TMidiInput and the output port against a peer instrument over a real
+// JACK server: device lists, the Identity Request and Reply, bursts and the largest messages.
+#include <gtest/gtest.h>
+#include <poll.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/OutputPort.h"
+#include "midi/MidiIn.h"
+#include "platform/midi/NoticePipe.h"
+#include "platform/midi/RtMidiService.h"
+#include "tests/integration/JackFixture.h"
+
+namespace pellum {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+using namespace std::chrono_literals;
+using test::patternMessage;
+
+const Bytes kIdentityRequest = {0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7};
+
+// TMidiInput on the peer's output, drained the way the window drains it.
+class Capture {
+public:
+    Capture(midi::RtMidiService& service, const std::string& source, std::uint16_t bufferSize,
+            std::uint16_t bufferCount)
+        : input_(service, notices_) {
+        input_.setProductName(source);
+        input_.setSysexBufferSize(bufferSize);
+        input_.setSysexBufferCount(bufferCount);
+        input_.setSysexOnly(true);
+        input_.OnMidiInput = [this](TMidiInput& input) {
+            while (input.PendingCount() > 0) {
+                auto event = input.TakeEvent();
+                if (!event) break;
+                EXPECT_EQ(event->statusByte, 0xF0);
+                events.push_back(event->sysexBytes);
+            }
+        };
+        input_.OpenDevice();
+        EXPECT_TRUE(input_.isOpen()) << "open failed with code " << input_.Error();
+        input_.StartDevice();
+    }
+    ~Capture() { input_.CloseDevice(); }
+
+    // Pumps the notices until `count` events arrived or `limit` passed without any.
+    bool waitForEvents(std::size_t count, std::chrono::milliseconds limit) {
+        auto quietUntil = std::chrono::steady_clock::now() + limit;
+        while (events.size() < count) {
+            if (std::chrono::steady_clock::now() > quietUntil) return false;
+            pollfd ready{notices_.readFd(), POLLIN, 0};
+            if (::poll(&ready, 1, 10) > 0) {
+                const std::size_t before = events.size();
+                notices_.dispatchPending();
+                if (events.size() != before) quietUntil = std::chrono::steady_clock::now() + limit;
+            }
+        }
+        return true;
+    }
+
+    std::vector<Bytes> events;
+
+private:
+    midi::NoticePipe notices_;
+    TMidiInput input_;
+};
+
+class JackMidiTest : public ::testing::Test {
+protected:
+    test::JackPeer peer;
+    // Made after the peer is up, so its ports are in the device lists.
+    midi::RtMidiService service;
+
+    int outputIndexOf(OutputPort& port, const std::string& name) {
+        const auto list = port.buildOutputList();
+        const auto found = std::find(list.begin(), list.end(), name);
+        return found == list.end() ? -1 : static_cast<int>(found - list.begin());
+    }
+};
+
+TEST_F(JackMidiTest, ListsThePeersPortsInFullAndNeverItsOwn) {
+    ASSERT_TRUE(service.jackAvailable());
+    OutputPort port(service);
+    Capture capture(service, peer.outPort(), 4096, 4);
+    ASSERT_GT(outputIndexOf(port, peer.inPort()), 0);
+    ASSERT_EQ(port.openOutput(outputIndexOf(port, peer.inPort())), midi::MMSYSERR_NOERROR);
+
+    // With a port of each kind open, the lists are read again: ours must not be in them.
+    std::vector<std::string> names;
+    for (std::uint32_t i = 0, n = service.midiInGetNumDevs(); i < n; ++i) {
+        names.push_back(service.midiInDeviceName(i));
+    }
+    for (std::uint32_t i = 0, n = service.midiOutGetNumDevs(); i < n; ++i) {
+        names.push_back(service.midiOutDeviceName(i));
+    }
+    EXPECT_NE(std::find(names.begin(), names.end(), peer.outPort()), names.end());
+    for (const std::string& name : names) {
+        EXPECT_NE(name.rfind(service.clientName(), 0), 0u) << name << " is one of our own";
+    }
+    // The capability record is cut to 31 characters; the full name is the device name.
+    midi::MIDIOUTCAPSA caps{};
+    const auto list = port.buildOutputList();
+    const auto device = static_cast<std::uint32_t>(outputIndexOf(port, peer.inPort()) - 1);
+    ASSERT_EQ(service.midiOutGetDevCapsA(device, &caps, sizeof caps), midi::MMSYSERR_NOERROR);
+    EXPECT_EQ(std::string(caps.szPname), peer.inPort().substr(0, 31));
+}
+
+TEST_F(JackMidiTest, IdentityRequestReachesThePeerAndItsReplyArrivesAsOneEvent) {
+    Capture capture(service, peer.outPort(), 65535, 16);  // the window's buffer set-up
+    OutputPort port(service);
+    ASSERT_EQ(port.openOutput(outputIndexOf(port, peer.inPort())), midi::MMSYSERR_NOERROR);
+    ASSERT_EQ(port.sendLongMessage(kIdentityRequest), midi::MMSYSERR_NOERROR);
+
+    EXPECT_EQ(peer.nextReceived(10s), kIdentityRequest);
+    ASSERT_TRUE(capture.waitForEvents(1, 10s));
+    ASSERT_EQ(capture.events.size(), 1u);
+    EXPECT_EQ(capture.events[0], test::JackPeer::kIdentityReply);
+}
+
+TEST_F(JackMidiTest, BurstFromThePeerArrivesCompleteAndInOrder) {
+    constexpr std::size_t kCount = 1000;
+    constexpr std::size_t kSize = 1024;
+    Capture capture(service, peer.outPort(), 4096, 256);
+    const auto start = std::chrono::steady_clock::now();
+    peer.process().writeLine("emit " + std::to_string(kCount) + " " + std::to_string(kSize));
+    ASSERT_TRUE(capture.waitForEvents(kCount, 10s)) << capture.events.size() << " arrived";
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    ASSERT_EQ(capture.events.size(), kCount);
+    for (std::size_t k = 0; k < kCount; ++k) {
+        ASSERT_EQ(capture.events[k], patternMessage(k, kSize)) << "message " << k;
+    }
+    EXPECT_EQ(service.droppedInputBytes(), 0u);
+    // Figures for the record, never a verdict.
+    std::printf("burst: %zu messages of %zu bytes in %.3f s: %.0f messages/s, %.0f bytes/s\n",
+                kCount, kSize, seconds, kCount / seconds, kCount * kSize / seconds);
+}
+
+TEST_F(JackMidiTest, MessagesOfEverySizeReachThePeerWholeAndInOrder) {
+    OutputPort port(service);
+    ASSERT_EQ(port.openOutput(outputIndexOf(port, peer.inPort())), midi::MMSYSERR_NOERROR);
+    // Around the largest JACK event, the design's largest message, and a tight loop of the
+    // kind RtMidi's own JACK output drops.
+    std::vector<Bytes> sent;
+    for (std::size_t size : {6, 32720, 32721, 65535}) sent.push_back(patternMessage(0, size));
+    for (std::size_t k = 0; k < 300; ++k) sent.push_back(patternMessage(k, 1024));
+    for (const Bytes& message : sent) {
+        ASSERT_EQ(port.sendLongMessage(message), midi::MMSYSERR_NOERROR);
+    }
+    for (std::size_t i = 0; i < sent.size(); ++i) {
+        const auto received = peer.nextReceived(10s);
+        ASSERT_TRUE(received) << "message " << i << " of " << sent[i].size() << " bytes is missing";
+        ASSERT_EQ(*received, sent[i]) << "message " << i;
+    }
+}
+
+TEST_F(JackMidiTest, MessageTooLargeToCarryIsRefusedNotCut) {
+    OutputPort port(service);
+    ASSERT_EQ(port.openOutput(outputIndexOf(port, peer.inPort())), midi::MMSYSERR_NOERROR);
+    EXPECT_NE(port.sendLongMessage(patternMessage(1, 1 << 20)), midi::MMSYSERR_NOERROR);
+    const Bytes after = patternMessage(2, 100);
+    ASSERT_EQ(port.sendLongMessage(after), midi::MMSYSERR_NOERROR);
+    EXPECT_EQ(peer.nextReceived(10s), after);  // nothing of the refused one went out first
+}
+
+TEST_F(JackMidiTest, LargestMessageFromThePeerArrivesWholeInBuffers) {
+    struct Case {
+        std::uint16_t bufferSize;
+        std::size_t events;
+    };
+    // The window's 65535-byte buffers take it in one; small buffers carry it on in order.
+    for (const Case c : {Case{65535, 1}, Case{4096, 16}}) {
+        SCOPED_TRACE(c.bufferSize);
+        Capture capture(service, peer.outPort(), c.bufferSize, 32);
+        peer.process().writeLine("emit 1 65535");
+        ASSERT_TRUE(capture.waitForEvents(c.events, 10s)) << capture.events.size() << " arrived";
+        EXPECT_FALSE(capture.waitForEvents(c.events + 1, 300ms));
+        Bytes joined;
+        for (std::size_t i = 0; i < capture.events.size(); ++i) {
+            const Bytes& event = capture.events[i];
+            EXPECT_EQ(event.size(), i + 1 < c.events ? c.bufferSize : 65535 - joined.size());
+            joined.insert(joined.end(), event.begin(), event.end());
+        }
+        EXPECT_EQ(joined, patternMessage(0, 65535));
+    }
+}
+
+}  // namespace
+}  // namespace pellum

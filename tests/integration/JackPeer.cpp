@@ -1,0 +1,226 @@
+// A MIDI instrument for the integration tests, played by a JACK client of its own that uses
+// libjack directly and nothing of Pellum. Ports NAME:in and NAME:out. It answers the Identity
+// Request, reports every SysEx it receives, and emits or echoes SysEx when told to.
+//
+// Standard output, one line each: "READY" once the ports are up; "RECV <length> <hex>" per
+// received SysEx; "EMITTED <count>" once an emit command has left the port; "OVERFLOW" when
+// incoming bytes found no room.
+// Standard input, one command a line: "emit N SIZE" (N SysEx of SIZE bytes, message k being
+// F0 7D k/128 k%128, then (k + i) % 128 for each byte i after those four, then F7);
+// "echo on" / "echo off"; "report off" (no RECV lines, for a test that does not read them);
+// "quit". It also ends when its standard input closes.
+#include <jack/jack.h>
+#include <jack/midiport.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// A single-producer, single-consumer byte ring; records are written whole.
+class Ring {
+public:
+    explicit Ring(std::size_t size) : bytes_(size) {}
+    std::size_t readable() const { return head_.load(std::memory_order_acquire) - tail_.load(); }
+    bool write(const std::uint8_t* data, std::size_t count) {
+        const std::size_t head = head_.load();
+        if (count > bytes_.size() - (head - tail_.load(std::memory_order_acquire))) return false;
+        for (std::size_t i = 0; i < count; ++i) bytes_[(head + i) % bytes_.size()] = data[i];
+        head_.store(head + count, std::memory_order_release);
+        return true;
+    }
+    void read(std::uint8_t* out, std::size_t count) {
+        const std::size_t tail = tail_.load();
+        for (std::size_t i = 0; i < count; ++i) out[i] = bytes_[(tail + i) % bytes_.size()];
+        tail_.store(tail + count, std::memory_order_release);
+    }
+    std::uint8_t peekAt(std::size_t offset) const {
+        return bytes_[(tail_.load() + offset) % bytes_.size()];
+    }
+
+private:
+    std::vector<std::uint8_t> bytes_;
+    std::atomic<std::size_t> head_{0};
+    std::atomic<std::size_t> tail_{0};
+};
+
+struct Peer {
+    jack_client_t* client = nullptr;
+    jack_port_t* in = nullptr;
+    jack_port_t* out = nullptr;
+    Ring incoming{4 << 20};
+    Ring outgoing{1 << 20};  // records: 4-byte length, then the message
+    std::atomic<bool> overflow{false};
+    std::size_t leftOfMessage = 0;  // process thread only
+};
+
+int process(jack_nframes_t frames, void* arg) {
+    Peer& peer = *static_cast<Peer*>(arg);
+    void* inBuffer = jack_port_get_buffer(peer.in, frames);
+    const std::uint32_t events = jack_midi_get_event_count(inBuffer);
+    for (std::uint32_t i = 0; i < events; ++i) {
+        jack_midi_event_t event;
+        if (jack_midi_event_get(&event, inBuffer, i) != 0) continue;
+        if (!peer.incoming.write(event.buffer, event.size)) peer.overflow = true;
+    }
+    void* outBuffer = jack_port_get_buffer(peer.out, frames);
+    jack_midi_clear_buffer(outBuffer);
+    for (;;) {
+        if (peer.leftOfMessage == 0) {
+            if (peer.outgoing.readable() < 4) break;
+            std::uint32_t length = 0;
+            peer.outgoing.read(reinterpret_cast<std::uint8_t*>(&length), 4);
+            peer.leftOfMessage = length;
+        }
+        const std::size_t room = jack_midi_max_event_size(outBuffer);
+        const std::size_t size = std::min(room, peer.leftOfMessage);
+        if (size == 0) break;
+        jack_midi_data_t* event = jack_midi_event_reserve(outBuffer, 0, size);
+        if (event == nullptr) break;
+        peer.outgoing.read(event, size);
+        peer.leftOfMessage -= size;
+    }
+    return 0;
+}
+
+void queue(Peer& peer, const Bytes& message) {
+    std::uint8_t record[4];
+    const auto length = static_cast<std::uint32_t>(message.size());
+    std::memcpy(record, &length, 4);
+    Bytes all(record, record + 4);
+    all.insert(all.end(), message.begin(), message.end());
+    while (!peer.outgoing.write(all.data(), all.size())) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
+
+Bytes patternMessage(std::size_t k, std::size_t size) {
+    Bytes message(std::max<std::size_t>(size, 5));
+    message[0] = 0xF0;
+    message[1] = 0x7D;
+    message[2] = static_cast<std::uint8_t>((k >> 7) & 0x7F);
+    message[3] = static_cast<std::uint8_t>(k & 0x7F);
+    for (std::size_t i = 4; i + 1 < message.size(); ++i) {
+        message[i] = static_cast<std::uint8_t>((k + i) & 0x7F);
+    }
+    message.back() = 0xF7;
+    return message;
+}
+
+std::string hex(const Bytes& bytes) {
+    static const char digits[] = "0123456789ABCDEF";
+    std::string text;
+    text.reserve(bytes.size() * 2);
+    for (std::uint8_t b : bytes) {
+        text += digits[b >> 4];
+        text += digits[b & 15];
+    }
+    return text;
+}
+
+void waitUntilSent(Peer& peer) {
+    while (peer.outgoing.readable() > 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const char* name = argc > 1 ? argv[1] : "pellum-peer";
+    Peer peer;
+    jack_status_t status{};
+    peer.client = jack_client_open(
+        name, static_cast<jack_options_t>(JackNoStartServer | JackUseExactName), &status);
+    if (peer.client == nullptr) {
+        std::fprintf(stderr, "jack_peer: cannot open client %s (status 0x%x)\n", name, status);
+        return 1;
+    }
+    peer.in = jack_port_register(peer.client, "in", JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
+    peer.out = jack_port_register(peer.client, "out", JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);
+    jack_set_process_callback(peer.client, process, &peer);
+    if (peer.in == nullptr || peer.out == nullptr || jack_activate(peer.client) != 0) {
+        std::fprintf(stderr, "jack_peer: cannot set up ports\n");
+        return 1;
+    }
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    std::puts("READY");
+
+    bool echo = false;
+    bool report = true;
+    Bytes message;
+    bool inMessage = false;
+    std::string line;
+    for (;;) {
+        pollfd input{STDIN_FILENO, POLLIN, 0};
+        if (::poll(&input, 1, 1) > 0) {
+            char chunk[256];
+            const ssize_t got = ::read(STDIN_FILENO, chunk, sizeof chunk);
+            if (got <= 0) break;
+            line.append(chunk, static_cast<std::size_t>(got));
+            for (std::size_t end; (end = line.find('\n')) != std::string::npos;) {
+                std::istringstream command(line.substr(0, end));
+                line.erase(0, end + 1);
+                std::string verb;
+                command >> verb;
+                if (verb == "quit") {
+                    waitUntilSent(peer);
+                    jack_client_close(peer.client);
+                    return 0;
+                } else if (verb == "echo") {
+                    std::string mode;
+                    command >> mode;
+                    echo = mode == "on";
+                } else if (verb == "report") {
+                    std::string mode;
+                    command >> mode;
+                    report = mode == "on";
+                } else if (verb == "emit") {
+                    std::size_t count = 0;
+                    std::size_t size = 0;
+                    command >> count >> size;
+                    for (std::size_t k = 0; k < count; ++k) queue(peer, patternMessage(k, size));
+                    waitUntilSent(peer);
+                    std::printf("EMITTED %zu\n", count);
+                }
+            }
+        }
+        if (peer.overflow.exchange(false)) std::puts("OVERFLOW");
+        while (peer.incoming.readable() > 0) {
+            std::uint8_t byte;
+            peer.incoming.read(&byte, 1);
+            if (byte == 0xF0) {
+                message.assign(1, byte);
+                inMessage = true;
+            } else if (inMessage) {
+                message.push_back(byte);
+                if (byte == 0xF7) {
+                    inMessage = false;
+                    if (report) {
+                        std::printf("RECV %zu %s\n", message.size(), hex(message).c_str());
+                    }
+                    if (message.size() == 6 && message[1] == 0x7E && message[3] == 0x06 &&
+                        message[4] == 0x01) {
+                        queue(peer, {0xF0, 0x7E, 0x7F, 0x06, 0x02, 0x7D, 0x12, 0x34, 0x56, 0x01,
+                                     0x02, 0x03, 0x04, 0xF7});
+                    } else if (echo) {
+                        queue(peer, message);
+                    }
+                }
+            }
+        }
+    }
+    jack_client_close(peer.client);
+    return 0;
+}

@@ -1,0 +1,161 @@
+// The main window over the real MIDI service and a JACK server, with the peer instrument at the
+// other end: choosing it, asking it who it is, capturing its dump and sending the list back.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QListWidget>
+#include <QRadioButton>
+#include <QTimer>
+#include <memory>
+
+#include "app/Midimonp.h"
+#include "app/PellumApplication.h"
+#include "core/CaptureStore.h"
+#include "platform/NoticeWindow.h"
+#include "platform/midi/SystemMidi.h"
+#include "platform/registry/RegFile.h"
+#include "tests/app/RecordingDialogs.h"
+#include "tests/integration/JackFixture.h"
+#include "tests/support/TempFiles.h"
+
+namespace pellum {
+namespace {
+
+using namespace std::chrono_literals;
+using test::Bytes;
+
+const Bytes kIdentityRequest = {0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7};
+
+int entryOf(const QComboBox* combo, const std::string& name) {
+    return combo->findText(QString::fromStdString(name));
+}
+
+void choose(QComboBox* combo, int index) {
+    combo->setCurrentIndex(index);
+    emit combo->activated(index);
+}
+
+bool pumpUntil(const std::function<bool()>& done, std::chrono::milliseconds limit) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > limit.count()) return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    return true;
+}
+
+class WindowOverJack : public ::testing::Test {
+protected:
+    WindowOverJack() : registry(dir.path() / "VOSSEL" / "Pellum.reg") {
+        static_cast<PellumApplication*>(qApp)->setErrorHandler(
+            [this](const QString& text) { dialogs.errors << text; });
+    }
+    ~WindowOverJack() override {
+        form.reset();
+        service.reset();
+        static_cast<PellumApplication*>(qApp)->setErrorHandler(nullptr);
+    }
+
+    // The window as the program starts it, on the machine's MIDI service.
+    TForm1& start() {
+        form.reset();
+        service = midi::createSystemMidiService();
+        form = std::make_unique<TForm1>(dialogs, *service, notices, registry);
+        return *form;
+    }
+
+    // Picks the peer in both lists, as the user would.
+    void choosePeer() {
+        const int in = entryOf(form->cmbInput, peer.outPort());
+        const int out = entryOf(form->cmbOutput, peer.inPort());
+        ASSERT_GT(in, 0) << "the peer's output is not in the input list";
+        ASSERT_GT(out, 0) << "the peer's input is not in the output list";
+        choose(form->cmbOutput, out);
+        choose(form->cmbInput, in);
+    }
+
+    test::JackPeer peer;
+    test::TempDir dir;
+    test::RecordingDialogs dialogs;
+    NoticeWindow notices;
+    RegFileRegistry registry;
+    std::unique_ptr<midi::MidiService> service;
+    std::unique_ptr<TForm1> form;
+};
+
+TEST_F(WindowOverJack, ChoosingThePeerAsksWhoItIsAndSurvivesARestart) {
+    start();
+    choosePeer();
+    // Each choice reopens the input and asks again; the last request is the input's.
+    std::optional<Bytes> received;
+    while ((received = peer.nextReceived(2s))) EXPECT_EQ(*received, kIdentityRequest);
+    EXPECT_TRUE(dialogs.errors.isEmpty());
+
+    const auto key = registry.openOrCreateKey(TForm1::kRegistryKey);
+    const auto in = key->read("MIDI_IN");
+    const auto out = key->read("MIDI_OUT");
+    ASSERT_TRUE(in && out);
+    EXPECT_EQ(in->type, REG_BINARY);
+    EXPECT_EQ(in->data, Bytes{static_cast<std::uint8_t>(form->cmbInput->currentIndex())});
+    EXPECT_EQ(out->data, Bytes{static_cast<std::uint8_t>(form->cmbOutput->currentIndex())});
+    EXPECT_EQ(key->read("CFG_FILE")->type, REG_SZ);
+
+    // A restart opens the same ports and asks again.
+    start();
+    EXPECT_EQ(form->cmbInput->currentText().toStdString(), peer.outPort());
+    EXPECT_EQ(form->cmbOutput->currentText().toStdString(), peer.inPort());
+    EXPECT_EQ(peer.nextReceived(10s), kIdentityRequest);
+    EXPECT_TRUE(dialogs.errors.isEmpty());
+}
+
+TEST_F(WindowOverJack, ADumpIsCapturedWholeAndSentBackInOrder) {
+    constexpr std::size_t kCount = 500;
+    constexpr std::size_t kSize = 1024;
+    start();
+    choosePeer();
+    while (peer.nextReceived(1s)) {
+    }
+
+    peer.process().writeLine("emit " + std::to_string(kCount) + " " + std::to_string(kSize));
+    ASSERT_TRUE(pumpUntil([&] { return form->SysEx->count() >= static_cast<int>(kCount); }, 30s))
+        << form->SysEx->count() << " of " << kCount << " captured";
+    ASSERT_EQ(form->store().count(), static_cast<int>(kCount));
+    // Capture set the override from the last message's channel byte; switched off, the bytes
+    // go out and into the file as they came.
+    form->ForceMIDICH->setChecked(false);
+
+    // Saved, the file holds exactly what the peer sent.
+    Bytes expected;
+    for (std::size_t k = 0; k < kCount; ++k) {
+        const Bytes m = test::patternMessage(k, kSize);
+        expected.insert(expected.end(), m.begin(), m.end());
+    }
+    const std::string file = dir.file("dump.syx");
+    dialogs.answers.push_back(QString::fromStdString(file));
+    form->FileSave->trigger();
+    EXPECT_EQ(test::readBytes(file), expected);
+
+    // Sent back with the auto-send run, it reaches the peer in order, byte for byte.
+    form->S_Auto->click();
+    form->BtnStartClick();
+    ASSERT_TRUE(pumpUntil([&] { return !form->Timer1->isActive(); }, 60s));
+    for (std::size_t k = 0; k < kCount; ++k) {
+        const auto got = peer.nextReceived(10s);
+        ASSERT_TRUE(got) << "message " << k << " did not arrive";
+        ASSERT_EQ(*got, test::patternMessage(k, kSize)) << "message " << k;
+    }
+}
+
+}  // namespace
+}  // namespace pellum
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    ::testing::InitGoogleTest(&argc, argv);
+    pellum::PellumApplication app(argc, argv);
+    return RUN_ALL_TESTS();
+}
