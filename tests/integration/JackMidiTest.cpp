@@ -105,7 +105,6 @@ TEST_F(JackMidiTest, ListsThePeersPortsInFullAndNeverItsOwn) {
     }
     // The capability record is cut to 31 characters; the full name is the device name.
     midi::MIDIOUTCAPSA caps{};
-    const auto list = port.buildOutputList();
     const auto device = static_cast<std::uint32_t>(outputIndexOf(port, peer.inPort()) - 1);
     ASSERT_EQ(service.midiOutGetDevCapsA(device, &caps, sizeof caps), midi::MMSYSERR_NOERROR);
     EXPECT_EQ(std::string(caps.szPname), peer.inPort().substr(0, 31));
