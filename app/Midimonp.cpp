@@ -1,328 +1,142 @@
+// TForm1's handlers: the SysEx list and its files, start-up and device selection, capture of
+// received messages, and sending them back.
 #include "app/Midimonp.h"
 
 #include <QAction>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
 #include <QGuiApplication>
 #include <QLabel>
-#include <QLineEdit>
 #include <QListWidget>
-#include <QMenuBar>
 #include <QMimeData>
 #include <QProgressBar>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QSlider>
-#include <QStringList>
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
+#include <algorithm>
+#include <utility>
 
-#include "app/Glyphs.h"
 #include "app/PellumApplication.h"
 #include "app/UpDown.h"
 #include "core/CaptureStore.h"
 #include "core/ListLabel.h"
 #include "core/SyxFile.h"
+#include "midi/MidiIn.h"
+#include "platform/registry/Registry.h"
 
 namespace pellum {
-
-const FileDialogSpec TForm1::OpenDialog1{
-    "Open Syx File", "System Exclusive Message(*.syx)|*.ex;*.syx", "", "", false};
-const FileDialogSpec TForm1::SaveDialog1{"Syx File Save", "System Exclusive Message(*.syx)|*.syx",
-                                         "syx", "", false};
-const FileDialogSpec TForm1::OpenDialog2{"Open CFG File", "USER DUMP FILE(*.CFG)|*.cfg", "cfg", "",
-                                         false};
-
 namespace {
 
-constexpr int kClientWidth = 241;
-constexpr int kClientHeight = 194;
+const std::uint8_t kIdentityRequest[] = {0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7};
 
-// "ＭＳ ゴシック" is asked for by name; where it is missing the IPA face stands in for it.
-const QStringList kGothic{QStringLiteral("ＭＳ ゴシック"), QStringLiteral("IPAGothic")};
-
-QFont face(const QStringList& families, int pixels, bool bold = false) {
-    QFont font;
-    font.setFamilies(families);
-    font.setPixelSize(pixels);
-    font.setBold(bold);
-    return font;
-}
-
-QFont arial(int pixels, bool bold = false) {
-    return face({"Arial"}, pixels, bold);
-}
-
-QLabel* label(QWidget* parent, const QString& text, int left, int top, const QFont& font) {
-    auto* l = new QLabel(text, parent);
-    l->setFont(font);
-    l->move(left, top);
-    l->adjustSize();
-    return l;
-}
-
-template <typename W>
-W* place(W* w, int left, int top, int width, int height) {
-    w->setGeometry(left, top, width, height);
-    return w;
-}
-
-QFrame* frameBevel(QWidget* parent, int left, int top, int width, int height) {
-    auto* bevel = place(new QFrame(parent), left, top, width, height);
-    bevel->setFrameShape(QFrame::Box);
-    bevel->setFrameShadow(QFrame::Sunken);
-    bevel->lower();
-    return bevel;
-}
-
-QToolButton* speedButton(QWidget* parent, const QString& glyph, const QString& hint, int left,
-                         int top, int size) {
-    auto* b = place(new QToolButton(parent), left, top, size, size);
-    b->setAutoRaise(true);
-    b->setFocusPolicy(Qt::NoFocus);
-    b->setIcon(twoStateGlyph(glyph));
-    b->setIconSize(QSize(16, 16));
-    b->setToolTip(hint);
-    return b;
-}
-
-QComboBox* dropDownList(QWidget* parent, int left, int top, int width, int height) {
-    auto* combo = place(new QComboBox(parent), left, top, width, height);
-    combo->setEditable(false);
-    combo->setFont(face(kGothic, 11));
-    return combo;
+// Wait before the message of `length` bytes in a running auto-send.
+int lengthInterval(std::int32_t length) {
+    return length / 256 + 1;
 }
 
 }  // namespace
 
-TForm1::TForm1(Dialogs& dialogs, QWidget* parent)
-    : QMainWindow(parent), dialogs_(dialogs), store_(std::make_unique<CaptureStore>()) {
-    setWindowTitle("Pellum");
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-    setFont(face({"System", "Liberation Sans"}, 13));
-
-    auto* client = new QWidget(this);
-    client->setFixedSize(kClientWidth, kClientHeight);
-    setCentralWidget(client);
-
-    buildMenu();
-    buildToolBar(client);
-
-    TabMenu = place(new QTabWidget(client), 0, 28, kClientWidth, 165);
-    TabMenu->setFont(arial(12));
-    TabMenu->setUsesScrollButtons(false);
-    buildSysExTab();
-    buildUserTab();
-    buildReceiveTab();
-    buildConfigTab();
-    TabMenu->setCurrentIndex(0);
-
-    Timer1 = new QTimer(this);
-    Timer1->setTimerType(Qt::PreciseTimer);
-    Timer1->setInterval(100);
-
-    // The window keeps its size: fixed client, no maximize, no sizing borders.
-    setFixedSize(sizeHint());
+TForm1::TForm1(Dialogs& dialogs, midi::MidiService& midi, midi::NoticeSink& notices,
+               Registry& registry, QWidget* parent)
+    : QMainWindow(parent), dialogs_(dialogs), registry_(registry), output_(midi) {
+    buildLayout();
+    MidiInput1 = std::make_unique<TMidiInput>(midi, notices);
+    MidiInput1->setSysexBufferSize(65535);
+    MidiInput1->setSysexOnly(true);
+    // Sixteen buffers were enough at cable speed, but a USB or JACK port hands over a whole
+    // period's worth of messages at once (about 31 of 1 KiB per JACK period), and bytes that
+    // find no buffer are lost. Sixty-four keep a fast dump whole; they cost 4 MiB.
+    MidiInput1->setSysexBufferCount(64);
+    MidiInput1->OnMidiInput = [this](TMidiInput&) { guarded([this] { MIDIInput1MidiInput(); }); };
+    connectHandlers();
+    guarded([this] { FormCreate(); });
 }
 
 TForm1::~TForm1() = default;
 
-void TForm1::buildMenu() {
-    FileSave = new QAction(this);
-    FileSave->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
-    FileSave->setShortcutContext(Qt::WindowShortcut);
-    FileSave->setIcon(twoStateGlyph("save"));
-    addAction(FileSave);  // Ctrl+S works whichever control has the focus
+void TForm1::connectHandlers() {
     connect(FileSave, &QAction::triggered, this, handler(this, &TForm1::FileSaveExecute));
-
-    InitList = new QAction(this);
-    InitList->setIcon(twoStateGlyph("initlist"));
     connect(InitList, &QAction::triggered, this, handler(this, &TForm1::InitListExecute));
-
-    File1 = menuBar()->addMenu("File(&F)");
-    New1 = File1->addAction("New(&N)");
-    New1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
     connect(New1, &QAction::triggered, this, handler(this, &TForm1::New1Click));
-    SysexI1 = File1->addAction("Open(&O)");
-    SysexI1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     connect(SysexI1, &QAction::triggered, this, handler(this, &TForm1::SysexI1Click));
-    // The item only shows the action's shortcut: a second Ctrl+S would make both ambiguous.
-    SysexE1 = File1->addAction("Save(&S)\tCtrl+S");
     connect(SysexE1, &QAction::triggered, FileSave, &QAction::trigger);
-    N1 = File1->addSeparator();
-    mnuExit = File1->addAction("Exit(&X)");
-    mnuExit->setShortcut(QKeySequence(Qt::Key_F10));
-    connect(mnuExit, &QAction::triggered, this, &QWidget::close);
-
-    Help1 = menuBar()->addMenu("Help(&H)");
-    About1 = Help1->addAction("About(&A)");
-}
-
-void TForm1::buildToolBar(QWidget* client) {
-    ToolBar1 = place(new QFrame(client), 0, 0, kClientWidth, 28);
-
-    SpeedButton3 = speedButton(ToolBar1, "initlist", "", 0, 2, 23);
-    SpeedButton3->setDefaultAction(InitList);
-    SpeedButton4 = speedButton(ToolBar1, "opensyx", "Open Syx File", 23, 2, 23);
-    SpeedButton6 = speedButton(ToolBar1, "save", "", 46, 2, 23);
-    SpeedButton6->setDefaultAction(FileSave);
-    BtnCut = speedButton(ToolBar1, "cut", "List Delete", 69, 2, 23);
-    BtnStart = speedButton(ToolBar1, "start", "Auto Sending", 92, 2, 23);
-    BtnStop = speedButton(ToolBar1, "stop", "Send Stop", 115, 2, 23);
-    ToolButton1 = place(new QFrame(ToolBar1), 138, 2, 79, 23);  // separator
-    SpeedButton7 = speedButton(ToolBar1, "exit", "Exit", 217, 2, 23);
-
-    BtnCut->setEnabled(false);
-    BtnStart->setEnabled(false);
-    BtnStop->setEnabled(false);
+    connect(mnuExit, &QAction::triggered, this, handler(this, &TForm1::mnuExitClick));
 
     connect(SpeedButton4, &QToolButton::clicked, this, handler(this, &TForm1::SpeedButton4Click));
     connect(BtnCut, &QToolButton::clicked, this, handler(this, &TForm1::BtnCutClick));
-    connect(SpeedButton7, &QToolButton::clicked, this, &QWidget::close);
+    connect(BtnStart, &QToolButton::clicked, this, handler(this, &TForm1::BtnStartClick));
+    connect(BtnStop, &QToolButton::clicked, this, handler(this, &TForm1::BtnStopClick));
+    connect(SpeedButton7, &QToolButton::clicked, this, handler(this, &TForm1::SpeedButton7Click));
+
+    // The user picking an entry, the same one included; the program's own selections are silent.
+    connect(cmbInput, &QComboBox::activated, this, handler(this, &TForm1::cmbInputChange));
+    connect(cmbOutput, &QComboBox::activated, this, handler(this, &TForm1::cmbOutputChange));
+
+    // A line chosen with the keyboard or pressed with the mouse changes the current row; a click
+    // on the line that is already current does not, so the click itself must send it then.
+    SysEx->viewport()->installEventFilter(this);
+    connect(SysEx, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (programSelection_ || row < 0) return;
+        sentOnPress_ = mouseSelecting_;
+        guarded([this] { SysExClick(); });
+    });
+    connect(SysEx, &QListWidget::itemClicked, this, [this] {
+        if (std::exchange(sentOnPress_, false)) return;
+        guarded([this] { SysExClick(); });
+    });
+
+    connect(Timer1, &QTimer::timeout, this, handler(this, &TForm1::Timer1Timer));
+    // The box runs its handler whenever its state changes, also when the program sets it.
+    connect(ForceMIDICH, &QCheckBox::toggled, this, handler(this, &TForm1::ForceMIDICHClick));
+    connect(SysExCH, &UpDown::clicked, this, handler(this, &TForm1::SysExCHClick));
+    connect(S_Auto, &QRadioButton::clicked, this, handler(this, &TForm1::S_AutoClick));
+    connect(S_Man, &QRadioButton::clicked, this, handler(this, &TForm1::S_ManClick));
 }
 
-void TForm1::buildSysExTab() {
-    MnSysEx = new QWidget;
-    MnSysEx->setFont(arial(13));
-    TabMenu->addTab(MnSysEx, "SysEx");
-
-    Label5 = label(MnSysEx, "SysEx List", 4, 0, arial(13, true));
-    Meter = place(new QProgressBar(MnSysEx), 70, 0, 163, 17);
-    Meter->setRange(0, 100);
-    Meter->setValue(0);
-    Meter->setTextVisible(false);
-
-    SysEx = place(new QListWidget(MnSysEx), 0, 17, 233, 118);
-    SysEx->setFont(arial(13, true));
-    SysEx->setUniformItemSizes(true);
-    SysEx->setStyleSheet("QListWidget::item { height: 16px; padding: 0; }");
-    SysEx->setAttribute(Qt::WA_InputMethodEnabled, false);
-}
-
-void TForm1::buildUserTab() {
-    MnUSER = new QWidget;
-    TabMenu->addTab(MnUSER, "USER");
-
-    Label6 = label(MnUSER, "Dump Request", 5, 0, arial(12, true));
-    LsUser = dropDownList(MnUSER, 4, 16, 197, 19);
-    LsUser->setEnabled(false);
-    SendBTN = place(new QPushButton(MnUSER), 208, 16, 24, 24);
-    SendBTN->setIcon(twoStateGlyph("action"));
-    SendBTN->setToolTip("Action!");
-    SendBTN->setEnabled(false);
-
-    Information = label(MnUSER, "Information", 10, 42, arial(11, true));
-    Bevel1 = frameBevel(MnUSER, 4, 48, 197, 41);
-    Label2 = label(MnUSER, "Vendor", 12, 55, arial(11, true));
-    VendorID = label(MnUSER, "unknown", 59, 55, arial(11, true));
-    Label1 = label(MnUSER, "TYPE", 12, 70, arial(11, true));
-    TYPE_NAME = label(MnUSER, "unknown", 59, 70, arial(11, true));
-    SpeedButton2 = speedButton(MnUSER, "opencfg", "Open Config Files", 208, 56, 24);
-    Information->raise();
-
-    Label4 = label(MnUSER, "Send", 5, 92, arial(11, true));
-    ShowSyx = place(new QLineEdit(MnUSER), 4, 108, 229, 21);
-    ShowSyx->setReadOnly(true);
-    ShowSyx->setFocusPolicy(Qt::ClickFocus);
-    ShowSyx->setFrame(false);
-    ShowSyx->setFont(arial(12, true));
-    ShowSyx->setAttribute(Qt::WA_InputMethodEnabled, false);
-    ShowSyx->setStyleSheet("QLineEdit { background: #b4b4b4; }");  // the active border colour
-}
-
-void TForm1::buildReceiveTab() {
-    Receive = new QWidget;
-    TabMenu->addTab(Receive, "Receive");
-
-    Label7 = label(Receive, "System Information", 5, 0, arial(12, true));
-    struct Row {
-        const char* caption;
-        QLabel** value;
-        int left;
-        const char* initial;
-    };
-    const Row rows[] = {
-        {"Global Channel", &G_CH, 120, "--"},     {"Vendor Name", &N_Vendor, 104, "unknown"},
-        {"Vendor ID", &G_Vendor, 80, "00H"},      {"Machine Name", &N_Machine, 112, "unknown"},
-        {"Machine ID", &G_Family, 88, "00H"},     {"System Version", &G_ROM, 120, "00"},
-        {"Software Version", &G_SOFT, 128, "00"},
-    };
-    int top = 16;
-    for (const Row& row : rows) {
-        label(Receive, row.caption, 12, top, arial(13, true));
-        *row.value = label(Receive, row.initial, row.left, top, arial(13));
-        top += 16;
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == SysEx->viewport()) {
+        if (event->type() == QEvent::MouseButtonPress) mouseSelecting_ = true;
+        if (event->type() == QEvent::MouseButtonRelease) mouseSelecting_ = false;
     }
-    Bevel3 = frameBevel(Receive, 0, 137 - 126, 233, 126);
+    return QMainWindow::eventFilter(watched, event);
 }
 
-void TForm1::buildConfigTab() {
-    TabSheet1 = new QWidget;
-    TabMenu->addTab(TabSheet1, "Config");
-
-    Panel1 = place(new QFrame(TabSheet1), 0, 0, 233, 137);
-    Panel1->setFrameShape(QFrame::NoFrame);
-
-    label(Panel1, "In", 8, 1, arial(12, true));
-    cmbInput = dropDownList(Panel1, 32, 3, 193, 19);
-    In_chk = place(new QCheckBox(Panel1), 183, 7, 13, 16);
-    label(Panel1, "Out", 8, 25, arial(12, true));
-    cmbOutput = dropDownList(Panel1, 32, 27, 193, 19);
-    Out_chk = place(new QCheckBox(Panel1), 175, 31, 13, 16);
-    for (QCheckBox* sw : {In_chk, Out_chk}) {
-        sw->setFont(arial(11));
-        sw->setChecked(true);
-        sw->setEnabled(false);  // switches the program sets, never the user
-    }
-
-    label(Panel1, "CH Channel", 8, 57, arial(12, true));
-    ForceMIDICH = place(new QCheckBox("SysEx  Send", Panel1), 28, 74, 89, 15);
-    ForceMIDICH->setFont(arial(12));
-    label(Panel1, "Channel", 126, 74, arial(12, true));
-    CH = label(Panel1, "1", 187, 74, arial(12, true));
-    SysExCH = place(new UpDown(Panel1), 200, 73, 25, 13);
-    SysExCH->setRange(1, 16);
-    SysExCH->setPosition(1);
-
-    label(Panel1, "Send Speed", 8, 97, arial(12, true));
-    S_Auto = place(new QRadioButton("Auto", Panel1), 88, 97, 49, 17);
-    S_Man = place(new QRadioButton("Manual", Panel1), 136, 97, 65, 17);
-    S_Auto->setFont(arial(12));
-    S_Man->setFont(arial(12));
-    S_Man->setChecked(true);
-    L_Low = label(Panel1, "Low", 24, 113, arial(12, true));
-    SendSpeed = place(new QSlider(Qt::Horizontal, Panel1), 48, 113, 145, 20);
-    SendSpeed->setRange(1, 9);
-    SendSpeed->setValue(5);
-    SendSpeed->setTickInterval(1);
-    SendSpeed->setSingleStep(1);
-    SendSpeed->setPageStep(1);
-    SendSpeed->setTickPosition(QSlider::TicksBelow);
-    L_High = label(Panel1, "High", 200, 113, arial(12, true));
-
-    // The switches sit on top of the device lists' right ends, as they always have.
-    In_chk->raise();
-    Out_chk->raise();
+void TForm1::setWaitCursor(bool waiting) {
+    if (waiting)
+        setCursor(Qt::WaitCursor);
+    else
+        unsetCursor();
 }
+
+// ---- The SysEx list and its files ----
 
 ChannelOverride TForm1::channelOverride() const {
     return {ForceMIDICH->isChecked(), SysExCH->position()};
 }
 
+void TForm1::selectLine(int row) {
+    programSelection_ = true;
+    SysEx->setCurrentRow(row);
+    programSelection_ = false;
+}
+
 void TForm1::New1Click() {
+    programSelection_ = true;
     SysEx->clear();
+    programSelection_ = false;
     store_->clear();
 }
 
 void TForm1::InitListExecute() {
-    SysEx->clear();
-    store_->clear();
+    New1Click();
     BtnStart->setEnabled(false);
     BtnCut->setEnabled(false);
 }
@@ -331,8 +145,11 @@ void TForm1::BtnCutClick() {
     // Only the line goes: the slots stay, so later lines no longer show the slot of their
     // index. Sending and saving rely on the slots, not the lines.
     const int row = SysEx->currentRow();
-    if (row >= 0 && SysEx->currentItem() && SysEx->currentItem()->isSelected())
+    if (row >= 0 && SysEx->currentItem()->isSelected()) {
+        programSelection_ = true;
         delete SysEx->takeItem(row);
+        programSelection_ = false;
+    }
     if (SysEx->count() == 0) {
         BtnCut->setEnabled(false);
         BtnStart->setEnabled(false);
@@ -349,13 +166,17 @@ void TForm1::SpeedButton4Click() {
 }
 
 void TForm1::openfile(const QString& fileName) {
+    programSelection_ = true;
     SysEx->clear();
+    programSelection_ = false;
     const LoadResult result = loadSyxFile(QFile::encodeName(fileName).toStdString(), *store_);
     if (result.count > 0) BtnStart->setEnabled(true);
     QStringList lines;
     lines.reserve(result.count);
     for (const std::string& text : loadedLabels(*store_)) lines << QString::fromStdString(text);
+    programSelection_ = true;
     SysEx->addItems(lines);
+    programSelection_ = false;
     if (result.truncated) dialogs_.message(QStringLiteral("これ以上記録できません"));
 }
 
@@ -386,6 +207,272 @@ void TForm1::dropEvent(QDropEvent* event) {
         guarded([&] { openfile(url.toLocalFile()); });
         return;
     }
+}
+
+// ---- Start-up, settings, devices and the end ----
+
+void TForm1::FormCreate() {
+    store_ = std::make_unique<CaptureStore>();
+    autoSendPosition_ = 0;
+    setWaitCursor(true);
+
+    cmbInput->clear();
+    cmbInput->addItem("(None)");
+    for (std::uint16_t d = 0; d < MidiInput1->deviceCount(); ++d) {
+        MidiInput1->setDeviceID(d);
+        cmbInput->addItem(QString::fromStdString(MidiInput1->ProductName()));
+    }
+    cmbInput->setCurrentIndex(0);
+
+    cmbOutput->clear();
+    for (const std::string& name : output_.buildOutputList())
+        cmbOutput->addItem(QString::fromStdString(name));
+    cmbOutput->setCurrentIndex(-1);  // filled, nothing chosen yet
+
+    inputPosition_ = 0;
+    outputPosition_ = 0;
+    INIT(1);
+
+    // Position 1 is chosen by name in OpenDevs; a higher one must exist as a device number.
+    if (inputPosition_ >= 2) MidiInput1->setDeviceID(inputPosition_ - 1);
+
+    output_.openOutput(outputPosition_);
+    // A saved position beyond today's devices leaves the list without a selection.
+    cmbOutput->setCurrentIndex(outputPosition_ < cmbOutput->count() ? outputPosition_ : -1);
+    cmbInput->setCurrentIndex(inputPosition_ < cmbInput->count() ? inputPosition_ : -1);
+
+    OpenDevs();
+    setWaitCursor(false);
+    store_->clear();
+}
+
+void TForm1::readPosition(RegistryKey& key, const char* name, std::uint8_t& position) {
+    const auto value = key.read(name);
+    if (!value || value->data.empty()) return;
+    if (value->type == REG_SZ || value->type == REG_EXPAND_SZ || value->type == REG_DWORD ||
+        value->data.size() > 1)
+        throw RegistryTypeError(name);
+    position = value->data[0];
+}
+
+void TForm1::INIT(std::uint8_t mode) {
+    const auto key = registry_.openOrCreateKey(kRegistryKey);
+    if (mode == 0) {
+        key->write("MIDI_IN", RegistryValue::binary({inputPosition_}));
+        key->write("MIDI_OUT", RegistryValue::binary({outputPosition_}));
+        key->write("CFG_FILE", RegistryValue::string(userDumpPath_));
+    } else if (mode == 1) {
+        userDumpPath_.clear();
+        readPosition(*key, "MIDI_IN", inputPosition_);
+        readPosition(*key, "MIDI_OUT", outputPosition_);
+        if (const auto cfg = key->read("CFG_FILE"); cfg && !cfg->data.empty()) {
+            if (cfg->type != REG_SZ && cfg->type != REG_EXPAND_SZ)
+                throw RegistryTypeError("CFG_FILE");
+            const std::string text(cfg->data.begin(), cfg->data.end());
+            userDumpPath_ = text.substr(0, text.find('\0'));  // nothing is expanded
+        }
+        openDialog2_.initialFile = QString::fromStdString(userDumpPath_);
+        // Reading the saved request file comes with the dump request files; until then the path
+        // is kept and written back as it was.
+    }
+}
+
+void TForm1::OpenDevs() {
+    if (cmbInput->currentIndex() >= 1) {
+        MidiInput1->setProductName(cmbInput->currentText().toStdString());
+        MidiInput1->OpenDevice();
+        MidiInput1->StartDevice();
+    }
+    G_CH->setText("--");
+    N_Vendor->setText("unknown");
+    G_Vendor->setText("--");
+    N_Machine->setText("unknown");
+    G_Family->setText("--");
+    G_ROM->setText("--");
+    G_SOFT->setText("--");
+    In_chk->setChecked(true);
+    Out_chk->setChecked(true);
+    // No selection counts as a device: only "(None)" keeps the request back.
+    if (cmbInput->currentIndex() != 0) output_.sendLongMessage(kIdentityRequest);
+}
+
+void TForm1::CloseDevs() {
+    MidiInput1->CloseDevice();
+}
+
+void TForm1::cmbInputChange() {
+    setWaitCursor(true);
+    CloseDevs();
+    OpenDevs();
+    setWaitCursor(false);
+    inputPosition_ = static_cast<std::uint8_t>(cmbInput->currentIndex());
+    INIT(0);
+}
+
+void TForm1::cmbOutputChange() {
+    output_.switchOutput(cmbOutput->currentIndex());
+    outputPosition_ = static_cast<std::uint8_t>(cmbOutput->currentIndex());
+    INIT(0);
+    CloseDevs();
+    OpenDevs();
+}
+
+void TForm1::mnuExitClick() {
+    // A request the loop takes in turn; it ends the loop without closing the window first
+    // (quit() would close it), and the input closes when the window is torn down.
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+}
+
+void TForm1::SpeedButton7Click() {
+    mnuExitClick();
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    guarded([this] { CloseDevs(); });
+    QMainWindow::closeEvent(event);
+}
+
+// ---- Capture ----
+
+void TForm1::MIDIInput1MidiInput() {
+    setWaitCursor(true);
+    if (store_->full()) {
+        // Nothing is taken: the events wait in the input component.
+        dialogs_.message(QStringLiteral("これ以上記録できません"));
+    } else if (In_chk->isChecked()) {
+        while (MidiInput1->PendingCount() > 0 && !store_->full()) {
+            const std::unique_ptr<TMyMidiEvent> event = MidiInput1->TakeEvent();
+            if (!event) break;
+            LogMessage(*event);
+        }
+    }
+    setWaitCursor(false);
+}
+
+void TForm1::LogMessage(const TMyMidiEvent& event) {
+    const std::span<const std::uint8_t> message(
+        event.sysexBytes.data(), std::min<std::size_t>(event.sysexSize, event.sysexBytes.size()));
+    if (message.empty()) return;  // nothing arrived: nothing to file
+
+    if (message.size() >= 2 && message[1] == 0x7E) {
+        showIdentityReply(message);
+    } else {
+        BtnStart->setEnabled(true);
+        BtnCut->setEnabled(true);
+        const int number = store_->count() + 1;
+        store_->append(message);
+        programSelection_ = true;
+        SysEx->addItem(QString::fromStdString(capturedLabel(number, message)));
+        programSelection_ = false;
+    }
+
+    // Channel sync from byte 2, when the message has one. The box is set through all three
+    // states for channel 1 so that its handler runs whatever it showed before; the selector
+    // moves without a word, so CH keeps its number.
+    if (message.size() < 3) return;
+    const int n = message[2] & 0x0F;
+    if (n != 0) {
+        ForceMIDICH->setChecked(true);
+        SysExCH->setPosition(n + 1);
+    } else {
+        ForceMIDICH->setChecked(false);
+        ForceMIDICH->setChecked(true);
+        ForceMIDICH->setChecked(false);
+        SysExCH->setPosition(1);
+    }
+}
+
+void TForm1::showIdentityReply(std::span<const std::uint8_t>) {
+    // The reply decoder fills the System Information labels; it comes with the identity work.
+}
+
+// ---- Sending ----
+
+void TForm1::sendStoredMessage(int index) {
+    setWaitCursor(true);
+    // A line index at or beyond the count (after "List Delete" and a capture) reaches no slot.
+    const auto stored = store_->message(index);
+    std::vector<std::uint8_t> work(stored.begin(), stored.end());
+    applyChannelOverride(work, channelOverride());
+    if (Out_chk->isChecked() && !work.empty()) {
+        In_chk->setChecked(false);
+        output_.sendLongMessage(work);
+    }
+    setWaitCursor(false);
+}
+
+void TForm1::SysExClick() {
+    if (SysEx->currentRow() >= 0) sendStoredMessage(SysEx->currentRow());
+}
+
+void TForm1::armTimer(int milliseconds) {
+    timerInterval_ = milliseconds;
+    Timer1->setInterval(milliseconds);
+    timerArmed_.start();
+}
+
+void TForm1::BtnStartClick() {
+    TabMenu->setCurrentIndex(0);
+    BtnStop->setEnabled(true);
+    BtnStart->setEnabled(false);
+    // An empty range would turn the bar into a busy indicator; an empty list shows it empty.
+    Meter->setMaximum(std::max(SysEx->count(), 1));
+    if (SysEx->currentRow() < 0 || SysEx->currentRow() == SysEx->count() - 1) selectLine(0);
+    autoSendPosition_ = std::max(SysEx->currentRow(), 0);
+    const int first = S_Auto->isChecked() ? lengthInterval(store_->length(autoSendPosition_))
+                                          : (SendSpeed->maximum() - SendSpeed->value() + 1) * 100;
+    armTimer(first);
+    Timer1->start();
+}
+
+void TForm1::Timer1Timer() {
+    // Qt's timers may fire a little early; a wait is never shorter than the one computed.
+    const qint64 early = timerInterval_ - timerArmed_.elapsed();
+    if (early > 0) {
+        Timer1->setInterval(static_cast<int>(early));
+        return;
+    }
+    if (!ForceMIDICH->isChecked()) SysExCH->setEnabled(false);
+    if (autoSendPosition_ < SysEx->count()) {
+        selectLine(autoSendPosition_);
+        sendStoredMessage(autoSendPosition_);
+        ++autoSendPosition_;
+        Meter->setValue(autoSendPosition_);
+        // Past the last message there is no length to read: the closing tick comes after 1 ms.
+        armTimer(lengthInterval(store_->length(autoSendPosition_)));
+    } else {
+        Timer1->stop();
+        BtnStart->setEnabled(true);
+        BtnStop->setEnabled(false);
+        BtnCut->setEnabled(true);
+    }
+}
+
+void TForm1::BtnStopClick() {
+    Timer1->stop();
+    BtnStop->setEnabled(false);
+    BtnStart->setEnabled(true);
+}
+
+void TForm1::ForceMIDICHClick() {
+    SysExCH->setEnabled(ForceMIDICH->isChecked());
+}
+
+void TForm1::SysExCHClick() {
+    CH->setText(QString::number(SysExCH->position()));
+}
+
+void TForm1::S_AutoClick() {
+    L_Low->setEnabled(false);
+    L_High->setEnabled(false);
+    SendSpeed->setEnabled(false);
+}
+
+void TForm1::S_ManClick() {
+    L_Low->setEnabled(true);
+    L_High->setEnabled(true);
+    SendSpeed->setEnabled(true);
 }
 
 }  // namespace pellum

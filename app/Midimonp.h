@@ -1,11 +1,17 @@
-// TForm1, Pellum's main window: the tool bar, menu, actions and the four tabs, and the handlers
-// of the SysEx list and its files. Controls keep the names the rest of the program uses.
+// TForm1, Pellum's main window: the tool bar, menu, actions and four tabs, and the handlers of
+// the SysEx list and files, of start-up and device selection, of capture and of sending.
+// Controls keep the names the rest of the program uses. Layout in MidimonpLayout.cpp.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QMainWindow>
+#include <cstdint>
 #include <memory>
+#include <span>
+#include <string>
 
 #include "app/Dialogs.h"
+#include "app/OutputPort.h"
 #include "core/ChannelOverride.h"
 
 class QAction;
@@ -26,14 +32,28 @@ class QToolButton;
 
 namespace pellum {
 
+namespace midi {
+class MidiService;
+class NoticeSink;
+}  // namespace midi
+
 class CaptureStore;
+class Registry;
+class TMidiInput;
+class TMyMidiEvent;
 class UpDown;
 
 class TForm1 : public QMainWindow {
     Q_OBJECT
 public:
-    explicit TForm1(Dialogs& dialogs, QWidget* parent = nullptr);
+    // Builds the window and runs the start-up sequence. `midi`, `notices` and `registry` must
+    // outlive the window.
+    TForm1(Dialogs& dialogs, midi::MidiService& midi, midi::NoticeSink& notices, Registry& registry,
+           QWidget* parent = nullptr);
     ~TForm1() override;
+
+    // The settings key under the current user.
+    static constexpr const char* kRegistryKey = "SOFTWARE\\VOSSEL\\Pellum";
 
     // The file dialogs as the window runs them.
     static const FileDialogSpec OpenDialog1;
@@ -55,6 +75,39 @@ public:
 
     // The override as the Config tab sets it right now.
     ChannelOverride channelOverride() const;
+
+    // Start-up, settings and devices.
+    void FormCreate();
+    void INIT(std::uint8_t mode);
+    void OpenDevs();
+    void CloseDevs();
+    void cmbInputChange();
+    void cmbOutputChange();
+    void mnuExitClick();
+    void SpeedButton7Click();
+    std::uint8_t inputPosition() const { return inputPosition_; }
+    std::uint8_t outputPosition() const { return outputPosition_; }
+    const std::string& userDumpPath() const { return userDumpPath_; }
+    OutputPort& outputPort() { return output_; }
+
+    // Capture.
+    void MIDIInput1MidiInput();
+    void LogMessage(const TMyMidiEvent& event);
+
+    // Sending.
+    void SysExClick();
+    void BtnStartClick();
+    void Timer1Timer();
+    void BtnStopClick();
+    void sendStoredMessage(int index);
+    void ForceMIDICHClick();
+    void SysExCHClick();
+    void S_AutoClick();
+    void S_ManClick();
+    int autoSendPosition() const { return autoSendPosition_; }
+
+    // The input component.
+    std::unique_ptr<TMidiInput> MidiInput1;
 
     // Tool bar.
     QFrame* ToolBar1;
@@ -134,10 +187,14 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void buildLayout();
+    void connectHandlers();
     void buildToolBar(QWidget* client);
     void buildMenu();
     void buildSysExTab();
@@ -145,8 +202,27 @@ private:
     void buildReceiveTab();
     void buildConfigTab();
 
+    // Selects a list line without it counting as the user's click.
+    void selectLine(int row);
+    void readPosition(class RegistryKey& key, const char* name, std::uint8_t& position);
+    void armTimer(int milliseconds);
+    void setWaitCursor(bool waiting);
+    void showIdentityReply(std::span<const std::uint8_t> message);
+
     Dialogs& dialogs_;
+    Registry& registry_;
+    OutputPort output_;
     std::unique_ptr<CaptureStore> store_;
+    std::uint8_t inputPosition_ = 0;
+    std::uint8_t outputPosition_ = 0;
+    std::string userDumpPath_;
+    FileDialogSpec openDialog2_ = OpenDialog2;  // its initial file follows the settings
+    int autoSendPosition_ = 0;
+    int timerInterval_ = 100;
+    QElapsedTimer timerArmed_;
+    bool programSelection_ = false;
+    bool mouseSelecting_ = false;
+    bool sentOnPress_ = false;
     bool centred_ = false;
 };
 

@@ -14,8 +14,8 @@ namespace pellum::test {
 
 class RecordingDialogs : public Dialogs {
 public:
-    // Answers for the next file dialogs, in order; an empty optional is a cancel.
-    std::deque<std::optional<QString>> answers;
+    // Answers for the next file dialogs, in order; an empty text is a cancel.
+    std::deque<QString> answers;
     std::vector<FileDialogSpec> asked;
     QStringList messages;
     QStringList errors;
@@ -29,8 +29,9 @@ private:
     std::optional<QString> answer(const FileDialogSpec& spec) {
         asked.push_back(spec);
         if (answers.empty()) return std::nullopt;
-        auto next = answers.front();
+        const QString next = answers.front();
         answers.pop_front();
+        if (next.isEmpty()) return std::nullopt;
         return next;
     }
 };

@@ -1,0 +1,298 @@
+// The main window's layout: every control at its place with its caption and initial state.
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QSlider>
+#include <QStringList>
+#include <QTabWidget>
+#include <QTimer>
+#include <QToolButton>
+
+#include "app/Glyphs.h"
+#include "app/Midimonp.h"
+#include "app/UpDown.h"
+
+namespace pellum {
+
+const FileDialogSpec TForm1::OpenDialog1{
+    "Open Syx File", "System Exclusive Message(*.syx)|*.ex;*.syx", "", "", false};
+const FileDialogSpec TForm1::SaveDialog1{"Syx File Save", "System Exclusive Message(*.syx)|*.syx",
+                                         "syx", "", false};
+const FileDialogSpec TForm1::OpenDialog2{"Open CFG File", "USER DUMP FILE(*.CFG)|*.cfg", "cfg", "",
+                                         false};
+
+namespace {
+
+constexpr int kClientWidth = 241;
+constexpr int kClientHeight = 194;
+
+// "ＭＳ ゴシック" is asked for by name; where it is missing the IPA face stands in for it.
+const QStringList kGothic{QStringLiteral("ＭＳ ゴシック"), QStringLiteral("IPAGothic")};
+
+QFont face(const QStringList& families, int pixels, bool bold = false) {
+    QFont font;
+    font.setFamilies(families);
+    font.setPixelSize(pixels);
+    font.setBold(bold);
+    return font;
+}
+
+QFont arial(int pixels, bool bold = false) {
+    return face({"Arial"}, pixels, bold);
+}
+
+QLabel* label(QWidget* parent, const QString& text, int left, int top, const QFont& font) {
+    auto* l = new QLabel(text, parent);
+    l->setFont(font);
+    l->move(left, top);
+    l->adjustSize();
+    return l;
+}
+
+template <typename W>
+W* place(W* w, int left, int top, int width, int height) {
+    w->setGeometry(left, top, width, height);
+    return w;
+}
+
+QFrame* frameBevel(QWidget* parent, int left, int top, int width, int height) {
+    auto* bevel = place(new QFrame(parent), left, top, width, height);
+    bevel->setFrameShape(QFrame::Box);
+    bevel->setFrameShadow(QFrame::Sunken);
+    bevel->lower();
+    return bevel;
+}
+
+QToolButton* speedButton(QWidget* parent, const QString& glyph, const QString& hint, int left,
+                         int top, int size) {
+    auto* b = place(new QToolButton(parent), left, top, size, size);
+    b->setAutoRaise(true);
+    b->setFocusPolicy(Qt::NoFocus);
+    b->setIcon(twoStateGlyph(glyph));
+    b->setIconSize(QSize(16, 16));
+    b->setToolTip(hint);
+    return b;
+}
+
+QComboBox* dropDownList(QWidget* parent, int left, int top, int width, int height) {
+    auto* combo = place(new QComboBox(parent), left, top, width, height);
+    combo->setEditable(false);
+    combo->setFont(face(kGothic, 11));
+    return combo;
+}
+
+}  // namespace
+
+void TForm1::buildLayout() {
+    setWindowTitle("Pellum");
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setFont(face({"System", "Liberation Sans"}, 13));
+
+    auto* client = new QWidget(this);
+    client->setFixedSize(kClientWidth, kClientHeight);
+    setCentralWidget(client);
+
+    buildMenu();
+    buildToolBar(client);
+
+    TabMenu = place(new QTabWidget(client), 0, 28, kClientWidth, 165);
+    TabMenu->setFont(arial(12));
+    TabMenu->setUsesScrollButtons(false);
+    buildSysExTab();
+    buildUserTab();
+    buildReceiveTab();
+    buildConfigTab();
+    TabMenu->setCurrentIndex(0);
+
+    Timer1 = new QTimer(this);
+    Timer1->setTimerType(Qt::PreciseTimer);
+    Timer1->setInterval(100);
+
+    // The window keeps its size: fixed client, no maximize, no sizing borders.
+    setFixedSize(sizeHint());
+}
+
+void TForm1::buildMenu() {
+    FileSave = new QAction(this);
+    FileSave->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    FileSave->setShortcutContext(Qt::WindowShortcut);
+    FileSave->setIcon(twoStateGlyph("save"));
+    addAction(FileSave);  // Ctrl+S works whichever control has the focus
+
+    InitList = new QAction(this);
+    InitList->setIcon(twoStateGlyph("initlist"));
+
+    File1 = menuBar()->addMenu("File(&F)");
+    New1 = File1->addAction("New(&N)");
+    New1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+    SysexI1 = File1->addAction("Open(&O)");
+    SysexI1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    // The item only shows the action's shortcut: a second Ctrl+S would make both ambiguous;
+    // it triggers the action instead (see connectHandlers).
+    SysexE1 = File1->addAction("Save(&S)\tCtrl+S");
+    N1 = File1->addSeparator();
+    mnuExit = File1->addAction("Exit(&X)");
+    mnuExit->setShortcut(QKeySequence(Qt::Key_F10));
+
+    Help1 = menuBar()->addMenu("Help(&H)");
+    About1 = Help1->addAction("About(&A)");
+}
+
+void TForm1::buildToolBar(QWidget* client) {
+    ToolBar1 = place(new QFrame(client), 0, 0, kClientWidth, 28);
+
+    SpeedButton3 = speedButton(ToolBar1, "initlist", "", 0, 2, 23);
+    SpeedButton3->setDefaultAction(InitList);
+    SpeedButton4 = speedButton(ToolBar1, "opensyx", "Open Syx File", 23, 2, 23);
+    SpeedButton6 = speedButton(ToolBar1, "save", "", 46, 2, 23);
+    SpeedButton6->setDefaultAction(FileSave);
+    BtnCut = speedButton(ToolBar1, "cut", "List Delete", 69, 2, 23);
+    BtnStart = speedButton(ToolBar1, "start", "Auto Sending", 92, 2, 23);
+    BtnStop = speedButton(ToolBar1, "stop", "Send Stop", 115, 2, 23);
+    ToolButton1 = place(new QFrame(ToolBar1), 138, 2, 79, 23);  // separator
+    SpeedButton7 = speedButton(ToolBar1, "exit", "Exit", 217, 2, 23);
+
+    BtnCut->setEnabled(false);
+    BtnStart->setEnabled(false);
+    BtnStop->setEnabled(false);
+}
+
+void TForm1::buildSysExTab() {
+    MnSysEx = new QWidget;
+    MnSysEx->setFont(arial(13));
+    TabMenu->addTab(MnSysEx, "SysEx");
+
+    Label5 = label(MnSysEx, "SysEx List", 4, 0, arial(13, true));
+    Meter = place(new QProgressBar(MnSysEx), 70, 0, 163, 17);
+    Meter->setRange(0, 100);
+    Meter->setValue(0);
+    Meter->setTextVisible(false);
+
+    SysEx = place(new QListWidget(MnSysEx), 0, 17, 233, 118);
+    SysEx->setFont(arial(13, true));
+    SysEx->setUniformItemSizes(true);
+    SysEx->setStyleSheet("QListWidget::item { height: 16px; padding: 0; }");
+    SysEx->setAttribute(Qt::WA_InputMethodEnabled, false);
+}
+
+void TForm1::buildUserTab() {
+    MnUSER = new QWidget;
+    TabMenu->addTab(MnUSER, "USER");
+
+    Label6 = label(MnUSER, "Dump Request", 5, 0, arial(12, true));
+    LsUser = dropDownList(MnUSER, 4, 16, 197, 19);
+    LsUser->setEnabled(false);
+    SendBTN = place(new QPushButton(MnUSER), 208, 16, 24, 24);
+    SendBTN->setIcon(twoStateGlyph("action"));
+    SendBTN->setToolTip("Action!");
+    SendBTN->setEnabled(false);
+
+    Information = label(MnUSER, "Information", 10, 42, arial(11, true));
+    Bevel1 = frameBevel(MnUSER, 4, 48, 197, 41);
+    Label2 = label(MnUSER, "Vendor", 12, 55, arial(11, true));
+    VendorID = label(MnUSER, "unknown", 59, 55, arial(11, true));
+    Label1 = label(MnUSER, "TYPE", 12, 70, arial(11, true));
+    TYPE_NAME = label(MnUSER, "unknown", 59, 70, arial(11, true));
+    SpeedButton2 = speedButton(MnUSER, "opencfg", "Open Config Files", 208, 56, 24);
+    Information->raise();
+
+    Label4 = label(MnUSER, "Send", 5, 92, arial(11, true));
+    ShowSyx = place(new QLineEdit(MnUSER), 4, 108, 229, 21);
+    ShowSyx->setReadOnly(true);
+    ShowSyx->setFocusPolicy(Qt::ClickFocus);
+    ShowSyx->setFrame(false);
+    ShowSyx->setFont(arial(12, true));
+    ShowSyx->setAttribute(Qt::WA_InputMethodEnabled, false);
+    ShowSyx->setStyleSheet("QLineEdit { background: #b4b4b4; }");  // the active border colour
+}
+
+void TForm1::buildReceiveTab() {
+    Receive = new QWidget;
+    TabMenu->addTab(Receive, "Receive");
+
+    Label7 = label(Receive, "System Information", 5, 0, arial(12, true));
+    struct Row {
+        const char* caption;
+        QLabel** value;
+        int left;
+        const char* initial;
+    };
+    const Row rows[] = {
+        {"Global Channel", &G_CH, 120, "--"},     {"Vendor Name", &N_Vendor, 104, "unknown"},
+        {"Vendor ID", &G_Vendor, 80, "00H"},      {"Machine Name", &N_Machine, 112, "unknown"},
+        {"Machine ID", &G_Family, 88, "00H"},     {"System Version", &G_ROM, 120, "00"},
+        {"Software Version", &G_SOFT, 128, "00"},
+    };
+    int top = 16;
+    for (const Row& row : rows) {
+        label(Receive, row.caption, 12, top, arial(13, true));
+        *row.value = label(Receive, row.initial, row.left, top, arial(13));
+        top += 16;
+    }
+    Bevel3 = frameBevel(Receive, 0, 137 - 126, 233, 126);
+}
+
+void TForm1::buildConfigTab() {
+    TabSheet1 = new QWidget;
+    TabMenu->addTab(TabSheet1, "Config");
+
+    Panel1 = place(new QFrame(TabSheet1), 0, 0, 233, 137);
+    Panel1->setFrameShape(QFrame::NoFrame);
+
+    label(Panel1, "In", 8, 1, arial(12, true));
+    cmbInput = dropDownList(Panel1, 32, 3, 193, 19);
+    In_chk = place(new QCheckBox(Panel1), 183, 7, 13, 16);
+    label(Panel1, "Out", 8, 25, arial(12, true));
+    cmbOutput = dropDownList(Panel1, 32, 27, 193, 19);
+    Out_chk = place(new QCheckBox(Panel1), 175, 31, 13, 16);
+    for (QCheckBox* sw : {In_chk, Out_chk}) {
+        sw->setFont(arial(11));
+        sw->setChecked(true);
+        sw->setEnabled(false);  // switches the program sets, never the user
+    }
+
+    label(Panel1, "CH Channel", 8, 57, arial(12, true));
+    ForceMIDICH = place(new QCheckBox("SysEx  Send", Panel1), 28, 74, 89, 15);
+    ForceMIDICH->setFont(arial(12));
+    label(Panel1, "Channel", 126, 74, arial(12, true));
+    CH = label(Panel1, "1", 187, 74, arial(12, true));
+    SysExCH = place(new UpDown(Panel1), 200, 73, 25, 13);
+    SysExCH->setRange(1, 16);
+    SysExCH->setPosition(1);
+
+    label(Panel1, "Send Speed", 8, 97, arial(12, true));
+    S_Auto = place(new QRadioButton("Auto", Panel1), 88, 97, 49, 17);
+    S_Man = place(new QRadioButton("Manual", Panel1), 136, 97, 65, 17);
+    S_Auto->setFont(arial(12));
+    S_Man->setFont(arial(12));
+    S_Man->setChecked(true);
+    L_Low = label(Panel1, "Low", 24, 113, arial(12, true));
+    SendSpeed = place(new QSlider(Qt::Horizontal, Panel1), 48, 113, 145, 20);
+    SendSpeed->setRange(1, 9);
+    SendSpeed->setValue(5);
+    SendSpeed->setTickInterval(1);
+    SendSpeed->setSingleStep(1);
+    SendSpeed->setPageStep(1);
+    SendSpeed->setTickPosition(QSlider::TicksBelow);
+    L_High = label(Panel1, "High", 200, 113, arial(12, true));
+
+    // The switches sit on top of the device lists' right ends, as they always have.
+    In_chk->raise();
+    Out_chk->raise();
+}
+
+}  // namespace pellum

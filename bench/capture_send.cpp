@@ -1,0 +1,191 @@
+// Capture and auto-send through the real main window over the loopback MIDI service:
+// - capture: 9999 SysEx messages of 1 KiB from the instrument into the store and the list, and
+//   the same bytes merely copied out of the input component, to show what filing costs;
+// - pacing: an auto-send run of 1000 messages, each wait measured against the one computed
+//   (floor(length / 256) + 1 ms), reported as the median and the extremes of (actual - computed).
+#include <benchmark/benchmark.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QListWidget>
+#include <QRadioButton>
+#include <QTimer>
+#include <QToolButton>
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <vector>
+
+#include "app/Midimonp.h"
+#include "app/PellumApplication.h"
+#include "core/CaptureStore.h"
+#include "midi/MidiIn.h"
+#include "platform/NoticeWindow.h"
+#include "platform/midi/LoopbackMidi.h"
+#include "platform/registry/RegFile.h"
+
+namespace {
+
+using pellum::RegistryValue;
+using Bytes = std::vector<std::uint8_t>;
+
+constexpr int kCaptured = pellum::CaptureStore::kCapacity;
+constexpr std::size_t kMessageSize = 1024;
+// The input component queues 16 buffers; an instrument sends no faster than they come back.
+constexpr int kBurst = 16;
+
+Bytes message(int i) {
+    Bytes m(kMessageSize, static_cast<std::uint8_t>(i & 0x7F));
+    m[0] = 0xF0;
+    m[1] = 0x41;
+    m[2] = 0x10;
+    m.back() = 0xF7;
+    return m;
+}
+
+struct Rig {
+    Rig()
+        : folder(std::filesystem::temp_directory_path() / "pellum-bench-capture"),
+          registry(folder / "Pellum.reg") {
+        std::filesystem::remove_all(folder);
+        in = midi.addInput("Bench In");
+        out = midi.addOutput("Bench Out");
+        auto key = registry.openOrCreateKey(pellum::TForm1::kRegistryKey);
+        key->write("MIDI_IN", RegistryValue::binary({1}));
+        key->write("MIDI_OUT", RegistryValue::binary({1}));
+        form = std::make_unique<pellum::TForm1>(dialogs, midi, notices, registry);
+    }
+    ~Rig() {
+        form.reset();
+        std::filesystem::remove_all(folder);
+    }
+
+    void receiveAll(int count) {
+        for (int i = 0; i < count; i += kBurst) {
+            for (int j = i; j < std::min(count, i + kBurst); ++j) midi.inject(in, message(j));
+            midi.flush(in);
+            QCoreApplication::processEvents();
+        }
+    }
+
+    struct Silent : pellum::Dialogs {
+        std::optional<QString> openFile(const pellum::FileDialogSpec&) override { return {}; }
+        std::optional<QString> saveFile(const pellum::FileDialogSpec&) override { return {}; }
+        void message(const QString&) override {}
+        void error(const QString&) override {}
+    } dialogs;
+    std::filesystem::path folder;
+    pellum::midi::LoopbackMidi midi;
+    pellum::NoticeWindow notices;
+    pellum::RegFileRegistry registry;
+    std::unique_ptr<pellum::TForm1> form;
+    std::uint32_t in = 0;
+    std::uint32_t out = 0;
+};
+
+// Built at first use, torn down before the application object goes.
+std::unique_ptr<Rig> gRig;
+Rig& rig() {
+    if (!gRig) gRig = std::make_unique<Rig>();
+    return *gRig;
+}
+
+void BM_CaptureIntoStoreAndList(benchmark::State& state) {
+    Rig& r = rig();
+    for (auto _ : state) {
+        state.PauseTiming();
+        r.form->InitListExecute();
+        state.ResumeTiming();
+        r.receiveAll(kCaptured);
+        if (r.form->store().count() != kCaptured) state.SkipWithError("messages were lost");
+    }
+    state.SetItemsProcessed(state.iterations() * kCaptured);
+    state.SetBytesProcessed(state.iterations() * kCaptured * static_cast<int64_t>(kMessageSize));
+}
+BENCHMARK(BM_CaptureIntoStoreAndList)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The same road with the window's handler replaced by one that only takes and copies each event.
+void BM_CaptureCopyOnly(benchmark::State& state) {
+    Rig& r = rig();
+    auto saved = r.form->MidiInput1->OnMidiInput;
+    std::vector<Bytes> copies;
+    copies.reserve(kCaptured);
+    r.form->MidiInput1->OnMidiInput = [&copies](pellum::TMidiInput& input) {
+        while (input.PendingCount() > 0) {
+            const auto event = input.TakeEvent();
+            copies.emplace_back(event->sysexBytes.begin(), event->sysexBytes.end());
+        }
+    };
+    for (auto _ : state) {
+        copies.clear();
+        r.receiveAll(kCaptured);
+        if (copies.size() != static_cast<std::size_t>(kCaptured))
+            state.SkipWithError("messages were lost");
+    }
+    r.form->MidiInput1->OnMidiInput = saved;
+    state.SetItemsProcessed(state.iterations() * kCaptured);
+    state.SetBytesProcessed(state.iterations() * kCaptured * static_cast<int64_t>(kMessageSize));
+}
+BENCHMARK(BM_CaptureCopyOnly)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// One auto-send run of 1000 messages ("Auto" pacing, sizes 100..2000 bytes so the waits vary
+// from 1 to 8 ms), every wait measured.
+void BM_AutoSendPacing(benchmark::State& state) {
+    Rig& r = rig();
+    constexpr int kRun = 1000;
+    std::vector<double> late;
+    for (auto _ : state) {
+        r.form->InitListExecute();
+        for (int i = 0; i < kRun; ++i) {
+            Bytes m(100 + (i * 37) % 1900, 0x11);
+            m[0] = 0xF0;
+            m[1] = 0x43;
+            m.back() = 0xF7;
+            r.form->store().append(m);
+            r.form->SysEx->addItem("x");
+        }
+        r.form->S_Auto->setChecked(true);
+        const std::size_t sentBefore = r.midi.sentMessages(r.out).size();
+        std::size_t sent = sentBefore;
+        auto last = std::chrono::steady_clock::now();
+        int computed = 0;
+        bool first = true;
+        auto conn = QObject::connect(r.form->Timer1, &QTimer::timeout, [&] {
+            const auto now = std::chrono::steady_clock::now();
+            const std::size_t total = r.midi.sentMessages(r.out).size();
+            if (total == sent) return;  // a tick that only waited longer
+            sent = total;
+            if (!first)
+                late.push_back(std::chrono::duration<double, std::milli>(now - last).count() -
+                               computed);
+            first = false;
+            last = now;
+            computed = r.form->Timer1->interval();
+        });
+        r.form->SysEx->setCurrentRow(-1);
+        r.form->BtnStartClick();
+        while (r.form->Timer1->isActive())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        QObject::disconnect(conn);
+        if (sent - sentBefore != kRun) state.SkipWithError("not every message was sent");
+    }
+    std::sort(late.begin(), late.end());
+    state.counters["late_median_ms"] = late.empty() ? 0 : late[late.size() / 2];
+    state.counters["late_min_ms"] = late.empty() ? 0 : late.front();
+    state.counters["late_max_ms"] = late.empty() ? 0 : late.back();
+    state.counters["waits"] = static_cast<double>(late.size());
+}
+BENCHMARK(BM_AutoSendPacing)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    pellum::PellumApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    gRig.reset();
+    return 0;
+}

@@ -1,0 +1,248 @@
+// Start-up, device selection, the settings they keep, and the end of the program.
+#include <QComboBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+#include "core/CaptureStore.h"
+#include "midi/MidiIn.h"
+#include "tests/app/WindowFixture.h"
+
+using namespace pellum;
+using namespace pellum::test;
+
+namespace {
+
+const Bytes kIdentityRequest{0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7};
+
+QStringList entries(const QComboBox* combo) {
+    QStringList texts;
+    for (int i = 0; i < combo->count(); ++i) texts << combo->itemText(i);
+    return texts;
+}
+
+// What the drop-down list does when the user picks entry `index`, the current one included.
+void choose(QComboBox* combo, int index) {
+    combo->setCurrentIndex(index);
+    emit combo->activated(index);
+}
+
+class Startup : public WindowTest {};
+
+}  // namespace
+
+TEST_F(Startup, FirstStartCreatesTheKeyAndOpensNothing) {
+    const auto out = midi.addOutput("Synth Out");
+    start();
+    EXPECT_TRUE(std::filesystem::exists(registry.file()));
+    EXPECT_FALSE(setting("MIDI_IN"));  // the key exists, without values
+    EXPECT_EQ(entries(form->cmbInput), QStringList{"(None)"});
+    EXPECT_EQ(entries(form->cmbOutput), (QStringList{"(None)", "Synth Out"}));
+    EXPECT_EQ(form->cmbInput->currentIndex(), 0);
+    EXPECT_EQ(form->cmbOutput->currentIndex(), 0);
+    EXPECT_FALSE(midi.isOutputOpen(out));
+    EXPECT_TRUE(midi.sentMessages(out).empty());
+    EXPECT_TRUE(dialogs.errors.isEmpty());
+    EXPECT_EQ(form->cursor().shape(), Qt::ArrowCursor);
+    EXPECT_EQ(form->G_Vendor->text(), "--");
+}
+
+TEST_F(Startup, SavedDevicesAreOpenedAndAskedWhoTheyAre) {
+    const auto in = midi.addInput("Synth In");
+    const auto out = midi.addOutput("Synth Out");
+    setSetting("MIDI_IN", RegistryValue::binary({1}));
+    setSetting("MIDI_OUT", RegistryValue::binary({1}));
+    setSetting("CFG_FILE", RegistryValue::string("/home/user/synth.cfg"));
+    start();
+
+    EXPECT_TRUE(dialogs.errors.isEmpty());
+    EXPECT_EQ(form->cmbInput->currentText(), "Synth In");
+    EXPECT_EQ(form->cmbOutput->currentText(), "Synth Out");
+    EXPECT_TRUE(midi.isInputOpen(in));
+    EXPECT_TRUE(midi.isOutputOpen(out));
+    EXPECT_EQ(midi.sentMessages(out), std::vector<Bytes>{kIdentityRequest});
+    EXPECT_EQ(form->userDumpPath(), "/home/user/synth.cfg");
+
+    // Started: what the instrument sends now is captured.
+    midi.inject(in, {0xF0, 0x41, 0x10, 0x42, 0xF7});
+    deliver(in);
+    EXPECT_EQ(form->SysEx->count(), 1);
+
+    // Picking the same input again reopens it, resets the labels and asks again; the settings
+    // are written back, the request file path untouched.
+    form->G_CH->setText("5");
+    choose(form->cmbInput, 1);
+    EXPECT_TRUE(midi.isInputOpen(in));
+    EXPECT_EQ(form->G_CH->text(), "--");
+    EXPECT_EQ(midi.sentMessages(out).size(), 2u);
+    EXPECT_EQ(setting("MIDI_IN")->data, Bytes{1});
+    EXPECT_EQ(setting("MIDI_IN")->type, REG_BINARY);
+    const auto cfg = setting("CFG_FILE");
+    EXPECT_EQ(cfg->type, REG_SZ);
+    EXPECT_EQ(std::string(cfg->data.begin(), cfg->data.end()),
+              std::string("/home/user/synth.cfg") + '\0');
+
+    // "(None)" as output: the port closes, 0 is saved, and the input is reopened.
+    choose(form->cmbOutput, 0);
+    EXPECT_FALSE(midi.isOutputOpen(out));
+    EXPECT_EQ(setting("MIDI_OUT")->data, Bytes{0});
+    EXPECT_TRUE(midi.isInputOpen(in));
+    EXPECT_EQ(midi.sentMessages(out).size(), 2u);  // the request found no port
+
+    // "(None)" as input closes it and sends nothing.
+    choose(form->cmbInput, 0);
+    EXPECT_FALSE(midi.isInputOpen(in));
+    EXPECT_EQ(setting("MIDI_IN")->data, Bytes{0});
+    EXPECT_EQ(form->cursor().shape(), Qt::ArrowCursor);
+}
+
+TEST_F(Startup, ASavedOutputBeyondTheDevicesIsKeptQuietly) {
+    const auto in = midi.addInput("In");
+    midi.addOutput("Out A");
+    midi.addOutput("Out B");
+    setSetting("MIDI_OUT", RegistryValue::binary({3}));
+    start();
+    EXPECT_TRUE(dialogs.errors.isEmpty());
+    EXPECT_EQ(form->cmbOutput->currentIndex(), -1);
+    EXPECT_FALSE(midi.isOutputOpen(0));
+    EXPECT_FALSE(midi.isOutputOpen(1));
+
+    choose(form->cmbInput, 1);
+    EXPECT_TRUE(midi.isInputOpen(in));
+    EXPECT_EQ(setting("MIDI_OUT")->data, Bytes{3});  // written back as it was
+}
+
+TEST_F(Startup, ASavedInputBeyondTheDevicesStopsStartUp) {
+    midi.addInput("In A");
+    midi.addInput("In B");
+    const auto out = midi.addOutput("Out");
+    setSetting("MIDI_IN", RegistryValue::binary({3}));
+    setSetting("MIDI_OUT", RegistryValue::binary({1}));
+    start();
+    EXPECT_EQ(dialogs.errors, QStringList{"Invalid device ID."});
+    EXPECT_EQ(form->cmbInput->currentIndex(), 0);
+    EXPECT_EQ(form->cmbOutput->currentIndex(), -1);
+    EXPECT_FALSE(midi.isOutputOpen(out));
+    EXPECT_FALSE(midi.isInputOpen(0));
+    EXPECT_FALSE(midi.isInputOpen(1));
+    EXPECT_TRUE(midi.sentMessages(out).empty());
+    // OpenDevs never ran: the labels keep their layout captions, and the hourglass stays.
+    EXPECT_EQ(form->G_Vendor->text(), "00H");
+    EXPECT_EQ(form->G_ROM->text(), "00");
+    EXPECT_EQ(form->cursor().shape(), Qt::WaitCursor);
+}
+
+TEST_F(Startup, WrongSettingTypesAreReportedByName) {
+    const auto in = midi.addInput("In");
+    midi.addOutput("Out");
+    setSetting("MIDI_IN", RegistryValue::dword(1));
+    start();
+    EXPECT_EQ(dialogs.errors, QStringList{"'MIDI_IN' のデータ型が不正です."});
+    EXPECT_EQ(entries(form->cmbInput), (QStringList{"(None)", "In"}));
+    EXPECT_EQ(entries(form->cmbOutput), (QStringList{"(None)", "Out"}));
+    EXPECT_FALSE(midi.isInputOpen(in));
+    EXPECT_FALSE(midi.isOutputOpen(0));
+    form.reset();
+
+    // Two bytes are as wrong as a DWORD; a string where the path belongs is too; an empty
+    // binary is simply no setting.
+    struct Case {
+        const char* name;
+        RegistryValue value;
+        const char* error;
+    };
+    const Case cases[] = {
+        {"MIDI_OUT", RegistryValue::binary({1, 0}), "'MIDI_OUT' のデータ型が不正です."},
+        {"MIDI_OUT", RegistryValue::string("1"), "'MIDI_OUT' のデータ型が不正です."},
+        {"CFG_FILE", RegistryValue::dword(7), "'CFG_FILE' のデータ型が不正です."},
+        {"MIDI_IN", RegistryValue::binary({}), nullptr},
+        {"MIDI_IN", RegistryValue{REG_NONE, {1}}, nullptr},  // other types are taken
+    };
+    for (const Case& c : cases) {
+        std::filesystem::remove(registry.file());
+        setSetting(c.name, c.value);
+        dialogs.errors.clear();
+        start();
+        EXPECT_EQ(dialogs.errors, c.error ? QStringList{c.error} : QStringList{}) << c.name;
+        form.reset();
+    }
+    EXPECT_TRUE(midi.isInputOpen(in) == false);
+}
+
+TEST_F(Startup, UnreadableSettingsNeverStopTheWindow) {
+    midi.addInput("In");
+    std::filesystem::create_directories(registry.file().parent_path());
+    writeBytes(registry.file().string(),
+               Bytes{'[', 'H', 'K', 'E',  'Y',  '_', 'C', 'U', 'R', 'R', 'E', 'N', 'T',  '_', 'U',
+                     'S', 'E', 'R', '\\', 'S',  'O', 'F', 'T', 'W', 'A', 'R', 'E', '\\', 'V', 'O',
+                     'S', 'S', 'E', 'L',  '\\', 'P', 'e', 'l', 'l', 'u', 'm', ']', '\n', '"', 'M',
+                     'I', 'D', 'I', '_',  'I',  'N', '"', '=', 'h', 'e', 'x', ':', 'z',  '\n'});
+    start();
+    EXPECT_EQ(dialogs.errors, QStringList{"'MIDI_IN' の取得に失敗しました."});
+    EXPECT_EQ(entries(form->cmbInput), (QStringList{"(None)", "In"}));
+    // Choosing a device repairs the setting.
+    choose(form->cmbInput, 1);
+    EXPECT_EQ(setting("MIDI_IN")->data, Bytes{1});
+}
+
+TEST_F(Startup, TwoInputsOfOneNameOpenTheFirst) {
+    const auto first = midi.addInput("Twin");
+    const auto second = midi.addInput("Twin");
+    start();
+    choose(form->cmbInput, 2);
+    EXPECT_TRUE(midi.isInputOpen(first));
+    EXPECT_FALSE(midi.isInputOpen(second));
+}
+
+TEST_F(Startup, WithoutAnyMidiDeviceTheWindowStillWorks) {
+    start();
+    EXPECT_TRUE(dialogs.errors.isEmpty());
+    EXPECT_EQ(entries(form->cmbInput), QStringList{"(None)"});
+    EXPECT_EQ(entries(form->cmbOutput), QStringList{"(None)"});
+    const std::string path = dir.file("a.syx");
+    writeBytes(path, {0xF0, 0x43, 0x10, 0xF7});
+    dialogs.answers.push_back(QString::fromStdString(path));
+    form->SysexI1->trigger();
+    EXPECT_EQ(form->SysEx->count(), 1);
+}
+
+TEST_F(Startup, ExitEndsTheLoopAndTeardownClosesTheInput) {
+    const auto in = midi.addInput("In");
+    setSetting("MIDI_IN", RegistryValue::binary({1}));
+    start();
+    ASSERT_TRUE(midi.isInputOpen(in));
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    // F10 asks the loop to end; the window is not closed on this path.
+    QTimer::singleShot(0, form.get(), [this] { QTest::keyClick(form.get(), Qt::Key_F10); });
+    QTimer safety;
+    safety.setSingleShot(true);
+    bool timedOut = false;
+    QObject::connect(&safety, &QTimer::timeout, [&] {
+        timedOut = true;
+        QCoreApplication::exit(1);
+    });
+    safety.start(10000);
+    EXPECT_EQ(QCoreApplication::exec(), 0);
+    EXPECT_FALSE(timedOut);
+    EXPECT_TRUE(midi.isInputOpen(in));
+    form.reset();
+    EXPECT_FALSE(midi.isInputOpen(in));
+
+    // The exit button does the same.
+    start();
+    ASSERT_TRUE(midi.isInputOpen(in));
+    QTimer::singleShot(0, form.get(),
+                       [this] { QTest::mouseClick(form->SpeedButton7, Qt::LeftButton); });
+    EXPECT_EQ(QCoreApplication::exec(), 0);
+    form.reset();
+    EXPECT_FALSE(midi.isInputOpen(in));
+
+    // Closing the window closes the input at once.
+    start();
+    form->show();
+    form->close();
+    EXPECT_FALSE(midi.isInputOpen(in));
+}
