@@ -123,15 +123,11 @@ ChannelOverride TForm1::channelOverride() const {
 }
 
 void TForm1::selectLine(int row) {
-    programSelection_ = true;
-    SysEx->setCurrentRow(row);
-    programSelection_ = false;
+    changeList([&] { SysEx->setCurrentRow(row); });
 }
 
 void TForm1::New1Click() {
-    programSelection_ = true;
-    SysEx->clear();
-    programSelection_ = false;
+    changeList([&] { SysEx->clear(); });
     store_->clear();
 }
 
@@ -146,9 +142,7 @@ void TForm1::BtnCutClick() {
     // index. Sending and saving rely on the slots, not the lines.
     const int row = SysEx->currentRow();
     if (row >= 0 && SysEx->currentItem()->isSelected()) {
-        programSelection_ = true;
-        delete SysEx->takeItem(row);
-        programSelection_ = false;
+        changeList([&] { delete SysEx->takeItem(row); });
     }
     if (SysEx->count() == 0) {
         BtnCut->setEnabled(false);
@@ -166,17 +160,13 @@ void TForm1::SpeedButton4Click() {
 }
 
 void TForm1::openfile(const QString& fileName) {
-    programSelection_ = true;
-    SysEx->clear();
-    programSelection_ = false;
+    changeList([&] { SysEx->clear(); });
     const LoadResult result = loadSyxFile(QFile::encodeName(fileName).toStdString(), *store_);
     if (result.count > 0) BtnStart->setEnabled(true);
     QStringList lines;
     lines.reserve(result.count);
     for (const std::string& text : loadedLabels(*store_)) lines << QString::fromStdString(text);
-    programSelection_ = true;
-    SysEx->addItems(lines);
-    programSelection_ = false;
+    changeList([&] { SysEx->addItems(lines); });
     if (result.truncated) dialogs_.message(QStringLiteral("これ以上記録できません"));
 }
 
@@ -362,9 +352,7 @@ void TForm1::LogMessage(const TMyMidiEvent& event) {
         BtnCut->setEnabled(true);
         const int number = store_->count() + 1;
         store_->append(message);
-        programSelection_ = true;
-        SysEx->addItem(QString::fromStdString(capturedLabel(number, message)));
-        programSelection_ = false;
+        changeList([&] { SysEx->addItem(QString::fromStdString(capturedLabel(number, message))); });
     }
 
     // Channel sync from byte 2, when the message has one. The box is set through all three

@@ -204,6 +204,13 @@ private:
 
     // Selects a list line without it counting as the user's click.
     void selectLine(int row);
+    // Changes the list without the change counting as the user's click.
+    template <typename Change>
+    void changeList(Change&& change) {
+        programSelection_ = true;
+        change();
+        programSelection_ = false;
+    }
     void readPosition(class RegistryKey& key, const char* name, std::uint8_t& position);
     void armTimer(int milliseconds);
     void setWaitCursor(bool waiting);

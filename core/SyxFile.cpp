@@ -115,20 +115,6 @@ constexpr std::size_t kReadChunk = std::size_t{1} << 20;
 
 }  // namespace
 
-std::vector<std::uint8_t> readWholeFile(const std::string& path) {
-    File file = openForReading(path);
-    std::vector<std::uint8_t> bytes;
-    for (;;) {
-        const std::size_t at = bytes.size();
-        bytes.resize(at + kReadChunk);
-        const std::size_t got = std::fread(bytes.data() + at, 1, kReadChunk, file.get());
-        bytes.resize(at + got);
-        if (got < kReadChunk) break;
-    }
-    if (std::ferror(file.get())) throw FileOpenError(path);
-    return bytes;
-}
-
 LoadResult loadSyxFile(const std::string& path, CaptureStore& store) {
     // Streamed in chunks straight into the staging slots: no second copy of a large file, and
     // the live store is only replaced once the whole file has been read.

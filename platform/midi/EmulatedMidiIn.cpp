@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "platform/midi/MidiService.h"
+
 namespace pellum::midi {
 
 namespace {
@@ -10,10 +12,6 @@ namespace {
 constexpr std::uint8_t kSysexStart = 0xF0;
 constexpr std::uint8_t kSysexEnd = 0xF7;
 constexpr std::uint8_t kFirstRealTime = 0xF8;
-
-bool validHeader(const MIDIHDR* header, std::uint32_t headerSize) {
-    return header != nullptr && headerSize >= sizeof(MIDIHDR);
-}
 
 // Data bytes that follow a status byte; system common messages have no running status.
 int dataBytesAfter(std::uint8_t status) {
@@ -46,11 +44,8 @@ MMRESULT EmulatedMidiIn::prepareHeader(MIDIHDR* header, std::uint32_t headerSize
 }
 
 MMRESULT EmulatedMidiIn::unprepareHeader(MIDIHDR* header, std::uint32_t headerSize) {
-    if (!validHeader(header, headerSize)) return MMSYSERR_INVALPARAM;
     std::lock_guard state(stateMutex_);
-    if (header->dwFlags & MHDR_INQUEUE) return MIDIERR_STILLPLAYING;
-    header->dwFlags &= ~MHDR_PREPARED;
-    return MMSYSERR_NOERROR;
+    return midi::unprepareHeader(header, headerSize);
 }
 
 MMRESULT EmulatedMidiIn::addBuffer(MIDIHDR* header, std::uint32_t headerSize) {

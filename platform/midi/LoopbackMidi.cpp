@@ -119,10 +119,6 @@ void copyName(const std::string& name, char (&target)[MAXPNAMELEN]) {
     std::memcpy(target, name.data(), length);
 }
 
-bool validHeader(const MIDIHDR* header, std::uint32_t headerSize) {
-    return header != nullptr && headerSize >= sizeof(MIDIHDR);
-}
-
 }  // namespace
 
 LoopbackMidi::LoopbackMidi() = default;
@@ -420,10 +416,7 @@ MMRESULT LoopbackMidi::midiOutUnprepareHeader(HMIDIOUT handle, MIDIHDR* header,
                                               std::uint32_t headerSize) {
     std::lock_guard lock(mutex_);
     if (outputDevice(handle) == nullptr) return MMSYSERR_INVALHANDLE;
-    if (!validHeader(header, headerSize)) return MMSYSERR_INVALPARAM;
-    if (header->dwFlags & MHDR_INQUEUE) return MIDIERR_STILLPLAYING;
-    header->dwFlags &= ~MHDR_PREPARED;
-    return MMSYSERR_NOERROR;
+    return midi::unprepareHeader(header, headerSize);
 }
 
 MMRESULT LoopbackMidi::midiOutClose(HMIDIOUT handle) {

@@ -13,6 +13,11 @@ namespace pellum::midi {
 // The text winmm gives for a result code, or nullptr for a code it does not know.
 const char* mmErrorText(MMRESULT code) noexcept;
 
+// Header rules every backend applies alike: a header is usable when it is there and the caller
+// passed a size that covers it; unpreparing is refused while the driver still holds it.
+bool validHeader(const MIDIHDR* header, std::uint32_t headerSize) noexcept;
+MMRESULT unprepareHeader(MIDIHDR* header, std::uint32_t headerSize) noexcept;
+
 class MidiService {
 public:
     virtual ~MidiService() = default;

@@ -74,10 +74,6 @@ void fillCaps(Caps& caps, const std::string& name) {
     std::memcpy(caps.szPname, name.data(), length);
 }
 
-bool validHeader(const MIDIHDR* header, std::uint32_t headerSize) {
-    return header != nullptr && headerSize >= sizeof(MIDIHDR);
-}
-
 }  // namespace
 
 struct RtMidiService::Probes {
@@ -427,10 +423,7 @@ MMRESULT RtMidiService::midiOutUnprepareHeader(HMIDIOUT handle, MIDIHDR* header,
                                                std::uint32_t headerSize) {
     std::lock_guard lock(mutex_);
     if (outputPort(handle) == nullptr) return MMSYSERR_INVALHANDLE;
-    if (!validHeader(header, headerSize)) return MMSYSERR_INVALPARAM;
-    if (header->dwFlags & MHDR_INQUEUE) return MIDIERR_STILLPLAYING;
-    header->dwFlags &= ~MHDR_PREPARED;
-    return MMSYSERR_NOERROR;
+    return midi::unprepareHeader(header, headerSize);
 }
 
 MMRESULT RtMidiService::midiOutClose(HMIDIOUT handle) {
