@@ -11,8 +11,8 @@
 #include <string>
 
 #include "app/Dialogs.h"
-#include "app/OutputPort.h"
 #include "core/ChannelOverride.h"
+#include "midi/OutputPort.h"
 
 class QAction;
 class QCheckBox;

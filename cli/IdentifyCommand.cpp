@@ -2,13 +2,13 @@
 #include <chrono>
 #include <cstdio>
 
-#include "app/OutputPort.h"
 #include "cli/Commands.h"
 #include "cli/Devices.h"
 #include "cli/Options.h"
 #include "cli/Receiver.h"
 #include "core/Errors.h"
 #include "core/ListLabel.h"
+#include "midi/OutputPort.h"
 #include "platform/midi/SystemMidi.h"
 
 namespace pellum::cli {

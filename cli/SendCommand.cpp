@@ -4,13 +4,13 @@
 #include <cstdio>
 #include <thread>
 
-#include "app/OutputPort.h"
 #include "cli/Commands.h"
 #include "cli/Devices.h"
 #include "cli/Options.h"
 #include "core/CaptureStore.h"
 #include "core/Errors.h"
 #include "core/SyxFile.h"
+#include "midi/OutputPort.h"
 #include "platform/midi/SystemMidi.h"
 
 namespace pellum::cli {

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "app/OutputPort.h"
 #include "midi/MidiIn.h"
+#include "midi/OutputPort.h"
 #include "platform/midi/NoticePipe.h"
 #include "platform/midi/RtMidiService.h"
 #include "tests/integration/JackFixture.h"

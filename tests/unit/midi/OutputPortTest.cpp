@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/OutputPort.h"
+#include "midi/OutputPort.h"
 #include "platform/midi/LoopbackMidi.h"
 
 namespace pellum {

@@ -1,6 +1,6 @@
 // The output port. Each send gets its own header and data block, kept until the driver has
 // finished with them: the driver may still be reading the data after midiOutLongMsg returned.
-#include "app/OutputPort.h"
+#include "midi/OutputPort.h"
 
 #include <algorithm>
 #include <chrono>
