@@ -12,7 +12,8 @@ struct ChannelOverride {
     int channel = 1;  // 1..16
 };
 
-// Messages shorter than three bytes have no channel byte and are left as they are.
+// Messages shorter than three bytes, or whose byte 2 is a status byte (80 hex and up), have no
+// channel byte and are left as they are.
 void applyChannelOverride(std::span<std::uint8_t> message, ChannelOverride override);
 
 }  // namespace pellum

@@ -56,8 +56,16 @@ TEST(ChannelOverride, ReplacesOnlyTheLowNibbleOfByteTwoWhenOn) {
         std::uint8_t after;
     };
     const Case cases[] = {
-        {true, 3, 0x10, 0x12},  {true, 16, 0x7F, 0x7F}, {true, 1, 0x1F, 0x10},
-        {true, 16, 0x00, 0x0F}, {false, 3, 0x10, 0x10}, {false, 16, 0x00, 0x00},
+        {true, 3, 0x10, 0x12},
+        {true, 16, 0x7F, 0x7F},
+        {true, 1, 0x1F, 0x10},
+        {true, 16, 0x00, 0x0F},
+        {false, 3, 0x10, 0x10},
+        {false, 16, 0x00, 0x00},
+        // Status bytes in byte 2 are no channel and stay.
+        {true, 3, 0xF7, 0xF7},
+        {true, 16, 0xF0, 0xF0},
+        {true, 2, 0x80, 0x80},
     };
     for (const Case& c : cases) {
         Bytes m{0xF0, 0x41, c.before, 0x42, 0xF7};

@@ -3,10 +3,10 @@
 #include <unistd.h>
 
 #include <csignal>
-#include <random>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <vector>
 
 #include "core/CaptureStore.h"
@@ -128,6 +128,23 @@ TEST(SyxFiles, SaveAndLoadRoundTripWithOverride) {
     EXPECT_EQ(fs::file_size(plain), 0u);
 }
 
+TEST(SyxFiles, OverrideOnSaveKeepsShortMessagesApart) {
+    // F7 or F0 in byte 2 is a message boundary, not a channel: the file must reload as the same
+    // messages, with the channel changed only where there is one.
+    const std::vector<Bytes> messages{
+        {0xF0, 0x41, 0xF7}, {0xF0, 0x41, 0xF0, 0x10, 0xF7}, {0xF0, 0x43, 0x10, 0xF7}};
+    CaptureStore store;
+    for (const Bytes& m : messages) store.append(m);
+    TempDir dir;
+    saveSyxFile(dir.file("short.syx"), store, {true, 4});
+    CaptureStore reloaded;
+    loadSyxFile(dir.file("short.syx"), reloaded);
+    std::vector<Bytes> expected = messages;
+    expected[2][2] = 0x13;
+    EXPECT_EQ(stored(reloaded), expected);
+    EXPECT_EQ(stored(store), expected);
+}
+
 TEST(SyxFiles, FailuresNameTheFileAndLoseNothing) {
     TempDir dir;
     CaptureStore store;
@@ -207,5 +224,6 @@ TEST(SyxFiles, AReadErrorAfterOpeningLeavesTheStoreAsItWas) {
     store.append(Bytes{0xF0, 0x43, 0x10, 0xF7});
     // Opens fine, then every read fails.
     EXPECT_THROW(loadSyxFile("/proc/self/mem", store), FileOpenError);
-    EXPECT_EQ(stored(store), (std::vector<Bytes>{{0xF0, 0x41, 0x10, 0xF7}, {0xF0, 0x43, 0x10, 0xF7}}));
+    EXPECT_EQ(stored(store),
+              (std::vector<Bytes>{{0xF0, 0x41, 0x10, 0xF7}, {0xF0, 0x43, 0x10, 0xF7}}));
 }
