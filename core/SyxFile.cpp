@@ -4,17 +4,11 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
-#include <random>
 #include <system_error>
 
+#include "core/AtomicFile.h"
 #include "core/CaptureStore.h"
 #include "core/Errors.h"
-
-#if defined(_WIN32)
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
 
 namespace pellum {
 namespace {
@@ -29,13 +23,6 @@ using File = std::unique_ptr<std::FILE, FileCloser>;
 
 const std::uint8_t* find(const std::uint8_t* from, const std::uint8_t* end, std::uint8_t value) {
     return static_cast<const std::uint8_t*>(std::memchr(from, value, end - from));
-}
-
-std::string temporaryNameBeside(const std::filesystem::path& target) {
-    std::random_device entropy;
-    char suffix[32];
-    std::snprintf(suffix, sizeof suffix, ".%08x.tmp", entropy());
-    return target.string() + suffix;
 }
 
 // Finds the messages in bytes that arrive piece by piece and files them in the store's staging
@@ -128,32 +115,6 @@ LoadResult loadSyxFile(const std::string& path, CaptureStore& store) {
     }
     if (std::ferror(file.get())) throw FileOpenError(path);
     return scanner.finish();
-}
-
-void writeFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes) {
-    const std::filesystem::path target(path);
-    if (std::filesystem::is_directory(target)) throw FileCreateError(path);
-    const std::string temporary = temporaryNameBeside(target);
-    bool written = false;
-    {
-        // "x": never reuse a file that happens to have the temporary's name.
-        File file(std::fopen(temporary.c_str(), "wbx"));
-        if (!file) throw FileCreateError(path);
-        // An empty store gives an empty file; fwrite must not see its null data pointer.
-        written = (bytes.empty() ||
-                   std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size()) &&
-                  std::fflush(file.get()) == 0;
-#if !defined(_WIN32)
-        written = written && ::fsync(::fileno(file.get())) == 0;
-#endif
-        written = (std::fclose(file.release()) == 0) && written;
-    }
-    std::error_code error;
-    if (written) std::filesystem::rename(temporary, target, error);
-    if (!written || error) {
-        std::filesystem::remove(temporary, error);
-        throw FileCreateError(path);
-    }
 }
 
 void saveSyxFile(const std::string& path, CaptureStore& store, ChannelOverride override) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "core/AtomicFile.h"
 #include "core/ChannelOverride.h"
 
 namespace pellum {
@@ -29,9 +30,5 @@ LoadResult loadSyxFile(const std::string& path, CaptureStore& store);
 // Writes messages 0..count-1, applying the override to the stored slots first (the store keeps
 // the changed byte). Throws FileCreateError, leaving any previous file of that name intact.
 void saveSyxFile(const std::string& path, CaptureStore& store, ChannelOverride override);
-
-// Replaces `path` with `bytes` through a temporary file in the same folder. Throws
-// FileCreateError and leaves the previous file intact on any failure.
-void writeFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes);
 
 }  // namespace pellum

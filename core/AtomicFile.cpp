@@ -1,0 +1,178 @@
+#include "core/AtomicFile.h"
+
+#include <cstdio>
+#include <cstring>
+#include <exception>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <random>
+#include <system_error>
+
+#include "core/Errors.h"
+
+#if defined(_WIN32)
+#include <io.h>
+#else
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace pellum {
+namespace fs = std::filesystem;
+
+namespace {
+
+struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using File = std::unique_ptr<std::FILE, FileCloser>;
+
+// Linux's limit for one name in a path; a folder may allow less, never more here.
+constexpr std::size_t kDefaultNameMax = 255;
+// Links that point at links: the same bound the kernel puts on a path lookup.
+constexpr int kMaxLinkHops = 40;
+
+// The file a save really replaces: symbolic links are followed to what they name, even when that
+// does not exist yet. Nothing when the links loop or cannot be read.
+std::optional<fs::path> followLinks(fs::path path) {
+    for (int hop = 0; hop < kMaxLinkHops; ++hop) {
+        std::error_code error;
+        // A missing file reports an error here too; it is simply not a link.
+        if (!fs::is_symlink(fs::symlink_status(path, error))) return path;
+        const fs::path next = fs::read_symlink(path, error);
+        if (error) return std::nullopt;
+        path = next.is_absolute() ? next : path.parent_path() / next;
+    }
+    return std::nullopt;
+}
+
+std::size_t nameMax(const fs::path& folder) {
+#if !defined(_WIN32)
+    const long limit = ::pathconf(folder.empty() ? "." : folder.c_str(), _PC_NAME_MAX);
+    if (limit > 0) return static_cast<std::size_t>(limit);
+#else
+    (void)folder;
+#endif
+    return kDefaultNameMax;
+}
+
+// "<name>.<random>.tmp" beside the target, with the name cut short (at a character boundary) when
+// the whole would exceed the folder's name limit: a target whose name fits must still save.
+fs::path temporaryBeside(const fs::path& target) {
+    char suffix[32];
+    std::snprintf(suffix, sizeof suffix, ".%08x.tmp", std::random_device{}());
+    std::string name = target.filename().string();
+    const std::size_t limit = nameMax(target.parent_path());
+    const std::size_t room = limit > std::strlen(suffix) ? limit - std::strlen(suffix) : 0;
+    if (name.size() > room) {
+        std::size_t cut = room;
+        while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) --cut;
+        name.resize(cut);
+    }
+    return target.parent_path() / (name + suffix);
+}
+
+// What a user expects of a file marked read-only: it is not replaced. The permission bits are
+// looked at as well as access(), since for the superuser access() grants every write.
+bool mayReplace(const fs::path& target, const fs::file_status& status) {
+    constexpr auto anyWrite =
+        fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+    if ((status.permissions() & anyWrite) == fs::perms::none) return false;
+#if !defined(_WIN32)
+    if (::access(target.c_str(), W_OK) != 0) return false;
+#endif
+    return true;
+}
+
+// Removes the temporary file unless it has been renamed onto the target.
+class TemporaryFile {
+public:
+    explicit TemporaryFile(fs::path path) : path_(std::move(path)) {}
+    ~TemporaryFile() {
+        if (!kept_) {
+            std::error_code ignored;
+            fs::remove(path_, ignored);
+        }
+    }
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+    const fs::path& path() const { return path_; }
+    void keep() { kept_ = true; }
+
+private:
+    fs::path path_;
+    bool kept_ = false;
+};
+
+bool writeAll(std::FILE* file, std::span<const std::uint8_t> bytes) {
+    // An empty store gives an empty file; fwrite must not see its null data pointer.
+    bool written =
+        (bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size()) &&
+        std::fflush(file) == 0;
+#if !defined(_WIN32)
+    written = written && ::fsync(::fileno(file)) == 0;
+#endif
+    return written;
+}
+
+// The old file's mode, and its owner where the system lets us give it; only the mode is
+// required, since a user may save over a file of another group they can write to.
+bool takeOverAttributes(std::FILE* file, const fs::path& temporary, const fs::path& old) {
+#if !defined(_WIN32)
+    (void)temporary;
+    struct stat st {};
+    if (::stat(old.c_str(), &st) != 0) return false;
+    const int fd = ::fileno(file);
+    [[maybe_unused]] const int owner = ::fchown(fd, st.st_uid, st.st_gid);
+    return ::fchmod(fd, st.st_mode & 07777) == 0;
+#else
+    (void)file;
+    std::error_code error;
+    fs::permissions(temporary, fs::status(old).permissions(), fs::perm_options::replace, error);
+    return !error;
+#endif
+}
+
+// Throws FileCreateError; other exceptions (from the library) are turned into it by the caller.
+void replace(const std::string& path, std::span<const std::uint8_t> bytes) {
+    const std::optional<fs::path> found = followLinks(fs::path(path));
+    if (!found) throw FileCreateError(path);
+    const fs::path& target = *found;
+
+    std::error_code error;
+    const fs::file_status status = fs::status(target, error);
+    const bool exists = fs::exists(status);
+    if (fs::is_directory(status)) throw FileCreateError(path);
+    if (exists && !mayReplace(target, status)) throw FileCreateError(path);
+
+    TemporaryFile temporary(temporaryBeside(target));
+    // "x": never reuse a file that happens to have the temporary's name.
+    File file(std::fopen(temporary.path().string().c_str(), "wbx"));
+    if (!file) throw FileCreateError(path);
+    bool written = writeAll(file.get(), bytes);
+    if (written && exists) written = takeOverAttributes(file.get(), temporary.path(), target);
+    written = (std::fclose(file.release()) == 0) && written;
+    if (!written) throw FileCreateError(path);
+
+    fs::rename(temporary.path(), target, error);
+    if (error) throw FileCreateError(path);
+    temporary.keep();
+}
+
+}  // namespace
+
+void writeFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes) {
+    try {
+        replace(path, bytes);
+    } catch (const FileCreateError&) {
+        throw;
+    } catch (const std::exception&) {
+        // The library's own texts (a path it cannot convert, no source of randomness, memory)
+        // are English and technical; the user sees the one text for a file that cannot be made.
+        throw FileCreateError(path);
+    }
+}
+
+}  // namespace pellum

@@ -1,0 +1,122 @@
+// The atomic save that the window's "Save", pellum-cli receive and the settings file use.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "core/AtomicFile.h"
+#include "core/Errors.h"
+#include "tests/support/TempFiles.h"
+
+using namespace pellum;
+using namespace pellum::test;
+namespace fs = std::filesystem;
+
+namespace {
+
+const Bytes kOld{0xF0, 0x42, 0x30, 0xF7};
+const Bytes kNew{0xF0, 0x41, 0x10, 0x42, 0xF7};
+
+unsigned mode(const std::string& path) {
+    struct stat st {};
+    ::stat(path.c_str(), &st);
+    return st.st_mode & 07777;
+}
+
+// Every name in the folder, so a temporary left behind shows up.
+std::vector<std::string> names(const fs::path& folder) {
+    std::vector<std::string> all;
+    for (const auto& entry : fs::directory_iterator(folder))
+        all.push_back(entry.path().filename().string());
+    std::sort(all.begin(), all.end());
+    return all;
+}
+
+}  // namespace
+
+TEST(AtomicSave, WritesThroughLinksAndKeepsPermissions) {
+    TempDir dir;
+    fs::create_directory(dir.path() / "elsewhere");
+    const std::string real = dir.file("elsewhere/real.syx");
+    writeBytes(real, kOld);
+    ::chmod(real.c_str(), 0640);
+    // A relative link, and a link to that link from the top folder.
+    fs::create_symlink("elsewhere/real.syx", dir.path() / "link.syx");
+    fs::create_symlink(dir.path() / "link.syx", dir.path() / "link2.syx");
+
+    writeFileAtomically(dir.file("link2.syx"), kNew);
+    EXPECT_TRUE(fs::is_symlink(dir.path() / "link.syx"));
+    EXPECT_TRUE(fs::is_symlink(dir.path() / "link2.syx"));
+    EXPECT_EQ(readBytes(real), kNew);
+    EXPECT_EQ(mode(real), 0640u);
+    EXPECT_EQ(names(dir.path() / "elsewhere"), std::vector<std::string>{"real.syx"});
+    EXPECT_EQ(names(dir.path()), (std::vector<std::string>{"elsewhere", "link.syx", "link2.syx"}));
+
+    // A link to a file not there yet creates that file and stays a link.
+    fs::create_symlink("elsewhere/new.syx", dir.path() / "dangling.syx");
+    writeFileAtomically(dir.file("dangling.syx"), kNew);
+    EXPECT_TRUE(fs::is_symlink(dir.path() / "dangling.syx"));
+    EXPECT_EQ(readBytes(dir.file("elsewhere/new.syx")), kNew);
+
+    // Modes that the default for new files would not give.
+    for (unsigned m : {0600u, 0666u, 0751u}) {
+        const std::string plain = dir.file("plain.syx");
+        writeBytes(plain, kOld);
+        ::chmod(plain.c_str(), m);
+        writeFileAtomically(plain, kNew);
+        EXPECT_EQ(readBytes(plain), kNew) << std::oct << m;
+        EXPECT_EQ(mode(plain), m) << std::oct << m;
+    }
+}
+
+TEST(AtomicSave, EveryFailureKeepsTheFileAndSaysItCannotBeCreated) {
+    TempDir dir;
+    const std::string readOnly = dir.file("read-only.syx");
+    writeBytes(readOnly, kOld);
+    ::chmod(readOnly.c_str(), 0444);
+    fs::create_symlink("loop-b", dir.path() / "loop-a");
+    fs::create_symlink("loop-a", dir.path() / "loop-b");
+    fs::create_symlink("read-only.syx", dir.path() / "to-read-only");
+
+    const std::string cases[] = {
+        readOnly,                          // no write permission bit: the file stays
+        dir.file("to-read-only"),          // the same, through a link
+        dir.file("loop-a"),                // links in a circle
+        dir.file(std::string(300, 'n')),   // a name longer than any folder allows
+        dir.file("no/such/folder/x.syx"),  // a folder that is not there
+        dir.file(""),                      // a folder's own name
+    };
+    for (const std::string& path : cases) {
+        try {
+            writeFileAtomically(path, kNew);
+            ADD_FAILURE() << "saved " << path;
+        } catch (const FileCreateError& e) {
+            EXPECT_EQ(std::string(e.what()), "ファイル " + path + " を作成できません");
+        } catch (const std::exception& e) {
+            ADD_FAILURE() << path << ": " << e.what();
+        }
+    }
+    EXPECT_EQ(readBytes(readOnly), kOld);
+    EXPECT_EQ(mode(readOnly), 0444u);
+    EXPECT_EQ(names(dir.path()),
+              (std::vector<std::string>{"loop-a", "loop-b", "read-only.syx", "to-read-only"}));
+}
+
+TEST(AtomicSave, ANameAtTheLengthLimitStillSaves) {
+    TempDir dir;
+    // Valid names that leave no room for a temporary suffix: ASCII, and three-byte characters.
+    std::string japanese;
+    while (japanese.size() + 3 <= 251) japanese += "あ";
+    for (const std::string& name : {std::string(251, 'x') + ".syx", japanese + ".syx"}) {
+        ASSERT_LE(name.size(), 255u);
+        const std::string path = dir.file(name);
+        writeFileAtomically(path, kOld);
+        writeFileAtomically(path, kNew);  // replacing, too
+        EXPECT_EQ(readBytes(path), kNew) << name.size();
+        EXPECT_EQ(names(dir.path()), std::vector<std::string>{name});
+        fs::remove(path);
+    }
+}
