@@ -24,8 +24,8 @@ const char* const kIdentifyHelp =
     "  --out X         the output device the instrument listens on\n"
     "  --timeout S     give up after S seconds without a reply (default 5)\n"
     "\n"
-    "Exit status: 0 when a reply arrived, 1 on a failure (no such device, no reply),\n"
-    "2 on a usage error.\n";
+    "Exit status: 0 when a reply arrived, 1 on a failure (no such device, no reply, a\n"
+    "reply that could not be written), 2 on a usage error.\n";
 
 namespace {
 

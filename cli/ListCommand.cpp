@@ -18,8 +18,8 @@ const char* const kListHelp =
     "\n"
     "  --hex    append each message's bytes in upper-case hex to its line\n"
     "\n"
-    "Exit status: 0 when every file was read, 1 when a file could not be read,\n"
-    "2 on a usage error.\n";
+    "Exit status: 0 when every file was read, 1 when a file could not be read or the\n"
+    "lines could not be written, 2 on a usage error.\n";
 
 int listCommand(const Args& args) {
     bool hex = false;

@@ -16,7 +16,7 @@ const char* const kPortsHelp =
     "Devices are the ports of other programs on the ALSA sequencer and, when a server runs,\n"
     "on JACK.\n"
     "\n"
-    "Exit status: 0 on success, 2 on a usage error.\n";
+    "Exit status: 0 on success, 1 when the list could not be written, 2 on a usage error.\n";
 
 int portsCommand(const Args& args) {
     if (!args.empty()) throw UsageError("ports: unexpected argument '" + args.front() + "'");

@@ -1,5 +1,6 @@
 // pellum-cli: Pellum's command-line companion. It shares the window's logic (the .syx reader,
 // the list labels) so what it prints is what the window shows.
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -46,7 +47,9 @@ void complain(const std::string& text) {
 }
 }  // namespace pellum::cli
 
-int main(int argc, char** argv) {
+namespace {
+
+int run(int argc, char** argv) {
     if (argc < 2) {
         std::fputs(kUsage, stderr);
         return 2;
@@ -78,4 +81,21 @@ int main(int argc, char** argv) {
     }
     pellum::cli::complain("unknown command '" + name + "' (see 'pellum-cli --help')");
     return 2;
+}
+
+// What a command printed may still sit in the buffer: a full disk or a closed pipe shows only
+// when it is flushed, and output that never arrived is a failure, whatever the command thought.
+int checkStandardOutput(int status) {
+    errno = 0;
+    if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return status;
+    const int error = errno;
+    pellum::cli::complain(std::string("cannot write to standard output") +
+                          (error != 0 ? std::string(": ") + std::strerror(error) : std::string()));
+    return status == 0 ? 1 : status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    return checkStandardOutput(run(argc, argv));
 }

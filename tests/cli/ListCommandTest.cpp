@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "tests/support/TempFiles.h"
@@ -35,7 +36,34 @@ CliRun run(const std::string& args, const TempDir& dir) {
     return result;
 }
 
+// Runs with standard output on a device that is always full.
+CliRun runToFullDevice(const std::string& args, const TempDir& dir) {
+    const std::string errFile = dir.file("stderr.txt");
+    const int raw =
+        std::system((std::string(PELLUM_CLI) + " " + args + " >/dev/full 2>" + errFile).c_str());
+    const Bytes err = readBytes(errFile);
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, {}, std::string(err.begin(), err.end())};
+}
+
 }  // namespace
+
+TEST(CliOutput, LostStandardOutputIsAFailure) {
+    TempDir dir;
+    writeBytes(dir.file("a.syx"), {0xF0, 0x41, 0x10, 0xF7});
+    Bytes big;
+    for (int i = 0; i < 5000; ++i) big.insert(big.end(), {0xF0, 0x42, 0x30, 0xF7});
+    writeBytes(dir.file("big.syx"), big);  // more than one buffer of lines
+    for (const std::string& args :
+         {"list " + dir.file("a.syx"), "list --hex " + dir.file("big.syx"), std::string("--help"),
+          std::string("list --help"), std::string("send --help")}) {
+        const CliRun r = runToFullDevice(args, dir);
+        EXPECT_EQ(r.status, 1) << args;
+        EXPECT_NE(r.err.find("pellum-cli: cannot write to standard output"), std::string::npos)
+            << args << ": " << r.err;
+    }
+    // A usage error keeps its own status.
+    EXPECT_EQ(runToFullDevice("list --bogus x", dir).status, 2);
+}
 
 TEST(CliList, PrintsTheLabelsTheWindowShows) {
     TempDir dir;
