@@ -1,5 +1,4 @@
-// The JACK server environment, child processes and the peer. The server is a gtest
-// environment, so it comes up once per test program and goes down after its last test.
+// The JACK test server, child processes and the peer.
 #include "tests/integration/JackFixture.h"
 
 #include <fcntl.h>
@@ -7,12 +6,17 @@
 #include <jack/jack.h>
 #include <poll.h>
 #include <signal.h>
+#include <spawn.h>
+#include <sys/file.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <stdexcept>
 #include <thread>
@@ -44,31 +48,30 @@ private:
     jack_client_t* client_ = nullptr;
 };
 
-class JackServer : public ::testing::Environment {
-public:
-    void SetUp() override {
-        if (jackServerRunning()) return;
-        const std::string name = "pellum-test-" + std::to_string(::getpid());
-        ::setenv("JACK_DEFAULT_SERVER", name.c_str(), 1);
-        server_ = std::make_unique<ChildProcess>(std::vector<std::string>{
-            "jackd", "-n", name, "-r", "-d", "dummy", "-r", "48000", "-p", "1024"});
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-        while (!jackServerRunning()) {
-            if (std::chrono::steady_clock::now() > deadline || server_->wait({}) != -1) {
-                server_.reset();
-                throw std::runtime_error("jackd did not come up");
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
+// The shared files of jackd2 live here; a server killed abruptly leaves its entries behind.
+constexpr const char* kShmDir = "/dev/shm";
+constexpr int kServerPool = 4;
+
+void clearStaleJackRegistry() {
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(kShmDir, error)) {
+        const std::string file = entry.path().filename().string();
+        if (file.rfind("jack", 0) == 0) std::filesystem::remove_all(entry.path(), error);
     }
-    void TearDown() override { server_.reset(); }
+}
 
-private:
-    std::unique_ptr<ChildProcess> server_;
-};
-
-[[maybe_unused]] ::testing::Environment* const kServer =
-    ::testing::AddGlobalTestEnvironment(new JackServer);
+std::string lastLines(const std::string& path, std::size_t count) {
+    std::ifstream in(path);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty()) lines.push_back(line);
+    }
+    std::string text;
+    for (std::size_t i = lines.size() > count ? lines.size() - count : 0; i < lines.size(); ++i) {
+        text += (text.empty() ? "" : " | ") + lines[i];
+    }
+    return text.empty() ? "(jackd printed nothing)" : text;
+}
 
 std::atomic<int> peerCounter{0};
 
@@ -82,7 +85,7 @@ std::vector<std::uint8_t> fromHex(const std::string& text) {
 
 }  // namespace
 
-ChildProcess::ChildProcess(const std::vector<std::string>& argv) {
+ChildProcess::ChildProcess(const std::vector<std::string>& argv, const std::string& logFile) {
     int in[2];
     int out[2];
     if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0) {
@@ -98,7 +101,11 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv) {
         ::prctl(PR_SET_PDEATHSIG, SIGKILL);
         if (::getppid() != parent) ::_exit(127);
         ::dup2(in[0], STDIN_FILENO);
-        ::dup2(out[1], STDOUT_FILENO);
+        const int log = logFile.empty() ? -1
+                                        : ::open(logFile.c_str(),
+                                                 O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        ::dup2(log >= 0 ? log : out[1], STDOUT_FILENO);
+        if (log >= 0) ::dup2(log, STDERR_FILENO);
         ::execvp(args[0], args.data());
         ::_exit(127);
     }
@@ -169,8 +176,81 @@ int ChildProcess::wait(std::chrono::milliseconds limit) {
     }
 }
 
+TestJackServer::TestJackServer() {
+    for (int n = 0; n < kServerPool && lock_ < 0; ++n) {
+        const std::string candidate = "pellum-test-" + std::to_string(n);
+        const std::string lockPath = "/tmp/" + candidate + ".lock";
+        const int fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+        if (fd < 0) continue;
+        if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            ::close(fd);
+            continue;
+        }
+        lock_ = fd;
+        name_ = candidate;
+    }
+    if (lock_ < 0) throw std::runtime_error("every JACK test server name is in use");
+    log_ = "/tmp/" + name_ + ".log";
+    ::setenv("JACK_DEFAULT_SERVER", name_.c_str(), 1);
+    std::string why;
+    if (tryStart(why)) return;
+    // A full table of dead servers: with no jackd alive, nothing in it can be in use.
+    if (!anyJackdRunning()) {
+        clearStaleJackRegistry();
+        if (tryStart(why)) return;
+    }
+    ::close(lock_);
+    throw std::runtime_error("jackd did not come up as " + name_ + ": " + why);
+}
+
+TestJackServer::~TestJackServer() {
+    process_.reset();
+    if (lock_ >= 0) ::close(lock_);
+}
+
+bool TestJackServer::tryStart(std::string& why) {
+    process_ = std::make_unique<ChildProcess>(
+        std::vector<std::string>{"jackd", "-n", name_, "-r", "-d", "dummy", "-r", "48000", "-p",
+                                 "1024"},
+        log_);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (!jackServerRunning()) {
+        const int status = process_->wait({});
+        if (status != -1 || std::chrono::steady_clock::now() > deadline) {
+            process_.reset();
+            why = lastLines(log_, 2);
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return true;
+}
+
+bool anyJackdRunning() {
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc", error)) {
+        std::ifstream comm(entry.path() / "comm");
+        std::string command;
+        if (std::getline(comm, command) && (command == "jackd" || command == "jackdmp")) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Asked in a child process: libjack keeps the shared registry it first saw for the life of the
+// process, so a test process that asked before a stale registry was cleared would go on looking
+// at the old one and never see the new server.
 bool jackServerRunning() {
-    return JackClient().get() != nullptr;
+    const char* const argv[] = {PELLUM_JACK_PEER, "--probe", nullptr};
+    pid_t child = -1;
+    if (::posix_spawn(&child, PELLUM_JACK_PEER, nullptr, nullptr, const_cast<char**>(argv),
+                      environ) != 0) {
+        return false;
+    }
+    int status = 0;
+    if (::waitpid(child, &status, 0) != child) return false;
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 std::vector<std::string> jackConnections(const std::string& port) {

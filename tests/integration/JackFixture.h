@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -17,7 +18,8 @@ namespace pellum::test {
 // with the test process, even one that crashes, and the destructor ends and reaps it.
 class ChildProcess {
 public:
-    explicit ChildProcess(const std::vector<std::string>& argv);
+    // With `logFile`, its standard output and error go to that file instead of the pipe.
+    explicit ChildProcess(const std::vector<std::string>& argv, const std::string& logFile = {});
     ~ChildProcess();
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
@@ -41,6 +43,31 @@ private:
 
 // True when a JACK server answers under the current JACK_DEFAULT_SERVER.
 bool jackServerRunning();
+
+// A dummy-driver JACK server for tests, named from a small pool ("pellum-test-0" to "-3") so that
+// the registry entry a killed server leaves behind is reclaimed by the next server of that name.
+// A name is held with a lock file while its server lives. When jackd refuses to start and no
+// jackd runs at all, the stale shared registry is cleared and jackd tried once more. Starting
+// sets JACK_DEFAULT_SERVER; a failure throws with jackd's own last lines.
+class TestJackServer {
+public:
+    TestJackServer();
+    ~TestJackServer();
+    TestJackServer(const TestJackServer&) = delete;
+    TestJackServer& operator=(const TestJackServer&) = delete;
+    const std::string& name() const { return name_; }
+
+private:
+    bool tryStart(std::string& why);
+
+    std::string name_;
+    int lock_ = -1;
+    std::string log_;
+    std::unique_ptr<ChildProcess> process_;
+};
+
+// Whether any process called jackd runs on this machine.
+bool anyJackdRunning();
 
 // The full names of the ports connected to `port`, asked of the server.
 std::vector<std::string> jackConnections(const std::string& port);

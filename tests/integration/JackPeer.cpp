@@ -9,6 +9,7 @@
 // F0 7D k/128 k%128, then (k + i) % 128 for each byte i after those four, then F7);
 // "echo on" / "echo off"; "report off" (no RECV lines, for a test that does not read them);
 // "quit". It also ends when its standard input closes.
+// "jack_peer --probe" only tells, by its exit status, whether a server answers.
 #include <jack/jack.h>
 #include <jack/midiport.h>
 #include <poll.h>
@@ -135,9 +136,20 @@ void waitUntilSent(Peer& peer) {
     while (peer.outgoing.readable() > 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
+void quiet(const char*) {}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc > 1 && std::strcmp(argv[1], "--probe") == 0) {
+        // Exit status 0 when a server answers under JACK_DEFAULT_SERVER.
+        jack_set_error_function(&quiet);
+        jack_set_info_function(&quiet);
+        jack_status_t status{};
+        jack_client_t* probe = jack_client_open("pellum-test-probe", JackNoStartServer, &status);
+        if (probe != nullptr) jack_client_close(probe);
+        return probe != nullptr ? 0 : 1;
+    }
     const char* name = argc > 1 ? argv[1] : "pellum-peer";
     Peer peer;
     jack_status_t status{};
