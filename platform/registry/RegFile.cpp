@@ -75,8 +75,24 @@ bool hexBytes(const std::string& text, std::vector<std::uint8_t>& out) {
     return true;
 }
 
+// Types whose hex form holds UTF-16LE text, as the registry keeps it.
 bool isTextType(std::uint32_t type) {
-    return type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
+    return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
+}
+
+// Whether a string can go in the "..." form: exactly one NUL, at the end, and no line break,
+// which would split the line. Anything else takes the hex(1) form, as the registry's own export
+// writes such values, so that it reads back byte for byte.
+bool fitsQuotedForm(const std::vector<std::uint8_t>& data) {
+    return !data.empty() && data.back() == 0 &&
+           std::none_of(data.begin(), data.end() - 1,
+                        [](std::uint8_t c) { return c == 0 || c == '\n' || c == '\r'; });
+}
+
+// Physical lines may end in any number of CRs (a CRLF file passed through another CRLF
+// conversion): all of them are line ending, not content.
+void dropLineEnd(std::string& line) {
+    while (!line.empty() && line.back() == '\r') line.pop_back();
 }
 
 // The data part of a value line: `"text"`, `dword:0000000a`, `hex:01,02`, `hex(2):...`, `-`.
@@ -126,11 +142,8 @@ bool parseData(const std::string& data, RegistryValue& value, bool& deleted) {
 }
 
 std::string formatData(const RegistryValue& value) {
-    if (value.type == REG_SZ) {
-        std::string text(value.data.begin(), value.data.end());
-        text = text.substr(0, text.find('\0'));
-        return escaped(text);
-    }
+    if (value.type == REG_SZ && fitsQuotedForm(value.data))
+        return escaped(std::string(value.data.begin(), value.data.end() - 1));
     if (value.type == REG_DWORD && value.data.size() == 4) {
         char digits[16];
         std::snprintf(digits, sizeof digits, "dword:%08x",
@@ -160,13 +173,13 @@ std::vector<Entry> parseFile(const std::string& content) {
     std::istringstream in(content);
     std::string physical;
     while (std::getline(in, physical)) {
-        if (!physical.empty() && physical.back() == '\r') physical.pop_back();
+        dropLineEnd(physical);
         Entry entry;
         entry.raw = physical;
         // Long hex data continues on the next line after a trailing backslash.
         while (!entry.raw.empty() && entry.raw.back() == '\\' &&
                entry.raw.find("=hex") != std::string::npos && std::getline(in, physical)) {
-            if (!physical.empty() && physical.back() == '\r') physical.pop_back();
+            dropLineEnd(physical);
             entry.raw += "\n" + physical;
         }
         if (entry.raw.size() > 2 && entry.raw.front() == '[' && entry.raw.back() == ']') {

@@ -54,6 +54,8 @@ std::vector<std::uint8_t> utf16leToUtf8(const std::vector<std::uint8_t>& utf16) 
         }
         appendUtf8(out, c);
     }
+    // Half a code unit at the end is invalid too: dropping it would change the value silently.
+    if (utf16.size() % 2 != 0) appendUtf8(out, kReplacement);
     return out;
 }
 
@@ -89,14 +91,16 @@ std::vector<std::uint8_t> utf8ToUtf16le(const std::vector<std::uint8_t>& utf8) {
 }
 
 std::string decodeFileText(const std::string& bytes) {
-    if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
-        static_cast<unsigned char>(bytes[1]) == 0xFE) {
-        const std::vector<std::uint8_t> utf16(bytes.begin() + 2, bytes.end());
+    // A UTF-8 mark put in front of a UTF-16 file (by a tool that added its own) hides the
+    // UTF-16 mark behind it; FF and FE never occur in UTF-8, so they can only be that.
+    const std::size_t start = bytes.rfind("\xEF\xBB\xBF", 0) == 0 ? 3 : 0;
+    if (bytes.size() >= start + 2 && static_cast<unsigned char>(bytes[start]) == 0xFF &&
+        static_cast<unsigned char>(bytes[start + 1]) == 0xFE) {
+        const std::vector<std::uint8_t> utf16(bytes.begin() + start + 2, bytes.end());
         const std::vector<std::uint8_t> utf8 = utf16leToUtf8(utf16);
         return std::string(utf8.begin(), utf8.end());
     }
-    if (bytes.rfind("\xEF\xBB\xBF", 0) == 0) return bytes.substr(3);
-    return bytes;
+    return bytes.substr(start);
 }
 
 }  // namespace pellum

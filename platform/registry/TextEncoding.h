@@ -8,11 +8,13 @@
 
 namespace pellum {
 
-// Invalid sequences become U+FFFD; nothing is read past the end.
+// Invalid sequences (an odd last byte of UTF-16 included) become U+FFFD; nothing is read past
+// the end.
 std::vector<std::uint8_t> utf16leToUtf8(const std::vector<std::uint8_t>& utf16);
 std::vector<std::uint8_t> utf8ToUtf16le(const std::vector<std::uint8_t>& utf8);
 
-// The file's text as UTF-8: a UTF-16LE file (FF FE) is converted, a UTF-8 mark dropped.
+// The file's text as UTF-8: a UTF-16LE file (FF FE, also behind a UTF-8 mark) is converted, a
+// UTF-8 mark dropped.
 std::string decodeFileText(const std::string& bytes);
 
 }  // namespace pellum

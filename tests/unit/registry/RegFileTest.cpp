@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/registry/RegFile.h"
 #include "tests/support/TempFiles.h"
@@ -20,6 +23,52 @@ std::string text(const std::string& path) {
 
 void writeText(const std::string& path, const std::string& content) {
     writeBytes(path, Bytes(content.begin(), content.end()));
+}
+
+Bytes bytesOf(const std::string& content) {
+    return Bytes(content.begin(), content.end());
+}
+
+// UTF-16LE of text that is ASCII only.
+Bytes utf16(const std::string& ascii) {
+    Bytes out;
+    for (char c : ascii) out.insert(out.end(), {static_cast<std::uint8_t>(c), 0});
+    return out;
+}
+
+using Values = std::vector<std::pair<std::string, std::optional<RegistryValue>>>;
+
+std::string show(const std::optional<RegistryValue>& value) {
+    if (!value) return "(absent)";
+    std::string text = "type " + std::to_string(value->type) + ":";
+    for (std::uint8_t b : value->data) text += " " + std::to_string(b);
+    return text;
+}
+
+// What a fresh key object reads for each name of `wanted`.
+Values readAll(const std::string& file, const Values& wanted) {
+    auto key = RegFileRegistry(file).openOrCreateKey(kKey);
+    Values got;
+    for (const auto& [name, expected] : wanted) {
+        try {
+            got.emplace_back(name, key->read(name));
+        } catch (const std::exception& e) {
+            got.emplace_back(name, RegistryValue{0xDEAD, bytesOf(e.what())});
+        }
+    }
+    return got;
+}
+
+void writeAll(const std::string& file, const Values& values) {
+    auto key = RegFileRegistry(file).openOrCreateKey(kKey);
+    for (const auto& [name, value] : values)
+        if (value) key->write(name, *value);
+}
+
+void expectValues(const Values& got, const Values& expected, const std::string& what) {
+    ASSERT_EQ(got.size(), expected.size());
+    for (std::size_t i = 0; i < got.size(); ++i)
+        EXPECT_EQ(show(got[i].second), show(expected[i].second)) << what << ", " << got[i].first;
 }
 
 }  // namespace
@@ -139,4 +188,85 @@ TEST(RegFile, AKeyThatCannotBeCreatedReadsEmptyAndRefusesWrites) {
         EXPECT_EQ(std::string(e.what()), "'MIDI_IN' の設定に失敗しました");
     }
     EXPECT_EQ(std::string(RegistryTypeError("MIDI_IN").what()), "'MIDI_IN' のデータ型が不正です");
+}
+
+TEST(RegFile, ValuesSurviveReadWriteAndReadAgain) {
+    const std::string header =
+        "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\SOFTWARE\\VOSSEL\\Pellum]\n";
+    const Bytes utf16File = [&] {
+        Bytes b{0xEF, 0xBB, 0xBF, 0xFF, 0xFE};  // a UTF-8 mark put before the UTF-16 one
+        const Bytes text = utf16(
+            "Windows Registry Editor Version 5.00\r\n\r\n"
+            "[HKEY_CURRENT_USER\\SOFTWARE\\VOSSEL\\Pellum]\r\n\"MIDI_IN\"=hex:01\r\n"
+            "\"CFG_FILE\"=\"a.cfg\"\r\n");
+        b.insert(b.end(), text.begin(), text.end());
+        return b;
+    }();
+    struct Case {
+        const char* what;
+        Bytes file;     // what the file holds first (none when empty)
+        Values writes;  // then written through a key
+        Values expected;
+    };
+    const RegistryValue nulInside{REG_SZ, {'a', 0, 'b', 0}};
+    const RegistryValue lineFeed = RegistryValue::string("/home/u/new\nline.cfg");
+    const RegistryValue carriageReturn = RegistryValue::string("a\rb");
+    const RegistryValue unterminated{REG_SZ, {'A', 'B'}};
+    const Case cases[] = {
+        {"a NUL inside a string", {}, {{"CFG_FILE", nulInside}}, {{"CFG_FILE", nulInside}}},
+        {"line breaks in a string",
+         {},
+         {{"CFG_FILE", lineFeed},
+          {"OTHER", carriageReturn},
+          {"MIDI_IN", RegistryValue::binary({1})}},
+         {{"CFG_FILE", lineFeed},
+          {"OTHER", carriageReturn},
+          {"MIDI_IN", RegistryValue::binary({1})}}},
+        {"a string without its NUL",
+         {},
+         {{"CFG_FILE", unterminated}},
+         {{"CFG_FILE", unterminated}}},
+        {"hex(1) text gets no NUL added",
+         bytesOf(header + "\"A\"=hex(1):41,00,42,00\n\"B\"=hex(1):41,00,00,00\n\"C\"=hex(1):\n"),
+         {},
+         {{"A", unterminated},
+          {"B", RegistryValue::string("A")},
+          {"C", RegistryValue{REG_SZ, {}}}}},
+        {"half a UTF-16 unit",
+         bytesOf(header + "\"A\"=hex(1):41\n\"B\"=hex(2):41,00,42\n"),
+         {},
+         {{"A", RegistryValue{REG_SZ, {0xEF, 0xBF, 0xBD}}},
+          {"B", RegistryValue{REG_EXPAND_SZ, {'A', 0xEF, 0xBF, 0xBD}}}}},
+        {"lines ending CR CR",
+         bytesOf("Windows Registry Editor Version 5.00\r\r\n\r\r\n"
+                 "[HKEY_CURRENT_USER\\SOFTWARE\\VOSSEL\\Pellum]\r\r\n"
+                 "\"MIDI_IN\"=hex:01,\\\r\r\n  02\r\r\n\"CFG_FILE\"=\"a.cfg\"\r\r\n"),
+         {},
+         {{"MIDI_IN", RegistryValue::binary({1, 2})},
+          {"CFG_FILE", RegistryValue::string("a.cfg")}}},
+        {"a UTF-8 mark before a UTF-16 file",
+         utf16File,
+         {},
+         {{"MIDI_IN", RegistryValue::binary({1})}, {"CFG_FILE", RegistryValue::string("a.cfg")}}},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        const std::string file = dir.file("Pellum.reg");
+        if (!c.file.empty()) writeBytes(file, c.file);
+        // Opening a key saves the file; the first read must see the file as it was given.
+        if (!c.writes.empty()) writeAll(file, c.writes);
+        const Values first = readAll(file, c.expected);
+        expectValues(first, c.expected, c.what);
+        writeAll(file, first);
+        const Bytes once = readBytes(file);
+        const Values second = readAll(file, c.expected);
+        expectValues(second, c.expected, std::string(c.what) + " after writing back");
+        writeAll(file, second);
+        EXPECT_EQ(readBytes(file), once) << c.what;
+    }
+    // Plain strings keep the plain form that every reader knows.
+    TempDir dir;
+    writeAll(dir.file("Pellum.reg"), {{"CFG_FILE", RegistryValue::string("C:\\a.cfg")}});
+    EXPECT_NE(text(dir.file("Pellum.reg")).find("\"CFG_FILE\"=\"C:\\\\a.cfg\"\n"),
+              std::string::npos);
 }
