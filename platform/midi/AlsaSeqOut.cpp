@@ -1,19 +1,75 @@
 // ALSA sequencer output through alsa-lib directly.
 #include "platform/midi/AlsaSeqOut.h"
 
+#include <algorithm>
+#include <cerrno>
+#include <thread>
+
 namespace pellum::midi {
 
 namespace {
 
-// The encoder cuts a SysEx into events of this many bytes; receivers join them until F7.
-constexpr std::size_t kEventBytes = 256;
+// As long as JACK output waits for a stalled server.
+constexpr auto kStallLimit = std::chrono::seconds(5);
+constexpr auto kRetryInterval = std::chrono::milliseconds(1);
+// MIDI 1.0 runs at 31250 baud, ten bits to a byte.
+constexpr double kCableBytesPerSecond = 3125;
+// Half of the kernel's usual output buffer for a MIDI port (one page).
+constexpr std::size_t kCableBacklog = 2048;
 
 }  // namespace
+
+std::vector<snd_seq_event_t> alsaRawEvents(std::span<const std::uint8_t> bytes, int sourcePort) {
+    std::vector<snd_seq_event_t> events;
+    events.reserve((bytes.size() + kAlsaEventBytes - 1) / kAlsaEventBytes);
+    for (std::size_t at = 0; at < bytes.size(); at += kAlsaEventBytes) {
+        const std::size_t size = std::min(kAlsaEventBytes, bytes.size() - at);
+        snd_seq_event_t& event = events.emplace_back();
+        snd_seq_ev_clear(&event);
+        // Only SysEx-type events reach a port as the bytes they hold; the encoder would parse
+        // them instead and drop what is not a complete message.
+        snd_seq_ev_set_sysex(&event, static_cast<unsigned>(size),
+                             const_cast<std::uint8_t*>(bytes.data() + at));
+        snd_seq_ev_set_source(&event, sourcePort);
+        snd_seq_ev_set_subs(&event);
+        snd_seq_ev_set_direct(&event);
+    }
+    return events;
+}
+
+MMRESULT alsaDeliver(std::span<snd_seq_event_t> events, const AlsaEventWriter& write,
+                     std::chrono::milliseconds stallLimit,
+                     const std::function<void(const snd_seq_event_t&)>& beforeEach) {
+    for (snd_seq_event_t& event : events) {
+        if (beforeEach) beforeEach(event);
+        const auto since = std::chrono::steady_clock::now();
+        for (;;) {
+            const int result = write(event);
+            if (result >= 0) break;
+            // A direct event finds the receiver's queue full: nothing of it was taken.
+            if (result != -EAGAIN && result != -ENOMEM) return MMSYSERR_ERROR;
+            if (std::chrono::steady_clock::now() - since > stallLimit) return MIDIERR_NOTREADY;
+            std::this_thread::sleep_for(kRetryInterval);
+        }
+    }
+    return MMSYSERR_NOERROR;
+}
+
+MidiCablePace::Clock::duration MidiCablePace::waitBefore(std::size_t bytes, Clock::time_point now) {
+    const auto perByte = std::chrono::duration_cast<Clock::duration>(
+        std::chrono::duration<double>(1.0 / kCableBytesPerSecond));
+    const auto length = perByte * static_cast<Clock::rep>(bytes);
+    if (cableFreeAt_ < now) cableFreeAt_ = now;
+    // Ready when what is still ahead of the cable, these bytes included, fits the backlog.
+    Clock::time_point readyAt = cableFreeAt_ + length - perByte * static_cast<Clock::rep>(backlog_);
+    if (readyAt < now) readyAt = now;
+    cableFreeAt_ = std::max(cableFreeAt_, readyAt) + length;
+    return readyAt - now;
+}
 
 std::unique_ptr<AlsaSeqOut> AlsaSeqOut::open(const std::string& clientName, int destClient,
                                              int destPort, MMRESULT& code) {
     std::unique_ptr<AlsaSeqOut> out(new AlsaSeqOut());
-    // Blocking mode: a full pool makes the write wait rather than fail.
     if (snd_seq_open(&out->seq_, "default", SND_SEQ_OPEN_OUTPUT, 0) < 0) {
         out->seq_ = nullptr;
         code = MMSYSERR_NODRIVER;
@@ -23,7 +79,7 @@ std::unique_ptr<AlsaSeqOut> AlsaSeqOut::open(const std::string& clientName, int 
     out->port_ = snd_seq_create_simple_port(
         out->seq_, "out", SND_SEQ_PORT_CAP_READ | SND_SEQ_PORT_CAP_SUBS_READ,
         SND_SEQ_PORT_TYPE_MIDI_GENERIC | SND_SEQ_PORT_TYPE_APPLICATION);
-    if (out->port_ < 0 || snd_midi_event_new(kEventBytes, &out->encoder_) < 0) {
+    if (out->port_ < 0) {
         code = MMSYSERR_ERROR;
         return nullptr;
     }
@@ -31,35 +87,35 @@ std::unique_ptr<AlsaSeqOut> AlsaSeqOut::open(const std::string& clientName, int 
         code = MIDIERR_NODEVICE;
         return nullptr;
     }
+    // A program's port says when its queue is full; a kernel (hardware) port does not.
+    snd_seq_client_info_t* info = nullptr;
+    snd_seq_client_info_alloca(&info);
+    if (snd_seq_get_any_client_info(out->seq_, destClient, info) < 0 ||
+        snd_seq_client_info_get_type(info) == SND_SEQ_KERNEL_CLIENT) {
+        out->pace_ = std::make_unique<MidiCablePace>(kCableBacklog);
+    }
     code = MMSYSERR_NOERROR;
     return out;
 }
 
 AlsaSeqOut::~AlsaSeqOut() {
-    if (encoder_ != nullptr) snd_midi_event_free(encoder_);
-    if (seq_ != nullptr) {
-        snd_seq_drain_output(seq_);
-        snd_seq_close(seq_);
-    }
+    if (seq_ != nullptr) snd_seq_close(seq_);
 }
 
 MMRESULT AlsaSeqOut::send(const std::uint8_t* bytes, std::size_t count) {
-    snd_midi_event_reset_encode(encoder_);
-    std::size_t offset = 0;
-    while (offset < count) {
-        snd_seq_event_t event;
-        snd_seq_ev_clear(&event);
-        const long used = snd_midi_event_encode(encoder_, bytes + offset,
-                                                static_cast<long>(count - offset), &event);
-        if (used <= 0) return MMSYSERR_ERROR;
-        offset += static_cast<std::size_t>(used);
-        if (event.type == SND_SEQ_EVENT_NONE) continue;  // an incomplete message at the end
-        snd_seq_ev_set_source(&event, port_);
-        snd_seq_ev_set_subs(&event);
-        snd_seq_ev_set_direct(&event);
-        if (snd_seq_event_output(seq_, &event) < 0) return MMSYSERR_ERROR;
+    if (count == 0) return MMSYSERR_NOERROR;
+    std::vector<snd_seq_event_t> events = alsaRawEvents({bytes, count}, port_);
+    const auto write = [this](snd_seq_event_t& event) {
+        return snd_seq_event_output_direct(seq_, &event);
+    };
+    std::function<void(const snd_seq_event_t&)> pace;
+    if (pace_) {
+        pace = [this](const snd_seq_event_t& event) {
+            std::this_thread::sleep_for(
+                pace_->waitBefore(event.data.ext.len, MidiCablePace::Clock::now()));
+        };
     }
-    return snd_seq_drain_output(seq_) < 0 ? MMSYSERR_ERROR : MMSYSERR_NOERROR;
+    return alsaDeliver(events, write, kStallLimit, pace);
 }
 
 }  // namespace pellum::midi
