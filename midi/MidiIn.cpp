@@ -23,12 +23,17 @@ TMidiInput::TMidiInput(midi::MidiService& service, midi::NoticeSink& noticeWindo
     deviceCount_ =
         static_cast<std::uint16_t>(std::min<std::uint32_t>(service_.midiInGetNumDevs(), 0xFFFF));
     if (deviceCount_ > 0) setDeviceID(0);
-    noticeWindow_.setHandler([this](std::uint32_t code) { handleNotice(code); });
+    // The handler reaches the component through a target of its own, which the destructor
+    // clears: another component may have taken the sink over meanwhile, and keeps it.
+    noticeTarget_ = std::make_shared<TMidiInput*>(this);
+    noticeWindow_.setHandler([target = noticeTarget_](std::uint32_t code) {
+        if (*target != nullptr) (*target)->handleNotice(code);
+    });
     state_ = State::closed;
 }
 
 TMidiInput::~TMidiInput() {
-    noticeWindow_.setHandler({});
+    if (noticeTarget_) *noticeTarget_ = nullptr;
     if (deviceHandle_ != nullptr) {
         try {
             state_ = State::closed;

@@ -33,8 +33,9 @@ public:
 
     // Selects device 0. With no input device at all the component still comes up, with DeviceID 0
     // and an empty ProductName, so the application can run without MIDI input; opening it then
-    // fails quietly. The component takes over the sink's handler until it is destroyed; the
-    // service and the sink must outlive it.
+    // fails quietly. The component takes over the sink's handler; once it is destroyed that
+    // handler drops the notices, and a handler set since is left alone. The service and the sink
+    // must outlive it.
     TMidiInput(midi::MidiService& service, midi::NoticeSink& noticeWindow);
     ~TMidiInput();
     TMidiInput(const TMidiInput&) = delete;
@@ -95,6 +96,7 @@ private:
 
     midi::MidiService& service_;
     midi::NoticeSink& noticeWindow_;
+    std::shared_ptr<TMidiInput*> noticeTarget_;
     State state_ = State::creating;
     midi::HMIDIIN deviceHandle_ = nullptr;
     std::uint16_t deviceCount_ = 0;

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
+#include <utility>
 #include <vector>
 
 #include "midi/Circbuf.h"
@@ -107,11 +109,24 @@ TEST_F(DriverCallback, FullRingPostsOverflowInsteadOfEventsWaiting) {
     EXPECT_EQ(RingCount(ring), 1);
 }
 
-TEST_F(DriverCallback, WithoutARingNothingHappens) {
+TEST_F(DriverCallback, WithoutARingOrAnInstanceNothingHappens) {
+    midi::MIDIHDR header{};
+    const auto headerAddress = reinterpret_cast<std::uintptr_t>(&header);
+    const std::pair<std::uint32_t, std::uintptr_t> calls[] = {{midi::MIM_DATA, 0x90},
+                                                              {midi::MIM_LONGDATA, headerAddress},
+                                                              {midi::MIM_LONGERROR, headerAddress}};
     instance->ring = nullptr;
-    call(midi::MIM_DATA, 0x90);
+    for (const auto& [msg, p1] : calls) call(msg, p1);
     EXPECT_TRUE(sink.codes.empty());
-    driverCallback(nullptr, midi::MIM_DATA, 0, 0x90, 0);  // no instance at all
+
+    // A callback given no instance returns without touching anything; the call must not crash.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            for (const auto& [msg, p1] : calls) driverCallback(nullptr, msg, 0, p1, 0);
+            std::exit(0);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 }  // namespace

@@ -246,6 +246,27 @@ TEST_F(MidiInput, AfterCloseNothingIsPendingEvenWhileLateNoticesArrive) {
     EXPECT_TRUE(events.empty());
 }
 
+TEST_F(MidiInput, AComponentGoingAwayLeavesALaterOneOnTheSameSinkListening) {
+    auto later = std::make_unique<TMidiInput>(service, notices);
+    int heard = 0;
+    later->OnMidiInput = [&](TMidiInput& sender) {
+        while (sender.PendingCount() > 0) heard += sender.TakeEvent() != nullptr;
+    };
+    input.reset();
+    later->OpenDevice();
+    ASSERT_TRUE(later->isOpen());
+    later->StartDevice();
+    service.inject(synth, {0xF0, 0x43, 0x10, 0xF7});
+    pump();
+    EXPECT_EQ(heard, 1);
+
+    // With both gone, a late notice reaches neither.
+    later.reset();
+    notices.post(kEventsWaitingNotice);
+    notices.dispatchPending();
+    EXPECT_EQ(heard, 1);
+}
+
 TEST_F(MidiInput, FullRingRaisesOnOverflowAtAnyCapacity) {
     for (const std::uint16_t capacity : {std::uint16_t{2}, std::uint16_t{6000}}) {
         SCOPED_TRACE(capacity);
