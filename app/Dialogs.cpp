@@ -52,4 +52,10 @@ void QtDialogs::error(const QString& text) {
     box.exec();
 }
 
+void QtDialogs::runtimeError(const QString& text) {
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("アプリケーション エラー"), text,
+                    QMessageBox::Ok);
+    box.exec();
+}
+
 }  // namespace pellum

@@ -29,17 +29,24 @@ public:
     virtual void message(const QString& text) = 0;
     // The standard error box: caption "Pellum", error icon, OK. `text` is already worded.
     virtual void error(const QString& text) = 0;
+    // The run-time library's error box, for an error that ends the program: caption
+    // "アプリケーション エラー", error icon, OK, no owner window. Dialogs without one of their
+    // own show it as any other error.
+    virtual void runtimeError(const QString& text) { error(text); }
+    // The window that owns the boxes from now on; none when null.
+    virtual void setParent(QWidget* parent) { static_cast<void>(parent); }
 };
 
 // The real dialogs, owned by `parent`'s window.
 class QtDialogs : public Dialogs {
 public:
     explicit QtDialogs(QWidget* parent = nullptr) : parent_(parent) {}
-    void setParent(QWidget* parent) { parent_ = parent; }
+    void setParent(QWidget* parent) override { parent_ = parent; }
     std::optional<QString> openFile(const FileDialogSpec& spec) override;
     std::optional<QString> saveFile(const FileDialogSpec& spec) override;
     void message(const QString& text) override;
     void error(const QString& text) override;
+    void runtimeError(const QString& text) override;
 
 private:
     QWidget* parent_;

@@ -22,7 +22,6 @@
 #include <QTimer>
 #include <QToolButton>
 #include <algorithm>
-#include <utility>
 
 #include "app/PellumApplication.h"
 #include "app/UpDown.h"
@@ -80,18 +79,8 @@ void TForm1::connectHandlers() {
     connect(cmbInput, &QComboBox::activated, this, handler(this, &TForm1::cmbInputChange));
     connect(cmbOutput, &QComboBox::activated, this, handler(this, &TForm1::cmbOutputChange));
 
-    // A line chosen with the keyboard or pressed with the mouse changes the current row; a click
-    // on the line that is already current does not, so the click itself must send it then.
-    SysEx->viewport()->installEventFilter(this);
-    connect(SysEx, &QListWidget::currentRowChanged, this, [this](int row) {
-        if (programSelection_ || row < 0) return;
-        sentOnPress_ = mouseSelecting_;
-        guarded([this] { SysExClick(); });
-    });
-    connect(SysEx, &QListWidget::itemClicked, this, [this] {
-        if (std::exchange(sentOnPress_, false)) return;
-        guarded([this] { SysExClick(); });
-    });
+    // Only the user's choice of a line sends it, never a selection Qt or the program makes.
+    connect(SysEx, &ListBox::chosen, this, handler(this, &TForm1::SysExClick));
 
     connect(Timer1, &QTimer::timeout, this, handler(this, &TForm1::Timer1Timer));
     // The box runs its handler whenever its state changes, also when the program sets it.
@@ -99,14 +88,6 @@ void TForm1::connectHandlers() {
     connect(SysExCH, &UpDown::clicked, this, handler(this, &TForm1::SysExCHClick));
     connect(S_Auto, &QRadioButton::clicked, this, handler(this, &TForm1::S_AutoClick));
     connect(S_Man, &QRadioButton::clicked, this, handler(this, &TForm1::S_ManClick));
-}
-
-bool TForm1::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == SysEx->viewport()) {
-        if (event->type() == QEvent::MouseButtonPress) mouseSelecting_ = true;
-        if (event->type() == QEvent::MouseButtonRelease) mouseSelecting_ = false;
-    }
-    return QMainWindow::eventFilter(watched, event);
 }
 
 void TForm1::setWaitCursor(bool waiting) {
@@ -122,12 +103,8 @@ ChannelOverride TForm1::channelOverride() const {
     return {ForceMIDICH->isChecked(), SysExCH->position()};
 }
 
-void TForm1::selectLine(int row) {
-    changeList([&] { SysEx->setCurrentRow(row); });
-}
-
 void TForm1::New1Click() {
-    changeList([&] { SysEx->clear(); });
+    SysEx->clear();
     store_->clear();
 }
 
@@ -140,9 +117,11 @@ void TForm1::InitListExecute() {
 void TForm1::BtnCutClick() {
     // Only the line goes: the slots stay, so later lines no longer show the slot of their
     // index. Sending and saving rely on the slots, not the lines.
-    const int row = SysEx->currentRow();
-    if (row >= 0 && SysEx->currentItem()->isSelected()) {
-        changeList([&] { delete SysEx->takeItem(row); });
+    const int row = SysEx->selectedRow();
+    if (row >= 0) {
+        delete SysEx->takeItem(row);
+        // Qt selects the next line; none stays selected, so a second press deletes nothing.
+        SysEx->selectNone();
     }
     if (SysEx->count() == 0) {
         BtnCut->setEnabled(false);
@@ -160,13 +139,13 @@ void TForm1::SpeedButton4Click() {
 }
 
 void TForm1::openfile(const QString& fileName) {
-    changeList([&] { SysEx->clear(); });
+    SysEx->clear();
     const LoadResult result = loadSyxFile(QFile::encodeName(fileName).toStdString(), *store_);
     if (result.count > 0) BtnStart->setEnabled(true);
     QStringList lines;
     lines.reserve(result.count);
     for (const std::string& text : loadedLabels(*store_)) lines << QString::fromStdString(text);
-    changeList([&] { SysEx->addItems(lines); });
+    SysEx->addItems(lines);
     if (result.truncated) dialogs_.message(QStringLiteral("これ以上記録できません"));
 }
 
@@ -329,7 +308,7 @@ void TForm1::MIDIInput1MidiInput() {
     setWaitCursor(true);
     if (store_->full()) {
         // Nothing is taken: the events wait in the input component.
-        dialogs_.message(QStringLiteral("これ以上記録できません"));
+        showNotice(QStringLiteral("これ以上記録できません"));
     } else if (In_chk->isChecked()) {
         while (MidiInput1->PendingCount() > 0 && !store_->full()) {
             const std::unique_ptr<TMyMidiEvent> event = MidiInput1->TakeEvent();
@@ -352,7 +331,7 @@ void TForm1::LogMessage(const TMyMidiEvent& event) {
         BtnCut->setEnabled(true);
         const int number = store_->count() + 1;
         store_->append(message);
-        changeList([&] { SysEx->addItem(QString::fromStdString(capturedLabel(number, message))); });
+        SysEx->addItem(QString::fromStdString(capturedLabel(number, message)));
     }
 
     // Channel sync from byte 2, when the message has one. The box is set through all three
@@ -375,6 +354,13 @@ void TForm1::showIdentityReply(std::span<const std::uint8_t>) {
     // The reply decoder fills the System Information labels; it comes with the identity work.
 }
 
+void TForm1::showNotice(const QString& text) {
+    if (openNotices_.contains(text)) return;
+    openNotices_.insert(text);
+    dialogs_.message(text);
+    openNotices_.remove(text);
+}
+
 // ---- Sending ----
 
 void TForm1::sendStoredMessage(int index) {
@@ -391,7 +377,7 @@ void TForm1::sendStoredMessage(int index) {
 }
 
 void TForm1::SysExClick() {
-    if (SysEx->currentRow() >= 0) sendStoredMessage(SysEx->currentRow());
+    if (SysEx->selectedRow() >= 0) sendStoredMessage(SysEx->selectedRow());
 }
 
 void TForm1::armTimer(int milliseconds) {
@@ -406,8 +392,9 @@ void TForm1::BtnStartClick() {
     BtnStart->setEnabled(false);
     // An empty range would turn the bar into a busy indicator; an empty list shows it empty.
     Meter->setMaximum(std::max(SysEx->count(), 1));
-    if (SysEx->currentRow() < 0 || SysEx->currentRow() == SysEx->count() - 1) selectLine(0);
-    autoSendPosition_ = std::max(SysEx->currentRow(), 0);
+    if (SysEx->selectedRow() < 0 || SysEx->selectedRow() == SysEx->count() - 1)
+        SysEx->setCurrentRow(0);
+    autoSendPosition_ = std::max(SysEx->selectedRow(), 0);
     const int first = S_Auto->isChecked() ? lengthInterval(store_->length(autoSendPosition_))
                                           : (SendSpeed->maximum() - SendSpeed->value() + 1) * 100;
     armTimer(first);
@@ -423,7 +410,7 @@ void TForm1::Timer1Timer() {
     }
     if (!ForceMIDICH->isChecked()) SysExCH->setEnabled(false);
     if (autoSendPosition_ < SysEx->count()) {
-        selectLine(autoSendPosition_);
+        SysEx->setCurrentRow(autoSendPosition_);
         sendStoredMessage(autoSendPosition_);
         ++autoSendPosition_;
         Meter->setValue(autoSendPosition_);

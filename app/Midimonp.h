@@ -5,12 +5,15 @@
 
 #include <QElapsedTimer>
 #include <QMainWindow>
+#include <QSet>
+#include <QString>
 #include <cstdint>
 #include <memory>
 #include <span>
 #include <string>
 
 #include "app/Dialogs.h"
+#include "app/ListBox.h"
 #include "core/ChannelOverride.h"
 #include "midi/OutputPort.h"
 
@@ -20,7 +23,6 @@ class QComboBox;
 class QFrame;
 class QLabel;
 class QLineEdit;
-class QListWidget;
 class QMenu;
 class QProgressBar;
 class QPushButton;
@@ -141,7 +143,7 @@ public:
     // "SysEx" tab.
     QLabel* Label5;
     QProgressBar* Meter;
-    QListWidget* SysEx;
+    ListBox* SysEx;
 
     // "USER" tab.
     QLabel* Label6;
@@ -190,7 +192,6 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildLayout();
@@ -202,19 +203,13 @@ private:
     void buildReceiveTab();
     void buildConfigTab();
 
-    // Selects a list line without it counting as the user's click.
-    void selectLine(int row);
-    // Changes the list without the change counting as the user's click.
-    template <typename Change>
-    void changeList(Change&& change) {
-        programSelection_ = true;
-        change();
-        programSelection_ = false;
-    }
     void readPosition(class RegistryKey& key, const char* name, std::uint8_t& position);
     void armTimer(int milliseconds);
     void setWaitCursor(bool waiting);
     void showIdentityReply(std::span<const std::uint8_t> message);
+    // A plain notice, unless the same one is still open: its modal loop goes on handling input
+    // events, each of which would stack another box.
+    void showNotice(const QString& text);
 
     Dialogs& dialogs_;
     Registry& registry_;
@@ -227,10 +222,8 @@ private:
     int autoSendPosition_ = 0;
     int timerInterval_ = 100;
     QElapsedTimer timerArmed_;
-    bool programSelection_ = false;
-    bool mouseSelecting_ = false;
-    bool sentOnPress_ = false;
     bool centred_ = false;
+    QSet<QString> openNotices_;
 };
 
 }  // namespace pellum

@@ -182,7 +182,7 @@ void TForm1::buildSysExTab() {
     Meter->setValue(0);
     Meter->setTextVisible(false);
 
-    SysEx = place(new QListWidget(MnSysEx), 0, 17, 233, 118);
+    SysEx = place(new ListBox(MnSysEx), 0, 17, 233, 118);
     SysEx->setFont(arial(13, true));
     SysEx->setUniformItemSizes(true);
     SysEx->setStyleSheet("QListWidget::item { height: 16px; padding: 0; }");

@@ -1,12 +1,15 @@
 // Capturing what the instrument sends, and sending stored messages back, one by click or all of
 // them paced by the timer.
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
 #include <QLabel>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QRadioButton>
 #include <QSlider>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
@@ -30,6 +33,23 @@ Bytes sysex(std::uint8_t vendor, std::uint8_t channelByte, std::size_t length,
     m[2] = channelByte;
     m.back() = 0xF7;
     return m;
+}
+
+Bytes concatenated(const std::vector<Bytes>& messages) {
+    Bytes all;
+    for (const Bytes& m : messages) all.insert(all.end(), m.begin(), m.end());
+    return all;
+}
+
+// A real modal window over `owner`, open until it has taken the activation from it, as a file
+// dialog or a message box does.
+void runModalWindow(QWidget* owner) {
+    QDialog box(owner);
+    QTimer::singleShot(0, &box, [&box] {
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&box));
+        box.reject();
+    });
+    box.exec();
 }
 
 // A window whose input and output are open on an instrument of the loopback service.
@@ -56,6 +76,21 @@ protected:
 
     void clickLine(int row) { test::clickLine(form->SysEx, row); }
 
+    // Byte 3 of each message sent: the tests fill every message with its own number.
+    std::vector<int> sentNumbers() {
+        std::vector<int> numbers;
+        for (const Bytes& m : sent()) numbers.push_back(m[3]);
+        return numbers;
+    }
+
+    // Opens a .syx file through the tool bar; loading leaves the override controls alone.
+    void openFile(const std::vector<Bytes>& messages) {
+        const std::string path = dir.file("list.syx");
+        writeBytes(path, concatenated(messages));
+        dialogs.answers.push_back(QString::fromStdString(path));
+        QTest::mouseClick(form->SpeedButton4, Qt::LeftButton);
+    }
+
     std::uint32_t in = 0;
     std::uint32_t out = 0;
     std::size_t sentBefore = 0;
@@ -76,20 +111,20 @@ TEST_F(Instrument, CapturesAreLabelledCountedAndSyncTheChannel) {
     EXPECT_TRUE(form->BtnCut->isEnabled());
 
     // Byte 2 = 13H: override on at channel 4, the label beside it untouched.
-    form.get();
     receive(sysex(0x41, 0x13, 6));
     EXPECT_TRUE(form->ForceMIDICH->isChecked());
     EXPECT_TRUE(form->SysExCH->isEnabled());
     EXPECT_EQ(form->SysExCH->position(), 4);
     EXPECT_EQ(form->CH->text(), "1");
-    // Byte 2 = 10H: off, disabled, channel 1 — whatever the box showed before.
-    receive(sysex(0x41, 0x10, 6));
-    EXPECT_FALSE(form->ForceMIDICH->isChecked());
-    EXPECT_FALSE(form->SysExCH->isEnabled());
-    EXPECT_EQ(form->SysExCH->position(), 1);
-    receive(sysex(0x41, 0x00, 6));
-    EXPECT_FALSE(form->ForceMIDICH->isChecked());
-    EXPECT_FALSE(form->SysExCH->isEnabled());
+    // Byte 2 = 10H or 00H: off, disabled, channel 1, from an override that was on.
+    for (const std::uint8_t channelByte : {0x10, 0x00}) {
+        receive(sysex(0x41, 0x15, 6));
+        ASSERT_TRUE(form->SysExCH->isEnabled());
+        receive(sysex(0x41, channelByte, 6));
+        EXPECT_FALSE(form->ForceMIDICH->isChecked()) << int(channelByte);
+        EXPECT_FALSE(form->SysExCH->isEnabled()) << int(channelByte);
+        EXPECT_EQ(form->SysExCH->position(), 1) << int(channelByte);
+    }
 
     // A Universal Non-real-time message is not filed, yet syncs the channel.
     const int count = form->store().count();
@@ -105,6 +140,17 @@ TEST_F(Instrument, CapturesAreLabelledCountedAndSyncTheChannel) {
               QString("%1 2Byte").arg(count + 1, 4, 10, QChar('0')));
     EXPECT_EQ(form->SysExCH->position(), 6);
     EXPECT_EQ(form->cursor().shape(), Qt::ArrowCursor);
+}
+
+TEST_F(Instrument, ChannelOneFromTheStartUpStateStillTurnsTheSelectorOff) {
+    // At start the box is unchecked while the selector is enabled: only running the box's
+    // handler brings them in line.
+    ASSERT_FALSE(form->ForceMIDICH->isChecked());
+    ASSERT_TRUE(form->SysExCH->isEnabled());
+    receive(sysex(0x41, 0x10, 6));
+    EXPECT_FALSE(form->ForceMIDICH->isChecked());
+    EXPECT_FALSE(form->SysExCH->isEnabled());
+    EXPECT_EQ(form->SysExCH->position(), 1);
 }
 
 TEST_F(Instrument, AFullStoreLeavesEventsPendingAndSaysSo) {
@@ -125,6 +171,25 @@ TEST_F(Instrument, AFullStoreLeavesEventsPendingAndSaysSo) {
     EXPECT_EQ(form->store().count(), 9999);
     EXPECT_EQ(form->SysEx->count(), 1);
     EXPECT_EQ(form->MidiInput1->PendingCount(), 3);
+}
+
+TEST_F(Instrument, AFullStoreShowsOneBoxPerBurst) {
+    for (int i = 0; i < CaptureStore::kCapacity; ++i) form->store().append(sysex(0x43, 0, 4));
+    // While the box is open its own loop goes on handling input events: a burst arrives.
+    bool burst = true;
+    dialogs.whileOpen = [&] {
+        if (!std::exchange(burst, false)) return;
+        for (std::uint8_t i = 0; i < 5; ++i) receive(sysex(0x41, 0, 5, i));
+    };
+    receive(sysex(0x42, 0, 5));
+    EXPECT_EQ(dialogs.messages, QStringList{"これ以上記録できません"});
+    EXPECT_EQ(form->MidiInput1->PendingCount(), 6);
+    EXPECT_EQ(form->store().count(), 9999);
+
+    // Once it is closed, the next input event says so again.
+    receive(sysex(0x42, 0, 5));
+    EXPECT_EQ(dialogs.messages.size(), 2);
+    EXPECT_EQ(form->cursor().shape(), Qt::ArrowCursor);
 }
 
 TEST_F(Instrument, CaptureWaitsWhileSwitchedOffAndReopeningDiscards) {
@@ -197,6 +262,97 @@ TEST_F(Instrument, ClickSendAppliesTheOverrideToTheCopyOnly) {
     EXPECT_EQ(sent().size(), 3u);
 }
 
+TEST_F(Instrument, OnlyTheUsersChoiceOfALineSendsIt) {
+    for (std::uint8_t i = 0; i < 3; ++i) receive(sysex(0x41, 0x10, 6, i));
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+
+    // Tabbing into the list while no line is chosen sends nothing.
+    form->TabMenu->tabBar()->setFocus(Qt::TabFocusReason);
+    for (int i = 0; i < 20 && !form->SysEx->hasFocus(); ++i)
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    ASSERT_TRUE(form->SysEx->hasFocus());
+
+    // Nor does the window getting the activation back from a modal dialog, cancelled or with a
+    // file loaded into the list.
+    dialogs.whileOpen = [&] { runModalWindow(form.get()); };
+    const std::string path = dir.file("three.syx");
+    writeBytes(path, concatenated({sysex(0x41, 0x10, 6, 0), sysex(0x41, 0x10, 6, 1),
+                                   sysex(0x41, 0x10, 6, 2)}));
+    for (const QString& answer : {QString(), QString::fromStdString(path)}) {
+        dialogs.answers.push_back(answer);
+        QTest::keyClick(form->SysEx, Qt::Key_O, Qt::ControlModifier);
+        if (!form->isActiveWindow()) form->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+        QCoreApplication::processEvents();
+        ASSERT_TRUE(form->SysEx->hasFocus());
+    }
+    dialogs.whileOpen = nullptr;
+    ASSERT_EQ(dialogs.asked.size(), 2u);
+    EXPECT_EQ(form->SysEx->count(), 3);
+
+    // Nor a right click.
+    QTest::mouseClick(form->SysEx->viewport(), Qt::RightButton, {},
+                      form->SysEx->visualItemRect(form->SysEx->item(2)).center());
+    EXPECT_TRUE(sent().empty());
+    EXPECT_TRUE(form->In_chk->isChecked());
+
+    // A left click sends, on the line already selected too; so does each keyboard move.
+    clickLine(1);
+    clickLine(1);
+    for (const Qt::Key key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Home, Qt::Key_End, Qt::Key_PageUp,
+                              Qt::Key_PageDown, Qt::Key_Up})
+        QTest::keyClick(form->SysEx, key);
+    EXPECT_EQ(sentNumbers(), (std::vector<int>{1, 1, 2, 0, 2, 0, 2, 1}));
+    EXPECT_FALSE(form->In_chk->isChecked());
+
+    // Once a line is chosen, the focus leaving and coming back sends nothing either.
+    runModalWindow(form.get());
+    if (!form->isActiveWindow()) form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(sent().size(), 8u);
+}
+
+TEST_F(Instrument, AClickAfterADragAcrossLinesSendsOnce) {
+    for (std::uint8_t i = 0; i < 3; ++i) receive(sysex(0x41, 0x10, 6, i));
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    QWidget* view = form->SysEx->viewport();
+    const auto at = [&](int row) {
+        return form->SysEx->visualItemRect(form->SysEx->item(row)).center();
+    };
+    QTest::mousePress(view, Qt::LeftButton, {}, at(0));
+    QTest::mouseMove(view, at(1));
+    QTest::mouseMove(view, at(2));
+    QTest::mouseRelease(view, Qt::LeftButton, {}, at(2));
+    ASSERT_EQ(form->SysEx->currentRow(), 2);
+    // The drag chose the line it ended on.
+    EXPECT_EQ(sentNumbers(), std::vector<int>{2});
+
+    clickLine(2);
+    clickLine(0);
+    EXPECT_EQ(sentNumbers(), (std::vector<int>{2, 2, 0}));
+}
+
+TEST_F(Instrument, ListDeleteLeavesNoLineSelected) {
+    for (std::uint8_t i = 0; i < 4; ++i) receive(sysex(0x41, 0x10, 6, i));
+    clickLine(1);
+    sentBefore = midi.sentMessages(out).size();
+    QTest::mouseClick(form->BtnCut, Qt::LeftButton);
+    EXPECT_EQ(lines(form->SysEx), (QStringList{"0001 Roland(41H) 6Byte", "0003 Roland(41H) 6Byte",
+                                               "0004 Roland(41H) 6Byte"}));
+    EXPECT_TRUE(form->SysEx->selectedItems().isEmpty());
+
+    // A second press finds nothing to delete, and a run starts with line 0.
+    QTest::mouseClick(form->BtnCut, Qt::LeftButton);
+    EXPECT_EQ(form->SysEx->count(), 3);
+    form->S_Auto->click();
+    QTest::mouseClick(form->BtnStart, Qt::LeftButton);
+    ASSERT_TRUE(pumpUntil([&] { return !form->Timer1->isActive(); }));
+    EXPECT_EQ(sentNumbers(), (std::vector<int>{0, 1, 2}));  // line i sends slot i
+}
+
 TEST_F(Instrument, AutoSendRunsThroughTheListInOrder) {
     // Channel 1 in every message, so capture leaves the override off.
     const Bytes a = sysex(0x41, 0x10, 11, 0x01), b = sysex(0x41, 0x10, 300, 0x02),
@@ -259,6 +415,38 @@ TEST_F(Instrument, StopAndStartResumeWithTheLineSentLast) {
     for (std::size_t i = 5; i < 11; ++i) EXPECT_EQ(all[i][3], i - 1);  // line 4 again, then on
 }
 
+TEST_F(Instrument, LaterWaitsFollowTheNextMessageInBothModes) {
+    // Loaded, not captured: the box is unchecked and the selector enabled, as at start.
+    openFile({sysex(0x41, 0x10, 11, 0), sysex(0x41, 0x10, 300, 1), sysex(0x41, 0x10, 600, 2),
+              sysex(0x41, 0x10, 1000, 3)});
+    ASSERT_EQ(form->SysEx->count(), 4);
+    ASSERT_TRUE(form->SysExCH->isEnabled());
+
+    // The wait armed by each tick that sent a line (an early tick sends nothing).
+    std::vector<int> waits;
+    int meter = -1;
+    QObject::connect(form->Timer1, &QTimer::timeout, form.get(), [&] {
+        if (form->Meter->value() == meter) return;
+        meter = form->Meter->value();
+        waits.push_back(form->Timer1->interval());
+    });
+    form->SendSpeed->setValue(9);
+    for (QRadioButton* mode : {form->S_Man, form->S_Auto}) {
+        SCOPED_TRACE(mode->text().toStdString());
+        mode->click();
+        waits.clear();
+        sentBefore = midi.sentMessages(out).size();
+        QTest::mouseClick(form->BtnStart, Qt::LeftButton);
+        ASSERT_TRUE(pumpUntil([&] { return !form->Timer1->isActive(); }));
+        EXPECT_EQ(sentNumbers(), (std::vector<int>{0, 1, 2, 3}));
+        ASSERT_EQ(waits.size(), 4u);
+        EXPECT_EQ(std::vector<int>(waits.begin(), waits.begin() + 3),
+                  (std::vector<int>{300 / 256 + 1, 600 / 256 + 1, 1000 / 256 + 1}));
+        // A tick finds the override off and brings the selector in line.
+        EXPECT_FALSE(form->SysExCH->isEnabled());
+    }
+}
+
 TEST_F(Instrument, TheFirstWaitFollowsThePacingChoice) {
     receive(sysex(0x41, 0x10, 700));
     struct Case {
@@ -288,14 +476,17 @@ TEST_F(Instrument, ConfigControlsSteerEachOther) {
     form->SysExCH->click(UpDown::Button::Up);
     form->SysExCH->click(UpDown::Button::Up);
     EXPECT_EQ(form->CH->text(), "3");
-    form->ForceMIDICH->click();
-    EXPECT_TRUE(form->SysExCH->isEnabled());
-    form->ForceMIDICH->click();
-    EXPECT_FALSE(form->SysExCH->isEnabled());
+    // The selector starts enabled under an unchecked box; each click of the box sets it.
+    for (const bool on : {true, false, true}) {
+        form->ForceMIDICH->click();
+        EXPECT_EQ(form->SysExCH->isEnabled(), on);
+    }
     form->S_Auto->click();
     EXPECT_FALSE(form->L_Low->isEnabled());
     EXPECT_FALSE(form->L_High->isEnabled());
+    EXPECT_FALSE(form->SendSpeed->isEnabled());
     form->S_Man->click();
     EXPECT_TRUE(form->L_Low->isEnabled());
+    EXPECT_TRUE(form->L_High->isEnabled());
     EXPECT_TRUE(form->SendSpeed->isEnabled());
 }

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <deque>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -19,15 +20,23 @@ public:
     std::vector<FileDialogSpec> asked;
     QStringList messages;
     QStringList errors;
+    QStringList runtimeErrors;
+    // Runs while a dialog or notice is open, as what happens during a modal window's own loop.
+    std::function<void()> whileOpen;
 
     std::optional<QString> openFile(const FileDialogSpec& spec) override { return answer(spec); }
     std::optional<QString> saveFile(const FileDialogSpec& spec) override { return answer(spec); }
-    void message(const QString& text) override { messages << text; }
+    void message(const QString& text) override {
+        messages << text;
+        if (whileOpen) whileOpen();
+    }
     void error(const QString& text) override { errors << text; }
+    void runtimeError(const QString& text) override { runtimeErrors << text; }
 
 private:
     std::optional<QString> answer(const FileDialogSpec& spec) {
         asked.push_back(spec);
+        if (whileOpen) whileOpen();
         if (answers.empty()) return std::nullopt;
         const QString next = answers.front();
         answers.pop_front();

@@ -1,11 +1,16 @@
 // Start-up, device selection, the settings they keep, and the end of the program.
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <QComboBox>
+#include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
 
+#include "app/MainSequence.h"
 #include "core/CaptureStore.h"
 #include "midi/MidiIn.h"
 #include "tests/app/WindowFixture.h"
@@ -147,28 +152,33 @@ TEST_F(Startup, WrongSettingTypesAreReportedByName) {
     form.reset();
 
     // Two bytes are as wrong as a DWORD; a string where the path belongs is too; an empty
-    // binary is simply no setting.
+    // binary is simply no setting. Each case starts from a saved input of 1, which a wrong
+    // value keeps closed because start-up stops.
     struct Case {
         const char* name;
         RegistryValue value;
         const char* error;
+        int input;  // the input entry start-up ends on
     };
     const Case cases[] = {
-        {"MIDI_OUT", RegistryValue::binary({1, 0}), "'MIDI_OUT' のデータ型が不正です."},
-        {"MIDI_OUT", RegistryValue::string("1"), "'MIDI_OUT' のデータ型が不正です."},
-        {"CFG_FILE", RegistryValue::dword(7), "'CFG_FILE' のデータ型が不正です."},
-        {"MIDI_IN", RegistryValue::binary({}), nullptr},
-        {"MIDI_IN", RegistryValue{REG_NONE, {1}}, nullptr},  // other types are taken
+        {"MIDI_OUT", RegistryValue::binary({1, 0}), "'MIDI_OUT' のデータ型が不正です.", 0},
+        {"MIDI_OUT", RegistryValue::string("1"), "'MIDI_OUT' のデータ型が不正です.", 0},
+        {"CFG_FILE", RegistryValue::dword(7), "'CFG_FILE' のデータ型が不正です.", 0},
+        {"MIDI_IN", RegistryValue::binary({}), nullptr, 0},
+        {"MIDI_IN", RegistryValue{REG_NONE, {1}}, nullptr, 1},  // other types are taken
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
         std::filesystem::remove(registry.file());
+        setSetting("MIDI_IN", RegistryValue::binary({1}));
         setSetting(c.name, c.value);
         dialogs.errors.clear();
         start();
-        EXPECT_EQ(dialogs.errors, c.error ? QStringList{c.error} : QStringList{}) << c.name;
+        EXPECT_EQ(dialogs.errors, c.error ? QStringList{c.error} : QStringList{});
+        EXPECT_EQ(form->cmbInput->currentIndex(), c.input);
+        EXPECT_EQ(midi.isInputOpen(in), c.input == 1);
         form.reset();
     }
-    EXPECT_TRUE(midi.isInputOpen(in) == false);
 }
 
 TEST_F(Startup, UnreadableSettingsNeverStopTheWindow) {
@@ -245,4 +255,61 @@ TEST_F(Startup, ExitEndsTheLoopAndTeardownClosesTheInput) {
     form->show();
     form->close();
     EXPECT_FALSE(midi.isInputOpen(in));
+}
+
+TEST_F(Startup, AnErrorEscapingTheMainSequenceShowsTheRunTimeBoxAndEndsWith1) {
+    const auto registryFile = registry.file();
+    const auto makeRegistry = [&] { return std::make_unique<RegFileRegistry>(registryFile); };
+    const auto withInput = [] {
+        auto service = std::make_unique<midi::LoopbackMidi>();
+        service->addInput("Synth In");
+        return service;
+    };
+    const auto makeNotices = [] { return std::make_unique<NoticeWindow>(); };
+    const QString module = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
+
+    // The input component cannot read its device's name.
+    const auto failingDriver = [&] {
+        auto service = withInput();
+        service->failNextCall(midi::LoopbackMidi::Call::midiInGetDevCapsA, midi::MMSYSERR_NOMEM);
+        return service;
+    };
+    // No descriptor is left for the notice window's pipe.
+    const auto noDescriptors = [] {
+        rlimit saved{};
+        getrlimit(RLIMIT_NOFILE, &saved);
+        const int lowest = ::dup(0);
+        ::close(lowest);
+        rlimit low = saved;
+        low.rlim_cur = static_cast<rlim_t>(lowest);
+        setrlimit(RLIMIT_NOFILE, &low);
+        struct Restore {
+            rlimit limit;
+            ~Restore() { setrlimit(RLIMIT_NOFILE, &limit); }
+        } restore{saved};
+        return std::make_unique<NoticeWindow>();
+    };
+    struct Case {
+        Services services;
+        QString text;
+    };
+    const Case cases[] = {
+        {{makeRegistry, failingDriver, makeNotices},
+         "Exception EMidiInputError in module " + module +
+             ".\nThere is not enough memory available for this task."},
+        {{makeRegistry, withInput, noDescriptors},
+         "Exception system_error in module " + module + ".\nnotice pipe: Too many open files."},
+    };
+    for (const Case& c : cases) {
+        dialogs.runtimeErrors.clear();
+        EXPECT_EQ(runMainSequence(*app(), dialogs, c.services), 1);
+        EXPECT_EQ(dialogs.runtimeErrors, QStringList{c.text});
+        EXPECT_TRUE(dialogs.errors.isEmpty());
+    }
+
+    // Without an error the loop's own code is the program's.
+    dialogs.runtimeErrors.clear();
+    QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
+    EXPECT_EQ(runMainSequence(*app(), dialogs, {makeRegistry, withInput, makeNotices}), 0);
+    EXPECT_TRUE(dialogs.runtimeErrors.isEmpty());
 }

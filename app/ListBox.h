@@ -1,0 +1,37 @@
+// The SysEx list's list box. Its `chosen` signal is the list's click: the user choosing a line
+// with a left click (also on the line already selected) or moving the selection with the
+// keyboard. Focus, activation, other buttons and the program's own selections choose nothing,
+// so no message goes out that the user did not pick.
+#pragma once
+
+#include <QListWidget>
+
+namespace pellum {
+
+class ListBox : public QListWidget {
+    Q_OBJECT
+public:
+    explicit ListBox(QWidget* parent = nullptr);
+
+    // The selected line, or -1. Qt may keep a current line that is not selected.
+    int selectedRow() const;
+    // Leaves no line selected and none current.
+    void selectNone();
+
+signals:
+    void chosen();
+
+protected:
+    void focusInEvent(QFocusEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    // A left press on a line whose release has not come yet: the release chooses, wherever a
+    // drag has taken the selection meanwhile.
+    bool leftPressOnLine_ = false;
+};
+
+}  // namespace pellum
