@@ -291,9 +291,10 @@ TEST_F(Instrument, OnlyTheUsersChoiceOfALineSendsIt) {
     ASSERT_EQ(dialogs.asked.size(), 2u);
     EXPECT_EQ(form->SysEx->count(), 3);
 
-    // Nor a right click.
+    // Nor a right click, which selects nothing either.
     QTest::mouseClick(form->SysEx->viewport(), Qt::RightButton, {},
                       form->SysEx->visualItemRect(form->SysEx->item(2)).center());
+    EXPECT_TRUE(form->SysEx->selectedItems().isEmpty());
     EXPECT_TRUE(sent().empty());
     EXPECT_TRUE(form->In_chk->isChecked());
 
@@ -306,8 +307,11 @@ TEST_F(Instrument, OnlyTheUsersChoiceOfALineSendsIt) {
     EXPECT_EQ(sentNumbers(), (std::vector<int>{1, 1, 2, 0, 2, 0, 2, 1}));
     EXPECT_FALSE(form->In_chk->isChecked());
 
-    // Once a line is chosen, the focus leaving and coming back sends nothing either.
-    runModalWindow(form.get());
+    // Once a line is chosen, a cancelled Ctrl+O sends nothing either.
+    dialogs.whileOpen = [&] { runModalWindow(form.get()); };
+    QTest::keyClick(form->SysEx, Qt::Key_O, Qt::ControlModifier);
+    dialogs.whileOpen = nullptr;
+    ASSERT_EQ(dialogs.asked.size(), 3u);
     if (!form->isActiveWindow()) form->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
     QCoreApplication::processEvents();
