@@ -59,6 +59,7 @@ MMRESULT EmulatedMidiIn::addBuffer(MIDIHDR* header, std::uint32_t headerSize) {
     header->dwBytesRecorded = 0;
     header->dwFlags = (header->dwFlags & ~MHDR_DONE) | MHDR_INQUEUE;
     queue_.push_back(header);
+    bufferQueued_.notify_all();
     return MMSYSERR_NOERROR;
 }
 
@@ -82,6 +83,7 @@ MMRESULT EmulatedMidiIn::reset() {
         have_ = 0;
         // A buffer that holds the start of an unfinished SysEx comes back with those bytes.
         while (!queue_.empty()) returnHead(MIM_LONGDATA, stamp);
+        bufferQueued_.notify_all();
     }
     deliverPending();
     return MMSYSERR_NOERROR;
@@ -93,15 +95,44 @@ bool EmulatedMidiIn::hasQueuedBuffers() const {
 }
 
 void EmulatedMidiIn::receive(const std::uint8_t* bytes, std::size_t count) {
+    receiveLocked(bytes, count, false);
+}
+
+std::size_t EmulatedMidiIn::receiveWhileBuffered(const std::uint8_t* bytes, std::size_t count) {
+    return receiveLocked(bytes, count, true);
+}
+
+std::size_t EmulatedMidiIn::receiveLocked(const std::uint8_t* bytes, std::size_t count, bool wait) {
     std::lock_guard delivery(deliveryMutex_);
+    std::size_t taken = 0;
     {
         std::lock_guard state(stateMutex_);
         if (!started_) {
             dropped_ += count;
-            return;
+            return count;
         }
         const std::uint32_t stamp = stampNow();
-        for (std::size_t i = 0; i < count; ++i) take(bytes[i], stamp);
+        while (taken < count && take(bytes[taken], stamp, wait)) ++taken;
+    }
+    deliverPending();
+    return taken;
+}
+
+bool EmulatedMidiIn::waitForBuffer(std::chrono::milliseconds limit) {
+    std::unique_lock state(stateMutex_);
+    return bufferQueued_.wait_for(state, limit, [&] { return !queue_.empty() || !started_; }) &&
+           !queue_.empty();
+}
+
+void EmulatedMidiIn::lose(std::uint64_t count) {
+    std::lock_guard delivery(deliveryMutex_);
+    {
+        std::lock_guard state(stateMutex_);
+        dropped_ += count;
+        breakSysex(stampNow());
+        status_ = 0;
+        have_ = 0;
+        data_[0] = data_[1] = 0;
     }
     deliverPending();
 }
@@ -122,14 +153,15 @@ std::vector<const MIDIHDR*> EmulatedMidiIn::queuedBuffers() const {
     return {queue_.begin(), queue_.end()};
 }
 
-void EmulatedMidiIn::take(std::uint8_t byte, std::uint32_t stamp) {
+bool EmulatedMidiIn::take(std::uint8_t byte, std::uint32_t stamp, bool wait) {
     if (byte >= kFirstRealTime) {
         // Real-time messages may fall anywhere, even inside a SysEx, and interrupt nothing.
         pending_.push_back({MIM_DATA, byte, stamp});
-        return;
+        return true;
     }
     if (byte < 0x80) {
         if (inSysex_) {
+            if (wait && queue_.empty()) return false;
             appendSysex(byte, stamp);
         } else if (status_ != 0) {
             data_[have_++] = byte;
@@ -144,31 +176,29 @@ void EmulatedMidiIn::take(std::uint8_t byte, std::uint32_t stamp) {
         } else {
             ++dropped_;  // data without a status
         }
-        return;
+        return true;
     }
     if (byte == kSysexEnd) {
         if (!inSysex_) {
             ++dropped_;
-            return;
+            return true;
         }
+        if (wait && queue_.empty()) return false;
         appendSysex(byte, stamp);
         inSysex_ = false;
-        return;
+        return true;
     }
     // Any other status byte ends an unfinished SysEx: its buffer comes back marked as broken.
-    if (inSysex_) {
-        inSysex_ = false;
-        if (!queue_.empty() && queue_.front()->dwBytesRecorded > 0) {
-            returnHead(MIM_LONGERROR, stamp);
-        }
-    }
+    // Done before waiting, so a byte taken again later finds the same state.
+    breakSysex(stamp);
     status_ = 0;
     have_ = 0;
     data_[0] = data_[1] = 0;
     if (byte == kSysexStart) {
+        if (wait && queue_.empty()) return false;
         inSysex_ = true;
         appendSysex(byte, stamp);
-        return;
+        return true;
     }
     need_ = dataBytesAfter(byte);
     if (need_ == 0) {
@@ -176,6 +206,13 @@ void EmulatedMidiIn::take(std::uint8_t byte, std::uint32_t stamp) {
     } else {
         status_ = byte;
     }
+    return true;
+}
+
+void EmulatedMidiIn::breakSysex(std::uint32_t stamp) {
+    if (!inSysex_) return;
+    inSysex_ = false;
+    if (!queue_.empty() && queue_.front()->dwBytesRecorded > 0) returnHead(MIM_LONGERROR, stamp);
 }
 
 void EmulatedMidiIn::appendSysex(std::uint8_t byte, std::uint32_t stamp) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <chrono>
+#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -32,6 +33,14 @@ public:
     // client when it is full or when F7 ends the SysEx in it; the next SysEx starts in the next
     // buffer. Bytes that arrive before start, or find no queued buffer, are dropped and counted.
     void receive(const std::uint8_t* bytes, std::size_t count);
+    // As receive(), but stops before a SysEx byte that finds no queued buffer instead of
+    // dropping it: returns how many bytes were taken. The rest waits with the caller.
+    std::size_t receiveWhileBuffered(const std::uint8_t* bytes, std::size_t count);
+    // Waits up to `limit` for a buffer to be queued (or input to stop); true when one is queued.
+    bool waitForBuffer(std::chrono::milliseconds limit);
+    // `count` bytes of the stream were lost before they got here: they are counted, and a SysEx
+    // they broke comes back marked as broken rather than being joined to what follows.
+    void lose(std::uint64_t count);
     // Calls the callback with a message that carries no data (MIM_OPEN, MIM_CLOSE).
     void announce(std::uint32_t msg);
 
@@ -45,7 +54,10 @@ private:
         std::uintptr_t param2;
     };
 
-    void take(std::uint8_t byte, std::uint32_t stamp);
+    std::size_t receiveLocked(const std::uint8_t* bytes, std::size_t count, bool wait);
+    // False, with nothing changed, when `wait` is set and the byte needs a buffer none is queued.
+    bool take(std::uint8_t byte, std::uint32_t stamp, bool wait);
+    void breakSysex(std::uint32_t stamp);
     void appendSysex(std::uint8_t byte, std::uint32_t stamp);
     void returnHead(std::uint32_t msg, std::uint32_t stamp);
     void deliverPending() noexcept;
@@ -62,6 +74,7 @@ private:
     // Guards everything below; never held while the callback runs, so the callback may queue
     // buffers again.
     mutable std::mutex stateMutex_;
+    std::condition_variable bufferQueued_;
     std::deque<MIDIHDR*> queue_;
     bool started_ = false;
     std::chrono::steady_clock::time_point startTime_;

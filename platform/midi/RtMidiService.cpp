@@ -1,5 +1,6 @@
-// The RtMidi backend: device lists and input through RtMidi, output through JackMidiOut and
-// AlsaSeqOut, all under one client name per process so our own ports can be left out.
+// The RtMidi backend: device lists and ALSA input through RtMidi, JACK input through JackMidiIn,
+// output through JackMidiOut and AlsaSeqOut, all under one client name per process so our own
+// ports can be left out.
 #include "platform/midi/RtMidiService.h"
 
 #include <alsa/asoundlib.h>
@@ -16,6 +17,8 @@
 
 #include "platform/midi/AlsaSeqOut.h"
 #include "platform/midi/EmulatedMidiIn.h"
+#include "platform/midi/InputPump.h"
+#include "platform/midi/JackMidiIn.h"
 #include "platform/midi/JackMidiOut.h"
 
 namespace pellum::midi {
@@ -60,10 +63,6 @@ struct ErrorFlag {
     }
 };
 
-RtMidi::Api rtApi(bool jack) {
-    return jack ? RtMidi::UNIX_JACK : RtMidi::LINUX_ALSA;
-}
-
 template <typename Caps>
 void fillCaps(Caps& caps, const std::string& name) {
     caps = Caps{};
@@ -86,24 +85,46 @@ struct RtMidiService::Probes {
 
 class RtMidiService::InputPort final : public EmulatedMidiIn {
 public:
-    using EmulatedMidiIn::EmulatedMidiIn;
+    InputPort(MidiInProc callback, std::uintptr_t instance)
+        : EmulatedMidiIn(callback, instance), pump_(*this) {}
 
     ~InputPort() override { disconnect(); }
 
-    // No callback runs once the RtMidi object is gone: its JACK client or ALSA thread goes
-    // with it.
+    // No transport callback runs once its client is gone, so the pump can stop after it.
     void disconnect() {
+        jack_.reset();
         if (rtmidi_) {
             rtmidi_->closePort();
             rtmidi_.reset();
         }
+        pump_.stop();
         if (opened_) announce(MIM_CLOSE);
         opened_ = false;
     }
 
     MMRESULT connect(bool jack, const std::string& clientName, const std::string& source) {
+        pump_.start();
+        const MMRESULT code =
+            jack ? connectJack(clientName, source) : connectAlsa(clientName, source);
+        if (code != MMSYSERR_NOERROR) {
+            disconnect();
+            return code;
+        }
+        opened_ = true;
+        announce(MIM_OPEN);
+        return MMSYSERR_NOERROR;
+    }
+
+private:
+    MMRESULT connectJack(const std::string& clientName, const std::string& source) {
+        MMRESULT code = MMSYSERR_NOERROR;
+        jack_ = JackMidiIn::open(clientName, source, pump_, code);
+        return code;
+    }
+
+    MMRESULT connectAlsa(const std::string& clientName, const std::string& source) {
         try {
-            rtmidi_ = std::make_unique<RtMidiIn>(rtApi(jack), clientName);
+            rtmidi_ = std::make_unique<RtMidiIn>(RtMidi::LINUX_ALSA, clientName);
             rtmidi_->setErrorCallback(&ErrorFlag::record, &errors_);
             const unsigned count = rtmidi_->getPortCount();
             unsigned index = 0;
@@ -115,23 +136,21 @@ public:
         } catch (const RtMidiError&) {
             return MMSYSERR_NODRIVER;
         }
-        if (errors_.failed.load()) return MMSYSERR_ERROR;
-        opened_ = true;
-        announce(MIM_OPEN);
-        return MMSYSERR_NOERROR;
+        return errors_.failed.load() ? MMSYSERR_ERROR : MMSYSERR_NOERROR;
     }
 
-private:
-    // RtMidi's callback thread is the driver thread: JACK's process thread, or RtMidi's ALSA
-    // thread. On JACK one call may carry several messages, or a message and the start of the
-    // next; the emulated driver scans the bytes itself.
+    // RtMidi's ALSA thread.
     static void onMessage(double /*deltaSeconds*/, std::vector<unsigned char>* bytes,
                           void* self) noexcept {
         if (bytes != nullptr && !bytes->empty()) {
-            static_cast<InputPort*>(self)->receive(bytes->data(), bytes->size());
+            auto& port = *static_cast<InputPort*>(self);
+            port.pump_.put(bytes->data(), bytes->size());
+            port.pump_.wake();
         }
     }
 
+    InputPump pump_;
+    std::unique_ptr<JackMidiIn> jack_;
     std::unique_ptr<RtMidiIn> rtmidi_;
     ErrorFlag errors_;
     bool opened_ = false;

@@ -1,7 +1,8 @@
 // The MIDI service over the machine's real MIDI APIs through RtMidi: the ALSA sequencer and
 // JACK (PipeWire serves both). Devices are the other programs' ports of every API that is up,
-// ALSA first, named in full. Input emulates a winmm driver on RtMidi's callback thread; output
-// goes through each API directly, since RtMidi's output drops or refuses large messages.
+// ALSA first, named in full. Input emulates a winmm driver fed through an input pump, from
+// RtMidi's ALSA thread or our own JACK client; output goes through each API directly, since
+// RtMidi's JACK input holds back and its output drops or refuses large messages.
 #pragma once
 
 #include <cstdint>

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
@@ -75,6 +76,37 @@ TEST_F(CliTest, SendThenReceiveRoundTripsAFileByteForByte) {
     EXPECT_EQ(send.status, 0);
     EXPECT_EQ(receive.wait(30s), 0);
     EXPECT_EQ(test::readBytes(dir.file("out.syx")), file);
+}
+
+// A sender that fills every cycle of its port, in events that cut the messages anywhere: every
+// message arrives whole and in order, and nothing is reported lost.
+TEST_F(CliTest, ReceiveKeepsAFullRateDumpWholeHoweverTheEventsCutIt) {
+    struct Case {
+        std::string cut;
+        Bytes stream;
+        std::size_t messages;
+    };
+    Bytes bigFirst = patternMessage(0, 65535);
+    const Bytes kibs = test::patternStream(1000, 1024, 1);
+    bigFirst.insert(bigFirst.end(), kibs.begin(), kibs.end());
+    const Case cases[] = {
+        {"1024", test::patternStream(1000, 1024), 1000},
+        {"random:1:4096:7", test::patternStream(1000, 1024), 1000},
+        {"random:1:32720:11", bigFirst, 1001},
+        {"1000", test::patternStream(9999, 100), 9999},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE("events of " + c.cut + " bytes");
+        test::writeBytes(dir.file("in.syx"), c.stream);
+        std::filesystem::remove(dir.file("out.syx"));
+        ChildProcess receive({PELLUM_CLI, "receive", dir.file("out.syx"), "--in", peer.outPort(),
+                              "--count", std::to_string(c.messages), "--timeout", "20"});
+        ASSERT_TRUE(test::waitForConnection(peer.outPort(), 20s)) << "the receiver never connected";
+        peer.play(dir.file("in.syx"), c.cut, 100);
+        EXPECT_EQ(peer.waitPlayed(60s), c.stream.size());
+        EXPECT_EQ(receive.wait(60s), 0);
+        EXPECT_TRUE(test::readBytes(dir.file("out.syx")) == c.stream);
+    }
 }
 
 TEST_F(CliTest, FailuresExitWithStatusOneAndUsageErrorsWithTwo) {

@@ -277,6 +277,22 @@ JackPeer::JackPeer()
     if (ready != "READY") throw std::runtime_error("the peer did not start");
 }
 
+void JackPeer::play(const std::string& file, const std::string& cut, int delayMs) {
+    process_.writeLine("play " + file + " " + cut + " " + std::to_string(delayMs));
+}
+
+std::optional<std::size_t> JackPeer::waitPlayed(std::chrono::milliseconds limit) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (std::chrono::steady_clock::now() < deadline) {
+        const auto line = process_.readLine(std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now()));
+        if (!line) break;
+        if (line->rfind("PLAYED ", 0) == 0) return std::stoul(line->substr(7));
+        if (*line == "PLAY FAILED") break;
+    }
+    return std::nullopt;
+}
+
 std::optional<std::vector<std::uint8_t>> JackPeer::nextReceived(std::chrono::milliseconds limit) {
     const auto deadline = std::chrono::steady_clock::now() + limit;
     for (;;) {
@@ -300,6 +316,25 @@ std::vector<std::uint8_t> patternMessage(std::size_t k, std::size_t size) {
     }
     message.back() = 0xF7;
     return message;
+}
+
+std::vector<std::uint8_t> patternStream(std::size_t count, std::size_t size, std::size_t first) {
+    std::vector<std::uint8_t> stream;
+    stream.reserve(count * size);
+    for (std::size_t k = first; k < first + count; ++k) {
+        const auto message = patternMessage(k, size);
+        stream.insert(stream.end(), message.begin(), message.end());
+    }
+    return stream;
+}
+
+bool waitForConnection(const std::string& port, std::chrono::milliseconds limit) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (jackConnections(port).empty()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return true;
 }
 
 }  // namespace pellum::test

@@ -80,6 +80,10 @@ public:
     std::string inPort() const { return name_ + ":in"; }
     std::string outPort() const { return name_ + ":out"; }
     ChildProcess& process() { return process_; }
+    // Plays `file` at the port's full rate in events of `cut` bytes (see the peer's "play"),
+    // starting after `delayMs`; waitPlayed() says how many bytes went out, or nothing.
+    void play(const std::string& file, const std::string& cut, int delayMs);
+    std::optional<std::size_t> waitPlayed(std::chrono::milliseconds limit);
     // The bytes of the next "RECV" report, or nothing when none came within `limit`.
     std::optional<std::vector<std::uint8_t>> nextReceived(std::chrono::milliseconds limit);
 
@@ -93,5 +97,10 @@ private:
 
 // Message k of the peer's "emit" command, SIZE bytes long.
 std::vector<std::uint8_t> patternMessage(std::size_t k, std::size_t size);
+// Messages first .. first + count - 1 of that pattern, back to back.
+std::vector<std::uint8_t> patternStream(std::size_t count, std::size_t size, std::size_t first = 0);
+
+// Waits until something is connected to `port`; false when `limit` passed first.
+bool waitForConnection(const std::string& port, std::chrono::milliseconds limit);
 
 }  // namespace pellum::test

@@ -8,6 +8,9 @@
 // Standard input, one command a line: "emit N SIZE" (N SysEx of SIZE bytes, message k being
 // F0 7D k/128 k%128, then (k + i) % 128 for each byte i after those four, then F7);
 // "echo on" / "echo off"; "report off" (no RECV lines, for a test that does not read them);
+// "play FILE CUT [DELAY_MS]": after the delay, plays the bytes of FILE at the port's full rate
+// (every cycle filled as far as it takes), in events of CUT bytes ("random:MIN:MAX:SEED" for
+// random sizes), cut wherever that falls, message boundaries or not; then "PLAYED <bytes>";
 // "quit". It also ends when its standard input closes.
 // "jack_peer --probe" only tells, by its exit status, whether a server answers.
 #include <jack/jack.h>
@@ -22,6 +25,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <random>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -66,7 +70,32 @@ struct Peer {
     Ring outgoing{1 << 20};  // records: 4-byte length, then the message
     std::atomic<bool> overflow{false};
     std::size_t leftOfMessage = 0;  // process thread only
+    // A stream being played: set up by the main thread before `playing` is raised; the process
+    // thread lowers it when the last byte has gone.
+    Bytes playBytes;
+    std::vector<std::uint32_t> playCuts;
+    std::atomic<bool> playing{false};
+    std::size_t playAt = 0;   // process thread only
+    std::size_t playCut = 0;  // process thread only
 };
+
+// Fills this cycle's buffer with as much of the stream as it takes.
+void playEvents(Peer& peer, void* buffer) {
+    while (peer.playAt < peer.playBytes.size()) {
+        const std::size_t room = jack_midi_max_event_size(buffer);
+        const std::size_t want =
+            std::min<std::size_t>(peer.playCuts[peer.playCut % peer.playCuts.size()],
+                                  peer.playBytes.size() - peer.playAt);
+        const std::size_t size = std::min(room, want);
+        if (size == 0) return;
+        jack_midi_data_t* event = jack_midi_event_reserve(buffer, 0, size);
+        if (event == nullptr) return;
+        std::memcpy(event, peer.playBytes.data() + peer.playAt, size);
+        peer.playAt += size;
+        if (size == want) ++peer.playCut;
+    }
+    peer.playing.store(false, std::memory_order_release);
+}
 
 int process(jack_nframes_t frames, void* arg) {
     Peer& peer = *static_cast<Peer*>(arg);
@@ -79,6 +108,10 @@ int process(jack_nframes_t frames, void* arg) {
     }
     void* outBuffer = jack_port_get_buffer(peer.out, frames);
     jack_midi_clear_buffer(outBuffer);
+    if (peer.playing.load(std::memory_order_acquire)) {
+        playEvents(peer, outBuffer);
+        return 0;
+    }
     for (;;) {
         if (peer.leftOfMessage == 0) {
             if (peer.outgoing.readable() < 4) break;
@@ -134,6 +167,36 @@ std::string hex(const Bytes& bytes) {
 
 void waitUntilSent(Peer& peer) {
     while (peer.outgoing.readable() > 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
+
+bool preparePlay(Peer& peer, const std::string& path, const std::string& cut) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) return false;
+    peer.playBytes.clear();
+    std::uint8_t chunk[65536];
+    for (std::size_t got; (got = std::fread(chunk, 1, sizeof chunk, file)) > 0;) {
+        peer.playBytes.insert(peer.playBytes.end(), chunk, chunk + got);
+    }
+    std::fclose(file);
+    peer.playCuts.clear();
+    unsigned min = 0;
+    unsigned max = 0;
+    unsigned seed = 0;
+    if (std::sscanf(cut.c_str(), "random:%u:%u:%u", &min, &max, &seed) == 3 && min > 0 &&
+        min <= max) {
+        std::mt19937 random(seed);
+        std::uniform_int_distribution<std::uint32_t> size(min, max);
+        for (std::size_t total = 0; total < peer.playBytes.size(); total += peer.playCuts.back()) {
+            peer.playCuts.push_back(size(random));
+        }
+    } else {
+        const unsigned long fixed = std::strtoul(cut.c_str(), nullptr, 10);
+        if (fixed == 0) return false;
+        peer.playCuts.push_back(static_cast<std::uint32_t>(fixed));
+    }
+    peer.playAt = 0;
+    peer.playCut = 0;
+    return !peer.playBytes.empty();
 }
 
 void quiet(const char*) {}
@@ -198,6 +261,21 @@ int main(int argc, char** argv) {
                     std::string mode;
                     command >> mode;
                     report = mode == "on";
+                } else if (verb == "play") {
+                    std::string path;
+                    std::string cut;
+                    int delayMs = 0;
+                    command >> path >> cut >> delayMs;
+                    if (!preparePlay(peer, path, cut)) {
+                        std::puts("PLAY FAILED");
+                        continue;
+                    }
+                    std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+                    peer.playing.store(true, std::memory_order_release);
+                    while (peer.playing.load(std::memory_order_acquire)) {
+                        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                    }
+                    std::printf("PLAYED %zu\n", peer.playAt);
                 } else if (verb == "emit") {
                     std::size_t count = 0;
                     std::size_t size = 0;

@@ -1,0 +1,107 @@
+// The pump's ring records: a 32-bit header, then as many bytes as it says. A header with the
+// gap flag says how many bytes were lost at that place and has no bytes after it.
+#include "platform/midi/InputPump.h"
+
+#include <cerrno>
+#include <ctime>
+#include <vector>
+
+namespace pellum::midi {
+
+namespace {
+
+constexpr auto kBufferWait = std::chrono::milliseconds(20);
+constexpr long kIdleWaitNs = 100'000'000;
+
+}  // namespace
+
+InputPump::InputPump(EmulatedMidiIn& driver, std::size_t ringBytes)
+    : driver_(driver), ring_(ringBytes) {
+    ::sem_init(&wakeup_, 0, 0);
+}
+
+InputPump::~InputPump() {
+    stop();
+    ::sem_destroy(&wakeup_);
+}
+
+void InputPump::start() {
+    if (thread_.joinable()) return;
+    stopping_.store(false);
+    thread_ = std::thread([this] { run(); });
+}
+
+void InputPump::stop() {
+    if (!thread_.joinable()) return;
+    stopping_.store(true);
+    ::sem_post(&wakeup_);
+    thread_.join();
+    if (unmarkedLoss_ > 0) driver_.lose(unmarkedLoss_);
+    unmarkedLoss_ = 0;
+}
+
+bool InputPump::putRecord(std::uint32_t header, const std::uint8_t* bytes,
+                          std::size_t count) noexcept {
+    if (count == 0) return ring_.write(&header, sizeof header);
+    return ring_.write(&header, sizeof header, bytes, count);
+}
+
+void InputPump::put(const std::uint8_t* bytes, std::size_t count) noexcept {
+    while (count > 0) {
+        const std::size_t piece = std::min(count, kMaxRecord);
+        // A loss is marked before the bytes after it, so the driver knows where the gap is.
+        if (unmarkedLoss_ > 0) {
+            const auto lost =
+                static_cast<std::uint32_t>(std::min<std::uint64_t>(unmarkedLoss_, ~kGapFlag));
+            if (putRecord(kGapFlag | lost, nullptr, 0)) unmarkedLoss_ -= lost;
+        }
+        if (unmarkedLoss_ > 0 || !putRecord(static_cast<std::uint32_t>(piece), bytes, piece)) {
+            unmarkedLoss_ += piece;
+        }
+        bytes += piece;
+        count -= piece;
+    }
+}
+
+void InputPump::wake() noexcept {
+    ::sem_post(&wakeup_);
+}
+
+void InputPump::run() {
+    std::vector<std::uint8_t> record(kMaxRecord);
+    std::size_t have = 0;
+    std::size_t done = 0;
+    while (!stopping_.load(std::memory_order_acquire)) {
+        if (done < have) {
+            done += driver_.receiveWhileBuffered(record.data() + done, have - done);
+            if (done < have) driver_.waitForBuffer(kBufferWait);
+            continue;
+        }
+        std::uint32_t header = 0;
+        // A header is published together with its bytes, so both are readable at once.
+        if (ring_.readable() >= sizeof header) {
+            ring_.peek(&header, sizeof header);
+            ring_.consume(sizeof header);
+            if (header & kGapFlag) {
+                driver_.lose(header & ~kGapFlag);
+            } else {
+                ring_.peek(record.data(), header);
+                ring_.consume(header);
+                have = header;
+                done = 0;
+            }
+            continue;
+        }
+        timespec until{};
+        ::clock_gettime(CLOCK_REALTIME, &until);
+        until.tv_nsec += kIdleWaitNs;
+        if (until.tv_nsec >= 1'000'000'000) {
+            until.tv_nsec -= 1'000'000'000;
+            ++until.tv_sec;
+        }
+        while (::sem_timedwait(&wakeup_, &until) != 0 && errno == EINTR) {
+        }
+    }
+}
+
+}  // namespace pellum::midi

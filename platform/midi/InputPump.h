@@ -1,0 +1,56 @@
+// Carries received bytes from a transport's real-time thread to the emulated input driver. The
+// transport thread only copies into a lock-free ring; a thread of the pump's own feeds the
+// driver, and when every buffer is out with the client it waits for one to come back instead of
+// dropping bytes. Only a ring that fills up loses data, and then the loss is counted and marked
+// at its place in the stream.
+#pragma once
+
+#include <semaphore.h>
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <thread>
+
+#include "platform/midi/EmulatedMidiIn.h"
+#include "platform/midi/SpscByteRing.h"
+
+namespace pellum::midi {
+
+class InputPump {
+public:
+    // About 5 s of a JACK port at its full rate (32 KiB a period at 48 kHz and 1024 frames).
+    static constexpr std::size_t kDefaultRingBytes = 8u << 20;
+
+    explicit InputPump(EmulatedMidiIn& driver, std::size_t ringBytes = kDefaultRingBytes);
+    ~InputPump();
+    InputPump(const InputPump&) = delete;
+    InputPump& operator=(const InputPump&) = delete;
+
+    void start();
+    // Call once the transport has stopped calling put(): ends the thread; bytes still queued
+    // are discarded, since input has been stopped by then.
+    void stop();
+
+    // The transport's thread: never locks, allocates or waits.
+    void put(const std::uint8_t* bytes, std::size_t count) noexcept;
+    // Wakes the pump; once per batch of put() calls is enough.
+    void wake() noexcept;
+
+private:
+    static constexpr std::uint32_t kGapFlag = 0x80000000u;
+    static constexpr std::size_t kMaxRecord = 32768;
+
+    void run();
+    bool putRecord(std::uint32_t header, const std::uint8_t* bytes, std::size_t count) noexcept;
+
+    EmulatedMidiIn& driver_;
+    SpscByteRing ring_;
+    sem_t wakeup_;
+    std::atomic<bool> stopping_{false};
+    std::thread thread_;
+    // Transport thread only: bytes lost since the last gap record could be written.
+    std::uint64_t unmarkedLoss_ = 0;
+};
+
+}  // namespace pellum::midi
