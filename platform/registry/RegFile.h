@@ -3,6 +3,8 @@
 //   [HKEY_CURRENT_USER\SOFTWARE\VOSSEL\Pellum]
 //   "MIDI_IN"=hex:01
 //   "CFG_FILE"="C:\\dumps\\synth.cfg"
+// A string the quoted form cannot hold (a NUL inside, a line break, no closing NUL) is written as
+// hex(1): UTF-16LE bytes, as the editor exports it.
 // Written atomically; read tolerantly: a value line that cannot be parsed makes only that value
 // unreadable, and lines of other keys are kept as they are.
 #pragma once
