@@ -45,7 +45,12 @@ int lengthInterval(std::int32_t length) {
 
 TForm1::TForm1(Dialogs& dialogs, midi::MidiService& midi, midi::NoticeSink& notices,
                Registry& registry, QWidget* parent)
-    : QMainWindow(parent), dialogs_(dialogs), registry_(registry), output_(midi) {
+    : QMainWindow(parent),
+      dialogs_(dialogs),
+      midi_(midi),
+      registry_(registry),
+      output_(midi),
+      lossShown_(midi.droppedInputBytes()) {
     buildLayout();
     MidiInput1 = std::make_unique<TMidiInput>(midi, notices);
     MidiInput1->setSysexBufferSize(65535);
@@ -55,6 +60,11 @@ TForm1::TForm1(Dialogs& dialogs, midi::MidiService& midi, midi::NoticeSink& noti
     // find no buffer are lost. Sixty-four keep a fast dump whole; they cost 4 MiB.
     MidiInput1->setSysexBufferCount(64);
     MidiInput1->OnMidiInput = [this](TMidiInput&) { guarded([this] { MIDIInput1MidiInput(); }); };
+    // A loss at the end of a burst brings no input event with it, so it is looked for apart.
+    lossCheck_ = new QTimer(this);
+    lossCheck_->setInterval(500);
+    connect(lossCheck_, &QTimer::timeout, this, [this] { guarded([this] { checkInputLoss(); }); });
+    lossCheck_->start();
     connectHandlers();
     guarded([this] { FormCreate(); });
 }
@@ -317,6 +327,17 @@ void TForm1::MIDIInput1MidiInput() {
         }
     }
     setWaitCursor(false);
+}
+
+void TForm1::checkInputLoss() {
+    const std::uint64_t dropped = midi_.droppedInputBytes();
+    if (dropped <= lossShown_ || lossNoticeOpen_) return;
+    lossNoticeOpen_ = true;
+    dialogs_.message(QStringLiteral("受信中に %1 バイトのデータが失われました")
+                         .arg(static_cast<qulonglong>(dropped - lossShown_)));
+    // What was lost while the box was open belongs to the same burst.
+    lossShown_ = midi_.droppedInputBytes();
+    lossNoticeOpen_ = false;
 }
 
 void TForm1::LogMessage(const TMyMidiEvent& event) {

@@ -210,8 +210,12 @@ private:
     // A plain notice, unless the same one is still open: its modal loop goes on handling input
     // events, each of which would stack another box.
     void showNotice(const QString& text);
+    // Says once per burst that received bytes were lost: the driver holds a few seconds of
+    // input while the window is busy, but no more.
+    void checkInputLoss();
 
     Dialogs& dialogs_;
+    midi::MidiService& midi_;
     Registry& registry_;
     OutputPort output_;
     std::unique_ptr<CaptureStore> store_;
@@ -224,6 +228,9 @@ private:
     QElapsedTimer timerArmed_;
     bool centred_ = false;
     QSet<QString> openNotices_;
+    QTimer* lossCheck_ = nullptr;
+    std::uint64_t lossShown_ = 0;
+    bool lossNoticeOpen_ = false;
 };
 
 }  // namespace pellum

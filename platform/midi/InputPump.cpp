@@ -63,6 +63,16 @@ void InputPump::put(const std::uint8_t* bytes, std::size_t count) noexcept {
     }
 }
 
+bool InputPump::markLoss() noexcept {
+    while (unmarkedLoss_ > 0) {
+        const auto lost =
+            static_cast<std::uint32_t>(std::min<std::uint64_t>(unmarkedLoss_, ~kGapFlag));
+        if (!putRecord(kGapFlag | lost, nullptr, 0)) return false;
+        unmarkedLoss_ -= lost;
+    }
+    return true;
+}
+
 void InputPump::wake() noexcept {
     ::sem_post(&wakeup_);
 }

@@ -36,6 +36,9 @@ public:
     void put(const std::uint8_t* bytes, std::size_t count) noexcept;
     // Wakes the pump; once per batch of put() calls is enough.
     void wake() noexcept;
+    // Marks a loss not yet marked, once the ring has room for the mark; true when none is left.
+    // Called every cycle, so a loss at the end of a burst is known without waiting for more.
+    bool markLoss() noexcept;
 
 private:
     static constexpr std::uint32_t kGapFlag = 0x80000000u;

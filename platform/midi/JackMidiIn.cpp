@@ -61,6 +61,7 @@ int JackMidiIn::process(jack_nframes_t frames, void* self) noexcept {
             in.pump_.put(event.buffer, event.size);
         }
     }
+    in.pump_.markLoss();  // the pump also looks on its own now and then
     if (events > 0) in.pump_.wake();
     return 0;
 }

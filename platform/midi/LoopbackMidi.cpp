@@ -100,7 +100,8 @@ class LoopbackMidi::OutputPort final : public MidiOutPort {};
 struct LoopbackMidi::InputDevice {
     std::string name;
     std::unique_ptr<InputPort> port;
-    std::uint64_t droppedBefore = 0;  // by earlier opens, and while closed
+    std::uint64_t droppedBefore = 0;  // by earlier opens
+    std::uint64_t droppedClosed = 0;  // while no port was open to hear them
 };
 
 struct LoopbackMidi::OutputDevice {
@@ -145,7 +146,7 @@ void LoopbackMidi::inject(std::uint32_t input, std::span<const std::uint8_t> byt
     if (device.port) {
         device.port->submitBytes({bytes.begin(), bytes.end()});
     } else {
-        device.droppedBefore += bytes.size();
+        device.droppedClosed += bytes.size();
     }
 }
 
@@ -177,7 +178,17 @@ std::uint64_t LoopbackMidi::droppedBytes(std::uint32_t input) const {
     std::lock_guard lock(mutex_);
     if (input >= inputs_.size()) return 0;
     const InputDevice& device = *inputs_[input];
-    return device.droppedBefore + (device.port ? device.port->droppedBytes() : 0);
+    return device.droppedClosed + device.droppedBefore +
+           (device.port ? device.port->droppedBytes() : 0);
+}
+
+std::uint64_t LoopbackMidi::droppedInputBytes() const {
+    std::lock_guard lock(mutex_);
+    std::uint64_t total = 0;
+    for (const auto& device : inputs_) {
+        total += device->droppedBefore + (device->port ? device->port->droppedBytes() : 0);
+    }
+    return total;
 }
 
 std::vector<std::vector<std::uint8_t>> LoopbackMidi::sentMessages(std::uint32_t output) const {

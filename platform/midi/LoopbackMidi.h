@@ -52,6 +52,8 @@ public:
     bool isInputOpen(std::uint32_t input) const;
     std::vector<const MIDIHDR*> queuedBuffers(std::uint32_t input) const;
     std::uint64_t droppedBytes(std::uint32_t input) const;
+    // What open inputs dropped; bytes sent to an input nobody had open are not a loss.
+    std::uint64_t droppedInputBytes() const override;
 
     std::vector<std::vector<std::uint8_t>> sentMessages(std::uint32_t output) const;
     bool isOutputOpen(std::uint32_t output) const;

@@ -305,19 +305,6 @@ std::optional<std::vector<std::uint8_t>> JackPeer::nextReceived(std::chrono::mil
     }
 }
 
-std::vector<std::uint8_t> patternMessage(std::size_t k, std::size_t size) {
-    std::vector<std::uint8_t> message(std::max<std::size_t>(size, 5));
-    message[0] = 0xF0;
-    message[1] = 0x7D;
-    message[2] = static_cast<std::uint8_t>((k >> 7) & 0x7F);
-    message[3] = static_cast<std::uint8_t>(k & 0x7F);
-    for (std::size_t i = 4; i + 1 < message.size(); ++i) {
-        message[i] = static_cast<std::uint8_t>((k + i) & 0x7F);
-    }
-    message.back() = 0xF7;
-    return message;
-}
-
 std::vector<std::uint8_t> patternStream(std::size_t count, std::size_t size, std::size_t first) {
     std::vector<std::uint8_t> stream;
     stream.reserve(count * size);

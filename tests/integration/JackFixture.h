@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/PatternMessage.h"
+
 namespace pellum::test {
 
 // A program run with a pipe to its standard input and one from its standard output. It dies
@@ -95,8 +97,6 @@ private:
     ChildProcess process_;
 };
 
-// Message k of the peer's "emit" command, SIZE bytes long.
-std::vector<std::uint8_t> patternMessage(std::size_t k, std::size_t size);
 // Messages first .. first + count - 1 of that pattern, back to back.
 std::vector<std::uint8_t> patternStream(std::size_t count, std::size_t size, std::size_t first = 0);
 

@@ -31,8 +31,11 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/PatternMessage.h"
+
 namespace {
 
+using pellum::test::patternMessage;
 using Bytes = std::vector<std::uint8_t>;
 
 // A single-producer, single-consumer byte ring; records are written whole.
@@ -139,19 +142,6 @@ void queue(Peer& peer, const Bytes& message) {
     while (!peer.outgoing.write(all.data(), all.size())) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
-}
-
-Bytes patternMessage(std::size_t k, std::size_t size) {
-    Bytes message(std::max<std::size_t>(size, 5));
-    message[0] = 0xF0;
-    message[1] = 0x7D;
-    message[2] = static_cast<std::uint8_t>((k >> 7) & 0x7F);
-    message[3] = static_cast<std::uint8_t>(k & 0x7F);
-    for (std::size_t i = 4; i + 1 < message.size(); ++i) {
-        message[i] = static_cast<std::uint8_t>((k + i) & 0x7F);
-    }
-    message.back() = 0xF7;
-    return message;
 }
 
 std::string hex(const Bytes& bytes) {

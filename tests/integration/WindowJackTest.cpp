@@ -10,10 +10,12 @@
 #include <QRadioButton>
 #include <QTimer>
 #include <memory>
+#include <thread>
 
 #include "app/Midimonp.h"
 #include "app/PellumApplication.h"
 #include "core/CaptureStore.h"
+#include "midi/MidiIn.h"
 #include "platform/NoticeWindow.h"
 #include "platform/midi/SystemMidi.h"
 #include "platform/registry/RegFile.h"
@@ -148,6 +150,63 @@ TEST_F(WindowOverJack, ADumpIsCapturedWholeAndSentBackInOrder) {
         ASSERT_TRUE(got) << "message " << k << " did not arrive";
         ASSERT_EQ(*got, test::patternMessage(k, kSize)) << "message " << k;
     }
+}
+
+// The peer fills every cycle of its port while the window is busy: first stalled, as by a long
+// repaint, then inside a modal box's own loop. Every message is kept whole and in order.
+TEST_F(WindowOverJack, AFullRateDumpIsCapturedWholeWhileTheWindowIsBusy) {
+    start();
+    choosePeer();
+    while (peer.nextReceived(1s)) {
+    }
+    const Bytes stream = test::patternStream(1000, 1024);
+    test::writeBytes(dir.file("dump.syx"), stream);
+    peer.play(dir.file("dump.syx"), "random:1:4096:3", 0);
+    std::this_thread::sleep_for(1s);
+    int boxes = 0;
+    dialogs.whileOpen = [&] {
+        ++boxes;
+        pumpUntil([&] { return form->store().count() >= 600; }, 20s);
+    };
+    // A box opens on the window's own loop while the dump goes on arriving.
+    QTimer::singleShot(0, form.get(), [&] { dialogs.message("busy"); });
+    ASSERT_TRUE(pumpUntil([&] { return form->store().count() >= 1000; }, 30s))
+        << form->store().count() << " of 1000 captured";
+    EXPECT_EQ(peer.waitPlayed(10s), stream.size());
+    EXPECT_EQ(boxes, 1);
+    EXPECT_EQ(service->droppedInputBytes(), 0u);
+    ASSERT_EQ(form->store().count(), 1000);
+    for (int k = 0; k < 1000; ++k) {
+        const auto message = form->store().message(k);
+        ASSERT_TRUE(Bytes(message.begin(), message.end()) == test::patternMessage(k, 1024))
+            << "message " << k;
+    }
+    EXPECT_EQ(dialogs.messages, QStringList{"busy"});
+}
+
+// Filled exactly: the store refuses the message after the 9999th with its notice, and that
+// message waits in the input rather than being lost.
+TEST_F(WindowOverJack, TheStoreFillsExactlyAndTheNextMessageIsRefusedNotLost) {
+    start();
+    choosePeer();
+    while (peer.nextReceived(1s)) {
+    }
+    const Bytes stream = test::patternStream(CaptureStore::kCapacity + 1, 100);
+    test::writeBytes(dir.file("dump.syx"), stream);
+    peer.play(dir.file("dump.syx"), "1000", 0);
+    ASSERT_TRUE(pumpUntil([&] { return !dialogs.messages.isEmpty(); }, 60s))
+        << form->store().count() << " captured, no notice";
+    EXPECT_EQ(dialogs.messages.front(), "これ以上記録できません");
+    EXPECT_EQ(dialogs.messages.count("これ以上記録できません"), dialogs.messages.size());
+    EXPECT_EQ(form->store().count(), CaptureStore::kCapacity);
+    EXPECT_EQ(form->SysEx->count(), CaptureStore::kCapacity);
+    EXPECT_EQ(form->SysEx->item(CaptureStore::kCapacity - 1)->text().left(4), "9999");
+    EXPECT_EQ(form->MidiInput1->PendingCount(), 1);
+    EXPECT_EQ(peer.waitPlayed(10s), stream.size());
+    EXPECT_EQ(service->droppedInputBytes(), 0u);
+    const auto last = form->store().message(CaptureStore::kCapacity - 1);
+    EXPECT_TRUE(Bytes(last.begin(), last.end()) ==
+                test::patternMessage(CaptureStore::kCapacity - 1, 100));
 }
 
 }  // namespace

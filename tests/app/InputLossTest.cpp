@@ -1,0 +1,81 @@
+// Received bytes that the driver had to drop are not a silent gap in the list: the window says
+// so, once per burst, and keeps what did arrive.
+#include <QCheckBox>
+#include <QListWidget>
+
+#include "core/CaptureStore.h"
+#include "tests/app/WindowFixture.h"
+
+using namespace pellum;
+using namespace pellum::test;
+
+namespace {
+
+Bytes dump(std::size_t count, std::size_t size) {
+    Bytes all;
+    for (std::size_t k = 0; k < count; ++k) {
+        Bytes m(size, static_cast<std::uint8_t>(k & 0x7F));
+        m[0] = 0xF0;
+        m[1] = 0x41;
+        m.back() = 0xF7;
+        all.insert(all.end(), m.begin(), m.end());
+    }
+    return all;
+}
+
+class InputLoss : public WindowTest {
+protected:
+    InputLoss() {
+        in = midi.addInput("Synth In");
+        midi.addOutput("Synth Out");
+        setSetting("MIDI_IN", RegistryValue::binary({1}));
+        setSetting("MIDI_OUT", RegistryValue::binary({1}));
+        start();
+    }
+    // A burst the window does not see until it is over: only as many messages as the input
+    // has buffers are kept by the driver, the rest is dropped.
+    void burstWhileBusy(std::size_t count) {
+        midi.inject(in, dump(count, kSize));
+        midi.flush(in);
+    }
+
+    static constexpr std::size_t kSize = 1000;
+    std::uint32_t in = 0;
+};
+
+TEST_F(InputLoss, ALossIsToldOncePerBurstAndWhatArrivedIsKept) {
+    ASSERT_TRUE(form->In_chk->isChecked());
+    const std::uint64_t lostBefore = midi.droppedInputBytes();
+    burstWhileBusy(100);
+    const std::uint64_t lost = midi.droppedInputBytes() - lostBefore;
+    ASSERT_GT(lost, 0u);
+    // More is lost while the box is open: the same burst, so no second box afterwards.
+    bool more = true;
+    dialogs.whileOpen = [&] {
+        if (std::exchange(more, false)) burstWhileBusy(100);
+    };
+    ASSERT_TRUE(pumpUntil([&] { return !dialogs.messages.isEmpty(); }, 5000));
+    EXPECT_EQ(dialogs.messages.front(),
+              QStringLiteral("受信中に %1 バイトのデータが失われました").arg(lost));
+    const std::uint64_t lostInBox = midi.droppedInputBytes() - lostBefore - lost;
+    EXPECT_GT(lostInBox, 0u);
+    pumpUntil([] { return false; }, 1500);
+    EXPECT_EQ(dialogs.messages.size(), 1);
+    // Everything that found a buffer is in the list, none of it damaged.
+    EXPECT_EQ(static_cast<std::uint64_t>(form->store().count()) * kSize + lost + lostInBox,
+              200 * kSize);
+    for (int i = 0; i < form->store().count(); ++i) {
+        ASSERT_EQ(form->store().length(i), static_cast<int>(kSize)) << "message " << i;
+    }
+
+    // A later burst is told again, with its own count.
+    dialogs.whileOpen = nullptr;
+    const std::uint64_t before = midi.droppedInputBytes();
+    burstWhileBusy(100);
+    ASSERT_TRUE(pumpUntil([&] { return dialogs.messages.size() == 2; }, 5000));
+    EXPECT_EQ(dialogs.messages.back(), QStringLiteral("受信中に %1 バイトのデータが失われました")
+                                           .arg(midi.droppedInputBytes() - before));
+    EXPECT_TRUE(dialogs.errors.isEmpty());
+}
+
+}  // namespace
