@@ -55,9 +55,9 @@ TForm1::TForm1(Dialogs& dialogs, midi::MidiService& midi, midi::NoticeSink& noti
     MidiInput1 = std::make_unique<TMidiInput>(midi, notices);
     MidiInput1->setSysexBufferSize(65535);
     MidiInput1->setSysexOnly(true);
-    // Sixteen buffers were enough at cable speed, but a USB or JACK port hands over a whole
-    // period's worth of messages at once (about 31 of 1 KiB per JACK period), and bytes that
-    // find no buffer are lost. Sixty-four keep a fast dump whole; they cost 4 MiB.
+    // A JACK port hands over a period's worth of messages at once (about 31 of 1 KiB). The
+    // driver holds what finds no buffer until one comes back, so fewer would lose nothing, but
+    // sixty-four let a fast dump flow without waiting on every drain; they cost 4 MiB.
     MidiInput1->setSysexBufferCount(64);
     MidiInput1->OnMidiInput = [this](TMidiInput&) { guarded([this] { MIDIInput1MidiInput(); }); };
     // A loss at the end of a burst brings no input event with it, so it is looked for apart.
