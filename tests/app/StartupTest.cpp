@@ -1,7 +1,4 @@
 // Start-up, device selection, the settings they keep, and the end of the program.
-#include <sys/resource.h>
-#include <unistd.h>
-
 #include <QComboBox>
 #include <QFileInfo>
 #include <QLabel>
@@ -9,6 +6,8 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <cerrno>
+#include <system_error>
 
 #include "app/MainSequence.h"
 #include "core/CaptureStore.h"
@@ -274,20 +273,9 @@ TEST_F(Startup, AnErrorEscapingTheMainSequenceShowsTheRunTimeBoxAndEndsWith1) {
         service->failNextCall(midi::LoopbackMidi::Call::midiInGetDevCapsA, midi::MMSYSERR_NOMEM);
         return service;
     };
-    // No descriptor is left for the notice window's pipe.
-    const auto noDescriptors = [] {
-        rlimit saved{};
-        getrlimit(RLIMIT_NOFILE, &saved);
-        const int lowest = ::dup(0);
-        ::close(lowest);
-        rlimit low = saved;
-        low.rlim_cur = static_cast<rlim_t>(lowest);
-        setrlimit(RLIMIT_NOFILE, &low);
-        struct Restore {
-            rlimit limit;
-            ~Restore() { setrlimit(RLIMIT_NOFILE, &limit); }
-        } restore{saved};
-        return std::make_unique<NoticeWindow>();
+    // No descriptor left for the notice window's pipe: what its constructor then throws.
+    const auto noDescriptors = []() -> std::unique_ptr<NoticeWindow> {
+        throw std::system_error(EMFILE, std::generic_category(), "notice pipe");
     };
     struct Case {
         Services services;
