@@ -152,36 +152,58 @@ TEST_F(WindowOverJack, ADumpIsCapturedWholeAndSentBackInOrder) {
     }
 }
 
-// The peer fills every cycle of its port while the window is busy: first stalled, as by a long
-// repaint, then inside a modal box's own loop. Every message is kept whole and in order.
+// The peer fills every cycle of its port, in events that cut the messages anywhere, while the
+// window is busy: first stalled, as by a long repaint, then inside a modal box's own loop.
+// Every message is kept whole and in order.
 TEST_F(WindowOverJack, AFullRateDumpIsCapturedWholeWhileTheWindowIsBusy) {
     start();
     choosePeer();
     while (peer.nextReceived(1s)) {
     }
-    const Bytes stream = test::patternStream(1000, 1024);
-    test::writeBytes(dir.file("dump.syx"), stream);
-    peer.play(dir.file("dump.syx"), "random:1:4096:3", 0);
-    std::this_thread::sleep_for(1s);
-    int boxes = 0;
-    dialogs.whileOpen = [&] {
-        ++boxes;
-        pumpUntil([&] { return form->store().count() >= 600; }, 20s);
+    struct Case {
+        std::string cut;
+        std::vector<std::size_t> sizes;
     };
-    // A box opens on the window's own loop while the dump goes on arriving.
-    QTimer::singleShot(0, form.get(), [&] { dialogs.message("busy"); });
-    ASSERT_TRUE(pumpUntil([&] { return form->store().count() >= 1000; }, 30s))
-        << form->store().count() << " of 1000 captured";
-    EXPECT_EQ(peer.waitPlayed(10s), stream.size());
-    EXPECT_EQ(boxes, 1);
-    EXPECT_EQ(service->droppedInputBytes(), 0u);
-    ASSERT_EQ(form->store().count(), 1000);
-    for (int k = 0; k < 1000; ++k) {
-        const auto message = form->store().message(k);
-        ASSERT_TRUE(Bytes(message.begin(), message.end()) == test::patternMessage(k, 1024))
-            << "message " << k;
+    std::vector<std::size_t> kibs(1000, 1024);
+    std::vector<std::size_t> bigFirst = kibs;
+    bigFirst.insert(bigFirst.begin(), 65535);
+    const Case cases[] = {
+        {"1024", kibs}, {"random:1:4096:3", kibs}, {"random:1:32720:9", bigFirst}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE("events of " + c.cut + " bytes");
+        form->New1->trigger();
+        dialogs.messages.clear();
+        Bytes stream;
+        for (std::size_t k = 0; k < c.sizes.size(); ++k) {
+            const Bytes m = test::patternMessage(k, c.sizes[k]);
+            stream.insert(stream.end(), m.begin(), m.end());
+        }
+        test::writeBytes(dir.file("dump.syx"), stream);
+        peer.play(dir.file("dump.syx"), c.cut, 0);
+        std::this_thread::sleep_for(300ms);
+        int boxes = 0;
+        dialogs.whileOpen = [&] {
+            ++boxes;
+            pumpUntil([&] { return form->store().count() >= 600; }, 20s);
+        };
+        // A box opens on the window's own loop while the dump goes on arriving.
+        QTimer::singleShot(0, form.get(), [&] { dialogs.message("busy"); });
+        const int count = static_cast<int>(c.sizes.size());
+        ASSERT_TRUE(pumpUntil([&] { return form->store().count() >= count; }, 30s))
+            << form->store().count() << " of " << count << " captured";
+        dialogs.whileOpen = nullptr;
+        EXPECT_EQ(peer.waitPlayed(10s), stream.size());
+        EXPECT_EQ(boxes, 1);
+        EXPECT_EQ(service->droppedInputBytes(), 0u);
+        ASSERT_EQ(form->store().count(), count);
+        for (int k = 0; k < count; ++k) {
+            const auto message = form->store().message(k);
+            ASSERT_TRUE(Bytes(message.begin(), message.end()) ==
+                        test::patternMessage(static_cast<std::size_t>(k), c.sizes[k]))
+                << "message " << k;
+        }
+        EXPECT_EQ(dialogs.messages, QStringList{"busy"});
     }
-    EXPECT_EQ(dialogs.messages, QStringList{"busy"});
 }
 
 // Filled exactly: the store refuses the message after the 9999th with its notice, and that
