@@ -35,7 +35,7 @@ void ListBox::keyPressEvent(QKeyEvent* event) {
 }
 
 void ListBox::mousePressEvent(QMouseEvent* event) {
-    // Other buttons leave the selection alone: a selected line is always one the user chose.
+    // Other buttons choose nothing, so they leave the selection alone too.
     if (event->button() != Qt::LeftButton) return;
     leftPressOnLine_ = itemAt(event->position().toPoint()) != nullptr;
     QListWidget::mousePressEvent(event);
