@@ -1,0 +1,12 @@
+// Numbers as the program shows them: hex in upper case with at least two digits and as many
+// more as the value needs ("05", "41", "100"); decimal with no leading zeros.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace pellum {
+
+std::string hexText(std::uint32_t value);
+
+}  // namespace pellum

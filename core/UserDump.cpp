@@ -1,0 +1,273 @@
+#include "core/UserDump.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <system_error>
+
+#include "core/ListLabel.h"
+#include "core/NumberText.h"
+
+namespace pellum {
+namespace {
+
+constexpr std::uint8_t kSubstitute = 0x1A;  // ends a text file wherever it stands
+const std::string kEndMarker = "/";
+const std::string kNoLine;
+
+bool isHexDigit(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+}
+
+unsigned hexValue(char c) {
+    if (c <= '9') return static_cast<unsigned>(c - '0');
+    return static_cast<unsigned>((c | 0x20) - 'a' + 10);
+}
+
+char first(const std::string& line) {
+    return line.empty() ? '\0' : line.front();
+}
+
+std::uint8_t lowByte(std::int32_t value) {
+    return static_cast<std::uint8_t>(static_cast<std::uint32_t>(value) & 0xFF);
+}
+
+// Vendor and type texts of the tab, from the numbers of significant lines 3 and 5.
+void describe(std::int32_t vendor, std::int32_t type, UserDumpLoad& result) {
+    result.vendorText = hexText(static_cast<std::uint32_t>(vendor)) + "H unknown";
+    result.typeText = hexText(static_cast<std::uint32_t>(type)) + "H unknown";
+    struct Type {
+        std::int32_t value;
+        const char* text;
+    };
+    static const Type kRoland[] = {{66, "42H GS"}, {70, "46H JV-880"}, {106, "6AH JV-1010"}};
+    static const Type kKorg[] = {
+        {19, "13H DS-8"},        {24, "19H T2"},     {25, "19H M1 T1"},   {36, "24H M3R"},
+        {40, "28H Wavestation"}, {43, "2BH 01/W"},   {48, "30H 03R/W"},   {53, "35H X3 N364"},
+        {54, "36H X5"},          {57, "39H i3"},     {59, "3BH TRINITY"}, {66, "42H NS5R"},
+        {76, "4CH N5"},          {80, "50H TRITON"},
+    };
+    std::span<const Type> types;
+    if (vendor == 65) {
+        result.vendorText = "41H Roland";
+        result.typeText = "Unknown";  // only Roland drops the number of an unlisted type
+        types = kRoland;
+    } else if (vendor == 66) {
+        result.vendorText = "42H KORG";
+        types = kKorg;
+    } else if (vendor == 67) {
+        result.vendorText = "43H YAMAHA";
+    }
+    for (const Type& known : types) {
+        if (known.value == type) result.typeText = known.text;
+    }
+}
+
+struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+
+std::optional<std::vector<std::uint8_t>> readWholeFile(const std::string& path) {
+    std::error_code folder;
+    if (std::filesystem::is_directory(path, folder)) return std::nullopt;
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    if (!file) return std::nullopt;
+    std::vector<std::uint8_t> bytes;
+    std::uint8_t chunk[65536];
+    for (std::size_t got; (got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0;)
+        bytes.insert(bytes.end(), chunk, chunk + got);
+    if (std::ferror(file.get())) return std::nullopt;
+    return bytes;
+}
+
+}  // namespace
+
+NotANumberError::NotANumberError(const std::string& line)
+    : PellumError(notANumberText(line)), line_(line) {}
+
+std::string notANumberText(std::string_view line) {
+    return "'" + std::string(line) + "' は数値ではありません";
+}
+
+std::int32_t convertNumber(std::string_view line) {
+    std::size_t i = line.find_first_not_of(' ');
+    if (i == std::string_view::npos) throw NotANumberError(std::string(line));
+    const std::string_view text = line.substr(i);
+    std::size_t digits = 0;
+    bool hex = false;
+    if (text[0] == '$' || text[0] == 'x' || text[0] == 'X') {
+        hex = true;
+        digits = 1;
+    } else if (text.size() > 1 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        hex = true;
+        digits = 2;
+    }
+    bool negative = false;
+    if (!hex && (text[0] == '+' || text[0] == '-')) {
+        negative = text[0] == '-';
+        digits = 1;
+    }
+    if (digits == text.size()) throw NotANumberError(std::string(line));
+
+    // Collected wide enough that no 32-bit overflow can hide: the limit is checked per digit.
+    const std::uint64_t limit = hex ? 0xFFFFFFFFu : (negative ? 0x80000000u : 0x7FFFFFFFu);
+    std::uint64_t value = 0;
+    for (std::size_t k = digits; k < text.size(); ++k) {
+        const char c = text[k];
+        if (hex ? !isHexDigit(c) : (c < '0' || c > '9')) throw NotANumberError(std::string(line));
+        value = value * (hex ? 16 : 10) + hexValue(c);
+        if (value > limit) throw NotANumberError(std::string(line));
+    }
+    const auto bits = static_cast<std::uint32_t>(negative ? 0 - value : value);
+    return static_cast<std::int32_t>(bits);
+}
+
+std::string entryText(int number, std::string_view name) {
+    return std::to_string(number) + ":" + std::string(name);
+}
+
+std::string previewText(std::span<const std::uint8_t> message) {
+    return "  " + hexBytes(message);
+}
+
+// The significant lines of a file, numbered from 1, then the end marker, then empty texts:
+// a short file names the marker or an empty text where it runs out. At most kMaxLines are
+// kept; a load that needs a line beyond them cannot go on.
+class UserDumpSet::Lines {
+public:
+    explicit Lines(std::span<const std::uint8_t> file) {
+        std::string line;
+        bool afterCr = false;
+        for (const std::uint8_t byte : file) {
+            if (byte == kSubstitute) break;
+            if (byte == '\r') {
+                keep(line);
+                line.clear();
+                afterCr = true;
+            } else if (byte == '\n' && afterCr) {
+                afterCr = false;  // a CR LF pair ends one line
+            } else {
+                afterCr = false;
+                line += static_cast<char>(byte);  // a bare LF is part of the line
+            }
+        }
+        keep(line);
+    }
+
+    const std::string& operator[](std::size_t number) const {
+        if (number >= 1 && number <= lines_.size()) return lines_[number - 1];
+        if (number == lines_.size() + 1) {
+            if (overflow_) {
+                throw PellumError("有効な行が " + std::to_string(kMaxLines) + " 行を超えています");
+            }
+            return kEndMarker;
+        }
+        return kNoLine;
+    }
+
+private:
+    void keep(const std::string& line) {
+        if (line.empty() || line.front() == '#') return;
+        if (lines_.size() < kMaxLines)
+            lines_.push_back(line);
+        else
+            overflow_ = true;
+    }
+
+    std::vector<std::string> lines_;
+    bool overflow_ = false;
+};
+
+UserDumpSet::UserDumpSet() : bodies_(kMaxRequests) {}
+
+std::string_view UserDumpSet::name(int index) const {
+    if (index < 0 || index >= entryCount_) return {};
+    return names_[index];
+}
+
+UserDumpLoad UserDumpSet::loadFile(const std::string& path) {
+    const auto bytes = readWholeFile(path);
+    if (!bytes) {
+        entryCount_ = 0;
+        wholeCount_ = 0;
+        return {};
+    }
+    return load(*bytes);
+}
+
+UserDumpLoad UserDumpSet::load(std::span<const std::uint8_t> file) {
+    UserDumpLoad result;
+    result.outcome = UserDumpLoad::Outcome::Stopped;
+    entryCount_ = 0;
+    wholeCount_ = 0;
+    try {
+        parse(Lines(file), result);
+        result.outcome = UserDumpLoad::Outcome::Loaded;
+    } catch (const NotANumberError& e) {
+        result.error = e.what();
+        result.notANumber = e.line();
+    } catch (const PellumError& e) {
+        result.error = e.what();
+    }
+    return result;
+}
+
+void UserDumpSet::parse(const Lines& line, UserDumpLoad& result) {
+    checksumOn_ = line[2] != "NO";
+
+    // The header runs up to the first "?" line; its first line is a number whatever it holds.
+    std::size_t at = 3;
+    int headerCount = 0;
+    do {
+        const std::int32_t value = convertNumber(line[at]);
+        if (headerCount == kMaxHeaderBytes) {
+            throw PellumError("ヘッダーが " + std::to_string(kMaxHeaderBytes) +
+                              " バイトを超えています");
+        }
+        header_[headerCount++] = lowByte(value);
+        ++at;
+    } while (first(line[at]) != '?');
+    header_[255] = static_cast<std::uint8_t>(headerCount);
+
+    for (int r = 0; r < kMaxRequests; ++r) {
+        names_[r] = line[at].substr(1, 33);
+        result.entries.push_back(entryText(r + 1, names_[r]));
+        entryCount_ = r + 1;
+        ++at;
+        // Lines past the 254th still count towards the checksum.
+        std::uint8_t sum = 0;
+        int bodyLines = 0;
+        auto& body = bodies_[r];
+        do {
+            const std::uint8_t byte = lowByte(convertNumber(line[at]));
+            if (bodyLines < kMaxBodyBytes) body[bodyLines] = byte;
+            ++bodyLines;
+            sum = static_cast<std::uint8_t>(sum + byte);
+            ++at;
+        } while (first(line[at]) != '?' && first(line[at]) != '/');
+        body[255] = static_cast<std::uint8_t>(std::min(bodyLines, kMaxBodyBytes));
+        checksums_[r] = static_cast<std::uint8_t>((128 - sum % 128) % 128);
+        wholeCount_ = r + 1;
+        if (first(line[at]) == '/') break;
+    }
+    result.firstSelected = true;
+    // The type line is converted first: when it is no number, neither text changes.
+    const std::int32_t type = convertNumber(line[5]);
+    describe(convertNumber(line[3]), type, result);
+}
+
+std::optional<std::vector<std::uint8_t>> UserDumpSet::request(int index,
+                                                              ChannelOverride override) const {
+    if (index < 0 || index >= wholeCount_) return std::nullopt;
+    const auto& body = bodies_[index];
+    std::vector<std::uint8_t> message{0xF0};
+    message.insert(message.end(), header_.begin(), header_.begin() + header_[255]);
+    message.insert(message.end(), body.begin(), body.begin() + body[255]);
+    if (checksumOn_) message.push_back(checksums_[index]);
+    message.push_back(0xF7);
+    applyChannelOverride(message, override);
+    return message;
+}
+
+}  // namespace pellum
