@@ -8,6 +8,7 @@
 
 #include "cli/Commands.h"
 #include "cli/Options.h"
+#include "pellum/Version.h"
 
 namespace {
 
@@ -23,7 +24,8 @@ const char* const kUsage =
     "  receive FILE.syx --in X      save the SysEx an input device receives\n"
     "  identify --in X --out X      ask an instrument who it is (Identity Request)\n"
     "\n"
-    "Run 'pellum-cli COMMAND --help' for a command's options.\n";
+    "Run 'pellum-cli COMMAND --help' for a command's options; 'pellum-cli --version' prints\n"
+    "the version.\n";
 
 struct Command {
     const char* name;
@@ -57,6 +59,10 @@ int run(int argc, char** argv) {
     const std::string name = argv[1];
     if (name == "--help" || name == "-h" || name == "help") {
         std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (name == "--version") {
+        std::puts("pellum-cli " PELLUM_VERSION_TEXT);
         return 0;
     }
     for (const Command& command : kCommands) {
