@@ -14,12 +14,16 @@ int portsCommand(const Args& args);
 int sendCommand(const Args& args);
 int receiveCommand(const Args& args);
 int identifyCommand(const Args& args);
+int identityCommand(const Args& args);
+int requestCommand(const Args& args);
 
 extern const char* const kListHelp;
 extern const char* const kPortsHelp;
 extern const char* const kSendHelp;
 extern const char* const kReceiveHelp;
 extern const char* const kIdentifyHelp;
+extern const char* const kIdentityHelp;
+extern const char* const kRequestHelp;
 
 // "pellum-cli: <text>" on standard error.
 void complain(const std::string& text);

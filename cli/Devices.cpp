@@ -39,4 +39,16 @@ std::uint32_t pickDevice(const std::vector<std::string>& names, const std::strin
                       "' (see 'pellum-cli ports')");
 }
 
+std::string openOutputDevice(OutputPort& port, const std::string& wanted) {
+    const auto list = port.buildOutputList();  // entry 0 is "(None)"
+    const std::vector<std::string> names(list.begin() + 1, list.end());
+    const std::uint32_t device = pickDevice(names, wanted, "output");
+    if (const midi::MMRESULT code = port.openOutput(static_cast<int>(device) + 1)) {
+        const char* text = midi::mmErrorText(code);
+        throw PellumError("cannot open output " + names[device] +
+                          (text != nullptr ? std::string(": ") + text : std::string()));
+    }
+    return names[device];
+}
+
 }  // namespace pellum::cli

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "midi/OutputPort.h"
 #include "platform/midi/MidiService.h"
 
 namespace pellum::cli {
@@ -18,5 +19,9 @@ std::vector<std::string> outputNames(midi::MidiService& service);
 // "input" or "output".
 std::uint32_t pickDevice(const std::vector<std::string>& names, const std::string& wanted,
                          const std::string& kind);
+
+// Opens the output device that `wanted` means on `port` and returns its name; throws
+// PellumError when there is none or it cannot be opened.
+std::string openOutputDevice(OutputPort& port, const std::string& wanted);
 
 }  // namespace pellum::cli

@@ -1,4 +1,7 @@
-// `pellum-cli identify`: the Identity Request out, the instrument's Identity Reply back.
+// `pellum-cli identify`: the Identity Request out, the instrument's Identity Reply back, shown
+// as the Receive tab's System Information; `pellum-cli identity` decodes a reply given in hex.
+#include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 
@@ -7,6 +10,7 @@
 #include "cli/Options.h"
 #include "cli/Receiver.h"
 #include "core/Errors.h"
+#include "core/IdentityReply.h"
 #include "core/ListLabel.h"
 #include "midi/OutputPort.h"
 #include "platform/midi/SystemMidi.h"
@@ -17,8 +21,9 @@ const char* const kIdentifyHelp =
     "Usage: pellum-cli identify --in X --out X [--timeout S]\n"
     "\n"
     "Sends the Identity Request F0 7E 7F 06 01 F7 to the output device and prints the\n"
-    "Identity Reply that arrives at the input device, in upper-case hex. Devices are given\n"
-    "by their number from 'pellum-cli ports' or by a part of their name.\n"
+    "Identity Reply that arrives at the input device, in upper-case hex, then the seven rows\n"
+    "of System Information the window shows for it (see 'pellum-cli identity --help').\n"
+    "Devices are given by their number from 'pellum-cli ports' or by a part of their name.\n"
     "\n"
     "  --in X          the input device the instrument answers on\n"
     "  --out X         the output device the instrument listens on\n"
@@ -27,15 +32,81 @@ const char* const kIdentifyHelp =
     "Exit status: 0 when a reply arrived, 1 on a failure (no such device, no reply, a\n"
     "reply that could not be written), 2 on a usage error.\n";
 
-namespace {
+const char* const kIdentityHelp =
+    "Usage: pellum-cli identity HEX...\n"
+    "\n"
+    "Decodes one Identity Reply, given as its bytes in hex (separated by blanks, or as one\n"
+    "run of digits), as the window's Receive tab does, and prints its seven rows of System\n"
+    "Information, one per line, in the tab's order:\n"
+    "\n"
+    "  $ pellum-cli identity F0 7E 10 06 02 41 42 00 00 02 01 00 02 00 F7\n"
+    "  Global Channel: 17\n"
+    "  Vendor Name: Roland\n"
+    "  Vendor ID: 41H\n"
+    "  Machine Name: SC-88\n"
+    "  Machine ID: 42H 100H\n"
+    "  System Version: 1\n"
+    "  Software Version: 2\n"
+    "\n"
+    "Every message that begins F0 7E is read at the reply's positions; a row whose bytes a\n"
+    "shorter message lacks shows \"--\" (a name \"unknown\").\n"
+    "\n"
+    "Exit status: 0 when the rows were printed, 1 when they could not be written, 2 on a\n"
+    "usage error (no bytes, a word that is not hex, a message that does not begin F0 7E).\n";
 
-constexpr std::uint8_t kIdentityRequest[] = {0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7};
+namespace {
 
 bool isIdentityReply(const std::vector<std::uint8_t>& message) {
     return message.size() >= 6 && message[1] == 0x7E && message[3] == 0x06 && message[4] == 0x02;
 }
 
+void printSystemInformation(std::span<const std::uint8_t> message) {
+    const SystemInformation info = decodeIdentityReply(message);
+    for (const SystemInformationRow& row : kSystemInformationRows)
+        std::printf("%s: %s\n", row.caption, (info.*row.text).c_str());
+}
+
+int hexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+}
+
+// A word of one or two digits is a byte; a longer word is a run of two digits a byte.
+std::vector<std::uint8_t> parseHex(const Args& args) {
+    std::vector<std::uint8_t> bytes;
+    for (const std::string& arg : args) {
+        std::size_t at = 0;
+        while ((at = arg.find_first_not_of(" \t", at)) != std::string::npos) {
+            const std::size_t end = std::min(arg.find_first_of(" \t", at), arg.size());
+            std::string word = arg.substr(at, end - at);
+            at = end;
+            for (char c : word) {
+                if (hexDigit(c) < 0) throw UsageError("identity: '" + word + "' is not hex");
+            }
+            if (word.size() == 1) word.insert(0, "0");
+            if (word.size() % 2 != 0) {
+                throw UsageError("identity: '" + word + "' has an odd number of digits");
+            }
+            for (std::size_t i = 0; i < word.size(); i += 2)
+                bytes.push_back(
+                    static_cast<std::uint8_t>(hexDigit(word[i]) * 16 + hexDigit(word[i + 1])));
+        }
+    }
+    return bytes;
+}
+
 }  // namespace
+
+int identityCommand(const Args& args) {
+    const Options options = parseOptions("identity", args, {});
+    const std::vector<std::uint8_t> message = parseHex(options.plain);
+    if (message.empty()) throw UsageError("identity: give the bytes of a message in hex");
+    if (message.size() < 2 || message[0] != 0xF0 || message[1] != 0x7E)
+        throw UsageError("identity: the message does not begin F0 7E");
+    printSystemInformation(message);
+    return 0;
+}
 
 int identifyCommand(const Args& args) {
     const Options options = parseOptions("identify", args, {"--in", "--out", "--timeout"});
@@ -51,17 +122,10 @@ int identifyCommand(const Args& args) {
     const auto inputs = inputNames(*service);
     const std::uint32_t input = pickDevice(inputs, *in, "input");
     OutputPort port(*service);
-    const auto list = port.buildOutputList();
-    const std::vector<std::string> outputs(list.begin() + 1, list.end());
-    const std::uint32_t output = pickDevice(outputs, *out, "output");
+    openOutputDevice(port, *out);
 
     // Listening before asking, so a quick answer is not missed.
     SysexReceiver receiver(*service, static_cast<std::uint16_t>(input));
-    if (const midi::MMRESULT code = port.openOutput(static_cast<int>(output) + 1)) {
-        const char* text = midi::mmErrorText(code);
-        throw PellumError("cannot open output " + outputs[output] +
-                          (text != nullptr ? std::string(": ") + text : std::string()));
-    }
     port.sendLongMessage(kIdentityRequest);
 
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeout);
@@ -74,6 +138,7 @@ int identifyCommand(const Args& args) {
             const auto& message = receiver.messages()[seen];
             if (isIdentityReply(message)) {
                 std::printf("%s\n", hexBytes(message).c_str());
+                printSystemInformation(message);
                 return 0;
             }
         }

@@ -37,11 +37,15 @@ double Options::seconds(const std::string& name, double fallback) const {
 }
 
 Options parseOptions(const std::string& command, const Args& args,
-                     const std::set<std::string>& valued) {
+                     const std::set<std::string>& valued, const std::set<std::string>& switches) {
     Options options;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (arg.size() > 1 && arg[0] == '-') {
+            if (switches.contains(arg)) {
+                options.flags.insert(arg);
+                continue;
+            }
             if (!valued.contains(arg)) {
                 throw UsageError(command + ": unknown option '" + arg + "'");
             }

@@ -22,15 +22,19 @@ public:
 struct Options {
     std::vector<std::string> plain;
     std::map<std::string, std::string> values;
+    std::set<std::string> flags;
 
     std::optional<std::string> value(const std::string& name) const;
+    bool flag(const std::string& name) const { return flags.contains(name); }
     // A whole number from `low` up; `fallback` when the option is absent.
     long number(const std::string& name, long low, long fallback) const;
     double seconds(const std::string& name, double fallback) const;
 };
 
-// Every option in `valued` takes a value; `command` names the command in error texts.
+// Every option in `valued` takes a value, those in `switches` none; `command` names the
+// command in error texts.
 Options parseOptions(const std::string& command, const Args& args,
-                     const std::set<std::string>& valued);
+                     const std::set<std::string>& valued,
+                     const std::set<std::string>& switches = {});
 
 }  // namespace pellum::cli

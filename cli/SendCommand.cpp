@@ -47,14 +47,7 @@ int sendCommand(const Args& args) {
 
     auto service = midi::createSystemMidiService();
     OutputPort port(*service);
-    const auto list = port.buildOutputList();
-    const std::vector<std::string> names(list.begin() + 1, list.end());
-    const std::uint32_t device = pickDevice(names, *out, "output");
-    if (const midi::MMRESULT code = port.openOutput(static_cast<int>(device) + 1)) {
-        const char* text = midi::mmErrorText(code);
-        throw PellumError("cannot open output " + names[device] +
-                          (text != nullptr ? std::string(": ") + text : std::string()));
-    }
+    const std::string name = openOutputDevice(port, *out);
 
     std::uint64_t bytes = 0;
     for (int i = 0; i < store.count(); ++i) {
@@ -71,7 +64,7 @@ int sendCommand(const Args& args) {
     }
     port.close();  // returns once the port has handed every byte on
     std::fprintf(stderr, "sent %d messages, %llu bytes, to %s\n", store.count(),
-                 static_cast<unsigned long long>(bytes), names[device].c_str());
+                 static_cast<unsigned long long>(bytes), name.c_str());
     return 0;
 }
 

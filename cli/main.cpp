@@ -23,6 +23,9 @@ const char* const kUsage =
     "  send FILE.syx --out X        send each message of a file to an output device\n"
     "  receive FILE.syx --in X      save the SysEx an input device receives\n"
     "  identify --in X --out X      ask an instrument who it is (Identity Request)\n"
+    "  identity HEX...              show the System Information of an Identity Reply\n"
+    "  request FILE.cfg             show a request file's entries and a request's bytes;\n"
+    "                               with --send, send it and capture the answer\n"
     "\n"
     "Run 'pellum-cli COMMAND --help' for a command's options; 'pellum-cli --version' prints\n"
     "the version.\n";
@@ -39,6 +42,8 @@ const Command kCommands[] = {
     {"send", pellum::cli::sendCommand, &pellum::cli::kSendHelp},
     {"receive", pellum::cli::receiveCommand, &pellum::cli::kReceiveHelp},
     {"identify", pellum::cli::identifyCommand, &pellum::cli::kIdentifyHelp},
+    {"identity", pellum::cli::identityCommand, &pellum::cli::kIdentityHelp},
+    {"request", pellum::cli::requestCommand, &pellum::cli::kRequestHelp},
 };
 
 }  // namespace

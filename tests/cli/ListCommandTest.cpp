@@ -8,32 +8,15 @@
 #include <cstdlib>
 #include <string>
 
+#include "tests/cli/CliRun.h"
 #include "tests/support/TempFiles.h"
 
 using namespace pellum::test;
 
 namespace {
 
-struct CliRun {
-    int status;
-    std::string out;
-    std::string err;
-};
-
 CliRun run(const std::string& args, const TempDir& dir) {
-    const std::string errFile = dir.file("stderr.txt");
-    const std::string command = std::string(PELLUM_CLI) + " " + args + " 2>" + errFile;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    CliRun result{-1, {}, {}};
-    if (!pipe) return result;
-    std::array<char, 4096> buffer;
-    for (std::size_t n; (n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0;)
-        result.out.append(buffer.data(), n);
-    const int raw = ::pclose(pipe);
-    result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    const Bytes err = readBytes(errFile);
-    result.err.assign(err.begin(), err.end());
-    return result;
+    return runCli(args, dir);
 }
 
 // Runs with standard output on a device that is always full.

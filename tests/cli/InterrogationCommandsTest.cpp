@@ -1,0 +1,184 @@
+// pellum-cli identity and request as a user runs them: the real binary, real .cfg files.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/cli/CliRun.h"
+#include "tests/support/TempFiles.h"
+
+using namespace pellum::test;
+
+namespace {
+
+const std::string kSc88Rows =
+    "Global Channel: 17\nVendor Name: Roland\nVendor ID: 41H\nMachine Name: SC-88\n"
+    "Machine ID: 42H 100H\nSystem Version: 1\nSoftware Version: 2\n";
+
+void writeText(const std::string& path, const std::string& text) {
+    writeBytes(path, Bytes(text.begin(), text.end()));
+}
+
+std::string crlf(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const auto& line : lines) text += line + "\r\n";
+    return text;
+}
+
+const std::vector<std::string> kExample = {"# requests for the SC-88",
+                                           "SC-88 requests",
+                                           "YES",
+                                           "65",
+                                           "16",
+                                           "66",
+                                           "17",
+                                           "?System",
+                                           "64",
+                                           "0",
+                                           "127",
+                                           "0",
+                                           "0",
+                                           "1",
+                                           "?Part 1",
+                                           "64",
+                                           "16",
+                                           "0",
+                                           "0",
+                                           "0",
+                                           "127"};
+
+const std::string kExampleShown = "1:System\n2:Part 1\nVendor: 41H Roland\nTYPE: 42H GS\n";
+
+}  // namespace
+
+TEST(CliIdentity, PrintsTheSevenRowsOfTheReceiveTab) {
+    TempDir dir;
+    struct Case {
+        std::string args;
+        int status;
+        std::string out;
+    };
+    const Case cases[] = {
+        {"F0 7E 10 06 02 41 42 00 00 02 01 00 02 00 F7", 0, kSc88Rows},
+        {"F07E100602414200000201000200F7", 0, kSc88Rows},
+        {"'f0 7e 10 06 02' 41 42 0 0 2 1 0 2 0 f7", 0, kSc88Rows},
+        // Shorter than a reply: what it holds, and "--" for the rest.
+        {"F0 7E 7F 06 01 F7", 0,
+         "Global Channel: 128\nVendor Name: unknown\nVendor ID: F7H\nMachine Name: unknown\n"
+         "Machine ID: --\nSystem Version: --\nSoftware Version: --\n"},
+        {"F0 7E", 0,
+         "Global Channel: --\nVendor Name: unknown\nVendor ID: --\nMachine Name: unknown\n"
+         "Machine ID: --\nSystem Version: --\nSoftware Version: --\n"},
+        {"F0 7E 10 06 02 42 58 00 01 00 00 00 00 00 F7", 0,
+         "Global Channel: 17\nVendor Name: KORG\nVendor ID: 42H\nMachine Name: MS2000\n"
+         "Machine ID: 58H 01H\nSystem Version: 0\nSoftware Version: 0\n"},
+        {"F0 41 10 F7", 2, ""},
+        {"F0", 2, ""},
+        {"", 2, ""},
+        {"F0 7E 1G", 2, ""},
+        {"F07E1", 2, ""},
+        {"F0 7E 100", 2, ""},
+        {"--hex F0 7E", 2, ""},
+    };
+    for (const Case& c : cases) {
+        const CliRun r = runCli("identity " + c.args, dir);
+        EXPECT_EQ(r.status, c.status) << c.args << ": " << r.err;
+        EXPECT_EQ(r.out, c.out) << c.args;
+        EXPECT_EQ(r.err.empty(), c.status == 0) << c.args << ": " << r.err;
+    }
+    const CliRun help = runCli("identity --help", dir);
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("Usage: pellum-cli identity HEX..."), std::string::npos);
+}
+
+TEST(CliRequest, ShowsTheEntriesAndTheRequestAsTheTabDoes) {
+    TempDir dir;
+    const std::string example = dir.file("example.cfg");
+    writeText(example, crlf(kExample));
+    std::vector<std::string> korg = kExample;
+    korg[3] = "$42";
+    korg[5] = "99";
+    korg[2] = "NO";
+    writeText(dir.file("korg.cfg"), crlf(korg));
+    // A name cut at 33 bytes inside a double-byte character is printed as the file holds it.
+    const std::string sjis(40, '\x83');
+    writeText(dir.file("sjis.cfg"), crlf({"t", "NO", "1", "?" + sjis, "2"}));
+
+    struct Case {
+        std::string args;
+        std::string out;
+    };
+    const Case cases[] = {
+        {example, kExampleShown + "Send:  F0 41 10 42 11 40 00 7F 00 00 01 40 F7\n"},
+        {example + " --entry 2", kExampleShown + "Send:  F0 41 10 42 11 40 10 00 00 00 7F 31 F7\n"},
+        {example + " --channel 3",
+         kExampleShown + "Send:  F0 41 12 42 11 40 00 7F 00 00 01 40 F7\n"},
+        {example + " --channel 16 --entry 2",
+         kExampleShown + "Send:  F0 41 1F 42 11 40 10 00 00 00 7F 31 F7\n"},
+        {dir.file("korg.cfg"),
+         "1:System\n2:Part 1\nVendor: 42H KORG\nTYPE: 63H unknown\n"
+         "Send:  F0 42 10 63 11 40 00 7F 00 00 01 F7\n"},
+        {dir.file("sjis.cfg"), "1:" + sjis.substr(0, 33) +
+                                   "\nVendor: 01H unknown\n"
+                                   "TYPE: 02H unknown\nSend:  F0 01 02 F7\n"},
+    };
+    for (const Case& c : cases) {
+        const CliRun r = runCli("request " + c.args, dir);
+        EXPECT_EQ(r.status, 0) << c.args << ": " << r.err;
+        EXPECT_EQ(r.out, c.out) << c.args;
+        EXPECT_EQ(r.err, "") << c.args;
+    }
+}
+
+TEST(CliRequest, FailuresAndUsageErrors) {
+    TempDir dir;
+    const std::string example = dir.file("example.cfg");
+    writeText(example, crlf(kExample));
+    writeText(dir.file("stops.cfg"),
+              crlf({"t", "NO", "65", "?a", "1", "?b", "1", "2 ", "?c", "3"}));
+    writeText(dir.file("type.cfg"), crlf({"t", "NO", "65", "16", "?a", "1"}));
+
+    struct Case {
+        std::string args;
+        int status;
+        std::string out;
+        std::string err;
+    };
+    const Case cases[] = {
+        // A stopped load: the entries read so far, then the conversion error.
+        {dir.file("stops.cfg"), 1, "1:a\n2:b\n", "pellum-cli: '2 ' は数値ではありません\n"},
+        {dir.file("type.cfg"), 1, "1:a\n", "pellum-cli: '?a' は数値ではありません\n"},
+        {dir.file("missing.cfg"), 1, "",
+         "pellum-cli: ファイル " + dir.file("missing.cfg") + " は開けません\n"},
+        {example + " --entry 3", 1, kExampleShown,
+         "pellum-cli: " + example + " lists 2 requests; there is no entry 3\n"},
+        {example + " --send --out no-such-port", 1,
+         kExampleShown + "Send:  F0 41 10 42 11 40 00 7F 00 00 01 40 F7\n",
+         "pellum-cli: no output device's name contains 'no-such-port' (see 'pellum-cli ports')\n"},
+        {"", 2, "", ""},
+        {example + " " + example, 2, "", ""},
+        {example + " --entry 0", 2, "", ""},
+        {example + " --channel 17", 2, "", ""},
+        {example + " --channel 0", 2, "", ""},
+        {example + " --send", 2, "", ""},
+        {example + " --out 1", 2, "", ""},
+        {example + " --send --out 1 --in 1", 2, "", ""},
+        {example + " --send --out 1 --receive " + dir.file("out.syx"), 2, "", ""},
+        {example + " --send --out 1 --timeout 3", 2, "", ""},
+        {example + " --bogus", 2, "", ""},
+    };
+    for (const Case& c : cases) {
+        const CliRun r = runCli("request " + c.args, dir);
+        EXPECT_EQ(r.status, c.status) << c.args;
+        EXPECT_EQ(r.out, c.out) << c.args;
+        if (c.status == 2) {
+            EXPECT_NE(r.err.find("(see 'pellum-cli request --help')"), std::string::npos)
+                << c.args << ": " << r.err;
+        } else {
+            EXPECT_EQ(r.err, c.err) << c.args;
+        }
+    }
+    const CliRun help = runCli("request --help", dir);
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("Usage: pellum-cli request FILE.cfg"), std::string::npos);
+}
