@@ -11,6 +11,8 @@
 // "play FILE CUT [DELAY_MS]": after the delay, plays the bytes of FILE at the port's full rate
 // (every cycle filled as far as it takes), in events of CUT bytes ("random:MIN:MAX:SEED" for
 // random sizes), cut wherever that falls, message boundaries or not; then "PLAYED <bytes>";
+// "answer N SIZE": answers the next SysEx it receives, other than the Identity Request, as an
+// instrument answers a dump request: with N messages of SIZE bytes of the emit pattern;
 // "quit". It also ends when its standard input closes.
 // "jack_peer --probe" only tells, by its exit status, whether a server answers.
 #include <jack/jack.h>
@@ -224,6 +226,8 @@ int main(int argc, char** argv) {
 
     bool echo = false;
     bool report = true;
+    std::size_t answerCount = 0;
+    std::size_t answerSize = 0;
     Bytes message;
     bool inMessage = false;
     std::string line;
@@ -266,6 +270,8 @@ int main(int argc, char** argv) {
                         std::this_thread::sleep_for(std::chrono::milliseconds(1));
                     }
                     std::printf("PLAYED %zu\n", peer.playAt);
+                } else if (verb == "answer") {
+                    command >> answerCount >> answerSize;
                 } else if (verb == "emit") {
                     std::size_t count = 0;
                     std::size_t size = 0;
@@ -294,6 +300,10 @@ int main(int argc, char** argv) {
                         message[4] == 0x01) {
                         queue(peer, {0xF0, 0x7E, 0x7F, 0x06, 0x02, 0x7D, 0x12, 0x34, 0x56, 0x01,
                                      0x02, 0x03, 0x04, 0xF7});
+                    } else if (answerCount > 0) {
+                        for (std::size_t k = 0; k < answerCount; ++k)
+                            queue(peer, patternMessage(k, answerSize));
+                        answerCount = 0;
                     } else if (echo) {
                         queue(peer, message);
                     }
