@@ -1,8 +1,6 @@
 // pellum-cli's receiving side.
 #include "cli/Receiver.h"
 
-#include <poll.h>
-
 #include <chrono>
 
 #include "core/Errors.h"
@@ -19,7 +17,7 @@ constexpr std::uint16_t kBufferCount = 256;
 }  // namespace
 
 SysexReceiver::SysexReceiver(midi::MidiService& service, std::uint16_t device)
-    : input_(service, noticePipe_) {
+    : input_(service, notices_) {
     input_.setDeviceID(device);
     input_.setSysexBufferSize(kBufferSize);
     input_.setSysexBufferCount(kBufferCount);
@@ -27,9 +25,11 @@ SysexReceiver::SysexReceiver(midi::MidiService& service, std::uint16_t device)
     input_.OnMidiInput = [this](TMidiInput& input) { drain(input); };
     input_.OpenDevice();
     if (!input_.isOpen()) {
-        const char* text = midi::mmErrorText(input_.Error());
+        char text[midi::MAXERRORLENGTH] = {};
+        const bool known = service.midiInGetErrorTextA(input_.Error(), text, sizeof text) ==
+                           midi::MMSYSERR_NOERROR;
         throw PellumError("cannot open input " + input_.ProductName() +
-                          (text != nullptr ? std::string(": ") + text : std::string()));
+                          (known ? std::string(": ") + text : std::string()));
     }
     input_.StartDevice();
 }
@@ -49,10 +49,9 @@ bool SysexReceiver::waitForMessage(double quietSeconds) {
     while (messages_.size() == before) {
         const auto left = std::chrono::ceil<std::chrono::milliseconds>(quietUntil - Clock::now());
         if (left.count() <= 0) return false;
-        pollfd ready{noticePipe_.readFd(), POLLIN, 0};
-        if (::poll(&ready, 1, static_cast<int>(left.count())) <= 0) continue;
+        if (!notices_.waitForNotice(static_cast<int>(left.count()))) continue;
         const std::uint64_t bytesBefore = bytes_;
-        noticePipe_.dispatchPending();
+        notices_.dispatchPending();
         if (bytes_ != bytesBefore)
             quietUntil = Clock::now() + std::chrono::duration<double>(quietSeconds);
     }

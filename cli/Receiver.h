@@ -7,7 +7,7 @@
 
 #include "midi/MidiIn.h"
 #include "platform/midi/MidiService.h"
-#include "platform/midi/NoticePipe.h"
+#include "platform/midi/NoticeQueue.h"
 
 namespace pellum::cli {
 
@@ -32,7 +32,7 @@ private:
     void drain(TMidiInput& input);
     void take(std::uint8_t byte);
 
-    midi::NoticePipe noticePipe_;
+    midi::NoticeQueue notices_;
     TMidiInput input_;
     std::vector<std::vector<std::uint8_t>> messages_;
     std::vector<std::uint8_t> partial_;

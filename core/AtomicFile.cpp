@@ -10,6 +10,7 @@
 #include <system_error>
 
 #include "core/Errors.h"
+#include "core/FilePath.h"
 
 #if defined(_WIN32)
 #include <io.h>
@@ -62,7 +63,7 @@ std::size_t nameMax(const fs::path& folder) {
 fs::path temporaryBeside(const fs::path& target) {
     char suffix[32];
     std::snprintf(suffix, sizeof suffix, ".%08x.tmp", std::random_device{}());
-    std::string name = target.filename().string();
+    std::string name = utf8FromPath(target.filename());
     const std::size_t limit = nameMax(target.parent_path());
     const std::size_t room = limit > std::strlen(suffix) ? limit - std::strlen(suffix) : 0;
     if (name.size() > room) {
@@ -70,7 +71,7 @@ fs::path temporaryBeside(const fs::path& target) {
         while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) --cut;
         name.resize(cut);
     }
-    return target.parent_path() / (name + suffix);
+    return target.parent_path() / pathFromUtf8(name + suffix);
 }
 
 // What a user expects of a file marked read-only: it is not replaced. The permission bits are
@@ -81,6 +82,8 @@ bool mayReplace(const fs::path& target, const fs::file_status& status) {
     if ((status.permissions() & anyWrite) == fs::perms::none) return false;
 #if !defined(_WIN32)
     if (::access(target.c_str(), W_OK) != 0) return false;
+#else
+    (void)target;
 #endif
     return true;
 }
@@ -137,7 +140,7 @@ bool takeOverAttributes(std::FILE* file, const fs::path& temporary, const fs::pa
 
 // Throws FileCreateError; other exceptions (from the library) are turned into it by the caller.
 void replace(const std::string& path, std::span<const std::uint8_t> bytes) {
-    const std::optional<fs::path> found = followLinks(fs::path(path));
+    const std::optional<fs::path> found = followLinks(pathFromUtf8(path));
     if (!found) throw FileCreateError(path);
     const fs::path& target = *found;
 
@@ -149,7 +152,7 @@ void replace(const std::string& path, std::span<const std::uint8_t> bytes) {
 
     TemporaryFile temporary(temporaryBeside(target));
     // "x": never reuse a file that happens to have the temporary's name.
-    File file(std::fopen(temporary.path().string().c_str(), "wbx"));
+    File file(openFile(temporary.path(), "wbx"));
     if (!file) throw FileCreateError(path);
     bool written = writeAll(file.get(), bytes);
     if (written && exists) written = takeOverAttributes(file.get(), temporary.path(), target);

@@ -9,6 +9,7 @@
 #include "core/AtomicFile.h"
 #include "core/CaptureStore.h"
 #include "core/Errors.h"
+#include "core/FilePath.h"
 
 namespace pellum {
 namespace {
@@ -92,8 +93,8 @@ namespace {
 File openForReading(const std::string& path) {
     // A folder opens for reading on some systems and then fails oddly.
     std::error_code folder;
-    if (std::filesystem::is_directory(path, folder)) throw FileOpenError(path);
-    File file(std::fopen(path.c_str(), "rb"));
+    if (std::filesystem::is_directory(pathFromUtf8(path), folder)) throw FileOpenError(path);
+    File file(openFile(path, "rb"));
     if (!file) throw FileOpenError(path);
     return file;
 }

@@ -77,6 +77,12 @@ inline constexpr std::size_t MAXERRORLENGTH = 256;
 inline constexpr std::uint16_t MM_UNMAPPED = 0xFFFF;
 inline constexpr std::uint16_t MOD_MIDIPORT = 1;
 
+// winmm packs its records to single bytes (on 64-bit Windows that moves MIDIHDR::lpNext and
+// what follows); the records here are laid out the same there, so they pass to winmm as they are.
+#if defined(_WIN32)
+#pragma pack(push, 1)
+#endif
+
 // One buffer handed to the driver: a SysEx input buffer or a long message to send.
 struct MIDIHDR {
     char* lpData;
@@ -111,6 +117,10 @@ struct MIDIOUTCAPSA {
     std::uint32_t dwSupport;
 };
 static_assert(sizeof(MIDIOUTCAPSA) == 52);
+
+#if defined(_WIN32)
+#pragma pack(pop)
+#endif
 
 // Handles are the backends' own port objects; a backend checks that a handle is one of its own.
 class MidiInPort {

@@ -74,6 +74,11 @@ MMRESULT MidiService::midiInGetErrorTextA(MMRESULT code, char* text, std::uint32
     return MMSYSERR_NOERROR;
 }
 
+MMRESULT MidiService::midiOutGetErrorTextA(MMRESULT code, char* text, std::uint32_t textSize) {
+    // winmm's input and output share one table of texts.
+    return MidiService::midiInGetErrorTextA(code, text, textSize);
+}
+
 std::string MidiService::midiInDeviceName(std::uint32_t deviceId) {
     MIDIINCAPSA caps{};
     if (midiInGetDevCapsA(deviceId, &caps, sizeof caps) != MMSYSERR_NOERROR) return {};

@@ -52,6 +52,7 @@ public:
     virtual MMRESULT midiOutUnprepareHeader(HMIDIOUT handle, MIDIHDR* header,
                                             std::uint32_t headerSize) = 0;
     virtual MMRESULT midiOutClose(HMIDIOUT handle) = 0;
+    virtual MMRESULT midiOutGetErrorTextA(MMRESULT code, char* text, std::uint32_t textSize);
 
     // A device's name in full, as its API names it: the capability records hold only 31
     // characters, too few to tell similar ports apart. Empty for a number out of range. By

@@ -2,6 +2,7 @@
 #include "platform/midi/NoticePipe.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -35,6 +36,11 @@ void NoticePipe::post(std::uint32_t code) noexcept {
 
 void NoticePipe::setHandler(Handler handler) {
     handler_ = std::move(handler);
+}
+
+bool NoticePipe::waitForNotice(int timeoutMs) {
+    pollfd ready{readFd_, POLLIN, 0};
+    return ::poll(&ready, 1, timeoutMs) > 0;
 }
 
 std::size_t NoticePipe::dispatchPending() {

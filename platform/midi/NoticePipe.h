@@ -23,6 +23,8 @@ public:
     // Handles every notice already in the pipe, oldest first, and returns how many. Reads one
     // code at a time so that a handler that throws leaves the later notices in the pipe.
     std::size_t dispatchPending();
+    // Waits until a notice is in the pipe or `timeoutMs` has passed; true when one is there.
+    bool waitForNotice(int timeoutMs);
 
     int readFd() const { return readFd_; }
 

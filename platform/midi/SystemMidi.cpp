@@ -2,7 +2,7 @@
 #include "platform/midi/SystemMidi.h"
 
 #if defined(_WIN32)
-#error "The winmm pass-through backend is not written yet: create it here."
+#include "platform/midi/WinMmService.h"
 #else
 #include "platform/midi/RtMidiService.h"
 #endif
@@ -10,7 +10,11 @@
 namespace pellum::midi {
 
 std::unique_ptr<MidiService> createSystemMidiService() {
+#if defined(_WIN32)
+    return std::make_unique<WinMmService>();
+#else
     return std::make_unique<RtMidiService>();
+#endif
 }
 
 }  // namespace pellum::midi

@@ -2,7 +2,6 @@
 // events taken on this (window) thread from records the driver thread produced, and recovery
 // from failed driver calls.
 #include <gtest/gtest.h>
-#include <poll.h>
 
 #include <atomic>
 #include <chrono>
@@ -13,7 +12,7 @@
 
 #include "midi/MidiIn.h"
 #include "platform/midi/LoopbackMidi.h"
-#include "platform/midi/NoticePipe.h"
+#include "platform/midi/NoticeQueue.h"
 
 namespace pellum {
 namespace {
@@ -54,7 +53,7 @@ protected:
     }
 
     LoopbackMidi service;
-    midi::NoticePipe notices;
+    midi::NoticeQueue notices;
     std::uint32_t synth = 0;
     std::unique_ptr<TMidiInput> input;
     std::vector<TMyMidiEvent> events;
@@ -81,7 +80,7 @@ TEST_F(MidiInput, StartsClosedOnDeviceZeroWithItsDefaults) {
 
 TEST(MidiInputWithoutDevices, IsConstructibleAndRefusesEveryDeviceNumber) {
     LoopbackMidi service;
-    midi::NoticePipe notices;
+    midi::NoticeQueue notices;
     TMidiInput input(service, notices);
     EXPECT_EQ(input.deviceCount(), 0);
     EXPECT_EQ(input.ProductName(), "");
@@ -383,8 +382,7 @@ TEST_F(MidiInput, DumpArrivesWhileTheWindowThreadDrains) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     while (static_cast<int>(events.size()) < kMessages &&
            std::chrono::steady_clock::now() < deadline) {
-        pollfd waiting{notices.readFd(), POLLIN, 0};
-        ::poll(&waiting, 1, 50);
+        notices.waitForNotice(50);
         notices.dispatchPending();
     }
     stop = true;
