@@ -10,9 +10,12 @@
 #include <cxxabi.h>
 #endif
 
+#include "app/Appearance.h"
+#include "app/DesktopLinks.h"
 #include "app/Dialogs.h"
 #include "app/Midimonp.h"
 #include "app/PellumApplication.h"
+#include "app/info.h"
 #include "core/ErrorText.h"
 #include "platform/midi/MidiService.h"
 #include "platform/midi/NoticeSink.h"
@@ -47,10 +50,14 @@ QString runtimeErrorText(const std::exception& error) {
 
 int runMainSequence(PellumApplication& app, Dialogs& dialogs, const Services& services) {
     try {
+        installAppearance();
         const auto registry = services.registry();
         const auto midi = services.midi();
         const auto notices = services.notices();
         TForm1 form(dialogs, *midi, *notices, *registry);
+        DesktopServicesLinks links;
+        TAbout about(links);  // hidden until Help, About asks for it
+        form.About = &about;
         dialogs.setParent(&form);
         form.show();
         const int code = app.exec();

@@ -25,6 +25,7 @@
 
 #include "app/PellumApplication.h"
 #include "app/UpDown.h"
+#include "app/info.h"
 #include "core/CaptureStore.h"
 #include "core/ListLabel.h"
 #include "core/SyxFile.h"
@@ -78,6 +79,7 @@ void TForm1::connectHandlers() {
     connect(SysexI1, &QAction::triggered, this, handler(this, &TForm1::SysexI1Click));
     connect(SysexE1, &QAction::triggered, FileSave, &QAction::trigger);
     connect(mnuExit, &QAction::triggered, this, handler(this, &TForm1::mnuExitClick));
+    connect(About1, &QAction::triggered, this, handler(this, &TForm1::About1Click));
 
     connect(SpeedButton4, &QToolButton::clicked, this, handler(this, &TForm1::SpeedButton4Click));
     connect(BtnCut, &QToolButton::clicked, this, handler(this, &TForm1::BtnCutClick));
@@ -469,6 +471,10 @@ void TForm1::S_ManClick() {
     L_Low->setEnabled(true);
     L_High->setEnabled(true);
     SendSpeed->setEnabled(true);
+}
+
+void TForm1::About1Click() {
+    if (About) About->exec();
 }
 
 }  // namespace pellum

@@ -41,6 +41,7 @@ class NoticeSink;
 
 class CaptureStore;
 class Registry;
+class TAbout;
 class TMidiInput;
 class TMyMidiEvent;
 class UpDown;
@@ -86,6 +87,7 @@ public:
     void cmbInputChange();
     void cmbOutputChange();
     void mnuExitClick();
+    void About1Click();
     void SpeedButton7Click();
     std::uint8_t inputPosition() const { return inputPosition_; }
     std::uint8_t outputPosition() const { return outputPosition_; }
@@ -107,6 +109,9 @@ public:
     void S_AutoClick();
     void S_ManClick();
     int autoSendPosition() const { return autoSendPosition_; }
+
+    // The About box, created by the main sequence; none in a window built on its own.
+    TAbout* About = nullptr;
 
     // The input component.
     std::unique_ptr<TMidiInput> MidiInput1;

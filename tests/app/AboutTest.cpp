@@ -1,0 +1,147 @@
+// The About box: opened from the Help menu as a user does, its version and faces on first show,
+// Enter closing it, and the two links, which go red while pressed and open their address.
+#include <QApplication>
+#include <QFontInfo>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTimer>
+#include <QUrlQuery>
+
+#include "app/Appearance.h"
+#include "app/DesktopLinks.h"
+#include "app/info.h"
+#include "tests/app/WindowFixture.h"
+
+namespace pellum::test {
+namespace {
+
+class RecordingLinks : public DesktopLinks {
+public:
+    QList<QUrl> opened;
+    void open(const QUrl& address) override { opened << address; }
+};
+
+std::string textColour(const QWidget* w) {
+    return w->palette().color(QPalette::WindowText).name().toStdString();
+}
+
+std::string addresses(const QList<QUrl>& urls) {
+    QStringList texts;
+    for (const QUrl& url : urls) texts << url.toString(QUrl::FullyEncoded);
+    return texts.join(" ").toStdString();
+}
+
+class AboutTest : public WindowTest {
+protected:
+    AboutTest() { installAppearance(); }
+    RecordingLinks links;
+};
+
+TEST_F(AboutTest, HelpAboutShowsTheVersionModallyAndEnterClosesIt) {
+    TAbout about(links);
+    start().About = &about;
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    EXPECT_FALSE(about.isVisible());
+
+    struct Seen {
+        bool modal = false;
+        QString version;
+        QStringList faces;
+        bool defaultOk = false;
+    } seen;
+    bool shown = false;
+    int ticksAfterEnter = 0;
+    // Runs inside the box's own modal loop: looks at it as first shown, then presses Enter.
+    QTimer poll;
+    poll.setInterval(5);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (shown) {
+            // Enter did not close the box: close it otherwise, so the test ends and fails.
+            if (++ticksAfterEnter > 400 && about.isVisible()) about.done(-1);
+            return;
+        }
+        if (QApplication::activeModalWidget() != &about) return;
+        shown = true;
+        seen.modal = about.isVisible() && about.isModal();
+        seen.version = about.vername->text();
+        for (const QWidget* w :
+             {static_cast<QWidget*>(about.Label5), static_cast<QWidget*>(about.vername),
+              static_cast<QWidget*>(about.Label2), static_cast<QWidget*>(about.Label3)})
+            seen.faces << QFontInfo(w->font()).family();
+        seen.defaultOk = about.OKBtn->isDefault();
+        QWidget* focus = QApplication::focusWidget();
+        QTest::keyClick(focus != nullptr ? focus : static_cast<QWidget*>(&about), Qt::Key_Return);
+    });
+    poll.start();
+
+    // Help(&H), then About(&A), with the mouse.
+    QMenuBar* bar = form->menuBar();
+    QTest::mouseClick(bar, Qt::LeftButton, {},
+                      bar->actionGeometry(form->Help1->menuAction()).center());
+    ASSERT_TRUE(pumpUntil([&] { return form->Help1->isVisible(); }));
+    QTest::mouseClick(form->Help1, Qt::LeftButton, {},
+                      form->Help1->actionGeometry(form->About1).center());
+    ASSERT_TRUE(pumpUntil([&] { return shown && !about.isVisible(); }));
+
+    EXPECT_TRUE(seen.modal);
+    EXPECT_EQ(seen.version.toStdString(), "version 1.10 [2001-08-13]");
+    // The right edge stays where the layout put it, whatever the text's length.
+    EXPECT_EQ(about.vername->geometry().right() + 1, 253);
+    EXPECT_EQ(seen.faces.join(", ").toStdString(),
+              "Comic Neue, Liberation Sans, Liberation Mono, IPAPGothic");
+    EXPECT_TRUE(seen.defaultOk);
+    EXPECT_EQ(about.result(), QDialog::Accepted);
+    EXPECT_TRUE(dialogs.errors.isEmpty());
+}
+
+TEST_F(AboutTest, LinksGoRedWhilePressedByEitherButtonAndOpenTheirAddressOnLeftClick) {
+    TAbout about(links);
+    about.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&about));
+    const std::string red = "#ff0000", blue = "#0000ff";
+    const QUrl web("https://pellum.example/");
+    const QUrl mail(QStringLiteral("mailto:about@pellum.example?subject=Pellumについて&cc=&bcc="));
+
+    struct Case {
+        LinkLabel* link;
+        Qt::MouseButton button;
+        QList<QUrl> opened;
+    };
+    const Case cases[] = {
+        {about.Label3, Qt::RightButton, {}},  {about.Label3, Qt::LeftButton, {web}},
+        {about.Label4, Qt::RightButton, {}},  {about.Label4, Qt::LeftButton, {mail}},
+        {about.Label3, Qt::MiddleButton, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.link->text().toStdString() + " button " + std::to_string(c.button));
+        links.opened.clear();
+        EXPECT_EQ(textColour(c.link), blue);
+        QTest::mousePress(c.link, c.button, {}, c.link->rect().center());
+        EXPECT_EQ(textColour(c.link), red);
+        EXPECT_TRUE(links.opened.isEmpty());  // only the release opens
+        QTest::mouseRelease(c.link, c.button, {}, c.link->rect().center());
+        EXPECT_EQ(textColour(c.link), blue);
+        EXPECT_EQ(addresses(links.opened), addresses(c.opened));
+    }
+
+    // The mail program gets the subject as text, and empty copies.
+    QTest::mouseClick(about.Label4, Qt::LeftButton, {}, about.Label4->rect().center());
+    ASSERT_EQ(links.opened.size(), 1);
+    const QUrlQuery query(links.opened[0]);
+    EXPECT_EQ(links.opened[0].scheme(), "mailto");
+    EXPECT_EQ(links.opened[0].path(), "about@pellum.example");
+    EXPECT_EQ(query.queryItemValue("subject", QUrl::FullyDecoded), "Pellumについて");
+    EXPECT_TRUE(query.hasQueryItem("cc") && query.queryItemValue("cc").isEmpty());
+    EXPECT_TRUE(query.hasQueryItem("bcc") && query.queryItemValue("bcc").isEmpty());
+
+    // A press dragged off the link and released elsewhere opens nothing, and leaves it blue.
+    links.opened.clear();
+    QTest::mousePress(about.Label3, Qt::LeftButton, {}, about.Label3->rect().center());
+    QTest::mouseRelease(about.Label3, Qt::LeftButton, {}, QPoint(-20, -20));
+    EXPECT_EQ(textColour(about.Label3), blue);
+    EXPECT_TRUE(links.opened.isEmpty());
+}
+
+}  // namespace
+}  // namespace pellum::test
