@@ -9,6 +9,7 @@
 #include "cli/Commands.h"
 #include "core/AtomicFile.h"
 #include "core/Errors.h"
+#include "core/FilePath.h"
 
 namespace pellum::cli {
 
@@ -29,12 +30,12 @@ void progress(const SysexReceiver& receiver) {
 }  // namespace
 
 void checkWritable(const std::string& path) {
-    const std::filesystem::path target(path);
+    const std::filesystem::path target = pathFromUtf8(path);
     const std::filesystem::path folder =
         target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
     std::error_code error;
     if (std::filesystem::is_directory(target, error) || !std::filesystem::is_directory(folder) ||
-        ::access(folder.c_str(), W_OK) != 0) {
+        !mayWriteIn(folder)) {
         throw FileCreateError(path);
     }
 }
@@ -59,9 +60,9 @@ int saveReceived(const std::string& path, const Received& received, long count,
     try {
         writeFileAtomically(path, joined(messages));
     } catch (const PellumError& e) {
-        const std::string rescue = (std::filesystem::temp_directory_path() /
-                                    ("pellum-received-" + std::to_string(::getpid()) + ".syx"))
-                                       .string();
+        const std::string rescue =
+            utf8FromPath(std::filesystem::temp_directory_path() /
+                         ("pellum-received-" + std::to_string(::getpid()) + ".syx"));
         writeFileAtomically(rescue, joined(messages));
         complain(std::string(e.what()) + "; the " + std::to_string(messages.size()) +
                  " messages received are saved in " + rescue);

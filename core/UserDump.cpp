@@ -6,6 +6,7 @@
 #include <memory>
 #include <system_error>
 
+#include "core/FilePath.h"
 #include "core/ListLabel.h"
 #include "core/NumberText.h"
 
@@ -70,8 +71,8 @@ struct FileCloser {
 
 std::optional<std::vector<std::uint8_t>> readWholeFile(const std::string& path) {
     std::error_code folder;
-    if (std::filesystem::is_directory(path, folder)) return std::nullopt;
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    if (std::filesystem::is_directory(pathFromUtf8(path), folder)) return std::nullopt;
+    std::unique_ptr<std::FILE, FileCloser> file(openFile(path, "rb"));
     if (!file) return std::nullopt;
     std::vector<std::uint8_t> bytes;
     std::uint8_t chunk[65536];

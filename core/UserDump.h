@@ -78,8 +78,8 @@ public:
     // leaves what it read so far. A header of more than 255 bytes, or a file that needs more
     // than 65535 significant lines, stops the load like a line that is not a number.
     UserDumpLoad load(std::span<const std::uint8_t> file);
-    // Reads the file and loads it; NotOpened (the list emptied, the set untouched) when the
-    // file cannot be read.
+    // Reads the file (`path` is UTF-8) and loads it; NotOpened (the list emptied, the set
+    // untouched) when the file cannot be read.
     UserDumpLoad loadFile(const std::string& path);
 
     // Entries the last load listed (0 after a failed open).
