@@ -3,11 +3,12 @@ BUILD      ?= build
 ASAN_BUILD ?= build-asan
 TSAN_BUILD ?= build-tsan
 BENCH_BUILD ?= build-bench
+WIN_BUILD  ?= build-windows
 JOBS       ?= $(shell nproc)
 WERROR     := $(if $(CI),ON,OFF)
 CMAKE_GEN  := -G Ninja -DPELLUM_WERROR=$(WERROR)
 
-.PHONY: all deps build run test test-main test-asan test-tsan bench clean
+.PHONY: all deps build run test test-main test-asan test-tsan test-windows bench clean
 
 all: build
 
@@ -44,10 +45,21 @@ test-tsan: deps
 	cmake --build $(TSAN_BUILD) -j $(JOBS)
 	cd $(TSAN_BUILD) && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" ctest --output-on-failure -j $(JOBS)
 
+# The Windows build (mingw-w64) of core/, midi/, platform/ and pellum-cli.exe, its tests run under
+# Wine in a prefix inside $(WIN_BUILD); pellum-cli.exe is compared with the Linux pellum-cli.
+test-windows: deps $(BUILD)/build.ninja
+	@scripts/install-deps windows
+	cmake --build $(BUILD) -j $(JOBS) --target pellum-cli
+	cmake -S . -B $(WIN_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DPELLUM_BUILD_APP=OFF \
+	  -DPELLUM_LINUX_CLI=$(abspath $(BUILD))/cli/pellum-cli
+	cmake --build $(WIN_BUILD) -j $(JOBS)
+	cd $(WIN_BUILD) && ctest --output-on-failure -j $(JOBS)
+
 bench: deps
 	cmake -S . -B $(BENCH_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DPELLUM_BUILD_BENCH=ON
 	cmake --build $(BENCH_BUILD) -j $(JOBS)
 	@for b in $(BENCH_BUILD)/bench/*; do if [ -f "$$b" ] && [ -x "$$b" ]; then echo "== $$b"; "$$b" || exit 1; fi; done
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(BENCH_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(BENCH_BUILD) $(WIN_BUILD)

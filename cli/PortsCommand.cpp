@@ -30,7 +30,11 @@ int portsCommand(const Args& args) {
         std::printf("out %zu %s\n", i + 1, outputs[i].c_str());
     }
     if (inputs.empty() && outputs.empty()) {
+#if defined(_WIN32)
+        complain("no MIDI devices found");
+#else
         complain("no MIDI devices found (no ALSA sequencer ports, no JACK server)");
+#endif
     }
     return 0;
 }

@@ -5,6 +5,13 @@
 #include <cstring>
 #include <exception>
 #include <string>
+#include <vector>
+
+#if defined(_WIN32)
+#include <windows.h>
+// After <windows.h>, which it needs.
+#include <shellapi.h>
+#endif
 
 #include "cli/Commands.h"
 #include "cli/Options.h"
@@ -107,6 +114,29 @@ int checkStandardOutput(int status) {
 
 }  // namespace
 
+#if defined(_WIN32)
+// The arguments as UTF-8, the program's text everywhere: the narrow argv of Windows is in the
+// machine's code page and loses every character outside it, file names included.
+int main() {
+    int argc = 0;
+    wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &argc);
+    std::vector<std::string> args;
+    for (int i = 0; i < argc; ++i) {
+        const int size = WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, nullptr, 0, nullptr, nullptr);
+        std::string arg(static_cast<std::size_t>(size > 0 ? size - 1 : 0), '\0');
+        WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, arg.data(), size, nullptr, nullptr);
+        args.push_back(std::move(arg));
+    }
+    LocalFree(wide);
+    std::vector<char*> argv;
+    for (std::string& arg : args) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    // Messages are UTF-8: a console shows them as such.
+    SetConsoleOutputCP(CP_UTF8);
+    return checkStandardOutput(run(argc, argv.data()));
+}
+#else
 int main(int argc, char** argv) {
     return checkStandardOutput(run(argc, argv));
 }
+#endif
