@@ -2,8 +2,9 @@
 // headers and capability records go to winmm as they are; only handles are wrapped.
 #include "platform/midi/WinMmService.h"
 
-#include <mmsystem.h>
 #include <windows.h>
+// winmm after the types it is written in.
+#include <mmsystem.h>
 
 #include <cstddef>
 #include <string>
