@@ -104,8 +104,13 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv, const std::stri
         const int log = logFile.empty() ? -1
                                         : ::open(logFile.c_str(),
                                                  O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        const std::string errors = logFile + ".err";
+        const int errorLog =
+            logFile.empty()
+                ? -1
+                : ::open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
         ::dup2(log >= 0 ? log : out[1], STDOUT_FILENO);
-        if (log >= 0) ::dup2(log, STDERR_FILENO);
+        if (errorLog >= 0) ::dup2(errorLog, STDERR_FILENO);
         ::execvp(args[0], args.data());
         ::_exit(127);
     }
@@ -193,7 +198,12 @@ TestJackServer::TestJackServer() {
     log_ = "/tmp/" + name_ + ".log";
     ::setenv("JACK_DEFAULT_SERVER", name_.c_str(), 1);
     std::string why;
-    if (tryStart(why)) return;
+    // A server of this name whose test process was killed may still be on its way out.
+    for (int tries = 0; tries < 20; ++tries) {
+        if (tryStart(why)) return;
+        if (why.find("already active") == std::string::npos) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    }
     // A full table of dead servers: with no jackd alive, nothing in it can be in use.
     if (!anyJackdRunning()) {
         clearStaleJackRegistry();
@@ -218,7 +228,8 @@ bool TestJackServer::tryStart(std::string& why) {
         const int status = process_->wait({});
         if (status != -1 || std::chrono::steady_clock::now() > deadline) {
             process_.reset();
-            why = lastLines(log_, 2);
+            // Its complaints go to standard error; the banner on standard output says little.
+            why = lastLines(log_ + ".err", 2);
             return false;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(50));

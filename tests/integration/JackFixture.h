@@ -20,7 +20,8 @@ namespace pellum::test {
 // with the test process, even one that crashes, and the destructor ends and reaps it.
 class ChildProcess {
 public:
-    // With `logFile`, its standard output and error go to that file instead of the pipe.
+    // With `logFile`, its standard output goes to that file instead of the pipe, and its
+    // standard error to `logFile` + ".err".
     explicit ChildProcess(const std::vector<std::string>& argv, const std::string& logFile = {});
     ~ChildProcess();
     ChildProcess(const ChildProcess&) = delete;
