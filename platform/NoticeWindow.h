@@ -2,13 +2,39 @@
 // each to the handler there. Create it on the window thread; post() may be called from any.
 #pragma once
 
-#include <QSocketNotifier>
 #include <utility>
 
-#include "platform/midi/NoticePipe.h"
 #include "platform/midi/NoticeSink.h"
 
+#if defined(_WIN32)
+#include <QObject>
+
+#include "platform/midi/HiddenNoticeWindow.h"
+#else
+#include <QSocketNotifier>
+
+#include "platform/midi/NoticePipe.h"
+#endif
+
 namespace pellum {
+
+#if defined(_WIN32)
+
+// A real hidden window that the driver posts to; Qt's event loop dispatches its messages.
+class NoticeWindow final : public midi::NoticeSink {
+public:
+    NoticeWindow();
+
+    void post(std::uint32_t code) noexcept override { window_.post(code); }
+    void setHandler(Handler handler) override { handler_ = std::move(handler); }
+
+private:
+    midi::HiddenNoticeWindow window_;
+    QObject context_;
+    Handler handler_;
+};
+
+#else
 
 class NoticeWindow final : public midi::NoticeSink {
 public:
@@ -21,5 +47,7 @@ private:
     midi::NoticePipe pipe_;
     QSocketNotifier notifier_;
 };
+
+#endif
 
 }  // namespace pellum
