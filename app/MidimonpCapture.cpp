@@ -1,0 +1,182 @@
+// TForm1's capture of received messages and the sending of stored ones, by click or paced by
+// the timer, with the channel override controls.
+#include <QCheckBox>
+#include <QLabel>
+#include <QProgressBar>
+#include <QRadioButton>
+#include <QSlider>
+#include <QTabWidget>
+#include <QTimer>
+#include <QToolButton>
+#include <algorithm>
+
+#include "app/Midimonp.h"
+#include "app/UpDown.h"
+#include "core/CaptureStore.h"
+#include "core/ListLabel.h"
+#include "midi/MidiIn.h"
+
+namespace pellum {
+namespace {
+
+// Wait before the message of `length` bytes in a running auto-send.
+int lengthInterval(std::int32_t length) {
+    return length / 256 + 1;
+}
+
+}  // namespace
+
+void TForm1::MIDIInput1MidiInput() {
+    setWaitCursor(true);
+    if (store_->full()) {
+        // Nothing is taken: the events wait in the input component.
+        showNotice(QStringLiteral("これ以上記録できません"));
+    } else if (In_chk->isChecked()) {
+        while (MidiInput1->PendingCount() > 0 && !store_->full()) {
+            const std::unique_ptr<TMyMidiEvent> event = MidiInput1->TakeEvent();
+            if (!event) break;
+            LogMessage(*event);
+        }
+    }
+    setWaitCursor(false);
+}
+
+void TForm1::checkInputLoss() {
+    const std::uint64_t dropped = midi_.droppedInputBytes();
+    if (dropped <= lossShown_ || lossNoticeOpen_) return;
+    lossNoticeOpen_ = true;
+    dialogs_.message(QStringLiteral("受信中に %1 バイトのデータが失われました")
+                         .arg(static_cast<qulonglong>(dropped - lossShown_)));
+    // What was lost while the box was open belongs to the same burst.
+    lossShown_ = midi_.droppedInputBytes();
+    lossNoticeOpen_ = false;
+}
+
+void TForm1::LogMessage(const TMyMidiEvent& event) {
+    const std::span<const std::uint8_t> message(
+        event.sysexBytes.data(), std::min<std::size_t>(event.sysexSize, event.sysexBytes.size()));
+    if (message.empty()) return;  // nothing arrived: nothing to file
+
+    if (message.size() >= 2 && message[1] == 0x7E) {
+        showIdentityReply(message);
+    } else {
+        BtnStart->setEnabled(true);
+        BtnCut->setEnabled(true);
+        const int number = store_->count() + 1;
+        store_->append(message);
+        SysEx->addItem(QString::fromStdString(capturedLabel(number, message)));
+    }
+
+    // Channel sync from byte 2, when the message has one. The box is set through all three
+    // states for channel 1 so that its handler runs whatever it showed before; the selector
+    // moves without a word, so CH keeps its number.
+    if (message.size() < 3) return;
+    const int n = message[2] & 0x0F;
+    if (n != 0) {
+        ForceMIDICH->setChecked(true);
+        SysExCH->setPosition(n + 1);
+    } else {
+        ForceMIDICH->setChecked(false);
+        ForceMIDICH->setChecked(true);
+        ForceMIDICH->setChecked(false);
+        SysExCH->setPosition(1);
+    }
+}
+
+void TForm1::showNotice(const QString& text) {
+    if (openNotices_.contains(text)) return;
+    openNotices_.insert(text);
+    dialogs_.message(text);
+    openNotices_.remove(text);
+}
+
+// ---- Sending ----
+
+void TForm1::sendStoredMessage(int index) {
+    setWaitCursor(true);
+    // A line index at or beyond the count (after "List Delete" and a capture) reaches no slot.
+    const auto stored = store_->message(index);
+    std::vector<std::uint8_t> work(stored.begin(), stored.end());
+    applyChannelOverride(work, channelOverride());
+    if (Out_chk->isChecked() && !work.empty()) {
+        In_chk->setChecked(false);
+        output_.sendLongMessage(work);
+    }
+    setWaitCursor(false);
+}
+
+void TForm1::SysExClick() {
+    if (SysEx->selectedRow() >= 0) sendStoredMessage(SysEx->selectedRow());
+}
+
+void TForm1::armTimer(int milliseconds) {
+    timerInterval_ = milliseconds;
+    Timer1->setInterval(milliseconds);
+    timerArmed_.start();
+}
+
+void TForm1::BtnStartClick() {
+    TabMenu->setCurrentIndex(0);
+    BtnStop->setEnabled(true);
+    BtnStart->setEnabled(false);
+    // An empty range would turn the bar into a busy indicator; an empty list shows it empty.
+    Meter->setMaximum(std::max(SysEx->count(), 1));
+    if (SysEx->selectedRow() < 0 || SysEx->selectedRow() == SysEx->count() - 1)
+        SysEx->setCurrentRow(0);
+    autoSendPosition_ = std::max(SysEx->selectedRow(), 0);
+    const int first = S_Auto->isChecked() ? lengthInterval(store_->length(autoSendPosition_))
+                                          : (SendSpeed->maximum() - SendSpeed->value() + 1) * 100;
+    armTimer(first);
+    Timer1->start();
+}
+
+void TForm1::Timer1Timer() {
+    // Qt's timers may fire a little early; a wait is never shorter than the one computed.
+    const qint64 early = timerInterval_ - timerArmed_.elapsed();
+    if (early > 0) {
+        Timer1->setInterval(static_cast<int>(early));
+        return;
+    }
+    if (!ForceMIDICH->isChecked()) SysExCH->setEnabled(false);
+    if (autoSendPosition_ < SysEx->count()) {
+        SysEx->setCurrentRow(autoSendPosition_);
+        sendStoredMessage(autoSendPosition_);
+        ++autoSendPosition_;
+        Meter->setValue(autoSendPosition_);
+        // Past the last message there is no length to read: the closing tick comes after 1 ms.
+        armTimer(lengthInterval(store_->length(autoSendPosition_)));
+    } else {
+        Timer1->stop();
+        BtnStart->setEnabled(true);
+        BtnStop->setEnabled(false);
+        BtnCut->setEnabled(true);
+    }
+}
+
+void TForm1::BtnStopClick() {
+    Timer1->stop();
+    BtnStop->setEnabled(false);
+    BtnStart->setEnabled(true);
+}
+
+void TForm1::ForceMIDICHClick() {
+    SysExCH->setEnabled(ForceMIDICH->isChecked());
+}
+
+void TForm1::SysExCHClick() {
+    CH->setText(QString::number(SysExCH->position()));
+}
+
+void TForm1::S_AutoClick() {
+    L_Low->setEnabled(false);
+    L_High->setEnabled(false);
+    SendSpeed->setEnabled(false);
+}
+
+void TForm1::S_ManClick() {
+    L_Low->setEnabled(true);
+    L_High->setEnabled(true);
+    SendSpeed->setEnabled(true);
+}
+
+}  // namespace pellum

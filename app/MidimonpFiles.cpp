@@ -1,0 +1,88 @@
+// TForm1's SysEx list and its files: clearing and deleting lines, opening and saving .syx
+// files, and files dropped onto the window.
+#include <QCheckBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QMimeData>
+#include <QToolButton>
+
+#include "app/Midimonp.h"
+#include "app/PellumApplication.h"
+#include "app/UpDown.h"
+#include "core/CaptureStore.h"
+#include "core/ListLabel.h"
+#include "core/SyxFile.h"
+
+namespace pellum {
+
+ChannelOverride TForm1::channelOverride() const {
+    return {ForceMIDICH->isChecked(), SysExCH->position()};
+}
+
+void TForm1::New1Click() {
+    SysEx->clear();
+    store_->clear();
+}
+
+void TForm1::InitListExecute() {
+    New1Click();
+    BtnStart->setEnabled(false);
+    BtnCut->setEnabled(false);
+}
+
+void TForm1::BtnCutClick() {
+    // Only the line goes: the slots stay, so later lines no longer show the slot of their
+    // index. Sending and saving rely on the slots, not the lines.
+    const int row = SysEx->selectedRow();
+    if (row >= 0) {
+        delete SysEx->takeItem(row);
+        // Qt selects the next line; none stays selected, so a second press deletes nothing.
+        SysEx->selectNone();
+    }
+    if (SysEx->count() == 0) {
+        BtnCut->setEnabled(false);
+        BtnStart->setEnabled(false);
+        store_->clear();
+    }
+}
+
+void TForm1::SysexI1Click() {
+    if (const auto file = dialogs_.openFile(OpenDialog1)) openfile(*file);
+}
+
+void TForm1::SpeedButton4Click() {
+    SysexI1Click();
+}
+
+void TForm1::openfile(const QString& fileName) {
+    SysEx->clear();
+    const LoadResult result = loadSyxFile(QFile::encodeName(fileName).toStdString(), *store_);
+    if (result.count > 0) BtnStart->setEnabled(true);
+    QStringList lines;
+    lines.reserve(result.count);
+    for (const std::string& text : loadedLabels(*store_)) lines << QString::fromStdString(text);
+    SysEx->addItems(lines);
+    if (result.truncated) dialogs_.message(QStringLiteral("これ以上記録できません"));
+}
+
+void TForm1::FileSaveExecute() {
+    if (const auto file = dialogs_.saveFile(SaveDialog1))
+        saveSyxFile(QFile::encodeName(*file).toStdString(), *store_, channelOverride());
+}
+
+void TForm1::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void TForm1::dropEvent(QDropEvent* event) {
+    // Only the first dropped file is opened, whatever its extension.
+    for (const QUrl& url : event->mimeData()->urls()) {
+        if (!url.isLocalFile()) continue;
+        event->acceptProposedAction();
+        guarded([&] { openfile(url.toLocalFile()); });
+        return;
+    }
+}
+
+}  // namespace pellum
