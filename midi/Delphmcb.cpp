@@ -27,7 +27,8 @@ void driverCallback(midi::HMIDIIN /*handle*/, std::uint32_t msg, std::uintptr_t 
     if (msg == midi::MIM_DATA && self->sysexOnly.load(std::memory_order_relaxed)) return;
     if (self->ring == nullptr) return;
 
-    // A broken SysEx (MIM_LONGERROR) is delivered like any other: its bytes are what arrived.
+    // A broken SysEx (MIM_LONGERROR) is delivered like any other: its bytes are what arrived
+    // (none from the emulated drivers, which count them as lost instead).
     RingRecord record{static_cast<std::uint32_t>(param2), 0, nullptr};
     if (msg == midi::MIM_DATA) {
         record.shortData = static_cast<std::uint32_t>(param1);

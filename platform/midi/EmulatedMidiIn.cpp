@@ -188,8 +188,8 @@ bool EmulatedMidiIn::take(std::uint8_t byte, std::uint32_t stamp, bool wait) {
         inSysex_ = false;
         return true;
     }
-    // Any other status byte ends an unfinished SysEx: its buffer comes back marked as broken.
-    // Done before waiting, so a byte taken again later finds the same state.
+    // Any other status byte ends an unfinished SysEx. Done before waiting, so a byte taken again
+    // later finds the same state.
     breakSysex(stamp);
     status_ = 0;
     have_ = 0;
@@ -209,10 +209,16 @@ bool EmulatedMidiIn::take(std::uint8_t byte, std::uint32_t stamp, bool wait) {
     return true;
 }
 
+// The start of a message without its end would be filed as if it were whole, and a file saved
+// with it would join it to the next message when read back: its bytes are counted as lost and its
+// buffer comes back empty, marked as broken.
 void EmulatedMidiIn::breakSysex(std::uint32_t stamp) {
     if (!inSysex_) return;
     inSysex_ = false;
-    if (!queue_.empty() && queue_.front()->dwBytesRecorded > 0) returnHead(MIM_LONGERROR, stamp);
+    if (queue_.empty() || queue_.front()->dwBytesRecorded == 0) return;
+    dropped_ += queue_.front()->dwBytesRecorded;
+    queue_.front()->dwBytesRecorded = 0;
+    returnHead(MIM_LONGERROR, stamp);
 }
 
 void EmulatedMidiIn::appendSysex(std::uint8_t byte, std::uint32_t stamp) {

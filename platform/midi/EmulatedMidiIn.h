@@ -39,7 +39,7 @@ public:
     // Waits up to `limit` for a buffer to be queued (or input to stop); true when one is queued.
     bool waitForBuffer(std::chrono::milliseconds limit);
     // `count` bytes of the stream were lost before they got here: they are counted, and a SysEx
-    // they broke comes back marked as broken rather than being joined to what follows.
+    // they broke comes back marked as broken (and empty) rather than joined to what follows.
     void lose(std::uint64_t count);
     // Calls the callback with a message that carries no data (MIM_OPEN, MIM_CLOSE).
     void announce(std::uint32_t msg);

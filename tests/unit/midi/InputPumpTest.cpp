@@ -176,7 +176,10 @@ TEST(InputPumpTest, AnOverflowingRingCountsEveryLostByteAndJoinsNoMessages) {
     // A small ring and a client that stalls for long: much is lost, but only as counted bytes.
     const PumpRun run = pumpStream(3000, 64 * 1024, 4096, 4, 1024, std::chrono::milliseconds(30));
     std::uint64_t delivered = 0;
-    for (const Delivered& d : run.delivered) delivered += d.bytes.size();
+    for (const Delivered& d : run.delivered) {
+        delivered += d.bytes.size();
+        EXPECT_TRUE(!d.broken || d.bytes.empty()) << "a broken message was handed on with bytes";
+    }
     EXPECT_GT(run.dropped, 0u) << "the ring never overflowed; the test lost its point";
     EXPECT_EQ(delivered + run.dropped, run.stream.size());
 
