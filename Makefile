@@ -26,7 +26,7 @@ run: build
 	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then $(BUILD)/app/pellum; \
 	else echo "No display: running Pellum under Xvfb"; xvfb-run -a -s "-screen 0 1024x768x24" $(BUILD)/app/pellum; fi
 
-test: build test-main test-asan test-tsan
+test: build test-main test-asan test-tsan test-windows
 
 test-main: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
