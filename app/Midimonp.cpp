@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGuiApplication>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QTimer>
@@ -16,6 +17,7 @@
 #include "app/UpDown.h"
 #include "app/info.h"
 #include "core/CaptureStore.h"
+#include "core/UserDump.h"
 #include "midi/MidiIn.h"
 
 namespace pellum {
@@ -74,6 +76,10 @@ void TForm1::connectHandlers() {
     // The box runs its handler whenever its state changes, also when the program sets it.
     connect(ForceMIDICH, &QCheckBox::toggled, this, handler(this, &TForm1::ForceMIDICHClick));
     connect(SysExCH, &UpDown::clicked, this, handler(this, &TForm1::SysExCHClick));
+    connect(SpeedButton2, &QToolButton::clicked, this, handler(this, &TForm1::SpeedButton2Click));
+    connect(SendBTN, &QPushButton::clicked, this, handler(this, &TForm1::SendBTNClick));
+    // The user's pick only; the entries loading adds and selects preview through loading.
+    connect(LsUser, &QComboBox::activated, this, handler(this, &TForm1::LsUserChange));
     connect(S_Auto, &QRadioButton::clicked, this, handler(this, &TForm1::S_AutoClick));
     connect(S_Man, &QRadioButton::clicked, this, handler(this, &TForm1::S_ManClick));
 }

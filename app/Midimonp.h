@@ -1,5 +1,6 @@
 // TForm1, Pellum's main window: the tool bar, menu, actions and four tabs, and the handlers of
-// the SysEx list and files, of start-up and device selection, of capture and of sending.
+// the SysEx list and files, of start-up and device selection, of capture and sending, of the
+// dump requests and of the instrument's identity.
 // Controls keep the names the rest of the program uses. Layout in MidimonpLayout.cpp.
 #pragma once
 
@@ -41,10 +42,12 @@ class NoticeSink;
 
 class CaptureStore;
 class Registry;
+struct SystemInformation;
 class TAbout;
 class TMidiInput;
 class TMyMidiEvent;
 class UpDown;
+class UserDumpSet;
 
 class TForm1 : public QMainWindow {
     Q_OBJECT
@@ -109,6 +112,13 @@ public:
     void S_AutoClick();
     void S_ManClick();
     int autoSendPosition() const { return autoSendPosition_; }
+
+    // Dump requests (the USER tab). `path` is UTF-8.
+    void SpeedButton2Click();
+    void loading(const std::string& path);
+    void sendsyx(bool send);
+    void LsUserChange();
+    void SendBTNClick();
 
     // The About box, created by the main sequence; none in a window built on its own.
     TAbout* About = nullptr;
@@ -212,6 +222,7 @@ private:
     void armTimer(int milliseconds);
     void setWaitCursor(bool waiting);
     void showIdentityReply(std::span<const std::uint8_t> message);
+    void showSystemInformation(const SystemInformation& info);
     // A plain notice, unless the same one is still open: its modal loop goes on handling input
     // events, each of which would stack another box.
     void showNotice(const QString& text);
@@ -224,6 +235,7 @@ private:
     Registry& registry_;
     OutputPort output_;
     std::unique_ptr<CaptureStore> store_;
+    std::unique_ptr<UserDumpSet> userDumps_;
     std::uint8_t inputPosition_ = 0;
     std::uint8_t outputPosition_ = 0;
     std::string userDumpPath_;

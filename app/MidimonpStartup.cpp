@@ -8,17 +8,15 @@
 #include "app/Midimonp.h"
 #include "app/PellumApplication.h"
 #include "core/CaptureStore.h"
+#include "core/IdentityReply.h"
+#include "core/UserDump.h"
 #include "midi/MidiIn.h"
 #include "platform/registry/Registry.h"
 
 namespace pellum {
-namespace {
-
-const std::uint8_t kIdentityRequest[] = {0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7};
-
-}  // namespace
 
 void TForm1::FormCreate() {
+    userDumps_ = std::make_unique<UserDumpSet>();
     store_ = std::make_unique<CaptureStore>();
     autoSendPosition_ = 0;
     setWaitCursor(true);
@@ -79,8 +77,8 @@ void TForm1::INIT(std::uint8_t mode) {
             userDumpPath_ = text.substr(0, text.find('\0'));  // nothing is expanded
         }
         openDialog2_.initialFile = QString::fromStdString(userDumpPath_);
-        // Reading the saved request file comes with the dump request files; until then the path
-        // is kept and written back as it was.
+        // A stop in the file ends start-up here, before any device is opened.
+        if (!userDumpPath_.empty()) loading(userDumpPath_);
     }
 }
 
@@ -90,13 +88,7 @@ void TForm1::OpenDevs() {
         MidiInput1->OpenDevice();
         MidiInput1->StartDevice();
     }
-    G_CH->setText("--");
-    N_Vendor->setText("unknown");
-    G_Vendor->setText("--");
-    N_Machine->setText("unknown");
-    G_Family->setText("--");
-    G_ROM->setText("--");
-    G_SOFT->setText("--");
+    showSystemInformation(resetSystemInformation());
     In_chk->setChecked(true);
     Out_chk->setChecked(true);
     // No selection counts as a device: only "(None)" keeps the request back.

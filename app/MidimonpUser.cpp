@@ -1,11 +1,88 @@
 // TForm1's Receive tab, which shows who the instrument says it is, and its USER tab, which
 // sends the dump requests of a .cfg file.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "app/FileText.h"
 #include "app/Midimonp.h"
+#include "core/IdentityReply.h"
+#include "core/UserDump.h"
 
 namespace pellum {
 
-void TForm1::showIdentityReply(std::span<const std::uint8_t>) {
-    // The reply decoder fills the System Information labels; it comes with the identity work.
+// ---- Receive: System Information ----
+
+void TForm1::showIdentityReply(std::span<const std::uint8_t> message) {
+    showSystemInformation(decodeIdentityReply(message));
+}
+
+void TForm1::showSystemInformation(const SystemInformation& info) {
+    G_CH->setText(QString::fromStdString(info.G_CH));
+    N_Vendor->setText(QString::fromStdString(info.N_Vendor));
+    G_Vendor->setText(QString::fromStdString(info.G_Vendor));
+    N_Machine->setText(QString::fromStdString(info.N_Machine));
+    G_Family->setText(QString::fromStdString(info.G_Family));
+    G_ROM->setText(QString::fromStdString(info.G_ROM));
+    G_SOFT->setText(QString::fromStdString(info.G_SOFT));
+    for (QLabel* value : {G_CH, N_Vendor, G_Vendor, N_Machine, G_Family, G_ROM, G_SOFT})
+        value->adjustSize();
+}
+
+// ---- USER: dump requests ----
+
+void TForm1::SpeedButton2Click() {
+    const auto file = dialogs_.openFile(openDialog2_);
+    if (!file) return;
+    // The dialog offers the file it was last given next time.
+    openDialog2_.initialFile = *file;
+    loading(file->toStdString());
+}
+
+void TForm1::loading(const std::string& path) {
+    userDumpPath_ = path;  // kept even when the file cannot be read, for the next save
+    LsUser->clear();
+    const UserDumpLoad load = userDumps_->loadFile(path);
+    if (load.outcome == UserDumpLoad::Outcome::NotOpened) return;
+
+    for (int i = 0; i < static_cast<int>(load.entries.size()); ++i)
+        LsUser->addItem(QString::number(i + 1) + ":" + fileText(userDumps_->name(i)));
+    LsUser->setCurrentIndex(load.firstSelected ? 0 : -1);
+
+    if (load.outcome == UserDumpLoad::Outcome::Stopped) {
+        // A refused line is shown as the file's text reads, not as its raw bytes.
+        if (load.notANumber)
+            throw PellumError(notANumberText(fileText(*load.notANumber).toStdString()));
+        throw PellumError(load.error);
+    }
+    VendorID->setText(QString::fromStdString(load.vendorText));
+    TYPE_NAME->setText(QString::fromStdString(load.typeText));
+    VendorID->adjustSize();
+    TYPE_NAME->adjustSize();
+    sendsyx(false);
+    INIT(0);
+    SendBTN->setEnabled(true);
+    LsUser->setEnabled(true);
+}
+
+void TForm1::sendsyx(bool send) {
+    // No entry selected (after a failed or stopped load): there is no request to assemble.
+    const auto message = userDumps_->request(LsUser->currentIndex(), channelOverride());
+    if (!message) return;
+    In_chk->setChecked(true);
+    if (send) output_.sendLongMessage(*message);
+    ShowSyx->setText(QString::fromStdString(previewText(*message)));
+    ShowSyx->setCursorPosition(0);  // a long request shows from its F0
+}
+
+void TForm1::LsUserChange() {
+    sendsyx(false);
+}
+
+void TForm1::SendBTNClick() {
+    sendsyx(true);
 }
 
 }  // namespace pellum

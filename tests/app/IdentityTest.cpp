@@ -1,0 +1,90 @@
+// The Identity Request sent whenever the ports open, and the reply shown on the Receive tab.
+#include <QComboBox>
+#include <QLabel>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTest>
+
+#include "core/CaptureStore.h"
+#include "core/IdentityReply.h"
+#include "tests/app/WindowFixture.h"
+
+using namespace pellum;
+using namespace pellum::test;
+
+namespace {
+
+const Bytes kSc88Reply{0xF0, 0x7E, 0x10, 0x06, 0x02, 0x41, 0x42, 0x00,
+                       0x00, 0x02, 0x01, 0x00, 0x02, 0x00, 0xF7};
+
+class Identity : public WindowTest {
+protected:
+    Identity() {
+        in = midi.addInput("Synth In");
+        out = midi.addOutput("Synth Out");
+        midi.connect(out, in, midi::LoopbackMidi::identityResponder(kSc88Reply));
+        setSetting("MIDI_IN", RegistryValue::binary({1}));
+        setSetting("MIDI_OUT", RegistryValue::binary({1}));
+    }
+
+    // The seven value labels, top to bottom.
+    QStringList shown() const {
+        QStringList texts;
+        for (QLabel* l : {form->G_CH, form->N_Vendor, form->G_Vendor, form->N_Machine,
+                          form->G_Family, form->G_ROM, form->G_SOFT})
+            texts << l->text();
+        return texts;
+    }
+
+    void clickTab(int index) {
+        QTabBar* bar = form->TabMenu->tabBar();
+        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(index).center());
+    }
+
+    std::uint32_t in = 0;
+    std::uint32_t out = 0;
+};
+
+const QStringList kReset{"--", "unknown", "--", "unknown", "--", "--", "--"};
+const QStringList kSc88{"17", "Roland", "41H", "SC-88", "42H 100H", "1", "2"};
+
+TEST_F(Identity, TheReplyFillsTheReceiveTabAndEveryReopeningAsksAgain) {
+    start();
+    const Bytes request(kIdentityRequest.begin(), kIdentityRequest.end());
+    EXPECT_EQ(midi.sentMessages(out), std::vector<Bytes>{request});
+    EXPECT_EQ(shown(), kReset);  // nothing handled yet: the answer waits in the input
+    deliver(in);
+    EXPECT_EQ(shown(), kSc88);
+    EXPECT_EQ(form->SysEx->count(), 0);
+    EXPECT_EQ(form->store().count(), 0);
+
+    // A second reply overwrites every label, the machine name falling back to "unknown".
+    midi.inject(in, {0xF0, 0x7E, 0x00, 0x06, 0x02, 0x43, 0x05, 0x00, 0x00, 0x00, 0x00, 0x01, 0x00,
+                     0x00, 0xF7});
+    deliver(in);
+    EXPECT_EQ(shown(), (QStringList{"1", "YAMAHA", "43H", "unknown", "05H 00H", "128", "0"}));
+
+    // "(None)" as output: the labels are reset and the request goes nowhere, so they stay so.
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    clickTab(3);
+    QTest::keyClick(form->cmbOutput, Qt::Key_Up);
+    ASSERT_EQ(form->cmbOutput->currentIndex(), 0);
+    EXPECT_EQ(shown(), kReset);
+    deliver(in);
+    EXPECT_EQ(shown(), kReset);
+
+    // The instrument's port again: asked once more, it answers.
+    QTest::keyClick(form->cmbOutput, Qt::Key_Down);
+    ASSERT_EQ(form->cmbOutput->currentIndex(), 1);
+    EXPECT_EQ(midi.sentMessages(out), (std::vector<Bytes>{request, request}));
+    deliver(in);
+    clickTab(2);
+    EXPECT_EQ(form->TabMenu->currentWidget(), form->Receive);
+    EXPECT_EQ(shown(), kSc88);
+    EXPECT_TRUE(form->G_Family->isVisible());
+    EXPECT_GE(form->G_Family->width(), form->G_Family->sizeHint().width());  // not clipped
+    EXPECT_TRUE(dialogs.errors.isEmpty());
+}
+
+}  // namespace

@@ -1,0 +1,253 @@
+// The USER tab: loading a .cfg file, choosing a request and sending it, and the file reloaded
+// at start-up.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTest>
+#include <QToolButton>
+
+#include "app/UpDown.h"
+#include "core/CaptureStore.h"
+#include "core/IdentityReply.h"
+#include "tests/app/WindowFixture.h"
+
+using namespace pellum;
+using namespace pellum::test;
+
+namespace {
+
+// The lines of a .cfg file as it is written on disk, CR LF after each.
+Bytes cfgFile(const std::vector<std::string>& lines) {
+    Bytes bytes;
+    for (const std::string& line : lines) {
+        bytes.insert(bytes.end(), line.begin(), line.end());
+        bytes.insert(bytes.end(), {'\r', '\n'});
+    }
+    return bytes;
+}
+
+const Bytes kExample = cfgFile({"# requests of a sound module",
+                                "SC-88 requests",
+                                "YES",
+                                "65",
+                                "16",
+                                "66",
+                                "17",
+                                "?System",
+                                "64",
+                                "0",
+                                "127",
+                                "0",
+                                "0",
+                                "1",
+                                "?Part 1",
+                                "64",
+                                "16",
+                                "0",
+                                "0",
+                                "0",
+                                "127"});
+const QString kSystemPreview = "  F0 41 10 42 11 40 00 7F 00 00 01 40 F7";
+const Bytes kDump{0xF0, 0x41, 0x10, 0x42, 0x12, 0x40, 0x10, 0x00, 0x55, 0x1B, 0xF7};
+
+QStringList entries(const QComboBox* combo) {
+    QStringList texts;
+    for (int i = 0; i < combo->count(); ++i) texts << combo->itemText(i);
+    return texts;
+}
+
+std::string settingText(const std::optional<RegistryValue>& value) {
+    if (!value) return "(absent)";
+    return std::string(value->data.begin(), value->data.end());
+}
+
+// A window open on an instrument that tells who it is and answers a Roland dump request with
+// one dump message, with the USER tab in front.
+class UserTab : public WindowTest {
+protected:
+    UserTab() {
+        in = midi.addInput("Synth In");
+        out = midi.addOutput("Synth Out");
+        midi.connect(out, in, [](std::span<const std::uint8_t> sent) {
+            return sent.size() > 2 && sent[1] == 0x41 ? kDump : Bytes{};
+        });
+        setSetting("MIDI_IN", RegistryValue::binary({1}));
+        setSetting("MIDI_OUT", RegistryValue::binary({1}));
+        start();
+        sentBefore = midi.sentMessages(out).size();
+        form->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+        clickTab(1);
+    }
+
+    void clickTab(int index) {
+        QTabBar* bar = form->TabMenu->tabBar();
+        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(index).center());
+    }
+
+    // Opens `bytes` (none: a file that does not exist) through the tab's open button.
+    std::string open(const std::string& name, const std::optional<Bytes>& bytes) {
+        const std::string path = dir.file(name);
+        if (bytes) writeBytes(path, *bytes);
+        dialogs.answers.push_back(QString::fromStdString(path));
+        QTest::mouseClick(form->SpeedButton2, Qt::LeftButton);
+        return path;
+    }
+
+    std::vector<Bytes> sent() {
+        auto all = midi.sentMessages(out);
+        return {all.begin() + static_cast<std::ptrdiff_t>(sentBefore), all.end()};
+    }
+
+    std::uint32_t in = 0;
+    std::uint32_t out = 0;
+    std::size_t sentBefore = 0;
+};
+
+TEST_F(UserTab, ALoadedRequestIsPreviewedChosenAndSentWithTheOverride) {
+    const std::string path = open("sc88.cfg", kExample);
+    ASSERT_EQ(dialogs.asked.size(), 1u);
+    EXPECT_EQ(dialogs.asked[0].title, "Open CFG File");
+    EXPECT_EQ(entries(form->LsUser), (QStringList{"1:System", "2:Part 1"}));
+    EXPECT_EQ(form->LsUser->currentIndex(), 0);
+    EXPECT_EQ(form->VendorID->text(), "41H Roland");
+    EXPECT_EQ(form->TYPE_NAME->text(), "42H GS");
+    EXPECT_EQ(form->ShowSyx->text(), kSystemPreview);
+    EXPECT_TRUE(form->LsUser->isEnabled());
+    EXPECT_TRUE(form->SendBTN->isEnabled());
+    EXPECT_EQ(settingText(setting("CFG_FILE")), path + '\0');
+    EXPECT_TRUE(sent().empty());  // loading only previews
+
+    // A message on channel 3 turns the override on; sending it back by its line switches
+    // capture off.
+    midi.inject(in, {0xF0, 0x43, 0x12, 0x01, 0xF7});
+    deliver(in);
+    ASSERT_TRUE(form->ForceMIDICH->isChecked());
+    ASSERT_EQ(form->SysExCH->position(), 3);
+    clickTab(0);
+    clickLine(form->SysEx, 0);
+    ASSERT_EQ(sent().size(), 1u);
+    ASSERT_FALSE(form->In_chk->isChecked());
+
+    // Choosing request 2 previews it with the override, checksum as assembled, and switches
+    // capture back on; nothing goes out.
+    clickTab(1);
+    QTest::keyClick(form->LsUser, Qt::Key_Down);
+    const Bytes part1{0xF0, 0x41, 0x12, 0x42, 0x11, 0x40, 0x10, 0x00, 0x00, 0x00, 0x7F, 0x31, 0xF7};
+    EXPECT_EQ(form->ShowSyx->text(), "  F0 41 12 42 11 40 10 00 00 00 7F 31 F7");
+    EXPECT_TRUE(form->In_chk->isChecked());
+    EXPECT_EQ(sent().size(), 1u);
+
+    // The button sends exactly those bytes, and the instrument's dump is captured.
+    QTest::mouseClick(form->SendBTN, Qt::LeftButton);
+    ASSERT_EQ(sent().size(), 2u);
+    EXPECT_EQ(sent()[1], part1);
+    deliver(in);
+    ASSERT_EQ(form->SysEx->count(), 2);
+    const auto captured = form->store().message(1);
+    EXPECT_EQ(Bytes(captured.begin(), captured.end()), kDump);
+    EXPECT_TRUE(dialogs.errors.isEmpty());
+}
+
+TEST_F(UserTab, AStoppedLoadAndAMissingFileKeepWhatTheyMust) {
+    const std::string good = open("sc88.cfg", kExample);
+
+    // Full-width ３ (CP932 82 52) is no number: the error shows it as the file reads.
+    const std::string bad = open("bad.cfg", cfgFile({"t", "NO", "65", "16", "66", "?One", "1",
+                                                     "?Two", "2", "\x82\x52", "?Three", "3"}));
+    EXPECT_EQ(dialogs.errors, QStringList{"'３' は数値ではありません."});
+    EXPECT_EQ(entries(form->LsUser), (QStringList{"1:One", "2:Two"}));
+    EXPECT_EQ(form->LsUser->currentIndex(), -1);
+    EXPECT_EQ(form->VendorID->text(), "41H Roland");  // from the load before
+    EXPECT_EQ(form->ShowSyx->text(), kSystemPreview);
+    EXPECT_EQ(settingText(setting("CFG_FILE")), good + '\0');  // not saved
+    EXPECT_EQ(form->userDumpPath(), bad);
+
+    // With no entry chosen the button, still enabled, has nothing to send.
+    ASSERT_TRUE(form->SendBTN->isEnabled());
+    QTest::mouseClick(form->SendBTN, Qt::LeftButton);
+    EXPECT_TRUE(sent().empty());
+    EXPECT_EQ(dialogs.errors.size(), 1);
+
+    // A file that is not there: the list empties, no word, and its path is saved next time.
+    const std::string missing = open("missing.cfg", std::nullopt);
+    EXPECT_EQ(form->LsUser->count(), 0);
+    EXPECT_EQ(dialogs.errors.size(), 1);
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+    EXPECT_EQ(form->TYPE_NAME->text(), "42H GS");
+    clickTab(3);
+    QTest::keyClick(form->cmbOutput, Qt::Key_Up);  // any device change saves the settings
+    EXPECT_EQ(settingText(setting("CFG_FILE")), missing + '\0');
+}
+
+TEST_F(UserTab, NamesReadAsTheFileWasWrittenAndACutCharacterIsLeftOff) {
+    // "テスト" in CP932; "AB", "テスト" five times and "ト" in CP932 (34 bytes); "x" and
+    // thirteen three-byte UTF-8 characters: the last two are cut inside a character.
+    const std::string cp932Test = "\x83\x65\x83\x58\x83\x67";
+    std::string cp932Long = "AB";
+    for (int i = 0; i < 5; ++i) cp932Long += cp932Test;
+    cp932Long += "\x83\x67";
+    const std::string utf8Long = "x日本語のリクエスト名前です";
+    open("names.cfg", cfgFile({"names", "YES", "66", "48", "48", "?" + cp932Test, "1",
+                               "?" + cp932Long, "2", "?" + utf8Long, "3", "4"}));
+    EXPECT_EQ(entries(form->LsUser), (QStringList{"1:テスト", "2:ABテストテストテストテストテスト",
+                                                  "3:x日本語のリクエスト名"}));
+    EXPECT_EQ(form->VendorID->text(), "42H KORG");
+    EXPECT_EQ(form->TYPE_NAME->text(), "30H 03R/W");
+
+    // The cut name's request goes out whole.
+    QTest::keyClick(form->LsUser, Qt::Key_End);
+    ASSERT_EQ(form->LsUser->currentIndex(), 2);
+    QTest::mouseClick(form->SendBTN, Qt::LeftButton);
+    EXPECT_EQ(sent(), (std::vector<Bytes>{{0xF0, 0x42, 0x30, 0x30, 0x03, 0x04, 0x79, 0xF7}}));
+    EXPECT_TRUE(dialogs.errors.isEmpty());
+}
+
+class SavedRequestFile : public WindowTest {};
+
+TEST_F(SavedRequestFile, IsReloadedAtStartUpAndAStopThereEndsStartUp) {
+    const auto in = midi.addInput("Synth In");
+    const auto out = midi.addOutput("Synth Out");
+    static_cast<void>(in);
+    setSetting("MIDI_IN", RegistryValue::binary({1}));
+    setSetting("MIDI_OUT", RegistryValue::binary({1}));
+
+    // A header line that begins with "?" stops the load: no device opens, nothing is asked.
+    const std::string bad = dir.file("bad.cfg");
+    writeBytes(bad, cfgFile({"t", "YES", "?x", "1"}));
+    setSetting("CFG_FILE", RegistryValue::string(bad));
+    start();
+    EXPECT_EQ(dialogs.errors, QStringList{"'?x' は数値ではありません."});
+    EXPECT_FALSE(midi.isOutputOpen(out));
+    EXPECT_TRUE(midi.sentMessages(out).empty());
+    EXPECT_EQ(form->cmbInput->currentIndex(), 0);
+    EXPECT_EQ(form->G_Vendor->text(), "00H");
+    EXPECT_EQ(form->cursor().shape(), Qt::WaitCursor);
+    form.reset();
+    dialogs.errors.clear();
+
+    // A good file is loaded before the devices open, and its success rewrites the settings:
+    // the expandable string comes back as a plain one.
+    const std::string good = dir.file("sc88.cfg");
+    writeBytes(good, kExample);
+    Bytes expandable(good.begin(), good.end());
+    expandable.push_back(0);
+    setSetting("CFG_FILE", RegistryValue{REG_EXPAND_SZ, expandable});
+    start();
+    EXPECT_TRUE(dialogs.errors.isEmpty());
+    EXPECT_EQ(entries(form->LsUser), (QStringList{"1:System", "2:Part 1"}));
+    EXPECT_EQ(form->ShowSyx->text(), kSystemPreview);
+    EXPECT_TRUE(form->SendBTN->isEnabled());
+    EXPECT_EQ(setting("CFG_FILE")->type, REG_SZ);
+    EXPECT_EQ(settingText(setting("CFG_FILE")), good + '\0');
+    EXPECT_EQ(setting("MIDI_OUT")->data, Bytes{1});
+    EXPECT_TRUE(midi.isOutputOpen(out));
+    const Bytes request(kIdentityRequest.begin(), kIdentityRequest.end());
+    EXPECT_EQ(midi.sentMessages(out), std::vector<Bytes>{request});  // the load sent nothing
+}
+
+}  // namespace
