@@ -26,7 +26,7 @@ run: build
 	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then $(BUILD)/app/pellum; \
 	else echo "No display: running Pellum under Xvfb"; xvfb-run -a -s "-screen 0 1024x768x24" $(BUILD)/app/pellum; fi
 
-test: build test-main test-asan test-tsan test-windows
+test: build test-main test-asan test-tsan test-fuzz test-windows
 
 test-main: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
@@ -61,6 +61,39 @@ bench: deps
 	cmake --build $(BENCH_BUILD) -j $(JOBS)
 	@for b in $(BENCH_BUILD)/bench/*; do if [ -f "$$b" ] && [ -x "$$b" ]; then echo "== $$b"; "$$b" || exit 1; fi; done
 
+# libFuzzer harnesses of every reader (tests/fuzz), built with clang and ASan+UBSan in their own
+# folder. `make fuzz` runs each for FUZZ_SECONDS over its seed corpus and what earlier runs found
+# ($(FUZZ_BUILD)/corpus); a finding stops the run and is left in $(FUZZ_BUILD)/findings.
+# FUZZERS="fuzz_syx fuzz_cfg" runs some of them.
+FUZZ_BUILD   ?= build-fuzz
+FUZZ_SECONDS ?= 60
+FUZZERS      ?= fuzz_syx fuzz_cfg fuzz_settings fuzz_identity fuzz_midi_in
+.PHONY: fuzz fuzz-build test-fuzz
+
+fuzz-build: deps
+	@scripts/install-deps fuzz
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DPELLUM_BUILD_FUZZ=ON
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target $(FUZZERS)
+
+# Scratch files (the .syx harness saves on every input) go to memory where there is some.
+fuzz: fuzz-build
+	@set -e; tmp=$$( [ -d /dev/shm ] && echo /dev/shm || echo $${TMPDIR:-/tmp} ); \
+	for f in $(FUZZERS); do \
+	  mkdir -p $(FUZZ_BUILD)/corpus/$$f $(FUZZ_BUILD)/findings; \
+	  echo "== $$f for $(FUZZ_SECONDS) s"; \
+	  TMPDIR=$$tmp $(FUZZ_BUILD)/tests/fuzz/$$f -max_total_time=$(FUZZ_SECONDS) -timeout=10 \
+	    -print_final_stats=1 -artifact_prefix=$(abspath $(FUZZ_BUILD))/findings/$$f- \
+	    $(FUZZ_BUILD)/corpus/$$f tests/fuzz/corpus/$$f > $(FUZZ_BUILD)/$$f.log 2>&1 \
+	    || { tail -n 60 $(FUZZ_BUILD)/$$f.log; echo "$$f: FAILED (log: $(FUZZ_BUILD)/$$f.log)"; exit 1; }; \
+	  grep -E '^stat::number_of_executed_units|^stat::average_exec_per_sec' $(FUZZ_BUILD)/$$f.log \
+	    | sed "s/^/$$f /"; \
+	done
+
+# The short pass CI runs: a harness that no longer builds, or fails at once, fails the tests.
+test-fuzz:
+	$(MAKE) fuzz FUZZ_SECONDS=20
+
 # Installs the programs, desktop entry, icons and AppStream file under PREFIX.
 PREFIX ?= /usr/local
 .PHONY: install
@@ -68,4 +101,4 @@ install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(BENCH_BUILD) $(WIN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(BENCH_BUILD) $(WIN_BUILD) $(FUZZ_BUILD)

@@ -88,7 +88,11 @@ NotANumberError::NotANumberError(const std::string& line)
     : PellumError(notANumberText(line)), line_(line) {}
 
 std::string notANumberText(std::string_view line) {
-    return "'" + std::string(line) + "' は数値ではありません";
+    // The text travels as a C string (what(), the error box): a NUL in the line would cut it
+    // off there, closing quote and all, so it is shown as "?".
+    std::string shown(line);
+    std::replace(shown.begin(), shown.end(), '\0', '?');
+    return "'" + shown + "' は数値ではありません";
 }
 
 std::int32_t convertNumber(std::string_view line) {

@@ -27,7 +27,8 @@ private:
     std::string line_;
 };
 
-// The conversion error's text for a line already decoded to UTF-8 (for display).
+// The conversion error's text for a line already decoded to UTF-8 (for display); a NUL in the
+// line shows as "?".
 std::string notANumberText(std::string_view line);
 
 // The integer conversion of number lines: optional leading blanks, then decimal digits with an

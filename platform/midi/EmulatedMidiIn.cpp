@@ -79,8 +79,7 @@ MMRESULT EmulatedMidiIn::reset() {
         const std::uint32_t stamp = stampNow();
         started_ = false;
         inSysex_ = false;
-        status_ = 0;
-        have_ = 0;
+        cutShortMessage();
         // A buffer that holds the start of an unfinished SysEx comes back with those bytes.
         while (!queue_.empty()) returnHead(MIM_LONGDATA, stamp);
         bufferQueued_.notify_all();
@@ -130,9 +129,7 @@ void EmulatedMidiIn::lose(std::uint64_t count) {
         std::lock_guard state(stateMutex_);
         dropped_ += count;
         breakSysex(stampNow());
-        status_ = 0;
-        have_ = 0;
-        data_[0] = data_[1] = 0;
+        cutShortMessage();
     }
     deliverPending();
 }
@@ -165,11 +162,13 @@ bool EmulatedMidiIn::take(std::uint8_t byte, std::uint32_t stamp, bool wait) {
             appendSysex(byte, stamp);
         } else if (status_ != 0) {
             data_[have_++] = byte;
+            ++unsent_;
             if (have_ == need_) {
                 pending_.push_back(
                     {MIM_DATA,
                      static_cast<std::uintptr_t>(status_ | data_[0] << 8 | data_[1] << 16), stamp});
                 have_ = 0;
+                unsent_ = 0;
                 data_[0] = data_[1] = 0;
                 if (status_ >= 0xF0) status_ = 0;
             }
@@ -191,9 +190,7 @@ bool EmulatedMidiIn::take(std::uint8_t byte, std::uint32_t stamp, bool wait) {
     // Any other status byte ends an unfinished SysEx. Done before waiting, so a byte taken again
     // later finds the same state.
     breakSysex(stamp);
-    status_ = 0;
-    have_ = 0;
-    data_[0] = data_[1] = 0;
+    cutShortMessage();
     if (byte == kSysexStart) {
         if (wait && queue_.empty()) return false;
         inSysex_ = true;
@@ -205,8 +202,19 @@ bool EmulatedMidiIn::take(std::uint8_t byte, std::uint32_t stamp, bool wait) {
         pending_.push_back({MIM_DATA, byte, stamp});
     } else {
         status_ = byte;
+        unsent_ = 1;
     }
     return true;
+}
+
+void EmulatedMidiIn::cutShortMessage() {
+    // An incomplete message cut off by a status byte, a loss or a reset never reaches the
+    // client: its bytes are lost, and counted like every other lost byte.
+    dropped_ += unsent_;
+    unsent_ = 0;
+    status_ = 0;
+    have_ = 0;
+    data_[0] = data_[1] = 0;
 }
 
 // The start of a message without its end would be filed as if it were whole, and a file saved

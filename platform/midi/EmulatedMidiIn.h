@@ -58,6 +58,7 @@ private:
     // False, with nothing changed, when `wait` is set and the byte needs a buffer none is queued.
     bool take(std::uint8_t byte, std::uint32_t stamp, bool wait);
     void breakSysex(std::uint32_t stamp);
+    void cutShortMessage();
     void appendSysex(std::uint8_t byte, std::uint32_t stamp);
     void returnHead(std::uint32_t msg, std::uint32_t stamp);
     void deliverPending() noexcept;
@@ -83,6 +84,7 @@ private:
     std::uint8_t data_[2] = {0, 0};
     int have_ = 0;
     int need_ = 0;
+    int unsent_ = 0;  // bytes of the short message being collected (its status unless running)
     std::uint64_t dropped_ = 0;
 };
 

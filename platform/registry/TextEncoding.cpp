@@ -4,6 +4,12 @@ namespace pellum {
 namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
+// A byte that is not part of valid UTF-8 (a file name in another encoding) travels as an
+// unpaired low surrogate U+DC80..U+DCFF and comes back as the same byte, so text of any bytes
+// survives the UTF-16 form unchanged.
+constexpr char32_t kEscapeBase = 0xDC00;
+constexpr char32_t kEscapeFirst = 0xDC80;
+constexpr char32_t kEscapeLast = 0xDCFF;
 
 void appendUtf8(std::vector<std::uint8_t>& out, char32_t c) {
     if (c < 0x80) {
@@ -49,6 +55,9 @@ std::vector<std::uint8_t> utf16leToUtf8(const std::vector<std::uint8_t>& utf16) 
             at(i + 1) < 0xE000) {
             c = 0x10000 + ((c - 0xD800) << 10) + (at(i + 1) - 0xDC00);
             ++i;
+        } else if (c >= kEscapeFirst && c <= kEscapeLast) {
+            out.push_back(static_cast<std::uint8_t>(c - kEscapeBase));  // a byte kept as it was
+            continue;
         } else if (c >= 0xD800 && c < 0xE000) {
             c = kReplacement;
         }
@@ -79,8 +88,11 @@ std::vector<std::uint8_t> utf8ToUtf16le(const std::vector<std::uint8_t>& utf8) {
             else
                 c = (c << 6) | (utf8[i + k] & 0x3F);
         }
-        if (!valid || c > 0x10FFFF) {
-            appendUtf16le(out, kReplacement);
+        // Only the shortest form of a scalar value is valid: an overlong form or an encoded
+        // surrogate would not come back as the same bytes.
+        static constexpr char32_t kShortest[] = {0, 0x80, 0x800, 0x10000};
+        if (!valid || c > 0x10FFFF || c < kShortest[extra] || (c >= 0xD800 && c < 0xE000)) {
+            appendUtf16le(out, kEscapeBase + b);
             ++i;
             continue;
         }

@@ -8,8 +8,9 @@
 
 namespace pellum {
 
-// Invalid sequences (an odd last byte of UTF-16 included) become U+FFFD; nothing is read past
-// the end.
+// Bytes that are not valid UTF-8 go to UTF-16 as unpaired surrogates U+DC80..U+DCFF and come
+// back as the same bytes, so any text round-trips. Other invalid UTF-16 (an odd last byte
+// included) becomes U+FFFD; nothing is read past the end.
 std::vector<std::uint8_t> utf16leToUtf8(const std::vector<std::uint8_t>& utf16);
 std::vector<std::uint8_t> utf8ToUtf16le(const std::vector<std::uint8_t>& utf8);
 

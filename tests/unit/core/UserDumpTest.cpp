@@ -249,6 +249,25 @@ TEST(UserDump, NumberForms) {
             }
         }
     }
+
+    // A NUL byte in a line must not cut the message short where it travels as a C string.
+    const std::string nul(
+        "6\0"
+        "5x",
+        4);
+    try {
+        convertNumber(nul);
+        ADD_FAILURE() << "a line with a NUL was taken as a number";
+    } catch (const NotANumberError& e) {
+        EXPECT_EQ(std::string(e.what()), "'6?5x' は数値ではありません");
+        EXPECT_EQ(e.line(), nul);
+    }
+    UserDumpSet set;
+    const std::string file = "t\rYES\r" + nul + "\r?a\r1\r";
+    const UserDumpLoad load =
+        set.load({reinterpret_cast<const std::uint8_t*>(file.data()), file.size()});
+    EXPECT_EQ(load.error, "'6?5x' は数値ではありません");
+    EXPECT_EQ(load.notANumber, nul);
 }
 
 TEST(UserDump, VendorAndTypeTexts) {

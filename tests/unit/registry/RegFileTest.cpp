@@ -212,6 +212,10 @@ TEST(RegFile, ValuesSurviveReadWriteAndReadAgain) {
     const RegistryValue lineFeed = RegistryValue::string("/home/u/new\nline.cfg");
     const RegistryValue carriageReturn = RegistryValue::string("a\rb");
     const RegistryValue unterminated{REG_SZ, {'A', 'B'}};
+    // Bytes that are not UTF-8 (a Latin-1 name, an overlong form, an encoded surrogate) in a
+    // string that must take the UTF-16 form.
+    const RegistryValue notUtf8{REG_SZ, {0, 0xB7, 'a', 0xC0, 0x80, 0xED, 0xA0, 0x80, 0xFF, 0}};
+    const RegistryValue notUtf8Expand{REG_EXPAND_SZ, {'%', 0xE9, '%', 0xF4, 0x90, 0x80, 0x80}};
     const Case cases[] = {
         {"a NUL inside a string", {}, {{"CFG_FILE", nulInside}}, {{"CFG_FILE", nulInside}}},
         {"line breaks in a string",
@@ -222,6 +226,10 @@ TEST(RegFile, ValuesSurviveReadWriteAndReadAgain) {
          {{"CFG_FILE", lineFeed},
           {"OTHER", carriageReturn},
           {"MIDI_IN", RegistryValue::binary({1})}}},
+        {"bytes that are not UTF-8 in the UTF-16 form",
+         {},
+         {{"CFG_FILE", notUtf8}, {"PATHS", notUtf8Expand}},
+         {{"CFG_FILE", notUtf8}, {"PATHS", notUtf8Expand}}},
         {"a string without its NUL",
          {},
          {{"CFG_FILE", unterminated}},

@@ -1,0 +1,81 @@
+// The .syx reader: any bytes load without a fault; every stored message starts with F0, ends
+// with F7 and holds no other F7; each gets a label; and a save (with and without the channel
+// override) reloads as exactly the stored messages.
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/CaptureStore.h"
+#include "core/ListLabel.h"
+#include "core/SyxFile.h"
+#include "tests/fuzz/FuzzCheck.h"
+
+using namespace pellum;
+
+namespace {
+
+using Messages = std::vector<std::vector<std::uint8_t>>;
+
+Messages messagesOf(const CaptureStore& store) {
+    Messages out;
+    for (int i = 0; i < store.count(); ++i) {
+        const auto m = store.message(i);
+        FUZZ_CHECK(static_cast<std::size_t>(store.length(i)) == m.size());
+        out.emplace_back(m.begin(), m.end());
+    }
+    return out;
+}
+
+// A file beside the fuzzer's other scratch files; tmpfs when TMPDIR points there, since every
+// save syncs.
+const std::string& scratchFile() {
+    static const std::string path = (std::filesystem::temp_directory_path() /
+                                     ("pellum-fuzz-syx-" + std::to_string(::getpid()) + ".syx"))
+                                        .string();
+    return path;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    // The stores are large (two sets of 9999 slots): made once, reused as the program does.
+    static auto store = std::make_unique<CaptureStore>();
+    static auto reloaded = std::make_unique<CaptureStore>();
+
+    const LoadResult loaded = loadSyx({data, size}, *store);
+    FUZZ_CHECK(loaded.count == store->count());
+    FUZZ_CHECK(loaded.count <= CaptureStore::kCapacity);
+    FUZZ_CHECK(!loaded.truncated || loaded.count == CaptureStore::kCapacity);
+    const Messages messages = messagesOf(*store);
+    for (const auto& m : messages) {
+        FUZZ_CHECK(m.size() >= 2 && m.front() == 0xF0 && m.back() == 0xF7);
+        for (std::size_t i = 0; i + 1 < m.size(); ++i) FUZZ_CHECK(m[i] != 0xF7);
+    }
+
+    const std::vector<std::string> labels = loadedLabels(*store);
+    FUZZ_CHECK(labels.size() == messages.size());
+    for (std::size_t i = 0; i < labels.size(); ++i) {
+        const std::string suffix = " " + std::to_string(messages[i].size()) + "Byte";
+        char number[8];
+        std::snprintf(number, sizeof number, "%04zu ", i + 1);
+        FUZZ_CHECK(labels[i].size() > suffix.size() + 5);
+        FUZZ_CHECK(labels[i].compare(0, 5, number) == 0);
+        FUZZ_CHECK(labels[i].compare(labels[i].size() - suffix.size(), suffix.size(), suffix) == 0);
+    }
+
+    saveSyxFile(scratchFile(), *store, {});
+    loadSyxFile(scratchFile(), *reloaded);
+    FUZZ_CHECK(messagesOf(*reloaded) == messages);
+
+    // With the override the store itself changes; what reloads is what the store now holds.
+    const ChannelOverride override{true, static_cast<int>(size % 16) + 1};
+    saveSyxFile(scratchFile(), *store, override);
+    loadSyxFile(scratchFile(), *reloaded);
+    FUZZ_CHECK(messagesOf(*reloaded) == messagesOf(*store));
+    return 0;
+}
