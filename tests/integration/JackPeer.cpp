@@ -299,7 +299,7 @@ int main(int argc, char** argv) {
                     if (message.size() == 6 && message[1] == 0x7E && message[3] == 0x06 &&
                         message[4] == 0x01) {
                         queue(peer, {0xF0, 0x7E, 0x7F, 0x06, 0x02, 0x7D, 0x12, 0x34, 0x56, 0x01,
-                                     0x02, 0x03, 0x04, 0xF7});
+                                     0x02, 0x03, 0x04, 0x05, 0xF7});
                     } else if (answerCount > 0) {
                         for (std::size_t k = 0; k < answerCount; ++k)
                             queue(peer, patternMessage(k, answerSize));

@@ -1,14 +1,21 @@
 // The main window over the real MIDI service and a JACK server, with the peer instrument at the
-// other end: choosing it, asking it who it is, capturing its dump and sending the list back.
+// other end: choosing it, asking it who it is, asking it for a dump from the USER tab, capturing
+// its dump and sending the list back.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
+#include <QMouseEvent>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
+#include <QToolButton>
 #include <memory>
 #include <thread>
 
@@ -38,6 +45,16 @@ int entryOf(const QComboBox* combo, const std::string& name) {
 void choose(QComboBox* combo, int index) {
     combo->setCurrentIndex(index);
     emit combo->activated(index);
+}
+
+// A left click in the middle of `widget`, as the mouse delivers it.
+void click(QWidget* widget) {
+    const QPointF centre = QRectF(widget->rect()).center();
+    const QPointF global = widget->mapToGlobal(centre);
+    QMouseEvent press(QEvent::MouseButtonPress, centre, global, Qt::LeftButton, Qt::LeftButton, {});
+    QMouseEvent release(QEvent::MouseButtonRelease, centre, global, Qt::LeftButton, {}, {});
+    QApplication::sendEvent(widget, &press);
+    QApplication::sendEvent(widget, &release);
 }
 
 bool pumpUntil(const std::function<bool()>& done, std::chrono::milliseconds limit) {
@@ -111,6 +128,52 @@ TEST_F(WindowOverJack, ChoosingThePeerAsksWhoItIsAndSurvivesARestart) {
     EXPECT_EQ(form->cmbInput->currentText().toStdString(), peer.outPort());
     EXPECT_EQ(form->cmbOutput->currentText().toStdString(), peer.inPort());
     EXPECT_EQ(peer.nextReceived(10s), kIdentityRequest);
+    EXPECT_TRUE(dialogs.errors.isEmpty());
+}
+
+TEST_F(WindowOverJack, ThePeerSaysWhoItIsAndAnswersADumpRequestFromTheUserTab) {
+    start();
+    choosePeer();
+    ASSERT_TRUE(pumpUntil([&] { return form->G_Vendor->text() == "7DH"; }, 10s))
+        << "no reply shown";
+    QStringList shown;
+    for (const QLabel* l : {form->G_CH, form->N_Vendor, form->G_Vendor, form->N_Machine,
+                            form->G_Family, form->G_ROM, form->G_SOFT})
+        shown << l->text();
+    EXPECT_EQ(shown, (QStringList{"128", "unknown", "7DH", "unknown", "1A12H D6H", "386", "644"}));
+    EXPECT_EQ(form->SysEx->count(), 0);
+    while (peer.nextReceived(1s)) {
+    }
+
+    // The peer answers the next request with three messages; its EMITTED line says it has the
+    // command before the request can reach it.
+    peer.process().writeLine("answer 3 300");
+    peer.process().writeLine("emit 0 0");
+    std::optional<std::string> line;
+    while ((line = peer.process().readLine(10s)) && *line != "EMITTED 0") {
+    }
+    ASSERT_TRUE(line) << "the peer did not take the commands";
+
+    const std::string cfg = dir.file("peer.cfg");
+    const std::string text = "peer requests\r\nNO\r\n$7D\r\n$10\r\n$20\r\n?All\r\n1\r\n2\r\n";
+    test::writeBytes(cfg, Bytes(text.begin(), text.end()));
+    form->show();
+    dialogs.answers.push_back(QString::fromStdString(cfg));
+    form->TabMenu->setCurrentWidget(form->MnUSER);
+    click(form->SpeedButton2);
+    // The reply's device ID 7F set the override to channel 16, so byte 2 goes out as 1F.
+    ASSERT_EQ(form->ShowSyx->text(), "  F0 7D 1F 20 01 02 F7");
+    click(form->SendBTN);
+    EXPECT_EQ(peer.nextReceived(10s), Bytes({0xF0, 0x7D, 0x1F, 0x20, 0x01, 0x02, 0xF7}));
+
+    ASSERT_TRUE(pumpUntil([&] { return form->SysEx->count() == 3; }, 20s))
+        << form->SysEx->count() << " of 3 captured";
+    for (int k = 0; k < 3; ++k) {
+        const auto message = form->store().message(k);
+        EXPECT_TRUE(Bytes(message.begin(), message.end()) ==
+                    test::patternMessage(static_cast<std::size_t>(k), 300))
+            << "message " << k;
+    }
     EXPECT_TRUE(dialogs.errors.isEmpty());
 }
 
