@@ -51,27 +51,33 @@ TEST_F(AboutTest, HelpAboutShowsTheVersionModallyAndEnterClosesIt) {
         bool defaultOk = false;
     } seen;
     bool shown = false;
-    int ticksAfterEnter = 0;
-    // Runs inside the box's own modal loop: looks at it as first shown, then presses Enter.
+    bool entered = false;
+    int ticks = 0;
+    // Runs inside the box's own modal loop: looks at it as first shown, then, once it is the
+    // active window, presses Enter where the keyboard focus is.
     QTimer poll;
     poll.setInterval(5);
     QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (shown) {
-            // Enter did not close the box: close it otherwise, so the test ends and fails.
-            if (++ticksAfterEnter > 400 && about.isVisible()) about.done(-1);
-            return;
-        }
         if (QApplication::activeModalWidget() != &about) return;
-        shown = true;
-        seen.modal = about.isVisible() && about.isModal();
-        seen.version = about.vername->text();
-        for (const QWidget* w :
-             {static_cast<QWidget*>(about.Label5), static_cast<QWidget*>(about.vername),
-              static_cast<QWidget*>(about.Label2), static_cast<QWidget*>(about.Label3)})
-            seen.faces << QFontInfo(w->font()).family();
-        seen.defaultOk = about.OKBtn->isDefault();
-        QWidget* focus = QApplication::focusWidget();
-        QTest::keyClick(focus != nullptr ? focus : static_cast<QWidget*>(&about), Qt::Key_Return);
+        ++ticks;
+        if (!shown) {
+            shown = true;
+            seen.modal = about.isVisible() && about.isModal();
+            seen.version = about.vername->text();
+            for (const QWidget* w :
+                 {static_cast<QWidget*>(about.Label5), static_cast<QWidget*>(about.vername),
+                  static_cast<QWidget*>(about.Label2), static_cast<QWidget*>(about.Label3)})
+                seen.faces << QFontInfo(w->font()).family();
+            seen.defaultOk = about.OKBtn->isDefault();
+        }
+        if (!entered && (QApplication::activeWindow() == &about || ticks > 400)) {
+            entered = true;
+            QWidget* focus = QApplication::focusWidget();
+            QTest::keyClick(focus != nullptr ? focus : static_cast<QWidget*>(&about),
+                            Qt::Key_Return);
+        } else if (ticks > 800) {
+            about.done(-1);  // Enter did not close the box: close it otherwise, and fail
+        }
     });
     poll.start();
 
