@@ -29,7 +29,8 @@ TForm1::TForm1(Dialogs& dialogs, midi::MidiService& midi, midi::NoticeSink& noti
       midi_(midi),
       registry_(registry),
       output_(midi),
-      lossShown_(midi.droppedInputBytes()) {
+      lossShown_(midi.droppedInputBytes()),
+      devicesLostShown_(midi.lostInputDevices()) {
     buildLayout();
     MidiInput1 = std::make_unique<TMidiInput>(midi, notices);
     MidiInput1->setSysexBufferSize(65535);

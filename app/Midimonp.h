@@ -226,8 +226,8 @@ private:
     // A plain notice, unless the same one is still open: its modal loop goes on handling input
     // events, each of which would stack another box.
     void showNotice(const QString& text);
-    // Says once per burst that received bytes were lost: the driver holds a few seconds of
-    // input while the window is busy, but no more.
+    // Says once per burst that received bytes were lost (the driver holds a few seconds of
+    // input while the window is busy, but no more), and that the input device went away.
     void checkInputLoss();
 
     Dialogs& dialogs_;
@@ -247,6 +247,7 @@ private:
     QSet<QString> openNotices_;
     QTimer* lossCheck_ = nullptr;
     std::uint64_t lossShown_ = 0;
+    std::uint64_t devicesLostShown_ = 0;
     bool lossNoticeOpen_ = false;
 };
 

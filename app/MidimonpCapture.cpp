@@ -6,6 +6,7 @@
 #include <QRadioButton>
 #include <QSlider>
 #include <QTabWidget>
+#include <QStringList>
 #include <QTimer>
 #include <QToolButton>
 #include <algorithm>
@@ -42,13 +43,21 @@ void TForm1::MIDIInput1MidiInput() {
 }
 
 void TForm1::checkInputLoss() {
+    if (lossNoticeOpen_) return;
     const std::uint64_t dropped = midi_.droppedInputBytes();
-    if (dropped <= lossShown_ || lossNoticeOpen_) return;
+    const std::uint64_t devicesLost = midi_.lostInputDevices();
+    if (dropped <= lossShown_ && devicesLost <= devicesLostShown_) return;
+    QStringList lines;
+    if (devicesLost > devicesLostShown_) lines << QStringLiteral("MIDI 入力デバイスとの接続が切れました");
+    if (dropped > lossShown_) {
+        lines << QStringLiteral("受信中に %1 バイトのデータが失われました")
+                     .arg(static_cast<qulonglong>(dropped - lossShown_));
+    }
     lossNoticeOpen_ = true;
-    dialogs_.message(QStringLiteral("受信中に %1 バイトのデータが失われました")
-                         .arg(static_cast<qulonglong>(dropped - lossShown_)));
+    dialogs_.message(lines.join('\n'));
     // What was lost while the box was open belongs to the same burst.
     lossShown_ = midi_.droppedInputBytes();
+    devicesLostShown_ = midi_.lostInputDevices();
     lossNoticeOpen_ = false;
 }
 

@@ -47,7 +47,7 @@ Received receiveUntilQuiet(SysexReceiver& receiver, long count, double quietSeco
         progress(receiver);
     }
     std::fputc('\n', stderr);
-    return {receiver.messages(), receiver.brokenMessages()};
+    return {receiver.messages(), receiver.brokenMessages(), receiver.deviceLost()};
 }
 
 int saveReceived(const std::string& path, const Received& received, long count,
@@ -74,9 +74,13 @@ int saveReceived(const std::string& path, const Received& received, long count,
                  " messages arrived");
         status = 1;
     }
+    if (received.deviceLost) {
+        complain("the input device went away (its port closed or its server stopped)");
+        status = 1;
+    }
     if (received.broken > 0 || dropped > 0) {
         complain(std::to_string(received.broken) + " damaged messages were left out and " +
-                 std::to_string(dropped) + " bytes were lost for want of a free buffer");
+                 std::to_string(dropped) + " bytes were lost on the way");
         status = 1;
     }
     return status;

@@ -18,6 +18,7 @@ void checkWritable(const std::string& path);
 struct Received {
     std::vector<std::vector<std::uint8_t>> messages;
     std::uint64_t broken = 0;  // messages left out because their start or end was lost
+    bool deviceLost = false;   // the device went away before the end
 };
 
 // Takes whole messages until `count` arrived (0: no limit) or `quietSeconds` passed without

@@ -17,7 +17,7 @@ constexpr std::uint16_t kBufferCount = 256;
 }  // namespace
 
 SysexReceiver::SysexReceiver(midi::MidiService& service, std::uint16_t device)
-    : input_(service, notices_) {
+    : service_(service), lostBefore_(service.lostInputDevices()), input_(service, notices_) {
     input_.setDeviceID(device);
     input_.setSysexBufferSize(kBufferSize);
     input_.setSysexBufferCount(kBufferCount);
@@ -49,7 +49,16 @@ bool SysexReceiver::waitForMessage(double quietSeconds) {
     while (messages_.size() == before) {
         const auto left = std::chrono::ceil<std::chrono::milliseconds>(quietUntil - Clock::now());
         if (left.count() <= 0) return false;
-        if (!notices_.waitForNotice(static_cast<int>(left.count()))) continue;
+        // Looked at now and then: a device that went away sends no notice of it.
+        if (!notices_.waitForNotice(static_cast<int>(std::min<long>(left.count(), 100)))) {
+            if (service_.lostInputDevices() > lostBefore_) {
+                // What it sent before it went is still to be taken.
+                notices_.dispatchPending();
+                deviceLost_ = true;
+                return false;
+            }
+            continue;
+        }
         const std::uint64_t bytesBefore = bytes_;
         notices_.dispatchPending();
         if (bytes_ != bytesBefore)

@@ -73,6 +73,11 @@ bool InputPump::markLoss() noexcept {
     return true;
 }
 
+void InputPump::transportBroke() noexcept {
+    broke_.store(true, std::memory_order_release);
+    ::sem_post(&wakeup_);
+}
+
 void InputPump::wake() noexcept {
     ::sem_post(&wakeup_);
 }
@@ -100,6 +105,11 @@ void InputPump::run() {
                 have = header;
                 done = 0;
             }
+            continue;
+        }
+        if (broke_.exchange(false, std::memory_order_acq_rel)) {
+            driver_.lose(0);
+            ended_.store(true, std::memory_order_release);
             continue;
         }
         timespec until{};

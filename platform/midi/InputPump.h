@@ -34,6 +34,11 @@ public:
 
     // The transport's thread: never locks, allocates or waits.
     void put(const std::uint8_t* bytes, std::size_t count) noexcept;
+    // The transport has ended (its source vanished, its server stopped): a message left
+    // unfinished is broken off once what was put before has been handed on. Any thread.
+    void transportBroke() noexcept;
+    // True once everything put before transportBroke() has been handed on and the break made.
+    bool transportEnded() const noexcept { return ended_.load(std::memory_order_acquire); }
     // Wakes the pump; once per batch of put() calls is enough.
     void wake() noexcept;
     // Marks a loss not yet marked, once the ring has room for the mark; true when none is left.
@@ -51,6 +56,8 @@ private:
     SpscByteRing ring_;
     sem_t wakeup_;
     std::atomic<bool> stopping_{false};
+    std::atomic<bool> broke_{false};
+    std::atomic<bool> ended_{false};
     std::thread thread_;
     // Transport thread only: bytes lost since the last gap record could be written.
     std::uint64_t unmarkedLoss_ = 0;

@@ -24,6 +24,7 @@ std::unique_ptr<JackMidiIn> JackMidiIn::open(const std::string& clientName,
         code = MMSYSERR_NODRIVER;
         return nullptr;
     }
+    in->notifying_.store(client.get(), std::memory_order_release);
     in->port_ = jack_port_register(client.get(), "in", JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
     if (in->port_ == nullptr ||
         jack_set_process_callback(client.get(), &JackMidiIn::process, in.get()) != 0) {
@@ -31,6 +32,7 @@ std::unique_ptr<JackMidiIn> JackMidiIn::open(const std::string& clientName,
         return nullptr;
     }
     jack_on_shutdown(client.get(), &JackMidiIn::shutdown, in.get());
+    jack_set_port_connect_callback(client.get(), &JackMidiIn::connection, in.get());
     if (jack_activate(client.get()) != 0) {
         code = MMSYSERR_ERROR;
         return nullptr;
@@ -47,6 +49,7 @@ std::unique_ptr<JackMidiIn> JackMidiIn::open(const std::string& clientName,
 
 JackMidiIn::~JackMidiIn() {
     if (client_ == nullptr) return;
+    closing_.store(true, std::memory_order_release);
     jack_deactivate(client_);
     jack_client_close(client_);
 }
@@ -66,8 +69,24 @@ int JackMidiIn::process(jack_nframes_t frames, void* self) noexcept {
     return 0;
 }
 
+void JackMidiIn::end() noexcept {
+    if (!gone_.exchange(true, std::memory_order_acq_rel)) pump_.transportBroke();
+}
+
 void JackMidiIn::shutdown(void* self) noexcept {
-    static_cast<JackMidiIn*>(self)->serverGone_.store(true, std::memory_order_release);
+    static_cast<JackMidiIn*>(self)->end();
+}
+
+// JACK's notification thread, for every connection made or cut on the server.
+void JackMidiIn::connection(jack_port_id_t a, jack_port_id_t b, int connected,
+                            void* self) noexcept {
+    auto& in = *static_cast<JackMidiIn*>(self);
+    jack_client_t* client = in.notifying_.load(std::memory_order_acquire);
+    if (connected || client == nullptr || in.closing_.load(std::memory_order_acquire)) return;
+    jack_port_t* ours = in.port_;
+    if (jack_port_by_id(client, a) == ours || jack_port_by_id(client, b) == ours) {
+        in.end();
+    }
 }
 
 }  // namespace pellum::midi

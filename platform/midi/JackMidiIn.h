@@ -27,17 +27,24 @@ public:
     JackMidiIn(const JackMidiIn&) = delete;
     JackMidiIn& operator=(const JackMidiIn&) = delete;
 
-    bool serverGone() const { return serverGone_.load(std::memory_order_acquire); }
+    // The source port was disconnected (its client vanished, or someone cut the connection)
+    // or the server stopped: no more input will come.
+    bool gone() const { return gone_.load(std::memory_order_acquire); }
 
 private:
     explicit JackMidiIn(InputPump& pump) : pump_(pump) {}
     static int process(jack_nframes_t frames, void* self) noexcept;
     static void shutdown(void* self) noexcept;
+    static void connection(jack_port_id_t a, jack_port_id_t b, int connected, void* self) noexcept;
+    void end() noexcept;
 
     InputPump& pump_;
     jack_client_t* client_ = nullptr;
+    // The same client for the notification thread, set before any callback can run.
+    std::atomic<jack_client_t*> notifying_{nullptr};
     jack_port_t* port_ = nullptr;
-    std::atomic<bool> serverGone_{false};
+    std::atomic<bool> gone_{false};
+    std::atomic<bool> closing_{false};  // our own disconnection on the way out is no loss
 };
 
 }  // namespace pellum::midi

@@ -62,6 +62,9 @@ public:
     // Bytes every input of this service has dropped so far, open or closed: received with no
     // buffer queued or while stopped. 0 from a service that cannot tell.
     virtual std::uint64_t droppedInputBytes() const { return 0; }
+    // How often an open input's device has gone away so far (its port vanished or its server
+    // stopped): input from it has ended, though the handle stays open until closed.
+    virtual std::uint64_t lostInputDevices() const { return 0; }
 };
 
 }  // namespace pellum::midi

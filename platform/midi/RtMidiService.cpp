@@ -102,6 +102,9 @@ public:
         opened_ = false;
     }
 
+    // Said only once the pump has handed on all that came before the end.
+    bool gone() const { return pump_.transportEnded(); }
+
     MMRESULT connect(bool jack, const std::string& clientName, const std::string& source) {
         pump_.start();
         const MMRESULT code =
@@ -245,6 +248,13 @@ std::uint64_t RtMidiService::droppedInputBytes() const {
     return total;
 }
 
+std::uint64_t RtMidiService::lostInputDevices() const {
+    std::lock_guard lock(mutex_);
+    std::uint64_t total = lostByClosedInputs_;
+    for (const auto& port : openInputs_) total += port->gone() ? 1 : 0;
+    return total;
+}
+
 std::string RtMidiService::midiInDeviceName(std::uint32_t deviceId) {
     std::lock_guard lock(mutex_);
     return deviceId < inputs_.size() ? inputs_[deviceId].name : std::string();
@@ -347,9 +357,11 @@ MMRESULT RtMidiService::midiInClose(HMIDIIN handle) {
     }
     closing->disconnect();  // no callback runs after this, so the count is final
     const std::uint64_t dropped = closing->droppedBytes();
+    const bool gone = closing->gone();
     closing.reset();
     std::lock_guard lock(mutex_);
     droppedByClosedInputs_ += dropped;
+    lostByClosedInputs_ += gone ? 1 : 0;
     return MMSYSERR_NOERROR;
 }
 

@@ -28,6 +28,7 @@ public:
     // The name our own clients carry on every API; ports under it are never listed.
     const std::string& clientName() const { return clientName_; }
     std::uint64_t droppedInputBytes() const override;
+    std::uint64_t lostInputDevices() const override;
 
     std::string midiInDeviceName(std::uint32_t deviceId) override;
     std::string midiOutDeviceName(std::uint32_t deviceId) override;
@@ -88,6 +89,7 @@ private:
     std::vector<std::unique_ptr<InputPort>> openInputs_;
     std::vector<std::unique_ptr<OutputPort>> openOutputs_;
     std::uint64_t droppedByClosedInputs_ = 0;
+    std::uint64_t lostByClosedInputs_ = 0;
 };
 
 }  // namespace pellum::midi

@@ -288,8 +288,10 @@ JackPeer::JackPeer()
     if (ready != "READY") throw std::runtime_error("the peer did not start");
 }
 
-void JackPeer::play(const std::string& file, const std::string& cut, int delayMs) {
-    process_.writeLine("play " + file + " " + cut + " " + std::to_string(delayMs));
+void JackPeer::play(const std::string& file, const std::string& cut, int delayMs,
+                    std::size_t vanishAt) {
+    process_.writeLine("play " + file + " " + cut + " " + std::to_string(delayMs) + " " +
+                       std::to_string(vanishAt));
 }
 
 std::optional<std::size_t> JackPeer::waitPlayed(std::chrono::milliseconds limit) {

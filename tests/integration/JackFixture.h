@@ -85,7 +85,8 @@ public:
     ChildProcess& process() { return process_; }
     // Plays `file` at the port's full rate in events of `cut` bytes (see the peer's "play"),
     // starting after `delayMs`; waitPlayed() says how many bytes went out, or nothing.
-    void play(const std::string& file, const std::string& cut, int delayMs);
+    void play(const std::string& file, const std::string& cut, int delayMs,
+              std::size_t vanishAt = 0);
     std::optional<std::size_t> waitPlayed(std::chrono::milliseconds limit);
     // The bytes of the next "RECV" report, or nothing when none came within `limit`.
     std::optional<std::vector<std::uint8_t>> nextReceived(std::chrono::milliseconds limit);

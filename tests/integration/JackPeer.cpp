@@ -8,9 +8,11 @@
 // Standard input, one command a line: "emit N SIZE" (N SysEx of SIZE bytes, message k being
 // F0 7D k/128 k%128, then (k + i) % 128 for each byte i after those four, then F7);
 // "echo on" / "echo off"; "report off" (no RECV lines, for a test that does not read them);
-// "play FILE CUT [DELAY_MS]": after the delay, plays the bytes of FILE at the port's full rate
-// (every cycle filled as far as it takes), in events of CUT bytes ("random:MIN:MAX:SEED" for
-// random sizes), cut wherever that falls, message boundaries or not; then "PLAYED <bytes>";
+// "play FILE CUT [DELAY_MS [VANISH_AT]]": after the delay, plays the bytes of FILE at the port's
+// full rate (every cycle filled as far as it takes), in events of CUT bytes
+// ("random:MIN:MAX:SEED" for random sizes), cut wherever that falls, message boundaries or not;
+// then "PLAYED <bytes>". With VANISH_AT, it stops after that many bytes and the peer dies there
+// without closing its client;
 // "answer N SIZE": answers the next SysEx it receives, other than the Identity Request, as an
 // instrument answers a dump request: with N messages of SIZE bytes of the emit pattern;
 // "quit". It also ends when its standard input closes.
@@ -259,10 +261,14 @@ int main(int argc, char** argv) {
                     std::string path;
                     std::string cut;
                     int delayMs = 0;
-                    command >> path >> cut >> delayMs;
+                    std::size_t vanishAt = 0;
+                    command >> path >> cut >> delayMs >> vanishAt;
                     if (!preparePlay(peer, path, cut)) {
                         std::puts("PLAY FAILED");
                         continue;
+                    }
+                    if (vanishAt > 0 && vanishAt < peer.playBytes.size()) {
+                        peer.playBytes.resize(vanishAt);
                     }
                     std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
                     peer.playing.store(true, std::memory_order_release);
@@ -270,6 +276,13 @@ int main(int argc, char** argv) {
                         std::this_thread::sleep_for(std::chrono::milliseconds(1));
                     }
                     std::printf("PLAYED %zu\n", peer.playAt);
+                    if (vanishAt > 0) {
+                        // Gone without a word, as a crashed program or a pulled cable: the
+                        // client is never closed. The last events get two cycles to leave.
+                        std::this_thread::sleep_for(std::chrono::milliseconds(60));
+                        std::fflush(stdout);
+                        ::_exit(0);
+                    }
                 } else if (verb == "answer") {
                     command >> answerCount >> answerSize;
                 } else if (verb == "emit") {

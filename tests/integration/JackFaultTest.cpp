@@ -1,0 +1,240 @@
+// Faults at the device, over a JACK server of each test's own: a peer that vanishes in the
+// middle of a message, a server that stops while Pellum listens, start-up while the server comes
+// and goes, and device lists that change under an open device. Through pellum-cli and through
+// the window, as a user meets them.
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QToolButton>
+#include <chrono>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <thread>
+
+#include "app/Midimonp.h"
+#include "app/PellumApplication.h"
+#include "core/CaptureStore.h"
+#include "platform/NoticeWindow.h"
+#include "platform/midi/SystemMidi.h"
+#include "platform/registry/RegFile.h"
+#include "tests/app/RecordingDialogs.h"
+#include "tests/integration/JackFixture.h"
+#include "tests/support/TempFiles.h"
+
+namespace pellum {
+namespace {
+
+using namespace std::chrono_literals;
+using test::Bytes;
+using test::ChildProcess;
+
+std::string fileText(const std::string& path) {
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+bool pumpUntil(const std::function<bool()>& done, std::chrono::milliseconds limit) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > limit.count()) return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    return true;
+}
+
+class DeviceFault : public ::testing::Test {
+protected:
+    DeviceFault()
+        : server(std::make_unique<test::TestJackServer>()),
+          peer(std::make_unique<test::JackPeer>()) {}
+
+    // 20 messages of 1 KiB and then the first 30000 bytes of a 65535-byte one.
+    Bytes wholeThenBroken() {
+        const Bytes whole = test::patternStream(20, 1024);
+        test::writeBytes(dir.file("whole.syx"), whole);
+        Bytes stream = whole;
+        const Bytes big = test::patternMessage(20, 65535);
+        stream.insert(stream.end(), big.begin(), big.end());
+        test::writeBytes(dir.file("stream.syx"), stream);
+        return whole;
+    }
+
+    // pellum-cli receive from the peer; its standard error goes to a file.
+    std::unique_ptr<ChildProcess> startReceive() {
+        auto cli = std::make_unique<ChildProcess>(
+            std::vector<std::string>{PELLUM_CLI, "receive", dir.file("out.syx"), "--in",
+                                     peer->outPort(), "--timeout", "30"},
+            dir.file("cli.out"));
+        EXPECT_TRUE(test::waitForConnection(peer->outPort(), 20s)) << "never connected";
+        return cli;
+    }
+
+    std::unique_ptr<test::TestJackServer> server;
+    std::unique_ptr<test::JackPeer> peer;
+    test::TempDir dir;
+};
+
+TEST_F(DeviceFault, CliKeepsWhatArrivedWholeWhenThePeerVanishesMidMessage) {
+    const Bytes whole = wholeThenBroken();
+    auto cli = startReceive();
+    peer->play(dir.file("stream.syx"), "1024", 0, whole.size() + 30000);
+    // Gone: the receive ends without waiting for its 30 s of quiet.
+    EXPECT_EQ(cli->wait(20s), 1);
+    EXPECT_TRUE(test::readBytes(dir.file("out.syx")) == whole);
+    const std::string said = fileText(dir.file("cli.out.err"));
+    EXPECT_NE(said.find("the input device went away"), std::string::npos) << said;
+    EXPECT_NE(said.find("1 damaged messages were left out"), std::string::npos) << said;
+}
+
+TEST_F(DeviceFault, CliSavesWhatArrivedWhenTheServerStops) {
+    const Bytes whole = wholeThenBroken();
+    auto cli = startReceive();
+    peer->play(dir.file("whole.syx"), "1024", 0);
+    ASSERT_EQ(peer->waitPlayed(20s), whole.size());
+    std::this_thread::sleep_for(200ms);
+    server.reset();
+    EXPECT_EQ(cli->wait(20s), 1);
+    EXPECT_TRUE(test::readBytes(dir.file("out.syx")) == whole);
+    const std::string said = fileText(dir.file("cli.out.err"));
+    EXPECT_NE(said.find("the input device went away"), std::string::npos) << said;
+}
+
+// Instruments come and go while a device is open: the lists are right the next time they are
+// read, and the open device goes on receiving.
+TEST_F(DeviceFault, DeviceListsFollowInstrumentsThatComeAndGoWhileOneIsOpen) {
+    const Bytes whole = wholeThenBroken();
+    auto cli = std::make_unique<ChildProcess>(
+        std::vector<std::string>{PELLUM_CLI, "receive", dir.file("out.syx"), "--in",
+                                 peer->outPort(), "--count", "20", "--timeout", "30"},
+        dir.file("cli.out"));
+    ASSERT_TRUE(test::waitForConnection(peer->outPort(), 20s));
+    auto ports = [] { return ChildProcess({PELLUM_CLI, "ports"}).readAll(20s); };
+    std::string listed;
+    std::string gone;
+    {
+        test::JackPeer coming;
+        gone = coming.outPort();
+        listed = ports();
+        EXPECT_NE(listed.find(" " + coming.outPort() + "\n"), std::string::npos) << listed;
+        EXPECT_NE(listed.find(" " + peer->outPort() + "\n"), std::string::npos) << listed;
+    }
+    listed = ports();
+    EXPECT_EQ(listed.find(gone), std::string::npos) << listed;
+    EXPECT_NE(listed.find(" " + peer->outPort() + "\n"), std::string::npos) << listed;
+    peer->play(dir.file("whole.syx"), "1024", 0);
+    EXPECT_EQ(cli->wait(30s), 0);
+    EXPECT_TRUE(test::readBytes(dir.file("out.syx")) == whole);
+}
+
+// Started while no server answers, while one comes up and while one goes down, the programs
+// neither abort nor hang: each run ends by itself with a status, never by a signal.
+TEST_F(DeviceFault, StartingWhileTheServerComesAndGoesNeverAborts) {
+    peer.reset();
+    server.reset();
+    auto run = [](const char* server) {
+        ::setenv("JACK_DEFAULT_SERVER", server, 1);
+        ChildProcess cli({PELLUM_CLI, "ports"});
+        return cli.wait(20s);
+    };
+    const int none = run("pellum-no-such-server");
+    EXPECT_TRUE(none == 0 || none == 1) << "ended with " << none;
+    for (int round = 0; round < 3; ++round) {
+        std::thread starting([&] { server = std::make_unique<test::TestJackServer>(); });
+        for (int i = 0; i < 5; ++i) {
+            const int status = run("pellum-test-0");
+            EXPECT_TRUE(status == 0 || status == 1) << "ended with " << status;
+        }
+        starting.join();
+        std::thread stopping([&] { server.reset(); });
+        for (int i = 0; i < 5; ++i) {
+            const int status = run("pellum-test-0");
+            EXPECT_TRUE(status == 0 || status == 1) << "ended with " << status;
+        }
+        stopping.join();
+    }
+}
+
+class WindowFault : public DeviceFault {
+protected:
+    WindowFault()
+        : other(std::make_unique<test::JackPeer>()),
+          registry(dir.path() / "VOSSEL" / "Pellum.reg") {
+        static_cast<PellumApplication*>(qApp)->setErrorHandler(
+            [this](const QString& text) { dialogs.errors << text; });
+        service = midi::createSystemMidiService();
+        form = std::make_unique<TForm1>(dialogs, *service, notices, registry);
+        choose(form->cmbInput, peer->outPort());
+    }
+    ~WindowFault() override {
+        form.reset();
+        service.reset();
+        static_cast<PellumApplication*>(qApp)->setErrorHandler(nullptr);
+    }
+    void choose(QComboBox* combo, const std::string& name) {
+        const int index = combo->findText(QString::fromStdString(name));
+        ASSERT_GT(index, 0) << name << " is not in the list";
+        combo->setCurrentIndex(index);
+        emit combo->activated(index);
+    }
+
+    std::unique_ptr<test::JackPeer> other;  // a second instrument, in the lists from the start
+    test::RecordingDialogs dialogs;
+    NoticeWindow notices;
+    RegFileRegistry registry;
+    std::unique_ptr<midi::MidiService> service;
+    std::unique_ptr<TForm1> form;
+};
+
+TEST_F(WindowFault, APeerVanishingMidMessageLeavesTheWholeOnesAndAWorkingWindow) {
+    const Bytes whole = wholeThenBroken();
+    peer->play(dir.file("stream.syx"), "1024", 0, whole.size() + 30000);
+    ASSERT_TRUE(pumpUntil([&] { return !dialogs.messages.isEmpty(); }, 20s));
+    EXPECT_EQ(dialogs.messages.front(),
+              "MIDI 入力デバイスとの接続が切れました\n受信中に 30000 バイトのデータが失われました");
+    ASSERT_EQ(form->store().count(), 20);
+    for (int k = 0; k < 20; ++k) {
+        const auto m = form->store().message(k);
+        EXPECT_TRUE(Bytes(m.begin(), m.end()) == test::patternMessage(k, 1024)) << k;
+    }
+
+    // Another instrument, chosen afterwards, is heard.
+    choose(form->cmbInput, other->outPort());
+    other->play(dir.file("whole.syx"), "1024", 0);
+    EXPECT_TRUE(pumpUntil([&] { return form->store().count() == 40; }, 20s))
+        << form->store().count();
+    EXPECT_TRUE(dialogs.errors.isEmpty()) << dialogs.errors.join("; ").toStdString();
+}
+
+TEST_F(WindowFault, AServerThatStopsIsToldOnce) {
+    const Bytes whole = wholeThenBroken();
+    peer->play(dir.file("whole.syx"), "1024", 0);
+    ASSERT_TRUE(pumpUntil([&] { return form->store().count() == 20; }, 20s));
+    peer.reset();
+    other.reset();
+    server.reset();
+    ASSERT_TRUE(pumpUntil([&] { return !dialogs.messages.isEmpty(); }, 20s));
+    pumpUntil([] { return false; }, 1500ms);
+    EXPECT_EQ(dialogs.messages, QStringList{"MIDI 入力デバイスとの接続が切れました"});
+    EXPECT_EQ(form->store().count(), 20);
+    // The window goes on: the list's commands still work.
+    form->New1->trigger();
+    EXPECT_EQ(form->store().count(), 0);
+    EXPECT_TRUE(dialogs.errors.isEmpty()) << dialogs.errors.join("; ").toStdString();
+}
+
+}  // namespace
+}  // namespace pellum
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    ::testing::InitGoogleTest(&argc, argv);
+    pellum::PellumApplication app(argc, argv);
+    return RUN_ALL_TESTS();
+}
