@@ -22,6 +22,7 @@
 #include "platform/midi/SystemMidi.h"
 #include "platform/registry/RegFile.h"
 #include "tests/app/RecordingDialogs.h"
+#include "tests/integration/EventLoop.h"
 #include "tests/integration/JackFixture.h"
 #include "tests/support/TempFiles.h"
 
@@ -39,15 +40,7 @@ std::string fileText(const std::string& path) {
     return text.str();
 }
 
-bool pumpUntil(const std::function<bool()>& done, std::chrono::milliseconds limit) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > limit.count()) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return true;
-}
+using test::pumpUntil;
 
 class DeviceFault : public ::testing::Test {
 protected:

@@ -27,6 +27,7 @@
 #include "platform/midi/SystemMidi.h"
 #include "platform/registry/RegFile.h"
 #include "tests/app/RecordingDialogs.h"
+#include "tests/integration/EventLoop.h"
 #include "tests/integration/JackFixture.h"
 #include "tests/support/TempFiles.h"
 
@@ -57,15 +58,7 @@ void click(QWidget* widget) {
     QApplication::sendEvent(widget, &release);
 }
 
-bool pumpUntil(const std::function<bool()>& done, std::chrono::milliseconds limit) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > limit.count()) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return true;
-}
+using test::pumpUntil;
 
 class WindowOverJack : public ::testing::Test {
 protected:
