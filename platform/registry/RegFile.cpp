@@ -16,6 +16,10 @@ namespace pellum {
 namespace {
 
 const char kHeader[] = "Windows Registry Editor Version 5.00";
+const char kOldHeader[] = "REGEDIT4";
+// A settings file holds a few lines; anything this large was never written by a registry
+// export, and reading it whole at every settings access would stall the window.
+constexpr std::uintmax_t kMaxFileBytes = 1u << 20;
 const char kRoot[] = "HKEY_CURRENT_USER\\";
 
 std::string lower(std::string text) {
@@ -199,13 +203,23 @@ public:
     RegFileKey(std::filesystem::path file, std::string section, bool usable)
         : file_(std::move(file)), section_(std::move(section)), usable_(usable) {}
 
+    // False when the file cannot be read, or is not a registry export: the key then leaves
+    // it alone, since a save would write over whatever the user keeps there.
     bool load() {
+        std::error_code error;
+        const std::uintmax_t size = std::filesystem::file_size(file_, error);
+        if (error || size > kMaxFileBytes) return false;
         std::ifstream in(file_, std::ios::binary);
         if (!in) return false;
         const std::string bytes{std::istreambuf_iterator<char>(in), {}};
         if (in.bad()) return false;
         entries_ = parseFile(decodeFileText(bytes));
-        return true;
+        // Ours is a file that opens with the export's header, or (edited by hand) without it
+        // with a key; an empty file has nothing to lose.
+        const auto first = std::find_if(entries_.begin(), entries_.end(),
+                                        [](const Entry& e) { return !e.raw.empty(); });
+        return first == entries_.end() || first->raw == kHeader || first->raw == kOldHeader ||
+               first->kind == Entry::section;
     }
 
     bool hasSection() const { return sectionStart() != entries_.end(); }

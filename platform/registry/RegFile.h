@@ -7,6 +7,8 @@
 // hex(1): UTF-16LE bytes, as the editor exports it.
 // Written atomically; read tolerantly: a value line that cannot be parsed makes only that value
 // unreadable, and lines of other keys are kept as they are.
+// A file that is not a registry export (it begins with neither the header nor a key) or is over
+// 1 MiB is not ours: it is never written, and its key reads as empty and refuses every write.
 #pragma once
 
 #include <filesystem>

@@ -112,6 +112,13 @@ std::string decodeFileText(const std::string& bytes) {
         const std::vector<std::uint8_t> utf8 = utf16leToUtf8(utf16);
         return std::string(utf8.begin(), utf8.end());
     }
+    // UTF-16LE that lost its mark (saved by a tool that writes none) still begins with the
+    // header's "W", "i", each followed by a zero byte, which no UTF-8 text does.
+    if (bytes.compare(start, 4, std::string("W\0i\0", 4)) == 0) {
+        const std::vector<std::uint8_t> utf16(bytes.begin() + start, bytes.end());
+        const std::vector<std::uint8_t> utf8 = utf16leToUtf8(utf16);
+        return std::string(utf8.begin(), utf8.end());
+    }
     return bytes.substr(start);
 }
 

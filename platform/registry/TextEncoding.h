@@ -14,8 +14,8 @@ namespace pellum {
 std::vector<std::uint8_t> utf16leToUtf8(const std::vector<std::uint8_t>& utf16);
 std::vector<std::uint8_t> utf8ToUtf16le(const std::vector<std::uint8_t>& utf8);
 
-// The file's text as UTF-8: a UTF-16LE file (FF FE, also behind a UTF-8 mark) is converted, a
-// UTF-8 mark dropped.
+// The file's text as UTF-8: a UTF-16LE file (FF FE, also behind a UTF-8 mark, or no mark but
+// a text that begins "Wi") is converted, a UTF-8 mark dropped.
 std::string decodeFileText(const std::string& bytes);
 
 }  // namespace pellum

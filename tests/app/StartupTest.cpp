@@ -301,3 +301,58 @@ TEST_F(Startup, AnErrorEscapingTheMainSequenceShowsTheRunTimeBoxAndEndsWith1) {
     EXPECT_EQ(runMainSequence(*app(), dialogs, {makeRegistry, withInput, makeNotices}), 0);
     EXPECT_TRUE(dialogs.runtimeErrors.isEmpty());
 }
+
+TEST_F(Startup, ASettingsFileThatIsNotOursIsLeftAsItWasAndStartUpGoesOn) {
+    const std::string header =
+        "Windows Registry Editor Version 5.00\r\n\r\n"
+        "[HKEY_CURRENT_USER\\SOFTWARE\\VOSSEL\\Pellum]\r\n";
+    const std::string saved = header + "\"MIDI_OUT\"=hex:01\r\n";
+    Bytes utf16NoMark;
+    for (char c : saved) utf16NoMark.insert(utf16NoMark.end(), {static_cast<std::uint8_t>(c), 0});
+    Bytes binary;
+    for (int i = 0; i < 4096; ++i) binary.push_back(static_cast<std::uint8_t>(i * 37 % 251));
+    Bytes huge(saved.begin(), saved.end());
+    const std::string filler = "; " + std::string(1000, 'x') + "\r\n";
+    while (huge.size() < 10'000'000) huge.insert(huge.end(), filler.begin(), filler.end());
+
+    struct Case {
+        const char* what;
+        Bytes file;
+        const char* startError;  // shown at start-up, none when null
+        bool outputOpened;       // the saved output was taken
+        bool refusesSaves;       // a device change reports the file cannot be written
+    };
+    const Case cases[] = {
+        {"cut inside the header", Bytes(saved.begin(), saved.begin() + 20), nullptr, false, true},
+        {"cut inside a value", Bytes(saved.begin(), saved.end() - 5),
+         "'MIDI_OUT' の取得に失敗しました.", false, false},
+        {"binary", binary, nullptr, false, true},
+        {"UTF-16 without its mark", utf16NoMark, nullptr, true, false},
+        {"10 MB", huge, nullptr, false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir folder;  // a fresh loopback service and settings file for each case
+        midi::LoopbackMidi devices;
+        const auto out = devices.addOutput("Out");
+        RegFileRegistry settings(folder.path() / "Pellum.reg");
+        writeBytes(settings.file().string(), c.file);
+        dialogs.errors.clear();
+        TForm1 window(dialogs, devices, notices, settings);
+
+        EXPECT_EQ(dialogs.errors, c.startError ? QStringList{c.startError} : QStringList{});
+        EXPECT_EQ(devices.isOutputOpen(out), c.outputOpened);
+        EXPECT_EQ(readBytes(settings.file().string()), c.file) << "start-up changed the file";
+        if (!c.startError) {
+            // Start-up ran to its end with the settings it could take.
+            EXPECT_EQ(window.G_Vendor->text(), "--");
+            EXPECT_EQ(window.cursor().shape(), Qt::ArrowCursor);
+            EXPECT_EQ(window.cmbInput->currentIndex(), 0);
+        }
+        if (!c.refusesSaves) continue;
+        // Choosing an output saves the settings: the file is not ours to overwrite.
+        choose(window.cmbOutput, 1);
+        EXPECT_EQ(dialogs.errors, QStringList{"'MIDI_IN' の設定に失敗しました."});
+        EXPECT_EQ(readBytes(settings.file().string()), c.file) << "a save changed the file";
+    }
+}
