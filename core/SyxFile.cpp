@@ -101,20 +101,49 @@ File openForReading(const std::string& path) {
 
 constexpr std::size_t kReadChunk = std::size_t{1} << 20;
 
+// Size and modification time of a regular file with content. Files that report no size (those
+// the system makes up as they are read, /proc and the like) have nothing to compare.
+struct FileStamp {
+    bool known = false;
+    std::uintmax_t size = 0;
+    std::filesystem::file_time_type modified;
+    bool operator==(const FileStamp&) const = default;
+};
+
+FileStamp stampOf(const std::string& path) {
+    std::error_code error;
+    const std::filesystem::path name = pathFromUtf8(path);
+    FileStamp stamp;
+    if (!std::filesystem::is_regular_file(name, error)) return stamp;
+    stamp.size = std::filesystem::file_size(name, error);
+    if (error) return stamp;
+    stamp.modified = std::filesystem::last_write_time(name, error);
+    stamp.known = !error && stamp.size > 0;
+    return stamp;
+}
+
 }  // namespace
 
 LoadResult loadSyxFile(const std::string& path, CaptureStore& store) {
     // Streamed in chunks straight into the staging slots: no second copy of a large file, and
     // the live store is only replaced once the whole file has been read.
+    const FileStamp before = stampOf(path);
     File file = openForReading(path);
     const auto chunk = std::make_unique_for_overwrite<std::uint8_t[]>(kReadChunk);
     SyxScanner scanner(store);
+    std::uintmax_t read = 0;
     while (!scanner.full()) {
         const std::size_t got = std::fread(chunk.get(), 1, kReadChunk, file.get());
+        read += got;
         scanner.feed(chunk.get(), chunk.get() + got);
         if (got < kReadChunk) break;
     }
     if (std::ferror(file.get())) throw FileOpenError(path);
+    // A file that another program cut or rewrote while it was read can hand over bytes of
+    // neither version (a truncation in progress reads as zeros): such a load is refused.
+    const FileStamp after = stampOf(path);
+    if (before.known && !(after == before && (scanner.full() || read == after.size)))
+        throw FileOpenError(path);
     return scanner.finish();
 }
 

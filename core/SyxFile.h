@@ -23,8 +23,8 @@ struct LoadResult {
 // Scans `bytes` for messages and replaces the store's content with the first 9999 of them.
 LoadResult loadSyx(std::span<const std::uint8_t> bytes, CaptureStore& store);
 
-// Reads the file into the store as loadSyx does. Throws FileOpenError; on a read failure the
-// store is untouched.
+// Reads the file into the store as loadSyx does. Throws FileOpenError; on a read failure, or
+// when the file changed while it was read, the store is untouched.
 LoadResult loadSyxFile(const std::string& path, CaptureStore& store);
 
 // Writes messages 0..count-1, applying the override to the stored slots first (the store keeps

@@ -1,9 +1,14 @@
 // The atomic save that the window's "Save", pellum-cli receive and the settings file use.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -119,4 +124,59 @@ TEST(AtomicSave, ANameAtTheLengthLimitStillSaves) {
         EXPECT_EQ(names(dir.path()), std::vector<std::string>{name});
         fs::remove(path);
     }
+}
+
+TEST(AtomicSave, AFolderWithoutWritePermissionRefusesAnOrdinaryUser) {
+    // The tests run as root, for whom the kernel grants every write: the save runs in a child
+    // that has become an ordinary user (nobody), as a user of the program would be.
+    TempDir dir;
+    const fs::path folder = dir.path() / "locked";
+    fs::create_directories(folder);
+    const std::string existing = (folder / "old.syx").string();
+    writeBytes(existing, kOld);
+    ::chmod(existing.c_str(), 0666);  // the file itself may be written by anyone
+    ::chmod(folder.c_str(), 0555);
+    ::chmod(dir.path().c_str(), 0755);
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root to become another user";
+    EXPECT_EXIT(
+        {
+            if (::setgid(65534) != 0 || ::setuid(65534) != 0) std::_Exit(2);
+            int failures = 0;
+            for (const std::string& path : {existing, (folder / "new.syx").string()}) {
+                try {
+                    writeFileAtomically(path, kNew);
+                    ++failures;
+                } catch (const FileCreateError& e) {
+                    if (std::string(e.what()) != "ファイル " + path + " を作成できません")
+                        ++failures;
+                }
+            }
+            std::_Exit(failures);
+        },
+        ::testing::ExitedWithCode(0), "");
+    EXPECT_EQ(readBytes(existing), kOld);
+    EXPECT_EQ(names(folder), std::vector<std::string>{"old.syx"});
+}
+
+TEST(AtomicSave, AFileOpenElsewhereIsReplacedWhileItsReadersKeepWhatTheyOpened) {
+    TempDir dir;
+    const std::string path = dir.file("open.syx");
+    Bytes old(200000);
+    for (std::size_t i = 0; i < old.size(); ++i) old[i] = static_cast<std::uint8_t>(i % 127);
+    writeBytes(path, old);
+    std::ifstream reader(path, std::ios::binary);
+    std::FILE* writer = std::fopen(path.c_str(), "r+b");  // another program with it open to write
+    ASSERT_NE(writer, nullptr);
+    char first[100];
+    reader.read(first, sizeof first);
+
+    writeFileAtomically(path, kNew);
+    EXPECT_EQ(readBytes(path), kNew);
+    // The reader goes on reading the file it opened, whole; a late write by the other program
+    // lands in that file, not in the saved one.
+    const Bytes rest(std::istreambuf_iterator<char>(reader), {});
+    EXPECT_EQ(rest.size() + sizeof first, old.size());
+    EXPECT_TRUE(std::fputs("late", writer) >= 0 && std::fflush(writer) == 0);
+    std::fclose(writer);
+    EXPECT_EQ(readBytes(path), kNew);
 }

@@ -2,11 +2,14 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <random>
+#include <thread>
 #include <vector>
 
 #include "core/CaptureStore.h"
@@ -226,4 +229,60 @@ TEST(SyxFiles, AReadErrorAfterOpeningLeavesTheStoreAsItWas) {
     EXPECT_THROW(loadSyxFile("/proc/self/mem", store), FileOpenError);
     EXPECT_EQ(stored(store),
               (std::vector<Bytes>{{0xF0, 0x41, 0x10, 0xF7}, {0xF0, 0x43, 0x10, 0xF7}}));
+}
+
+TEST(SyxFiles, AFileThatShrinksWhileLoadsReadItGivesWholeMessagesAndAtMostOneCutShort) {
+    // Another program cuts the file down, step by step, while it is loaded again and again. When
+    // a cut lands inside a read is up to the scheduler (a cut in progress can read as zeros);
+    // each load either is refused, leaving the store as it was, or gives the file's messages in
+    // order, every one whole but possibly the last, which is closed with F7.
+    constexpr std::size_t kMessage = 1000;
+    Bytes message(kMessage, 0x11);
+    message.front() = 0xF0;
+    message.back() = 0xF7;
+    Bytes file;
+    for (int i = 0; i < 3000; ++i) file.insert(file.end(), message.begin(), message.end());
+    TempDir dir;
+    const std::string path = dir.file("shrinking.syx");
+    writeBytes(path, file);
+
+    std::atomic<bool> done{false};
+    std::thread cutter([&] {
+        for (std::size_t size = file.size(); size > 0; size -= std::min<std::size_t>(size, 7777))
+            fs::resize_file(path, size);
+        fs::resize_file(path, 0);
+        done = true;
+    });
+    CaptureStore store;
+    int loads = 0;
+    int refused = 0;
+    while (!done || loads == 0) {
+        const std::vector<Bytes> earlier = stored(store);
+        ++loads;
+        LoadResult result;
+        try {
+            result = loadSyxFile(path, store);
+        } catch (const FileOpenError&) {
+            // A cut seen during the read: the load is refused and the store keeps what it had.
+            ASSERT_EQ(stored(store), earlier);
+            ++refused;
+            continue;
+        }
+        const std::vector<Bytes> messages = stored(store);
+        ASSERT_EQ(result.count, static_cast<int>(messages.size()));
+        for (std::size_t i = 0; i < messages.size(); ++i) {
+            if (i + 1 < messages.size() || messages[i].size() == kMessage) {
+                ASSERT_EQ(messages[i], message) << "load " << loads << ", message " << i;
+            } else {  // cut short: the bytes read, then the added F7
+                ASSERT_LT(messages[i].size(), kMessage);
+                ASSERT_EQ(messages[i].front(), 0xF0);
+                ASSERT_EQ(messages[i].back(), 0xF7);
+                ASSERT_TRUE(std::all_of(messages[i].begin() + 1, messages[i].end() - 1,
+                                        [](std::uint8_t b) { return b == 0x11; }));
+            }
+        }
+    }
+    cutter.join();
+    EXPECT_EQ(loadSyxFile(path, store).count, 0);  // all gone at the end
+    RecordProperty("refusedLoads", refused);
 }

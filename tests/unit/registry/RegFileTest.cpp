@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
+#include <csignal>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -277,4 +279,31 @@ TEST(RegFile, ValuesSurviveReadWriteAndReadAgain) {
     writeAll(dir.file("Pellum.reg"), {{"CFG_FILE", RegistryValue::string("C:\\a.cfg")}});
     EXPECT_NE(text(dir.file("Pellum.reg")).find("\"CFG_FILE\"=\"C:\\\\a.cfg\"\n"),
               std::string::npos);
+}
+
+TEST(RegFile, ASaveThatFailsHalfWayKeepsThePreviousFileAndSaysSo) {
+    // The file size limit stands in for a full disk.
+    TempDir dir;
+    const std::string file = dir.file("Pellum.reg");
+    RegFileRegistry registry(file);
+    registry.openOrCreateKey(kKey)->write("MIDI_IN", RegistryValue::binary({1}));
+    const Bytes before = readBytes(file);
+    auto key = registry.openOrCreateKey(kKey);
+
+    ::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    ::getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit small = saved;
+    small.rlim_cur = 1000;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    try {
+        key->write("CFG_FILE", RegistryValue::string("/home/u/" + std::string(2000, 'a') + ".cfg"));
+        ADD_FAILURE() << "a save beyond the size limit succeeded";
+    } catch (const RegistryWriteError& e) {
+        EXPECT_EQ(std::string(e.what()), "'CFG_FILE' の設定に失敗しました");
+    }
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    EXPECT_EQ(readBytes(file), before);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+    EXPECT_EQ(RegFileRegistry(file).openOrCreateKey(kKey)->read("MIDI_IN")->data, Bytes{1});
 }
