@@ -3,6 +3,11 @@
 
 #include <unistd.h>
 
+#if !defined(_WIN32)
+#include <sys/resource.h>
+
+#include <csignal>
+#endif
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -32,6 +37,29 @@ public:
 private:
     std::filesystem::path path_;
 };
+
+#if !defined(_WIN32)
+// Lowers the file size limit while it lives, a stand-in for a full disk: a write past it fails
+// (EFBIG) instead of ending the process.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        ::signal(SIGXFSZ, SIG_IGN);
+        ::getrlimit(RLIMIT_FSIZE, &saved_);
+        rlimit small = saved_;
+        small.rlim_cur = bytes;
+        applied_ = ::setrlimit(RLIMIT_FSIZE, &small) == 0;
+    }
+    ~FileSizeLimit() { ::setrlimit(RLIMIT_FSIZE, &saved_); }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+    bool applied() const { return applied_; }
+
+private:
+    rlimit saved_{};
+    bool applied_ = false;
+};
+#endif
 
 inline void writeBytes(const std::string& path, const Bytes& bytes) {
     std::ofstream(path, std::ios::binary)

@@ -178,14 +178,11 @@ TEST(SyxFiles, FailuresNameTheFileAndLoseNothing) {
     const std::string target = dir.file("keep.syx");
     writeBytes(target, {0xF0, 0x42, 0x30, 0xF7});
     for (int i = 0; i < 100; ++i) store.append(Bytes(100, 0x10));
-    ::signal(SIGXFSZ, SIG_IGN);
-    rlimit saved{};
-    ::getrlimit(RLIMIT_FSIZE, &saved);
-    rlimit small = saved;
-    small.rlim_cur = 1000;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    EXPECT_THROW(saveSyxFile(target, store, {}), FileCreateError);
-    ::setrlimit(RLIMIT_FSIZE, &saved);
+    {
+        const FileSizeLimit limit(1000);
+        ASSERT_TRUE(limit.applied());
+        EXPECT_THROW(saveSyxFile(target, store, {}), FileCreateError);
+    }
     EXPECT_EQ(readBytes(target), (Bytes{0xF0, 0x42, 0x30, 0xF7}));
 
     // Saving onto a folder's name fails the same way.
