@@ -14,43 +14,14 @@
 #include "core/CaptureStore.h"
 #include "core/IdentityReply.h"
 #include "tests/app/WindowFixture.h"
+#include "tests/support/ExampleCfg.h"
 
 using namespace pellum;
 using namespace pellum::test;
 
 namespace {
 
-// The lines of a .cfg file as it is written on disk, CR LF after each.
-Bytes cfgFile(const std::vector<std::string>& lines) {
-    Bytes bytes;
-    for (const std::string& line : lines) {
-        bytes.insert(bytes.end(), line.begin(), line.end());
-        bytes.insert(bytes.end(), {'\r', '\n'});
-    }
-    return bytes;
-}
-
-const Bytes kExample = cfgFile({"# requests of a sound module",
-                                "SC-88 requests",
-                                "YES",
-                                "65",
-                                "16",
-                                "66",
-                                "17",
-                                "?System",
-                                "64",
-                                "0",
-                                "127",
-                                "0",
-                                "0",
-                                "1",
-                                "?Part 1",
-                                "64",
-                                "16",
-                                "0",
-                                "0",
-                                "0",
-                                "127"});
+const Bytes kExample = cfgBytes(kExampleCfgLines);
 const QString kSystemPreview = "  F0 41 10 42 11 40 00 7F 00 00 01 40 F7";
 const Bytes kDump{0xF0, 0x41, 0x10, 0x42, 0x12, 0x40, 0x10, 0x00, 0x55, 0x1B, 0xF7};
 
@@ -157,8 +128,8 @@ TEST_F(UserTab, AStoppedLoadAndAMissingFileKeepWhatTheyMust) {
     const std::string good = open("sc88.cfg", kExample);
 
     // Full-width ３ (CP932 82 52) is no number: the error shows it as the file reads.
-    const std::string bad = open("bad.cfg", cfgFile({"t", "NO", "65", "16", "66", "?One", "1",
-                                                     "?Two", "2", "\x82\x52", "?Three", "3"}));
+    const std::string bad = open("bad.cfg", cfgBytes({"t", "NO", "65", "16", "66", "?One", "1",
+                                                      "?Two", "2", "\x82\x52", "?Three", "3"}));
     EXPECT_EQ(dialogs.errors, QStringList{"'３' は数値ではありません."});
     EXPECT_EQ(entries(form->LsUser), (QStringList{"1:One", "2:Two"}));
     EXPECT_EQ(form->LsUser->currentIndex(), -1);
@@ -192,8 +163,8 @@ TEST_F(UserTab, NamesReadAsTheFileWasWrittenAndACutCharacterIsLeftOff) {
     for (int i = 0; i < 5; ++i) cp932Long += cp932Test;
     cp932Long += "\x83\x67";
     const std::string utf8Long = "x日本語のリクエスト名前です";
-    open("names.cfg", cfgFile({"names", "YES", "66", "48", "48", "?" + cp932Test, "1",
-                               "?" + cp932Long, "2", "?" + utf8Long, "3", "4"}));
+    open("names.cfg", cfgBytes({"names", "YES", "66", "48", "48", "?" + cp932Test, "1",
+                                "?" + cp932Long, "2", "?" + utf8Long, "3", "4"}));
     EXPECT_EQ(entries(form->LsUser), (QStringList{"1:テスト", "2:ABテストテストテストテストテスト",
                                                   "3:x日本語のリクエスト名"}));
     EXPECT_EQ(form->VendorID->text(), "42H KORG");
@@ -218,7 +189,7 @@ TEST_F(SavedRequestFile, IsReloadedAtStartUpAndAStopThereEndsStartUp) {
 
     // A header line that begins with "?" stops the load: no device opens, nothing is asked.
     const std::string bad = dir.file("bad.cfg");
-    writeBytes(bad, cfgFile({"t", "YES", "?x", "1"}));
+    writeBytes(bad, cfgBytes({"t", "YES", "?x", "1"}));
     setSetting("CFG_FILE", RegistryValue::string(bad));
     start();
     EXPECT_EQ(dialogs.errors, QStringList{"'?x' は数値ではありません."});

@@ -5,47 +5,18 @@
 #include <vector>
 
 #include "tests/cli/CliRun.h"
+#include "tests/support/ExampleCfg.h"
 #include "tests/support/TempFiles.h"
 
 using namespace pellum::test;
 
 namespace {
 
+const std::vector<std::string>& kExample = kExampleCfgLines;
+
 const std::string kSc88Rows =
     "Global Channel: 17\nVendor Name: Roland\nVendor ID: 41H\nMachine Name: SC-88\n"
     "Machine ID: 42H 100H\nSystem Version: 1\nSoftware Version: 2\n";
-
-void writeText(const std::string& path, const std::string& text) {
-    writeBytes(path, Bytes(text.begin(), text.end()));
-}
-
-std::string crlf(const std::vector<std::string>& lines) {
-    std::string text;
-    for (const auto& line : lines) text += line + "\r\n";
-    return text;
-}
-
-const std::vector<std::string> kExample = {"# requests for the SC-88",
-                                           "SC-88 requests",
-                                           "YES",
-                                           "65",
-                                           "16",
-                                           "66",
-                                           "17",
-                                           "?System",
-                                           "64",
-                                           "0",
-                                           "127",
-                                           "0",
-                                           "0",
-                                           "1",
-                                           "?Part 1",
-                                           "64",
-                                           "16",
-                                           "0",
-                                           "0",
-                                           "0",
-                                           "127"};
 
 const std::string kExampleShown = "1:System\n2:Part 1\nVendor: 41H Roland\nTYPE: 42H GS\n";
 
@@ -94,15 +65,15 @@ TEST(CliIdentity, PrintsTheSevenRowsOfTheReceiveTab) {
 TEST(CliRequest, ShowsTheEntriesAndTheRequestAsTheTabDoes) {
     TempDir dir;
     const std::string example = dir.file("example.cfg");
-    writeText(example, crlf(kExample));
+    writeBytes(example, cfgBytes(kExample));
     std::vector<std::string> korg = kExample;
     korg[3] = "$42";
     korg[5] = "99";
     korg[2] = "NO";
-    writeText(dir.file("korg.cfg"), crlf(korg));
+    writeBytes(dir.file("korg.cfg"), cfgBytes(korg));
     // A name cut at 33 bytes inside a double-byte character is printed as the file holds it.
     const std::string sjis(40, '\x83');
-    writeText(dir.file("sjis.cfg"), crlf({"t", "NO", "1", "?" + sjis, "2"}));
+    writeBytes(dir.file("sjis.cfg"), cfgBytes({"t", "NO", "1", "?" + sjis, "2"}));
 
     struct Case {
         std::string args;
@@ -133,10 +104,10 @@ TEST(CliRequest, ShowsTheEntriesAndTheRequestAsTheTabDoes) {
 TEST(CliRequest, FailuresAndUsageErrors) {
     TempDir dir;
     const std::string example = dir.file("example.cfg");
-    writeText(example, crlf(kExample));
-    writeText(dir.file("stops.cfg"),
-              crlf({"t", "NO", "65", "?a", "1", "?b", "1", "2 ", "?c", "3"}));
-    writeText(dir.file("type.cfg"), crlf({"t", "NO", "65", "16", "?a", "1"}));
+    writeBytes(example, cfgBytes(kExample));
+    writeBytes(dir.file("stops.cfg"),
+               cfgBytes({"t", "NO", "65", "?a", "1", "?b", "1", "2 ", "?c", "3"}));
+    writeBytes(dir.file("type.cfg"), cfgBytes({"t", "NO", "65", "16", "?a", "1"}));
 
     struct Case {
         std::string args;

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/UserDump.h"
+#include "tests/support/ExampleCfg.h"
 #include "tests/support/TempFiles.h"
 
 using namespace pellum;
@@ -13,39 +14,11 @@ namespace {
 
 using Outcome = UserDumpLoad::Outcome;
 using Lines = std::vector<std::string>;
-
-Bytes file(const Lines& lines, const std::string& end = "\r\n") {
-    std::string text;
-    for (const auto& line : lines) text += line + end;
-    return Bytes(text.begin(), text.end());
-}
+const Lines& kExample = kExampleCfgLines;
 
 Bytes bytes(const std::string& text) {
     return Bytes(text.begin(), text.end());
 }
-
-// The example request file: two Roland GS requests with checksums.
-const Lines kExample = {"# requests for the SC-88",
-                        "SC-88 requests",
-                        "YES",
-                        "65",
-                        "16",
-                        "66",
-                        "17",
-                        "?System",
-                        "64",
-                        "0",
-                        "127",
-                        "0",
-                        "0",
-                        "1",
-                        "?Part 1",
-                        "64",
-                        "16",
-                        "0",
-                        "0",
-                        "0",
-                        "127"};
 
 Bytes requestOf(const UserDumpSet& set, int index, ChannelOverride override = {}) {
     return set.request(index, override).value_or(Bytes{});
@@ -60,7 +33,7 @@ Lines withLine(Lines lines, std::size_t at, const std::string& line) {
 
 TEST(UserDump, TheExampleFile) {
     UserDumpSet set;
-    const UserDumpLoad load = set.load(file(kExample));
+    const UserDumpLoad load = set.load(cfgBytes(kExample));
     EXPECT_EQ(load.outcome, Outcome::Loaded);
     EXPECT_EQ(load.entries, Lines({"1:System", "2:Part 1"}));
     EXPECT_TRUE(load.firstSelected);
@@ -77,7 +50,7 @@ TEST(UserDump, TheExampleFile) {
               "  F0 41 12 42 11 40 00 7F 00 00 01 40 F7");
     EXPECT_EQ(requestOf(set, 0, {false, 3}), requestOf(set, 0));
     // With a one-byte header, byte 2 is the first body byte.
-    set.load(file({"t", "NO", "65", "?a", "16", "2"}));
+    set.load(cfgBytes({"t", "NO", "65", "?a", "16", "2"}));
     EXPECT_EQ(requestOf(set, 0, {true, 16}), Bytes({0xF0, 0x41, 0x1F, 0x02, 0xF7}));
     // No entry selected, or one the file does not list: nothing is assembled.
     EXPECT_FALSE(set.request(-1, {}));
@@ -108,53 +81,56 @@ TEST(UserDump, FileFormatRules) {
         "\x83\x65\x83\x58";  // 18 double-byte characters
     const Case cases[] = {
         {"NO: no checksum",
-         file(withLine(kExample, 2, "NO")),
+         cfgBytes(withLine(kExample, 2, "NO")),
          {"1:System", "2:Part 1"},
          {{0xF0, 0x41, 0x10, 0x42, 0x11, 0x40, 0x00, 0x7F, 0x00, 0x00, 0x01, 0xF7}}},
         {"no in lower case",
-         file(withLine(kExample, 2, "no")),
+         cfgBytes(withLine(kExample, 2, "no")),
          {"1:System", "2:Part 1"},
          {{0xF0, 0x41, 0x10, 0x42, 0x11, 0x40, 0x00, 0x7F, 0x00, 0x00, 0x01, 0x40, 0xF7}}},
         {"NO and a blank",
-         file(withLine(kExample, 2, "NO ")),
+         cfgBytes(withLine(kExample, 2, "NO ")),
          {"1:System", "2:Part 1"},
          {{0xF0, 0x41, 0x10, 0x42, 0x11, 0x40, 0x00, 0x7F, 0x00, 0x00, 0x01, 0x40, 0xF7}}},
         {"sum a multiple of 128",
-         file({"t", "y", "65", "?z", "$40", "$40"}),
+         cfgBytes({"t", "y", "65", "?z", "$40", "$40"}),
          {"1:z"},
          {{0xF0, 0x41, 0x40, 0x40, 0x00, 0xF7}}},
         {"comments and empty lines in a body",
-         file({"#c", "t", "", "y", "#", "65", "?a", "1", "", "# note", "#", "2", "?b", "3"}),
+         cfgBytes({"#c", "t", "", "y", "#", "65", "?a", "1", "", "# note", "#", "2", "?b", "3"}),
          {"1:a", "2:b"},
          {{0xF0, 0x41, 0x01, 0x02, 0x7D, 0xF7}, {0xF0, 0x41, 0x03, 0x7D, 0xF7}}},
         {"a line of blanks is significant",
-         file({"t", "   ", "65", "?a", "1"}),
+         cfgBytes({"t", "   ", "65", "?a", "1"}),
          {"1:a"},
          {{0xF0, 0x41, 0x01, 0x7F, 0xF7}}},
         {"'/' inside a body ends the list",
-         file({"t", "y", "65", "?a", "1", "2", "/", "3", "?b", "4"}),
+         cfgBytes({"t", "y", "65", "?a", "1", "2", "/", "3", "?b", "4"}),
          {"1:a"},
          {{0xF0, 0x41, 0x01, 0x02, 0x7D, 0xF7}}},
         {"'/' with more after it",
-         file({"t", "y", "65", "?a", "1", "/end", "junk"}),
+         cfgBytes({"t", "y", "65", "?a", "1", "/end", "junk"}),
          {"1:a"},
          {{0xF0, 0x41, 0x01, 0x7F, 0xF7}}},
-        {"300 body lines: 254 sent, all summed", file(threeHundred), {"1:big"}, {threeHundredSent}},
+        {"300 body lines: 254 sent, all summed",
+         cfgBytes(threeHundred),
+         {"1:big"},
+         {threeHundredSent}},
         {"long name cut at 33 bytes",
-         file({"t", "NO", "1", "?" + longName, "2"}),
+         cfgBytes({"t", "NO", "1", "?" + longName, "2"}),
          {"1:" + longName.substr(0, 33)},
          {{0xF0, 0x01, 0x02, 0xF7}}},
         {"cut inside a double-byte character",
-         file({"t", "NO", "1", sjisName, "2"}),
+         cfgBytes({"t", "NO", "1", sjisName, "2"}),
          {"1:" + sjisName.substr(1, 33)},
          {{0xF0, 0x01, 0x02, 0xF7}}},
-        {"empty name", file({"t", "NO", "1", "?", "2"}), {"1:"}, {{0xF0, 0x01, 0x02, 0xF7}}},
+        {"empty name", cfgBytes({"t", "NO", "1", "?", "2"}), {"1:"}, {{0xF0, 0x01, 0x02, 0xF7}}},
         {"low eight bits",
-         file({"t", "NO", "300", "-1", "0", "?a", "256", "$1FF"}),
+         cfgBytes({"t", "NO", "300", "-1", "0", "?a", "256", "$1FF"}),
          {"1:a"},
          {{0xF0, 0x2C, 0xFF, 0x00, 0x00, 0xFF, 0xF7}}},
         {"CR alone ends a line",
-         file({"t", "NO", "1", "?a", "2"}, "\r"),
+         cfgBytes({"t", "NO", "1", "?a", "2"}, "\r"),
          {"1:a"},
          {{0xF0, 0x01, 0x02, 0xF7}}},
         {"no line end after the last line",
@@ -182,14 +158,14 @@ TEST(UserDump, FileFormatRules) {
 
     // 256 requests are read; the 257th and everything after it are not.
     UserDumpSet set;
-    const UserDumpLoad load = set.load(file(manyRequests));
+    const UserDumpLoad load = set.load(cfgBytes(manyRequests));
     EXPECT_EQ(load.outcome, Outcome::Loaded);
     ASSERT_EQ(load.entries.size(), 256u);
     EXPECT_EQ(load.entries.back(), "256:256");
     EXPECT_EQ(requestOf(set, 255), Bytes({0xF0, 0x01, 0x00, 0x00, 0xF7}));
     EXPECT_FALSE(set.request(256, {}));
     // A checksum over 300 lines: 254 ones and 46 twos make 346, so 64 more reach 384.
-    set.load(file(withLine(threeHundred, 1, "y")));
+    set.load(cfgBytes(withLine(threeHundred, 1, "y")));
     EXPECT_EQ(requestOf(set, 0).rbegin()[1], 38);
 }
 
@@ -294,7 +270,7 @@ TEST(UserDump, VendorAndTypeTexts) {
     };
     for (const Case& c : cases) {
         UserDumpSet set;
-        const UserDumpLoad load = set.load(file({"t", "y", c.vendor, "0", c.type, "?a", "1"}));
+        const UserDumpLoad load = set.load(cfgBytes({"t", "y", c.vendor, "0", c.type, "?a", "1"}));
         EXPECT_EQ(load.vendorText, c.vendorText) << c.vendor << " " << c.type;
         EXPECT_EQ(load.typeText, c.typeText) << c.vendor << " " << c.type;
     }
@@ -319,47 +295,47 @@ TEST(UserDump, AStoppedLoadKeepsWhatItRead) {
     };
     const Case cases[] = {
         {"header line 3 begins with ?",
-         file({"t", "NO", "?a", "1"}),
+         cfgBytes({"t", "NO", "?a", "1"}),
          "'?a' は数値ではありません",
          {},
          false,
          0},
         {"a request without a body",
-         file({"t", "NO", "65", "?a", "?b", "1"}),
+         cfgBytes({"t", "NO", "65", "?a", "?b", "1"}),
          "'?b' は数値ではありません",
          {"1:a"},
          false,
          0},
         {"the last request without a body",
-         file({"t", "NO", "65", "?a", "1", "?b"}),
+         cfgBytes({"t", "NO", "65", "?a", "1", "?b"}),
          "'/' は数値ではありません",
          {"1:a", "2:b"},
          false,
          1},
-        {"no ? line", file({"t", "NO", "65", "16"}), "'/' は数値ではありません", {}, false, 0},
-        {"two significant lines", file({"t", "NO"}), "'/' は数値ではありません", {}, false, 0},
-        {"one significant line", file({"t"}), "'' は数値ではありません", {}, false, 0},
+        {"no ? line", cfgBytes({"t", "NO", "65", "16"}), "'/' は数値ではありません", {}, false, 0},
+        {"two significant lines", cfgBytes({"t", "NO"}), "'/' は数値ではありません", {}, false, 0},
+        {"one significant line", cfgBytes({"t"}), "'' は数値ではありません", {}, false, 0},
         {"an empty file", {}, "'' は数値ではありません", {}, false, 0},
         {"a blank before #",
-         file({"t", "NO", "65", "?a", "1", " # two", "3"}),
+         cfgBytes({"t", "NO", "65", "?a", "1", " # two", "3"}),
          "' # two' は数値ではありません",
          {"1:a"},
          false,
          0},
         {"a bad line in the second body",
-         file({"t", "NO", "1", "2", "3", "?a", "1", "?b", "2", "2 "}),
+         cfgBytes({"t", "NO", "1", "2", "3", "?a", "1", "?b", "2", "2 "}),
          "'2 ' は数値ではありません",
          {"1:a", "2:b"},
          false,
          1},
         {"type line 5 is the ? line",
-         file({"t", "NO", "65", "16", "?a", "1"}),
+         cfgBytes({"t", "NO", "65", "16", "?a", "1"}),
          "'?a' は数値ではありません",
          {"1:a"},
          true,
          1},
         {"a header of 256 bytes",
-         file(tooLongHeader),
+         cfgBytes(tooLongHeader),
          "ヘッダーが 255 バイトを超えています",
          {},
          false,
@@ -367,7 +343,7 @@ TEST(UserDump, AStoppedLoadKeepsWhatItRead) {
     };
     for (const Case& c : cases) {
         UserDumpSet set;
-        set.load(file(kExample));
+        set.load(cfgBytes(kExample));
         const UserDumpLoad load = set.load(c.file);
         EXPECT_EQ(load.outcome, Outcome::Stopped) << c.what;
         EXPECT_EQ(load.error, c.error) << c.what;
@@ -386,13 +362,13 @@ TEST(UserDump, AStoppedLoadKeepsWhatItRead) {
     }
 
     UserDumpSet set;
-    set.load(file(kExample));
-    UserDumpLoad load = set.load(file({"t", "NO", "1", "2", "3", "?a", "1", "?b", "2", "bad"}));
+    set.load(cfgBytes(kExample));
+    UserDumpLoad load = set.load(cfgBytes({"t", "NO", "1", "2", "3", "?a", "1", "?b", "2", "bad"}));
     EXPECT_EQ(load.notANumber, "bad");
     EXPECT_EQ(requestOf(set, 0), Bytes({0xF0, 0x01, 0x02, 0x03, 0x01, 0xF7}));
 
     // 255 header bytes fit.
-    load = set.load(file(fullHeader));
+    load = set.load(cfgBytes(fullHeader));
     EXPECT_EQ(load.outcome, Outcome::Loaded) << load.error;
     EXPECT_EQ(requestOf(set, 0).size(), 255u + 3u);
 }
@@ -402,12 +378,12 @@ TEST(UserDump, SignificantLinesBeyondTheTable) {
     Lines lines = {"t", "NO", "1", "?a", "2", "/"};
     lines.resize(70000, "filler");
     UserDumpSet set;
-    UserDumpLoad load = set.load(file(lines));
+    UserDumpLoad load = set.load(cfgBytes(lines));
     EXPECT_EQ(load.outcome, Outcome::Loaded) << load.error;
     // ...and stop the load, rather than end it early, when it does.
     lines = {"t", "NO", "1", "?a"};
     lines.resize(70000, "2");
-    load = set.load(file(lines));
+    load = set.load(cfgBytes(lines));
     EXPECT_EQ(load.outcome, Outcome::Stopped);
     EXPECT_EQ(load.error, "有効な行が 65535 行を超えています");
     EXPECT_EQ(load.entries, Lines{"1:a"});
@@ -415,7 +391,7 @@ TEST(UserDump, SignificantLinesBeyondTheTable) {
     // Exactly 65535 significant lines, comments not counted, still load whole.
     lines.resize(65535);
     lines.insert(lines.begin() + 3, "# not counted");
-    load = set.load(file(lines));
+    load = set.load(cfgBytes(lines));
     EXPECT_EQ(load.outcome, Outcome::Loaded) << load.error;
     EXPECT_EQ(requestOf(set, 0).size(), 254u + 3u);
 }
@@ -423,7 +399,7 @@ TEST(UserDump, SignificantLinesBeyondTheTable) {
 TEST(UserDump, AFileThatCannotBeReadEmptiesTheListOnly) {
     TempDir dir;
     UserDumpSet set;
-    writeBytes(dir.file("example.cfg"), file(kExample));
+    writeBytes(dir.file("example.cfg"), cfgBytes(kExample));
     EXPECT_EQ(set.loadFile(dir.file("example.cfg")).outcome, Outcome::Loaded);
     for (const std::string& path : {dir.file("missing.cfg"), dir.path().string()}) {
         const UserDumpLoad load = set.loadFile(path);
