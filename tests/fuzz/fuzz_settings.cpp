@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -67,9 +68,14 @@ std::string contents(const fs::path& file) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const fs::path file = fs::temp_directory_path() /
-                                 ("pellum-fuzz-settings-" + std::to_string(::getpid())) / "VOSSEL" /
-                                 "Pellum.reg";
+    static const fs::path folder =
+        fs::temp_directory_path() / ("pellum-fuzz-settings-" + std::to_string(::getpid()));
+    static const fs::path file = folder / "VOSSEL" / "Pellum.reg";
+    // Registered after `folder` exists, so it runs before `folder` goes away.
+    [[maybe_unused]] static const int cleanup = std::atexit([] {
+        std::error_code ignored;
+        fs::remove_all(folder, ignored);
+    });
     fs::create_directories(file.parent_path());
     const std::string original(reinterpret_cast<const char*>(data), size);
     std::ofstream(file, std::ios::binary | std::ios::trunc) << original;

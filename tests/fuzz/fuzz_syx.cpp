@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -37,6 +38,8 @@ const std::string& scratchFile() {
     static const std::string path = (std::filesystem::temp_directory_path() /
                                      ("pellum-fuzz-syx-" + std::to_string(::getpid()) + ".syx"))
                                         .string();
+    // Registered after `path` exists, so it runs before `path` goes away.
+    [[maybe_unused]] static const int cleanup = std::atexit([] { std::remove(path.c_str()); });
     return path;
 }
 
