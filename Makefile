@@ -76,9 +76,11 @@ fuzz-build: deps
 	  -DPELLUM_BUILD_FUZZ=ON
 	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target $(FUZZERS)
 
-# Scratch files (the .syx harness saves on every input) go to memory where there is some.
+# Scratch files (the .syx harness saves on every input) go to memory where there is some, in a
+# folder of this run's own that goes when it ends, whatever the fuzzers left behind.
 fuzz: fuzz-build
-	@set -e; tmp=$$( [ -d /dev/shm ] && echo /dev/shm || echo $${TMPDIR:-/tmp} ); \
+	@set -e; tmp=$$(mktemp -d "$$( [ -d /dev/shm ] && echo /dev/shm || echo $${TMPDIR:-/tmp} )/pellum-fuzz.XXXXXX"); \
+	trap 'rm -rf "$$tmp"' EXIT; \
 	for f in $(FUZZERS); do \
 	  mkdir -p $(FUZZ_BUILD)/corpus/$$f $(FUZZ_BUILD)/findings; \
 	  echo "== $$f for $(FUZZ_SECONDS) s"; \
