@@ -50,12 +50,7 @@ void InputPump::put(const std::uint8_t* bytes, std::size_t count) noexcept {
     while (count > 0) {
         const std::size_t piece = std::min(count, kMaxRecord);
         // A loss is marked before the bytes after it, so the driver knows where the gap is.
-        if (unmarkedLoss_ > 0) {
-            const auto lost =
-                static_cast<std::uint32_t>(std::min<std::uint64_t>(unmarkedLoss_, ~kGapFlag));
-            if (putRecord(kGapFlag | lost, nullptr, 0)) unmarkedLoss_ -= lost;
-        }
-        if (unmarkedLoss_ > 0 || !putRecord(static_cast<std::uint32_t>(piece), bytes, piece)) {
+        if (!markLoss() || !putRecord(static_cast<std::uint32_t>(piece), bytes, piece)) {
             unmarkedLoss_ += piece;
         }
         bytes += piece;
