@@ -107,6 +107,9 @@ public:
     void Timer1Timer();
     void BtnStopClick();
     void sendStoredMessage(int index);
+    // send long message on the output port; a message the port could not hand on (the MIDI
+    // server went away) is raised as an error with the port's text.
+    void sendOut(std::span<const std::uint8_t> bytes);
     void ForceMIDICHClick();
     void SysExCHClick();
     void S_AutoClick();

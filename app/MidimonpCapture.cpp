@@ -14,6 +14,7 @@
 #include "app/Midimonp.h"
 #include "app/UpDown.h"
 #include "core/CaptureStore.h"
+#include "core/Errors.h"
 #include "core/ListLabel.h"
 #include "midi/MidiIn.h"
 
@@ -109,9 +110,23 @@ void TForm1::sendStoredMessage(int index) {
     applyChannelOverride(work, channelOverride());
     if (Out_chk->isChecked() && !work.empty()) {
         In_chk->setChecked(false);
-        output_.sendLongMessage(work);
+        try {
+            sendOut(work);
+        } catch (...) {
+            setWaitCursor(false);
+            // A run would raise the same error at every tick.
+            if (Timer1->isActive()) BtnStopClick();
+            throw;
+        }
     }
     setWaitCursor(false);
+}
+
+void TForm1::sendOut(std::span<const std::uint8_t> bytes) {
+    const midi::MMRESULT code = output_.sendLongMessage(bytes);
+    if (code == midi::MMSYSERR_NOERROR) return;
+    const char* text = midi::mmErrorText(code);
+    throw PellumError(text != nullptr ? text : "MIDI error " + std::to_string(code));
 }
 
 void TForm1::SysExClick() {

@@ -72,9 +72,9 @@ void TForm1::sendsyx(bool send) {
     const auto message = userDumps_->request(LsUser->currentIndex(), channelOverride());
     if (!message) return;
     In_chk->setChecked(true);
-    if (send) output_.sendLongMessage(*message);
     ShowSyx->setText(QString::fromStdString(previewText(*message)));
     ShowSyx->setCursorPosition(0);  // a long request shows from its F0
+    if (send) sendOut(*message);
 }
 
 void TForm1::LsUserChange() {

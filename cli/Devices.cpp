@@ -39,15 +39,19 @@ std::uint32_t pickDevice(const std::vector<std::string>& names, const std::strin
                       "' (see 'pellum-cli ports')");
 }
 
+void throwOnMidiError(const std::string& what, midi::MMRESULT code) {
+    if (code == midi::MMSYSERR_NOERROR) return;
+    const char* text = midi::mmErrorText(code);
+    throw PellumError(what + ": " +
+                      (text != nullptr ? std::string(text) : "error " + std::to_string(code)));
+}
+
 std::string openOutputDevice(OutputPort& port, const std::string& wanted) {
     const auto list = port.buildOutputList();  // entry 0 is "(None)"
     const std::vector<std::string> names(list.begin() + 1, list.end());
     const std::uint32_t device = pickDevice(names, wanted, "output");
-    if (const midi::MMRESULT code = port.openOutput(static_cast<int>(device) + 1)) {
-        const char* text = midi::mmErrorText(code);
-        throw PellumError("cannot open output " + names[device] +
-                          (text != nullptr ? std::string(": ") + text : std::string()));
-    }
+    throwOnMidiError("cannot open output " + names[device],
+                     port.openOutput(static_cast<int>(device) + 1));
     return names[device];
 }
 

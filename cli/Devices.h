@@ -20,6 +20,9 @@ std::vector<std::string> outputNames(midi::MidiService& service);
 std::uint32_t pickDevice(const std::vector<std::string>& names, const std::string& wanted,
                          const std::string& kind);
 
+// Throws PellumError "`what`: <the code's text>" unless `code` is MMSYSERR_NOERROR.
+void throwOnMidiError(const std::string& what, midi::MMRESULT code);
+
 // Opens the output device that `wanted` means on `port` and returns its name; throws
 // PellumError when there is none or it cannot be opened.
 std::string openOutputDevice(OutputPort& port, const std::string& wanted);

@@ -106,13 +106,10 @@ int sendRequest(const Request& request, const std::vector<std::uint8_t>& message
         // Listening before asking, so the start of the dump is not missed.
         receiver.emplace(*service, static_cast<std::uint16_t>(input));
     }
-    if (const midi::MMRESULT code = port.sendLongMessage(message)) {
-        const char* text = midi::mmErrorText(code);
-        throw PellumError("the request was not sent" +
-                          (text != nullptr ? std::string(": ") + text : std::string()));
-    }
+    throwOnMidiError("the request was not sent", port.sendLongMessage(message));
     if (!receiver) {
-        port.close();  // returns once the port has handed every byte on
+        // Returns once the port has handed every byte on, or could not.
+        throwOnMidiError("the request was not sent", port.close());
         return 0;
     }
     const Received received = receiveUntilQuiet(*receiver, 0, request.timeout);

@@ -27,7 +27,8 @@ const char* const kSendHelp =
     "                   the window's auto-send pace)\n"
     "\n"
     "Exit status: 0 when every message was sent, 1 on a failure (no such device, a file\n"
-    "that cannot be read, a message the device refused), 2 on a usage error.\n";
+    "that cannot be read, a message the device refused, the MIDI server gone before every\n"
+    "byte was handed on), 2 on a usage error.\n";
 
 int sendCommand(const Args& args) {
     const Options options = parseOptions("send", args, {"--out", "--interval"});
@@ -52,17 +53,17 @@ int sendCommand(const Args& args) {
     std::uint64_t bytes = 0;
     for (int i = 0; i < store.count(); ++i) {
         const auto message = store.message(i);
-        if (const midi::MMRESULT code = port.sendLongMessage(message)) {
-            const char* text = midi::mmErrorText(code);
-            throw PellumError("message " + std::to_string(i + 1) + " (" +
-                              std::to_string(message.size()) + " bytes) was not sent" +
-                              (text != nullptr ? std::string(": ") + text : std::string()));
-        }
+        throwOnMidiError("message " + std::to_string(i + 1) + " (" +
+                             std::to_string(message.size()) + " bytes) was not sent",
+                         port.sendLongMessage(message));
         bytes += message.size();
         const long wait = interval >= 0 ? interval : static_cast<long>(message.size() / 256 + 1);
         std::this_thread::sleep_for(std::chrono::milliseconds(wait));
     }
-    port.close();  // returns once the port has handed every byte on
+    // Returns once the port has handed every byte on, or could not.
+    throwOnMidiError("not every byte of the " + std::to_string(store.count()) +
+                         " messages reached " + name,
+                     port.close());
     std::fprintf(stderr, "sent %d messages, %llu bytes, to %s\n", store.count(),
                  static_cast<unsigned long long>(bytes), name.c_str());
     return 0;

@@ -50,8 +50,8 @@ midi::MMRESULT OutputPort::switchOutput(int index) {
     return openOutput(index);
 }
 
-void OutputPort::close() {
-    if (handle_ == nullptr) return;
+midi::MMRESULT OutputPort::close() {
+    if (handle_ == nullptr) return midi::MMSYSERR_NOERROR;
     releaseFinished();
     // A driver still sending refuses to close (winmm); it gets time to finish.
     const auto deadline = std::chrono::steady_clock::now() + kCloseWait;
@@ -67,6 +67,7 @@ void OutputPort::close() {
         for (auto& block : inFlight_) static_cast<void>(block.release());
     }
     inFlight_.clear();
+    return code;
 }
 
 midi::MMRESULT OutputPort::sendLongMessage(std::span<const std::uint8_t> bytes) {

@@ -32,7 +32,9 @@ public:
     midi::MMRESULT openOutput(int index);
     // Closes the open port, then opens the new index, which becomes the output index.
     midi::MMRESULT switchOutput(int index);
-    void close();
+    // Hands on what the driver still holds, then closes; the failure when not every byte
+    // could be handed on (the MIDI server went away).
+    midi::MMRESULT close();
 
     int outputIndex() const { return outputIndex_; }
     bool isOpen() const { return handle_ != nullptr; }

@@ -3,6 +3,7 @@
 
 #include <jack/midiport.h>
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -15,6 +16,12 @@ constexpr std::size_t kQueueBytes = 256 * 1024;
 // Cycles run every few milliseconds; this long without one means the server has stalled.
 constexpr auto kStallLimit = std::chrono::seconds(5);
 constexpr auto kPollInterval = std::chrono::milliseconds(1);
+// How long a new connection may take to show, and how many cycles it is given after that.
+constexpr auto kConnectLimit = std::chrono::seconds(2);
+constexpr std::uint64_t kSettleCycles = 2;
+// MIDI 1.0 runs at 31250 baud, ten bits to a byte; an interface buffers a little beyond that.
+constexpr double kCableBytesPerSecond = 3125;
+constexpr double kCableBacklog = 256;
 
 struct ClientCloser {
     void operator()(jack_client_t* client) const noexcept { jack_client_close(client); }
@@ -31,7 +38,7 @@ std::unique_ptr<JackMidiOut> JackMidiOut::open(const std::string& clientName,
     std::unique_ptr<jack_client_t, ClientCloser> client(
         jack_client_open(clientName.c_str(), JackNoStartServer, &status));
     if (!client) {
-        code = MMSYSERR_NODRIVER;
+        code = kMidiServerStopped;
         return nullptr;
     }
     out->port_ =
@@ -40,6 +47,11 @@ std::unique_ptr<JackMidiOut> JackMidiOut::open(const std::string& clientName,
         jack_set_process_callback(client.get(), &JackMidiOut::process, out.get()) != 0) {
         code = MMSYSERR_ERROR;
         return nullptr;
+    }
+    if (jack_port_t* target = jack_port_by_name(client.get(), destination.c_str());
+        target != nullptr && (jack_port_flags(target) & JackPortIsPhysical) != 0) {
+        out->paced_ = true;
+        out->cableBytesPerFrame_ = kCableBytesPerSecond / jack_get_sample_rate(client.get());
     }
     jack_on_shutdown(client.get(), &JackMidiOut::shutdown, out.get());
     if (jack_activate(client.get()) != 0) {
@@ -52,8 +64,21 @@ std::unique_ptr<JackMidiOut> JackMidiOut::open(const std::string& clientName,
         return nullptr;
     }
     out->client_ = client.release();
+    out->settleConnection(destination);
     code = MMSYSERR_NOERROR;
     return out;
+}
+
+void JackMidiOut::settleConnection(const std::string& destination) {
+    const auto deadline = std::chrono::steady_clock::now() + kConnectLimit;
+    while (jack_port_connected_to(port_, destination.c_str()) == 0 &&
+           std::chrono::steady_clock::now() < deadline &&
+           !serverGone_.load(std::memory_order_acquire)) {
+        std::this_thread::sleep_for(kPollInterval);
+    }
+    // Sends need not wait for this: their bytes stay queued until the cycle comes.
+    writeFromCycle_.store(cycles_.load(std::memory_order_acquire) + kSettleCycles,
+                          std::memory_order_release);
 }
 
 JackMidiOut::~JackMidiOut() {
@@ -66,20 +91,29 @@ JackMidiOut::~JackMidiOut() {
 MMRESULT JackMidiOut::send(const std::uint8_t* bytes, std::size_t count) {
     if (count == 0) return MMSYSERR_NOERROR;
     if (count > maxMessage()) return MMSYSERR_INVALPARAM;
+    if (failed_) return kMidiServerStopped;
     const auto length = static_cast<std::uint32_t>(count);
     bool queued = false;
-    const bool cycling = waitWhileCycling(
-        [&] { return queued = ring_.write(&length, sizeof length, bytes, count); });
-    if (queued) return MMSYSERR_NOERROR;
-    return cycling ? MIDIERR_NOTREADY : MMSYSERR_NODRIVER;
+    if (!waitWhileCycling(
+            [&] { return queued = ring_.write(&length, sizeof length, bytes, count); })) {
+        failed_ = true;
+    }
+    return queued && !failed_ ? MMSYSERR_NOERROR : kMidiServerStopped;
 }
 
-bool JackMidiOut::flush() {
-    if (!waitWhileCycling([&] { return ring_.empty(); })) return false;
+MMRESULT JackMidiOut::flush() {
+    if (failed_ || !waitWhileCycling([&] { return ring_.empty(); })) {
+        failed_ = true;
+        return kMidiServerStopped;
+    }
     // The last events sit in this cycle's port buffer until the reading side has had its turn.
     const std::uint64_t emptiedAt = cycles_.load(std::memory_order_acquire);
-    return waitWhileCycling(
-        [&] { return cycles_.load(std::memory_order_acquire) >= emptiedAt + 2; });
+    if (!waitWhileCycling(
+            [&] { return cycles_.load(std::memory_order_acquire) >= emptiedAt + 2; })) {
+        failed_ = true;
+        return kMidiServerStopped;
+    }
+    return MMSYSERR_NOERROR;
 }
 
 template <typename Done>
@@ -105,12 +139,22 @@ int JackMidiOut::process(jack_nframes_t frames, void* self) noexcept {
     auto& out = *static_cast<JackMidiOut*>(self);
     void* buffer = jack_port_get_buffer(out.port_, frames);
     jack_midi_clear_buffer(buffer);
-    out.writeEvents(buffer);
-    out.cycles_.fetch_add(1, std::memory_order_release);
+    const std::uint64_t cycle = out.cycles_.load(std::memory_order_relaxed);
+    if (cycle >= out.writeFromCycle_.load(std::memory_order_acquire)) {
+        out.writeEvents(buffer, frames);
+    }
+    out.cycles_.store(cycle + 1, std::memory_order_release);
     return 0;
 }
 
-void JackMidiOut::writeEvents(void* buffer) noexcept {
+void JackMidiOut::writeEvents(void* buffer, jack_nframes_t frames) noexcept {
+    budget_.reset();
+    std::size_t cable = SIZE_MAX;
+    if (paced_) {
+        const double perCycle = cableBytesPerFrame_ * frames;
+        cableCredit_ = std::min(cableCredit_ + perCycle, std::max(perCycle, kCableBacklog));
+        cable = static_cast<std::size_t>(cableCredit_);
+    }
     for (;;) {
         if (remaining_ == 0) {
             std::uint32_t length = 0;
@@ -123,10 +167,11 @@ void JackMidiOut::writeEvents(void* buffer) noexcept {
             remaining_ = length;
             remainingIsSysex_ = first == 0xF0;
         }
-        const std::size_t room = jack_midi_max_event_size(buffer);
+        const std::size_t room = std::min(budget_.room(jack_midi_max_event_size(buffer)), cable);
         if (room == 0) return;
         // Other messages wait for a cycle that holds them whole, unless even an empty one can't.
-        if (!remainingIsSysex_ && room < remaining_ && jack_midi_get_event_count(buffer) > 0) {
+        if (!remainingIsSysex_ && room < remaining_ &&
+            (jack_midi_get_event_count(buffer) > 0 || cable < remaining_)) {
             return;
         }
         const std::size_t size = std::min(room, remaining_);
@@ -135,6 +180,11 @@ void JackMidiOut::writeEvents(void* buffer) noexcept {
         ring_.peek(event, size);
         ring_.consume(size);
         remaining_ -= size;
+        budget_.take(size);
+        if (paced_) {
+            cableCredit_ -= static_cast<double>(size);
+            cable -= size;
+        }
     }
 }
 

@@ -1,6 +1,8 @@
 // One output port of our own on the JACK server, connected to one destination port. RtMidi's
 // JACK output drops what does not fit its ring or the cycle; this one queues whole messages and
-// lets the process callback split them into events over as many cycles as they need.
+// lets the process callback split them into events over as many cycles as they need, within
+// what every JACK implementation carries per cycle, and at the cable's rate when a MIDI
+// interface is behind the destination.
 #pragma once
 
 #include <jack/jack.h>
@@ -11,6 +13,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/midi/JackCycleBudget.h"
 #include "platform/midi/MidiApi.h"
 #include "platform/midi/SpscByteRing.h"
 
@@ -30,30 +33,43 @@ public:
     // Queues the whole message or nothing, waiting while the queue is full. Fails when the
     // message can never fit the queue or when the server stops taking data.
     MMRESULT send(const std::uint8_t* bytes, std::size_t count);
-    // Waits until every queued byte has left the port; false when the server stopped first.
-    bool flush();
+    // Waits until every queued byte has left the port; kMidiServerStopped when the server went
+    // away or stopped running first, so some bytes were never delivered.
+    MMRESULT flush();
 
     // The largest message send() accepts.
     std::size_t maxMessage() const { return ring_.capacity() - sizeof(std::uint32_t); }
+    // Whether the destination is a port with a MIDI cable behind it, fed at the cable's rate.
+    bool paced() const { return paced_; }
 
 private:
     JackMidiOut();
     static int process(jack_nframes_t frames, void* self) noexcept;
     static void shutdown(void* self) noexcept;
-    void writeEvents(void* buffer) noexcept;
+    void writeEvents(void* buffer, jack_nframes_t frames) noexcept;
     // Sleeps while `done` is false and cycles keep running; false once they stopped.
     template <typename Done>
     bool waitWhileCycling(Done done);
+    // Holds writing back until a fresh connection carries data: the first events written right
+    // after jack_connect are lost now and then on PipeWire.
+    void settleConnection(const std::string& destination);
 
     jack_client_t* client_ = nullptr;
     jack_port_t* port_ = nullptr;
     SpscByteRing ring_;
+    bool paced_ = false;
+    double cableBytesPerFrame_ = 0;
     // Process-thread state: what is left of the message being written and whether it is a
-    // SysEx, which may be cut into several events (other messages go whole).
+    // SysEx, which may be cut into several events (other messages go whole); this cycle's
+    // budget; the bytes the cable has room for.
     std::size_t remaining_ = 0;
     bool remainingIsSysex_ = false;
+    JackCycleBudget budget_;
+    double cableCredit_ = 0;
     std::atomic<std::uint64_t> cycles_{0};
+    std::atomic<std::uint64_t> writeFromCycle_{UINT64_MAX};
     std::atomic<bool> serverGone_{false};
+    bool failed_ = false;  // flush found the server gone; later sends fail at once
 };
 
 }  // namespace pellum::midi

@@ -42,6 +42,9 @@ inline constexpr MMRESULT MIDIERR_NODEVICE = 68;
 inline constexpr MMRESULT MIDIERR_INVALIDSETUP = 69;
 inline constexpr MMRESULT MIDIERR_BADOPENMODE = 70;
 inline constexpr MMRESULT MIDIERR_DONT_CONTINUE = 71;
+// Our own, beyond winmm's codes: a MIDI server of the system (JACK, PipeWire) went away or
+// stopped running cycles, so bytes handed to it may never have been delivered.
+inline constexpr MMRESULT kMidiServerStopped = 0x200;
 
 // Messages passed to an input callback.
 inline constexpr std::uint32_t MIM_OPEN = 961;

@@ -53,6 +53,9 @@ constexpr CodeText kTexts[] = {
     {MIDIERR_INVALIDSETUP, "The current MIDI setup is damaged."},
     {MIDIERR_BADOPENMODE, "A MIDI call was made that is invalid in the current open mode."},
     {MIDIERR_DONT_CONTINUE, "The driver cannot continue."},
+    {kMidiServerStopped,
+     "The MIDI server (JACK or PipeWire) went away or stopped running; not every byte was "
+     "delivered."},
 };
 
 }  // namespace

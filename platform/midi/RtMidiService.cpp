@@ -168,6 +168,8 @@ public:
         if (count == 0) return MMSYSERR_NOERROR;
         return jack ? jack->send(bytes, count) : alsa->send(bytes, count);
     }
+    // Waits until what was queued has been handed on; ALSA takes each event as it is written.
+    MMRESULT finish() { return jack ? jack->flush() : MMSYSERR_NOERROR; }
 };
 
 RtMidiService::RtMidiService()
@@ -467,8 +469,8 @@ MMRESULT RtMidiService::midiOutClose(HMIDIOUT handle) {
         closing = std::move(*found);
         openOutputs_.erase(found);
     }
-    closing.reset();  // waits until the port's queue has gone out
-    return MMSYSERR_NOERROR;
+    // Waits until the port's queue has gone out, and says so when it could not.
+    return closing->finish();
 }
 
 }  // namespace pellum::midi

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <thread>
@@ -110,6 +111,81 @@ TEST_F(CliTest, ReceiveKeepsAFullRateDumpWholeHoweverTheEventsCutIt) {
         EXPECT_EQ(receive.wait(60s), 0);
         EXPECT_TRUE(test::readBytes(dir.file("out.syx")) == c.stream);
     }
+}
+
+// Every message the peer received, joined, until `bytes` have come or `limit` passed quietly.
+Bytes receivedStream(test::JackPeer& peer, std::size_t bytes, std::chrono::milliseconds limit) {
+    Bytes stream;
+    while (stream.size() < bytes) {
+        const auto message = peer.nextReceived(limit);
+        if (!message) break;
+        stream.insert(stream.end(), message->begin(), message->end());
+    }
+    return stream;
+}
+
+Bytes messagesOf(const std::vector<std::size_t>& sizes) {
+    Bytes stream;
+    for (std::size_t k = 0; k < sizes.size(); ++k) {
+        const Bytes message = patternMessage(k, sizes[k]);
+        stream.insert(stream.end(), message.begin(), message.end());
+    }
+    return stream;
+}
+
+// Sizes each server handles differently (PipeWire's largest event is 32,735 bytes and it drops a
+// cycle it cannot pack) and a tight loop: the peer gets every byte, in order, and nothing more.
+TEST_F(CliTest, SendDeliversEveryMessageWholeAtAnySizeAndPace) {
+    std::vector<std::size_t> fortyAndBig(40, 1024);
+    fortyAndBig.push_back(65535);
+    struct Case {
+        const char* what;
+        std::vector<std::size_t> sizes;
+        std::vector<std::string> pace;
+    };
+    const Case cases[] = {
+        {"40 messages and one of 65535 bytes", fortyAndBig, {}},
+        {"one each at the servers' event limits", {32735, 32736, 40000, 65535}, {}},
+        {"1000 x 1 KiB with no pause", std::vector<std::size_t>(1000, 1024), {"--interval", "0"}},
+    };
+    peer.process().writeLine("report on");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.what) + " on " + test::serverKind());
+        const Bytes file = messagesOf(c.sizes);
+        test::writeBytes(dir.file("in.syx"), file);
+        std::vector<std::string> args{"send", dir.file("in.syx"), "--out", peer.inPort()};
+        args.insert(args.end(), c.pace.begin(), c.pace.end());
+        const CliRun send = runCli(args);
+        EXPECT_EQ(send.status, 0);
+        EXPECT_TRUE(receivedStream(peer, file.size(), 5s) == file);
+        EXPECT_FALSE(peer.nextReceived(200ms)) << "more arrived than was sent";
+    }
+    // A fresh connection carries the first message too, every time.
+    const Bytes five = test::patternStream(5, 1024);
+    test::writeBytes(dir.file("five.syx"), five);
+    for (int run = 0; run < 60; ++run) {
+        ASSERT_EQ(runCli({"send", dir.file("five.syx"), "--out", peer.inPort()}).status, 0);
+        ASSERT_TRUE(receivedStream(peer, five.size(), 5s) == five) << "run " << run;
+    }
+}
+
+// A port with a MIDI cable behind it is fed no faster than the cable carries (3125 bytes a
+// second): at 48 kHz and 1024 frames that is 67 bytes a cycle, after a start of at most 256.
+TEST(JackPacing, APhysicalPortIsFedAtTheCablesRate) {
+    test::JackPeer cable("physical");
+    test::TempDir dir;
+    const Bytes message = patternMessage(0, 1500);
+    test::writeBytes(dir.file("in.syx"), message);
+    EXPECT_EQ(runCli({"send", dir.file("in.syx"), "--out", cable.inPort()}).status, 0);
+    EXPECT_EQ(cable.nextReceived(10s), message);
+    cable.process().writeLine("cycles");
+    const auto line = cable.process().readLine(5s);
+    ASSERT_TRUE(line);
+    std::size_t bytes = 0;
+    std::size_t events = 0;
+    ASSERT_EQ(std::sscanf(line->c_str(), "CYCLES %zu %zu", &bytes, &events), 2) << *line;
+    EXPECT_GT(bytes, 0u);
+    EXPECT_LE(bytes, 256u + 67u);
 }
 
 TEST_F(CliTest, FailuresExitWithStatusOneAndUsageErrorsWithTwo) {

@@ -99,6 +99,21 @@ TEST_F(DeviceFault, CliSavesWhatArrivedWhenTheServerStops) {
     EXPECT_NE(said.find("the input device went away"), std::string::npos) << said;
 }
 
+// The server goes in the middle of a send: the user is told that, not that all went out.
+TEST_F(DeviceFault, CliSendSaysTheServerWentAwayWhenItStopsMidSend) {
+    peer->process().writeLine("report off");
+    test::writeBytes(dir.file("big.syx"), test::patternStream(2000, 1024));
+    ChildProcess send({PELLUM_CLI, "send", dir.file("big.syx"), "--out", peer->inPort()},
+                      dir.file("send.out"));
+    ASSERT_TRUE(test::waitForConnection(peer->inPort(), 20s));
+    std::this_thread::sleep_for(500ms);
+    server.reset();
+    EXPECT_EQ(send.wait(30s), 1);
+    const std::string said = fileText(dir.file("send.out.err"));
+    EXPECT_NE(said.find("went away"), std::string::npos) << said;
+    EXPECT_EQ(said.find("sent 2000 messages"), std::string::npos) << said;
+}
+
 // Instruments come and go while a device is open: the lists are right the next time they are
 // read, and the open device goes on receiving.
 TEST_F(DeviceFault, DeviceListsFollowInstrumentsThatComeAndGoWhileOneIsOpen) {

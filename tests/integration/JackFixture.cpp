@@ -9,6 +9,7 @@
 #include <spawn.h>
 #include <sys/file.h>
 #include <sys/prctl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -198,6 +199,11 @@ TestJackServer::TestJackServer() {
     log_ = "/tmp/" + name_ + ".log";
     ::setenv("JACK_DEFAULT_SERVER", name_.c_str(), 1);
     std::string why;
+    if (onPipeWire()) {
+        if (tryStartPipeWire(why)) return;
+        ::close(lock_);
+        throw std::runtime_error("pipewire did not come up as " + name_ + ": " + why);
+    }
     // A server of this name whose test process was killed may still be on its way out.
     for (int tries = 0; tries < 20; ++tries) {
         if (tryStart(why)) return;
@@ -214,6 +220,8 @@ TestJackServer::TestJackServer() {
 }
 
 TestJackServer::~TestJackServer() {
+    // Neither server ends when its input closes; asked at once, it need not be waited for.
+    if (process_) ::kill(process_->pid(), SIGTERM);
     process_.reset();
     if (lock_ >= 0) ::close(lock_);
 }
@@ -233,6 +241,43 @@ bool TestJackServer::tryStart(std::string& why) {
             return false;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return true;
+}
+
+bool onPipeWire() {
+    const char* server = std::getenv("PELLUM_TEST_SERVER");
+    return server != nullptr && std::string(server) == "pipewire";
+}
+
+const char* serverKind() {
+    return onPipeWire() ? "PipeWire" : "jackd2";
+}
+
+bool TestJackServer::tryStartPipeWire(std::string& why) {
+    // The folder belongs to the pool name held by our lock: what a killed run left in it goes.
+    const std::string runtime = "/tmp/" + name_ + "-pipewire";
+    std::error_code error;
+    std::filesystem::remove_all(runtime, error);
+    if (::mkdir(runtime.c_str(), 0700) != 0) {
+        why = "cannot make " + runtime;
+        return false;
+    }
+    ::setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+    ::setenv("PIPEWIRE_RUNTIME_DIR", runtime.c_str(), 1);
+    ::unsetenv("PIPEWIRE_REMOTE");
+    // Headless: without these it looks for a desktop session and a bus that are not there.
+    ::unsetenv("DISPLAY");
+    ::unsetenv("DBUS_SESSION_BUS_ADDRESS");
+    process_ = std::make_unique<ChildProcess>(std::vector<std::string>{"pipewire"}, log_);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (!std::filesystem::exists(runtime + "/pipewire-0") || !jackServerRunning()) {
+        if (process_->wait({}) != -1 || std::chrono::steady_clock::now() > deadline) {
+            process_.reset();
+            why = lastLines(log_ + ".err", 2);
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     return true;
 }
@@ -281,9 +326,9 @@ std::vector<std::string> jackConnections(const std::string& port) {
 const std::vector<std::uint8_t> JackPeer::kIdentityReply = {
     0xF0, 0x7E, 0x7F, 0x06, 0x02, 0x7D, 0x12, 0x34, 0x56, 0x01, 0x02, 0x03, 0x04, 0x05, 0xF7};
 
-JackPeer::JackPeer()
+JackPeer::JackPeer(const std::string& mode)
     : name_("pellum-peer-" + std::to_string(::getpid()) + "-" + std::to_string(peerCounter++)),
-      process_({PELLUM_JACK_PEER, name_}) {
+      process_({PELLUM_JACK_PEER, name_, mode}) {
     const auto ready = process_.readLine(std::chrono::seconds(20));
     if (ready != "READY") throw std::runtime_error("the peer did not start");
 }

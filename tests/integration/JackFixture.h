@@ -47,11 +47,19 @@ private:
 // True when a JACK server answers under the current JACK_DEFAULT_SERVER.
 bool jackServerRunning();
 
+// Which server the JACK tests run on: jackd2, or PipeWire's JACK when PELLUM_TEST_SERVER is
+// "pipewire" (the test program then runs with PipeWire's libjack, as pw-jack runs programs).
+bool onPipeWire();
+// "jackd2" or "PipeWire", for failure messages.
+const char* serverKind();
+
 // A dummy-driver JACK server for tests, named from a small pool ("pellum-test-0" to "-3") so that
 // the registry entry a killed server leaves behind is reclaimed by the next server of that name.
 // A name is held with a lock file while its server lives. When jackd refuses to start and no
 // jackd runs at all, the stale shared registry is cleared and jackd tried once more. Starting
 // sets JACK_DEFAULT_SERVER; a failure throws with jackd's own last lines.
+// On PipeWire it is a headless pipewire in a private runtime folder named after the pool name,
+// which XDG_RUNTIME_DIR then points at for this process and its children.
 class TestJackServer {
 public:
     TestJackServer();
@@ -62,6 +70,7 @@ public:
 
 private:
     bool tryStart(std::string& why);
+    bool tryStartPipeWire(std::string& why);
 
     std::string name_;
     int lock_ = -1;
@@ -78,7 +87,8 @@ std::vector<std::string> jackConnections(const std::string& port);
 // The peer instrument: its program, started with a client name of its own, ready to play.
 class JackPeer {
 public:
-    JackPeer();
+    // `mode` "physical" marks its input as a physical port (a MIDI interface's).
+    explicit JackPeer(const std::string& mode = {});
     const std::string& name() const { return name_; }
     std::string inPort() const { return name_ + ":in"; }
     std::string outPort() const { return name_ + ":out"; }

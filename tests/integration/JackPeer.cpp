@@ -15,7 +15,11 @@
 // without closing its client;
 // "answer N SIZE": answers the next SysEx it receives, other than the Identity Request, as an
 // instrument answers a dump request: with N messages of SIZE bytes of the emit pattern;
+// "cycles": "CYCLES <largest> <events>", the most bytes its input took in one cycle and the
+// largest number of events;
 // "quit". It also ends when its standard input closes.
+// "jack_peer NAME physical" marks its input port as physical, as a MIDI interface's port is.
+// What it writes in one cycle stays within what every JACK server carries (PipeWire's included).
 // "jack_peer --probe" only tells, by its exit status, whether a server answers.
 #include <jack/jack.h>
 #include <jack/midiport.h>
@@ -35,6 +39,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/midi/JackCycleBudget.h"
 #include "tests/support/PatternMessage.h"
 
 namespace {
@@ -84,12 +89,16 @@ struct Peer {
     std::atomic<bool> playing{false};
     std::size_t playAt = 0;   // process thread only
     std::size_t playCut = 0;  // process thread only
+    pellum::midi::JackCycleBudget budget;  // process thread only
+    std::atomic<std::size_t> mostBytesInCycle{0};
+    std::atomic<std::size_t> mostEventsInCycle{0};
 };
 
 // Fills this cycle's buffer with as much of the stream as it takes.
 void playEvents(Peer& peer, void* buffer) {
     while (peer.playAt < peer.playBytes.size()) {
-        const std::size_t room = jack_midi_max_event_size(buffer);
+        // Events as big as the cut asks, as long as the server carries the cycle.
+        const std::size_t room = peer.budget.room(jack_midi_max_event_size(buffer), SIZE_MAX);
         const std::size_t want =
             std::min<std::size_t>(peer.playCuts[peer.playCut % peer.playCuts.size()],
                                   peer.playBytes.size() - peer.playAt);
@@ -98,6 +107,7 @@ void playEvents(Peer& peer, void* buffer) {
         jack_midi_data_t* event = jack_midi_event_reserve(buffer, 0, size);
         if (event == nullptr) return;
         std::memcpy(event, peer.playBytes.data() + peer.playAt, size);
+        peer.budget.take(size);
         peer.playAt += size;
         if (size == want) ++peer.playCut;
     }
@@ -108,13 +118,18 @@ int process(jack_nframes_t frames, void* arg) {
     Peer& peer = *static_cast<Peer*>(arg);
     void* inBuffer = jack_port_get_buffer(peer.in, frames);
     const std::uint32_t events = jack_midi_get_event_count(inBuffer);
+    std::size_t bytes = 0;
     for (std::uint32_t i = 0; i < events; ++i) {
         jack_midi_event_t event;
         if (jack_midi_event_get(&event, inBuffer, i) != 0) continue;
+        bytes += event.size;
         if (!peer.incoming.write(event.buffer, event.size)) peer.overflow = true;
     }
+    if (bytes > peer.mostBytesInCycle.load()) peer.mostBytesInCycle.store(bytes);
+    if (events > peer.mostEventsInCycle.load()) peer.mostEventsInCycle.store(events);
     void* outBuffer = jack_port_get_buffer(peer.out, frames);
     jack_midi_clear_buffer(outBuffer);
+    peer.budget.reset();
     if (peer.playing.load(std::memory_order_acquire)) {
         playEvents(peer, outBuffer);
         return 0;
@@ -126,11 +141,12 @@ int process(jack_nframes_t frames, void* arg) {
             peer.outgoing.read(reinterpret_cast<std::uint8_t*>(&length), 4);
             peer.leftOfMessage = length;
         }
-        const std::size_t room = jack_midi_max_event_size(outBuffer);
+        const std::size_t room = peer.budget.room(jack_midi_max_event_size(outBuffer));
         const std::size_t size = std::min(room, peer.leftOfMessage);
         if (size == 0) break;
         jack_midi_data_t* event = jack_midi_event_reserve(outBuffer, 0, size);
         if (event == nullptr) break;
+        peer.budget.take(size);
         peer.outgoing.read(event, size);
         peer.leftOfMessage -= size;
     }
@@ -216,7 +232,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "jack_peer: cannot open client %s (status 0x%x)\n", name, status);
         return 1;
     }
-    peer.in = jack_port_register(peer.client, "in", JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
+    const bool physical = argc > 2 && std::strcmp(argv[2], "physical") == 0;
+    peer.in = jack_port_register(peer.client, "in", JACK_DEFAULT_MIDI_TYPE,
+                                 JackPortIsInput | (physical ? JackPortIsPhysical : 0), 0);
     peer.out = jack_port_register(peer.client, "out", JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);
     jack_set_process_callback(peer.client, process, &peer);
     if (peer.in == nullptr || peer.out == nullptr || jack_activate(peer.client) != 0) {
@@ -283,6 +301,9 @@ int main(int argc, char** argv) {
                         std::fflush(stdout);
                         ::_exit(0);
                     }
+                } else if (verb == "cycles") {
+                    std::printf("CYCLES %zu %zu\n", peer.mostBytesInCycle.load(),
+                                peer.mostEventsInCycle.load());
                 } else if (verb == "answer") {
                     command >> answerCount >> answerSize;
                 } else if (verb == "emit") {

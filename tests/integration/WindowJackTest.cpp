@@ -208,6 +208,41 @@ TEST_F(WindowOverJack, ADumpIsCapturedWholeAndSentBackInOrder) {
     }
 }
 
+// Loaded from a file and sent by an auto-send run: messages beyond what one event or one
+// cycle carries on either server arrive whole and in order.
+TEST_F(WindowOverJack, AutoSendDeliversMessagesOfEverySizeWhole) {
+    start();
+    choosePeer();
+    // The reply moves the channel override; it must have come before the override goes off.
+    ASSERT_TRUE(pumpUntil([&] { return form->G_Vendor->text() == "7DH"; }, 10s));
+    while (peer.nextReceived(1s)) {
+    }
+    std::vector<std::size_t> fortyAndBig(40, 1024);
+    fortyAndBig.push_back(65535);
+    for (const auto& sizes : {fortyAndBig, std::vector<std::size_t>{32735, 32736, 40000, 65535}}) {
+        SCOPED_TRACE(std::to_string(sizes.size()) + " messages on " + test::serverKind());
+        Bytes file;
+        for (std::size_t k = 0; k < sizes.size(); ++k) {
+            const Bytes m = test::patternMessage(k, sizes[k]);
+            file.insert(file.end(), m.begin(), m.end());
+        }
+        test::writeBytes(dir.file("out.syx"), file);
+        form->openfile(QString::fromStdString(dir.file("out.syx")));
+        ASSERT_EQ(form->SysEx->count(), static_cast<int>(sizes.size()));
+        form->ForceMIDICH->setChecked(false);
+        form->S_Auto->click();
+        click(form->BtnStart);
+        ASSERT_TRUE(pumpUntil([&] { return !form->Timer1->isActive(); }, 60s));
+        for (std::size_t k = 0; k < sizes.size(); ++k) {
+            const auto got = peer.nextReceived(10s);
+            ASSERT_TRUE(got) << "message " << k << " did not arrive";
+            ASSERT_TRUE(*got == test::patternMessage(k, sizes[k]))
+                << "message " << k << ": " << got->size() << " bytes, " << int((*got)[2]);
+        }
+        EXPECT_TRUE(dialogs.errors.isEmpty()) << dialogs.errors.join("\n").toStdString();
+    }
+}
+
 // The peer fills every cycle of its port, in events that cut the messages anywhere, while the
 // window is busy: first stalled, as by a long repaint, then inside a modal box's own loop.
 // Every message is kept whole and in order.
