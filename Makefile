@@ -56,10 +56,16 @@ test-windows: deps $(BUILD)/build.ninja
 	cmake --build $(WIN_BUILD) -j $(JOBS)
 	cd $(WIN_BUILD) && ctest --output-on-failure -j $(JOBS)
 
+# PipeWire's libjack, which pw-jack puts first for the programs it runs.
+PIPEWIRE_JACK := /usr/lib/$(shell gcc -print-multiarch 2>/dev/null)/pipewire-0.3/jack
+
 bench: deps
 	cmake -S . -B $(BENCH_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DPELLUM_BUILD_BENCH=ON
 	cmake --build $(BENCH_BUILD) -j $(JOBS)
 	@for b in $(BENCH_BUILD)/bench/*; do if [ -f "$$b" ] && [ -x "$$b" ]; then echo "== $$b"; "$$b" || exit 1; fi; done
+	@echo "== $(BENCH_BUILD)/bench/jack_capture on PipeWire"; \
+	  PELLUM_TEST_SERVER=pipewire LD_LIBRARY_PATH=$(PIPEWIRE_JACK)$${LD_LIBRARY_PATH:+:$$LD_LIBRARY_PATH} \
+	  $(BENCH_BUILD)/bench/jack_capture
 
 # libFuzzer harnesses of every reader (tests/fuzz), built with clang and ASan+UBSan in their own
 # folder. `make fuzz` runs each for FUZZ_SECONDS over its seed corpus and what earlier runs found

@@ -3,15 +3,21 @@
 // frames), in events that need not line up with the messages. The input component runs with
 // the window's buffers (64 of 65535 bytes) and is drained the way the window drains it.
 // Reported: the rate captured, the bytes lost and the messages that arrived whole.
+// Sending the other way: the output port hands the same messages on with no pause, and the rate
+// is what reached the peer. Runs on jackd2, or on PipeWire's JACK with PELLUM_TEST_SERVER=pipewire
+// (and its libjack first on LD_LIBRARY_PATH, as `make bench` runs it).
 #include <benchmark/benchmark.h>
 #include <poll.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <thread>
 #include <memory>
 #include <string>
 
 #include "midi/MidiIn.h"
+#include "midi/OutputPort.h"
 #include "platform/midi/NoticePipe.h"
 #include "platform/midi/RtMidiService.h"
 #include "tests/integration/JackFixture.h"
@@ -22,11 +28,16 @@ namespace {
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
-void jackFullRateCapture(benchmark::State& state, const std::string& cut) {
-    std::unique_ptr<pellum::test::TestJackServer> server;
-    if (!pellum::test::jackServerRunning()) {
-        server = std::make_unique<pellum::test::TestJackServer>();
+std::unique_ptr<pellum::test::TestJackServer> benchServer() {
+    if (pellum::test::onPipeWire() || !pellum::test::jackServerRunning()) {
+        return std::make_unique<pellum::test::TestJackServer>();
     }
+    return nullptr;
+}
+
+void jackFullRateCapture(benchmark::State& state, const std::string& cut) {
+    const auto server = benchServer();
+    state.SetLabel(pellum::test::serverKind());
     pellum::test::JackPeer peer;
     pellum::midi::RtMidiService service;
     pellum::midi::NoticePipe notices;
@@ -80,8 +91,51 @@ void jackFullRateCapture(benchmark::State& state, const std::string& cut) {
     state.counters["whole_messages"] = static_cast<double>(whole);
 }
 
+std::size_t peerReceived(pellum::test::JackPeer& peer) {
+    peer.process().writeLine("received");
+    while (const auto line = peer.process().readLine(10s)) {
+        if (line->rfind("RECEIVED ", 0) == 0) return std::stoul(line->substr(9));
+    }
+    return 0;
+}
+
+void jackSend(benchmark::State& state) {
+    const auto server = benchServer();
+    state.SetLabel(pellum::test::serverKind());
+    pellum::test::JackPeer peer;
+    peer.process().writeLine("report off");
+    pellum::midi::RtMidiService service;
+    pellum::OutputPort port(service);
+    const auto list = port.buildOutputList();
+    const auto found = std::find(list.begin(), list.end(), peer.inPort());
+    if (found == list.end() || port.openOutput(static_cast<int>(found - list.begin())) != 0) {
+        state.SkipWithError("the peer's input cannot be opened");
+        return;
+    }
+    constexpr std::size_t kMessages = 15000;
+    const auto message = pellum::test::patternMessage(0, 1024);
+    double seconds = 0;
+    std::size_t arrived = 0;
+    for (auto _ : state) {
+        const std::size_t before = peerReceived(peer);
+        const auto start = Clock::now();
+        for (std::size_t k = 0; k < kMessages; ++k) port.sendLongMessage(message);
+        port.close();
+        const auto quietUntil = Clock::now() + 5s;
+        while ((arrived = peerReceived(peer) - before) < kMessages * message.size() &&
+               Clock::now() < quietUntil) {
+            std::this_thread::sleep_for(1ms);
+        }
+        seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    }
+    state.counters["MB_per_s"] = static_cast<double>(arrived) / seconds / 1e6;
+    state.counters["bytes_sent"] = static_cast<double>(kMessages * message.size());
+    state.counters["bytes_arrived"] = static_cast<double>(arrived);
+}
+
 }  // namespace
 
+BENCHMARK(jackSend)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
 BENCHMARK_CAPTURE(jackFullRateCapture, events_of_1024, std::string("1024"))
     ->Iterations(1)
     ->Unit(benchmark::kSecond)

@@ -7,7 +7,7 @@
 #include <filesystem>
 
 #include "cli/Commands.h"
-#include "core/AtomicFile.h"
+#include "cli/Interrupt.h"
 #include "core/Errors.h"
 #include "core/FilePath.h"
 
@@ -15,14 +15,9 @@ namespace pellum::cli {
 
 namespace {
 
-std::vector<std::uint8_t> joined(const std::vector<std::vector<std::uint8_t>>& messages) {
-    std::vector<std::uint8_t> bytes;
-    for (const auto& message : messages) bytes.insert(bytes.end(), message.begin(), message.end());
-    return bytes;
-}
-
 void progress(const SysexReceiver& receiver) {
-    std::fprintf(stderr, "\rreceived %zu messages, %llu bytes", receiver.messages().size(),
+    std::fprintf(stderr, "\rreceived %llu messages, %llu bytes",
+                 static_cast<unsigned long long>(receiver.messageCount()),
                  static_cast<unsigned long long>(receiver.bytesReceived()));
     std::fflush(stderr);
 }
@@ -40,47 +35,92 @@ void checkWritable(const std::string& path) {
     }
 }
 
-Received receiveUntilQuiet(SysexReceiver& receiver, long count, double quietSeconds) {
+Capture::Capture(const std::string& path)
+    : path_(path),
+      file_(std::make_unique<AtomicFileWriter>(path, "." + std::to_string(::getpid()) +
+                                                         ".partial")) {}
+
+Received Capture::receive(SysexReceiver& receiver, long count, double quietSeconds,
+                          const midi::MidiService& service) {
+    auto save = [&] {
+        for (const auto& message : receiver.takeMessages()) {
+            if (writeFailed_) continue;
+            try {
+                file_->write(message);
+                ++written_;
+            } catch (const FileCreateError&) {
+                // The disk filled or the file went: what is written so far stays, the rest is
+                // counted but cannot be kept.
+                writeFailed_ = true;
+            }
+        }
+    };
     progress(receiver);
-    while ((count == 0 || receiver.messages().size() < static_cast<std::size_t>(count)) &&
+    while ((count == 0 || receiver.messageCount() < static_cast<std::uint64_t>(count)) &&
            receiver.waitForMessage(quietSeconds)) {
+        save();
         progress(receiver);
     }
+    save();
     std::fputc('\n', stderr);
-    return {receiver.messages(), receiver.brokenMessages(), receiver.deviceLost()};
+    Received received;
+    received.signal = interrupted();
+    received.deviceLost = receiver.deviceLost();
+    receiver.close();  // what the driver held unfinished is counted now
+    received.messages = receiver.messageCount();
+    received.broken = receiver.brokenMessages();
+    received.dropped = service.droppedInputBytes();
+    received.gaps = service.inputGaps();
+    return received;
 }
 
-int saveReceived(const std::string& path, const Received& received, long count,
-                 std::uint64_t dropped, const std::string& source) {
-    const auto& messages = received.messages;
-    if (messages.empty()) {
-        throw PellumError("no SysEx message arrived from " + source + "; " + path +
+int Capture::finish(const Received& received, long count, const std::string& source) {
+    if (received.messages == 0) {
+        throw PellumError("no SysEx message arrived from " + source + "; " + path_ +
                           " was not written");
     }
-    try {
-        writeFileAtomically(path, joined(messages));
-    } catch (const PellumError& e) {
-        const std::string rescue =
-            utf8FromPath(std::filesystem::temp_directory_path() /
-                         ("pellum-received-" + std::to_string(::getpid()) + ".syx"));
-        writeFileAtomically(rescue, joined(messages));
-        complain(std::string(e.what()) + "; the " + std::to_string(messages.size()) +
-                 " messages received are saved in " + rescue);
-        return 1;
-    }
     int status = 0;
-    if (count > 0 && messages.size() < static_cast<std::size_t>(count)) {
-        complain("only " + std::to_string(messages.size()) + " of " + std::to_string(count) +
+    if (received.signal != 0) {
+        complain(std::string("stopped by ") + signalName(received.signal) + " after " +
+                 std::to_string(received.messages) + " messages");
+    }
+    if (!writeFailed_) {
+        try {
+            file_->commit();
+        } catch (const FileCreateError&) {
+            writeFailed_ = true;
+        }
+    }
+    if (writeFailed_ && written_ == 0) {
+        complain(FileCreateError(path_).what() + std::string(", nor ") + file_->temporaryPath() +
+                 ": the " + std::to_string(received.messages) + " messages received are lost");
+        status = 1;
+    } else if (writeFailed_) {
+        file_->keepTemporary();
+        complain(FileCreateError(path_).what() + std::string("; ") + std::to_string(written_) +
+                 " of the " + std::to_string(received.messages) + " messages received are in " +
+                 file_->temporaryPath());
+        status = 1;
+    }
+    if (count > 0 && received.messages < static_cast<std::uint64_t>(count) &&
+        received.signal == 0) {
+        complain("only " + std::to_string(received.messages) + " of " + std::to_string(count) +
                  " messages arrived");
         status = 1;
     }
     if (received.deviceLost) {
+        // After whole messages it is only the end of input; a loss is said below.
         complain("the input device went away (its port closed or its server stopped)");
+    }
+    if (received.gaps > 0) {
+        complain("the input fell behind " + std::to_string(received.gaps) +
+                 " times, so messages may be missing (the receiver was held up or the machine "
+                 "too busy)");
         status = 1;
     }
-    if (received.broken > 0 || dropped > 0) {
+    if (received.broken > 0 || received.dropped > 0) {
         complain(std::to_string(received.broken) + " damaged messages were left out and " +
-                 std::to_string(dropped) + " bytes were lost on the way");
+                 std::to_string(received.dropped) + " bytes were lost on the way");
         status = 1;
     }
     return status;

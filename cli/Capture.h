@@ -1,13 +1,16 @@
 // Capturing what an input device receives into a .syx file, for `receive` and for the answer
-// to `request --send`: the target is checked before listening, and the file is written in one
-// go at the end; a write that fails still keeps the messages, in the temporary folder.
+// to `request --send`. Whole messages go to a file beside the target as they arrive (memory stays
+// flat however long the dump, and a hard kill leaves them on disk); the target is replaced by it
+// when the capture ends.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
-#include <vector>
 
 #include "cli/Receiver.h"
+#include "core/AtomicFile.h"
+#include "platform/midi/MidiService.h"
 
 namespace pellum::cli {
 
@@ -16,20 +19,36 @@ namespace pellum::cli {
 void checkWritable(const std::string& path);
 
 struct Received {
-    std::vector<std::vector<std::uint8_t>> messages;
+    std::uint64_t messages = 0;
     std::uint64_t broken = 0;  // messages left out because their start or end was lost
-    bool deviceLost = false;   // the device went away before the end
+    std::uint64_t dropped = 0;  // bytes lost on the way
+    std::uint64_t gaps = 0;     // places where the input fell behind and may miss data
+    bool deviceLost = false;    // the device went away before the end
+    int signal = 0;             // the user's stop, or 0
 };
 
-// Takes whole messages until `count` arrived (0: no limit) or `quietSeconds` passed without
-// data, with a progress line on standard error.
-Received receiveUntilQuiet(SysexReceiver& receiver, long count, double quietSeconds);
+class Capture {
+public:
+    // Opens "<path>.<pid>.partial" beside `path`; throws FileCreateError when it cannot.
+    explicit Capture(const std::string& path);
 
-// Writes the messages back to back to `path` and returns the exit status: 1, having said why,
-// when fewer than `count` arrived, some were damaged or `dropped` bytes were lost, or the file
-// could not be written (the messages are then saved in the temporary folder). Throws
-// PellumError when nothing arrived from `source`.
-int saveReceived(const std::string& path, const Received& received, long count,
-                 std::uint64_t dropped, const std::string& source);
+    // Takes whole messages until `count` arrived (0: no limit), `quietSeconds` passed without
+    // data, the device went away or the user stopped it, with a progress line on standard
+    // error; then closes the input and returns what happened.
+    Received receive(SysexReceiver& receiver, long count, double quietSeconds,
+                     const midi::MidiService& service);
+
+    // Puts the capture in place and returns the exit status: 1, having said why, when fewer
+    // than `count` arrived, some were damaged or lost, or the file could not be written (what
+    // arrived then stays in the partial file, whose path is shown). Throws PellumError when
+    // nothing arrived from `source`.
+    int finish(const Received& received, long count, const std::string& source);
+
+private:
+    std::string path_;
+    std::unique_ptr<AtomicFileWriter> file_;
+    bool writeFailed_ = false;
+    std::uint64_t written_ = 0;  // messages in the partial file
+};
 
 }  // namespace pellum::cli

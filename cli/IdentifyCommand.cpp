@@ -129,13 +129,11 @@ int identifyCommand(const Args& args) {
     port.sendLongMessage(kIdentityRequest);
 
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeout);
-    std::size_t seen = 0;
     for (;;) {
         const double left =
             std::chrono::duration<double>(deadline - std::chrono::steady_clock::now()).count();
         if (left <= 0 || !receiver.waitForMessage(left)) break;
-        for (; seen < receiver.messages().size(); ++seen) {
-            const auto& message = receiver.messages()[seen];
+        for (const auto& message : receiver.takeMessages()) {
             if (isIdentityReply(message)) {
                 std::printf("%s\n", hexBytes(message).c_str());
                 printSystemInformation(message);

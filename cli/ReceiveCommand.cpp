@@ -1,8 +1,9 @@
-// `pellum-cli receive`: the SysEx an input device receives, saved as a .syx file. The file is
-// written in one go at the end, atomically, and a write that fails still keeps the messages.
+// `pellum-cli receive`: the SysEx an input device receives, saved as a .syx file. Messages are
+// written as they come to a file beside the target, which replaces the target at the end.
 #include "cli/Capture.h"
 #include "cli/Commands.h"
 #include "cli/Devices.h"
+#include "cli/Interrupt.h"
 #include "cli/Options.h"
 #include "cli/Receiver.h"
 #include "platform/midi/SystemMidi.h"
@@ -14,17 +15,21 @@ const char* const kReceiveHelp =
     "\n"
     "Receives SysEx from input device X (its number from 'pellum-cli ports', or a part of\n"
     "its name) and writes the whole F0..F7 messages back to back to FILE.syx, until K\n"
-    "messages arrived or S seconds passed without data. A progress line goes to standard\n"
-    "error. FILE.syx is replaced only once it is written in full; if it cannot be written,\n"
-    "the messages are saved in the temporary folder instead and the path is shown.\n"
+    "messages arrived, S seconds passed without data, the device went away, or you stop it\n"
+    "with Ctrl+C (or SIGTERM, SIGHUP). A progress line goes to standard error. Messages are\n"
+    "written as they arrive to FILE.syx.<pid>.partial beside it, which replaces FILE.syx at\n"
+    "the end; if the program is killed, what arrived stays in that file. Only whole\n"
+    "messages are kept: one whose start or end was lost is left out and counted.\n"
     "\n"
     "  --in X          the input device\n"
     "  --count K       stop after K messages\n"
     "  --timeout S     stop after S seconds without data (default 5)\n"
     "\n"
-    "Exit status: 0 when the file was written (with K messages, if asked for), 1 on a\n"
-    "failure (no such device, nothing received, fewer than K messages, damaged messages,\n"
-    "a file that cannot be written), 2 on a usage error.\n";
+    "Exit status: 0 when the file was written and nothing was damaged or lost (also when you\n"
+    "stopped it, or the device went away after whole messages), 1 on a failure (no such\n"
+    "device, nothing received, fewer than K messages without a stop, a message left out\n"
+    "unfinished or damaged, bytes lost, the input falling behind, a file that cannot be\n"
+    "written), 2 on a usage error.\n";
 
 int receiveCommand(const Args& args) {
     const Options options = parseOptions("receive", args, {"--in", "--count", "--timeout"});
@@ -39,12 +44,11 @@ int receiveCommand(const Args& args) {
     auto service = midi::createSystemMidiService();
     const auto names = inputNames(*service);
     const std::uint32_t device = pickDevice(names, *in, "input");
-    Received received;
-    {
-        SysexReceiver receiver(*service, static_cast<std::uint16_t>(device));
-        received = receiveUntilQuiet(receiver, count, timeout);
-    }
-    return saveReceived(path, received, count, service->droppedInputBytes(), names[device]);
+    Capture capture(path);
+    SysexReceiver receiver(*service, static_cast<std::uint16_t>(device));
+    catchInterrupts();
+    const Received received = capture.receive(receiver, count, timeout, *service);
+    return capture.finish(received, count, names[device]);
 }
 
 }  // namespace pellum::cli

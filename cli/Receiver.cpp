@@ -1,8 +1,11 @@
 // pellum-cli's receiving side.
 #include "cli/Receiver.h"
 
+#include <algorithm>
 #include <chrono>
+#include <utility>
 
+#include "cli/Interrupt.h"
 #include "core/Errors.h"
 
 namespace pellum::cli {
@@ -17,7 +20,10 @@ constexpr std::uint16_t kBufferCount = 256;
 }  // namespace
 
 SysexReceiver::SysexReceiver(midi::MidiService& service, std::uint16_t device)
-    : service_(service), lostBefore_(service.lostInputDevices()), input_(service, notices_) {
+    : service_(service),
+      lostBefore_(service.lostInputDevices()),
+      brokenBefore_(service.brokenInputMessages()),
+      input_(service, notices_) {
     input_.setDeviceID(device);
     input_.setSysexBufferSize(kBufferSize);
     input_.setSysexBufferCount(kBufferCount);
@@ -35,6 +41,10 @@ SysexReceiver::SysexReceiver(midi::MidiService& service, std::uint16_t device)
 }
 
 SysexReceiver::~SysexReceiver() {
+    close();
+}
+
+void SysexReceiver::close() {
     try {
         input_.CloseDevice();
     } catch (const std::exception&) {
@@ -44,9 +54,10 @@ SysexReceiver::~SysexReceiver() {
 
 bool SysexReceiver::waitForMessage(double quietSeconds) {
     using Clock = std::chrono::steady_clock;
-    const std::size_t before = messages_.size();
     auto quietUntil = Clock::now() + std::chrono::duration<double>(quietSeconds);
-    while (messages_.size() == before) {
+    const std::uint64_t before = count_;
+    while (count_ == before) {
+        if (interrupted()) return false;
         const auto left = std::chrono::ceil<std::chrono::milliseconds>(quietUntil - Clock::now());
         if (left.count() <= 0) return false;
         // Looked at now and then: a device that went away sends no notice of it.
@@ -71,15 +82,33 @@ void SysexReceiver::drain(TMidiInput& input) {
     while (input.PendingCount() > 0) {
         std::unique_ptr<TMyMidiEvent> event = input.TakeEvent();
         if (!event) break;
+        // An empty SysEx buffer is one the driver broke off: whatever of it came before is
+        // not a message.
+        if (event->statusByte == kSysexStatus && event->sysexSize == 0) leaveOut();
         for (std::uint16_t i = 0; i < event->sysexSize; ++i) take(event->sysexBytes[i]);
         bytes_ += event->sysexSize;
     }
 }
 
+void SysexReceiver::leaveOut() {
+    ++broken_;
+    partial_.clear();
+    inMessage_ = false;
+}
+
+std::vector<std::vector<std::uint8_t>> SysexReceiver::takeMessages() {
+    return std::exchange(messages_, {});
+}
+
+std::uint64_t SysexReceiver::brokenMessages() const {
+    const std::uint64_t seen = broken_ + (inMessage_ ? 1 : 0);
+    return std::max(seen, service_.brokenInputMessages() - brokenBefore_);
+}
+
 // Byte by byte, since a buffer may end inside a message and the next one carry on with it.
 void SysexReceiver::take(std::uint8_t byte) {
     if (byte == 0xF0) {
-        if (inMessage_) ++broken_;
+        if (inMessage_) leaveOut();
         partial_.assign(1, byte);
         inMessage_ = true;
     } else if (!inMessage_) {
@@ -90,6 +119,7 @@ void SysexReceiver::take(std::uint8_t byte) {
             messages_.push_back(std::move(partial_));
             partial_.clear();
             inMessage_ = false;
+            ++count_;
         }
     }
 }

@@ -20,29 +20,36 @@ public:
     SysexReceiver& operator=(const SysexReceiver&) = delete;
 
     // Handles what arrives until a new message is complete (true), or `quietSeconds` passed
-    // without any data or the device went away (false).
+    // without any data, the device went away or the user asked to stop (false).
     bool waitForMessage(double quietSeconds);
+    // Ends input; a message the driver still held unfinished is counted as broken then.
+    void close();
     // The device went away while receiving: its port vanished or its server stopped.
     bool deviceLost() const { return deviceLost_; }
 
-    const std::vector<std::vector<std::uint8_t>>& messages() const { return messages_; }
+    // The whole messages completed since the last call, oldest first; only these are held.
+    std::vector<std::vector<std::uint8_t>> takeMessages();
+    std::uint64_t messageCount() const { return count_; }
     std::uint64_t bytesReceived() const { return bytes_; }
-    // Messages that lost their end (or their start) on the way and were left out; one still
-    // unfinished counts too.
-    std::uint64_t brokenMessages() const { return broken_ + (inMessage_ ? 1 : 0); }
+    // Messages that lost their end (or their start) on the way and were left out, one still
+    // unfinished included; at least what the input's driver counted as broken.
+    std::uint64_t brokenMessages() const;
 
 private:
     void drain(TMidiInput& input);
     void take(std::uint8_t byte);
+    void leaveOut();
 
     midi::MidiService& service_;
     const std::uint64_t lostBefore_;
+    const std::uint64_t brokenBefore_;
     bool deviceLost_ = false;
     midi::NoticeQueue notices_;
     TMidiInput input_;
     std::vector<std::vector<std::uint8_t>> messages_;
     std::vector<std::uint8_t> partial_;
     bool inMessage_ = false;
+    std::uint64_t count_ = 0;
     std::uint64_t bytes_ = 0;
     std::uint64_t broken_ = 0;
 };

@@ -7,6 +7,7 @@
 #include "cli/Capture.h"
 #include "cli/Commands.h"
 #include "cli/Devices.h"
+#include "cli/Interrupt.h"
 #include "cli/Options.h"
 #include "cli/Receiver.h"
 #include "core/Errors.h"
@@ -97,6 +98,8 @@ int sendRequest(const Request& request, const std::vector<std::uint8_t>& message
     OutputPort port(*service);
     openOutputDevice(port, *request.out);
 
+    std::optional<Capture> capture;
+    if (request.receive) capture.emplace(*request.receive);
     std::optional<SysexReceiver> receiver;
     std::string source;
     if (request.in) {
@@ -112,9 +115,9 @@ int sendRequest(const Request& request, const std::vector<std::uint8_t>& message
         throwOnMidiError("the request was not sent", port.close());
         return 0;
     }
-    const Received received = receiveUntilQuiet(*receiver, 0, request.timeout);
-    receiver.reset();
-    return saveReceived(*request.receive, received, 0, service->droppedInputBytes(), source);
+    catchInterrupts();
+    const Received received = capture->receive(*receiver, 0, request.timeout, *service);
+    return capture->finish(received, 0, source);
 }
 
 }  // namespace

@@ -24,11 +24,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
-
 // Linux's limit for one name in a path; a folder may allow less, never more here.
 constexpr std::size_t kDefaultNameMax = 255;
 // Links that point at links: the same bound the kernel puts on a path lookup.
@@ -58,14 +53,18 @@ std::size_t nameMax(const fs::path& folder) {
     return kDefaultNameMax;
 }
 
-// "<name>.<random>.tmp" beside the target, with the name cut short (at a character boundary) when
-// the whole would exceed the folder's name limit: a target whose name fits must still save.
-fs::path temporaryBeside(const fs::path& target) {
-    char suffix[32];
-    std::snprintf(suffix, sizeof suffix, ".%08x.tmp", std::random_device{}());
+// "<name>.<random>.tmp" (or "<name><suffix>") beside the target, with the name cut short (at a
+// character boundary) when the whole would exceed the folder's name limit: a target whose name
+// fits must still save.
+fs::path temporaryBeside(const fs::path& target, std::string suffix) {
+    if (suffix.empty()) {
+        char random[32];
+        std::snprintf(random, sizeof random, ".%08x.tmp", std::random_device{}());
+        suffix = random;
+    }
     std::string name = utf8FromPath(target.filename());
     const std::size_t limit = nameMax(target.parent_path());
-    const std::size_t room = limit > std::strlen(suffix) ? limit - std::strlen(suffix) : 0;
+    const std::size_t room = limit > suffix.size() ? limit - suffix.size() : 0;
     if (name.size() > room) {
         std::size_t cut = room;
         while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) --cut;
@@ -88,27 +87,6 @@ bool mayReplace(const fs::path& target, const fs::file_status& status) {
     return true;
 }
 
-// Removes the temporary file unless it has been renamed onto the target.
-class TemporaryFile {
-public:
-    explicit TemporaryFile(fs::path path) : path_(std::move(path)) {}
-    ~TemporaryFile() {
-        if (!kept_) {
-            std::error_code ignored;
-            fs::remove(path_, ignored);
-        }
-    }
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
-
-    const fs::path& path() const { return path_; }
-    void keep() { kept_ = true; }
-
-private:
-    fs::path path_;
-    bool kept_ = false;
-};
-
 bool writeAll(std::FILE* file, std::span<const std::uint8_t> bytes) {
     // An empty store gives an empty file; fwrite must not see its null data pointer.
     bool written =
@@ -116,6 +94,8 @@ bool writeAll(std::FILE* file, std::span<const std::uint8_t> bytes) {
         std::fflush(file) == 0;
 #if !defined(_WIN32)
     written = written && ::fsync(::fileno(file)) == 0;
+#else
+    written = written && ::_commit(::_fileno(file)) == 0;
 #endif
     return written;
 }
@@ -138,44 +118,77 @@ bool takeOverAttributes(std::FILE* file, const fs::path& temporary, const fs::pa
 #endif
 }
 
-// Throws FileCreateError; other exceptions (from the library) are turned into it by the caller.
-void replace(const std::string& path, std::span<const std::uint8_t> bytes) {
-    const std::optional<fs::path> found = followLinks(pathFromUtf8(path));
-    if (!found) throw FileCreateError(path);
-    const fs::path& target = *found;
-
-    std::error_code error;
-    const fs::file_status status = fs::status(target, error);
-    const bool exists = fs::exists(status);
-    if (fs::is_directory(status)) throw FileCreateError(path);
-    if (exists && !mayReplace(target, status)) throw FileCreateError(path);
-
-    TemporaryFile temporary(temporaryBeside(target));
-    // "x": never reuse a file that happens to have the temporary's name.
-    File file(openFile(temporary.path(), "wbx"));
-    if (!file) throw FileCreateError(path);
-    bool written = writeAll(file.get(), bytes);
-    if (written && exists) written = takeOverAttributes(file.get(), temporary.path(), target);
-    written = (std::fclose(file.release()) == 0) && written;
-    if (!written) throw FileCreateError(path);
-
-    fs::rename(temporary.path(), target, error);
-    if (error) throw FileCreateError(path);
-    temporary.keep();
+// Library exceptions (a path it cannot convert, no source of randomness, memory) carry English,
+// technical texts; the user sees the one text for a file that cannot be made.
+template <typename Step>
+void asCreateError(const std::string& path, Step step) {
+    try {
+        step();
+    } catch (const FileCreateError&) {
+        throw;
+    } catch (const std::exception&) {
+        throw FileCreateError(path);
+    }
 }
 
 }  // namespace
 
 void writeFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes) {
-    try {
-        replace(path, bytes);
-    } catch (const FileCreateError&) {
-        throw;
-    } catch (const std::exception&) {
-        // The library's own texts (a path it cannot convert, no source of randomness, memory)
-        // are English and technical; the user sees the one text for a file that cannot be made.
-        throw FileCreateError(path);
+    AtomicFileWriter writer(path);
+    writer.write(bytes);
+    writer.commit();
+}
+
+AtomicFileWriter::AtomicFileWriter(const std::string& path, const std::string& suffix)
+    : path_(path) {
+    asCreateError(path_, [&] {
+        const std::optional<fs::path> found = followLinks(pathFromUtf8(path_));
+        if (!found) throw FileCreateError(path_);
+        target_ = *found;
+        std::error_code error;
+        const fs::file_status status = fs::status(target_, error);
+        exists_ = fs::exists(status);
+        if (fs::is_directory(status)) throw FileCreateError(path_);
+        if (exists_ && !mayReplace(target_, status)) throw FileCreateError(path_);
+        temporary_ = temporaryBeside(target_, suffix);
+        // "x": never reuse a file that happens to have the temporary's name.
+        file_.reset(openFile(temporary_, "wbx"));
+        if (!file_) throw FileCreateError(path_);
+    });
+}
+
+AtomicFileWriter::~AtomicFileWriter() {
+    file_.reset();
+    if (!committed_ && !keep_ && !temporary_.empty()) {
+        std::error_code ignored;
+        fs::remove(temporary_, ignored);
     }
+}
+
+void AtomicFileWriter::write(std::span<const std::uint8_t> bytes) {
+    // An empty store gives an empty file; fwrite must not see its null data pointer.
+    if (!file_ || (!bytes.empty() &&
+                   std::fwrite(bytes.data(), 1, bytes.size(), file_.get()) != bytes.size())) {
+        throw FileCreateError(path_);
+    }
+}
+
+void AtomicFileWriter::commit() {
+    asCreateError(path_, [&] {
+        if (!file_) throw FileCreateError(path_);
+        bool written = writeAll(file_.get(), {});
+        if (written && exists_) written = takeOverAttributes(file_.get(), temporary_, target_);
+        written = (std::fclose(file_.release()) == 0) && written;
+        if (!written) throw FileCreateError(path_);
+        std::error_code error;
+        fs::rename(temporary_, target_, error);
+        if (error) throw FileCreateError(path_);
+        committed_ = true;
+    });
+}
+
+std::string AtomicFileWriter::temporaryPath() const {
+    return utf8FromPath(temporary_);
 }
 
 }  // namespace pellum

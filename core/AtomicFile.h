@@ -3,6 +3,9 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
 #include <span>
 #include <string>
 
@@ -13,5 +16,38 @@ namespace pellum {
 // target without write permission is refused, as is a folder. Any failure throws FileCreateError
 // naming `path` and leaves the previous file intact.
 void writeFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes);
+
+// The same, written piece by piece as the bytes come: the temporary file grows beside the target
+// and replaces it at commit(). Without a commit the temporary goes when the writer does, unless
+// kept. Every failure throws FileCreateError naming the target.
+class AtomicFileWriter {
+public:
+    // `suffix` names the temporary file (the target's name and the suffix); by default a random
+    // one. A temporary of that name that exists already is never reused.
+    explicit AtomicFileWriter(const std::string& path, const std::string& suffix = {});
+    ~AtomicFileWriter();
+    AtomicFileWriter(const AtomicFileWriter&) = delete;
+    AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
+
+    void write(std::span<const std::uint8_t> bytes);
+    // Flushes to the disk and renames the temporary over the target.
+    void commit();
+    // Leaves the temporary file where it is, with what was written, when the writer goes.
+    void keepTemporary() { keep_ = true; }
+    std::string temporaryPath() const;
+
+private:
+    struct FileCloser {
+        void operator()(std::FILE* f) const { std::fclose(f); }
+    };
+
+    std::string path_;
+    std::filesystem::path target_;
+    std::filesystem::path temporary_;
+    std::unique_ptr<std::FILE, FileCloser> file_;
+    bool exists_ = false;
+    bool committed_ = false;
+    bool keep_ = false;
+};
 
 }  // namespace pellum

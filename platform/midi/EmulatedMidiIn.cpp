@@ -78,6 +78,11 @@ MMRESULT EmulatedMidiIn::reset() {
         std::lock_guard state(stateMutex_);
         const std::uint32_t stamp = stampNow();
         started_ = false;
+        if (inSysex_) {
+            // Its start comes back, but no message of it will ever be whole.
+            ++broken_;
+            if (!queue_.empty()) dropped_ += queue_.front()->dwBytesRecorded;
+        }
         inSysex_ = false;
         cutShortMessage();
         // A buffer that holds the start of an unfinished SysEx comes back with those bytes.
@@ -123,11 +128,12 @@ bool EmulatedMidiIn::waitForBuffer(std::chrono::milliseconds limit) {
            !queue_.empty();
 }
 
-void EmulatedMidiIn::lose(std::uint64_t count) {
+void EmulatedMidiIn::lose(std::uint64_t count, bool unknown) {
     std::lock_guard delivery(deliveryMutex_);
     {
         std::lock_guard state(stateMutex_);
         dropped_ += count;
+        if (unknown) ++gaps_;
         breakSysex(stampNow());
         cutShortMessage();
     }
@@ -143,6 +149,16 @@ void EmulatedMidiIn::announce(std::uint32_t msg) {
 std::uint64_t EmulatedMidiIn::droppedBytes() const {
     std::lock_guard state(stateMutex_);
     return dropped_;
+}
+
+std::uint64_t EmulatedMidiIn::brokenMessages() const {
+    std::lock_guard state(stateMutex_);
+    return broken_;
+}
+
+std::uint64_t EmulatedMidiIn::gaps() const {
+    std::lock_guard state(stateMutex_);
+    return gaps_;
 }
 
 std::vector<const MIDIHDR*> EmulatedMidiIn::queuedBuffers() const {
@@ -223,6 +239,7 @@ void EmulatedMidiIn::cutShortMessage() {
 void EmulatedMidiIn::breakSysex(std::uint32_t stamp) {
     if (!inSysex_) return;
     inSysex_ = false;
+    ++broken_;
     if (queue_.empty() || queue_.front()->dwBytesRecorded == 0) return;
     dropped_ += queue_.front()->dwBytesRecorded;
     queue_.front()->dwBytesRecorded = 0;

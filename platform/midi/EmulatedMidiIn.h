@@ -40,11 +40,18 @@ public:
     bool waitForBuffer(std::chrono::milliseconds limit);
     // `count` bytes of the stream were lost before they got here: they are counted, and a SysEx
     // they broke comes back marked as broken (and empty) rather than joined to what follows.
-    void lose(std::uint64_t count);
+    // `unknown`: the transport knows only that something may be missing here (cycles went by
+    // without it), not how much; such a gap is counted on its own.
+    void lose(std::uint64_t count, bool unknown = false);
     // Calls the callback with a message that carries no data (MIM_OPEN, MIM_CLOSE).
     void announce(std::uint32_t msg);
 
     std::uint64_t droppedBytes() const;
+    // SysEx messages that were started but never finished: broken off by a status byte, a loss
+    // or a gap, or left unfinished when input was reset. Each is counted once.
+    std::uint64_t brokenMessages() const;
+    // Places in the stream where an unknown amount may be missing.
+    std::uint64_t gaps() const;
     std::vector<const MIDIHDR*> queuedBuffers() const;
 
 private:
@@ -86,6 +93,8 @@ private:
     int need_ = 0;
     int unsent_ = 0;  // bytes of the short message being collected (its status unless running)
     std::uint64_t dropped_ = 0;
+    std::uint64_t broken_ = 0;
+    std::uint64_t gaps_ = 0;
 };
 
 }  // namespace pellum::midi

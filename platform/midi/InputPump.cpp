@@ -36,8 +36,9 @@ void InputPump::stop() {
     stopping_.store(true);
     ::sem_post(&wakeup_);
     thread_.join();
-    if (unmarkedLoss_ > 0) driver_.lose(unmarkedLoss_);
+    if (unmarkedLoss_ > 0 || unmarkedGap_) driver_.lose(unmarkedLoss_, unmarkedGap_);
     unmarkedLoss_ = 0;
+    unmarkedGap_ = false;
 }
 
 bool InputPump::putRecord(std::uint32_t header, const std::uint8_t* bytes,
@@ -59,16 +60,25 @@ void InputPump::put(const std::uint8_t* bytes, std::size_t count) noexcept {
 }
 
 bool InputPump::markLoss() noexcept {
-    while (unmarkedLoss_ > 0) {
+    while (unmarkedLoss_ > 0 || unmarkedGap_) {
         const auto lost =
-            static_cast<std::uint32_t>(std::min<std::uint64_t>(unmarkedLoss_, ~kGapFlag));
-        if (!putRecord(kGapFlag | lost, nullptr, 0)) return false;
+            static_cast<std::uint32_t>(std::min<std::uint64_t>(unmarkedLoss_, kLostMask));
+        if (!putRecord(kGapFlag | (unmarkedGap_ ? kUnknownFlag : 0) | lost, nullptr, 0)) {
+            return false;
+        }
         unmarkedLoss_ -= lost;
+        unmarkedGap_ = false;
     }
     return true;
 }
 
-void InputPump::transportBroke() noexcept {
+void InputPump::gap() noexcept {
+    unmarkedGap_ = true;
+    markLoss();
+}
+
+void InputPump::transportBroke(bool inputLost) noexcept {
+    if (inputLost) brokeLosing_.store(true, std::memory_order_relaxed);
     broke_.store(true, std::memory_order_release);
     ::sem_post(&wakeup_);
 }
@@ -93,7 +103,7 @@ void InputPump::run() {
             ring_.peek(&header, sizeof header);
             ring_.consume(sizeof header);
             if (header & kGapFlag) {
-                driver_.lose(header & ~kGapFlag);
+                driver_.lose(header & kLostMask, (header & kUnknownFlag) != 0);
             } else {
                 ring_.peek(record.data(), header);
                 ring_.consume(header);
@@ -103,7 +113,7 @@ void InputPump::run() {
             continue;
         }
         if (broke_.exchange(false, std::memory_order_acq_rel)) {
-            driver_.lose(0);
+            driver_.lose(0, brokeLosing_.load(std::memory_order_relaxed));
             ended_.store(true, std::memory_order_release);
             continue;
         }

@@ -36,7 +36,8 @@ public:
     void put(const std::uint8_t* bytes, std::size_t count) noexcept;
     // The transport has ended (its source vanished, its server stopped): a message left
     // unfinished is broken off once what was put before has been handed on. Any thread.
-    void transportBroke() noexcept;
+    // `inputLost`: it ended because it fell behind, so input may be missing before the end.
+    void transportBroke(bool inputLost = false) noexcept;
     // True once everything put before transportBroke() has been handed on and the break made.
     bool transportEnded() const noexcept { return ended_.load(std::memory_order_acquire); }
     // Wakes the pump; once per batch of put() calls is enough.
@@ -44,9 +45,14 @@ public:
     // Marks a loss not yet marked, once the ring has room for the mark; true when none is left.
     // Called every cycle, so a loss at the end of a burst is known without waiting for more.
     bool markLoss() noexcept;
+    // The transport's thread: input may be missing here, how much is unknown (the transport
+    // was held up and cycles went by without it). Marked in the stream like a loss.
+    void gap() noexcept;
 
 private:
     static constexpr std::uint32_t kGapFlag = 0x80000000u;
+    static constexpr std::uint32_t kUnknownFlag = 0x40000000u;  // with kGapFlag: see gap()
+    static constexpr std::uint32_t kLostMask = 0x3FFFFFFFu;
     static constexpr std::size_t kMaxRecord = 32768;
 
     void run();
@@ -57,10 +63,12 @@ private:
     sem_t wakeup_;
     std::atomic<bool> stopping_{false};
     std::atomic<bool> broke_{false};
+    std::atomic<bool> brokeLosing_{false};
     std::atomic<bool> ended_{false};
     std::thread thread_;
     // Transport thread only: bytes lost since the last gap record could be written.
     std::uint64_t unmarkedLoss_ = 0;
+    bool unmarkedGap_ = false;
 };
 
 }  // namespace pellum::midi

@@ -16,7 +16,7 @@ struct ClientCloser {
 std::unique_ptr<JackMidiIn> JackMidiIn::open(const std::string& clientName,
                                              const std::string& source, InputPump& pump,
                                              MMRESULT& code) {
-    std::unique_ptr<JackMidiIn> in(new JackMidiIn(pump));
+    std::unique_ptr<JackMidiIn> in(new JackMidiIn(pump, source));
     jack_status_t status{};
     std::unique_ptr<jack_client_t, ClientCloser> client(
         jack_client_open(clientName.c_str(), JackNoStartServer, &status));
@@ -31,7 +31,7 @@ std::unique_ptr<JackMidiIn> JackMidiIn::open(const std::string& clientName,
         code = MMSYSERR_ERROR;
         return nullptr;
     }
-    jack_on_shutdown(client.get(), &JackMidiIn::shutdown, in.get());
+    jack_on_info_shutdown(client.get(), &JackMidiIn::shutdown, in.get());
     jack_set_port_connect_callback(client.get(), &JackMidiIn::connection, in.get());
     if (jack_activate(client.get()) != 0) {
         code = MMSYSERR_ERROR;
@@ -56,6 +56,12 @@ JackMidiIn::~JackMidiIn() {
 
 int JackMidiIn::process(jack_nframes_t frames, void* self) noexcept {
     auto& in = *static_cast<JackMidiIn*>(self);
+    // Cycles that went by without us (the process was stopped, or the machine too busy for the
+    // server to wait) took their events with them: the stream has a hole of unknown size here.
+    const jack_nframes_t start = jack_last_frame_time(in.notifying_.load(std::memory_order_relaxed));
+    if (in.cycled_ && start != in.nextFrame_) in.pump_.gap();
+    in.nextFrame_ = start + frames;
+    in.cycled_ = true;
     void* buffer = jack_port_get_buffer(in.port_, frames);
     const std::uint32_t events = jack_midi_get_event_count(buffer);
     for (std::uint32_t i = 0; i < events; ++i) {
@@ -64,8 +70,8 @@ int JackMidiIn::process(jack_nframes_t frames, void* self) noexcept {
             in.pump_.put(event.buffer, event.size);
         }
     }
-    in.pump_.markLoss();  // the pump also looks on its own now and then
-    if (events > 0) in.pump_.wake();
+    const bool marked = in.pump_.markLoss();
+    if (events > 0 || !marked) in.pump_.wake();
     return 0;
 }
 
@@ -73,8 +79,12 @@ void JackMidiIn::end() noexcept {
     if (!gone_.exchange(true, std::memory_order_acq_rel)) pump_.transportBroke();
 }
 
-void JackMidiIn::shutdown(void* self) noexcept {
-    static_cast<JackMidiIn*>(self)->end();
+void JackMidiIn::shutdown(jack_status_t code, const char* /*reason*/, void* self) noexcept {
+    auto& in = *static_cast<JackMidiIn*>(self);
+    // Shut out for not keeping up: what came meanwhile is gone, not merely over.
+    if (!in.gone_.exchange(true, std::memory_order_acq_rel)) {
+        in.pump_.transportBroke((code & JackClientZombie) != 0);
+    }
 }
 
 // JACK's notification thread, for every connection made or cut on the server.
@@ -84,9 +94,15 @@ void JackMidiIn::connection(jack_port_id_t a, jack_port_id_t b, int connected,
     jack_client_t* client = in.notifying_.load(std::memory_order_acquire);
     if (connected || client == nullptr || in.closing_.load(std::memory_order_acquire)) return;
     jack_port_t* ours = in.port_;
-    if (jack_port_by_id(client, a) == ours || jack_port_by_id(client, b) == ours) {
-        in.end();
-    }
+    jack_port_t* from = jack_port_by_id(client, a);
+    jack_port_t* to = jack_port_by_id(client, b);
+    jack_port_t* other = to == ours ? from : from == ours ? to : nullptr;
+    // A port that is already gone has no name left to compare; its connection to us was ours
+    // only if no connection from the source remains.
+    if (other == nullptr && to != ours && from != ours) return;
+    if (other != nullptr && in.source_ != jack_port_name(other)) return;
+    if (other == nullptr && jack_port_connected_to(ours, in.source_.c_str()) != 0) return;
+    in.end();
 }
 
 }  // namespace pellum::midi

@@ -27,24 +27,30 @@ public:
     JackMidiIn(const JackMidiIn&) = delete;
     JackMidiIn& operator=(const JackMidiIn&) = delete;
 
-    // The source port was disconnected (its client vanished, or someone cut the connection)
-    // or the server stopped: no more input will come.
+    // The source port was disconnected from ours (its client vanished, its port went, or
+    // someone cut that connection), the server stopped, or it shut us out: no more input will
+    // come. Other connections to our port coming and going change nothing.
     bool gone() const { return gone_.load(std::memory_order_acquire); }
 
 private:
-    explicit JackMidiIn(InputPump& pump) : pump_(pump) {}
+    explicit JackMidiIn(InputPump& pump, const std::string& source)
+        : pump_(pump), source_(source) {}
     static int process(jack_nframes_t frames, void* self) noexcept;
-    static void shutdown(void* self) noexcept;
+    static void shutdown(jack_status_t code, const char* reason, void* self) noexcept;
     static void connection(jack_port_id_t a, jack_port_id_t b, int connected, void* self) noexcept;
     void end() noexcept;
 
     InputPump& pump_;
+    const std::string source_;
     jack_client_t* client_ = nullptr;
     // The same client for the notification thread, set before any callback can run.
     std::atomic<jack_client_t*> notifying_{nullptr};
     jack_port_t* port_ = nullptr;
     std::atomic<bool> gone_{false};
     std::atomic<bool> closing_{false};  // our own disconnection on the way out is no loss
+    // Process thread: the frame time the next cycle starts at, when no cycle is skipped.
+    jack_nframes_t nextFrame_ = 0;
+    bool cycled_ = false;
 };
 
 }  // namespace pellum::midi

@@ -91,7 +91,10 @@ JackMidiOut::~JackMidiOut() {
 MMRESULT JackMidiOut::send(const std::uint8_t* bytes, std::size_t count) {
     if (count == 0) return MMSYSERR_NOERROR;
     if (count > maxMessage()) return MMSYSERR_INVALPARAM;
-    if (failed_) return kMidiServerStopped;
+    if (failed_ || serverGone_.load(std::memory_order_acquire)) {
+        failed_ = true;
+        return kMidiServerStopped;
+    }
     const auto length = static_cast<std::uint32_t>(count);
     bool queued = false;
     if (!waitWhileCycling(

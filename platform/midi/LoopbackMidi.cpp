@@ -29,9 +29,12 @@ public:
         thread_.join();
     }
 
-    void submitBytes(std::vector<std::uint8_t> bytes) { submit({false, std::move(bytes)}); }
+    void submitBytes(std::vector<std::uint8_t> bytes) {
+        submit({Command::bytes, std::move(bytes)});
+    }
+    void submitGap() { submit({Command::gap, {}}); }
 
-    void resetAndWait() { waitFor(submit({true, {}})); }
+    void resetAndWait() { waitFor(submit({Command::reset, {}})); }
 
     void flush() {
         std::uint64_t last;
@@ -44,8 +47,8 @@ public:
 
 private:
     struct Command {
-        bool reset;
-        std::vector<std::uint8_t> bytes;
+        enum Kind { bytes, gap, reset } kind;
+        std::vector<std::uint8_t> data;
     };
 
     std::uint64_t submit(Command command) {
@@ -73,10 +76,12 @@ private:
             Command command = std::move(commands_.front());
             commands_.pop_front();
             lock.unlock();
-            if (command.reset) {
+            if (command.kind == Command::reset) {
                 reset();
+            } else if (command.kind == Command::gap) {
+                lose(0, true);
             } else {
-                receive(command.bytes.data(), command.bytes.size());
+                receive(command.data.data(), command.data.size());
             }
             lock.lock();
             ++done_;
@@ -101,6 +106,8 @@ struct LoopbackMidi::InputDevice {
     std::string name;
     std::unique_ptr<InputPort> port;
     std::uint64_t droppedBefore = 0;  // by earlier opens
+    std::uint64_t brokenBefore = 0;
+    std::uint64_t gapsBefore = 0;
     std::uint64_t droppedClosed = 0;  // while no port was open to hear them
 };
 
@@ -150,6 +157,11 @@ void LoopbackMidi::inject(std::uint32_t input, std::span<const std::uint8_t> byt
     }
 }
 
+void LoopbackMidi::injectGap(std::uint32_t input) {
+    std::lock_guard lock(mutex_);
+    if (input < inputs_.size() && inputs_[input]->port) inputs_[input]->port->submitGap();
+}
+
 void LoopbackMidi::inject(std::uint32_t input, std::initializer_list<std::uint8_t> bytes) {
     inject(input, std::span<const std::uint8_t>(bytes.begin(), bytes.size()));
 }
@@ -187,6 +199,24 @@ std::uint64_t LoopbackMidi::droppedInputBytes() const {
     std::uint64_t total = 0;
     for (const auto& device : inputs_) {
         total += device->droppedBefore + (device->port ? device->port->droppedBytes() : 0);
+    }
+    return total;
+}
+
+std::uint64_t LoopbackMidi::brokenInputMessages() const {
+    std::lock_guard lock(mutex_);
+    std::uint64_t total = 0;
+    for (const auto& device : inputs_) {
+        total += device->brokenBefore + (device->port ? device->port->brokenMessages() : 0);
+    }
+    return total;
+}
+
+std::uint64_t LoopbackMidi::inputGaps() const {
+    std::lock_guard lock(mutex_);
+    std::uint64_t total = 0;
+    for (const auto& device : inputs_) {
+        total += device->gapsBefore + (device->port ? device->port->gaps() : 0);
     }
     return total;
 }
@@ -348,6 +378,8 @@ MMRESULT LoopbackMidi::midiInClose(HMIDIIN handle) {
         InputDevice& device = **found;
         if (device.port->hasQueuedBuffers()) return MIDIERR_STILLPLAYING;
         device.droppedBefore += device.port->droppedBytes();
+        device.brokenBefore += device.port->brokenMessages();
+        device.gapsBefore += device.port->gaps();
         closing = std::move(device.port);
     }
     // Joined outside the lock: the driver thread's last callbacks may call back into us.

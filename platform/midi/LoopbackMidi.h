@@ -47,6 +47,9 @@ public:
     // or not started, is dropped and counted.
     void inject(std::uint32_t input, std::span<const std::uint8_t> bytes);
     void inject(std::uint32_t input, std::initializer_list<std::uint8_t> bytes);
+    // A place in the input's stream where an unknown amount went missing, as a transport that
+    // fell behind marks it.
+    void injectGap(std::uint32_t input);
     // Waits until the driver thread has delivered everything injected so far.
     void flush(std::uint32_t input);
     bool isInputOpen(std::uint32_t input) const;
@@ -54,6 +57,8 @@ public:
     std::uint64_t droppedBytes(std::uint32_t input) const;
     // What open inputs dropped; bytes sent to an input nobody had open are not a loss.
     std::uint64_t droppedInputBytes() const override;
+    std::uint64_t brokenInputMessages() const override;
+    std::uint64_t inputGaps() const override;
 
     std::vector<std::vector<std::uint8_t>> sentMessages(std::uint32_t output) const;
     bool isOutputOpen(std::uint32_t output) const;

@@ -65,6 +65,10 @@ public:
     // How often an open input's device has gone away so far (its port vanished or its server
     // stopped): input from it has ended, though the handle stays open until closed.
     virtual std::uint64_t lostInputDevices() const { return 0; }
+    // SysEx messages every input has seen started but never finished (see EmulatedMidiIn).
+    virtual std::uint64_t brokenInputMessages() const { return 0; }
+    // Places where an input's transport fell behind and an unknown amount may be missing.
+    virtual std::uint64_t inputGaps() const { return 0; }
 };
 
 }  // namespace pellum::midi

@@ -250,6 +250,20 @@ std::uint64_t RtMidiService::droppedInputBytes() const {
     return total;
 }
 
+std::uint64_t RtMidiService::brokenInputMessages() const {
+    std::lock_guard lock(mutex_);
+    std::uint64_t total = brokenByClosedInputs_;
+    for (const auto& port : openInputs_) total += port->brokenMessages();
+    return total;
+}
+
+std::uint64_t RtMidiService::inputGaps() const {
+    std::lock_guard lock(mutex_);
+    std::uint64_t total = gapsOfClosedInputs_;
+    for (const auto& port : openInputs_) total += port->gaps();
+    return total;
+}
+
 std::uint64_t RtMidiService::lostInputDevices() const {
     std::lock_guard lock(mutex_);
     std::uint64_t total = lostByClosedInputs_;
@@ -360,10 +374,14 @@ MMRESULT RtMidiService::midiInClose(HMIDIIN handle) {
     closing->disconnect();  // no callback runs after this, so the count is final
     const std::uint64_t dropped = closing->droppedBytes();
     const bool gone = closing->gone();
+    const std::uint64_t broken = closing->brokenMessages();
+    const std::uint64_t gaps = closing->gaps();
     closing.reset();
     std::lock_guard lock(mutex_);
     droppedByClosedInputs_ += dropped;
     lostByClosedInputs_ += gone ? 1 : 0;
+    brokenByClosedInputs_ += broken;
+    gapsOfClosedInputs_ += gaps;
     return MMSYSERR_NOERROR;
 }
 

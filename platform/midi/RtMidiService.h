@@ -29,6 +29,8 @@ public:
     const std::string& clientName() const { return clientName_; }
     std::uint64_t droppedInputBytes() const override;
     std::uint64_t lostInputDevices() const override;
+    std::uint64_t brokenInputMessages() const override;
+    std::uint64_t inputGaps() const override;
 
     std::string midiInDeviceName(std::uint32_t deviceId) override;
     std::string midiOutDeviceName(std::uint32_t deviceId) override;
@@ -90,6 +92,8 @@ private:
     std::vector<std::unique_ptr<OutputPort>> openOutputs_;
     std::uint64_t droppedByClosedInputs_ = 0;
     std::uint64_t lostByClosedInputs_ = 0;
+    std::uint64_t brokenByClosedInputs_ = 0;
+    std::uint64_t gapsOfClosedInputs_ = 0;
 };
 
 }  // namespace pellum::midi

@@ -309,6 +309,12 @@ bool jackServerRunning() {
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
+bool jackConnect(const std::string& from, const std::string& to, bool connect) {
+    JackClient client;
+    if (client.get() == nullptr) return false;
+    return (connect ? jack_connect : jack_disconnect)(client.get(), from.c_str(), to.c_str()) == 0;
+}
+
 std::vector<std::string> jackConnections(const std::string& port) {
     JackClient client;
     std::vector<std::string> names;

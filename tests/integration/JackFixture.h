@@ -81,6 +81,9 @@ private:
 // Whether any process called jackd runs on this machine.
 bool anyJackdRunning();
 
+// Connects (or disconnects) two ports by their full names, as a patchbay does.
+bool jackConnect(const std::string& from, const std::string& to, bool connect);
+
 // The full names of the ports connected to `port`, asked of the server.
 std::vector<std::string> jackConnections(const std::string& port);
 

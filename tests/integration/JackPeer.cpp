@@ -15,6 +15,7 @@
 // without closing its client;
 // "answer N SIZE": answers the next SysEx it receives, other than the Identity Request, as an
 // instrument answers a dump request: with N messages of SIZE bytes of the emit pattern;
+// "received": "RECEIVED <bytes>", every byte its input has taken so far;
 // "cycles": "CYCLES <largest> <events>", the most bytes its input took in one cycle and the
 // largest number of events;
 // "quit". It also ends when its standard input closes.
@@ -91,6 +92,7 @@ struct Peer {
     std::size_t playCut = 0;  // process thread only
     pellum::midi::JackCycleBudget budget;  // process thread only
     std::atomic<std::size_t> mostBytesInCycle{0};
+    std::atomic<std::size_t> bytesReceived{0};
     std::atomic<std::size_t> mostEventsInCycle{0};
 };
 
@@ -125,6 +127,7 @@ int process(jack_nframes_t frames, void* arg) {
         bytes += event.size;
         if (!peer.incoming.write(event.buffer, event.size)) peer.overflow = true;
     }
+    peer.bytesReceived.fetch_add(bytes);
     if (bytes > peer.mostBytesInCycle.load()) peer.mostBytesInCycle.store(bytes);
     if (events > peer.mostEventsInCycle.load()) peer.mostEventsInCycle.store(events);
     void* outBuffer = jack_port_get_buffer(peer.out, frames);
@@ -301,6 +304,8 @@ int main(int argc, char** argv) {
                         std::fflush(stdout);
                         ::_exit(0);
                     }
+                } else if (verb == "received") {
+                    std::printf("RECEIVED %zu\n", peer.bytesReceived.load());
                 } else if (verb == "cycles") {
                     std::printf("CYCLES %zu %zu\n", peer.mostBytesInCycle.load(),
                                 peer.mostEventsInCycle.load());

@@ -1,0 +1,41 @@
+// The stop flag behind catchInterrupts().
+#include "cli/Interrupt.h"
+
+#include <csignal>
+
+namespace pellum::cli {
+
+namespace {
+
+volatile std::sig_atomic_t stopSignal = 0;
+
+extern "C" void raiseStop(int signal) {
+    stopSignal = signal;
+}
+
+}  // namespace
+
+void catchInterrupts() {
+    std::signal(SIGINT, raiseStop);
+    std::signal(SIGTERM, raiseStop);
+#if defined(SIGHUP)
+    std::signal(SIGHUP, raiseStop);
+#endif
+}
+
+int interrupted() {
+    return stopSignal;
+}
+
+const char* signalName(int signal) {
+    switch (signal) {
+        case SIGINT: return "SIGINT";
+        case SIGTERM: return "SIGTERM";
+#if defined(SIGHUP)
+        case SIGHUP: return "SIGHUP";
+#endif
+        default: return "a signal";
+    }
+}
+
+}  // namespace pellum::cli
