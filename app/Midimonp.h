@@ -251,6 +251,7 @@ private:
     QTimer* lossCheck_ = nullptr;
     std::uint64_t lossShown_ = 0;
     std::uint64_t devicesLostShown_ = 0;
+    std::uint64_t gapsShown_ = 0;
     bool lossNoticeOpen_ = false;
 };
 

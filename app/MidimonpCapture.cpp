@@ -47,10 +47,15 @@ void TForm1::checkInputLoss() {
     if (lossNoticeOpen_) return;
     const std::uint64_t dropped = midi_.droppedInputBytes();
     const std::uint64_t devicesLost = midi_.lostInputDevices();
-    if (dropped <= lossShown_ && devicesLost <= devicesLostShown_) return;
+    const std::uint64_t gaps = midi_.inputGaps();
+    if (dropped <= lossShown_ && devicesLost <= devicesLostShown_ && gaps <= gapsShown_) return;
     QStringList lines;
     if (devicesLost > devicesLostShown_) lines << QStringLiteral("MIDI 入力デバイスとの接続が切れました");
-    if (dropped > lossShown_) {
+    if (gaps > gapsShown_) {
+        // The input fell behind: data went missing, and how much is not known, so a count of
+        // the bytes seen lost would say too little.
+        lines << QStringLiteral("受信中にデータが失われました");
+    } else if (dropped > lossShown_) {
         lines << QStringLiteral("受信中に %1 バイトのデータが失われました")
                      .arg(static_cast<qulonglong>(dropped - lossShown_));
     }
@@ -59,6 +64,7 @@ void TForm1::checkInputLoss() {
     // What was lost while the box was open belongs to the same burst.
     lossShown_ = midi_.droppedInputBytes();
     devicesLostShown_ = midi_.lostInputDevices();
+    gapsShown_ = midi_.inputGaps();
     lossNoticeOpen_ = false;
 }
 

@@ -10,6 +10,8 @@
 #include <poll.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <fstream>
 #include <chrono>
 #include <filesystem>
 #include <thread>
@@ -133,8 +135,55 @@ void jackSend(benchmark::State& state) {
     state.counters["bytes_arrived"] = static_cast<double>(arrived);
 }
 
+long residentKib(pid_t pid) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
+    }
+    return -1;
+}
+
+// pellum-cli receive of a dump at the port's full rate for PELLUM_BENCH_SECONDS (default 600):
+// its resident memory a few seconds in and at the end, and what it lost.
+void jackLongReceive(benchmark::State& state) {
+    const auto server = benchServer();
+    state.SetLabel(pellum::test::serverKind());
+    const char* asked = std::getenv("PELLUM_BENCH_SECONDS");
+    const double seconds = asked != nullptr ? std::atof(asked) : 600;
+    // Full rate is 31 events of 1 KiB a cycle, 46.875 cycles a second at 48 kHz and 1024 frames.
+    const auto messages = static_cast<std::size_t>(seconds * 31 * 46.875);
+    pellum::test::JackPeer peer;
+    pellum::test::TempDir dir;
+    for (auto _ : state) {
+        pellum::test::ChildProcess cli({PELLUM_CLI, "receive", dir.file("long.syx"), "--in",
+                                        peer.outPort(), "--timeout", "10"},
+                                       dir.file("cli.log"));
+        pellum::test::waitForConnection(peer.outPort(), 20s);
+        const long before = residentKib(cli.pid());
+        peer.process().writeLine("flood " + std::to_string(messages) + " 1024");
+        std::this_thread::sleep_for(5s);
+        const long early = residentKib(cli.pid());
+        long late = early;
+        while (!peer.waitPlayed(1s)) late = std::max(late, residentKib(cli.pid()));
+        late = std::max(late, residentKib(cli.pid()));
+        const int status = cli.wait(60s);
+        std::error_code error;
+        const auto saved = std::filesystem::file_size(dir.file("long.syx"), error);
+        state.counters["seconds"] = seconds;
+        state.counters["rss_start_MB"] = static_cast<double>(early) / 1024;
+        state.counters["rss_peak_after_MB"] = static_cast<double>(late) / 1024;
+        state.counters["rss_idle_MB"] = static_cast<double>(before) / 1024;
+        state.counters["bytes_sent"] = static_cast<double>(messages * 1024);
+        state.counters["bytes_saved"] = static_cast<double>(error ? 0 : saved);
+        state.counters["bytes_lost"] = static_cast<double>(messages * 1024 - (error ? 0 : saved));
+        state.counters["exit_status"] = status;
+        std::filesystem::remove(dir.file("long.syx"), error);
+    }
+}
+
 }  // namespace
 
+BENCHMARK(jackLongReceive)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
 BENCHMARK(jackSend)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
 BENCHMARK_CAPTURE(jackFullRateCapture, events_of_1024, std::string("1024"))
     ->Iterations(1)

@@ -59,7 +59,9 @@ int JackMidiIn::process(jack_nframes_t frames, void* self) noexcept {
     // Cycles that went by without us (the process was stopped, or the machine too busy for the
     // server to wait) took their events with them: the stream has a hole of unknown size here.
     const jack_nframes_t start = jack_last_frame_time(in.notifying_.load(std::memory_order_relaxed));
-    if (in.cycled_ && start != in.nextFrame_) in.pump_.gap();
+    // A source that died stalls the cycles of every client it feeds as well, but had nothing
+    // more to give: by the time we run again the server has taken it away.
+    if (in.cycled_ && start != in.nextFrame_ && jack_port_connected(in.port_) > 0) in.pump_.gap();
     in.nextFrame_ = start + frames;
     in.cycled_ = true;
     void* buffer = jack_port_get_buffer(in.port_, frames);

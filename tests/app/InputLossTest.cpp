@@ -79,3 +79,20 @@ TEST_F(InputLoss, ALossIsToldOncePerBurstAndWhatArrivedIsKept) {
 }
 
 }  // namespace
+
+// A place where the input fell behind breaks the message in flight (never joined to the next) and
+// is told, though nobody knows how many bytes went.
+TEST_F(InputLoss, AGapBreaksTheMessageInFlightAndIsTold) {
+    const Bytes two = dump(2, kSize);
+    midi.inject(in, std::span<const std::uint8_t>(two.data(), kSize + 300));
+    midi.injectGap(in);
+    midi.inject(in, std::span<const std::uint8_t>(two.data() + kSize + 300, kSize - 300));
+    midi.inject(in, dump(1, kSize));
+    midi.flush(in);
+    ASSERT_TRUE(pumpUntil([&] { return !dialogs.messages.isEmpty(); }, 5000));
+    EXPECT_EQ(dialogs.messages, QStringList{QStringLiteral("受信中にデータが失われました")});
+    ASSERT_TRUE(pumpUntil([&] { return form->store().count() == 2; }, 5000));
+    for (int i = 0; i < form->store().count(); ++i) {
+        EXPECT_EQ(form->store().length(i), static_cast<int>(kSize)) << "message " << i;
+    }
+}

@@ -351,6 +351,20 @@ TEST_F(WindowFault, APeerVanishingMidMessageLeavesTheWholeOnesAndAWorkingWindow)
     EXPECT_TRUE(dialogs.errors.isEmpty()) << dialogs.errors.join("; ").toStdString();
 }
 
+// A patchbay connecting another source to the window's input and cutting it again is no news;
+// the chosen source going is, once.
+TEST_F(WindowFault, OnlyTheChosenSourceGoingIsTold) {
+    const auto ours = test::jackConnections(peer->outPort());
+    ASSERT_EQ(ours.size(), 1u);
+    ASSERT_TRUE(test::jackConnect(other->outPort(), ours.front(), true));
+    ASSERT_TRUE(test::jackConnect(other->outPort(), ours.front(), false));
+    pumpUntil([] { return false; }, 1500ms);
+    EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join("; ").toStdString();
+    peer.reset();
+    ASSERT_TRUE(pumpUntil([&] { return !dialogs.messages.isEmpty(); }, 20s));
+    EXPECT_EQ(dialogs.messages, QStringList{"MIDI 入力デバイスとの接続が切れました"});
+}
+
 TEST_F(WindowFault, AServerThatStopsIsToldOnce) {
     const Bytes whole = wholeThenBroken();
     choose(form->cmbOutput, peer->inPort());

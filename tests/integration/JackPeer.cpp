@@ -15,6 +15,8 @@
 // without closing its client;
 // "answer N SIZE": answers the next SysEx it receives, other than the Identity Request, as an
 // instrument answers a dump request: with N messages of SIZE bytes of the emit pattern;
+// "flood COUNT SIZE": COUNT pattern messages of SIZE bytes made as they go, at the port's full
+// rate in 1 KiB events (for dumps too big to hold), then "PLAYED <bytes>";
 // "received": "RECEIVED <bytes>", every byte its input has taken so far;
 // "cycles": "CYCLES <largest> <events>", the most bytes its input took in one cycle and the
 // largest number of events;
@@ -90,6 +92,11 @@ struct Peer {
     std::atomic<bool> playing{false};
     std::size_t playAt = 0;   // process thread only
     std::size_t playCut = 0;  // process thread only
+    // A flood: set up before `flooding` is raised; the process thread lowers it at the end.
+    std::size_t floodCount = 0;
+    std::size_t floodSize = 0;
+    std::atomic<bool> flooding{false};
+    std::size_t floodAt = 0;  // bytes of the flood written, process thread only
     pellum::midi::JackCycleBudget budget;  // process thread only
     std::atomic<std::size_t> mostBytesInCycle{0};
     std::atomic<std::size_t> bytesReceived{0};
@@ -116,6 +123,33 @@ void playEvents(Peer& peer, void* buffer) {
     peer.playing.store(false, std::memory_order_release);
 }
 
+// The flood's byte at `at`: message at / size of the pattern, made without a table.
+std::uint8_t floodByte(std::size_t at, std::size_t size) {
+    const std::size_t k = at / size;
+    const std::size_t i = at % size;
+    if (i == 0) return 0xF0;
+    if (i + 1 == size) return 0xF7;
+    if (i == 1) return 0x7D;
+    if (i == 2) return static_cast<std::uint8_t>((k >> 7) & 0x7F);
+    if (i == 3) return static_cast<std::uint8_t>(k & 0x7F);
+    return static_cast<std::uint8_t>((k + i) & 0x7F);
+}
+
+void floodEvents(Peer& peer, void* buffer) {
+    const std::size_t total = peer.floodCount * peer.floodSize;
+    while (peer.floodAt < total) {
+        const std::size_t size =
+            std::min(peer.budget.room(jack_midi_max_event_size(buffer)), total - peer.floodAt);
+        if (size == 0) return;
+        jack_midi_data_t* event = jack_midi_event_reserve(buffer, 0, size);
+        if (event == nullptr) return;
+        for (std::size_t i = 0; i < size; ++i) event[i] = floodByte(peer.floodAt + i, peer.floodSize);
+        peer.budget.take(size);
+        peer.floodAt += size;
+    }
+    peer.flooding.store(false, std::memory_order_release);
+}
+
 int process(jack_nframes_t frames, void* arg) {
     Peer& peer = *static_cast<Peer*>(arg);
     void* inBuffer = jack_port_get_buffer(peer.in, frames);
@@ -135,6 +169,10 @@ int process(jack_nframes_t frames, void* arg) {
     peer.budget.reset();
     if (peer.playing.load(std::memory_order_acquire)) {
         playEvents(peer, outBuffer);
+        return 0;
+    }
+    if (peer.flooding.load(std::memory_order_acquire)) {
+        floodEvents(peer, outBuffer);
         return 0;
     }
     for (;;) {
@@ -304,6 +342,14 @@ int main(int argc, char** argv) {
                         std::fflush(stdout);
                         ::_exit(0);
                     }
+                } else if (verb == "flood") {
+                    command >> peer.floodCount >> peer.floodSize;
+                    peer.floodAt = 0;
+                    peer.flooding.store(peer.floodSize >= 5, std::memory_order_release);
+                    while (peer.flooding.load(std::memory_order_acquire)) {
+                        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+                    }
+                    std::printf("PLAYED %zu\n", peer.floodAt);
                 } else if (verb == "received") {
                     std::printf("RECEIVED %zu\n", peer.bytesReceived.load());
                 } else if (verb == "cycles") {
