@@ -31,6 +31,8 @@ std::unique_ptr<JackMidiIn> JackMidiIn::open(const std::string& clientName,
         code = MMSYSERR_ERROR;
         return nullptr;
     }
+    // Both: a server may call only one of them (PipeWire's libjack the plain one).
+    jack_on_shutdown(client.get(), &JackMidiIn::serverGone, in.get());
     jack_on_info_shutdown(client.get(), &JackMidiIn::shutdown, in.get());
     jack_set_port_connect_callback(client.get(), &JackMidiIn::connection, in.get());
     if (jack_activate(client.get()) != 0) {
@@ -79,6 +81,10 @@ int JackMidiIn::process(jack_nframes_t frames, void* self) noexcept {
 
 void JackMidiIn::end() noexcept {
     if (!gone_.exchange(true, std::memory_order_acq_rel)) pump_.transportBroke();
+}
+
+void JackMidiIn::serverGone(void* self) noexcept {
+    static_cast<JackMidiIn*>(self)->end();
 }
 
 void JackMidiIn::shutdown(jack_status_t code, const char* /*reason*/, void* self) noexcept {

@@ -37,6 +37,7 @@ private:
         : pump_(pump), source_(source) {}
     static int process(jack_nframes_t frames, void* self) noexcept;
     static void shutdown(jack_status_t code, const char* reason, void* self) noexcept;
+    static void serverGone(void* self) noexcept;
     static void connection(jack_port_id_t a, jack_port_id_t b, int connected, void* self) noexcept;
     void end() noexcept;
 

@@ -162,7 +162,9 @@ TEST_F(DeviceFault, CliInterruptedMidDumpSavesTheWholeMessagesSoFar) {
         EXPECT_NE(said.find("stopped by SIG"), std::string::npos) << said;
         EXPECT_NE(said.find("after " + std::to_string(kept) + " messages"), std::string::npos)
             << said;
-        EXPECT_EQ(status, said.find("1 damaged messages") != std::string::npos ? 1 : 0) << said;
+        const bool damaged = said.find("damaged messages") != std::string::npos ||
+                             said.find("fell behind") != std::string::npos;
+        EXPECT_EQ(status, damaged ? 1 : 0) << said;
         ASSERT_TRUE(peer->waitPlayed(30s));
     }
 }

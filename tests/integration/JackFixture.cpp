@@ -366,6 +366,7 @@ std::optional<std::vector<std::uint8_t>> JackPeer::nextReceived(std::chrono::mil
         if (!line) return std::nullopt;
         if (line->rfind("RECV ", 0) == 0) return fromHex(line->substr(line->find(' ', 5) + 1));
         if (*line == "OVERFLOW") ADD_FAILURE() << "the peer's input overflowed";
+        if (*line == "MISSED") ++missedCycles_;
     }
 }
 

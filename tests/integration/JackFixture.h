@@ -104,12 +104,17 @@ public:
     // The bytes of the next "RECV" report, or nothing when none came within `limit`.
     std::optional<std::vector<std::uint8_t>> nextReceived(std::chrono::milliseconds limit);
 
+    // How often the peer said its own process was held up (the machine too busy for it), so
+    // that input then lost was lost at its end, not Pellum's.
+    int missedCycles() const { return missedCycles_; }
+
     // The reply it gives to the Identity Request.
     static const std::vector<std::uint8_t> kIdentityReply;
 
 private:
     std::string name_;
     ChildProcess process_;
+    int missedCycles_ = 0;
 };
 
 // Messages first .. first + count - 1 of that pattern, back to back.

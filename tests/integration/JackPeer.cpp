@@ -3,7 +3,8 @@
 // Request, reports every SysEx it receives, and emits or echoes SysEx when told to.
 //
 // Standard output, one line each: "READY" once the ports are up; "RECV <length> <hex>" per
-// received SysEx; "EMITTED <count>" once an emit command has left the port; "OVERFLOW" when
+// received SysEx; "EMITTED <count>" once an emit command has left the port; "MISSED" when its
+// own process was held up and cycles went by without it (what came then is lost); "OVERFLOW" when
 // incoming bytes found no room.
 // Standard input, one command a line: "emit N SIZE" (N SysEx of SIZE bytes, message k being
 // F0 7D k/128 k%128, then (k + i) % 128 for each byte i after those four, then F7);
@@ -84,6 +85,9 @@ struct Peer {
     Ring incoming{4 << 20};
     Ring outgoing{1 << 20};  // records: 4-byte length, then the message
     std::atomic<bool> overflow{false};
+    std::atomic<bool> missed{false};
+    jack_nframes_t nextFrame = 0;  // process thread only
+    bool cycled = false;           // process thread only
     std::size_t leftOfMessage = 0;  // process thread only
     // A stream being played: set up by the main thread before `playing` is raised; the process
     // thread lowers it when the last byte has gone.
@@ -152,6 +156,10 @@ void floodEvents(Peer& peer, void* buffer) {
 
 int process(jack_nframes_t frames, void* arg) {
     Peer& peer = *static_cast<Peer*>(arg);
+    const jack_nframes_t start = jack_last_frame_time(peer.client);
+    if (peer.cycled && start != peer.nextFrame) peer.missed = true;
+    peer.nextFrame = start + frames;
+    peer.cycled = true;
     void* inBuffer = jack_port_get_buffer(peer.in, frames);
     const std::uint32_t events = jack_midi_get_event_count(inBuffer);
     std::size_t bytes = 0;
@@ -368,6 +376,7 @@ int main(int argc, char** argv) {
             }
         }
         if (peer.overflow.exchange(false)) std::puts("OVERFLOW");
+        if (peer.missed.exchange(false)) std::puts("MISSED");
         while (peer.incoming.readable() > 0) {
             std::uint8_t byte;
             peer.incoming.read(&byte, 1);
