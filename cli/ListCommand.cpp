@@ -3,6 +3,7 @@
 #include <string>
 
 #include "cli/Commands.h"
+#include "cli/Options.h"
 #include "core/CaptureStore.h"
 #include "core/ListLabel.h"
 #include "core/SyxFile.h"
@@ -22,22 +23,10 @@ const char* const kListHelp =
     "lines could not be written, 2 on a usage error.\n";
 
 int listCommand(const Args& args) {
-    bool hex = false;
-    std::vector<std::string> files;
-    for (const std::string& arg : args) {
-        if (arg == "--hex") {
-            hex = true;
-        } else if (arg.size() > 1 && arg[0] == '-' && files.empty()) {
-            complain("list: unknown option '" + arg + "'");
-            return 2;
-        } else {
-            files.push_back(arg);
-        }
-    }
-    if (files.empty()) {
-        complain("list: no file given (see 'pellum-cli list --help')");
-        return 2;
-    }
+    const Options options = parseOptions("list", args, {}, {"--hex"});
+    const bool hex = options.flag("--hex");
+    const std::vector<std::string>& files = options.plain;
+    if (files.empty()) throw UsageError("list: no file given");
 
     int status = 0;
     CaptureStore store;

@@ -1,5 +1,7 @@
 // The USER tab: loading a .cfg file, choosing a request and sending it, and the file reloaded
 // at start-up.
+#include <sys/stat.h>
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -180,26 +182,11 @@ TEST_F(UserTab, NamesReadAsTheFileWasWrittenAndACutCharacterIsLeftOff) {
 
 class SavedRequestFile : public WindowTest {};
 
-TEST_F(SavedRequestFile, IsReloadedAtStartUpAndAStopThereEndsStartUp) {
+TEST_F(SavedRequestFile, IsReloadedAtStartUpAndOneThatFailsIsToldOnceWhileStartUpGoesOn) {
     const auto in = midi.addInput("Synth In");
     const auto out = midi.addOutput("Synth Out");
-    static_cast<void>(in);
     setSetting("MIDI_IN", RegistryValue::binary({1}));
     setSetting("MIDI_OUT", RegistryValue::binary({1}));
-
-    // A header line that begins with "?" stops the load: no device opens, nothing is asked.
-    const std::string bad = dir.file("bad.cfg");
-    writeBytes(bad, cfgBytes({"t", "YES", "?x", "1"}));
-    setSetting("CFG_FILE", RegistryValue::string(bad));
-    start();
-    EXPECT_EQ(dialogs.errors, QStringList{"'?x' は数値ではありません."});
-    EXPECT_FALSE(midi.isOutputOpen(out));
-    EXPECT_TRUE(midi.sentMessages(out).empty());
-    EXPECT_EQ(form->cmbInput->currentIndex(), 0);
-    EXPECT_EQ(form->G_Vendor->text(), "00H");
-    EXPECT_EQ(form->cursor().shape(), Qt::WaitCursor);
-    form.reset();
-    dialogs.errors.clear();
 
     // A good file is loaded before the devices open, and its success rewrites the settings:
     // the expandable string comes back as a plain one.
@@ -219,6 +206,34 @@ TEST_F(SavedRequestFile, IsReloadedAtStartUpAndAStopThereEndsStartUp) {
     EXPECT_TRUE(midi.isOutputOpen(out));
     const Bytes request(kIdentityRequest.begin(), kIdentityRequest.end());
     EXPECT_EQ(midi.sentMessages(out), std::vector<Bytes>{request});  // the load sent nothing
+
+    // A line that stops the load, a FIFO, a device, a 10 MB line, a 1 GB file: each is told
+    // once, at once, and the window comes up with an empty USER tab and its devices open.
+    const std::string stops = dir.file("stops.cfg");
+    writeBytes(stops, cfgBytes({"t", "YES", "65", "?a", "x"}));
+    const std::string fifo = dir.file("fifo.cfg");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string longLine = dir.file("long.cfg");
+    writeBytes(longLine, cfgBytes({"t", "YES", std::string(10'000'000, '6')}));
+    const std::string sparse = dir.file("sparse.cfg");
+    writeBytes(sparse, kExample);
+    std::filesystem::resize_file(sparse, std::uintmax_t{1} << 30);
+    for (const std::string& path : {stops, fifo, std::string("/dev/zero"), longLine, sparse}) {
+        form.reset();
+        dialogs.errors.clear();
+        setSetting("CFG_FILE", RegistryValue::string(path));
+        start();
+        const QString told = path == stops
+                                 ? "'x' は数値ではありません."
+                                 : QString::fromStdString("ファイル " + path + " は開けません.");
+        EXPECT_EQ(dialogs.errors, QStringList{told});
+        EXPECT_EQ(form->LsUser->count(), 0) << path;
+        EXPECT_FALSE(form->SendBTN->isEnabled()) << path;
+        EXPECT_TRUE(midi.isInputOpen(in)) << path;
+        EXPECT_EQ(form->G_Vendor->text(), "--") << path;  // the ports were opened and asked
+        EXPECT_EQ(form->cursor().shape(), Qt::ArrowCursor) << path;
+        EXPECT_EQ(form->userDumpPath(), path);  // written back as it was by the next save
+    }
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // pellum-cli identity and request as a user runs them: the real binary, real .cfg files.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <string>
 #include <vector>
@@ -32,7 +33,7 @@ TEST(CliIdentity, PrintsTheSevenRowsOfTheReceiveTab) {
     const Case cases[] = {
         {"F0 7E 10 06 02 41 42 00 00 02 01 00 02 00 F7", 0, kSc88Rows},
         {"F07E100602414200000201000200F7", 0, kSc88Rows},
-        {"'f0 7e 10 06 02' 41 42 0 0 2 1 0 2 0 f7", 0, kSc88Rows},
+        {"'f0 7e 10 06 02' 41 42 00 00 02 01 00 02 00 f7", 0, kSc88Rows},
         // Shorter than a reply: what it holds, and "--" for the rest.
         {"F0 7E 7F 06 01 F7", 0,
          "Global Channel: 128\nVendor Name: unknown\nVendor ID: F7H\nMachine Name: unknown\n"
@@ -48,6 +49,7 @@ TEST(CliIdentity, PrintsTheSevenRowsOfTheReceiveTab) {
         {"", 2, ""},
         {"F0 7E 1G", 2, ""},
         {"F07E1", 2, ""},
+        {"F0 7E 1", 2, ""},  // whole bytes only, spaced or run together
         {"F0 7E 100", 2, ""},
         {"--hex F0 7E", 2, ""},
     };
@@ -71,6 +73,7 @@ TEST(CliRequest, ShowsTheEntriesAndTheRequestAsTheTabDoes) {
     korg[5] = "99";
     korg[2] = "NO";
     writeBytes(dir.file("korg.cfg"), cfgBytes(korg));
+    writeBytes(dir.file("lf.cfg"), cfgBytes(kExample, "\n"));
     // A name cut at 33 bytes inside a double-byte character is printed as the file holds it.
     const std::string sjis(40, '\x83');
     writeBytes(dir.file("sjis.cfg"), cfgBytes({"t", "NO", "1", "?" + sjis, "2"}));
@@ -81,6 +84,7 @@ TEST(CliRequest, ShowsTheEntriesAndTheRequestAsTheTabDoes) {
     };
     const Case cases[] = {
         {example, kExampleShown + "Send:  F0 41 10 42 11 40 00 7F 00 00 01 40 F7\n"},
+        {dir.file("lf.cfg"), kExampleShown + "Send:  F0 41 10 42 11 40 00 7F 00 00 01 40 F7\n"},
         {example + " --entry 2", kExampleShown + "Send:  F0 41 10 42 11 40 10 00 00 00 7F 31 F7\n"},
         {example + " --channel 3",
          kExampleShown + "Send:  F0 41 12 42 11 40 00 7F 00 00 01 40 F7\n"},
@@ -108,6 +112,11 @@ TEST(CliRequest, FailuresAndUsageErrors) {
     writeBytes(dir.file("stops.cfg"),
                cfgBytes({"t", "NO", "65", "?a", "1", "?b", "1", "2 ", "?c", "3"}));
     writeBytes(dir.file("type.cfg"), cfgBytes({"t", "NO", "65", "16", "?a", "1"}));
+    writeBytes(dir.file("long.cfg"), cfgBytes({"t", "NO", std::string(1'000'000, '6') + "x"}));
+    ASSERT_EQ(::mkfifo(dir.file("fifo.cfg").c_str(), 0600), 0);
+    const auto openError = [](const std::string& path) {
+        return "pellum-cli: ファイル " + path + " は開けません\n";
+    };
 
     struct Case {
         std::string args;
@@ -119,10 +128,16 @@ TEST(CliRequest, FailuresAndUsageErrors) {
         // A stopped load: the entries read so far, then the conversion error.
         {dir.file("stops.cfg"), 1, "1:a\n2:b\n", "pellum-cli: '2 ' は数値ではありません\n"},
         {dir.file("type.cfg"), 1, "1:a\n", "pellum-cli: '?a' は数値ではありません\n"},
-        {dir.file("missing.cfg"), 1, "",
-         "pellum-cli: ファイル " + dir.file("missing.cfg") + " は開けません\n"},
+        {dir.file("long.cfg"), 1, "",
+         "pellum-cli: '" + std::string(80, '6') + "…' は数値ではありません\n"},
+        {dir.file("missing.cfg"), 1, "", openError(dir.file("missing.cfg"))},
+        {dir.file("fifo.cfg"), 1, "", openError(dir.file("fifo.cfg"))},
+        {"/dev/zero", 1, "", openError("/dev/zero")},
+        {dir.path().string(), 1, "", openError(dir.path().string())},
         {example + " --entry 3", 1, kExampleShown,
          "pellum-cli: " + example + " lists 2 requests; there is no entry 3\n"},
+        {example + " --entry 99999", 1, kExampleShown,
+         "pellum-cli: " + example + " lists 2 requests; there is no entry 99999\n"},
         {example + " --send --out no-such-port", 1,
          kExampleShown + "Send:  F0 41 10 42 11 40 00 7F 00 00 01 40 F7\n",
          "pellum-cli: no output device's name contains 'no-such-port' (see 'pellum-cli ports')\n"},
@@ -137,6 +152,7 @@ TEST(CliRequest, FailuresAndUsageErrors) {
         {example + " --send --out 1 --receive " + dir.file("out.syx"), 2, "", ""},
         {example + " --send --out 1 --timeout 3", 2, "", ""},
         {example + " --bogus", 2, "", ""},
+        {example + " --send --out --bogus", 2, "", ""},
     };
     for (const Case& c : cases) {
         const CliRun r = runCli("request " + c.args, dir);
