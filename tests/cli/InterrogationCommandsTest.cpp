@@ -1,6 +1,5 @@
 // pellum-cli identity and request as a user runs them: the real binary, real .cfg files.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <string>
 #include <vector>
@@ -73,7 +72,6 @@ TEST(CliRequest, ShowsTheEntriesAndTheRequestAsTheTabDoes) {
     korg[5] = "99";
     korg[2] = "NO";
     writeBytes(dir.file("korg.cfg"), cfgBytes(korg));
-    writeBytes(dir.file("lf.cfg"), cfgBytes(kExample, "\n"));
     // A name cut at 33 bytes inside a double-byte character is printed as the file holds it.
     const std::string sjis(40, '\x83');
     writeBytes(dir.file("sjis.cfg"), cfgBytes({"t", "NO", "1", "?" + sjis, "2"}));
@@ -84,7 +82,6 @@ TEST(CliRequest, ShowsTheEntriesAndTheRequestAsTheTabDoes) {
     };
     const Case cases[] = {
         {example, kExampleShown + "Send:  F0 41 10 42 11 40 00 7F 00 00 01 40 F7\n"},
-        {dir.file("lf.cfg"), kExampleShown + "Send:  F0 41 10 42 11 40 00 7F 00 00 01 40 F7\n"},
         {example + " --entry 2", kExampleShown + "Send:  F0 41 10 42 11 40 10 00 00 00 7F 31 F7\n"},
         {example + " --channel 3",
          kExampleShown + "Send:  F0 41 12 42 11 40 00 7F 00 00 01 40 F7\n"},
@@ -113,10 +110,6 @@ TEST(CliRequest, FailuresAndUsageErrors) {
                cfgBytes({"t", "NO", "65", "?a", "1", "?b", "1", "2 ", "?c", "3"}));
     writeBytes(dir.file("type.cfg"), cfgBytes({"t", "NO", "65", "16", "?a", "1"}));
     writeBytes(dir.file("long.cfg"), cfgBytes({"t", "NO", std::string(1'000'000, '6') + "x"}));
-    ASSERT_EQ(::mkfifo(dir.file("fifo.cfg").c_str(), 0600), 0);
-    const auto openError = [](const std::string& path) {
-        return "pellum-cli: ファイル " + path + " は開けません\n";
-    };
 
     struct Case {
         std::string args;
@@ -130,10 +123,8 @@ TEST(CliRequest, FailuresAndUsageErrors) {
         {dir.file("type.cfg"), 1, "1:a\n", "pellum-cli: '?a' は数値ではありません\n"},
         {dir.file("long.cfg"), 1, "",
          "pellum-cli: '" + std::string(80, '6') + "…' は数値ではありません\n"},
-        {dir.file("missing.cfg"), 1, "", openError(dir.file("missing.cfg"))},
-        {dir.file("fifo.cfg"), 1, "", openError(dir.file("fifo.cfg"))},
-        {"/dev/zero", 1, "", openError("/dev/zero")},
-        {dir.path().string(), 1, "", openError(dir.path().string())},
+        {dir.file("missing.cfg"), 1, "",
+         "pellum-cli: ファイル " + dir.file("missing.cfg") + " は開けません\n"},
         {example + " --entry 3", 1, kExampleShown,
          "pellum-cli: " + example + " lists 2 requests; there is no entry 3\n"},
         {example + " --entry 99999", 1, kExampleShown,

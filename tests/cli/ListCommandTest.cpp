@@ -1,6 +1,5 @@
 // pellum-cli as a user runs it: the real binary, real files, its output and exit status.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <algorithm>
@@ -71,17 +70,19 @@ TEST(CliList, PrintsTheLabelsTheWindowShows) {
               std::string::npos);
     EXPECT_EQ(r.out, "==> " + dir.file("b.syx") + " <==\n0001 YAMAHA(43H) 3Byte\n");
 
-    // Only regular files are read: a FIFO, a device or a folder fails at once.
-    ASSERT_EQ(::mkfifo(dir.file("fifo.syx").c_str(), 0600), 0);
-    for (const std::string& path : {dir.file("fifo.syx"), std::string("/dev/zero"), dir.file("")}) {
-        r = run("list " + path, dir);
-        EXPECT_EQ(r.status, 1) << path;
-        EXPECT_EQ(r.err, "pellum-cli: ファイル " + path + " は開けません\n");
+    // Only regular files are read, .syx or .cfg: a FIFO, a device or a folder fails at once.
+    ASSERT_EQ(::mkfifo(dir.file("fifo").c_str(), 0600), 0);
+    for (const std::string& path : {dir.file("fifo"), std::string("/dev/zero"), dir.file("")}) {
+        for (const char* command : {"list ", "request "}) {
+            r = run(command + path, dir);
+            EXPECT_EQ(r.status, 1) << command << path;
+            EXPECT_EQ(r.err, "pellum-cli: ファイル " + path + " は開けません\n");
+        }
     }
 
-    // An unknown option is a usage error wherever it stands.
-    for (const std::string& args : {"--bogus " + dir.file("a.syx"), dir.file("a.syx") + " --bogus"})
-        EXPECT_EQ(run("list " + args, dir).status, 2) << args;
+    r = run("list --bogus " + dir.file("a.syx"), dir);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(run("list " + dir.file("a.syx") + " --bogus", dir).status, 2);  // wherever it stands
     r = run("list --help", dir);
     EXPECT_EQ(r.status, 0);
     EXPECT_NE(r.out.find("Usage: pellum-cli list"), std::string::npos);

@@ -48,8 +48,7 @@ TEST_F(CliTest, PortsListsThePeerNumberedFromOne) {
     EXPECT_EQ(run.out.rfind("in 1 ", 0), 0u) << run.out;
 }
 
-TEST(CliPorts, ARunningServerIsNeverSaidToBeMissing) {
-    // No peer: the test program's server may well have no MIDI port at all.
+TEST(CliPorts, ARunningServerIsNeverSaidToBeMissing) {  // no peer: maybe no port at all
     ChildProcess cli({"/bin/sh", "-c", std::string(PELLUM_CLI) + " ports 2>&1"});
     const std::string out = cli.readAll(60s);
     EXPECT_EQ(cli.wait(60s), 0);
