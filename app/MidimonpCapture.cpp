@@ -22,8 +22,8 @@ namespace pellum {
 namespace {
 
 // Wait before the message of `length` bytes in a running auto-send.
-int lengthInterval(std::int32_t length) {
-    return length / 256 + 1;
+int lengthInterval(std::size_t length) {
+    return static_cast<int>(length / 256 + 1);
 }
 
 }  // namespace

@@ -77,8 +77,17 @@ void TForm1::INIT(std::uint8_t mode) {
             userDumpPath_ = text.substr(0, text.find('\0'));  // nothing is expanded
         }
         openDialog2_.initialFile = QString::fromStdString(userDumpPath_);
-        // A stop in the file ends start-up here, before any device is opened.
-        if (!userDumpPath_.empty()) loading(userDumpPath_);
+        if (!userDumpPath_.empty()) {
+            // A request file that fails is told once and start-up goes on with an empty USER
+            // tab: no file the setting names may keep the window from coming up, or the user
+            // could never choose another.
+            bool loaded = false;
+            guarded([&] {
+                loading(userDumpPath_);
+                loaded = true;
+            });
+            if (!loaded) LsUser->clear();
+        }
     }
 }
 

@@ -45,7 +45,10 @@ void TForm1::loading(const std::string& path) {
     userDumpPath_ = path;  // kept even when the file cannot be read, for the next save
     LsUser->clear();
     const UserDumpLoad load = userDumps_->loadFile(path);
+    // A file that is not there stays quiet (it may come back); one that is there and cannot be
+    // a request file is refused aloud.
     if (load.outcome == UserDumpLoad::Outcome::NotOpened) return;
+    if (load.outcome == UserDumpLoad::Outcome::Refused) throw FileOpenError(path);
 
     for (int i = 0; i < static_cast<int>(load.entries.size()); ++i)
         LsUser->addItem(QString::number(i + 1) + ":" + fileText(userDumps_->name(i)));

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "core/ErrorText.h"
 #include "core/Errors.h"
 
 namespace pellum::cli {
@@ -27,15 +28,16 @@ std::uint32_t pickDevice(const std::vector<std::string>& names, const std::strin
         std::all_of(wanted.begin(), wanted.end(), [](char c) { return c >= '0' && c <= '9'; })) {
         const unsigned long position = wanted.size() > 9 ? 0 : std::stoul(wanted);
         if (position < 1 || position > names.size()) {
-            throw PellumError("there is no " + kind + " device " + wanted + " (there are " +
-                              std::to_string(names.size()) + "; see 'pellum-cli ports')");
+            throw PellumError("there is no " + kind + " device " + excerpt(wanted) +
+                              " (there are " + std::to_string(names.size()) +
+                              "; see 'pellum-cli ports')");
         }
         return static_cast<std::uint32_t>(position - 1);
     }
     for (std::size_t i = 0; i < names.size(); ++i) {
         if (names[i].find(wanted) != std::string::npos) return static_cast<std::uint32_t>(i);
     }
-    throw PellumError("no " + kind + " device's name contains '" + wanted +
+    throw PellumError("no " + kind + " device's name contains '" + excerpt(wanted) +
                       "' (see 'pellum-cli ports')");
 }
 

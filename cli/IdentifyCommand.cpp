@@ -9,6 +9,7 @@
 #include "cli/Devices.h"
 #include "cli/Options.h"
 #include "cli/Receiver.h"
+#include "core/ErrorText.h"
 #include "core/Errors.h"
 #include "core/IdentityReply.h"
 #include "core/ListLabel.h"
@@ -35,9 +36,9 @@ const char* const kIdentifyHelp =
 const char* const kIdentityHelp =
     "Usage: pellum-cli identity HEX...\n"
     "\n"
-    "Decodes one Identity Reply, given as its bytes in hex (separated by blanks, or as one\n"
-    "run of digits), as the window's Receive tab does, and prints its seven rows of System\n"
-    "Information, one per line, in the tab's order:\n"
+    "Decodes one Identity Reply, given as its bytes in hex, two digits a byte (separated by\n"
+    "blanks, or as one run of digits), as the window's Receive tab does, and prints its seven\n"
+    "rows of System Information, one per line, in the tab's order:\n"
     "\n"
     "  $ pellum-cli identity F0 7E 10 06 02 41 42 00 00 02 01 00 02 00 F7\n"
     "  Global Channel: 17\n"
@@ -52,7 +53,8 @@ const char* const kIdentityHelp =
     "shorter message lacks shows \"--\" (a name \"unknown\").\n"
     "\n"
     "Exit status: 0 when the rows were printed, 1 when they could not be written, 2 on a\n"
-    "usage error (no bytes, a word that is not hex, a message that does not begin F0 7E).\n";
+    "usage error (no bytes, a word that is not hex or not whole bytes, a message that does not\n"
+    "begin F0 7E).\n";
 
 namespace {
 
@@ -72,21 +74,23 @@ int hexDigit(char c) {
     return c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
 }
 
-// A word of one or two digits is a byte; a longer word is a run of two digits a byte.
+// Two digits a byte, whether the bytes are spaced or run together: a lone digit could as well
+// be half a byte as a whole one, just as the last digit of an odd run could.
 std::vector<std::uint8_t> parseHex(const Args& args) {
     std::vector<std::uint8_t> bytes;
     for (const std::string& arg : args) {
         std::size_t at = 0;
         while ((at = arg.find_first_not_of(" \t", at)) != std::string::npos) {
             const std::size_t end = std::min(arg.find_first_of(" \t", at), arg.size());
-            std::string word = arg.substr(at, end - at);
+            const std::string word = arg.substr(at, end - at);
             at = end;
             for (char c : word) {
-                if (hexDigit(c) < 0) throw UsageError("identity: '" + word + "' is not hex");
+                if (hexDigit(c) < 0)
+                    throw UsageError("identity: '" + excerpt(word) + "' is not hex");
             }
-            if (word.size() == 1) word.insert(0, "0");
             if (word.size() % 2 != 0) {
-                throw UsageError("identity: '" + word + "' has an odd number of digits");
+                throw UsageError("identity: '" + excerpt(word) +
+                                 "' is not whole bytes (two hex digits a byte)");
             }
             for (std::size_t i = 0; i < word.size(); i += 2)
                 bytes.push_back(

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "cli/Commands.h"
+#include "cli/Options.h"
 #include "core/CaptureStore.h"
 #include "core/ListLabel.h"
 #include "core/SyxFile.h"
@@ -14,7 +15,9 @@ const char* const kListHelp =
     "\n"
     "Loads each .syx file as the window does and prints the lines its SysEx list shows,\n"
     "one per line (at most 9999 per file). With more than one file, each file's lines\n"
-    "follow a '==> FILE <==' heading.\n"
+    "follow a '==> FILE <==' heading. A file that is not a regular file, is larger than\n"
+    "655,284,465 bytes (9999 messages of 65,535 bytes, all the list holds) or holds a\n"
+    "message longer than 65,535 bytes is refused, as the window refuses it.\n"
     "\n"
     "  --hex    append each message's bytes in upper-case hex to its line\n"
     "\n"
@@ -22,22 +25,10 @@ const char* const kListHelp =
     "lines could not be written, 2 on a usage error.\n";
 
 int listCommand(const Args& args) {
-    bool hex = false;
-    std::vector<std::string> files;
-    for (const std::string& arg : args) {
-        if (arg == "--hex") {
-            hex = true;
-        } else if (arg.size() > 1 && arg[0] == '-' && files.empty()) {
-            complain("list: unknown option '" + arg + "'");
-            return 2;
-        } else {
-            files.push_back(arg);
-        }
-    }
-    if (files.empty()) {
-        complain("list: no file given (see 'pellum-cli list --help')");
-        return 2;
-    }
+    const Options options = parseOptions("list", args, {}, {"--hex"});
+    const bool hex = options.flag("--hex");
+    const std::vector<std::string>& files = options.plain;
+    if (files.empty()) throw UsageError("list: no file given");
 
     int status = 0;
     CaptureStore store;

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "core/ErrorText.h"
+
 namespace pellum::cli {
 
 std::optional<std::string> Options::value(const std::string& name) const {
@@ -20,7 +22,7 @@ long Options::number(const std::string& name, long low, long fallback) const {
     const long parsed = std::strtol(text->c_str(), &end, 10);
     if (text->empty() || *end != '\0' || errno != 0 || parsed < low) {
         throw UsageError(name + " wants a whole number from " + std::to_string(low) + " up, not '" +
-                         *text + "'");
+                         excerpt(*text) + "'");
     }
     return parsed;
 }
@@ -31,7 +33,7 @@ double Options::seconds(const std::string& name, double fallback) const {
     char* end = nullptr;
     const double parsed = std::strtod(text->c_str(), &end);
     if (text->empty() || *end != '\0' || !std::isfinite(parsed) || parsed <= 0 || parsed > 86400) {
-        throw UsageError(name + " wants a number of seconds above 0, not '" + *text + "'");
+        throw UsageError(name + " wants a number of seconds above 0, not '" + excerpt(*text) + "'");
     }
     return parsed;
 }
@@ -47,9 +49,12 @@ Options parseOptions(const std::string& command, const Args& args,
                 continue;
             }
             if (!valued.contains(arg)) {
-                throw UsageError(command + ": unknown option '" + arg + "'");
+                throw UsageError(command + ": unknown option '" + excerpt(arg) + "'");
             }
-            if (i + 1 == args.size()) throw UsageError(command + ": " + arg + " wants a value");
+            // An option where the value belongs is a value left out, not a value: taken as one,
+            // an unknown option would pass for a device name or a file.
+            if (i + 1 == args.size() || args[i + 1].starts_with("--"))
+                throw UsageError(command + ": " + arg + " wants a value");
             options.values[arg] = args[++i];
         } else {
             options.plain.push_back(arg);

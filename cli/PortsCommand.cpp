@@ -1,10 +1,14 @@
 // `pellum-cli ports`: the devices the other commands can pick, numbered as they pick them.
 #include <cstdio>
+#include <string>
 
 #include "cli/Commands.h"
 #include "cli/Devices.h"
 #include "cli/Options.h"
 #include "platform/midi/SystemMidi.h"
+#if !defined(_WIN32)
+#include "platform/midi/RtMidiService.h"
+#endif
 
 namespace pellum::cli {
 
@@ -33,7 +37,17 @@ int portsCommand(const Args& args) {
 #if defined(_WIN32)
         complain("no MIDI devices found");
 #else
-        complain("no MIDI devices found (no ALSA sequencer ports, no JACK server)");
+        // Says of each API what is true of it: a JACK server may well run without MIDI ports.
+        std::string why;
+        if (const auto* apis = dynamic_cast<const midi::RtMidiService*>(service.get())) {
+            why = std::string(" (") +
+                  (apis->alsaAvailable() ? "none on the ALSA sequencer" : "no ALSA sequencer") +
+                  ", " +
+                  (apis->jackAvailable() ? "none on the running JACK server"
+                                         : "no JACK server running") +
+                  ")";
+        }
+        complain("no MIDI ports found" + why);
 #endif
     }
     return 0;

@@ -1,6 +1,5 @@
 // `pellum-cli request`: a user dump request file (.cfg) as the window's USER tab shows it, and
 // the chosen request sent, with the instrument's answer captured into a .syx file.
-#include <algorithm>
 #include <cstdio>
 #include <optional>
 
@@ -53,7 +52,7 @@ namespace {
 
 struct Request {
     std::string path;
-    int entry = 1;
+    long entry = 1;
     ChannelOverride override;
     std::optional<std::string> out;
     std::optional<std::string> in;
@@ -68,7 +67,7 @@ Request parseRequest(const Args& args) {
     if (options.plain.size() != 1) throw UsageError("request: give exactly one .cfg file");
     Request request;
     request.path = options.plain.front();
-    request.entry = static_cast<int>(std::min(options.number("--entry", 1, 1), 65536L));
+    request.entry = options.number("--entry", 1, 1);
     if (const long channel = options.number("--channel", 1, 0); channel != 0) {
         if (channel > 16)
             throw UsageError("request: --channel wants 1 to 16, not " + std::to_string(channel));
@@ -127,12 +126,19 @@ int requestCommand(const Args& args) {
 
     UserDumpSet set;
     const UserDumpLoad load = set.loadFile(request.path);
-    if (load.outcome == UserDumpLoad::Outcome::NotOpened) throw FileOpenError(request.path);
+    if (load.outcome == UserDumpLoad::Outcome::NotOpened ||
+        load.outcome == UserDumpLoad::Outcome::Refused) {
+        throw FileOpenError(request.path);
+    }
     for (const std::string& entry : load.entries) std::printf("%s\n", entry.c_str());
     if (load.outcome == UserDumpLoad::Outcome::Stopped) throw PellumError(load.error);
     std::printf("Vendor: %s\nTYPE: %s\n", load.vendorText.c_str(), load.typeText.c_str());
 
-    const auto message = set.request(request.entry - 1, request.override);
+    // The number as it was asked for, however large: only a number beyond the entries of a
+    // whole load has no request.
+    const auto message = request.entry <= set.entryCount()
+                             ? set.request(static_cast<int>(request.entry - 1), request.override)
+                             : std::nullopt;
     if (!message) {
         throw PellumError(request.path + " lists " + std::to_string(set.entryCount()) +
                           " requests; there is no entry " + std::to_string(request.entry));

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "core/Errors.h"
+
 namespace pellum {
 
 CaptureStore::CaptureStore() : live_(std::make_unique<Slots>()) {}
@@ -10,24 +12,25 @@ CaptureStore::CaptureStore() : live_(std::make_unique<Slots>()) {}
 std::span<const std::uint8_t> CaptureStore::message(int i) const {
     if (i < 0 || i >= count_) return {};
     const auto& slot = live_->bytes[i];
-    return {slot.data(), std::min<std::size_t>(slot.size(), std::max(live_->lengths[i], 0))};
+    return {slot.data(), std::min(slot.size(), live_->lengths[i])};
 }
 
 std::span<std::uint8_t> CaptureStore::message(int i) {
     if (i < 0 || i >= count_) return {};
     auto& slot = live_->bytes[i];
-    return {slot.data(), std::min<std::size_t>(slot.size(), std::max(live_->lengths[i], 0))};
+    return {slot.data(), std::min(slot.size(), live_->lengths[i])};
 }
 
-std::int32_t CaptureStore::length(int i) const {
+std::size_t CaptureStore::length(int i) const {
     return (i >= 0 && i < count_) ? live_->lengths[i] : 0;
 }
 
 int CaptureStore::append(std::span<const std::uint8_t> bytes) {
     if (full()) return -1;
+    if (bytes.size() > kMaxMessageBytes) throw MessageTooLongError(count_ + 1);
     const int i = count_;
     live_->bytes[i].assign(bytes.begin(), bytes.end());
-    live_->lengths[i] = static_cast<std::int32_t>(bytes.size());
+    live_->lengths[i] = bytes.size();
     ++count_;
     return i;
 }
@@ -41,8 +44,7 @@ std::vector<std::uint8_t>& CaptureStore::stagingSlot(int i) {
 void CaptureStore::commitStaging(int count) {
     if (count < 0 || count > kCapacity) throw std::out_of_range("message count");
     if (!staging_) staging_ = std::make_unique<Slots>();
-    for (int i = 0; i < count; ++i)
-        staging_->lengths[i] = static_cast<std::int32_t>(staging_->bytes[i].size());
+    for (int i = 0; i < count; ++i) staging_->lengths[i] = staging_->bytes[i].size();
     std::swap(live_, staging_);
     count_ = count;
 }

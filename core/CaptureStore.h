@@ -1,5 +1,7 @@
 // The Capture store: 9999 message slots, their length table and the message count, which is
 // also the next free slot. Slots at or above the count are stale and never read as messages.
+// A message is at most 65,535 bytes, what one receive buffer of the window holds; a longer one
+// is refused whole wherever it comes from, since pieces of it would pass for messages.
 #pragma once
 
 #include <array>
@@ -13,6 +15,7 @@ namespace pellum {
 class CaptureStore {
 public:
     static constexpr int kCapacity = 9999;
+    static constexpr std::size_t kMaxMessageBytes = 65535;
 
     CaptureStore();
 
@@ -23,9 +26,10 @@ public:
     // so a stale list line can never reach a stale or missing slot.
     std::span<const std::uint8_t> message(int i) const;
     std::span<std::uint8_t> message(int i);
-    std::int32_t length(int i) const;
+    std::size_t length(int i) const;
 
     // Files a message in the next free slot; returns its index, or -1 when the store is full.
+    // Throws MessageTooLongError for a message over kMaxMessageBytes.
     int append(std::span<const std::uint8_t> bytes);
 
     // Emptying only resets the count; the slots keep their bytes (and their capacity).
@@ -33,14 +37,14 @@ public:
 
     // A load fills a second set of slots and swaps it in only once the whole file was read,
     // so a load that fails half way leaves the store as it was. The set swapped out keeps its
-    // buffers for the next load.
+    // buffers for the next load. The loader keeps each staged slot within kMaxMessageBytes.
     std::vector<std::uint8_t>& stagingSlot(int i);
     void commitStaging(int count);
 
 private:
     struct Slots {
         std::array<std::vector<std::uint8_t>, kCapacity> bytes;
-        std::array<std::int32_t, kCapacity> lengths{};
+        std::array<std::size_t, kCapacity> lengths{};
     };
     std::unique_ptr<Slots> live_;
     std::unique_ptr<Slots> staging_;

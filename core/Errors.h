@@ -24,4 +24,16 @@ public:
     explicit FileCreateError(const std::string& fileName);
 };
 
+// "%d 番目のメッセージが 65535 バイトを超えています", after "ファイル %s の " for a file: a
+// message longer than the store keeps is refused whole, never cut short or split.
+class MessageTooLongError : public PellumError {
+public:
+    explicit MessageTooLongError(int number);
+    MessageTooLongError(const std::string& fileName, int number);
+    int number() const { return number_; }
+
+private:
+    int number_;
+};
+
 }  // namespace pellum

@@ -10,17 +10,13 @@
 #include "core/CaptureStore.h"
 #include "core/Errors.h"
 #include "core/FilePath.h"
+#include "core/RegularFile.h"
 
 namespace pellum {
 namespace {
 
 constexpr std::uint8_t kSysExStart = 0xF0;
 constexpr std::uint8_t kSysExEnd = 0xF7;
-
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
 
 const std::uint8_t* find(const std::uint8_t* from, const std::uint8_t* end, std::uint8_t value) {
     return static_cast<const std::uint8_t*>(std::memchr(from, value, end - from));
@@ -50,10 +46,10 @@ public:
             // Searching from the F0 itself is safe: it is not an F7.
             const std::uint8_t* close = find(p, end, kSysExEnd);
             if (!close) {
-                slot_->insert(slot_->end(), p, end);
+                take(p, end);
                 return;
             }
-            slot_->insert(slot_->end(), p, close + 1);
+            take(p, close + 1);
             finishMessage();
             p = close + 1;
         }
@@ -61,7 +57,7 @@ public:
 
     LoadResult finish() {
         if (slot_) {  // the bytes ended inside a message
-            slot_->push_back(kSysExEnd);
+            take(&kSysExEnd, &kSysExEnd + 1);
             finishMessage();
         }
         store_.commitStaging(count_);
@@ -69,6 +65,13 @@ public:
     }
 
 private:
+    // Refused as soon as it grows too long: no more of it is kept or read.
+    void take(const std::uint8_t* from, const std::uint8_t* to) {
+        if (slot_->size() + static_cast<std::size_t>(to - from) > CaptureStore::kMaxMessageBytes)
+            throw MessageTooLongError(count_ + 1);
+        slot_->insert(slot_->end(), from, to);
+    }
+
     void finishMessage() {
         slot_ = nullptr;
         ++count_;
@@ -89,15 +92,6 @@ LoadResult loadSyx(std::span<const std::uint8_t> bytes, CaptureStore& store) {
 }
 
 namespace {
-
-File openForReading(const std::string& path) {
-    // A folder opens for reading on some systems and then fails oddly.
-    std::error_code folder;
-    if (std::filesystem::is_directory(pathFromUtf8(path), folder)) throw FileOpenError(path);
-    File file(openFile(path, "rb"));
-    if (!file) throw FileOpenError(path);
-    return file;
-}
 
 constexpr std::size_t kReadChunk = std::size_t{1} << 20;
 
@@ -128,23 +122,29 @@ LoadResult loadSyxFile(const std::string& path, CaptureStore& store) {
     // Streamed in chunks straight into the staging slots: no second copy of a large file, and
     // the live store is only replaced once the whole file has been read.
     const FileStamp before = stampOf(path);
-    File file = openForReading(path);
+    const RegularFile file = openRegularFile(pathFromUtf8(path), kMaxSyxFileBytes);
+    if (file.outcome != OpenOutcome::opened) throw FileOpenError(path);
     const auto chunk = std::make_unique_for_overwrite<std::uint8_t[]>(kReadChunk);
     SyxScanner scanner(store);
     std::uintmax_t read = 0;
-    while (!scanner.full()) {
-        const std::size_t got = std::fread(chunk.get(), 1, kReadChunk, file.get());
-        read += got;
-        scanner.feed(chunk.get(), chunk.get() + got);
-        if (got < kReadChunk) break;
+    try {
+        // Never more than the limit, whatever the file goes on to hand over.
+        while (!scanner.full() && read <= kMaxSyxFileBytes) {
+            const std::size_t got = std::fread(chunk.get(), 1, kReadChunk, file.file.get());
+            read += got;
+            scanner.feed(chunk.get(), chunk.get() + got);
+            if (got < kReadChunk) break;
+        }
+        if (std::ferror(file.file.get()) || read > kMaxSyxFileBytes) throw FileOpenError(path);
+        // A file that another program cut or rewrote while it was read can hand over bytes of
+        // neither version (a truncation in progress reads as zeros): such a load is refused.
+        const FileStamp after = stampOf(path);
+        if (before.known && !(after == before && (scanner.full() || read == after.size)))
+            throw FileOpenError(path);
+        return scanner.finish();
+    } catch (const MessageTooLongError& e) {
+        throw MessageTooLongError(path, e.number());
     }
-    if (std::ferror(file.get())) throw FileOpenError(path);
-    // A file that another program cut or rewrote while it was read can hand over bytes of
-    // neither version (a truncation in progress reads as zeros): such a load is refused.
-    const FileStamp after = stampOf(path);
-    if (before.known && !(after == before && (scanner.full() || read == after.size)))
-        throw FileOpenError(path);
-    return scanner.finish();
 }
 
 void saveSyxFile(const std::string& path, CaptureStore& store, ChannelOverride override) {

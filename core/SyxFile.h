@@ -9,11 +9,14 @@
 #include <vector>
 
 #include "core/AtomicFile.h"
+#include "core/CaptureStore.h"
 #include "core/ChannelOverride.h"
 
 namespace pellum {
 
-class CaptureStore;
+// No file the store can hold whole is larger: 9999 messages of 65,535 bytes (about 625 MiB).
+inline constexpr std::uintmax_t kMaxSyxFileBytes =
+    std::uintmax_t{CaptureStore::kCapacity} * CaptureStore::kMaxMessageBytes;
 
 struct LoadResult {
     int count = 0;           // messages now in the store
@@ -21,10 +24,12 @@ struct LoadResult {
 };
 
 // Scans `bytes` for messages and replaces the store's content with the first 9999 of them.
+// Throws MessageTooLongError, the store untouched, when one of them is over 65,535 bytes.
 LoadResult loadSyx(std::span<const std::uint8_t> bytes, CaptureStore& store);
 
-// Reads the file into the store as loadSyx does. Throws FileOpenError; on a read failure, or
-// when the file changed while it was read, the store is untouched.
+// Reads the file into the store as loadSyx does. Throws FileOpenError for anything but a
+// regular file of at most kMaxSyxFileBytes, on a read failure, or when the file changed while
+// it was read, and MessageTooLongError; the store is then untouched.
 LoadResult loadSyxFile(const std::string& path, CaptureStore& store);
 
 // Writes messages 0..count-1, applying the override to the stored slots first (the store keeps

@@ -1,14 +1,12 @@
 #include "core/UserDump.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <filesystem>
-#include <memory>
-#include <system_error>
 
+#include "core/ErrorText.h"
 #include "core/FilePath.h"
 #include "core/ListLabel.h"
 #include "core/NumberText.h"
+#include "core/RegularFile.h"
 
 namespace pellum {
 namespace {
@@ -65,23 +63,6 @@ void describe(std::int32_t vendor, std::int32_t type, UserDumpLoad& result) {
     }
 }
 
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-
-std::optional<std::vector<std::uint8_t>> readWholeFile(const std::string& path) {
-    std::error_code folder;
-    if (std::filesystem::is_directory(pathFromUtf8(path), folder)) return std::nullopt;
-    std::unique_ptr<std::FILE, FileCloser> file(openFile(path, "rb"));
-    if (!file) return std::nullopt;
-    std::vector<std::uint8_t> bytes;
-    std::uint8_t chunk[65536];
-    for (std::size_t got; (got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0;)
-        bytes.insert(bytes.end(), chunk, chunk + got);
-    if (std::ferror(file.get())) return std::nullopt;
-    return bytes;
-}
-
 }  // namespace
 
 NotANumberError::NotANumberError(const std::string& line)
@@ -90,7 +71,7 @@ NotANumberError::NotANumberError(const std::string& line)
 std::string notANumberText(std::string_view line) {
     // The text travels as a C string (what(), the error box): a NUL in the line would cut it
     // off there, closing quote and all, so it is shown as "?".
-    std::string shown(line);
+    std::string shown = excerpt(line);
     std::replace(shown.begin(), shown.end(), '\0', '?');
     return "'" + shown + "' は数値ではありません";
 }
@@ -142,19 +123,22 @@ std::string previewText(std::span<const std::uint8_t> message) {
 class UserDumpSet::Lines {
 public:
     explicit Lines(std::span<const std::uint8_t> file) {
+        // A line ends at a CR, an LF, or the two together, so that a file reads alike whichever
+        // system's editor wrote it.
         std::string line;
         bool afterCr = false;
         for (const std::uint8_t byte : file) {
             if (byte == kSubstitute) break;
-            if (byte == '\r') {
+            if (byte == '\n' && afterCr) {
+                afterCr = false;  // a CR LF pair ends one line
+                continue;
+            }
+            afterCr = byte == '\r';
+            if (byte == '\r' || byte == '\n') {
                 keep(line);
                 line.clear();
-                afterCr = true;
-            } else if (byte == '\n' && afterCr) {
-                afterCr = false;  // a CR LF pair ends one line
             } else {
-                afterCr = false;
-                line += static_cast<char>(byte);  // a bare LF is part of the line
+                line += static_cast<char>(byte);
             }
         }
         keep(line);
@@ -192,13 +176,15 @@ std::string_view UserDumpSet::name(int index) const {
 }
 
 UserDumpLoad UserDumpSet::loadFile(const std::string& path) {
-    const auto bytes = readWholeFile(path);
-    if (!bytes) {
+    const FileBytes file = readRegularFile(pathFromUtf8(path), kMaxFileBytes);
+    if (file.outcome != OpenOutcome::opened) {
         entryCount_ = 0;
         wholeCount_ = 0;
-        return {};
+        UserDumpLoad result;
+        if (file.outcome == OpenOutcome::refused) result.outcome = UserDumpLoad::Outcome::Refused;
+        return result;
     }
-    return load(*bytes);
+    return load(file.bytes);
 }
 
 UserDumpLoad UserDumpSet::load(std::span<const std::uint8_t> file) {

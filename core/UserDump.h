@@ -28,7 +28,7 @@ private:
 };
 
 // The conversion error's text for a line already decoded to UTF-8 (for display); a NUL in the
-// line shows as "?".
+// line shows as "?", and a long line as its first 80 characters and "…".
 std::string notANumberText(std::string_view line);
 
 // The integer conversion of number lines: optional leading blanks, then decimal digits with an
@@ -47,7 +47,8 @@ std::string previewText(std::span<const std::uint8_t> message);
 // What one load did, for the tab (and pellum-cli) to show.
 struct UserDumpLoad {
     enum class Outcome {
-        NotOpened,  // the file could not be read: the list is empty, nothing else changed
+        NotOpened,  // the file could not be opened: the list is empty, nothing else changed
+        Refused,    // not a regular file, larger than any request file, or unreadable: as above
         Stopped,    // a line stopped the load: `error` says why
         Loaded,
     };
@@ -71,6 +72,8 @@ public:
     static constexpr int kMaxHeaderBytes = 255;
     static constexpr int kMaxBodyBytes = 254;
     static constexpr std::size_t kMaxLines = 65535;  // significant lines a file may have
+    // A file of 256 requests with 254 body lines each is well under it.
+    static constexpr std::uintmax_t kMaxFileBytes = 1u << 20;
 
     UserDumpSet();
 
@@ -79,8 +82,8 @@ public:
     // leaves what it read so far. A header of more than 255 bytes, or a file that needs more
     // than 65535 significant lines, stops the load like a line that is not a number.
     UserDumpLoad load(std::span<const std::uint8_t> file);
-    // Reads the file (`path` is UTF-8) and loads it; NotOpened (the list emptied, the set
-    // untouched) when the file cannot be read.
+    // Reads the file (`path` is UTF-8) and loads it; NotOpened or Refused (the list emptied, the
+    // set untouched) when the file cannot be read.
     UserDumpLoad loadFile(const std::string& path);
 
     // Entries the last load listed (0 after a failed open).

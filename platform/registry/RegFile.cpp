@@ -4,11 +4,11 @@
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <iterator>
 #include <sstream>
 #include <system_error>
 
+#include "core/RegularFile.h"
 #include "core/SyxFile.h"
 #include "platform/registry/TextEncoding.h"
 
@@ -206,14 +206,9 @@ public:
     // False when the file cannot be read, or is not a registry export: the key then leaves
     // it alone, since a save would write over whatever the user keeps there.
     bool load() {
-        std::error_code error;
-        const std::uintmax_t size = std::filesystem::file_size(file_, error);
-        if (error || size > kMaxFileBytes) return false;
-        std::ifstream in(file_, std::ios::binary);
-        if (!in) return false;
-        const std::string bytes{std::istreambuf_iterator<char>(in), {}};
-        if (in.bad()) return false;
-        entries_ = parseFile(decodeFileText(bytes));
+        const FileBytes file = readRegularFile(file_, kMaxFileBytes);
+        if (file.outcome != OpenOutcome::opened) return false;
+        entries_ = parseFile(decodeFileText(std::string(file.bytes.begin(), file.bytes.end())));
         // Ours is a file that opens with the export's header, or (edited by hand) without it
         // with a key; an empty file has nothing to lose.
         const auto first = std::find_if(entries_.begin(), entries_.end(),

@@ -180,26 +180,32 @@ TEST_F(UserTab, NamesReadAsTheFileWasWrittenAndACutCharacterIsLeftOff) {
 
 class SavedRequestFile : public WindowTest {};
 
-TEST_F(SavedRequestFile, IsReloadedAtStartUpAndAStopThereEndsStartUp) {
+TEST_F(SavedRequestFile, IsReloadedAtStartUpAndOneThatFailsIsToldOnceWhileStartUpGoesOn) {
     const auto in = midi.addInput("Synth In");
     const auto out = midi.addOutput("Synth Out");
     static_cast<void>(in);
     setSetting("MIDI_IN", RegistryValue::binary({1}));
     setSetting("MIDI_OUT", RegistryValue::binary({1}));
 
-    // A header line that begins with "?" stops the load: no device opens, nothing is asked.
-    const std::string bad = dir.file("bad.cfg");
-    writeBytes(bad, cfgBytes({"t", "YES", "?x", "1"}));
-    setSetting("CFG_FILE", RegistryValue::string(bad));
-    start();
-    EXPECT_EQ(dialogs.errors, QStringList{"'?x' は数値ではありません."});
-    EXPECT_FALSE(midi.isOutputOpen(out));
-    EXPECT_TRUE(midi.sentMessages(out).empty());
-    EXPECT_EQ(form->cmbInput->currentIndex(), 0);
-    EXPECT_EQ(form->G_Vendor->text(), "00H");
-    EXPECT_EQ(form->cursor().shape(), Qt::WaitCursor);
-    form.reset();
-    dialogs.errors.clear();
+    // A stop after an entry, a FIFO, a device, a 10 MB line, a 1 GB file: each told once, at once.
+    const std::string bad = dir.file("bad.cfg"), fifo = dir.file("fifo.cfg");
+    writeBytes(bad, cfgBytes({"t", "YES", "65", "?a", "x"}));
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    writeBytes(dir.file("long.cfg"), cfgBytes({"t", "YES", std::string(10'000'000, '6')}));
+    writeBytes(dir.file("sparse.cfg"), kExample);
+    std::filesystem::resize_file(dir.file("sparse.cfg"), std::uintmax_t{1} << 30);
+    for (const std::string& path :
+         {bad, fifo, std::string("/dev/zero"), dir.file("long.cfg"), dir.file("sparse.cfg")}) {
+        setSetting("CFG_FILE", RegistryValue::string(path));
+        start();
+        const std::string told =
+            path == bad ? "'x' は数値ではありません." : "ファイル " + path + " は開けません.";
+        EXPECT_EQ(dialogs.errors, QStringList{QString::fromStdString(told)});
+        EXPECT_EQ(form->LsUser->count(), 0) << path;
+        EXPECT_EQ(form->G_Vendor->text(), "--") << path;  // start-up ran to its end
+        form.reset();
+        dialogs.errors.clear();
+    }
 
     // A good file is loaded before the devices open, and its success rewrites the settings:
     // the expandable string comes back as a plain one.
@@ -218,7 +224,8 @@ TEST_F(SavedRequestFile, IsReloadedAtStartUpAndAStopThereEndsStartUp) {
     EXPECT_EQ(setting("MIDI_OUT")->data, Bytes{1});
     EXPECT_TRUE(midi.isOutputOpen(out));
     const Bytes request(kIdentityRequest.begin(), kIdentityRequest.end());
-    EXPECT_EQ(midi.sentMessages(out), std::vector<Bytes>{request});  // the load sent nothing
+    EXPECT_EQ(midi.sentMessages(out).size(), 6u);  // one a start: the load sent nothing
+    EXPECT_EQ(midi.sentMessages(out).back(), request);
 }
 
 }  // namespace

@@ -32,7 +32,7 @@ TEST(CliIdentity, PrintsTheSevenRowsOfTheReceiveTab) {
     const Case cases[] = {
         {"F0 7E 10 06 02 41 42 00 00 02 01 00 02 00 F7", 0, kSc88Rows},
         {"F07E100602414200000201000200F7", 0, kSc88Rows},
-        {"'f0 7e 10 06 02' 41 42 0 0 2 1 0 2 0 f7", 0, kSc88Rows},
+        {"'f0 7e 10 06 02' 41 42 00 00 02 01 00 02 00 f7", 0, kSc88Rows},
         // Shorter than a reply: what it holds, and "--" for the rest.
         {"F0 7E 7F 06 01 F7", 0,
          "Global Channel: 128\nVendor Name: unknown\nVendor ID: F7H\nMachine Name: unknown\n"
@@ -48,6 +48,7 @@ TEST(CliIdentity, PrintsTheSevenRowsOfTheReceiveTab) {
         {"", 2, ""},
         {"F0 7E 1G", 2, ""},
         {"F07E1", 2, ""},
+        {"F0 7E 1", 2, ""},  // whole bytes only, spaced or run together
         {"F0 7E 100", 2, ""},
         {"--hex F0 7E", 2, ""},
     };
@@ -108,6 +109,7 @@ TEST(CliRequest, FailuresAndUsageErrors) {
     writeBytes(dir.file("stops.cfg"),
                cfgBytes({"t", "NO", "65", "?a", "1", "?b", "1", "2 ", "?c", "3"}));
     writeBytes(dir.file("type.cfg"), cfgBytes({"t", "NO", "65", "16", "?a", "1"}));
+    writeBytes(dir.file("long.cfg"), cfgBytes({"t", "NO", std::string(1'000'000, '6') + "x"}));
 
     struct Case {
         std::string args;
@@ -119,10 +121,14 @@ TEST(CliRequest, FailuresAndUsageErrors) {
         // A stopped load: the entries read so far, then the conversion error.
         {dir.file("stops.cfg"), 1, "1:a\n2:b\n", "pellum-cli: '2 ' は数値ではありません\n"},
         {dir.file("type.cfg"), 1, "1:a\n", "pellum-cli: '?a' は数値ではありません\n"},
+        {dir.file("long.cfg"), 1, "",
+         "pellum-cli: '" + std::string(80, '6') + "…' は数値ではありません\n"},
         {dir.file("missing.cfg"), 1, "",
          "pellum-cli: ファイル " + dir.file("missing.cfg") + " は開けません\n"},
         {example + " --entry 3", 1, kExampleShown,
          "pellum-cli: " + example + " lists 2 requests; there is no entry 3\n"},
+        {example + " --entry 99999", 1, kExampleShown,
+         "pellum-cli: " + example + " lists 2 requests; there is no entry 99999\n"},
         {example + " --send --out no-such-port", 1,
          kExampleShown + "Send:  F0 41 10 42 11 40 00 7F 00 00 01 40 F7\n",
          "pellum-cli: no output device's name contains 'no-such-port' (see 'pellum-cli ports')\n"},
@@ -137,6 +143,7 @@ TEST(CliRequest, FailuresAndUsageErrors) {
         {example + " --send --out 1 --receive " + dir.file("out.syx"), 2, "", ""},
         {example + " --send --out 1 --timeout 3", 2, "", ""},
         {example + " --bogus", 2, "", ""},
+        {example + " --send --out --bogus", 2, "", ""},
     };
     for (const Case& c : cases) {
         const CliRun r = runCli("request " + c.args, dir);

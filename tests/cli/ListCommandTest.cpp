@@ -70,8 +70,19 @@ TEST(CliList, PrintsTheLabelsTheWindowShows) {
               std::string::npos);
     EXPECT_EQ(r.out, "==> " + dir.file("b.syx") + " <==\n0001 YAMAHA(43H) 3Byte\n");
 
+    // Only regular files are read, .syx or .cfg: a FIFO, a device or a folder fails at once.
+    ASSERT_EQ(::mkfifo(dir.file("fifo").c_str(), 0600), 0);
+    for (const std::string& path : {dir.file("fifo"), std::string("/dev/zero"), dir.file("")}) {
+        for (const char* command : {"list ", "request "}) {
+            r = run(command + path, dir);
+            EXPECT_EQ(r.status, 1) << command << path;
+            EXPECT_EQ(r.err, "pellum-cli: ファイル " + path + " は開けません\n");
+        }
+    }
+
     r = run("list --bogus " + dir.file("a.syx"), dir);
     EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(run("list " + dir.file("a.syx") + " --bogus", dir).status, 2);  // wherever it stands
     r = run("list --help", dir);
     EXPECT_EQ(r.status, 0);
     EXPECT_NE(r.out.find("Usage: pellum-cli list"), std::string::npos);

@@ -48,6 +48,16 @@ TEST_F(CliTest, PortsListsThePeerNumberedFromOne) {
     EXPECT_EQ(run.out.rfind("in 1 ", 0), 0u) << run.out;
 }
 
+TEST(CliPorts, ARunningServerIsNeverSaidToBeMissing) {  // no peer: maybe no port at all
+    ChildProcess cli({"/bin/sh", "-c", std::string(PELLUM_CLI) + " ports 2>&1"});
+    const std::string out = cli.readAll(60s);
+    EXPECT_EQ(cli.wait(60s), 0);
+    EXPECT_EQ(out.find("no JACK server"), std::string::npos) << out;
+    if (out.find("in 1 ") == std::string::npos && out.find("out 1 ") == std::string::npos) {
+        EXPECT_NE(out.find("none on the running JACK server"), std::string::npos) << out;
+    }
+}
+
 TEST_F(CliTest, IdentifyPrintsThePeersReply) {
     const CliRun run = runCli({"identify", "--in", peer.outPort(), "--out", peer.inPort()});
     EXPECT_EQ(run.status, 0);

@@ -5,6 +5,7 @@
 
 #if !defined(_WIN32)
 #include <sys/resource.h>
+#include <sys/stat.h>  // mkfifo
 
 #include <csignal>
 #endif

@@ -98,6 +98,10 @@ TEST(CaptureStore, CountsToCapacityAndNeverExposesStaleSlots) {
     EXPECT_EQ(store.message(0).size(), 3u);
     EXPECT_TRUE(store.message(1).empty());
     EXPECT_TRUE(store.message(-1).empty());
+    // The longest message is kept whole; one byte more is refused, never cut short.
+    EXPECT_EQ(store.append(message(0x43, 65535)), 1);
+    EXPECT_THROW(store.append(message(0x43, 65536)), MessageTooLongError);
+    EXPECT_EQ(store.count(), 2);
 }
 
 TEST(ErrorText, FullStopRuleAndFileTexts) {
@@ -110,4 +114,8 @@ TEST(ErrorText, FullStopRuleAndFileTexts) {
     EXPECT_EQ(FileOpenError("/tmp/a.syx").what(), std::string("ファイル /tmp/a.syx は開けません"));
     EXPECT_EQ(FileCreateError("b.syx").what(), std::string("ファイル b.syx を作成できません"));
     EXPECT_EQ(withFullStop(FileCreateError("b.syx").what()), "ファイル b.syx を作成できません.");
+    // Long texts are cut between characters, never inside one.
+    EXPECT_EQ(excerpt("abc", 3), "abc");
+    EXPECT_EQ(excerpt("abcd", 3), "abc…");
+    EXPECT_EQ(excerpt("日本語です", 3), "日本語…");
 }

@@ -161,7 +161,31 @@ TEST(SyxFiles, FailuresNameTheFileAndLoseNothing) {
         EXPECT_EQ(std::string(e.what()), "ファイル " + missing + " は開けません");
     }
     EXPECT_THROW(loadSyxFile(dir.file(""), store), FileOpenError);  // a folder
-    EXPECT_EQ(store.count(), 1);                                    // untouched
+
+    // Refused unread: a FIFO, a device, a file larger than the store; and a message too long.
+    const std::string fifo = dir.file("fifo.syx");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string huge = dir.file("huge.syx");  // one message of 2 GiB + 3 bytes
+    writeBytes(huge, {0xF0, 0x41});
+    fs::resize_file(huge, (std::uintmax_t{1} << 31) + 2);
+    std::ofstream(huge, std::ios::app | std::ios::binary).put(static_cast<char>(0xF7));
+    for (const std::string& path : {fifo, std::string("/dev/zero"), huge})
+        EXPECT_THROW(loadSyxFile(path, store), FileOpenError) << path;
+    Bytes tooLong{0xF0, 0x41, 0xF7, 0xF0};
+    tooLong.resize(3 + 65536, 0x10);
+    writeBytes(huge, tooLong);
+    try {
+        loadSyxFile(huge, store);
+        ADD_FAILURE() << "a message of 65536 bytes was loaded";
+    } catch (const MessageTooLongError& e) {
+        EXPECT_EQ(e.what(),
+                  "ファイル " + huge + " の 2 番目のメッセージが 65535 バイトを超えています");
+    }
+    EXPECT_EQ(stored(store), (std::vector<Bytes>{{0xF0, 0x41, 0x10, 0xF7}}));  // untouched
+    // Closing an unterminated message counts too: 65534 bytes and F7 fit, 65535 and F7 do not.
+    EXPECT_THROW(loadSyx(Bytes(tooLong.begin() + 3, tooLong.end() - 1), store),
+                 MessageTooLongError);
+    EXPECT_EQ(loadSyx(Bytes(tooLong.begin() + 3, tooLong.end() - 2), store).count, 1);
 
     // Saving into a folder that does not exist.
     const std::string nowhere = dir.file("no/such/dir/x.syx");
@@ -192,11 +216,13 @@ TEST(SyxFiles, FailuresNameTheFileAndLoseNothing) {
 }
 
 TEST(SyxFiles, StreamedLoadMatchesTheWholeFileScan) {
-    // Messages of every size up to beyond the read chunk, with junk between them, so messages
-    // start, end and span across the file's read boundaries.
+    // Messages up to the longest the store keeps, more than a read chunk of them, with junk
+    // between them, so messages start, end and span across the file's read boundaries.
     std::mt19937 random(7);
     Bytes file;
-    for (std::size_t size : {3u, 1u << 20, 70000u, 2u, (3u << 20) / 2, 5u}) {
+    std::vector<std::size_t> sizes(20, 65535);
+    sizes.insert(sizes.end(), {3, 2, 5});
+    for (std::size_t size : sizes) {
         for (int junk = random() % 4; junk > 0; --junk) file.push_back(random() & 0x7F);
         file.push_back(0xF0);
         for (std::size_t i = 2; i < size; ++i) file.push_back(random() & 0x7F);
@@ -207,14 +233,14 @@ TEST(SyxFiles, StreamedLoadMatchesTheWholeFileScan) {
     TempDir dir;
     writeBytes(dir.file("big.syx"), file);
     CaptureStore streamed, scanned;
-    EXPECT_EQ(loadSyxFile(dir.file("big.syx"), streamed).count, 7);
+    EXPECT_EQ(loadSyxFile(dir.file("big.syx"), streamed).count, 24);
     loadSyx(file, scanned);
     EXPECT_EQ(stored(streamed), stored(scanned));
-    EXPECT_EQ(streamed.length(1), 1 << 20);
+    EXPECT_EQ(streamed.length(1), 65535u);
     EXPECT_EQ(stored(streamed).back(), (Bytes{0xF0, 0x41, 0x10, 0xF7}));
 
     // Loading again reuses the store and gives the same messages.
-    EXPECT_EQ(loadSyxFile(dir.file("big.syx"), streamed).count, 7);
+    EXPECT_EQ(loadSyxFile(dir.file("big.syx"), streamed).count, 24);
     EXPECT_EQ(stored(streamed), stored(scanned));
 }
 

@@ -133,6 +133,8 @@ TEST(UserDump, FileFormatRules) {
          cfgBytes({"t", "NO", "1", "?a", "2"}, "\r"),
          {"1:a"},
          {{0xF0, 0x01, 0x02, 0xF7}}},
+        {"LF alone ends a line", cfgBytes(kExample, "\n"), {"1:System", "2:Part 1"}, {}},
+        {"line ends mixed", bytes("t\nNO\r1\r\n?a\n\r2\n"), {"1:a"}, {{0xF0, 0x01, 0x02, 0xF7}}},
         {"no line end after the last line",
          bytes("t\rNO\r1\r?a\r2"),
          {"1:a"},
@@ -400,10 +402,15 @@ TEST(UserDump, AFileThatCannotBeReadEmptiesTheListOnly) {
     TempDir dir;
     UserDumpSet set;
     writeBytes(dir.file("example.cfg"), cfgBytes(kExample));
-    EXPECT_EQ(set.loadFile(dir.file("example.cfg")).outcome, Outcome::Loaded);
-    for (const std::string& path : {dir.file("missing.cfg"), dir.path().string()}) {
+    // Only a regular file is read: a FIFO is never opened, as it would wait for a writer.
+    ASSERT_EQ(::mkfifo(dir.file("fifo.cfg").c_str(), 0600), 0);
+    const std::pair<std::string, Outcome> cases[] = {{dir.file("missing.cfg"), Outcome::NotOpened},
+                                                     {dir.path().string(), Outcome::Refused},
+                                                     {dir.file("fifo.cfg"), Outcome::Refused}};
+    for (const auto& [path, outcome] : cases) {
+        EXPECT_EQ(set.loadFile(dir.file("example.cfg")).outcome, Outcome::Loaded);
         const UserDumpLoad load = set.loadFile(path);
-        EXPECT_EQ(load.outcome, Outcome::NotOpened) << path;
+        EXPECT_EQ(load.outcome, outcome) << path;
         EXPECT_TRUE(load.entries.empty());
         EXPECT_EQ(load.error, "");
         EXPECT_EQ(set.entryCount(), 0);
