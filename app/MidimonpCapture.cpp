@@ -71,6 +71,21 @@ void TForm1::checkInputLoss() {
 void TForm1::LogMessage(const TMyMidiEvent& event) {
     const std::span<const std::uint8_t> message(
         event.sysexBytes.data(), std::min<std::size_t>(event.sysexSize, event.sysexBytes.size()));
+    // A message longer than the store keeps fills a whole buffer and goes on in the next ones:
+    // none of its pieces is a message, so it is left out whole, as a file holding it is refused.
+    const bool ends = !message.empty() && message.back() == 0xF7;
+    if (skippingTooLong_) {
+        skippingTooLong_ = !ends && !message.empty();  // an empty buffer: it was broken off
+        if (!skippingTooLong_) {
+            showNotice(QStringLiteral("%1 バイトを超えるメッセージを受信しました。記録しません")
+                           .arg(CaptureStore::kMaxMessageBytes));
+        }
+        return;
+    }
+    if (!ends && message.size() >= CaptureStore::kMaxMessageBytes && message.front() == 0xF0) {
+        skippingTooLong_ = true;
+        return;
+    }
     if (message.empty()) return;  // nothing arrived: nothing to file
 
     if (message.size() >= 2 && message[1] == 0x7E) {

@@ -69,6 +69,7 @@ Received Capture::receive(SysexReceiver& receiver, long count, double quietSecon
     receiver.close();  // what the driver held unfinished is counted now
     received.messages = receiver.messageCount();
     received.broken = receiver.brokenMessages();
+    received.tooLong = receiver.tooLongMessages();
     received.dropped = service.droppedInputBytes();
     received.gaps = service.inputGaps();
     return received;
@@ -116,6 +117,12 @@ int Capture::finish(const Received& received, long count, const std::string& sou
         complain("the input fell behind " + std::to_string(received.gaps) +
                  " times, so messages may be missing (the receiver was held up or the machine "
                  "too busy)");
+        status = 1;
+    }
+    if (received.tooLong > 0) {
+        complain(std::to_string(received.tooLong) +
+                 " messages longer than 65535 bytes, more than a .syx file of Pellum's holds, "
+                 "were left out");
         status = 1;
     }
     if (received.broken > 0 || received.dropped > 0) {

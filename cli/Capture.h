@@ -21,6 +21,7 @@ void checkWritable(const std::string& path);
 struct Received {
     std::uint64_t messages = 0;
     std::uint64_t broken = 0;  // messages left out because their start or end was lost
+    std::uint64_t tooLong = 0;  // messages left out for being longer than Pellum keeps
     std::uint64_t dropped = 0;  // bytes lost on the way
     std::uint64_t gaps = 0;     // places where the input fell behind and may miss data
     bool deviceLost = false;    // the device went away before the end

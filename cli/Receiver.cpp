@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "cli/Interrupt.h"
+#include "core/CaptureStore.h"
 #include "core/Errors.h"
 
 namespace pellum::cli {
@@ -91,9 +92,10 @@ void SysexReceiver::drain(TMidiInput& input) {
 }
 
 void SysexReceiver::leaveOut() {
-    ++broken_;
+    // A too-long message broken off is already counted.
+    if (!tooLong_) ++broken_;
     partial_.clear();
-    inMessage_ = false;
+    inMessage_ = tooLong_ = false;
 }
 
 std::vector<std::vector<std::uint8_t>> SysexReceiver::takeMessages() {
@@ -101,21 +103,29 @@ std::vector<std::vector<std::uint8_t>> SysexReceiver::takeMessages() {
 }
 
 std::uint64_t SysexReceiver::brokenMessages() const {
-    const std::uint64_t seen = broken_ + (inMessage_ ? 1 : 0);
+    const std::uint64_t seen = broken_ + (inMessage_ && !tooLong_ ? 1 : 0);
     return std::max(seen, service_.brokenInputMessages() - brokenBefore_);
 }
 
 // Byte by byte, since a buffer may end inside a message and the next one carry on with it.
 void SysexReceiver::take(std::uint8_t byte) {
     if (byte == 0xF0) {
+        tooLong_ = false;
         if (inMessage_) leaveOut();
         partial_.assign(1, byte);
         inMessage_ = true;
     } else if (!inMessage_) {
         if (byte == 0xF7) ++broken_;  // the end of a message whose start was lost
+    } else if (tooLong_) {
+        // The rest of a message longer than Pellum keeps, left out up to its end.
+        if (byte == 0xF7) inMessage_ = tooLong_ = false;
     } else {
         partial_.push_back(byte);
-        if (byte == 0xF7) {
+        if (byte != 0xF7 && partial_.size() >= CaptureStore::kMaxMessageBytes) {
+            ++tooLongMessages_;
+            tooLong_ = true;
+            partial_.clear();
+        } else if (byte == 0xF7) {
             messages_.push_back(std::move(partial_));
             partial_.clear();
             inMessage_ = false;

@@ -34,6 +34,8 @@ public:
     // Messages that lost their end (or their start) on the way and were left out, one still
     // unfinished included; at least what the input's driver counted as broken.
     std::uint64_t brokenMessages() const;
+    // Messages longer than a .syx file of Pellum's may hold (65,535 bytes), left out whole.
+    std::uint64_t tooLongMessages() const { return tooLongMessages_; }
 
 private:
     void drain(TMidiInput& input);
@@ -52,6 +54,8 @@ private:
     std::uint64_t count_ = 0;
     std::uint64_t bytes_ = 0;
     std::uint64_t broken_ = 0;
+    bool tooLong_ = false;
+    std::uint64_t tooLongMessages_ = 0;
 };
 
 }  // namespace pellum::cli

@@ -217,18 +217,23 @@ TEST_F(Instrument, CaptureWaitsWhileSwitchedOffAndReopeningDiscards) {
     EXPECT_EQ(form->SysEx->count(), 3);
 }
 
-TEST_F(Instrument, ASysExLongerThanOneBufferIsFiledInPieces) {
-    Bytes big(70000, 0x22);
+// Longer than the store keeps: left out whole and told, never filed in pieces; the largest
+// message that fits and the one after the long one are kept.
+TEST_F(Instrument, ASysExLongerThanTheStoreKeepsIsLeftOutWhole) {
+    Bytes big(200003, 0x22);
     big.front() = 0xF0;
     big[1] = 0x43;
     big.back() = 0xF7;
+    Bytes largest(65535, 0x11);
+    largest.front() = 0xF0;
+    largest[1] = 0x41;
+    largest.back() = 0xF7;
+    receive(largest);
     receive(big);
-    ASSERT_EQ(form->store().count(), 2);
-    EXPECT_EQ(form->store().length(0), 65535);
-    EXPECT_EQ(form->store().length(1), 70000 - 65535);
-    EXPECT_EQ(form->store().message(0)[0], 0xF0);
-    EXPECT_NE(form->store().message(1)[0], 0xF0);
-    EXPECT_EQ(lines(form->SysEx), (QStringList{"0001 YAMAHA(43H) 65535Byte", "0002 4465Byte"}));
+    receive(sysex(0x42, 0x20, 7));
+    EXPECT_EQ(lines(form->SysEx), (QStringList{"0001 Roland(41H) 65535Byte", "0002 KORG(42H) 7Byte"}));
+    EXPECT_EQ(dialogs.messages,
+              QStringList{QStringLiteral("65535 バイトを超えるメッセージを受信しました。記録しません")});
 }
 
 TEST_F(Instrument, ClickSendAppliesTheOverrideToTheCopyOnly) {

@@ -201,6 +201,10 @@ TEST_F(DeviceFault, CliCountsEachUnfinishedMessageOnce) {
     Bytes restarted(started);
     const Bytes next = test::patternMessage(3, 100);
     restarted.insert(restarted.end(), next.begin(), next.end());
+    Bytes withLong = test::patternMessage(0, 100);
+    for (const Bytes& m : {test::patternMessage(1, 200003), test::patternMessage(2, 100)}) {
+        withLong.insert(withLong.end(), m.begin(), m.end());
+    }
     struct Case {
         const char* what;
         Bytes stream;
@@ -209,6 +213,7 @@ TEST_F(DeviceFault, CliCountsEachUnfinishedMessageOnce) {
         const char* said;
     };
     const Case cases[] = {
+        {"a message of 200,003 bytes between two", withLong, 2, 1, "longer than 65535 bytes"},
         {"F0 and 499 bytes at the end", started, 3, 1, "1 damaged messages"},
         {"F0 and 499 bytes cut by a new F0", restarted, 4, 1, "1 damaged messages"},
         {"a complete dump, then the sender closes", three, 3, 0, "went away"},
