@@ -47,6 +47,12 @@ TForm1::TForm1(Dialogs& dialogs, midi::MidiService& midi, midi::NoticeSink& noti
     lossCheck_->start();
     connectHandlers();
     guarded([this] { FormCreate(); });
+    // Ports come and go with their programs, servers and cables; a look every second keeps the
+    // lists in step without a restart.
+    deviceWatch_ = new QTimer(this);
+    deviceWatch_->setInterval(1000);
+    connect(deviceWatch_, &QTimer::timeout, this, handler(this, &TForm1::followDevices));
+    deviceWatch_->start();
 }
 
 TForm1::~TForm1() = default;
@@ -77,6 +83,10 @@ void TForm1::connectHandlers() {
     // The box runs its handler whenever its state changes, also when the program sets it.
     connect(ForceMIDICH, &QCheckBox::toggled, this, handler(this, &TForm1::ForceMIDICHClick));
     connect(SysExCH, &UpDown::clicked, this, handler(this, &TForm1::SysExCHClick));
+    // CH and the request preview follow the override whoever moves it: the channel sync of a
+    // received message moves it too, and what is shown must be what goes out.
+    connect(SysExCH, &UpDown::moved, this, handler(this, &TForm1::overrideChanged));
+    connect(ForceMIDICH, &QCheckBox::toggled, this, handler(this, &TForm1::overrideChanged));
     connect(SpeedButton2, &QToolButton::clicked, this, handler(this, &TForm1::SpeedButton2Click));
     connect(SendBTN, &QPushButton::clicked, this, handler(this, &TForm1::SendBTNClick));
     // The user's pick only; the entries loading adds and selects preview through loading.

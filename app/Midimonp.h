@@ -8,10 +8,13 @@
 #include <QMainWindow>
 #include <QSet>
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "app/Dialogs.h"
 #include "app/ListBox.h"
@@ -151,6 +154,11 @@ public:
     QAction* About1;
     QAction* FileSave;
     QAction* InitList;
+    // The List menu: "Clear List" is InitList; the others click BtnCut, BtnStart and BtnStop.
+    QMenu* List1;
+    QAction* ListDelete;
+    QAction* AutoSending;
+    QAction* SendStop;
 
     QTabWidget* TabMenu;
     QWidget* MnSysEx;
@@ -222,6 +230,19 @@ private:
     void buildConfigTab();
 
     void readPosition(class RegistryKey& key, const char* name, std::uint8_t& position);
+    std::string readText(RegistryKey& key, const char* name);
+    // Sets `position` to where the saved device `name` is listed; false when it is not listed.
+    bool findSavedDevice(QComboBox* list, const std::string& name, std::uint8_t& position);
+    // Leaves `list` without a selection, saying which device is missing.
+    void showMissing(QComboBox* list, const std::string& name);
+    // The device lists follow the system: ports that came or went since the last look.
+    void followDevices();
+    void relist(QComboBox* list, const QStringList& entries, std::uint8_t& position);
+    static std::string chosenName(const QComboBox* list);
+    // Shows the selected request with the override as it stands; nothing without a selection.
+    std::optional<std::vector<std::uint8_t>> previewRequest();
+    // The override controls moved, by the user or by a received message.
+    void overrideChanged();
     void armTimer(int milliseconds);
     void setWaitCursor(bool waiting);
     void showIdentityReply(std::span<const std::uint8_t> message);
@@ -241,6 +262,9 @@ private:
     std::unique_ptr<UserDumpSet> userDumps_;
     std::uint8_t inputPosition_ = 0;
     std::uint8_t outputPosition_ = 0;
+    // The chosen devices' names, saved beside the positions; empty for "(None)".
+    std::string inputName_;
+    std::string outputName_;
     std::string userDumpPath_;
     FileDialogSpec openDialog2_ = OpenDialog2;  // its initial file follows the settings
     int autoSendPosition_ = 0;
@@ -249,6 +273,7 @@ private:
     bool centred_ = false;
     QSet<QString> openNotices_;
     QTimer* lossCheck_ = nullptr;
+    QTimer* deviceWatch_ = nullptr;
     std::uint64_t lossShown_ = 0;
     std::uint64_t devicesLostShown_ = 0;
     std::uint64_t gapsShown_ = 0;

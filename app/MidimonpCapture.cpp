@@ -5,8 +5,8 @@
 #include <QProgressBar>
 #include <QRadioButton>
 #include <QSlider>
-#include <QTabWidget>
 #include <QStringList>
+#include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
 #include <algorithm>
@@ -50,7 +50,8 @@ void TForm1::checkInputLoss() {
     const std::uint64_t gaps = midi_.inputGaps();
     if (dropped <= lossShown_ && devicesLost <= devicesLostShown_ && gaps <= gapsShown_) return;
     QStringList lines;
-    if (devicesLost > devicesLostShown_) lines << QStringLiteral("MIDI 入力デバイスとの接続が切れました");
+    if (devicesLost > devicesLostShown_)
+        lines << QStringLiteral("MIDI 入力デバイスとの接続が切れました");
     if (gaps > gapsShown_) {
         // The input fell behind: data went missing, and how much is not known, so a count of
         // the bytes seen lost would say too little.
@@ -99,8 +100,8 @@ void TForm1::LogMessage(const TMyMidiEvent& event) {
     }
 
     // Channel sync from byte 2, when the message has one. The box is set through all three
-    // states for channel 1 so that its handler runs whatever it showed before; the selector
-    // moves without a word, so CH keeps its number.
+    // states for channel 1 so that its handler runs whatever it showed before; CH follows the
+    // selector.
     if (message.size() < 3) return;
     const int n = message[2] & 0x0F;
     if (n != 0) {

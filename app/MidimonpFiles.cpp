@@ -32,11 +32,13 @@ void TForm1::InitListExecute() {
 }
 
 void TForm1::BtnCutClick() {
-    // Only the line goes: the slots stay, so later lines no longer show the slot of their
-    // index. Sending and saving rely on the slots, not the lines.
+    // The message goes with its line: sending and saving take line i's message from slot i,
+    // so a message left behind would go out under another line's label and back into files.
+    // The other lines keep their labels.
     const int row = SysEx->selectedRow();
     if (row >= 0) {
         delete SysEx->takeItem(row);
+        store_->erase(row);
         // Qt selects the next line; none stays selected, so a second press deletes nothing.
         SysEx->selectNone();
     }

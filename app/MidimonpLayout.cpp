@@ -87,6 +87,33 @@ QToolButton* speedButton(QWidget* parent, const QString& glyph, const QString& h
     return b;
 }
 
+// A hint that names the command's key, so the keyboard way is learnt with the mouse.
+QString hintWithKey(const QString& hint, const QKeySequence& key) {
+    return hint + " (" + key.toString(QKeySequence::NativeText) + ")";
+}
+
+// A tool bar button's command as a keyboard shortcut and a menu item: triggering clicks the
+// button, and the action is enabled exactly while the button is, whoever switches the button.
+class ButtonCommand : public QObject {
+public:
+    ButtonCommand(QToolButton* button, QAction* action) : QObject(button), action_(action) {
+        connect(action, &QAction::triggered, button, &QToolButton::click);
+        action->setEnabled(button->isEnabled());
+        button->installEventFilter(this);
+        button->setToolTip(hintWithKey(button->toolTip(), action->shortcut()));
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::EnabledChange)
+            action_->setEnabled(static_cast<QWidget*>(watched)->isEnabled());
+        return false;
+    }
+
+private:
+    QAction* action_;
+};
+
 QComboBox* dropDownList(QWidget* parent, int left, int top, int width, int height) {
     auto* combo = place(new QComboBox(parent), left, top, width, height);
     combo->setEditable(false);
@@ -133,8 +160,12 @@ void TForm1::buildMenu() {
     FileSave->setIcon(twoStateGlyph("save"));
     addAction(FileSave);  // Ctrl+S works whichever control has the focus
 
-    InitList = new QAction(this);
+    FileSave->setToolTip(hintWithKey("Save Syx File", FileSave->shortcut()));
+
+    InitList = new QAction("Clear List(&C)", this);
+    InitList->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
     InitList->setIcon(twoStateGlyph("initlist"));
+    InitList->setToolTip(hintWithKey("Clear List", InitList->shortcut()));
 
     File1 = menuBar()->addMenu("File(&F)");
     New1 = File1->addAction("New(&N)");
@@ -148,6 +179,17 @@ void TForm1::buildMenu() {
     mnuExit = File1->addAction("Exit(&X)");
     mnuExit->setShortcut(QKeySequence(Qt::Key_F10));
 
+    // The tool bar's list and sending commands, where the keyboard finds them and their keys.
+    List1 = menuBar()->addMenu("List(&L)");
+    List1->addAction(InitList);
+    ListDelete = List1->addAction("List Delete(&D)");
+    ListDelete->setShortcut(QKeySequence(Qt::Key_Delete));
+    List1->addSeparator();
+    AutoSending = List1->addAction("Auto Sending(&A)");
+    AutoSending->setShortcut(QKeySequence(Qt::Key_F5));
+    SendStop = List1->addAction("Send Stop(&T)");
+    SendStop->setShortcut(QKeySequence(Qt::Key_Escape));
+
     Help1 = menuBar()->addMenu("Help(&H)");
     About1 = Help1->addAction("About(&A)");
 }
@@ -157,18 +199,23 @@ void TForm1::buildToolBar(QWidget* client) {
 
     SpeedButton3 = speedButton(ToolBar1, "initlist", "", 0, 2, 23);
     SpeedButton3->setDefaultAction(InitList);
-    SpeedButton4 = speedButton(ToolBar1, "opensyx", "Open Syx File", 23, 2, 23);
+    SpeedButton4 = speedButton(ToolBar1, "opensyx",
+                               hintWithKey("Open Syx File", SysexI1->shortcut()), 23, 2, 23);
     SpeedButton6 = speedButton(ToolBar1, "save", "", 46, 2, 23);
     SpeedButton6->setDefaultAction(FileSave);
     BtnCut = speedButton(ToolBar1, "cut", "List Delete", 69, 2, 23);
     BtnStart = speedButton(ToolBar1, "start", "Auto Sending", 92, 2, 23);
     BtnStop = speedButton(ToolBar1, "stop", "Send Stop", 115, 2, 23);
     ToolButton1 = place(new QFrame(ToolBar1), 138, 2, 79, 23);  // separator
-    SpeedButton7 = speedButton(ToolBar1, "exit", "Exit", 217, 2, 23);
+    SpeedButton7 =
+        speedButton(ToolBar1, "exit", hintWithKey("Exit", mnuExit->shortcut()), 217, 2, 23);
 
     BtnCut->setEnabled(false);
     BtnStart->setEnabled(false);
     BtnStop->setEnabled(false);
+    new ButtonCommand(BtnCut, ListDelete);
+    new ButtonCommand(BtnStart, AutoSending);
+    new ButtonCommand(BtnStop, SendStop);
 }
 
 void TForm1::buildSysExTab() {

@@ -1,9 +1,11 @@
 // TForm1's start-up, the settings it keeps, device selection, and the end of the program.
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QLabel>
+#include <QStringList>
 
 #include "app/Midimonp.h"
 #include "app/PellumApplication.h"
@@ -38,17 +40,99 @@ void TForm1::FormCreate() {
     outputPosition_ = 0;
     INIT(1);
 
-    // Position 1 is chosen by name in OpenDevs; a higher one must exist as a device number.
-    if (inputPosition_ >= 2) MidiInput1->setDeviceID(inputPosition_ - 1);
+    // A saved device is found by its name wherever it is listed now: ports are listed in the
+    // order their programs started, so a position alone may name another instrument. One that
+    // is not there is not replaced by whatever took its place.
+    const bool inputMissing = !findSavedDevice(cmbInput, inputName_, inputPosition_);
+    const bool outputMissing = !findSavedDevice(cmbOutput, outputName_, outputPosition_);
 
-    output_.openOutput(outputPosition_);
+    // Position 1 is chosen by name in OpenDevs; a higher one must exist as a device number.
+    if (!inputMissing && inputPosition_ >= 2) MidiInput1->setDeviceID(inputPosition_ - 1);
+
+    if (!outputMissing) output_.openOutput(outputPosition_);
     // A saved position beyond today's devices leaves the list without a selection.
     cmbOutput->setCurrentIndex(outputPosition_ < cmbOutput->count() ? outputPosition_ : -1);
     cmbInput->setCurrentIndex(inputPosition_ < cmbInput->count() ? inputPosition_ : -1);
+    if (outputMissing) showMissing(cmbOutput, outputName_);
+    if (inputMissing) showMissing(cmbInput, inputName_);
 
     OpenDevs();
     setWaitCursor(false);
     store_->clear();
+
+    QStringList notes;
+    if (!midi_.systemAvailable()) {
+        notes << QStringLiteral(
+            "MIDI デバイスがありません。JACK サーバーも ALSA シーケンサーも見つかりませんでした。"
+            "JACK サーバーか PipeWire を起動するか ALSA のドライバーを読み込めば、"
+            "デバイスは Config タブの一覧に自動で現れます");
+    }
+    if (inputMissing)
+        notes << QStringLiteral(
+                     "前回の MIDI 入力デバイス「%1」が見つかりません。入力は開いていません")
+                     .arg(QString::fromStdString(inputName_));
+    if (outputMissing)
+        notes << QStringLiteral(
+                     "前回の MIDI 出力デバイス「%1」が見つかりません。出力は開いていません")
+                     .arg(QString::fromStdString(outputName_));
+    if (inputMissing || outputMissing)
+        notes << QStringLiteral("つながると Config タブの一覧に現れます。そこで選び直してください");
+    if (!notes.isEmpty()) showNotice(notes.join('\n'));
+}
+
+bool TForm1::findSavedDevice(QComboBox* list, const std::string& name, std::uint8_t& position) {
+    if (name.empty()) return true;  // none saved: the position alone decides, as it always has
+    const int found = list->findText(QString::fromStdString(name));
+    if (found < 1) return false;
+    position = static_cast<std::uint8_t>(found);
+    return true;
+}
+
+void TForm1::showMissing(QComboBox* list, const std::string& name) {
+    list->setCurrentIndex(-1);
+    list->setPlaceholderText("(missing) " + QString::fromStdString(name));
+}
+
+void TForm1::followDevices() {
+    // Never under the user's hand: an open list would change while it is being read.
+    if (cmbInput->view()->isVisible() || cmbOutput->view()->isVisible()) return;
+    QStringList inputs{OutputPort::kNone};
+    const std::uint32_t count = midi_.midiInGetNumDevs();
+    for (std::uint32_t d = 0; d < count; ++d)
+        inputs << QString::fromStdString(midi_.midiInDeviceName(d));
+    QStringList outputs;
+    for (const std::string& name : output_.buildOutputList())
+        outputs << QString::fromStdString(name);
+    relist(cmbInput, inputs, inputPosition_);
+    relist(cmbOutput, outputs, outputPosition_);
+}
+
+void TForm1::relist(QComboBox* list, const QStringList& entries, std::uint8_t& position) {
+    QStringList shown;
+    for (int i = 0; i < list->count(); ++i) shown << list->itemText(i);
+    if (shown == entries) return;
+    const int chosen = list->currentIndex();
+    const QString name = list->currentText();
+    list->clear();
+    list->addItems(entries);
+    // The chosen device stays chosen wherever it now is; the position follows it, so the next
+    // save stores where it is. One that went is shown missing until the user picks again.
+    if (chosen < 0) {
+        list->setCurrentIndex(-1);
+    } else if (const int now = entries.indexOf(name); now >= 0) {
+        list->setCurrentIndex(now);
+        position = static_cast<std::uint8_t>(now);
+    } else {
+        showMissing(list, name.toStdString());
+    }
+}
+
+std::string TForm1::readText(RegistryKey& key, const char* name) {
+    const auto value = key.read(name);
+    if (!value || value->data.empty()) return {};
+    if (value->type != REG_SZ && value->type != REG_EXPAND_SZ) throw RegistryTypeError(name);
+    const std::string text(value->data.begin(), value->data.end());
+    return text.substr(0, text.find('\0'));  // nothing is expanded
 }
 
 void TForm1::readPosition(RegistryKey& key, const char* name, std::uint8_t& position) {
@@ -66,16 +150,16 @@ void TForm1::INIT(std::uint8_t mode) {
         key->write("MIDI_IN", RegistryValue::binary({inputPosition_}));
         key->write("MIDI_OUT", RegistryValue::binary({outputPosition_}));
         key->write("CFG_FILE", RegistryValue::string(userDumpPath_));
+        key->write("MIDI_IN_NAME", RegistryValue::string(inputName_));
+        key->write("MIDI_OUT_NAME", RegistryValue::string(outputName_));
     } else if (mode == 1) {
         userDumpPath_.clear();
         readPosition(*key, "MIDI_IN", inputPosition_);
         readPosition(*key, "MIDI_OUT", outputPosition_);
-        if (const auto cfg = key->read("CFG_FILE"); cfg && !cfg->data.empty()) {
-            if (cfg->type != REG_SZ && cfg->type != REG_EXPAND_SZ)
-                throw RegistryTypeError("CFG_FILE");
-            const std::string text(cfg->data.begin(), cfg->data.end());
-            userDumpPath_ = text.substr(0, text.find('\0'));  // nothing is expanded
-        }
+        // Before the request file, whose load saves them all again.
+        inputName_ = readText(*key, "MIDI_IN_NAME");
+        outputName_ = readText(*key, "MIDI_OUT_NAME");
+        userDumpPath_ = readText(*key, "CFG_FILE");
         openDialog2_.initialFile = QString::fromStdString(userDumpPath_);
         if (!userDumpPath_.empty()) {
             // A request file that fails is told once and start-up goes on with an empty USER
@@ -104,6 +188,10 @@ void TForm1::OpenDevs() {
     if (cmbInput->currentIndex() != 0) output_.sendLongMessage(kIdentityRequest);
 }
 
+std::string TForm1::chosenName(const QComboBox* list) {
+    return list->currentIndex() >= 1 ? list->currentText().toStdString() : std::string();
+}
+
 void TForm1::CloseDevs() {
     MidiInput1->CloseDevice();
 }
@@ -114,12 +202,14 @@ void TForm1::cmbInputChange() {
     OpenDevs();
     setWaitCursor(false);
     inputPosition_ = static_cast<std::uint8_t>(cmbInput->currentIndex());
+    inputName_ = chosenName(cmbInput);
     INIT(0);
 }
 
 void TForm1::cmbOutputChange() {
     output_.switchOutput(cmbOutput->currentIndex());
     outputPosition_ = static_cast<std::uint8_t>(cmbOutput->currentIndex());
+    outputName_ = chosenName(cmbOutput);
     INIT(0);
     CloseDevs();
     OpenDevs();

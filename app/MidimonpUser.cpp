@@ -72,12 +72,26 @@ void TForm1::loading(const std::string& path) {
 
 void TForm1::sendsyx(bool send) {
     // No entry selected (after a failed or stopped load): there is no request to assemble.
-    const auto message = userDumps_->request(LsUser->currentIndex(), channelOverride());
+    const auto message = previewRequest();
     if (!message) return;
     In_chk->setChecked(true);
-    ShowSyx->setText(QString::fromStdString(previewText(*message)));
-    ShowSyx->setCursorPosition(0);  // a long request shows from its F0
     if (send) sendOut(*message);
+}
+
+std::optional<std::vector<std::uint8_t>> TForm1::previewRequest() {
+    auto message = userDumps_->request(LsUser->currentIndex(), channelOverride());
+    if (!message) return message;
+    ShowSyx->setText(QString::fromStdString(previewText(*message)));
+    // A request wider than the field shows its end, the checksum and F7 the user checks; the
+    // header it starts with is the file's own.
+    ShowSyx->end(false);
+    return message;
+}
+
+void TForm1::overrideChanged() {
+    SysExCHClick();
+    // The preview shows the request as the send button would send it now.
+    previewRequest();
 }
 
 void TForm1::LsUserChange() {

@@ -1,5 +1,6 @@
 #include "app/UpDown.h"
 
+#include <QKeyEvent>
 #include <QToolButton>
 #include <algorithm>
 
@@ -12,8 +13,10 @@ UpDown::UpDown(QWidget* parent)
     for (QToolButton* b : {down_, up_}) {
         b->setAutoRepeat(true);
         b->setFocusPolicy(Qt::NoFocus);
-        b->setStyleSheet("QToolButton { padding: 0; border: 1px outset #a0a0a0; }");
     }
+    // The control itself takes the focus, so the keyboard reaches the channel too.
+    setFocusPolicy(Qt::StrongFocus);
+    showFocus(false);
     connect(down_, &QToolButton::clicked, this, [this] { click(Button::Down); });
     connect(up_, &QToolButton::clicked, this, [this] { click(Button::Up); });
 }
@@ -25,7 +28,9 @@ void UpDown::setRange(int min, int max) {
 }
 
 void UpDown::setPosition(int position) {
+    const int before = position_;
     position_ = std::clamp(position, min_, max_);
+    if (position_ != before) emit moved(position_);
 }
 
 void UpDown::click(Button button) {
@@ -37,6 +42,38 @@ void UpDown::resizeEvent(QResizeEvent*) {
     const int half = width() / 2;
     down_->setGeometry(0, 0, half, height());
     up_->setGeometry(half, 0, width() - half, height());
+}
+
+void UpDown::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+        case Qt::Key_Left:
+        case Qt::Key_Down:
+            click(Button::Down);
+            break;
+        case Qt::Key_Right:
+        case Qt::Key_Up:
+            click(Button::Up);
+            break;
+        default:
+            QWidget::keyPressEvent(event);
+    }
+}
+
+void UpDown::focusInEvent(QFocusEvent* event) {
+    showFocus(true);
+    QWidget::focusInEvent(event);
+}
+
+void UpDown::focusOutEvent(QFocusEvent* event) {
+    showFocus(false);
+    QWidget::focusOutEvent(event);
+}
+
+// The arrows cover the whole control, so its focus shows on their borders.
+void UpDown::showFocus(bool focused) {
+    const QString border = focused ? "1px solid palette(highlight)" : "1px outset #a0a0a0";
+    for (QToolButton* b : {down_, up_})
+        b->setStyleSheet("QToolButton { padding: 0; border: " + border + "; }");
 }
 
 }  // namespace pellum

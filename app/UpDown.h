@@ -1,5 +1,5 @@
 // A horizontal up-down control: two small arrow buttons that step a position within a range,
-// without wrapping, and report each click.
+// without wrapping, and report each click. It takes the focus, and the arrow keys click it.
 #pragma once
 
 #include <QWidget>
@@ -26,11 +26,18 @@ public:
 
 signals:
     void clicked(pellum::UpDown::Button button);
+    // The position changed, whoever changed it.
+    void moved(int position);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
+    void showFocus(bool focused);
+
     QToolButton* down_;
     QToolButton* up_;
     int min_ = 0;

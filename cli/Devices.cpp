@@ -24,6 +24,9 @@ std::vector<std::string> outputNames(midi::MidiService& service) {
 
 std::uint32_t pickDevice(const std::vector<std::string>& names, const std::string& wanted,
                          const std::string& kind) {
+    // A whole name first, as the window saves it: it may also be a part of another's name.
+    const auto exact = std::find(names.begin(), names.end(), wanted);
+    if (exact != names.end()) return static_cast<std::uint32_t>(exact - names.begin());
     if (!wanted.empty() &&
         std::all_of(wanted.begin(), wanted.end(), [](char c) { return c >= '0' && c <= '9'; })) {
         const unsigned long position = wanted.size() > 9 ? 0 : std::stoul(wanted);

@@ -14,9 +14,9 @@ namespace pellum::cli {
 std::vector<std::string> inputNames(midi::MidiService& service);
 std::vector<std::string> outputNames(midi::MidiService& service);
 
-// The 0-based device of `names` that `wanted` means: a position from 1, or else the first
-// name that contains it. Throws PellumError (exit status 1) when there is none; `kind` is
-// "input" or "output".
+// The 0-based device of `names` that `wanted` means: the first device of exactly that name
+// (the window's settings keep these), a position from 1, or else the first name that contains it.
+// Throws PellumError (exit status 1) when there is none; `kind` is "input" or "output".
 std::uint32_t pickDevice(const std::vector<std::string>& names, const std::string& wanted,
                          const std::string& kind);
 

@@ -35,6 +35,16 @@ int CaptureStore::append(std::span<const std::uint8_t> bytes) {
     return i;
 }
 
+void CaptureStore::erase(int i) {
+    if (i < 0 || i >= count_) return;
+    // The removed slot's buffer goes to the free end, where the next message reuses it.
+    std::rotate(live_->bytes.begin() + i, live_->bytes.begin() + i + 1,
+                live_->bytes.begin() + count_);
+    std::copy(live_->lengths.begin() + i + 1, live_->lengths.begin() + count_,
+              live_->lengths.begin() + i);
+    --count_;
+}
+
 std::vector<std::uint8_t>& CaptureStore::stagingSlot(int i) {
     if (i < 0 || i >= kCapacity) throw std::out_of_range("slot index");
     if (!staging_) staging_ = std::make_unique<Slots>();

@@ -32,6 +32,10 @@ public:
     // Throws MessageTooLongError for a message over kMaxMessageBytes.
     int append(std::span<const std::uint8_t> bytes);
 
+    // Removes message i (0 <= i < count()); the later ones move down one slot, so slot i
+    // always holds the message of list line i. Nothing happens for any other index.
+    void erase(int i);
+
     // Emptying only resets the count; the slots keep their bytes (and their capacity).
     void clear() { count_ = 0; }
 

@@ -69,6 +69,9 @@ public:
     virtual std::uint64_t brokenInputMessages() const { return 0; }
     // Places where an input's transport fell behind and an unknown amount may be missing.
     virtual std::uint64_t inputGaps() const { return 0; }
+    // Whether any MIDI system is there to list devices from (a JACK server, the ALSA
+    // sequencer), as of the last listing; true from a service that cannot tell.
+    virtual bool systemAvailable() const { return true; }
 };
 
 }  // namespace pellum::midi

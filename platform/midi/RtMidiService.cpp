@@ -4,7 +4,6 @@
 #include "platform/midi/RtMidiService.h"
 
 #include <alsa/asoundlib.h>
-#include <jack/jack.h>
 #include <rtmidi/RtMidi.h>
 #include <unistd.h>
 
@@ -20,13 +19,13 @@
 #include "platform/midi/InputPump.h"
 #include "platform/midi/JackMidiIn.h"
 #include "platform/midi/JackMidiOut.h"
+#include "platform/midi/JackPortList.h"
 
 namespace pellum::midi {
 
 namespace {
 
 void quietAlsa(const char*, int, const char*, int, const char*, ...) {}
-void quietJack(const char*) {}
 
 // Asked directly rather than through RtMidi, which would print its complaints when an API is
 // down, and the libraries' own complaints are kept quiet while asking.
@@ -37,18 +36,6 @@ bool alsaSequencerUp() {
     if (up) snd_seq_close(seq);
     snd_lib_error_set_handler(nullptr);
     return up;
-}
-
-bool jackServerUp(const std::string& clientName) {
-    jack_set_error_function(&quietJack);
-    jack_set_info_function(&quietJack);
-    jack_status_t status{};
-    jack_client_t* client = jack_client_open(clientName.c_str(), JackNoStartServer, &status);
-    jack_set_error_function(nullptr);
-    jack_set_info_function(nullptr);
-    if (client == nullptr) return false;
-    jack_client_close(client);
-    return true;
 }
 
 // RtMidi reports through this instead of printing or throwing; a port that failed to open
@@ -78,8 +65,6 @@ void fillCaps(Caps& caps, const std::string& name) {
 struct RtMidiService::Probes {
     std::unique_ptr<RtMidiIn> alsaIn;
     std::unique_ptr<RtMidiOut> alsaOut;
-    std::unique_ptr<RtMidiIn> jackIn;
-    std::unique_ptr<RtMidiOut> jackOut;
     ErrorFlag errors;
 };
 
@@ -104,6 +89,14 @@ public:
 
     // Said only once the pump has handed on all that came before the end.
     bool gone() const { return pump_.transportEnded(); }
+
+    // Its JACK server stopped: the dead client goes before another opens. The end is told
+    // here too, in case the client's own word of it has not come yet.
+    void releaseJack() {
+        if (!jack_) return;
+        jack_.reset();
+        pump_.transportBroke();
+    }
 
     MMRESULT connect(bool jack, const std::string& clientName, const std::string& source) {
         pump_.start();
@@ -166,16 +159,27 @@ public:
 
     MMRESULT send(const std::uint8_t* bytes, std::size_t count) {
         if (count == 0) return MMSYSERR_NOERROR;
+        if (jackStopped) return kMidiServerStopped;
         return jack ? jack->send(bytes, count) : alsa->send(bytes, count);
     }
     // Waits until what was queued has been handed on; ALSA takes each event as it is written.
-    MMRESULT finish() { return jack ? jack->flush() : MMSYSERR_NOERROR; }
+    MMRESULT finish() {
+        if (jackStopped) return kMidiServerStopped;
+        return jack ? jack->flush() : MMSYSERR_NOERROR;
+    }
+    // Its JACK server stopped: the dead client goes before another opens.
+    void releaseJack() {
+        if (jack) jackStopped = true;
+        jack.reset();
+    }
+    bool jackStopped = false;
 };
 
 RtMidiService::RtMidiService()
-    : clientName_("Pellum-" + std::to_string(::getpid())), probes_(std::make_unique<Probes>()) {
+    : clientName_("Pellum-" + std::to_string(::getpid())),
+      probes_(std::make_unique<Probes>()),
+      jackPorts_(std::make_unique<JackPortList>(clientName_)) {
     alsaUp_ = alsaSequencerUp();
-    jackUp_ = jackServerUp(clientName_);
     try {
         if (alsaUp_) {
             probes_->alsaIn = std::make_unique<RtMidiIn>(RtMidi::LINUX_ALSA, clientName_);
@@ -184,18 +188,8 @@ RtMidiService::RtMidiService()
     } catch (const RtMidiError&) {
         alsaUp_ = false;
     }
-    try {
-        if (jackUp_) {
-            probes_->jackIn = std::make_unique<RtMidiIn>(RtMidi::UNIX_JACK, clientName_);
-            probes_->jackOut = std::make_unique<RtMidiOut>(RtMidi::UNIX_JACK, clientName_);
-        }
-    } catch (const RtMidiError&) {
-        jackUp_ = false;
-    }
-    for (RtMidi* probe :
-         {static_cast<RtMidi*>(probes_->alsaIn.get()), static_cast<RtMidi*>(probes_->alsaOut.get()),
-          static_cast<RtMidi*>(probes_->jackIn.get()),
-          static_cast<RtMidi*>(probes_->jackOut.get())}) {
+    for (RtMidi* probe : {static_cast<RtMidi*>(probes_->alsaIn.get()),
+                          static_cast<RtMidi*>(probes_->alsaOut.get())}) {
         if (probe != nullptr) probe->setErrorCallback(&ErrorFlag::record, &probes_->errors);
     }
     inputs_ = listPorts(true);
@@ -205,6 +199,21 @@ RtMidiService::RtMidiService()
 RtMidiService::~RtMidiService() {
     openInputs_.clear();
     openOutputs_.clear();
+}
+
+void RtMidiService::leaveStoppedJackServer() {
+    if (!jackPorts_->serverStopped()) return;
+    std::vector<InputPort*> inputs;
+    std::vector<OutputPort*> outputs;
+    {
+        std::lock_guard lock(mutex_);
+        for (const auto& port : openInputs_) inputs.push_back(port.get());
+        for (const auto& port : openOutputs_) outputs.push_back(port.get());
+    }
+    // Outside the lock, as at a close; only this thread removes ports, so they stay alive.
+    for (InputPort* port : inputs) port->releaseJack();
+    for (OutputPort* port : outputs) port->releaseJack();
+    jackPorts_->drop();
 }
 
 std::vector<RtMidiService::Device> RtMidiService::listPorts(bool inputs) {
@@ -218,7 +227,12 @@ std::vector<RtMidiService::Device> RtMidiService::listPorts(bool inputs) {
         }
     };
     add(inputs ? static_cast<RtMidi*>(probes_->alsaIn.get()) : probes_->alsaOut.get(), Api::alsa);
-    add(inputs ? static_cast<RtMidi*>(probes_->jackIn.get()) : probes_->jackOut.get(), Api::jack);
+    leaveStoppedJackServer();
+    // An input listens to a port that sends.
+    for (std::string& name : jackPorts_->ports(inputs)) {
+        if (!isOwnPort(name)) list.push_back({Api::jack, std::move(name)});
+    }
+    jackUp_ = jackPorts_->up();
     return list;
 }
 
@@ -308,6 +322,7 @@ MMRESULT RtMidiService::midiInOpen(HMIDIIN* handle, std::uint32_t deviceId, Midi
         if (deviceId >= inputs_.size()) return MMSYSERR_BADDEVICEID;
         device = inputs_[deviceId];
     }
+    if (device.api == Api::jack) leaveStoppedJackServer();
     try {
         auto port =
             std::make_unique<InputPort>(type == CALLBACK_FUNCTION ? callback : nullptr, instance);
@@ -414,6 +429,7 @@ MMRESULT RtMidiService::midiOutOpen(HMIDIOUT* handle, std::uint32_t deviceId,
         if (deviceId >= outputs_.size()) return MMSYSERR_BADDEVICEID;
         device = outputs_[deviceId];
     }
+    if (device.api == Api::jack) leaveStoppedJackServer();
     MMRESULT code = MMSYSERR_NOERROR;
     try {
         auto port = std::make_unique<OutputPort>();

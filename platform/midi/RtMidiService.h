@@ -15,9 +15,12 @@
 
 namespace pellum::midi {
 
+class JackPortList;
+
 class RtMidiService final : public MidiService {
 public:
-    // Finds which APIs are up; the device lists are read again by every Get...NumDevs call.
+    // Finds which APIs are up; the device lists are read again by every Get...NumDevs call,
+    // which also finds a JACK server that started, or stopped, since.
     RtMidiService();
     ~RtMidiService() override;
     RtMidiService(const RtMidiService&) = delete;
@@ -25,6 +28,7 @@ public:
 
     bool alsaAvailable() const { return alsaUp_; }
     bool jackAvailable() const { return jackUp_; }
+    bool systemAvailable() const override { return alsaUp_ || jackUp_; }
     // The name our own clients carry on every API; ports under it are never listed.
     const std::string& clientName() const { return clientName_; }
     std::uint64_t droppedInputBytes() const override;
@@ -75,6 +79,9 @@ private:
     class OutputPort;
 
     std::vector<Device> listPorts(bool inputs);
+    // Once the JACK server stopped, closes our clients of it, the open ports' included: jackd2's
+    // library deletes them under us as soon as another client opens.
+    void leaveStoppedJackServer();
     bool isOwnPort(const std::string& name) const;
     InputPort* inputPort(HMIDIIN handle) const;
     OutputPort* outputPort(HMIDIOUT handle) const;
@@ -83,6 +90,7 @@ private:
     bool alsaUp_ = false;
     bool jackUp_ = false;
     std::unique_ptr<Probes> probes_;
+    std::unique_ptr<JackPortList> jackPorts_;
 
     // Guards the lists below; never held while a callback runs or a message is being queued.
     mutable std::mutex mutex_;

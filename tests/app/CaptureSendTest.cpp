@@ -110,12 +110,12 @@ TEST_F(Instrument, CapturesAreLabelledCountedAndSyncTheChannel) {
     EXPECT_TRUE(form->BtnStart->isEnabled());
     EXPECT_TRUE(form->BtnCut->isEnabled());
 
-    // Byte 2 = 13H: override on at channel 4, the label beside it untouched.
+    // Byte 2 = 13H: override on at channel 4, and the label beside it says so.
     receive(sysex(0x41, 0x13, 6));
     EXPECT_TRUE(form->ForceMIDICH->isChecked());
     EXPECT_TRUE(form->SysExCH->isEnabled());
     EXPECT_EQ(form->SysExCH->position(), 4);
-    EXPECT_EQ(form->CH->text(), "1");
+    EXPECT_EQ(form->CH->text(), "4");
     // Byte 2 = 10H or 00H: off, disabled, channel 1, from an override that was on.
     for (const std::uint8_t channelByte : {0x10, 0x00}) {
         receive(sysex(0x41, 0x15, 6));
@@ -231,9 +231,11 @@ TEST_F(Instrument, ASysExLongerThanTheStoreKeepsIsLeftOutWhole) {
     receive(largest);
     receive(big);
     receive(sysex(0x42, 0x20, 7));
-    EXPECT_EQ(lines(form->SysEx), (QStringList{"0001 Roland(41H) 65535Byte", "0002 KORG(42H) 7Byte"}));
-    EXPECT_EQ(dialogs.messages,
-              QStringList{QStringLiteral("65535 バイトを超えるメッセージを受信しました。記録しません")});
+    EXPECT_EQ(lines(form->SysEx),
+              (QStringList{"0001 Roland(41H) 65535Byte", "0002 KORG(42H) 7Byte"}));
+    EXPECT_EQ(
+        dialogs.messages,
+        QStringList{QStringLiteral("65535 バイトを超えるメッセージを受信しました。記録しません")});
 }
 
 TEST_F(Instrument, ClickSendAppliesTheOverrideToTheCopyOnly) {
@@ -361,7 +363,7 @@ TEST_F(Instrument, ListDeleteLeavesNoLineSelected) {
     form->S_Auto->click();
     QTest::mouseClick(form->BtnStart, Qt::LeftButton);
     ASSERT_TRUE(pumpUntil([&] { return !form->Timer1->isActive(); }));
-    EXPECT_EQ(sentNumbers(), (std::vector<int>{0, 1, 2}));  // line i sends slot i
+    EXPECT_EQ(sentNumbers(), (std::vector<int>{0, 2, 3}));  // each line sends its own message
 }
 
 TEST_F(Instrument, AutoSendRunsThroughTheListInOrder) {

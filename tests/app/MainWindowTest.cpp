@@ -77,13 +77,13 @@ TEST_F(MainWindow, StartsInItsInitialState) {
         bool enabled;
     };
     const Button buttons[] = {
-        {form->SpeedButton3, 0, "", true},
-        {form->SpeedButton4, 23, "Open Syx File", true},
-        {form->SpeedButton6, 46, "", true},
-        {form->BtnCut, 69, "List Delete", false},
-        {form->BtnStart, 92, "Auto Sending", false},
-        {form->BtnStop, 115, "Send Stop", false},
-        {form->SpeedButton7, 217, "Exit", true},
+        {form->SpeedButton3, 0, "Clear List (Ctrl+L)", true},
+        {form->SpeedButton4, 23, "Open Syx File (Ctrl+O)", true},
+        {form->SpeedButton6, 46, "Save Syx File (Ctrl+S)", true},
+        {form->BtnCut, 69, "List Delete (Del)", false},
+        {form->BtnStart, 92, "Auto Sending (F5)", false},
+        {form->BtnStop, 115, "Send Stop (Esc)", false},
+        {form->SpeedButton7, 217, "Exit (F10)", true},
     };
     for (const Button& b : buttons) {
         EXPECT_EQ(b.button->geometry(), QRect(b.left, 2, 23, 23)) << b.hint;
@@ -186,7 +186,7 @@ TEST_F(MainWindow, OpeningAFileFillsTheListWithLoadedLabels) {
     EXPECT_TRUE(dialogs.errors.isEmpty());
 }
 
-TEST_F(MainWindow, ListDeleteRemovesTheLineButKeepsTheSlots) {
+TEST_F(MainWindow, ListDeleteRemovesTheLineAndItsMessage) {
     openThroughToolBar(concat({kRoland, kCasio, kYamaha}));
     form->BtnCut->setEnabled(true);  // as after a capture
 
@@ -198,14 +198,14 @@ TEST_F(MainWindow, ListDeleteRemovesTheLineButKeepsTheSlots) {
     QTest::mouseClick(form->BtnCut, Qt::LeftButton);
     EXPECT_EQ(lines(form->SysEx),
               (QStringList{"0001 Roland(41H) 11Byte", "0003 YAMAHA(43H) 9Byte"}));
-    EXPECT_EQ(form->store().count(), 3);
-    // Line 1 now shows the third message, while slot 1 still holds the deleted one.
-    EXPECT_EQ(stored(form->store(), 1), kCasio);
+    EXPECT_EQ(form->store().count(), 2);
+    // Line 1 shows the third message, and slot 1 holds it.
+    EXPECT_EQ(stored(form->store(), 1), kYamaha);
 
-    // Saving writes every counted slot, the deleted message included.
+    // Saving writes what the list shows.
     dialogs.answers.push_back(QString::fromStdString(dir.file("all.syx")));
     form->FileSave->trigger();
-    EXPECT_EQ(readBytes(dir.file("all.syx")), concat({kRoland, kCasio, kYamaha}));
+    EXPECT_EQ(readBytes(dir.file("all.syx")), concat({kRoland, kYamaha}));
 
     for (int i = 0; i < 2; ++i) {
         selectLine(0);
