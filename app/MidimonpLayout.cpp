@@ -317,6 +317,10 @@ void TForm1::buildConfigTab() {
     ForceMIDICH->setFont(arial(12));
     label(Panel1, "Channel", 126, 74, arial(12, true));
     CH = label(Panel1, "1", 187, 74, arial(12, true));
+    // Sized for one digit it would show channels 10 to 16 as "1": it ends where the selector
+    // begins and grows to the left.
+    CH->setAlignment(Qt::AlignRight | Qt::AlignTop);
+    CH->setGeometry(180, 74, 200 - 180, CH->height());
     SysExCH = place(new UpDown(Panel1), 200, 73, 25, 13);
     SysExCH->setRange(1, 16);
     SysExCH->setPosition(1);

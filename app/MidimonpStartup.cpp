@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QLabel>
 #include <QStringList>
+#include <QTimer>
 
 #include "app/Midimonp.h"
 #include "app/PellumApplication.h"
@@ -77,7 +78,9 @@ void TForm1::FormCreate() {
                      .arg(QString::fromStdString(outputName_));
     if (inputMissing || outputMissing)
         notes << QStringLiteral("つながると Config タブの一覧に現れます。そこで選び直してください");
-    if (!notes.isEmpty()) showNotice(notes.join('\n'));
+    // Told once the window is up, so the box stands over what it talks about.
+    if (!notes.isEmpty())
+        QTimer::singleShot(0, this, [this, text = notes.join('\n')] { showNotice(text); });
 }
 
 bool TForm1::findSavedDevice(QComboBox* list, const std::string& name, std::uint8_t& position) {

@@ -37,9 +37,14 @@ void JackPortList::connect() {
     jack_set_info_function(nullptr);
     if (client == nullptr) return;
     gone_.store(false, std::memory_order_release);
-    // Both: a server may call only one of them (PipeWire's libjack the plain one).
+    // Both: a server may call only one of them (PipeWire's libjack the plain one, and only to
+    // an active client, so it is activated though it has no ports to process).
     jack_on_shutdown(client, &JackPortList::serverGone, this);
     jack_on_info_shutdown(client, &JackPortList::shutdown, this);
+    if (jack_activate(client) != 0) {
+        jack_client_close(client);
+        return;
+    }
     client_ = client;
 }
 

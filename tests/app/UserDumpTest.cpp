@@ -99,6 +99,9 @@ TEST_F(UserTab, ALoadedRequestIsPreviewedChosenAndSentWithTheOverride) {
     deliver(in);
     ASSERT_TRUE(form->ForceMIDICH->isChecked());
     ASSERT_EQ(form->SysExCH->position(), 3);
+    // The preview follows at once, scrolled to the request's end.
+    EXPECT_EQ(form->ShowSyx->text(), "  F0 41 12 42 11 40 00 7F 00 00 01 40 F7");
+    EXPECT_EQ(form->ShowSyx->cursorPosition(), form->ShowSyx->text().size());
     clickTab(0);
     clickLine(form->SysEx, 0);
     ASSERT_EQ(sent().size(), 1u);

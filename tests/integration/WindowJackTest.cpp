@@ -14,6 +14,8 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTabWidget>
+#include <QTest>
 #include <QTimer>
 #include <QToolButton>
 #include <memory>
@@ -27,6 +29,7 @@
 #include "platform/midi/SystemMidi.h"
 #include "platform/registry/RegFile.h"
 #include "tests/app/RecordingDialogs.h"
+#include "tests/app/WindowFixture.h"
 #include "tests/integration/EventLoop.h"
 #include "tests/integration/JackFixture.h"
 #include "tests/support/TempFiles.h"
@@ -320,6 +323,89 @@ TEST_F(WindowOverJack, TheStoreFillsExactlyAndTheNextMessageIsRefusedNotLost) {
     const auto last = form->store().message(CaptureStore::kCapacity - 1);
     EXPECT_TRUE(Bytes(last.begin(), last.end()) ==
                 test::patternMessage(CaptureStore::kCapacity - 1, 100));
+}
+
+// The peer dumps three messages on channel 8; the user deletes, sends, saves, runs, stops and
+// steers with the mouse and the keys, and the peer gets what the lines say.
+TEST_F(WindowOverJack, WhatALineShowsIsWhatGoesOutByMouseAndKeys) {
+    start();
+    choosePeer();
+    ASSERT_TRUE(pumpUntil([&] { return form->G_Vendor->text() == "7DH"; }, 10s));
+    while (peer.nextReceived(1s)) {
+    }
+    const auto m = [](std::size_t k) { return test::patternMessage(896 + k, 100); };  // byte 2: 07
+    test::writeBytes(dir.file("three.syx"), test::patternStream(3, 100, 896));
+    peer.play(dir.file("three.syx"), "1024", 0);
+    ASSERT_TRUE(pumpUntil([&] { return form->SysEx->count() == 3; }, 10s));
+    EXPECT_EQ(form->CH->text(), "8");
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+
+    test::clickLine(form->SysEx, 1);
+    EXPECT_EQ(peer.nextReceived(10s), m(1));
+    QTest::keyClick(form.get(), Qt::Key_Delete);
+    ASSERT_TRUE(form->SysEx->item(1)->text().startsWith("0003"));
+    test::clickLine(form->SysEx, 1);
+    EXPECT_EQ(peer.nextReceived(10s), m(2));
+    dialogs.answers.push_back(QString::fromStdString(dir.file("saved.syx")));
+    QTest::keyClick(form.get(), Qt::Key_S, Qt::ControlModifier);
+    Bytes saved = m(0);
+    for (std::uint8_t b : m(2)) saved.push_back(b);
+    EXPECT_EQ(test::readBytes(dir.file("saved.syx")), saved);
+
+    // F5 runs the list; Esc stops a run before its first message.
+    QTest::keyClick(form.get(), Qt::Key_F5);
+    QTest::keyClick(form.get(), Qt::Key_Escape);
+    EXPECT_FALSE(form->Timer1->isActive());
+    QTest::keyClick(form.get(), Qt::Key_F5);
+    ASSERT_TRUE(pumpUntil([&] { return !form->Timer1->isActive(); }, 10s));
+    EXPECT_EQ(peer.nextReceived(10s), m(0));
+    EXPECT_EQ(peer.nextReceived(10s), m(2));
+
+    // The channel selector takes the focus and the arrow keys; the channel CH shows goes out.
+    form->TabMenu->setCurrentWidget(form->TabSheet1);
+    form->ForceMIDICH->setFocus();
+    QTest::keyClick(form->ForceMIDICH, Qt::Key_Tab);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Left);
+    EXPECT_EQ(form->CH->text(), "7");
+    form->TabMenu->setCurrentWidget(form->MnSysEx);
+    test::clickLine(form->SysEx, 0);
+    EXPECT_EQ(peer.nextReceived(10s).value_or(Bytes(3))[2], 0x06);
+
+    QTest::keyClick(form.get(), Qt::Key_L, Qt::ControlModifier);
+    EXPECT_EQ(form->store().count(), 0);
+    EXPECT_TRUE(dialogs.errors.isEmpty()) << dialogs.errors.join("; ").toStdString();
+}
+
+// The saved devices are opened by name wherever they are listed, never another one at their
+// old place; a missing one is left unopened and named.
+TEST_F(WindowOverJack, SavedDevicesAreOpenedByNameAndAMissingOneIsNamed) {
+    auto wanted = std::make_unique<test::JackPeer>();
+    start();
+    // As after a run in which the peers were listed the other way round.
+    const auto key = registry.openOrCreateKey(TForm1::kRegistryKey);
+    const auto at = [](QComboBox* list, const std::string& port) {
+        return RegistryValue::binary({static_cast<std::uint8_t>(entryOf(list, port))});
+    };
+    key->write("MIDI_IN", at(form->cmbInput, peer.outPort()));
+    key->write("MIDI_OUT", at(form->cmbOutput, peer.inPort()));
+    key->write("MIDI_IN_NAME", RegistryValue::string(wanted->outPort()));
+    key->write("MIDI_OUT_NAME", RegistryValue::string(wanted->inPort()));
+    start();
+    EXPECT_EQ(form->cmbInput->currentText().toStdString(), wanted->outPort());
+    EXPECT_EQ(form->cmbOutput->currentText().toStdString(), wanted->inPort());
+    EXPECT_EQ(wanted->nextReceived(10s), kIdentityRequest);
+
+    const std::string goneIn = wanted->outPort(), goneOut = wanted->inPort();
+    wanted.reset();
+    start();
+    EXPECT_FALSE(form->MidiInput1->isOpen());
+    EXPECT_FALSE(form->outputPort().isOpen());
+    EXPECT_EQ(form->cmbInput->currentIndex(), -1);
+    ASSERT_TRUE(pumpUntil([&] { return !dialogs.messages.isEmpty(); }, 10s));
+    for (const std::string& port : {goneIn, goneOut})
+        EXPECT_TRUE(dialogs.messages.front().contains(QString::fromStdString("「" + port + "」")))
+            << port;
 }
 
 }  // namespace
