@@ -87,11 +87,19 @@ std::unique_ptr<AlsaSeqOut> AlsaSeqOut::open(const std::string& clientName, int 
         code = MIDIERR_NODEVICE;
         return nullptr;
     }
-    // A program's port says when its queue is full; a kernel (hardware) port does not.
-    snd_seq_client_info_t* info = nullptr;
-    snd_seq_client_info_alloca(&info);
-    if (snd_seq_get_any_client_info(out->seq_, destClient, info) < 0 ||
-        snd_seq_client_info_get_type(info) == SND_SEQ_KERNEL_CLIENT) {
+    // A raw MIDI device behind the port (a card's client: an interface with a cable, or a
+    // virtual raw MIDI device read by a program) takes what its driver buffers and drops the
+    // rest, so it is fed at the cable's rate. Every other port says when it is full and is fed
+    // as fast as it takes: a program's, or a kernel client of the sequencer's own such as
+    // "Midi Through" (both show the same port type as a virtual raw MIDI device; the card tells).
+    snd_seq_client_info_t* client = nullptr;
+    snd_seq_client_info_alloca(&client);
+    snd_seq_port_info_t* port = nullptr;
+    snd_seq_port_info_alloca(&port);
+    const bool known = snd_seq_get_any_client_info(out->seq_, destClient, client) >= 0 &&
+                       snd_seq_get_any_port_info(out->seq_, destClient, destPort, port) >= 0;
+    if (!known || snd_seq_client_info_get_card(client) >= 0 ||
+        (snd_seq_port_info_get_type(port) & SND_SEQ_PORT_TYPE_HARDWARE) != 0) {
         out->pace_ = std::make_unique<MidiCablePace>(kCableBacklog);
     }
     code = MMSYSERR_NOERROR;

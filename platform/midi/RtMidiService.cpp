@@ -1,4 +1,4 @@
-// The RtMidi backend: device lists and ALSA input through RtMidi, JACK input through JackMidiIn,
+// The RtMidi backend: device lists through RtMidi, input through AlsaSeqIn and JackMidiIn,
 // output through JackMidiOut and AlsaSeqOut, all under one client name per process so our own
 // ports can be left out.
 #include "platform/midi/RtMidiService.h"
@@ -14,6 +14,7 @@
 #include <new>
 #include <utility>
 
+#include "platform/midi/AlsaSeqIn.h"
 #include "platform/midi/AlsaSeqOut.h"
 #include "platform/midi/EmulatedMidiIn.h"
 #include "platform/midi/InputPump.h"
@@ -50,6 +51,13 @@ struct ErrorFlag {
     }
 };
 
+// RtMidi ends an ALSA port's name with its address, "client:port".
+bool alsaAddress(const std::string& name, int& client, int& port) {
+    const std::size_t space = name.rfind(' ');
+    return space != std::string::npos &&
+           std::sscanf(name.c_str() + space + 1, "%d:%d", &client, &port) == 2;
+}
+
 template <typename Caps>
 void fillCaps(Caps& caps, const std::string& name) {
     caps = Caps{};
@@ -78,10 +86,7 @@ public:
     // No transport callback runs once its client is gone, so the pump can stop after it.
     void disconnect() {
         jack_.reset();
-        if (rtmidi_) {
-            rtmidi_->closePort();
-            rtmidi_.reset();
-        }
+        alsa_.reset();
         pump_.stop();
         if (opened_) announce(MIM_CLOSE);
         opened_ = false;
@@ -119,36 +124,17 @@ private:
     }
 
     MMRESULT connectAlsa(const std::string& clientName, const std::string& source) {
-        try {
-            rtmidi_ = std::make_unique<RtMidiIn>(RtMidi::LINUX_ALSA, clientName);
-            rtmidi_->setErrorCallback(&ErrorFlag::record, &errors_);
-            const unsigned count = rtmidi_->getPortCount();
-            unsigned index = 0;
-            while (index < count && rtmidi_->getPortName(index) != source) ++index;
-            if (index == count) return MIDIERR_NODEVICE;  // gone since the list was made
-            rtmidi_->ignoreTypes(false, false, false);
-            rtmidi_->setCallback(&InputPort::onMessage, this);
-            rtmidi_->openPort(index, "in");
-        } catch (const RtMidiError&) {
-            return MMSYSERR_NODRIVER;
-        }
-        return errors_.failed.load() ? MMSYSERR_ERROR : MMSYSERR_NOERROR;
-    }
-
-    // RtMidi's ALSA thread.
-    static void onMessage(double /*deltaSeconds*/, std::vector<unsigned char>* bytes,
-                          void* self) noexcept {
-        if (bytes != nullptr && !bytes->empty()) {
-            auto& port = *static_cast<InputPort*>(self);
-            port.pump_.put(bytes->data(), bytes->size());
-            port.pump_.wake();
-        }
+        int client = -1;
+        int port = -1;
+        if (!alsaAddress(source, client, port)) return MIDIERR_NODEVICE;
+        MMRESULT code = MMSYSERR_NOERROR;
+        alsa_ = AlsaSeqIn::open(clientName, client, port, pump_, code);
+        return code;
     }
 
     InputPump pump_;
     std::unique_ptr<JackMidiIn> jack_;
-    std::unique_ptr<RtMidiIn> rtmidi_;
-    ErrorFlag errors_;
+    std::unique_ptr<AlsaSeqIn> alsa_;
     bool opened_ = false;
 };
 
@@ -436,14 +422,9 @@ MMRESULT RtMidiService::midiOutOpen(HMIDIOUT* handle, std::uint32_t deviceId,
         if (device.api == Api::jack) {
             port->jack = JackMidiOut::open(clientName_, device.name, code);
         } else {
-            // RtMidi ends an ALSA port's name with its address, "client:port".
             int client = -1;
             int number = -1;
-            const std::size_t space = device.name.rfind(' ');
-            if (space == std::string::npos ||
-                std::sscanf(device.name.c_str() + space + 1, "%d:%d", &client, &number) != 2) {
-                return MIDIERR_NODEVICE;
-            }
+            if (!alsaAddress(device.name, client, number)) return MIDIERR_NODEVICE;
             port->alsa = AlsaSeqOut::open(clientName_, client, number, code);
         }
         if (code != MMSYSERR_NOERROR) return code;

@@ -1,8 +1,9 @@
 // The MIDI service over the machine's real MIDI APIs through RtMidi: the ALSA sequencer and
 // JACK (PipeWire serves both). Devices are the other programs' ports of every API that is up,
-// ALSA first, named in full. Input emulates a winmm driver fed through an input pump, from
-// RtMidi's ALSA thread or our own JACK client; output goes through each API directly, since
-// RtMidi's JACK input holds back and its output drops or refuses large messages.
+// ALSA first, named in full. Input emulates a winmm driver fed through an input pump, from our
+// own ALSA sequencer reader or JACK client; output goes through each API directly too, since
+// RtMidi's inputs lose or hold back data and its outputs drop or refuse large messages. RtMidi
+// lists the ports.
 #pragma once
 
 #include <cstdint>
