@@ -21,8 +21,10 @@ $(BUILD)/build.ninja:
 build: deps $(BUILD)/build.ninja
 	cmake --build $(BUILD) -j $(JOBS)
 
-# Starts the window on the desktop; without a display it runs inside a virtual one.
-run: build
+# Starts the window on the desktop; without a display it runs inside a virtual one. Builds the
+# window and what it needs only: the tests come with `make build` and `make test`.
+run: deps $(BUILD)/build.ninja
+	cmake --build $(BUILD) -j $(JOBS) --target pellum
 	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then $(BUILD)/app/pellum; \
 	else echo "No display: running Pellum under Xvfb"; xvfb-run -a -s "-screen 0 1024x768x24" $(BUILD)/app/pellum; fi
 
