@@ -233,11 +233,15 @@ private:
     std::string readText(RegistryKey& key, const char* name);
     // Sets `position` to where the saved device `name` is listed; false when it is not listed.
     bool findSavedDevice(QComboBox* list, const std::string& name, std::uint8_t& position);
-    // Leaves `list` without a selection, saying which device is missing.
-    void showMissing(QComboBox* list, const std::string& name);
+    // Leaves `list` without a selection, saying which device is not open and whether it is
+    // listed now.
+    void showUnopened(QComboBox* list, const std::string& name, bool listed);
+    // A notice of what start-up could not open, and of a machine without any MIDI system.
+    void tellMissing(bool inputMissing, bool outputMissing);
     // The device lists follow the system: ports that came or went since the last look.
     void followDevices();
-    void relist(QComboBox* list, const QStringList& entries, std::uint8_t& position);
+    void relist(QComboBox* list, const QStringList& entries, const std::string& saved,
+                std::uint8_t& position);
     static std::string chosenName(const QComboBox* list);
     // Shows the selected request with the override as it stands; nothing without a selection.
     std::optional<std::vector<std::uint8_t>> previewRequest();

@@ -54,13 +54,16 @@ void TForm1::FormCreate() {
     // A saved position beyond today's devices leaves the list without a selection.
     cmbOutput->setCurrentIndex(outputPosition_ < cmbOutput->count() ? outputPosition_ : -1);
     cmbInput->setCurrentIndex(inputPosition_ < cmbInput->count() ? inputPosition_ : -1);
-    if (outputMissing) showMissing(cmbOutput, outputName_);
-    if (inputMissing) showMissing(cmbInput, inputName_);
+    if (outputMissing) showUnopened(cmbOutput, outputName_, false);
+    if (inputMissing) showUnopened(cmbInput, inputName_, false);
 
     OpenDevs();
     setWaitCursor(false);
     store_->clear();
+    tellMissing(inputMissing, outputMissing);
+}
 
+void TForm1::tellMissing(bool inputMissing, bool outputMissing) {
     QStringList notes;
     if (!midi_.systemAvailable()) {
         notes << QStringLiteral(
@@ -91,9 +94,10 @@ bool TForm1::findSavedDevice(QComboBox* list, const std::string& name, std::uint
     return true;
 }
 
-void TForm1::showMissing(QComboBox* list, const std::string& name) {
+void TForm1::showUnopened(QComboBox* list, const std::string& name, bool listed) {
     list->setCurrentIndex(-1);
-    list->setPlaceholderText("(missing) " + QString::fromStdString(name));
+    list->setPlaceholderText((listed ? "(not open) " : "(missing) ") +
+                             QString::fromStdString(name));
 }
 
 void TForm1::followDevices() {
@@ -106,27 +110,30 @@ void TForm1::followDevices() {
     QStringList outputs;
     for (const std::string& name : output_.buildOutputList())
         outputs << QString::fromStdString(name);
-    relist(cmbInput, inputs, inputPosition_);
-    relist(cmbOutput, outputs, outputPosition_);
+    relist(cmbInput, inputs, inputName_, inputPosition_);
+    relist(cmbOutput, outputs, outputName_, outputPosition_);
 }
 
-void TForm1::relist(QComboBox* list, const QStringList& entries, std::uint8_t& position) {
+void TForm1::relist(QComboBox* list, const QStringList& entries, const std::string& saved,
+                    std::uint8_t& position) {
     QStringList shown;
     for (int i = 0; i < list->count(); ++i) shown << list->itemText(i);
     if (shown == entries) return;
-    const int chosen = list->currentIndex();
-    const QString name = list->currentText();
+    const bool chosen = list->currentIndex() >= 0;
+    const std::string name = chosen ? list->currentText().toStdString() : saved;
     list->clear();
     list->addItems(entries);
     // The chosen device stays chosen wherever it now is; the position follows it, so the next
-    // save stores where it is. One that went is shown missing until the user picks again.
-    if (chosen < 0) {
-        list->setCurrentIndex(-1);
-    } else if (const int now = entries.indexOf(name); now >= 0) {
+    // save stores where it is. One that went, or was missing at start-up, stays unopened until
+    // the user picks it: opening it would also send it the Identity Request unasked.
+    const int now = chosen ? static_cast<int>(entries.indexOf(QString::fromStdString(name))) : -1;
+    if (now >= 0) {
         list->setCurrentIndex(now);
         position = static_cast<std::uint8_t>(now);
+    } else if (!name.empty()) {
+        showUnopened(list, name, entries.contains(QString::fromStdString(name)));
     } else {
-        showMissing(list, name.toStdString());
+        list->setCurrentIndex(-1);
     }
 }
 
