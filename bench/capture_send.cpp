@@ -5,6 +5,7 @@
 //   (floor(length / 256) + 1 ms), reported as the median and the extremes of (actual - computed).
 #include <benchmark/benchmark.h>
 
+#include <QAction>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QListWidget>
@@ -14,7 +15,9 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "app/Midimonp.h"
@@ -177,6 +180,49 @@ void BM_AutoSendPacing(benchmark::State& state) {
     state.counters["waits"] = static_cast<double>(late.size());
 }
 BENCHMARK(BM_AutoSendPacing)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+
+long residentKib() {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
+    }
+    return -1;
+}
+
+// The window's resident memory around the largest file it opens (9999 messages of 65,535 bytes,
+// 655 MB): fresh, after loading it, after loading it again, after New, and after a small file.
+void BM_WindowMemoryAroundTheLargestFile(benchmark::State& state) {
+    const std::filesystem::path big = std::filesystem::temp_directory_path() / "pellum-bench-big.syx";
+    const std::filesystem::path small =
+        std::filesystem::temp_directory_path() / "pellum-bench-small.syx";
+    {
+        std::ofstream out(big, std::ios::binary);
+        Bytes m(pellum::CaptureStore::kMaxMessageBytes, 0x11);
+        m.front() = 0xF0;
+        m.back() = 0xF7;
+        for (int i = 0; i < pellum::CaptureStore::kCapacity; ++i) {
+            out.write(reinterpret_cast<const char*>(m.data()), static_cast<std::streamsize>(m.size()));
+        }
+        std::ofstream(small, std::ios::binary).write("\xF0\x41\x10\xF7", 4);
+    }
+    Rig& r = rig();
+    for (auto _ : state) {
+        state.counters["fresh_MB"] = residentKib() / 1024.0;
+        r.form->openfile(QString::fromStdString(big.string()));
+        state.counters["after_load_MB"] = residentKib() / 1024.0;
+        r.form->openfile(QString::fromStdString(big.string()));
+        state.counters["after_second_load_MB"] = residentKib() / 1024.0;
+        r.form->New1->trigger();
+        state.counters["after_new_MB"] = residentKib() / 1024.0;
+        r.form->openfile(QString::fromStdString(big.string()));
+        r.form->openfile(QString::fromStdString(small.string()));
+        state.counters["after_small_load_MB"] = residentKib() / 1024.0;
+        state.counters["file_MB"] = std::filesystem::file_size(big) / 1048576.0;
+    }
+    std::filesystem::remove(big);
+    std::filesystem::remove(small);
+}
+BENCHMARK(BM_WindowMemoryAroundTheLargestFile)->Unit(benchmark::kSecond)->Iterations(1);
 
 }  // namespace
 

@@ -21,7 +21,7 @@
 #include "midi/MidiIn.h"
 #include "midi/OutputPort.h"
 #include "platform/midi/NoticePipe.h"
-#include "platform/midi/RtMidiService.h"
+#include "platform/midi/AlsaJackService.h"
 #include "tests/integration/JackFixture.h"
 #include "tests/support/TempFiles.h"
 
@@ -41,7 +41,7 @@ void jackFullRateCapture(benchmark::State& state, const std::string& cut) {
     const auto server = benchServer();
     state.SetLabel(pellum::test::serverKind());
     pellum::test::JackPeer peer;
-    pellum::midi::RtMidiService service;
+    pellum::midi::AlsaJackService service;
     pellum::midi::NoticePipe notices;
     pellum::TMidiInput input(service, notices);
     input.setProductName(peer.outPort());
@@ -106,7 +106,7 @@ void jackSend(benchmark::State& state) {
     state.SetLabel(pellum::test::serverKind());
     pellum::test::JackPeer peer;
     peer.process().writeLine("report off");
-    pellum::midi::RtMidiService service;
+    pellum::midi::AlsaJackService service;
     pellum::OutputPort port(service);
     const auto list = port.buildOutputList();
     const auto found = std::find(list.begin(), list.end(), peer.inPort());

@@ -7,7 +7,7 @@
 #include "cli/Options.h"
 #include "platform/midi/SystemMidi.h"
 #if !defined(_WIN32)
-#include "platform/midi/RtMidiService.h"
+#include "platform/midi/AlsaJackService.h"
 #endif
 
 namespace pellum::cli {
@@ -40,7 +40,7 @@ int portsCommand(const Args& args) {
 #else
         // Says of each API what is true of it: a JACK server may well run without MIDI ports.
         std::string why;
-        if (const auto* apis = dynamic_cast<const midi::RtMidiService*>(service.get())) {
+        if (const auto* apis = dynamic_cast<const midi::AlsaJackService*>(service.get())) {
             why = std::string(" (") +
                   (apis->alsaAvailable() ? "none on the ALSA sequencer" : "no ALSA sequencer") +
                   ", " +

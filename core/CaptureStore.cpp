@@ -1,5 +1,9 @@
 #include "core/CaptureStore.h"
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 #include <algorithm>
 #include <stdexcept>
 
@@ -25,11 +29,29 @@ std::size_t CaptureStore::length(int i) const {
     return (i >= 0 && i < count_) ? live_->lengths[i] : 0;
 }
 
+namespace {
+
+// Slots this small keep their buffers for the next message.
+constexpr std::size_t kSmallSlot = 4096;
+
+// Freed message buffers are small blocks of the heap, which the C library keeps for later
+// unless asked to hand its free pages back.
+void giveBackFreedMemory() {
+#if defined(__GLIBC__)
+    ::malloc_trim(0);
+#endif
+}
+
+}  // namespace
+
 int CaptureStore::append(std::span<const std::uint8_t> bytes) {
     if (full()) return -1;
     if (bytes.size() > kMaxMessageBytes) throw MessageTooLongError(count_ + 1);
     const int i = count_;
-    live_->bytes[i].assign(bytes.begin(), bytes.end());
+    std::vector<std::uint8_t>& slot = live_->bytes[i];
+    // A slot left over from a bigger message gives its memory back rather than keep it.
+    if (slot.capacity() > 2 * bytes.size() + kSmallSlot) std::vector<std::uint8_t>().swap(slot);
+    slot.assign(bytes.begin(), bytes.end());
     live_->lengths[i] = bytes.size();
     ++count_;
     return i;
@@ -57,6 +79,17 @@ void CaptureStore::commitStaging(int count) {
     for (int i = 0; i < count; ++i) staging_->lengths[i] = staging_->bytes[i].size();
     std::swap(live_, staging_);
     count_ = count;
+    // What the store held before goes back to the system: a second load of a big file costs no
+    // more than the first, and a small one after a big one keeps only what it needs.
+    staging_.reset();
+    giveBackFreedMemory();
+}
+
+void CaptureStore::clear() {
+    count_ = 0;
+    live_ = std::make_unique<Slots>();
+    staging_.reset();
+    giveBackFreedMemory();
 }
 
 }  // namespace pellum

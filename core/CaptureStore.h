@@ -36,12 +36,13 @@ public:
     // always holds the message of list line i. Nothing happens for any other index.
     void erase(int i);
 
-    // Emptying only resets the count; the slots keep their bytes (and their capacity).
-    void clear() { count_ = 0; }
+    // Emptying resets the count and gives the messages' memory back; nothing at or above the
+    // count was ever readable anyway.
+    void clear();
 
     // A load fills a second set of slots and swaps it in only once the whole file was read,
-    // so a load that fails half way leaves the store as it was. The set swapped out keeps its
-    // buffers for the next load. The loader keeps each staged slot within kMaxMessageBytes.
+    // so a load that fails half way leaves the store as it was. The set swapped out is given
+    // back. The loader keeps each staged slot within kMaxMessageBytes.
     std::vector<std::uint8_t>& stagingSlot(int i);
     void commitStaging(int count);
 

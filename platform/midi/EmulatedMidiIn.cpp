@@ -1,4 +1,4 @@
-// The byte-stream driver emulation shared by the loopback and RtMidi backends.
+// The byte-stream driver emulation shared by the loopback and the ALSA and JACK backends.
 #include "platform/midi/EmulatedMidiIn.h"
 
 #include <algorithm>

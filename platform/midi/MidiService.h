@@ -1,5 +1,5 @@
 // The MIDI service the device layer and the output port call: the winmm input and output
-// operations by their own names. Backends (loopback now; RtMidi and winmm later) implement it,
+// operations by their own names. Backends (loopback, ALSA and JACK, winmm) implement it,
 // and the application picks one at start-up.
 #pragma once
 

@@ -4,7 +4,7 @@
 #if defined(_WIN32)
 #include "platform/midi/WinMmService.h"
 #else
-#include "platform/midi/RtMidiService.h"
+#include "platform/midi/AlsaJackService.h"
 #endif
 
 namespace pellum::midi {
@@ -13,7 +13,7 @@ std::unique_ptr<MidiService> createSystemMidiService() {
 #if defined(_WIN32)
     return std::make_unique<WinMmService>();
 #else
-    return std::make_unique<RtMidiService>();
+    return std::make_unique<AlsaJackService>();
 #endif
 }
 

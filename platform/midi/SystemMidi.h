@@ -1,5 +1,5 @@
 // The MIDI service of the machine the program runs on, for the window and pellum-cli: winmm on
-// Windows, the RtMidi backend everywhere else.
+// Windows, the ALSA sequencer and JACK everywhere else.
 #pragma once
 
 #include <memory>

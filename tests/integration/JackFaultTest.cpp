@@ -22,7 +22,7 @@
 #include "app/PellumApplication.h"
 #include "core/CaptureStore.h"
 #include "platform/NoticeWindow.h"
-#include "platform/midi/RtMidiService.h"
+#include "platform/midi/AlsaJackService.h"
 #include "platform/midi/SystemMidi.h"
 #include "platform/registry/RegFile.h"
 #include "tests/app/RecordingDialogs.h"
@@ -320,7 +320,7 @@ TEST_F(DeviceFault, TheWindowsListsFollowTheServer) {
     RegFileRegistry registry(dir.path() / "Pellum.reg");
     auto service = midi::createSystemMidiService();
     TForm1 form(dialogs, *service, notices, registry);
-    const bool alsa = dynamic_cast<midi::RtMidiService&>(*service).alsaAvailable();
+    const bool alsa = dynamic_cast<midi::AlsaJackService&>(*service).alsaAvailable();
     pumpUntil([&] { return !dialogs.messages.isEmpty(); }, 2s);
     EXPECT_EQ(!dialogs.messages.isEmpty() && dialogs.messages.front().contains("JACK サーバーか"),
               !alsa);

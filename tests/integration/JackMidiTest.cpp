@@ -13,7 +13,7 @@
 #include "midi/MidiIn.h"
 #include "midi/OutputPort.h"
 #include "platform/midi/NoticePipe.h"
-#include "platform/midi/RtMidiService.h"
+#include "platform/midi/AlsaJackService.h"
 #include "tests/integration/JackFixture.h"
 
 namespace pellum {
@@ -28,7 +28,7 @@ const Bytes kIdentityRequest = {0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7};
 // TMidiInput on the peer's output, drained the way the window drains it.
 class Capture {
 public:
-    Capture(midi::RtMidiService& service, const std::string& source, std::uint16_t bufferSize,
+    Capture(midi::AlsaJackService& service, const std::string& source, std::uint16_t bufferSize,
             std::uint16_t bufferCount)
         : input_(service, notices_) {
         input_.setProductName(source);
@@ -75,7 +75,7 @@ class JackMidiTest : public ::testing::Test {
 protected:
     test::JackPeer peer;
     // Made after the peer is up, so its ports are in the device lists.
-    midi::RtMidiService service;
+    midi::AlsaJackService service;
 
     int outputIndexOf(OutputPort& port, const std::string& name) {
         const auto list = port.buildOutputList();

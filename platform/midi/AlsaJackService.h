@@ -1,9 +1,8 @@
-// The MIDI service over the machine's real MIDI APIs through RtMidi: the ALSA sequencer and
-// JACK (PipeWire serves both). Devices are the other programs' ports of every API that is up,
-// ALSA first, named in full. Input emulates a winmm driver fed through an input pump, from our
-// own ALSA sequencer reader or JACK client; output goes through each API directly too, since
-// RtMidi's inputs lose or hold back data and its outputs drop or refuse large messages. RtMidi
-// lists the ports.
+// The MIDI service over the machine's real MIDI APIs, the ALSA sequencer and JACK (PipeWire
+// serves both), through alsa-lib and libjack directly: RtMidi, which this began on, lost or held
+// back input and dropped or refused large messages. Devices are the other programs' ports of
+// every API that is up, ALSA first, named in full. Input emulates a winmm driver fed through an
+// input pump, from our own ALSA sequencer reader or JACK client.
 #pragma once
 
 #include <cstdint>
@@ -16,16 +15,13 @@
 
 namespace pellum::midi {
 
-class JackPortList;
-
-class RtMidiService final : public MidiService {
+class AlsaJackService final : public MidiService {
 public:
-    // Finds which APIs are up; the device lists are read again by every Get...NumDevs call,
-    // which also finds a JACK server that started, or stopped, since.
-    RtMidiService();
-    ~RtMidiService() override;
-    RtMidiService(const RtMidiService&) = delete;
-    RtMidiService& operator=(const RtMidiService&) = delete;
+    // Finds which APIs are up; the device lists are read again by every Get...NumDevs call.
+    AlsaJackService();
+    ~AlsaJackService() override;
+    AlsaJackService(const AlsaJackService&) = delete;
+    AlsaJackService& operator=(const AlsaJackService&) = delete;
 
     bool alsaAvailable() const { return alsaUp_; }
     bool jackAvailable() const { return jackUp_; }
@@ -91,7 +87,6 @@ private:
     bool alsaUp_ = false;
     bool jackUp_ = false;
     std::unique_ptr<Probes> probes_;
-    std::unique_ptr<JackPortList> jackPorts_;
 
     // Guards the lists below; never held while a callback runs or a message is being queued.
     mutable std::mutex mutex_;

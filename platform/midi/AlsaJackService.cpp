@@ -1,10 +1,10 @@
-// The RtMidi backend: device lists through RtMidi, input through AlsaSeqIn and JackMidiIn,
-// output through JackMidiOut and AlsaSeqOut, all under one client name per process so our own
-// ports can be left out.
-#include "platform/midi/RtMidiService.h"
+// The system's MIDI: device lists read from the ALSA sequencer and JACK, input through AlsaSeqIn
+// and JackMidiIn, output through JackMidiOut and AlsaSeqOut, all under one client name per
+// process so our own ports can be left out.
+#include "platform/midi/AlsaJackService.h"
 
 #include <alsa/asoundlib.h>
-#include <rtmidi/RtMidi.h>
+#include <jack/jack.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -20,38 +20,24 @@
 #include "platform/midi/InputPump.h"
 #include "platform/midi/JackMidiIn.h"
 #include "platform/midi/JackMidiOut.h"
-#include "platform/midi/JackPortList.h"
 
 namespace pellum::midi {
 
 namespace {
 
 void quietAlsa(const char*, int, const char*, int, const char*, ...) {}
+void quietJack(const char*) {}
 
-// Asked directly rather than through RtMidi, which would print its complaints when an API is
-// down, and the libraries' own complaints are kept quiet while asking.
-bool alsaSequencerUp() {
-    snd_lib_error_set_handler(&quietAlsa);
-    snd_seq_t* seq = nullptr;
-    const bool up = snd_seq_open(&seq, "default", SND_SEQ_OPEN_DUPLEX, SND_SEQ_NONBLOCK) >= 0;
-    if (up) snd_seq_close(seq);
-    snd_lib_error_set_handler(nullptr);
-    return up;
+// The lists name ports as RtMidi, which made them before, did, so that earlier settings and
+// scripts still find them: "client:port client-number:port-number" on ALSA, in full on JACK.
+std::string alsaPortName(snd_seq_client_info_t* client, snd_seq_port_info_t* port) {
+    return std::string(snd_seq_client_info_get_name(client)) + ":" +
+           snd_seq_port_info_get_name(port) + " " +
+           std::to_string(snd_seq_port_info_get_client(port)) + ":" +
+           std::to_string(snd_seq_port_info_get_port(port));
 }
 
-// RtMidi reports through this instead of printing or throwing; a port that failed to open
-// shows up here.
-struct ErrorFlag {
-    std::atomic<bool> failed{false};
-
-    static void record(RtMidiError::Type type, const std::string& /*text*/, void* self) {
-        if (type != RtMidiError::WARNING && type != RtMidiError::DEBUG_WARNING) {
-            static_cast<ErrorFlag*>(self)->failed.store(true);
-        }
-    }
-};
-
-// RtMidi ends an ALSA port's name with its address, "client:port".
+// An ALSA port's name ends with its address, "client:port".
 bool alsaAddress(const std::string& name, int& client, int& port) {
     const std::size_t space = name.rfind(' ');
     return space != std::string::npos &&
@@ -70,13 +56,68 @@ void fillCaps(Caps& caps, const std::string& name) {
 
 }  // namespace
 
-struct RtMidiService::Probes {
-    std::unique_ptr<RtMidiIn> alsaIn;
-    std::unique_ptr<RtMidiOut> alsaOut;
-    ErrorFlag errors;
+// One client on each system, kept for reading the port lists: a list costs a query, not a
+// client. The JACK one is opened again when the server went away and another came.
+struct AlsaJackService::Probes {
+    explicit Probes(const std::string& name) : clientName(name) {
+        snd_lib_error_set_handler(&quietAlsa);
+        if (snd_seq_open(&seq, "default", SND_SEQ_OPEN_DUPLEX, SND_SEQ_NONBLOCK) < 0) {
+            seq = nullptr;
+        } else {
+            snd_seq_set_client_name(seq, clientName.c_str());
+        }
+        snd_lib_error_set_handler(nullptr);
+    }
+    ~Probes() {
+        if (jack != nullptr) jack_client_close(jack);
+        if (seq != nullptr) snd_seq_close(seq);
+    }
+    Probes(const Probes&) = delete;
+    Probes& operator=(const Probes&) = delete;
+
+    // The JACK client, opened if there is none or the server shut the last one out.
+    jack_client_t* jackClient() {
+        if (jack != nullptr && jackGone.load(std::memory_order_acquire)) {
+            jack_client_close(jack);
+            jack = nullptr;
+        }
+        if (jack == nullptr) {
+            // Quiet while asking: no server is an answer, not an error to print.
+            jack_set_error_function(&quietJack);
+            jack_set_info_function(&quietJack);
+            jack_status_t status{};
+            jack = jack_client_open(clientName.c_str(), JackNoStartServer, &status);
+            jack_set_error_function(nullptr);
+            jack_set_info_function(nullptr);
+            jackGone.store(false, std::memory_order_release);
+            // Active, so that the server's going away is heard and the next list asks anew.
+            if (jack != nullptr) {
+                jack_on_shutdown(jack, &Probes::serverGone, this);
+                if (jack_activate(jack) != 0) {
+                    jack_client_close(jack);
+                    jack = nullptr;
+                }
+            }
+        }
+        return jack;
+    }
+    static void serverGone(void* self) noexcept {
+        static_cast<Probes*>(self)->jackGone.store(true, std::memory_order_release);
+    }
+    bool jackStopped() const {
+        return jack != nullptr && jackGone.load(std::memory_order_acquire);
+    }
+    void closeJack() {
+        if (jack != nullptr) jack_client_close(std::exchange(jack, nullptr));
+    }
+
+    const std::string clientName;
+    snd_seq_t* seq = nullptr;
+    jack_client_t* jack = nullptr;
+    std::atomic<bool> jackGone{false};
 };
 
-class RtMidiService::InputPort final : public EmulatedMidiIn {
+class AlsaJackService::InputPort final : public EmulatedMidiIn {
 public:
     InputPort(MidiInProc callback, std::uintptr_t instance)
         : EmulatedMidiIn(callback, instance), pump_(*this) {}
@@ -138,7 +179,7 @@ private:
     bool opened_ = false;
 };
 
-class RtMidiService::OutputPort final : public MidiOutPort {
+class AlsaJackService::OutputPort final : public MidiOutPort {
 public:
     std::unique_ptr<JackMidiOut> jack;
     std::unique_ptr<AlsaSeqOut> alsa;
@@ -161,34 +202,20 @@ public:
     bool jackStopped = false;
 };
 
-RtMidiService::RtMidiService()
+AlsaJackService::AlsaJackService()
     : clientName_("Pellum-" + std::to_string(::getpid())),
-      probes_(std::make_unique<Probes>()),
-      jackPorts_(std::make_unique<JackPortList>(clientName_)) {
-    alsaUp_ = alsaSequencerUp();
-    try {
-        if (alsaUp_) {
-            probes_->alsaIn = std::make_unique<RtMidiIn>(RtMidi::LINUX_ALSA, clientName_);
-            probes_->alsaOut = std::make_unique<RtMidiOut>(RtMidi::LINUX_ALSA, clientName_);
-        }
-    } catch (const RtMidiError&) {
-        alsaUp_ = false;
-    }
-    for (RtMidi* probe : {static_cast<RtMidi*>(probes_->alsaIn.get()),
-                          static_cast<RtMidi*>(probes_->alsaOut.get())}) {
-        if (probe != nullptr) probe->setErrorCallback(&ErrorFlag::record, &probes_->errors);
-    }
+      probes_(std::make_unique<Probes>(clientName_)) {
     inputs_ = listPorts(true);
     outputs_ = listPorts(false);
 }
 
-RtMidiService::~RtMidiService() {
+AlsaJackService::~AlsaJackService() {
     openInputs_.clear();
     openOutputs_.clear();
 }
 
-void RtMidiService::leaveStoppedJackServer() {
-    if (!jackPorts_->serverStopped()) return;
+void AlsaJackService::leaveStoppedJackServer() {
+    if (!probes_->jackStopped()) return;
     std::vector<InputPort*> inputs;
     std::vector<OutputPort*> outputs;
     {
@@ -199,96 +226,119 @@ void RtMidiService::leaveStoppedJackServer() {
     // Outside the lock, as at a close; only this thread removes ports, so they stay alive.
     for (InputPort* port : inputs) port->releaseJack();
     for (OutputPort* port : outputs) port->releaseJack();
-    jackPorts_->drop();
+    probes_->closeJack();
 }
 
-std::vector<RtMidiService::Device> RtMidiService::listPorts(bool inputs) {
+std::vector<AlsaJackService::Device> AlsaJackService::listPorts(bool inputs) {
     std::vector<Device> list;
-    auto add = [&](RtMidi* probe, Api api) {
-        if (probe == nullptr) return;
-        const unsigned count = probe->getPortCount();
-        for (unsigned i = 0; i < count; ++i) {
-            std::string name = probe->getPortName(i);
-            if (!name.empty() && !isOwnPort(name)) list.push_back({api, std::move(name)});
+    alsaUp_ = probes_->seq != nullptr;
+    if (alsaUp_) {
+        // Ports we can read from are inputs to us, ports we can write to outputs.
+        const unsigned wanted = inputs ? SND_SEQ_PORT_CAP_READ | SND_SEQ_PORT_CAP_SUBS_READ
+                                       : SND_SEQ_PORT_CAP_WRITE | SND_SEQ_PORT_CAP_SUBS_WRITE;
+        snd_seq_client_info_t* client = nullptr;
+        snd_seq_client_info_alloca(&client);
+        snd_seq_port_info_t* port = nullptr;
+        snd_seq_port_info_alloca(&port);
+        snd_seq_client_info_set_client(client, -1);
+        while (snd_seq_query_next_client(probes_->seq, client) >= 0) {
+            snd_seq_port_info_set_client(port, snd_seq_client_info_get_client(client));
+            snd_seq_port_info_set_port(port, -1);
+            while (snd_seq_query_next_port(probes_->seq, port) >= 0) {
+                // MIDI ports only: the system's timer and announcements are none.
+                const unsigned type = snd_seq_port_info_get_type(port);
+                const unsigned caps = snd_seq_port_info_get_capability(port);
+                if ((type & (SND_SEQ_PORT_TYPE_MIDI_GENERIC | SND_SEQ_PORT_TYPE_SYNTH |
+                             SND_SEQ_PORT_TYPE_APPLICATION)) == 0 ||
+                    (caps & wanted) != wanted || (caps & SND_SEQ_PORT_CAP_NO_EXPORT) != 0) {
+                    continue;
+                }
+                std::string name = alsaPortName(client, port);
+                if (!isOwnPort(name)) list.push_back({Api::alsa, std::move(name)});
+            }
         }
-    };
-    add(inputs ? static_cast<RtMidi*>(probes_->alsaIn.get()) : probes_->alsaOut.get(), Api::alsa);
-    leaveStoppedJackServer();
-    // An input listens to a port that sends.
-    for (std::string& name : jackPorts_->ports(inputs)) {
-        if (!isOwnPort(name)) list.push_back({Api::jack, std::move(name)});
     }
-    jackUp_ = jackPorts_->up();
+    leaveStoppedJackServer();
+    jack_client_t* jack = probes_->jackClient();
+    jackUp_ = jack != nullptr;
+    if (jackUp_) {
+        const char** ports = jack_get_ports(jack, nullptr, JACK_DEFAULT_MIDI_TYPE,
+                                            inputs ? JackPortIsOutput : JackPortIsInput);
+        for (const char** name = ports; name != nullptr && *name != nullptr; ++name) {
+            if (!isOwnPort(*name)) list.push_back({Api::jack, *name});
+        }
+        jack_free(ports);
+    }
     return list;
 }
 
 // JACK renames a second client of the same name "<name>-01", and so on.
-bool RtMidiService::isOwnPort(const std::string& name) const {
+bool AlsaJackService::isOwnPort(const std::string& name) const {
     if (name.compare(0, clientName_.size(), clientName_) != 0) return false;
     const char next = name.size() > clientName_.size() ? name[clientName_.size()] : ':';
     return next == ':' || next == '-';
 }
 
-RtMidiService::InputPort* RtMidiService::inputPort(HMIDIIN handle) const {
+AlsaJackService::InputPort* AlsaJackService::inputPort(HMIDIIN handle) const {
     for (const auto& port : openInputs_) {
         if (port.get() == handle) return port.get();
     }
     return nullptr;
 }
 
-RtMidiService::OutputPort* RtMidiService::outputPort(HMIDIOUT handle) const {
+AlsaJackService::OutputPort* AlsaJackService::outputPort(HMIDIOUT handle) const {
     for (const auto& port : openOutputs_) {
         if (port.get() == handle) return port.get();
     }
     return nullptr;
 }
 
-std::uint64_t RtMidiService::droppedInputBytes() const {
+std::uint64_t AlsaJackService::droppedInputBytes() const {
     std::lock_guard lock(mutex_);
     std::uint64_t total = droppedByClosedInputs_;
     for (const auto& port : openInputs_) total += port->droppedBytes();
     return total;
 }
 
-std::uint64_t RtMidiService::brokenInputMessages() const {
+std::uint64_t AlsaJackService::brokenInputMessages() const {
     std::lock_guard lock(mutex_);
     std::uint64_t total = brokenByClosedInputs_;
     for (const auto& port : openInputs_) total += port->brokenMessages();
     return total;
 }
 
-std::uint64_t RtMidiService::inputGaps() const {
+std::uint64_t AlsaJackService::inputGaps() const {
     std::lock_guard lock(mutex_);
     std::uint64_t total = gapsOfClosedInputs_;
     for (const auto& port : openInputs_) total += port->gaps();
     return total;
 }
 
-std::uint64_t RtMidiService::lostInputDevices() const {
+std::uint64_t AlsaJackService::lostInputDevices() const {
     std::lock_guard lock(mutex_);
     std::uint64_t total = lostByClosedInputs_;
     for (const auto& port : openInputs_) total += port->gone() ? 1 : 0;
     return total;
 }
 
-std::string RtMidiService::midiInDeviceName(std::uint32_t deviceId) {
+std::string AlsaJackService::midiInDeviceName(std::uint32_t deviceId) {
     std::lock_guard lock(mutex_);
     return deviceId < inputs_.size() ? inputs_[deviceId].name : std::string();
 }
 
-std::string RtMidiService::midiOutDeviceName(std::uint32_t deviceId) {
+std::string AlsaJackService::midiOutDeviceName(std::uint32_t deviceId) {
     std::lock_guard lock(mutex_);
     return deviceId < outputs_.size() ? outputs_[deviceId].name : std::string();
 }
 
-std::uint32_t RtMidiService::midiInGetNumDevs() {
+std::uint32_t AlsaJackService::midiInGetNumDevs() {
     std::vector<Device> list = listPorts(true);
     std::lock_guard lock(mutex_);
     inputs_ = std::move(list);
     return static_cast<std::uint32_t>(inputs_.size());
 }
 
-MMRESULT RtMidiService::midiInGetDevCapsA(std::uintptr_t deviceId, MIDIINCAPSA* caps,
+MMRESULT AlsaJackService::midiInGetDevCapsA(std::uintptr_t deviceId, MIDIINCAPSA* caps,
                                           std::uint32_t capsSize) {
     if (caps == nullptr || capsSize < sizeof(MIDIINCAPSA)) return MMSYSERR_INVALPARAM;
     std::lock_guard lock(mutex_);
@@ -297,7 +347,7 @@ MMRESULT RtMidiService::midiInGetDevCapsA(std::uintptr_t deviceId, MIDIINCAPSA* 
     return MMSYSERR_NOERROR;
 }
 
-MMRESULT RtMidiService::midiInOpen(HMIDIIN* handle, std::uint32_t deviceId, MidiInProc callback,
+MMRESULT AlsaJackService::midiInOpen(HMIDIIN* handle, std::uint32_t deviceId, MidiInProc callback,
                                    std::uintptr_t instance, std::uint32_t flags) {
     if (handle == nullptr) return MMSYSERR_INVALPARAM;
     const std::uint32_t type = flags & CALLBACK_TYPEMASK;
@@ -324,26 +374,26 @@ MMRESULT RtMidiService::midiInOpen(HMIDIIN* handle, std::uint32_t deviceId, Midi
     return MMSYSERR_NOERROR;
 }
 
-MMRESULT RtMidiService::midiInPrepareHeader(HMIDIIN handle, MIDIHDR* header,
+MMRESULT AlsaJackService::midiInPrepareHeader(HMIDIIN handle, MIDIHDR* header,
                                             std::uint32_t headerSize) {
     std::lock_guard lock(mutex_);
     InputPort* port = inputPort(handle);
     return port == nullptr ? MMSYSERR_INVALHANDLE : port->prepareHeader(header, headerSize);
 }
 
-MMRESULT RtMidiService::midiInAddBuffer(HMIDIIN handle, MIDIHDR* header, std::uint32_t headerSize) {
+MMRESULT AlsaJackService::midiInAddBuffer(HMIDIIN handle, MIDIHDR* header, std::uint32_t headerSize) {
     std::lock_guard lock(mutex_);
     InputPort* port = inputPort(handle);
     return port == nullptr ? MMSYSERR_INVALHANDLE : port->addBuffer(header, headerSize);
 }
 
-MMRESULT RtMidiService::midiInStart(HMIDIIN handle) {
+MMRESULT AlsaJackService::midiInStart(HMIDIIN handle) {
     std::lock_guard lock(mutex_);
     InputPort* port = inputPort(handle);
     return port == nullptr ? MMSYSERR_INVALHANDLE : port->start();
 }
 
-MMRESULT RtMidiService::midiInReset(HMIDIIN handle) {
+MMRESULT AlsaJackService::midiInReset(HMIDIIN handle) {
     InputPort* port;
     {
         std::lock_guard lock(mutex_);
@@ -354,14 +404,14 @@ MMRESULT RtMidiService::midiInReset(HMIDIIN handle) {
     return port == nullptr ? MMSYSERR_INVALHANDLE : port->reset();
 }
 
-MMRESULT RtMidiService::midiInUnprepareHeader(HMIDIIN handle, MIDIHDR* header,
+MMRESULT AlsaJackService::midiInUnprepareHeader(HMIDIIN handle, MIDIHDR* header,
                                               std::uint32_t headerSize) {
     std::lock_guard lock(mutex_);
     InputPort* port = inputPort(handle);
     return port == nullptr ? MMSYSERR_INVALHANDLE : port->unprepareHeader(header, headerSize);
 }
 
-MMRESULT RtMidiService::midiInClose(HMIDIIN handle) {
+MMRESULT AlsaJackService::midiInClose(HMIDIIN handle) {
     std::unique_ptr<InputPort> closing;
     {
         std::lock_guard lock(mutex_);
@@ -386,14 +436,14 @@ MMRESULT RtMidiService::midiInClose(HMIDIIN handle) {
     return MMSYSERR_NOERROR;
 }
 
-std::uint32_t RtMidiService::midiOutGetNumDevs() {
+std::uint32_t AlsaJackService::midiOutGetNumDevs() {
     std::vector<Device> list = listPorts(false);
     std::lock_guard lock(mutex_);
     outputs_ = std::move(list);
     return static_cast<std::uint32_t>(outputs_.size());
 }
 
-MMRESULT RtMidiService::midiOutGetDevCapsA(std::uintptr_t deviceId, MIDIOUTCAPSA* caps,
+MMRESULT AlsaJackService::midiOutGetDevCapsA(std::uintptr_t deviceId, MIDIOUTCAPSA* caps,
                                            std::uint32_t capsSize) {
     if (caps == nullptr || capsSize < sizeof(MIDIOUTCAPSA)) return MMSYSERR_INVALPARAM;
     std::lock_guard lock(mutex_);
@@ -404,7 +454,7 @@ MMRESULT RtMidiService::midiOutGetDevCapsA(std::uintptr_t deviceId, MIDIOUTCAPSA
     return MMSYSERR_NOERROR;
 }
 
-MMRESULT RtMidiService::midiOutOpen(HMIDIOUT* handle, std::uint32_t deviceId,
+MMRESULT AlsaJackService::midiOutOpen(HMIDIOUT* handle, std::uint32_t deviceId,
                                     std::uintptr_t /*callback*/, std::uintptr_t /*instance*/,
                                     std::uint32_t flags) {
     if (handle == nullptr) return MMSYSERR_INVALPARAM;
@@ -437,7 +487,7 @@ MMRESULT RtMidiService::midiOutOpen(HMIDIOUT* handle, std::uint32_t deviceId,
     return MMSYSERR_NOERROR;
 }
 
-MMRESULT RtMidiService::midiOutPrepareHeader(HMIDIOUT handle, MIDIHDR* header,
+MMRESULT AlsaJackService::midiOutPrepareHeader(HMIDIOUT handle, MIDIHDR* header,
                                              std::uint32_t headerSize) {
     std::lock_guard lock(mutex_);
     if (outputPort(handle) == nullptr) return MMSYSERR_INVALHANDLE;
@@ -449,7 +499,7 @@ MMRESULT RtMidiService::midiOutPrepareHeader(HMIDIOUT handle, MIDIHDR* header,
     return MMSYSERR_NOERROR;
 }
 
-MMRESULT RtMidiService::midiOutLongMsg(HMIDIOUT handle, MIDIHDR* header, std::uint32_t headerSize) {
+MMRESULT AlsaJackService::midiOutLongMsg(HMIDIOUT handle, MIDIHDR* header, std::uint32_t headerSize) {
     OutputPort* port;
     {
         std::lock_guard lock(mutex_);
@@ -467,14 +517,14 @@ MMRESULT RtMidiService::midiOutLongMsg(HMIDIOUT handle, MIDIHDR* header, std::ui
     return code;
 }
 
-MMRESULT RtMidiService::midiOutUnprepareHeader(HMIDIOUT handle, MIDIHDR* header,
+MMRESULT AlsaJackService::midiOutUnprepareHeader(HMIDIOUT handle, MIDIHDR* header,
                                                std::uint32_t headerSize) {
     std::lock_guard lock(mutex_);
     if (outputPort(handle) == nullptr) return MMSYSERR_INVALHANDLE;
     return midi::unprepareHeader(header, headerSize);
 }
 
-MMRESULT RtMidiService::midiOutClose(HMIDIOUT handle) {
+MMRESULT AlsaJackService::midiOutClose(HMIDIOUT handle) {
     std::unique_ptr<OutputPort> closing;
     {
         std::lock_guard lock(mutex_);
