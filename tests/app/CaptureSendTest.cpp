@@ -231,11 +231,9 @@ TEST_F(Instrument, ASysExLongerThanTheStoreKeepsIsLeftOutWhole) {
     receive(largest);
     receive(big);
     receive(sysex(0x42, 0x20, 7));
-    EXPECT_EQ(lines(form->SysEx),
-              (QStringList{"0001 Roland(41H) 65535Byte", "0002 KORG(42H) 7Byte"}));
-    EXPECT_EQ(
-        dialogs.messages,
-        QStringList{QStringLiteral("65535 バイトを超えるメッセージを受信しました。記録しません")});
+    EXPECT_EQ(lines(form->SysEx), (QStringList{"0001 Roland(41H) 65535Byte", "0002 KORG(42H) 7Byte"}));
+    EXPECT_EQ(dialogs.messages,
+              QStringList{QStringLiteral("65535 バイトを超えるメッセージを受信しました。記録しません")});
 }
 
 TEST_F(Instrument, ClickSendAppliesTheOverrideToTheCopyOnly) {
