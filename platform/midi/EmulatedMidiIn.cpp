@@ -78,11 +78,8 @@ MMRESULT EmulatedMidiIn::reset() {
         std::lock_guard state(stateMutex_);
         const std::uint32_t stamp = stampNow();
         started_ = false;
-        if (inSysex_) {
-            // Its start comes back, but no message of it will ever be whole.
-            ++broken_;
-            if (!queue_.empty()) dropped_ += queue_.front()->dwBytesRecorded;
-        }
+        // Its start comes back with the buffer, but no message of it will ever be whole.
+        if (inSysex_) ++broken_;
         inSysex_ = false;
         cutShortMessage();
         // A buffer that holds the start of an unfinished SysEx comes back with those bytes.
