@@ -293,32 +293,29 @@ AlsaJackService::OutputPort* AlsaJackService::outputPort(HMIDIOUT handle) const 
     return nullptr;
 }
 
-std::uint64_t AlsaJackService::droppedInputBytes() const {
+template <typename Count>
+std::uint64_t AlsaJackService::sumInputs(std::uint64_t closed, Count count) const {
     std::lock_guard lock(mutex_);
-    std::uint64_t total = droppedByClosedInputs_;
-    for (const auto& port : openInputs_) total += port->droppedBytes();
+    std::uint64_t total = closed;
+    for (const auto& port : openInputs_) total += count(*port);
     return total;
+}
+
+std::uint64_t AlsaJackService::droppedInputBytes() const {
+    return sumInputs(droppedByClosedInputs_, [](const InputPort& p) { return p.droppedBytes(); });
 }
 
 std::uint64_t AlsaJackService::brokenInputMessages() const {
-    std::lock_guard lock(mutex_);
-    std::uint64_t total = brokenByClosedInputs_;
-    for (const auto& port : openInputs_) total += port->brokenMessages();
-    return total;
+    return sumInputs(brokenByClosedInputs_, [](const InputPort& p) { return p.brokenMessages(); });
 }
 
 std::uint64_t AlsaJackService::inputGaps() const {
-    std::lock_guard lock(mutex_);
-    std::uint64_t total = gapsOfClosedInputs_;
-    for (const auto& port : openInputs_) total += port->gaps();
-    return total;
+    return sumInputs(gapsOfClosedInputs_, [](const InputPort& p) { return p.gaps(); });
 }
 
 std::uint64_t AlsaJackService::lostInputDevices() const {
-    std::lock_guard lock(mutex_);
-    std::uint64_t total = lostByClosedInputs_;
-    for (const auto& port : openInputs_) total += port->gone() ? 1 : 0;
-    return total;
+    return sumInputs(lostByClosedInputs_,
+                     [](const InputPort& p) { return std::uint64_t{p.gone() ? 1u : 0u}; });
 }
 
 std::string AlsaJackService::midiInDeviceName(std::uint32_t deviceId) {

@@ -80,6 +80,9 @@ private:
     // library deletes them under us as soon as another client opens.
     void leaveStoppedJackServer();
     bool isOwnPort(const std::string& name) const;
+    // A count over every input, those still open and (`closed`) those closed before.
+    template <typename Count>
+    std::uint64_t sumInputs(std::uint64_t closed, Count count) const;
     InputPort* inputPort(HMIDIIN handle) const;
     OutputPort* outputPort(HMIDIOUT handle) const;
 

@@ -194,31 +194,26 @@ std::uint64_t LoopbackMidi::droppedBytes(std::uint32_t input) const {
            (device.port ? device.port->droppedBytes() : 0);
 }
 
-std::uint64_t LoopbackMidi::droppedInputBytes() const {
+std::uint64_t LoopbackMidi::sumInputs(std::uint64_t InputDevice::*before,
+                                      std::uint64_t (EmulatedMidiIn::*count)() const) const {
     std::lock_guard lock(mutex_);
     std::uint64_t total = 0;
     for (const auto& device : inputs_) {
-        total += device->droppedBefore + (device->port ? device->port->droppedBytes() : 0);
+        total += (*device).*before + (device->port ? ((*device->port).*count)() : 0);
     }
     return total;
+}
+
+std::uint64_t LoopbackMidi::droppedInputBytes() const {
+    return sumInputs(&InputDevice::droppedBefore, &EmulatedMidiIn::droppedBytes);
 }
 
 std::uint64_t LoopbackMidi::brokenInputMessages() const {
-    std::lock_guard lock(mutex_);
-    std::uint64_t total = 0;
-    for (const auto& device : inputs_) {
-        total += device->brokenBefore + (device->port ? device->port->brokenMessages() : 0);
-    }
-    return total;
+    return sumInputs(&InputDevice::brokenBefore, &EmulatedMidiIn::brokenMessages);
 }
 
 std::uint64_t LoopbackMidi::inputGaps() const {
-    std::lock_guard lock(mutex_);
-    std::uint64_t total = 0;
-    for (const auto& device : inputs_) {
-        total += device->gapsBefore + (device->port ? device->port->gaps() : 0);
-    }
-    return total;
+    return sumInputs(&InputDevice::gapsBefore, &EmulatedMidiIn::gaps);
 }
 
 std::vector<std::vector<std::uint8_t>> LoopbackMidi::sentMessages(std::uint32_t output) const {

@@ -17,6 +17,8 @@
 
 namespace pellum::midi {
 
+class EmulatedMidiIn;
+
 class LoopbackMidi final : public MidiService {
 public:
     // Gets each message an output sent and returns the bytes to answer with (none for silence).
@@ -104,6 +106,9 @@ private:
     class InputPort;
     class OutputPort;
     struct InputDevice;
+    // A count over every input device: what earlier opens left (`before`) and the open port's.
+    std::uint64_t sumInputs(std::uint64_t InputDevice::*before,
+                            std::uint64_t (EmulatedMidiIn::*count)() const) const;
     struct OutputDevice;
     struct Failure {
         Call call;

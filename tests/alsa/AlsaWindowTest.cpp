@@ -52,10 +52,3 @@ TEST(WindowOverAlsa, ADumpAtFullSpeedIsCapturedWhole) {
 
 }  // namespace
 }  // namespace pellum
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    ::testing::InitGoogleTest(&argc, argv);
-    pellum::PellumApplication app(argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -399,10 +399,3 @@ TEST_F(WindowOverJack, SavedDevicesAreOpenedByNameAndAMissingOneIsNamed) {
 
 }  // namespace
 }  // namespace pellum
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    ::testing::InitGoogleTest(&argc, argv);
-    pellum::PellumApplication app(argc, argv);
-    return RUN_ALL_TESTS();
-}
