@@ -396,14 +396,30 @@ TEST_F(WindowFault, OnlyTheChosenSourceGoingIsTold) {
 TEST_F(WindowFault, AServerThatStopsIsToldOnce) {
     const Bytes whole = wholeThenBroken();
     choose(form->cmbOutput, peer->inPort());
-    peer->play(dir.file("whole.syx"), "1024", 0);
-    ASSERT_TRUE(pumpUntil([&] { return form->store().count() == 20; }, 20s));
+    // A busy machine may make the server skip a cycle: the window then says data was lost (and
+    // may say it again as the server goes), and only then is a try repeated.
+    const auto withoutLossNotices = [](QStringList lines) {
+        lines.removeIf([](const QString& line) { return line.contains("失われました"); });
+        return lines;
+    };
+    for (int attempt = 1;; ++attempt) {
+        peer->play(dir.file("whole.syx"), "1024", 0);
+        ASSERT_TRUE(pumpUntil(
+            [&] { return form->store().count() == 20 || !dialogs.messages.isEmpty(); }, 20s));
+        if (dialogs.messages.isEmpty()) break;
+        ASSERT_TRUE(withoutLossNotices(dialogs.messages).isEmpty()) << "try " << attempt;
+        ASSERT_LT(attempt, 3);
+        dialogs.messages.clear();
+        form->New1->trigger();
+    }
     peer.reset();
     other.reset();
     server.reset();
     ASSERT_TRUE(pumpUntil([&] { return !dialogs.messages.isEmpty(); }, 20s));
     pumpUntil([] { return false; }, 1500ms);
-    EXPECT_EQ(dialogs.messages, QStringList{"MIDI 入力デバイスとの接続が切れました"});
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_EQ(withoutLossNotices(dialogs.messages.front().split('\n')),
+              QStringList{"MIDI 入力デバイスとの接続が切れました"});
     EXPECT_EQ(form->store().count(), 20);
     EXPECT_TRUE(dialogs.errors.isEmpty()) << dialogs.errors.join("; ").toStdString();
     // Sending to the gone server says so once and ends the run, rather than passing in silence.
