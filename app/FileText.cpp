@@ -87,4 +87,8 @@ QString fileText(std::string_view bytes) {
     return cp932(bytes);
 }
 
+std::string fileNameUtf8(const QString& name) {
+    return name.toStdString();
+}
+
 }  // namespace pellum

@@ -15,7 +15,7 @@
 #include "app/Midimonp.h"
 #include "app/PellumApplication.h"
 #include "platform/NoticeWindow.h"
-#include "platform/midi/LoopbackMidi.h"
+#include "platform/midi/loopback/LoopbackMidi.h"
 #include "platform/registry/RegFile.h"
 #include "tests/app/RecordingDialogs.h"
 #include "tests/support/TempFiles.h"
