@@ -26,8 +26,7 @@
 #include "platform/midi/AlsaJackService.h"
 #include "platform/midi/SystemMidi.h"
 #include "platform/registry/RegFile.h"
-#include "tests/app/RecordingDialogs.h"
-#include "tests/integration/EventLoop.h"
+#include "tests/app/WindowFixture.h"
 #include "tests/integration/JackFixture.h"
 #include "tests/support/TempFiles.h"
 
@@ -328,35 +327,18 @@ TEST_F(DeviceFault, TheWindowsListsFollowTheServer) {
     }
 }
 
-class WindowFault : public DeviceFault {
+class WindowFault : public DeviceFault, protected test::WindowHarness {
 protected:
-    WindowFault()
-        : other(std::make_unique<test::JackPeer>()),
-          registry(dir.path() / "VOSSEL" / "Pellum.reg") {
-        static_cast<PellumApplication*>(qApp)->setErrorHandler(
-            [this](const QString& text) { dialogs.errors << text; });
+    WindowFault() : WindowHarness(dir.path()), other(std::make_unique<test::JackPeer>()) {
         service = midi::createSystemMidiService();
-        form = std::make_unique<TForm1>(dialogs, *service, notices, registry);
+        startOn(*service);
         choose(form->cmbInput, peer->outPort());
     }
-    ~WindowFault() override {
-        form.reset();
-        service.reset();
-        static_cast<PellumApplication*>(qApp)->setErrorHandler(nullptr);
-    }
     void choose(QComboBox* combo, const std::string& name) {
-        const int index = combo->findText(QString::fromStdString(name));
-        ASSERT_GT(index, 0) << name << " is not in the list";
-        combo->setCurrentIndex(index);
-        emit combo->activated(index);
+        ASSERT_TRUE(test::choose(combo, name)) << name << " is not in the list";
     }
 
     std::unique_ptr<test::JackPeer> other;  // a second instrument, in the lists from the start
-    test::RecordingDialogs dialogs;
-    NoticeWindow notices;
-    RegFileRegistry registry;
-    std::unique_ptr<midi::MidiService> service;
-    std::unique_ptr<TForm1> form;
 };
 
 TEST_F(WindowFault, APeerVanishingMidMessageLeavesTheWholeOnesAndAWorkingWindow) {

@@ -29,7 +29,7 @@
 #include "platform/registry/RegFile.h"
 #include "tests/app/RecordingDialogs.h"
 #include "tests/app/WindowFixture.h"
-#include "tests/integration/EventLoop.h"
+#include "tests/app/EventLoop.h"
 #include "tests/integration/JackFixture.h"
 #include "tests/support/TempFiles.h"
 
@@ -45,11 +45,6 @@ int entryOf(const QComboBox* combo, const std::string& name) {
     return combo->findText(QString::fromStdString(name));
 }
 
-void choose(QComboBox* combo, int index) {
-    combo->setCurrentIndex(index);
-    emit combo->activated(index);
-}
-
 // A left click in the middle of `widget`, as the mouse delivers it.
 void click(QWidget* widget) {
     const QPointF centre = QRectF(widget->rect()).center();
@@ -60,26 +55,19 @@ void click(QWidget* widget) {
     QApplication::sendEvent(widget, &release);
 }
 
+using test::choose;
 using test::pumpUntil;
 
-class WindowOverJack : public ::testing::Test {
+class WindowOverJack : public ::testing::Test, protected test::WithTempDir,
+                       protected test::WindowHarness {
 protected:
-    WindowOverJack() : registry(dir.path() / "VOSSEL" / "Pellum.reg") {
-        static_cast<PellumApplication*>(qApp)->setErrorHandler(
-            [this](const QString& text) { dialogs.errors << text; });
-    }
-    ~WindowOverJack() override {
-        form.reset();
-        service.reset();
-        static_cast<PellumApplication*>(qApp)->setErrorHandler(nullptr);
-    }
+    WindowOverJack() : WindowHarness(dir.path()) {}
 
     // The window as the program starts it, on the machine's MIDI service.
     TForm1& start() {
         form.reset();
         service = midi::createSystemMidiService();
-        form = std::make_unique<TForm1>(dialogs, *service, notices, registry);
-        return *form;
+        return startOn(*service);
     }
 
     // Picks the peer in both lists, as the user would.
@@ -93,12 +81,6 @@ protected:
     }
 
     test::JackPeer peer;
-    test::TempDir dir;
-    test::RecordingDialogs dialogs;
-    NoticeWindow notices;
-    RegFileRegistry registry;
-    std::unique_ptr<midi::MidiService> service;
-    std::unique_ptr<TForm1> form;
 };
 
 TEST_F(WindowOverJack, ChoosingThePeerAsksWhoItIsAndSurvivesARestart) {
