@@ -10,6 +10,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <functional>
 #include <vector>
 
 #include "core/AtomicFile.h"
@@ -115,7 +116,9 @@ TEST(AtomicSave, ANameAtTheLengthLimitStillSaves) {
     // Valid names that leave no room for a temporary suffix: ASCII, and three-byte characters.
     std::string japanese;
     while (japanese.size() + 3 <= 251) japanese += "あ";
-    for (const std::string& name : {std::string(251, 'x') + ".syx", japanese + ".syx"}) {
+    japanese += ".syx";
+    const std::string ascii = std::string(251, 'x').append(".syx");
+    for (const std::string& name : {std::cref(ascii), std::cref(japanese)}) {
         ASSERT_LE(name.size(), 255u);
         const std::string path = dir.file(name);
         writeFileAtomically(path, kOld);
