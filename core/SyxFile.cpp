@@ -1,5 +1,6 @@
 #include "core/SyxFile.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -22,78 +23,43 @@ const std::uint8_t* find(const std::uint8_t* from, const std::uint8_t* end, std:
     return static_cast<const std::uint8_t*>(std::memchr(from, value, end - from));
 }
 
-// Finds the messages in bytes that arrive piece by piece and files them in the store's staging
-// slots; a message may span any number of pieces.
-class SyxScanner {
-public:
-    explicit SyxScanner(CaptureStore& store) : store_(store) {}
-
-    bool full() const { return truncated_; }
-
-    void feed(const std::uint8_t* p, const std::uint8_t* const end) {
-        while (p < end && !truncated_) {
-            if (!slot_) {
-                const std::uint8_t* start = find(p, end, kSysExStart);
-                if (!start) return;
-                if (count_ == CaptureStore::kCapacity) {
-                    truncated_ = true;
-                    return;
-                }
-                slot_ = &store_.stagingSlot(count_);
-                slot_->clear();
-                p = start;
-            }
-            // Searching from the F0 itself is safe: it is not an F7.
-            const std::uint8_t* close = find(p, end, kSysExEnd);
-            if (!close) {
-                take(p, end);
-                return;
-            }
-            take(p, close + 1);
-            finishMessage();
-            p = close + 1;
+// Finds the messages in the first `length` bytes of the block and hands the block to the
+// store. The block has one byte more than the content: an unterminated last message, which
+// runs to the end, is closed with the F7 written there.
+LoadResult fileMessages(ByteBlock block, std::size_t length, CaptureStore& store) {
+    std::vector<CaptureStore::Extent> extents;
+    bool truncated = false;
+    std::uint8_t* const begin = block.data();
+    std::uint8_t* const end = begin + length;
+    for (const std::uint8_t* p = begin; p < end;) {
+        const std::uint8_t* start = find(p, end, kSysExStart);
+        if (!start) break;
+        if (extents.size() == static_cast<std::size_t>(CaptureStore::kCapacity)) {
+            truncated = true;
+            break;
         }
+        // Searching from the F0 itself is safe: it is not an F7.
+        const std::uint8_t* close = find(start, end, kSysExEnd);
+        const std::size_t size = (close ? close : end) + 1 - start;
+        if (size > CaptureStore::kMaxMessageBytes)
+            throw MessageTooLongError(static_cast<int>(extents.size()) + 1);
+        if (!close) *end = kSysExEnd;
+        extents.push_back({static_cast<std::size_t>(start - begin), size});
+        p = start + size;
     }
-
-    LoadResult finish() {
-        if (slot_) {  // the bytes ended inside a message
-            take(&kSysExEnd, &kSysExEnd + 1);
-            finishMessage();
-        }
-        store_.commitStaging(count_);
-        return {count_, truncated_};
-    }
-
-private:
-    // Refused as soon as it grows too long: no more of it is kept or read.
-    void take(const std::uint8_t* from, const std::uint8_t* to) {
-        if (slot_->size() + static_cast<std::size_t>(to - from) > CaptureStore::kMaxMessageBytes)
-            throw MessageTooLongError(count_ + 1);
-        slot_->insert(slot_->end(), from, to);
-    }
-
-    void finishMessage() {
-        slot_ = nullptr;
-        ++count_;
-    }
-
-    CaptureStore& store_;
-    std::vector<std::uint8_t>* slot_ = nullptr;  // the open message, if any
-    int count_ = 0;
-    bool truncated_ = false;
-};
+    store.replaceWithBlock(std::move(block), extents);
+    return {static_cast<int>(extents.size()), truncated};
+}
 
 }  // namespace
 
 LoadResult loadSyx(std::span<const std::uint8_t> bytes, CaptureStore& store) {
-    SyxScanner scanner(store);
-    scanner.feed(bytes.data(), bytes.data() + bytes.size());
-    return scanner.finish();
+    ByteBlock block(bytes.size() + 1);
+    if (!bytes.empty()) std::memcpy(block.data(), bytes.data(), bytes.size());
+    return fileMessages(std::move(block), bytes.size(), store);
 }
 
 namespace {
-
-constexpr std::size_t kReadChunk = std::size_t{1} << 20;
 
 // Size and modification time of a regular file with content. Files that report no size (those
 // the system makes up as they are read, /proc and the like) have nothing to compare.
@@ -116,32 +82,47 @@ FileStamp stampOf(const std::string& path) {
     return stamp;
 }
 
+// Reads the whole file into `block`, which ends up one byte longer than what was read; the
+// size the file reported is only where to start, since it is no bound on what the file hands
+// over (those of /proc report 0). Returns the bytes read, or more than `limit` when the file
+// had more.
+std::uintmax_t readWhole(std::FILE* file, std::uintmax_t expected, std::uintmax_t limit,
+                         ByteBlock& block) {
+    constexpr std::size_t kFirstGuess = std::size_t{1} << 16;
+    std::size_t got = 0;
+    block.resize(static_cast<std::size_t>(
+                     std::min<std::uintmax_t>(limit, expected ? expected : kFirstGuess)) +
+                 1);
+    for (;;) {
+        got += std::fread(block.data() + got, 1, block.size() - 1 - got, file);
+        if (got < block.size() - 1) break;  // the end, or a failure the caller looks at
+        const int next = std::fgetc(file);
+        if (next == EOF) break;
+        if (got >= limit) return limit + 1;
+        std::ungetc(next, file);
+        block.resize(static_cast<std::size_t>(std::min<std::uintmax_t>(limit, 2 * got)) + 1);
+    }
+    block.resize(got + 1);
+    return got;
+}
+
 }  // namespace
 
 LoadResult loadSyxFile(const std::string& path, CaptureStore& store) {
-    // Streamed in chunks straight into the staging slots: no second copy of a large file, and
-    // the live store is only replaced once the whole file has been read.
+    // Read once into one block, which the store keeps: the live store is only replaced once the
+    // whole file has been read.
     const FileStamp before = stampOf(path);
     const RegularFile file = openRegularFile(pathFromUtf8(path), kMaxSyxFileBytes);
     if (file.outcome != OpenOutcome::opened) throw FileOpenError(path);
-    const auto chunk = std::make_unique_for_overwrite<std::uint8_t[]>(kReadChunk);
-    SyxScanner scanner(store);
-    std::uintmax_t read = 0;
+    ByteBlock block;
+    const std::uintmax_t read = readWhole(file.file.get(), before.size, kMaxSyxFileBytes, block);
+    if (std::ferror(file.file.get()) || read > kMaxSyxFileBytes) throw FileOpenError(path);
+    // A file that another program cut or rewrote while it was read can hand over bytes of
+    // neither version (a truncation in progress reads as zeros): such a load is refused.
+    const FileStamp after = stampOf(path);
+    if (before.known && !(after == before && read == after.size)) throw FileOpenError(path);
     try {
-        // Never more than the limit, whatever the file goes on to hand over.
-        while (!scanner.full() && read <= kMaxSyxFileBytes) {
-            const std::size_t got = std::fread(chunk.get(), 1, kReadChunk, file.file.get());
-            read += got;
-            scanner.feed(chunk.get(), chunk.get() + got);
-            if (got < kReadChunk) break;
-        }
-        if (std::ferror(file.file.get()) || read > kMaxSyxFileBytes) throw FileOpenError(path);
-        // A file that another program cut or rewrote while it was read can hand over bytes of
-        // neither version (a truncation in progress reads as zeros): such a load is refused.
-        const FileStamp after = stampOf(path);
-        if (before.known && !(after == before && (scanner.full() || read == after.size)))
-            throw FileOpenError(path);
-        return scanner.finish();
+        return fileMessages(std::move(block), static_cast<std::size_t>(read), store);
     } catch (const MessageTooLongError& e) {
         throw MessageTooLongError(path, e.number());
     }
