@@ -242,6 +242,22 @@ TEST(SyxFiles, StreamedLoadMatchesTheWholeFileScan) {
     // Loading again reuses the store and gives the same messages.
     EXPECT_EQ(loadSyxFile(dir.file("big.syx"), streamed).count, 24);
     EXPECT_EQ(stored(streamed), stored(scanned));
+
+    // The list read piece by piece (1 MiB) shows what the load shows: messages across pieces,
+    // one whose F0 ends a piece, one whose F0 ends the file, more than the store holds.
+    Bytes edge(std::size_t{1} << 20, 0x00);
+    edge.back() = 0xF0;
+    edge.insert(edge.end(), {0x43, 0x10, 0xF7, 0xF0});
+    Bytes many;
+    for (int i = 0; i < CaptureStore::kCapacity + 1; ++i)
+        many.insert(many.end(), {0xF0, 0x41, 0xF7});
+    for (const Bytes& content : {file, edge, many}) {
+        writeBytes(dir.file("list.syx"), content);
+        const SyxListing listing = listSyxFile(dir.file("list.syx"));
+        const LoadResult loaded = loadSyxFile(dir.file("list.syx"), streamed);
+        EXPECT_EQ(listing.labels, loadedLabels(streamed));
+        EXPECT_EQ(listing.truncated, loaded.truncated);
+    }
 }
 
 TEST(SyxFiles, AReadErrorAfterOpeningLeavesTheStoreAsItWas) {
