@@ -205,8 +205,9 @@ LoadResult loadSyxFile(const std::string& path, CaptureStore& store) {
 }
 
 SyxListing listSyxFile(const std::string& path) {
-    // Scanned as it is read, a piece at a time: only the labels are kept.
-    constexpr std::size_t kPiece = std::size_t{1} << 20;
+    // Scanned as it is read, a piece at a time: only the labels are kept. A piece this small is
+    // still in the cache when it is scanned.
+    constexpr std::size_t kPiece = std::size_t{128} << 10;
     const auto piece = std::make_unique_for_overwrite<std::uint8_t[]>(kPiece);
     SyxScanner scanner;
     std::uintmax_t size = 0;

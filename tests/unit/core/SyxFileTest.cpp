@@ -243,7 +243,7 @@ TEST(SyxFiles, StreamedLoadMatchesTheWholeFileScan) {
     EXPECT_EQ(loadSyxFile(dir.file("big.syx"), streamed).count, 24);
     EXPECT_EQ(stored(streamed), stored(scanned));
 
-    // The list read piece by piece (1 MiB) shows what the load shows: messages across pieces,
+    // The list read piece by piece (128 KiB) shows what the load shows: messages across pieces,
     // one whose F0 ends a piece, one whose F0 ends the file, more than the store holds.
     Bytes edge(std::size_t{1} << 20, 0x00);
     edge.back() = 0xF0;
