@@ -33,21 +33,30 @@ int listCommand(const Args& args) {
     int status = 0;
     CaptureStore store;
     for (const std::string& file : files) {
-        LoadResult result;
+        // Without --hex only the labels are needed: the file is read a piece at a time, never
+        // held whole.
+        SyxListing listing;
         try {
-            result = loadSyxFile(file, store);
+            if (hex) {
+                listing.truncated = loadSyxFile(file, store).truncated;
+            } else {
+                listing = listSyxFile(file);
+            }
         } catch (const std::exception& e) {
             complain(e.what());
             status = 1;
             continue;
         }
         if (files.size() > 1) std::printf("==> %s <==\n", file.c_str());
-        for (int i = 0; i < store.count(); ++i) {
-            std::string line = loadedLabel(i + 1, store.message(i));
-            if (hex) line += " " + hexBytes(store.message(i));
-            std::puts(line.c_str());
+        if (hex) {
+            for (int i = 0; i < store.count(); ++i) {
+                const std::string line =
+                    loadedLabel(i + 1, store.message(i)) + " " + hexBytes(store.message(i));
+                std::puts(line.c_str());
+            }
         }
-        if (result.truncated)
+        for (const std::string& line : listing.labels) std::puts(line.c_str());
+        if (listing.truncated)
             complain(file + " holds more than 9999 messages; only the first 9999 are listed");
     }
     return status;

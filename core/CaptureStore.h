@@ -2,6 +2,8 @@
 // also the next free slot. Slots at or above the count are stale and never read as messages.
 // A message is at most 65,535 bytes, what one receive buffer of the window holds; a longer one
 // is refused whole wherever it comes from, since pieces of it would pass for messages.
+// A loaded file's messages stay in the one block the file was read into; messages filed one by
+// one have buffers of their own.
 #pragma once
 
 #include <array>
@@ -9,6 +11,8 @@
 #include <memory>
 #include <span>
 #include <vector>
+
+#include "core/ByteBlock.h"
 
 namespace pellum {
 
@@ -40,19 +44,26 @@ public:
     // count was ever readable anyway.
     void clear();
 
-    // A load fills a second set of slots and swaps it in only once the whole file was read,
-    // so a load that fails half way leaves the store as it was. The set swapped out is given
-    // back. The loader keeps each staged slot within kMaxMessageBytes.
-    std::vector<std::uint8_t>& stagingSlot(int i);
-    void commitStaging(int count);
+    // Where a message lies in a loaded block.
+    struct Extent {
+        std::size_t offset = 0;
+        std::size_t length = 0;
+    };
+
+    // Replaces the content with the messages at `extents` in `block`, which the store keeps;
+    // what it held before is given back. A loader calls it only once the whole file was read,
+    // so a load that fails half way leaves the store as it was. Throws std::out_of_range, the
+    // store untouched, for more than kCapacity extents or one outside the block, and
+    // MessageTooLongError for one over kMaxMessageBytes.
+    void replaceWithBlock(ByteBlock block, std::span<const Extent> extents);
 
 private:
     struct Slots {
-        std::array<std::vector<std::uint8_t>, kCapacity> bytes;
-        std::array<std::size_t, kCapacity> lengths{};
+        std::array<std::span<std::uint8_t>, kCapacity> messages;
+        std::array<std::vector<std::uint8_t>, kCapacity> owned;  // of messages filed one by one
+        ByteBlock block;                                         // of a loaded file
     };
     std::unique_ptr<Slots> live_;
-    std::unique_ptr<Slots> staging_;
     int count_ = 0;
 };
 

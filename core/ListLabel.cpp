@@ -43,7 +43,10 @@ std::string capturedLabel(int number, std::span<const std::uint8_t> message) {
 
 std::string loadedLabel(int number, std::span<const std::uint8_t> message) {
     // A loaded message always has its F0 and F7; byte 1 exists.
-    const std::uint8_t id = message.size() >= 2 ? message[1] : 0xF7;
+    return loadedLabel(number, message.size() >= 2 ? message[1] : 0xF7, message.size());
+}
+
+std::string loadedLabel(int number, std::uint8_t id, std::size_t length) {
     std::string vendor;
     if (const char* known = knownVendor(id)) {
         vendor = known;
@@ -52,7 +55,7 @@ std::string loadedLabel(int number, std::span<const std::uint8_t> message) {
         std::snprintf(unknown, sizeof unknown, "Unknown(%02XH)", id);
         vendor = unknown;
     }
-    return label(number, vendor, message.size());
+    return label(number, vendor, length);
 }
 
 std::vector<std::string> loadedLabels(const CaptureStore& store) {

@@ -14,6 +14,8 @@ class CaptureStore;
 // `number` is the 1-based list number (1..9999).
 std::string capturedLabel(int number, std::span<const std::uint8_t> message);
 std::string loadedLabel(int number, std::span<const std::uint8_t> message);
+// The same from a loaded message's byte 1 and length.
+std::string loadedLabel(int number, std::uint8_t id, std::size_t length);
 
 // The labels of every stored message as a file load shows them, in store order.
 std::vector<std::string> loadedLabels(const CaptureStore& store);

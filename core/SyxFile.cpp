@@ -1,5 +1,6 @@
 #include "core/SyxFile.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -10,6 +11,7 @@
 #include "core/CaptureStore.h"
 #include "core/Errors.h"
 #include "core/FilePath.h"
+#include "core/ListLabel.h"
 #include "core/RegularFile.h"
 
 namespace pellum {
@@ -22,78 +24,98 @@ const std::uint8_t* find(const std::uint8_t* from, const std::uint8_t* end, std:
     return static_cast<const std::uint8_t*>(std::memchr(from, value, end - from));
 }
 
-// Finds the messages in bytes that arrive piece by piece and files them in the store's staging
-// slots; a message may span any number of pieces.
+// Finds the messages in bytes that arrive piece by piece; a message may span any number of
+// pieces. Each is noted where it starts, how long it is and its byte 1 (the F7 added to close
+// it when the bytes end right after the F0).
 class SyxScanner {
 public:
-    explicit SyxScanner(CaptureStore& store) : store_(store) {}
+    struct Found {
+        std::size_t offset = 0;
+        std::size_t length = 0;
+        std::uint8_t id = kSysExEnd;
+    };
 
     bool full() const { return truncated_; }
 
-    void feed(const std::uint8_t* p, const std::uint8_t* const end) {
+    // `piece` starts `at` bytes into the file.
+    void feed(std::span<const std::uint8_t> piece, std::size_t at) {
+        const std::uint8_t* p = piece.data();
+        const std::uint8_t* const end = p + piece.size();
+        const auto offsetOf = [&](const std::uint8_t* q) { return at + (q - piece.data()); };
         while (p < end && !truncated_) {
-            if (!slot_) {
+            if (!open_) {
                 const std::uint8_t* start = find(p, end, kSysExStart);
                 if (!start) return;
-                if (count_ == CaptureStore::kCapacity) {
+                if (found_.size() == static_cast<std::size_t>(CaptureStore::kCapacity)) {
                     truncated_ = true;
                     return;
                 }
-                slot_ = &store_.stagingSlot(count_);
-                slot_->clear();
-                p = start;
+                open_ = true;
+                needId_ = true;
+                found_.push_back({offsetOf(start), 0, kSysExEnd});
+                p = start + 1;
+                if (p == end) return;
             }
-            // Searching from the F0 itself is safe: it is not an F7.
+            if (needId_) {
+                found_.back().id = *p;
+                needId_ = false;
+            }
             const std::uint8_t* close = find(p, end, kSysExEnd);
-            if (!close) {
-                take(p, end);
-                return;
-            }
-            take(p, close + 1);
-            finishMessage();
+            // Refused as soon as it grows too long, whether or not its end is in sight.
+            grow(offsetOf(close ? close + 1 : end));
+            if (!close) return;
+            open_ = false;
             p = close + 1;
         }
     }
 
-    LoadResult finish() {
-        if (slot_) {  // the bytes ended inside a message
-            take(&kSysExEnd, &kSysExEnd + 1);
-            finishMessage();
-        }
-        store_.commitStaging(count_);
-        return {count_, truncated_};
+    // Closes a message left open at the end of the file's `size` bytes; returns whether there
+    // was one, whose F7 then goes right after them.
+    bool finish(std::size_t size) {
+        if (!open_) return false;
+        grow(size + 1);
+        open_ = false;
+        return true;
     }
+
+    const std::vector<Found>& found() const { return found_; }
 
 private:
-    // Refused as soon as it grows too long: no more of it is kept or read.
-    void take(const std::uint8_t* from, const std::uint8_t* to) {
-        if (slot_->size() + static_cast<std::size_t>(to - from) > CaptureStore::kMaxMessageBytes)
-            throw MessageTooLongError(count_ + 1);
-        slot_->insert(slot_->end(), from, to);
+    void grow(std::size_t endOffset) {
+        Found& message = found_.back();
+        message.length = endOffset - message.offset;
+        if (message.length > CaptureStore::kMaxMessageBytes)
+            throw MessageTooLongError(static_cast<int>(found_.size()));
     }
 
-    void finishMessage() {
-        slot_ = nullptr;
-        ++count_;
-    }
-
-    CaptureStore& store_;
-    std::vector<std::uint8_t>* slot_ = nullptr;  // the open message, if any
-    int count_ = 0;
+    std::vector<Found> found_;
+    bool open_ = false;
+    bool needId_ = false;
     bool truncated_ = false;
 };
+
+// Hands the block, whose first `length` bytes are the file's, to the store with the messages
+// found in it. The block has one byte more, for the F7 that closes an unterminated last message.
+LoadResult fileMessages(ByteBlock block, std::size_t length, CaptureStore& store) {
+    SyxScanner scanner;
+    scanner.feed({block.data(), length}, 0);
+    if (scanner.finish(length)) block.data()[length] = kSysExEnd;
+    std::vector<CaptureStore::Extent> extents;
+    extents.reserve(scanner.found().size());
+    for (const SyxScanner::Found& m : scanner.found()) extents.push_back({m.offset, m.length});
+    store.replaceWithBlock(std::move(block), extents);
+    return {static_cast<int>(extents.size()), scanner.full()};
+}
 
 }  // namespace
 
 LoadResult loadSyx(std::span<const std::uint8_t> bytes, CaptureStore& store) {
-    SyxScanner scanner(store);
-    scanner.feed(bytes.data(), bytes.data() + bytes.size());
-    return scanner.finish();
+    ByteBlock block(bytes.size() + 1);
+    if (!bytes.empty()) std::memcpy(block.data(), bytes.data(), bytes.size());
+    return fileMessages(std::move(block), bytes.size(), store);
 }
 
 namespace {
-
-constexpr std::size_t kReadChunk = std::size_t{1} << 20;
 
 // Size and modification time of a regular file with content. Files that report no size (those
 // the system makes up as they are read, /proc and the like) have nothing to compare.
@@ -116,35 +138,100 @@ FileStamp stampOf(const std::string& path) {
     return stamp;
 }
 
+// Reads the whole file into `block`, which ends up one byte longer than what was read; the
+// size the file reported is only where to start, since it is no bound on what the file hands
+// over (those of /proc report 0). Returns the bytes read, or more than `limit` when the file
+// had more.
+std::uintmax_t readWhole(std::FILE* file, std::uintmax_t expected, std::uintmax_t limit,
+                         ByteBlock& block) {
+    constexpr std::size_t kFirstGuess = std::size_t{1} << 16;
+    std::size_t got = 0;
+    block.resize(static_cast<std::size_t>(
+                     std::min<std::uintmax_t>(limit, expected ? expected : kFirstGuess)) +
+                 1);
+    for (;;) {
+        got += std::fread(block.data() + got, 1, block.size() - 1 - got, file);
+        if (got < block.size() - 1) break;  // the end, or a failure the caller looks at
+        const int next = std::fgetc(file);
+        if (next == EOF) break;
+        if (got >= limit) return limit + 1;
+        std::ungetc(next, file);
+        block.resize(static_cast<std::size_t>(std::min<std::uintmax_t>(limit, 2 * got)) + 1);
+    }
+    block.resize(got + 1);
+    return got;
+}
+
 }  // namespace
 
-LoadResult loadSyxFile(const std::string& path, CaptureStore& store) {
-    // Streamed in chunks straight into the staging slots: no second copy of a large file, and
-    // the live store is only replaced once the whole file has been read.
+namespace {
+
+struct ReadOutcome {
+    std::uintmax_t bytes = 0;   // more than the limit when the file had more
+    bool stoppedEarly = false;  // on purpose, with the rest of the file unread
+};
+
+// Opens the file, lets `read` take its bytes and refuses what another program cut or rewrote
+// meanwhile: such a file can hand over bytes of neither version (a truncation in progress reads
+// as zeros).
+template <typename Read>
+void readUnchanged(const std::string& path, Read read) {
     const FileStamp before = stampOf(path);
     const RegularFile file = openRegularFile(pathFromUtf8(path), kMaxSyxFileBytes);
     if (file.outcome != OpenOutcome::opened) throw FileOpenError(path);
-    const auto chunk = std::make_unique_for_overwrite<std::uint8_t[]>(kReadChunk);
-    SyxScanner scanner(store);
-    std::uintmax_t read = 0;
+    const ReadOutcome outcome = read(file.file.get(), before.size);
+    if (std::ferror(file.file.get()) || outcome.bytes > kMaxSyxFileBytes) throw FileOpenError(path);
+    const FileStamp after = stampOf(path);
+    if (before.known && !(after == before && (outcome.stoppedEarly || outcome.bytes == after.size)))
+        throw FileOpenError(path);
+}
+
+}  // namespace
+
+LoadResult loadSyxFile(const std::string& path, CaptureStore& store) {
+    // Read once into one block, which the store keeps: the live store is only replaced once the
+    // whole file has been read.
+    ByteBlock block;
+    std::uintmax_t size = 0;
+    readUnchanged(path, [&](std::FILE* file, std::uintmax_t expected) {
+        size = readWhole(file, expected, kMaxSyxFileBytes, block);
+        return ReadOutcome{size, false};
+    });
     try {
-        // Never more than the limit, whatever the file goes on to hand over.
-        while (!scanner.full() && read <= kMaxSyxFileBytes) {
-            const std::size_t got = std::fread(chunk.get(), 1, kReadChunk, file.file.get());
-            read += got;
-            scanner.feed(chunk.get(), chunk.get() + got);
-            if (got < kReadChunk) break;
-        }
-        if (std::ferror(file.file.get()) || read > kMaxSyxFileBytes) throw FileOpenError(path);
-        // A file that another program cut or rewrote while it was read can hand over bytes of
-        // neither version (a truncation in progress reads as zeros): such a load is refused.
-        const FileStamp after = stampOf(path);
-        if (before.known && !(after == before && (scanner.full() || read == after.size)))
-            throw FileOpenError(path);
-        return scanner.finish();
+        return fileMessages(std::move(block), static_cast<std::size_t>(size), store);
     } catch (const MessageTooLongError& e) {
         throw MessageTooLongError(path, e.number());
     }
+}
+
+SyxListing listSyxFile(const std::string& path) {
+    // Scanned as it is read, a piece at a time: only the labels are kept. A piece this small is
+    // still in the cache when it is scanned.
+    constexpr std::size_t kPiece = std::size_t{128} << 10;
+    const auto piece = std::make_unique_for_overwrite<std::uint8_t[]>(kPiece);
+    SyxScanner scanner;
+    std::uintmax_t size = 0;
+    try {
+        readUnchanged(path, [&](std::FILE* file, std::uintmax_t) {
+            // Never more than the limit, whatever the file goes on to hand over.
+            while (!scanner.full() && size <= kMaxSyxFileBytes) {
+                const std::size_t got = std::fread(piece.get(), 1, kPiece, file);
+                scanner.feed({piece.get(), got}, static_cast<std::size_t>(size));
+                size += got;
+                if (got < kPiece) break;
+            }
+            return ReadOutcome{size, scanner.full()};
+        });
+        scanner.finish(static_cast<std::size_t>(size));
+    } catch (const MessageTooLongError& e) {
+        throw MessageTooLongError(path, e.number());
+    }
+    SyxListing listing{{}, scanner.full()};
+    listing.labels.reserve(scanner.found().size());
+    for (const SyxScanner::Found& m : scanner.found())
+        listing.labels.push_back(
+            loadedLabel(static_cast<int>(listing.labels.size()) + 1, m.id, m.length));
+    return listing;
 }
 
 void saveSyxFile(const std::string& path, CaptureStore& store, ChannelOverride override) {

@@ -32,6 +32,15 @@ LoadResult loadSyx(std::span<const std::uint8_t> bytes, CaptureStore& store);
 // it was read, and MessageTooLongError; the store is then untouched.
 LoadResult loadSyxFile(const std::string& path, CaptureStore& store);
 
+struct SyxListing {
+    std::vector<std::string> labels;  // as loadedLabels gives them after loadSyxFile
+    bool truncated = false;
+};
+
+// The labels a load of the file shows, without keeping its bytes; refused as loadSyxFile
+// refuses the file.
+SyxListing listSyxFile(const std::string& path);
+
 // Writes messages 0..count-1, applying the override to the stored slots first (the store keeps
 // the changed byte). Throws FileCreateError, leaving any previous file of that name intact.
 void saveSyxFile(const std::string& path, CaptureStore& store, ChannelOverride override);

@@ -47,7 +47,7 @@ const std::string& scratchFile() {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    // The stores are large (two sets of 9999 slots): made once, reused as the program does.
+    // The stores are large (9999 slots each): made once, reused as the program does.
     static auto store = std::make_unique<CaptureStore>();
     static auto reloaded = std::make_unique<CaptureStore>();
 

@@ -242,6 +242,22 @@ TEST(SyxFiles, StreamedLoadMatchesTheWholeFileScan) {
     // Loading again reuses the store and gives the same messages.
     EXPECT_EQ(loadSyxFile(dir.file("big.syx"), streamed).count, 24);
     EXPECT_EQ(stored(streamed), stored(scanned));
+
+    // The list read piece by piece (128 KiB) shows what the load shows: messages across pieces,
+    // one whose F0 ends a piece, one whose F0 ends the file, more than the store holds.
+    Bytes edge(std::size_t{1} << 20, 0x00);
+    edge.back() = 0xF0;
+    edge.insert(edge.end(), {0x43, 0x10, 0xF7, 0xF0});
+    Bytes many;
+    for (int i = 0; i < CaptureStore::kCapacity + 1; ++i)
+        many.insert(many.end(), {0xF0, 0x41, 0xF7});
+    for (const Bytes& content : {file, edge, many}) {
+        writeBytes(dir.file("list.syx"), content);
+        const SyxListing listing = listSyxFile(dir.file("list.syx"));
+        const LoadResult loaded = loadSyxFile(dir.file("list.syx"), streamed);
+        EXPECT_EQ(listing.labels, loadedLabels(streamed));
+        EXPECT_EQ(listing.truncated, loaded.truncated);
+    }
 }
 
 TEST(SyxFiles, AReadErrorAfterOpeningLeavesTheStoreAsItWas) {
@@ -308,4 +324,32 @@ TEST(SyxFiles, AFileThatShrinksWhileLoadsReadItGivesWholeMessagesAndAtMostOneCut
     cutter.join();
     EXPECT_EQ(loadSyxFile(path, store).count, 0);  // all gone at the end
     RecordProperty("refusedLoads", refused);
+}
+
+TEST(SyxFiles, LoadedMessagesAreDeletedAddedToAndSavedLikeFiledOnes) {
+    // A loaded file's messages share one block, filed ones have their own buffers: lines
+    // deleted and added in between keep every message with its line, and a save with the
+    // override changes the channel in both kinds.
+    TempDir dir;
+    const std::string path = dir.file("mixed.syx");
+    writeBytes(path, {0xF0, 0x41, 0x10, 0xF7, 0x00, 0xF0, 0x42, 0x11, 0x22, 0xF7, 0xF0, 0x43, 0x12,
+                      0xF7, 0xF0, 0x44, 0x13});
+    CaptureStore store;
+    ASSERT_EQ(loadSyxFile(path, store).count, 4);
+    store.erase(1);
+    store.append(Bytes{0xF0, 0x45, 0x14, 0xF7});
+    store.erase(0);
+    store.append(Bytes{0xF0, 0x46, 0x15, 0x01, 0xF7});
+    store.erase(2);
+    const std::vector<Bytes> kept{
+        {0xF0, 0x43, 0x12, 0xF7}, {0xF0, 0x44, 0x13, 0xF7}, {0xF0, 0x46, 0x15, 0x01, 0xF7}};
+    EXPECT_EQ(stored(store), kept);
+
+    saveSyxFile(path, store, {true, 8});
+    CaptureStore reloaded;
+    ASSERT_EQ(loadSyxFile(path, reloaded).count, 3);
+    std::vector<Bytes> expected = kept;
+    for (Bytes& m : expected) m[2] = static_cast<std::uint8_t>((m[2] & 0xF0) | 7);
+    EXPECT_EQ(stored(reloaded), expected);
+    EXPECT_EQ(stored(store), expected);
 }
