@@ -1,0 +1,111 @@
+// The open ports of AlsaJackService: an input over ALSA or JACK feeding the emulated driver
+// through a pump, and an output to either. Only AlsaJackService.cpp includes this.
+#pragma once
+
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "platform/midi/AlsaJackService.h"
+#include "platform/midi/alsa/AlsaSeqIn.h"
+#include "platform/midi/alsa/AlsaSeqOut.h"
+#include "platform/midi/input/EmulatedMidiIn.h"
+#include "platform/midi/input/InputPump.h"
+#include "platform/midi/jack/JackMidiIn.h"
+#include "platform/midi/jack/JackMidiOut.h"
+
+namespace pellum::midi {
+
+// An ALSA port's name ends with its address, "client:port".
+inline bool alsaAddress(const std::string& name, int& client, int& port) {
+    const std::size_t space = name.rfind(' ');
+    return space != std::string::npos &&
+           std::sscanf(name.c_str() + space + 1, "%d:%d", &client, &port) == 2;
+}
+
+class AlsaJackService::InputPort final : public EmulatedMidiIn {
+public:
+    InputPort(MidiInProc callback, std::uintptr_t instance)
+        : EmulatedMidiIn(callback, instance), pump_(*this) {}
+
+    ~InputPort() override { disconnect(); }
+
+    // No transport callback runs once its client is gone, so the pump can stop after it.
+    void disconnect() {
+        jack_.reset();
+        alsa_.reset();
+        pump_.stop();
+        if (opened_) announce(MIM_CLOSE);
+        opened_ = false;
+    }
+
+    // Said only once the pump has handed on all that came before the end.
+    bool gone() const { return pump_.transportEnded(); }
+
+    // Its JACK server stopped: the dead client goes before another opens. The end is told
+    // here too, in case the client's own word of it has not come yet.
+    void releaseJack() {
+        if (!jack_) return;
+        jack_.reset();
+        pump_.transportBroke();
+    }
+
+    MMRESULT connect(bool jack, const std::string& clientName, const std::string& source) {
+        pump_.start();
+        const MMRESULT code =
+            jack ? connectJack(clientName, source) : connectAlsa(clientName, source);
+        if (code != MMSYSERR_NOERROR) {
+            disconnect();
+            return code;
+        }
+        opened_ = true;
+        announce(MIM_OPEN);
+        return MMSYSERR_NOERROR;
+    }
+
+private:
+    MMRESULT connectJack(const std::string& clientName, const std::string& source) {
+        MMRESULT code = MMSYSERR_NOERROR;
+        jack_ = JackMidiIn::open(clientName, source, pump_, code);
+        return code;
+    }
+
+    MMRESULT connectAlsa(const std::string& clientName, const std::string& source) {
+        int client = -1;
+        int port = -1;
+        if (!alsaAddress(source, client, port)) return MIDIERR_NODEVICE;
+        MMRESULT code = MMSYSERR_NOERROR;
+        alsa_ = AlsaSeqIn::open(clientName, client, port, pump_, code);
+        return code;
+    }
+
+    InputPump pump_;
+    std::unique_ptr<JackMidiIn> jack_;
+    std::unique_ptr<AlsaSeqIn> alsa_;
+    bool opened_ = false;
+};
+
+class AlsaJackService::OutputPort final : public MidiOutPort {
+public:
+    std::unique_ptr<JackMidiOut> jack;
+    std::unique_ptr<AlsaSeqOut> alsa;
+
+    MMRESULT send(const std::uint8_t* bytes, std::size_t count) {
+        if (count == 0) return MMSYSERR_NOERROR;
+        if (jackStopped) return kMidiServerStopped;
+        return jack ? jack->send(bytes, count) : alsa->send(bytes, count);
+    }
+    // Waits until what was queued has been handed on; ALSA takes each event as it is written.
+    MMRESULT finish() {
+        if (jackStopped) return kMidiServerStopped;
+        return jack ? jack->flush() : MMSYSERR_NOERROR;
+    }
+    // Its JACK server stopped: the dead client goes before another opens.
+    void releaseJack() {
+        if (jack) jackStopped = true;
+        jack.reset();
+    }
+    bool jackStopped = false;
+};
+
+}  // namespace pellum::midi
