@@ -2,6 +2,11 @@
 
 #include <QStringDecoder>
 #include <optional>
+#include <string>
+
+#if defined(_WIN32)
+#include <windows.h>
+#endif
 
 namespace pellum {
 namespace {
@@ -45,6 +50,17 @@ std::optional<QString> strictUtf8(std::string_view bytes) {
     return text;
 }
 
+#if defined(_WIN32)
+// Qt without ICU knows no CP932, but Windows always does.
+QString cp932WithoutTables(std::string_view bytes) {
+    const int size = static_cast<int>(bytes.size());
+    const int length = MultiByteToWideChar(932, 0, bytes.data(), size, nullptr, 0);
+    if (length <= 0) return {};
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(932, 0, bytes.data(), size, wide.data(), length);
+    return QString::fromWCharArray(wide.data(), length);
+}
+#else
 // Without ICU Qt knows no CP932: single bytes still read right (ASCII and half-width katakana),
 // a double-byte character shows as a replacement character.
 QString cp932WithoutTables(std::string_view bytes) {
@@ -62,6 +78,7 @@ QString cp932WithoutTables(std::string_view bytes) {
     }
     return text;
 }
+#endif
 
 QString cp932(std::string_view bytes) {
     // A lead byte whose partner the cut took is left off.
@@ -85,6 +102,10 @@ QString fileText(std::string_view bytes) {
         if (auto text = strictUtf8(kept)) return *text;
     }
     return cp932(bytes);
+}
+
+std::string fileNameUtf8(const QString& name) {
+    return name.toStdString();
 }
 
 }  // namespace pellum

@@ -18,7 +18,7 @@
 #include "app/info.h"
 #include "core/ErrorText.h"
 #include "platform/midi/MidiService.h"
-#include "platform/midi/NoticeSink.h"
+#include "platform/midi/notices/NoticeSink.h"
 #include "platform/registry/Registry.h"
 
 namespace pellum {

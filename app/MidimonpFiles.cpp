@@ -3,10 +3,10 @@
 #include <QCheckBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFile>
 #include <QMimeData>
 #include <QToolButton>
 
+#include "app/FileText.h"
 #include "app/Midimonp.h"
 #include "app/PellumApplication.h"
 #include "app/UpDown.h"
@@ -59,7 +59,7 @@ void TForm1::SpeedButton4Click() {
 
 void TForm1::openfile(const QString& fileName) {
     SysEx->clear();
-    const LoadResult result = loadSyxFile(QFile::encodeName(fileName).toStdString(), *store_);
+    const LoadResult result = loadSyxFile(fileNameUtf8(fileName), *store_);
     if (result.count > 0) BtnStart->setEnabled(true);
     QStringList lines;
     lines.reserve(result.count);
@@ -70,7 +70,7 @@ void TForm1::openfile(const QString& fileName) {
 
 void TForm1::FileSaveExecute() {
     if (const auto file = dialogs_.saveFile(SaveDialog1))
-        saveSyxFile(QFile::encodeName(*file).toStdString(), *store_, channelOverride());
+        saveSyxFile(fileNameUtf8(*file), *store_, channelOverride());
 }
 
 void TForm1::dragEnterEvent(QDragEnterEvent* event) {

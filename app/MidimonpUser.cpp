@@ -38,7 +38,7 @@ void TForm1::SpeedButton2Click() {
     if (!file) return;
     // The dialog offers the file it was last given next time.
     openDialog2_.initialFile = *file;
-    loading(file->toStdString());
+    loading(fileNameUtf8(*file));
 }
 
 void TForm1::loading(const std::string& path) {

@@ -25,7 +25,7 @@
 #include "core/CaptureStore.h"
 #include "midi/MidiIn.h"
 #include "platform/NoticeWindow.h"
-#include "platform/midi/LoopbackMidi.h"
+#include "platform/midi/loopback/LoopbackMidi.h"
 #include "platform/registry/RegFile.h"
 
 namespace {

@@ -20,7 +20,7 @@
 
 #include "midi/MidiIn.h"
 #include "midi/OutputPort.h"
-#include "platform/midi/NoticePipe.h"
+#include "platform/midi/notices/NoticePipe.h"
 #include "platform/midi/AlsaJackService.h"
 #include "tests/integration/JackFixture.h"
 #include "tests/support/TempFiles.h"

@@ -11,6 +11,7 @@
 #include "cli/Receiver.h"
 #include "core/ErrorText.h"
 #include "core/Errors.h"
+#include "core/HexText.h"
 #include "core/IdentityReply.h"
 #include "core/ListLabel.h"
 #include "midi/OutputPort.h"
@@ -68,12 +69,6 @@ void printSystemInformation(std::span<const std::uint8_t> message) {
         std::printf("%s: %s\n", row.caption, (info.*row.text).c_str());
 }
 
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
-}
-
 // Two digits a byte, whether the bytes are spaced or run together: a lone digit could as well
 // be half a byte as a whole one, just as the last digit of an odd run could.
 std::vector<std::uint8_t> parseHex(const Args& args) {
@@ -85,7 +80,7 @@ std::vector<std::uint8_t> parseHex(const Args& args) {
             const std::string word = arg.substr(at, end - at);
             at = end;
             for (char c : word) {
-                if (hexDigit(c) < 0)
+                if (hexDigitValue(c) < 0)
                     throw UsageError("identity: '" + excerpt(word) + "' is not hex");
             }
             if (word.size() % 2 != 0) {
@@ -94,7 +89,7 @@ std::vector<std::uint8_t> parseHex(const Args& args) {
             }
             for (std::size_t i = 0; i < word.size(); i += 2)
                 bytes.push_back(
-                    static_cast<std::uint8_t>(hexDigit(word[i]) * 16 + hexDigit(word[i + 1])));
+                    static_cast<std::uint8_t>(hexDigitValue(word[i]) * 16 + hexDigitValue(word[i + 1])));
         }
     }
     return bytes;

@@ -7,7 +7,7 @@
 
 #include "midi/MidiIn.h"
 #include "platform/midi/MidiService.h"
-#include "platform/midi/NoticeQueue.h"
+#include "platform/midi/notices/NoticeQueue.h"
 
 namespace pellum::cli {
 

@@ -9,6 +9,8 @@
 #include <span>
 #include <string>
 
+#include "core/FilePath.h"
+
 namespace pellum {
 
 // Replaces `path` with `bytes`. A symbolic link is followed and what it names is replaced, so the
@@ -37,14 +39,10 @@ public:
     std::string temporaryPath() const;
 
 private:
-    struct FileCloser {
-        void operator()(std::FILE* f) const { std::fclose(f); }
-    };
-
     std::string path_;
     std::filesystem::path target_;
     std::filesystem::path temporary_;
-    std::unique_ptr<std::FILE, FileCloser> file_;
+    FileHandle file_;
     bool exists_ = false;
     bool committed_ = false;
     bool keep_ = false;

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <string>
 
 namespace pellum {
@@ -17,6 +18,11 @@ std::FILE* openFile(const std::filesystem::path& path, const char* mode);
 inline std::FILE* openFile(const std::string& utf8, const char* mode) {
     return openFile(pathFromUtf8(utf8), mode);
 }
+
+struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 
 // Whether the current user may create files in `folder`.
 bool mayWriteIn(const std::filesystem::path& folder);

@@ -9,6 +9,8 @@
 #include <memory>
 #include <vector>
 
+#include "core/FilePath.h"
+
 namespace pellum {
 
 enum class OpenOutcome {
@@ -16,11 +18,6 @@ enum class OpenOutcome {
     notOpened,  // the system refused the open: no such file, no permission
     refused,    // there, but not a regular file, over the limit, or failing to read
 };
-
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 
 struct RegularFile {
     OpenOutcome outcome = OpenOutcome::notOpened;

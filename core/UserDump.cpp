@@ -4,6 +4,7 @@
 
 #include "core/ErrorText.h"
 #include "core/FilePath.h"
+#include "core/HexText.h"
 #include "core/ListLabel.h"
 #include "core/NumberText.h"
 #include "core/RegularFile.h"
@@ -15,15 +16,6 @@ namespace {
 constexpr std::uint8_t kSubstitute = 0x1A;  // ends a text file wherever it stands
 const std::string kEndMarker = "/";
 const std::string kNoLine;
-
-bool isHexDigit(char c) {
-    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
-}
-
-unsigned hexValue(char c) {
-    if (c <= '9') return static_cast<unsigned>(c - '0');
-    return static_cast<unsigned>((c | 0x20) - 'a' + 10);
-}
 
 char first(const std::string& line) {
     return line.empty() ? '\0' : line.front();
@@ -102,8 +94,8 @@ std::int32_t convertNumber(std::string_view line) {
     std::uint64_t value = 0;
     for (std::size_t k = digits; k < text.size(); ++k) {
         const char c = text[k];
-        if (hex ? !isHexDigit(c) : (c < '0' || c > '9')) throw NotANumberError(std::string(line));
-        value = value * (hex ? 16 : 10) + hexValue(c);
+        if (hex ? hexDigitValue(c) < 0 : (c < '0' || c > '9')) throw NotANumberError(std::string(line));
+        value = value * (hex ? 16 : 10) + static_cast<unsigned>(hexDigitValue(c));
         if (value > limit) throw NotANumberError(std::string(line));
     }
     const auto bits = static_cast<std::uint32_t>(negative ? 0 - value : value);

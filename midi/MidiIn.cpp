@@ -222,6 +222,8 @@ std::unique_ptr<TMyMidiEvent> TMidiInput::TakeEvent() {
         if (code == midi::MMSYSERR_NOERROR) {
             code = service_.midiInAddBuffer(deviceHandle_, header, kHeaderSize);
         }
+        // A failed re-queue throws before the record leaves the ring: the copy made above dies
+        // with the exception, so the caller gets the message once, on the try that succeeds.
         check(code);
     }
     RingRemove(ring_);

@@ -16,7 +16,7 @@
 #include "midi/Mididefs.h"
 #include "midi/Miditype.h"
 #include "platform/midi/MidiService.h"
-#include "platform/midi/NoticeSink.h"
+#include "platform/midi/notices/NoticeSink.h"
 
 namespace pellum {
 

@@ -4,16 +4,16 @@
 
 #include <utility>
 
-#include "platform/midi/NoticeSink.h"
+#include "platform/midi/notices/NoticeSink.h"
 
 #if defined(_WIN32)
 #include <QObject>
 
-#include "platform/midi/HiddenNoticeWindow.h"
+#include "platform/midi/notices/HiddenNoticeWindow.h"
 #else
 #include <QSocketNotifier>
 
-#include "platform/midi/NoticePipe.h"
+#include "platform/midi/notices/NoticePipe.h"
 #endif
 
 namespace pellum {

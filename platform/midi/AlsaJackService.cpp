@@ -14,12 +14,12 @@
 #include <new>
 #include <utility>
 
-#include "platform/midi/AlsaSeqIn.h"
-#include "platform/midi/AlsaSeqOut.h"
-#include "platform/midi/EmulatedMidiIn.h"
-#include "platform/midi/InputPump.h"
-#include "platform/midi/JackMidiIn.h"
-#include "platform/midi/JackMidiOut.h"
+#include "platform/midi/alsa/AlsaSeqIn.h"
+#include "platform/midi/alsa/AlsaSeqOut.h"
+#include "platform/midi/input/EmulatedMidiIn.h"
+#include "platform/midi/input/InputPump.h"
+#include "platform/midi/jack/JackMidiIn.h"
+#include "platform/midi/jack/JackMidiOut.h"
 
 namespace pellum::midi {
 

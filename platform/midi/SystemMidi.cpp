@@ -2,7 +2,7 @@
 #include "platform/midi/SystemMidi.h"
 
 #if defined(_WIN32)
-#include "platform/midi/WinMmService.h"
+#include "platform/midi/winmm/WinMmService.h"
 #else
 #include "platform/midi/AlsaJackService.h"
 #endif

@@ -8,6 +8,7 @@
 #include <sstream>
 #include <system_error>
 
+#include "core/HexText.h"
 #include "core/RegularFile.h"
 #include "core/SyxFile.h"
 #include "platform/registry/TextEncoding.h"
@@ -67,15 +68,15 @@ bool hexBytes(const std::string& text, std::vector<std::uint8_t>& out) {
         if (std::isspace(static_cast<unsigned char>(c)) || c == '\\') continue;
         if (c == ',') {
             if (digits.empty()) return false;
-            out.push_back(static_cast<std::uint8_t>(std::stoul(digits, nullptr, 16)));
+            out.push_back(static_cast<std::uint8_t>(*parseHexNumber(digits)));
             digits.clear();
-        } else if (std::isxdigit(static_cast<unsigned char>(c)) && digits.size() < 2) {
+        } else if (hexDigitValue(c) >= 0 && digits.size() < 2) {
             digits += c;
         } else {
             return false;
         }
     }
-    if (!digits.empty()) out.push_back(static_cast<std::uint8_t>(std::stoul(digits, nullptr, 16)));
+    if (!digits.empty()) out.push_back(static_cast<std::uint8_t>(*parseHexNumber(digits)));
     return true;
 }
 
@@ -115,11 +116,9 @@ bool parseData(const std::string& data, RegistryValue& value, bool& deleted) {
         return true;
     }
     if (data.rfind("dword:", 0) == 0) {
-        const std::string digits = data.substr(6);
-        if (digits.size() != 8 || !std::all_of(digits.begin(), digits.end(),
-                                               [](unsigned char c) { return std::isxdigit(c); }))
-            return false;
-        value = RegistryValue::dword(static_cast<std::uint32_t>(std::stoul(digits, nullptr, 16)));
+        const auto number = parseHexNumber(std::string_view(data).substr(6));
+        if (data.size() != 14 || !number) return false;
+        value = RegistryValue::dword(*number);
         return true;
     }
     std::uint32_t type = REG_BINARY;
@@ -129,11 +128,9 @@ bool parseData(const std::string& data, RegistryValue& value, bool& deleted) {
     } else if (data.rfind("hex(", 0) == 0) {
         const std::size_t close = data.find("):");
         if (close == std::string::npos || close == 4 || close > 12) return false;
-        const std::string number = data.substr(4, close - 4);
-        if (!std::all_of(number.begin(), number.end(),
-                         [](unsigned char c) { return std::isxdigit(c); }))
-            return false;
-        type = static_cast<std::uint32_t>(std::stoul(number, nullptr, 16));
+        const auto number = parseHexNumber(std::string_view(data).substr(4, close - 4));
+        if (!number) return false;
+        type = *number;
         bytes = data.substr(close + 2);
     } else {
         return false;

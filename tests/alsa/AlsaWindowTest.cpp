@@ -16,7 +16,7 @@
 #include "platform/midi/SystemMidi.h"
 #include "platform/registry/RegFile.h"
 #include "tests/app/RecordingDialogs.h"
-#include "tests/integration/EventLoop.h"
+#include "tests/app/EventLoop.h"
 #include "tests/support/TempFiles.h"
 
 namespace pellum {

@@ -8,6 +8,7 @@
 
 using namespace pellum;
 using namespace pellum::test;
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -54,12 +55,12 @@ TEST_F(InputLoss, ALossIsToldOncePerBurstAndWhatArrivedIsKept) {
     dialogs.whileOpen = [&] {
         if (std::exchange(more, false)) burstWhileBusy(100);
     };
-    ASSERT_TRUE(pumpUntil([&] { return !dialogs.messages.isEmpty(); }, 5000));
+    ASSERT_TRUE(pumpUntil([&] { return !dialogs.messages.isEmpty(); }, 5s));
     EXPECT_EQ(dialogs.messages.front(),
               QStringLiteral("受信中に %1 バイトのデータが失われました").arg(lost));
     const std::uint64_t lostInBox = midi.droppedInputBytes() - lostBefore - lost;
     EXPECT_GT(lostInBox, 0u);
-    pumpUntil([] { return false; }, 1500);
+    pumpUntil([] { return false; }, 1500ms);
     EXPECT_EQ(dialogs.messages.size(), 1);
     // Everything that found a buffer is in the list, none of it damaged.
     EXPECT_EQ(static_cast<std::uint64_t>(form->store().count()) * kSize + lost + lostInBox,
@@ -72,7 +73,7 @@ TEST_F(InputLoss, ALossIsToldOncePerBurstAndWhatArrivedIsKept) {
     dialogs.whileOpen = nullptr;
     const std::uint64_t before = midi.droppedInputBytes();
     burstWhileBusy(100);
-    ASSERT_TRUE(pumpUntil([&] { return dialogs.messages.size() == 2; }, 5000));
+    ASSERT_TRUE(pumpUntil([&] { return dialogs.messages.size() == 2; }, 5s));
     EXPECT_EQ(dialogs.messages.back(), QStringLiteral("受信中に %1 バイトのデータが失われました")
                                            .arg(midi.droppedInputBytes() - before));
     EXPECT_TRUE(dialogs.errors.isEmpty());
@@ -89,9 +90,9 @@ TEST_F(InputLoss, AGapBreaksTheMessageInFlightAndIsTold) {
     midi.inject(in, std::span<const std::uint8_t>(two.data() + kSize + 300, kSize - 300));
     midi.inject(in, dump(1, kSize));
     midi.flush(in);
-    ASSERT_TRUE(pumpUntil([&] { return !dialogs.messages.isEmpty(); }, 5000));
+    ASSERT_TRUE(pumpUntil([&] { return !dialogs.messages.isEmpty(); }, 5s));
     EXPECT_EQ(dialogs.messages, QStringList{QStringLiteral("受信中にデータが失われました")});
-    ASSERT_TRUE(pumpUntil([&] { return form->store().count() == 2; }, 5000));
+    ASSERT_TRUE(pumpUntil([&] { return form->store().count() == 2; }, 5s));
     for (int i = 0; i < form->store().count(); ++i) {
         EXPECT_EQ(form->store().length(i), static_cast<int>(kSize)) << "message " << i;
     }

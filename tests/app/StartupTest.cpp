@@ -27,12 +27,6 @@ QStringList entries(const QComboBox* combo) {
     return texts;
 }
 
-// What the drop-down list does when the user picks entry `index`, the current one included.
-void choose(QComboBox* combo, int index) {
-    combo->setCurrentIndex(index);
-    emit combo->activated(index);
-}
-
 class Startup : public WindowTest {};
 
 }  // namespace

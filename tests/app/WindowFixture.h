@@ -6,17 +6,18 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QListWidget>
 #include <QTest>
-#include <functional>
+#include <filesystem>
 #include <memory>
+#include <optional>
 
 #include "app/Midimonp.h"
 #include "app/PellumApplication.h"
 #include "platform/NoticeWindow.h"
-#include "platform/midi/LoopbackMidi.h"
+#include "platform/midi/loopback/LoopbackMidi.h"
 #include "platform/registry/RegFile.h"
+#include "tests/app/EventLoop.h"
 #include "tests/app/RecordingDialogs.h"
 #include "tests/support/TempFiles.h"
 
@@ -35,23 +36,28 @@ inline void clickLine(QListWidget* list, int row) {
                       list->visualItemRect(list->item(row)).center());
 }
 
-class WindowTest : public ::testing::Test {
+// The main window over any MIDI service, settings in `settingsFolder`, recording dialogs, and
+// every error box recorded in `dialogs.errors`.
+class WindowHarness {
 protected:
-    WindowTest() : registry(dir.path() / "VOSSEL" / "Pellum.reg") {
+    explicit WindowHarness(const std::filesystem::path& settingsFolder)
+        : registry(settingsFolder / "VOSSEL" / "Pellum.reg") {
         app()->setErrorHandler([this](const QString& text) { dialogs.errors << text; });
     }
-    ~WindowTest() override {
+    ~WindowHarness() {
         form.reset();
+        service.reset();
         app()->setErrorHandler(nullptr);
     }
 
     static PellumApplication* app() { return static_cast<PellumApplication*>(qApp); }
 
-    TForm1& start() {
+    // The window as the program starts it, on `midi`.
+    TForm1& startOn(midi::MidiService& midi) {
+        form.reset();
         form = std::make_unique<TForm1>(dialogs, midi, notices, registry);
         return *form;
     }
-
     void setSetting(const std::string& name, const RegistryValue& value) {
         registry.openOrCreateKey(TForm1::kRegistryKey)->write(name, value);
     }
@@ -59,28 +65,32 @@ protected:
         return registry.openOrCreateKey(TForm1::kRegistryKey)->read(name);
     }
 
-    // Runs the event loop until `done` holds; false after a generous timeout.
-    static bool pumpUntil(const std::function<bool()>& done, int timeoutMs = 10000) {
-        QElapsedTimer clock;
-        clock.start();
-        while (!done()) {
-            if (clock.elapsed() > timeoutMs) return false;
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        }
-        return true;
-    }
+    RecordingDialogs dialogs;
+    NoticeWindow notices;
+    RegFileRegistry registry;
+    std::unique_ptr<midi::MidiService> service;  // when the harness owns the window's service
+    std::unique_ptr<TForm1> form;
+};
+
+struct WithTempDir {
+    TempDir dir;
+};
+
+// Over the loopback service: tests set devices and settings up first, then start() runs the
+// window's start-up.
+class WindowTest : public ::testing::Test, protected WithTempDir, protected WindowHarness {
+protected:
+    WindowTest() : WindowHarness(dir.path()) {}
+    ~WindowTest() override { form.reset(); }
+
+    TForm1& start() { return startOn(midi); }
     // Delivers everything injected into `input` and lets the window handle the notices.
     void deliver(std::uint32_t input) {
         midi.flush(input);
         for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
     }
 
-    TempDir dir;
-    RecordingDialogs dialogs;
     midi::LoopbackMidi midi;
-    NoticeWindow notices;
-    RegFileRegistry registry;
-    std::unique_ptr<TForm1> form;
 };
 
 }  // namespace pellum::test

@@ -10,7 +10,7 @@
 #include <memory>
 #include <vector>
 
-#include "platform/midi/EmulatedMidiIn.h"
+#include "platform/midi/input/EmulatedMidiIn.h"
 #include "tests/fuzz/FuzzCheck.h"
 
 using namespace pellum::midi;

@@ -26,8 +26,7 @@
 #include "platform/midi/AlsaJackService.h"
 #include "platform/midi/SystemMidi.h"
 #include "platform/registry/RegFile.h"
-#include "tests/app/RecordingDialogs.h"
-#include "tests/integration/EventLoop.h"
+#include "tests/app/WindowFixture.h"
 #include "tests/integration/JackFixture.h"
 #include "tests/support/TempFiles.h"
 
@@ -328,35 +327,18 @@ TEST_F(DeviceFault, TheWindowsListsFollowTheServer) {
     }
 }
 
-class WindowFault : public DeviceFault {
+class WindowFault : public DeviceFault, protected test::WindowHarness {
 protected:
-    WindowFault()
-        : other(std::make_unique<test::JackPeer>()),
-          registry(dir.path() / "VOSSEL" / "Pellum.reg") {
-        static_cast<PellumApplication*>(qApp)->setErrorHandler(
-            [this](const QString& text) { dialogs.errors << text; });
+    WindowFault() : WindowHarness(dir.path()), other(std::make_unique<test::JackPeer>()) {
         service = midi::createSystemMidiService();
-        form = std::make_unique<TForm1>(dialogs, *service, notices, registry);
+        startOn(*service);
         choose(form->cmbInput, peer->outPort());
     }
-    ~WindowFault() override {
-        form.reset();
-        service.reset();
-        static_cast<PellumApplication*>(qApp)->setErrorHandler(nullptr);
-    }
     void choose(QComboBox* combo, const std::string& name) {
-        const int index = combo->findText(QString::fromStdString(name));
-        ASSERT_GT(index, 0) << name << " is not in the list";
-        combo->setCurrentIndex(index);
-        emit combo->activated(index);
+        ASSERT_TRUE(test::choose(combo, name)) << name << " is not in the list";
     }
 
     std::unique_ptr<test::JackPeer> other;  // a second instrument, in the lists from the start
-    test::RecordingDialogs dialogs;
-    NoticeWindow notices;
-    RegFileRegistry registry;
-    std::unique_ptr<midi::MidiService> service;
-    std::unique_ptr<TForm1> form;
 };
 
 TEST_F(WindowFault, APeerVanishingMidMessageLeavesTheWholeOnesAndAWorkingWindow) {
@@ -396,14 +378,30 @@ TEST_F(WindowFault, OnlyTheChosenSourceGoingIsTold) {
 TEST_F(WindowFault, AServerThatStopsIsToldOnce) {
     const Bytes whole = wholeThenBroken();
     choose(form->cmbOutput, peer->inPort());
-    peer->play(dir.file("whole.syx"), "1024", 0);
-    ASSERT_TRUE(pumpUntil([&] { return form->store().count() == 20; }, 20s));
+    // A busy machine may make the server skip a cycle: the window then says data was lost (and
+    // may say it again as the server goes), and only then is a try repeated.
+    const auto withoutLossNotices = [](QStringList lines) {
+        lines.removeIf([](const QString& line) { return line.contains("失われました"); });
+        return lines;
+    };
+    for (int attempt = 1;; ++attempt) {
+        peer->play(dir.file("whole.syx"), "1024", 0);
+        ASSERT_TRUE(pumpUntil(
+            [&] { return form->store().count() == 20 || !dialogs.messages.isEmpty(); }, 20s));
+        if (dialogs.messages.isEmpty()) break;
+        ASSERT_TRUE(withoutLossNotices(dialogs.messages).isEmpty()) << "try " << attempt;
+        ASSERT_LT(attempt, 3);
+        dialogs.messages.clear();
+        form->New1->trigger();
+    }
     peer.reset();
     other.reset();
     server.reset();
     ASSERT_TRUE(pumpUntil([&] { return !dialogs.messages.isEmpty(); }, 20s));
     pumpUntil([] { return false; }, 1500ms);
-    EXPECT_EQ(dialogs.messages, QStringList{"MIDI 入力デバイスとの接続が切れました"});
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_EQ(withoutLossNotices(dialogs.messages.front().split('\n')),
+              QStringList{"MIDI 入力デバイスとの接続が切れました"});
     EXPECT_EQ(form->store().count(), 20);
     EXPECT_TRUE(dialogs.errors.isEmpty()) << dialogs.errors.join("; ").toStdString();
     // Sending to the gone server says so once and ends the run, rather than passing in silence.

@@ -29,7 +29,7 @@
 #include "platform/registry/RegFile.h"
 #include "tests/app/RecordingDialogs.h"
 #include "tests/app/WindowFixture.h"
-#include "tests/integration/EventLoop.h"
+#include "tests/app/EventLoop.h"
 #include "tests/integration/JackFixture.h"
 #include "tests/support/TempFiles.h"
 
@@ -45,11 +45,6 @@ int entryOf(const QComboBox* combo, const std::string& name) {
     return combo->findText(QString::fromStdString(name));
 }
 
-void choose(QComboBox* combo, int index) {
-    combo->setCurrentIndex(index);
-    emit combo->activated(index);
-}
-
 // A left click in the middle of `widget`, as the mouse delivers it.
 void click(QWidget* widget) {
     const QPointF centre = QRectF(widget->rect()).center();
@@ -60,26 +55,19 @@ void click(QWidget* widget) {
     QApplication::sendEvent(widget, &release);
 }
 
+using test::choose;
 using test::pumpUntil;
 
-class WindowOverJack : public ::testing::Test {
+class WindowOverJack : public ::testing::Test, protected test::WithTempDir,
+                       protected test::WindowHarness {
 protected:
-    WindowOverJack() : registry(dir.path() / "VOSSEL" / "Pellum.reg") {
-        static_cast<PellumApplication*>(qApp)->setErrorHandler(
-            [this](const QString& text) { dialogs.errors << text; });
-    }
-    ~WindowOverJack() override {
-        form.reset();
-        service.reset();
-        static_cast<PellumApplication*>(qApp)->setErrorHandler(nullptr);
-    }
+    WindowOverJack() : WindowHarness(dir.path()) {}
 
     // The window as the program starts it, on the machine's MIDI service.
     TForm1& start() {
         form.reset();
         service = midi::createSystemMidiService();
-        form = std::make_unique<TForm1>(dialogs, *service, notices, registry);
-        return *form;
+        return startOn(*service);
     }
 
     // Picks the peer in both lists, as the user would.
@@ -92,13 +80,12 @@ protected:
         choose(form->cmbInput, in);
     }
 
+    // One full-rate capture of `sizes` in events cut by `cut`, checked whole; true when it came
+    // out short with the loss told and `mayRetry`, so that the caller plays it again.
+    bool fullRateCaptureTry(const std::string& cut, const std::vector<std::size_t>& sizes,
+                            bool mayRetry);
+
     test::JackPeer peer;
-    test::TempDir dir;
-    test::RecordingDialogs dialogs;
-    NoticeWindow notices;
-    RegFileRegistry registry;
-    std::unique_ptr<midi::MidiService> service;
-    std::unique_ptr<TForm1> form;
 };
 
 TEST_F(WindowOverJack, ChoosingThePeerAsksWhoItIsAndSurvivesARestart) {
@@ -262,41 +249,59 @@ TEST_F(WindowOverJack, AFullRateDumpIsCapturedWholeWhileTheWindowIsBusy) {
     bigFirst.insert(bigFirst.begin(), 65535);
     const Case cases[] = {
         {"1024", kibs}, {"random:1:4096:3", kibs}, {"random:1:32720:9", bigFirst}};
+    // A busy machine may make the server drop a cycle: the window must then say data was lost,
+    // and only then is the case played again.
     for (const Case& c : cases) {
-        SCOPED_TRACE("events of " + c.cut + " bytes");
-        form->New1->trigger();
-        dialogs.messages.clear();
-        Bytes stream;
-        for (std::size_t k = 0; k < c.sizes.size(); ++k) {
-            const Bytes m = test::patternMessage(k, c.sizes[k]);
-            stream.insert(stream.end(), m.begin(), m.end());
+        for (int attempt = 1;; ++attempt) {
+            SCOPED_TRACE("events of " + c.cut + " bytes, try " + std::to_string(attempt));
+            if (!fullRateCaptureTry(c.cut, c.sizes, attempt < 3)) break;
         }
-        test::writeBytes(dir.file("dump.syx"), stream);
-        peer.play(dir.file("dump.syx"), c.cut, 0);
-        std::this_thread::sleep_for(300ms);
-        int boxes = 0;
-        dialogs.whileOpen = [&] {
-            ++boxes;
-            pumpUntil([&] { return form->store().count() >= 600; }, 20s);
-        };
-        // A box opens on the window's own loop while the dump goes on arriving.
-        QTimer::singleShot(0, form.get(), [&] { dialogs.message("busy"); });
-        const int count = static_cast<int>(c.sizes.size());
-        ASSERT_TRUE(pumpUntil([&] { return form->store().count() >= count; }, 30s))
-            << form->store().count() << " of " << count << " captured";
-        dialogs.whileOpen = nullptr;
-        EXPECT_EQ(peer.waitPlayed(10s), stream.size());
-        EXPECT_EQ(boxes, 1);
-        EXPECT_EQ(service->droppedInputBytes(), 0u);
-        ASSERT_EQ(form->store().count(), count);
-        for (int k = 0; k < count; ++k) {
-            const auto message = form->store().message(k);
-            ASSERT_TRUE(Bytes(message.begin(), message.end()) ==
-                        test::patternMessage(static_cast<std::size_t>(k), c.sizes[k]))
-                << "message " << k;
-        }
-        EXPECT_EQ(dialogs.messages, QStringList{"busy"});
     }
+}
+
+bool WindowOverJack::fullRateCaptureTry(const std::string& cut,
+                                        const std::vector<std::size_t>& sizes, bool mayRetry) {
+    form->New1->trigger();
+    dialogs.messages.clear();
+    const std::uint64_t gapsBefore = service->inputGaps();
+    const std::uint64_t droppedBefore = service->droppedInputBytes();
+    Bytes stream;
+    for (std::size_t k = 0; k < sizes.size(); ++k) {
+        const Bytes m = test::patternMessage(k, sizes[k]);
+        stream.insert(stream.end(), m.begin(), m.end());
+    }
+    test::writeBytes(dir.file("dump.syx"), stream);
+    peer.play(dir.file("dump.syx"), cut, 0);
+    std::this_thread::sleep_for(300ms);
+    int boxes = 0;
+    dialogs.whileOpen = [&] {
+        ++boxes;
+        pumpUntil([&] { return form->store().count() >= 600; }, 20s);
+    };
+    // A box opens on the window's own loop while the dump goes on arriving.
+    QTimer::singleShot(0, form.get(), [&] { dialogs.message("busy"); });
+    const int count = static_cast<int>(sizes.size());
+    const bool whole = pumpUntil([&] { return form->store().count() >= count; }, 30s);
+    dialogs.whileOpen = nullptr;
+    EXPECT_EQ(peer.waitPlayed(10s), stream.size());
+    if (!whole && mayRetry && service->inputGaps() > gapsBefore &&
+        pumpUntil([&] { return dialogs.messages.size() > 1; }, 2s)) {
+        return true;
+    }
+    EXPECT_TRUE(whole) << form->store().count() << " of " << count << " captured";
+    EXPECT_EQ(boxes, 1);
+    EXPECT_EQ(service->droppedInputBytes(), droppedBefore);
+    EXPECT_EQ(form->store().count(), count);
+    for (int k = 0; k < std::min(count, form->store().count()); ++k) {
+        const auto message = form->store().message(k);
+        if (Bytes(message.begin(), message.end()) !=
+            test::patternMessage(static_cast<std::size_t>(k), sizes[k])) {
+            ADD_FAILURE() << "message " << k;
+            break;
+        }
+    }
+    EXPECT_EQ(dialogs.messages, QStringList{"busy"});
+    return false;
 }
 
 // Filled exactly: the store refuses the message after the 9999th with its notice, and that

@@ -7,7 +7,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/midi/HiddenNoticeWindow.h"
+#include "platform/midi/notices/HiddenNoticeWindow.h"
 
 namespace pellum::midi {
 namespace {

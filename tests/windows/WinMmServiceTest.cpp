@@ -5,9 +5,9 @@
 #include <string>
 
 #include "midi/MidiIn.h"
-#include "platform/midi/HiddenNoticeWindow.h"
-#include "platform/midi/LoopbackMidi.h"
-#include "platform/midi/WinMmService.h"
+#include "platform/midi/notices/HiddenNoticeWindow.h"
+#include "platform/midi/loopback/LoopbackMidi.h"
+#include "platform/midi/winmm/WinMmService.h"
 
 // After the service's own vocabulary: winmm names the same things as macros.
 #include <windows.h>

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/midi/AlsaSeqOut.h"
+#include "platform/midi/alsa/AlsaSeqOut.h"
 
 using namespace pellum::midi;
 using Bytes = std::vector<std::uint8_t>;

@@ -7,7 +7,7 @@
 #include <functional>
 #include <vector>
 
-#include "platform/midi/EmulatedMidiIn.h"
+#include "platform/midi/input/EmulatedMidiIn.h"
 
 namespace pellum::midi {
 namespace {

@@ -13,8 +13,8 @@
 #include <thread>
 #include <vector>
 
-#include "platform/midi/EmulatedMidiIn.h"
-#include "platform/midi/InputPump.h"
+#include "platform/midi/input/EmulatedMidiIn.h"
+#include "platform/midi/input/InputPump.h"
 #include "tests/support/PatternMessage.h"
 
 namespace pellum::midi {

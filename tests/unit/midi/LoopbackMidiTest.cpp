@@ -7,7 +7,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/midi/LoopbackMidi.h"
+#include "platform/midi/loopback/LoopbackMidi.h"
 
 namespace pellum::midi {
 namespace {

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "midi/MidiIn.h"
-#include "platform/midi/LoopbackMidi.h"
-#include "platform/midi/NoticeQueue.h"
+#include "platform/midi/loopback/LoopbackMidi.h"
+#include "platform/midi/notices/NoticeQueue.h"
 
 namespace pellum {
 namespace {

@@ -11,7 +11,7 @@
 
 #include "midi/MidiIn.h"
 #include "platform/NoticeWindow.h"
-#include "platform/midi/LoopbackMidi.h"
+#include "platform/midi/loopback/LoopbackMidi.h"
 
 namespace pellum {
 namespace {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "midi/OutputPort.h"
-#include "platform/midi/LoopbackMidi.h"
+#include "platform/midi/loopback/LoopbackMidi.h"
 
 namespace pellum {
 namespace {

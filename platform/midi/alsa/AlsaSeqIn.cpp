@@ -1,5 +1,5 @@
 // ALSA sequencer input through alsa-lib directly: a reader thread hands the events to the pump.
-#include "platform/midi/AlsaSeqIn.h"
+#include "platform/midi/alsa/AlsaSeqIn.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -18,6 +18,8 @@ constexpr long kInputPoolEvents = 2000;
 constexpr std::size_t kInputBufferBytes = 1 << 20;
 // A short message never needs more than three bytes; real-time ones one.
 constexpr long kDecoderBytes = 16;
+// How soon a loss the ring had no room to mark is tried again, when no more input comes.
+constexpr int kMarkRetryMs = 5;
 
 }  // namespace
 
@@ -71,8 +73,9 @@ void AlsaSeqIn::run() noexcept {
     std::vector<pollfd> fds(static_cast<std::size_t>(count) + 1);
     snd_seq_poll_descriptors(seq_, fds.data(), static_cast<unsigned>(count), POLLIN);
     fds.back() = {stop_[0], POLLIN, 0};
+    int timeout = -1;
     for (;;) {
-        if (::poll(fds.data(), fds.size(), -1) < 0 && errno != EINTR) break;
+        if (::poll(fds.data(), fds.size(), timeout) < 0 && errno != EINTR) break;
         if (fds.back().revents != 0) break;
         for (;;) {
             snd_seq_event_t* event = nullptr;
@@ -87,7 +90,9 @@ void AlsaSeqIn::run() noexcept {
             }
             if (event != nullptr) take(*event);
         }
-        pump_.markLoss();
+        // A loss at the end of a burst is marked as soon as the ring has room, not whenever
+        // the next input happens to come.
+        timeout = pump_.markLoss() ? -1 : kMarkRetryMs;
         pump_.wake();
     }
 }

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/midi/NoticeSink.h"
+#include "platform/midi/notices/NoticeSink.h"
 
 namespace pellum::midi {
 

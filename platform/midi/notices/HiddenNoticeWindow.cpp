@@ -1,5 +1,5 @@
 // A message-only window whose procedure hands the posted notices to the handler.
-#include "platform/midi/HiddenNoticeWindow.h"
+#include "platform/midi/notices/HiddenNoticeWindow.h"
 
 #include <windows.h>
 

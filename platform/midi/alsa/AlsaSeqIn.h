@@ -12,7 +12,7 @@
 #include <string>
 #include <thread>
 
-#include "platform/midi/InputPump.h"
+#include "platform/midi/input/InputPump.h"
 #include "platform/midi/MidiApi.h"
 
 namespace pellum::midi {

@@ -13,9 +13,9 @@
 #include <memory>
 #include <string>
 
-#include "platform/midi/JackCycleBudget.h"
+#include "platform/midi/jack/JackCycleBudget.h"
 #include "platform/midi/MidiApi.h"
-#include "platform/midi/SpscByteRing.h"
+#include "platform/midi/input/SpscByteRing.h"
 
 namespace pellum::midi {
 

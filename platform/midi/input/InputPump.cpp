@@ -1,6 +1,6 @@
 // The pump's ring records: a 32-bit header, then as many bytes as it says. A header with the
 // gap flag says how many bytes were lost at that place and has no bytes after it.
-#include "platform/midi/InputPump.h"
+#include "platform/midi/input/InputPump.h"
 
 #include <cerrno>
 #include <ctime>

@@ -10,7 +10,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/midi/InputPump.h"
+#include "platform/midi/input/InputPump.h"
 #include "platform/midi/MidiApi.h"
 
 namespace pellum::midi {

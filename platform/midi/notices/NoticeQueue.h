@@ -4,9 +4,9 @@
 #pragma once
 
 #if defined(_WIN32)
-#include "platform/midi/HiddenNoticeWindow.h"
+#include "platform/midi/notices/HiddenNoticeWindow.h"
 #else
-#include "platform/midi/NoticePipe.h"
+#include "platform/midi/notices/NoticePipe.h"
 #endif
 
 namespace pellum::midi {

@@ -1,5 +1,5 @@
 // ALSA sequencer output through alsa-lib directly.
-#include "platform/midi/AlsaSeqOut.h"
+#include "platform/midi/alsa/AlsaSeqOut.h"
 
 #include <algorithm>
 #include <cerrno>

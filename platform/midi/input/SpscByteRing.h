@@ -1,5 +1,6 @@
-// A lock-free byte queue between one producer thread and one consumer thread, for handing
-// outgoing MIDI bytes to a real-time callback that may neither lock nor allocate.
+// A lock-free byte queue between one producer thread and one consumer thread, where one side is
+// a real-time thread that may neither lock nor allocate: received bytes from the transport's
+// thread to the input pump, and bytes to send from the window thread to JACK's process callback.
 #pragma once
 
 #include <algorithm>

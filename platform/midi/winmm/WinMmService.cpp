@@ -1,6 +1,6 @@
 // winmm passed through. The service's records are laid out as winmm's own (checked below), so
 // headers and capability records go to winmm as they are; only handles are wrapped.
-#include "platform/midi/WinMmService.h"
+#include "platform/midi/winmm/WinMmService.h"
 
 #include <windows.h>
 // winmm after the types it is written in.

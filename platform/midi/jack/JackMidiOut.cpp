@@ -1,11 +1,13 @@
 // JACK output through libjack directly: the window thread queues, the process callback writes.
-#include "platform/midi/JackMidiOut.h"
+#include "platform/midi/jack/JackMidiOut.h"
 
 #include <jack/midiport.h>
 
 #include <algorithm>
 #include <chrono>
 #include <thread>
+
+#include "platform/midi/jack/JackClient.h"
 
 namespace pellum::midi {
 
@@ -23,10 +25,6 @@ constexpr std::uint64_t kSettleCycles = 2;
 constexpr double kCableBytesPerSecond = 3125;
 constexpr double kCableBacklog = 256;
 
-struct ClientCloser {
-    void operator()(jack_client_t* client) const noexcept { jack_client_close(client); }
-};
-
 }  // namespace
 
 JackMidiOut::JackMidiOut() : ring_(kQueueBytes) {}
@@ -34,38 +32,28 @@ JackMidiOut::JackMidiOut() : ring_(kQueueBytes) {}
 std::unique_ptr<JackMidiOut> JackMidiOut::open(const std::string& clientName,
                                                const std::string& destination, MMRESULT& code) {
     std::unique_ptr<JackMidiOut> out(new JackMidiOut());
-    jack_status_t status{};
-    std::unique_ptr<jack_client_t, ClientCloser> client(
-        jack_client_open(clientName.c_str(), JackNoStartServer, &status));
-    if (!client) {
+    JackClientPort opened = openJackClientPort(clientName, "out", JackPortIsOutput);
+    jack_client_t* client = opened.client.get();
+    if (client == nullptr) {
         code = kMidiServerStopped;
         return nullptr;
     }
-    out->port_ =
-        jack_port_register(client.get(), "out", JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);
+    out->port_ = opened.port;
     if (out->port_ == nullptr ||
-        jack_set_process_callback(client.get(), &JackMidiOut::process, out.get()) != 0) {
+        jack_set_process_callback(client, &JackMidiOut::process, out.get()) != 0) {
         code = MMSYSERR_ERROR;
         return nullptr;
     }
-    if (jack_port_t* target = jack_port_by_name(client.get(), destination.c_str());
+    if (jack_port_t* target = jack_port_by_name(client, destination.c_str());
         target != nullptr && (jack_port_flags(target) & JackPortIsPhysical) != 0) {
         out->paced_ = true;
-        out->cableBytesPerFrame_ = kCableBytesPerSecond / jack_get_sample_rate(client.get());
+        out->cableBytesPerFrame_ = kCableBytesPerSecond / jack_get_sample_rate(client);
     }
-    jack_on_shutdown(client.get(), &JackMidiOut::shutdown, out.get());
-    if (jack_activate(client.get()) != 0) {
-        code = MMSYSERR_ERROR;
-        return nullptr;
-    }
-    if (jack_connect(client.get(), jack_port_name(out->port_), destination.c_str()) != 0) {
-        jack_deactivate(client.get());
-        code = MIDIERR_NODEVICE;  // the destination went away since the list was made
-        return nullptr;
-    }
-    out->client_ = client.release();
+    jack_on_shutdown(client, &JackMidiOut::shutdown, out.get());
+    code = activateAndConnect(client, jack_port_name(out->port_), destination.c_str());
+    if (code != MMSYSERR_NOERROR) return nullptr;
+    out->client_ = opened.client.release();
     out->settleConnection(destination);
-    code = MMSYSERR_NOERROR;
     return out;
 }
 

@@ -1,5 +1,5 @@
 // The byte-stream driver emulation shared by the loopback and the ALSA and JACK backends.
-#include "platform/midi/EmulatedMidiIn.h"
+#include "platform/midi/input/EmulatedMidiIn.h"
 
 #include <algorithm>
 

@@ -1,5 +1,5 @@
 // The self-pipe behind the notice window on POSIX systems.
-#include "platform/midi/NoticePipe.h"
+#include "platform/midi/notices/NoticePipe.h"
 
 #include <fcntl.h>
 #include <poll.h>

@@ -1,6 +1,6 @@
 // The loopback backend: each open input runs a driver thread of its own that feeds injected
 // bytes through the emulated driver; outputs record what they send.
-#include "platform/midi/LoopbackMidi.h"
+#include "platform/midi/loopback/LoopbackMidi.h"
 
 #include <algorithm>
 #include <condition_variable>
@@ -9,7 +9,7 @@
 #include <thread>
 #include <utility>
 
-#include "platform/midi/EmulatedMidiIn.h"
+#include "platform/midi/input/EmulatedMidiIn.h"
 
 namespace pellum::midi {
 

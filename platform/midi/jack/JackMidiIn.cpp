@@ -1,51 +1,36 @@
 // JACK input through libjack directly: the process callback copies events into the pump.
-#include "platform/midi/JackMidiIn.h"
+#include "platform/midi/jack/JackMidiIn.h"
 
 #include <jack/midiport.h>
 
+#include "platform/midi/jack/JackClient.h"
+
 namespace pellum::midi {
-
-namespace {
-
-struct ClientCloser {
-    void operator()(jack_client_t* client) const noexcept { jack_client_close(client); }
-};
-
-}  // namespace
 
 std::unique_ptr<JackMidiIn> JackMidiIn::open(const std::string& clientName,
                                              const std::string& source, InputPump& pump,
                                              MMRESULT& code) {
     std::unique_ptr<JackMidiIn> in(new JackMidiIn(pump, source));
-    jack_status_t status{};
-    std::unique_ptr<jack_client_t, ClientCloser> client(
-        jack_client_open(clientName.c_str(), JackNoStartServer, &status));
-    if (!client) {
+    JackClientPort opened = openJackClientPort(clientName, "in", JackPortIsInput);
+    jack_client_t* client = opened.client.get();
+    if (client == nullptr) {
         code = MMSYSERR_NODRIVER;
         return nullptr;
     }
-    in->notifying_.store(client.get(), std::memory_order_release);
-    in->port_ = jack_port_register(client.get(), "in", JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
+    in->notifying_.store(client, std::memory_order_release);
+    in->port_ = opened.port;
     if (in->port_ == nullptr ||
-        jack_set_process_callback(client.get(), &JackMidiIn::process, in.get()) != 0) {
+        jack_set_process_callback(client, &JackMidiIn::process, in.get()) != 0) {
         code = MMSYSERR_ERROR;
         return nullptr;
     }
     // Both: a server may call only one of them (PipeWire's libjack the plain one).
-    jack_on_shutdown(client.get(), &JackMidiIn::serverGone, in.get());
-    jack_on_info_shutdown(client.get(), &JackMidiIn::shutdown, in.get());
-    jack_set_port_connect_callback(client.get(), &JackMidiIn::connection, in.get());
-    if (jack_activate(client.get()) != 0) {
-        code = MMSYSERR_ERROR;
-        return nullptr;
-    }
-    if (jack_connect(client.get(), source.c_str(), jack_port_name(in->port_)) != 0) {
-        jack_deactivate(client.get());
-        code = MIDIERR_NODEVICE;  // the source went away since the list was made
-        return nullptr;
-    }
-    in->client_ = client.release();
-    code = MMSYSERR_NOERROR;
+    jack_on_shutdown(client, &JackMidiIn::serverGone, in.get());
+    jack_on_info_shutdown(client, &JackMidiIn::shutdown, in.get());
+    jack_set_port_connect_callback(client, &JackMidiIn::connection, in.get());
+    code = activateAndConnect(client, source.c_str(), jack_port_name(in->port_));
+    if (code != MMSYSERR_NOERROR) return nullptr;
+    in->client_ = opened.client.release();
     return in;
 }
 
