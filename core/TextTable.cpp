@@ -1,5 +1,6 @@
 // Every shared text in every language: one column per language, one row per Text, in the
-// order Text lists them. %1, %2, ... mark where the values go.
+// order Text lists them. %1, %2, ... mark where the values go. The first column, English, stands
+// in for a text a later column leaves out (nullptr).
 #include "core/TextTable.h"
 
 namespace pellum {

@@ -74,12 +74,6 @@ std::string text(Text id, std::initializer_list<std::string_view> args) {
     return result;
 }
 
-std::vector<std::string> textLanguages() {
-    std::vector<std::string> languages;
-    for (std::size_t c = 0; c < kTextColumns; ++c) languages.emplace_back(kTextTable[c].language);
-    return languages;
-}
-
 std::string chooseLanguage(const std::vector<std::string>& uiLanguages) {
     for (const std::string& tag : uiLanguages)
         if (const std::string code = languageCode(tag); columnOf(code) >= 0) return code;
@@ -100,10 +94,6 @@ std::vector<std::string> systemUiLanguages() {
     }
 #endif
     return {};
-}
-
-std::string currentLanguage() {
-    return kTextTable[currentColumn()].language;
 }
 
 void setLanguage(const std::string& language) {

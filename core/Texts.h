@@ -27,20 +27,17 @@ enum class Text {
 // The text in the current language, %1, %2, ... replaced by `args` in order.
 std::string text(Text id, std::initializer_list<std::string_view> args = {});
 
-// The languages with texts, by their ISO 639 code; the first ("en") is the fallback.
-std::vector<std::string> textLanguages();
-
 // The first of `uiLanguages` (BCP 47 or POSIX locale names, most wanted first: "ja_JP.UTF-8",
 // "de-DE") that has texts; "C" and "POSIX" mean English. English when none does.
 std::string chooseLanguage(const std::vector<std::string>& uiLanguages);
 
 // The user's UI languages as the system gives them: LANGUAGE's list, else the first set of
-// LC_ALL, LC_MESSAGES and LANG (as Qt and gettext read them); on Windows, when none is set, the
+// LC_ALL, LC_MESSAGES and LANG, as Qt reads them for the window; on Windows, when none is set, the
 // user's UI language.
 std::vector<std::string> systemUiLanguages();
 
-// The language texts come in: chosen from the system's UI languages at first use unless set.
-std::string currentLanguage();
+// Texts come in `language` (an ISO 639 code the table has, else English) from now on. Until
+// this is called, in the language chosen from systemUiLanguages() at first use.
 void setLanguage(const std::string& language);
 
 }  // namespace pellum
