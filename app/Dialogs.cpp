@@ -53,7 +53,7 @@ void QtDialogs::error(const QString& text) {
 }
 
 void QtDialogs::runtimeError(const QString& text) {
-    QMessageBox box(QMessageBox::Critical, QStringLiteral("アプリケーション エラー"), text,
+    QMessageBox box(QMessageBox::Critical, QCoreApplication::translate("Dialogs", "Application Error"), text,
                     QMessageBox::Ok);
     box.exec();
 }

@@ -30,7 +30,7 @@ public:
     // The standard error box: caption "Pellum", error icon, OK. `text` is already worded.
     virtual void error(const QString& text) = 0;
     // The run-time library's error box, for an error that ends the program: caption
-    // "アプリケーション エラー", error icon, OK, no owner window. Dialogs without one of their
+    // "Application Error", error icon, OK, no owner window. Dialogs without one of their
     // own show it as any other error.
     virtual void runtimeError(const QString& text) { error(text); }
     // The window that owns the boxes from now on; none when null.

@@ -65,9 +65,10 @@ public:
     static constexpr const char* kRegistryKey = "SOFTWARE\\VOSSEL\\Pellum";
 
     // The file dialogs as the window runs them.
-    static const FileDialogSpec OpenDialog1;
-    static const FileDialogSpec SaveDialog1;
-    static const FileDialogSpec OpenDialog2;
+    // In the UI language, set with the layout.
+    FileDialogSpec OpenDialog1;
+    FileDialogSpec SaveDialog1;
+    FileDialogSpec OpenDialog2;
 
     CaptureStore& store() { return *store_; }
 
@@ -270,7 +271,7 @@ private:
     std::string inputName_;
     std::string outputName_;
     std::string userDumpPath_;
-    FileDialogSpec openDialog2_ = OpenDialog2;  // its initial file follows the settings
+    FileDialogSpec openDialog2_;  // OpenDialog2 whose initial file follows the settings
     int autoSendPosition_ = 0;
     int timerInterval_ = 100;
     QElapsedTimer timerArmed_;

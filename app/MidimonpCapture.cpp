@@ -32,7 +32,7 @@ void TForm1::MIDIInput1MidiInput() {
     setWaitCursor(true);
     if (store_->full()) {
         // Nothing is taken: the events wait in the input component.
-        showNotice(QStringLiteral("これ以上記録できません"));
+        showNotice(tr("The list is full"));
     } else if (In_chk->isChecked()) {
         while (MidiInput1->PendingCount() > 0 && !store_->full()) {
             const std::unique_ptr<TMyMidiEvent> event = MidiInput1->TakeEvent();
@@ -50,14 +50,13 @@ void TForm1::checkInputLoss() {
     const std::uint64_t gaps = midi_.inputGaps();
     if (dropped <= lossShown_ && devicesLost <= devicesLostShown_ && gaps <= gapsShown_) return;
     QStringList lines;
-    if (devicesLost > devicesLostShown_)
-        lines << QStringLiteral("MIDI 入力デバイスとの接続が切れました");
+    if (devicesLost > devicesLostShown_) lines << tr("The MIDI input device was disconnected");
     if (gaps > gapsShown_) {
         // The input fell behind: data went missing, and how much is not known, so a count of
         // the bytes seen lost would say too little.
-        lines << QStringLiteral("受信中にデータが失われました");
+        lines << tr("Data was lost while receiving");
     } else if (dropped > lossShown_) {
-        lines << QStringLiteral("受信中に %1 バイトのデータが失われました")
+        lines << tr("%1 bytes of data were lost while receiving")
                      .arg(static_cast<qulonglong>(dropped - lossShown_));
     }
     lossNoticeOpen_ = true;
@@ -78,7 +77,7 @@ void TForm1::LogMessage(const TMyMidiEvent& event) {
     if (skippingTooLong_) {
         skippingTooLong_ = !ends && !message.empty();  // an empty buffer: it was broken off
         if (!skippingTooLong_) {
-            showNotice(QStringLiteral("%1 バイトを超えるメッセージを受信しました。記録しません")
+            showNotice(tr("Received a message longer than %1 bytes. It is not recorded")
                            .arg(CaptureStore::kMaxMessageBytes));
         }
         return;

@@ -65,7 +65,7 @@ void TForm1::openfile(const QString& fileName) {
     lines.reserve(result.count);
     for (const std::string& text : loadedLabels(*store_)) lines << QString::fromStdString(text);
     SysEx->addItems(lines);
-    if (result.truncated) dialogs_.message(QStringLiteral("これ以上記録できません"));
+    if (result.truncated) dialogs_.message(tr("The list is full"));
 }
 
 void TForm1::FileSaveExecute() {

@@ -27,13 +27,6 @@
 
 namespace pellum {
 
-const FileDialogSpec TForm1::OpenDialog1{
-    "Open Syx File", "System Exclusive Message(*.syx)|*.ex;*.syx", "", "", false};
-const FileDialogSpec TForm1::SaveDialog1{"Syx File Save", "System Exclusive Message(*.syx)|*.syx",
-                                         "syx", "", false};
-const FileDialogSpec TForm1::OpenDialog2{"Open CFG File", "USER DUMP FILE(*.CFG)|*.cfg", "cfg", "",
-                                         false};
-
 namespace {
 
 constexpr int kClientWidth = 241;
@@ -124,6 +117,12 @@ QComboBox* dropDownList(QWidget* parent, int left, int top, int width, int heigh
 }  // namespace
 
 void TForm1::buildLayout() {
+    OpenDialog1 = {tr("Open SysEx File"), tr("SysEx Files(*.syx)|*.ex;*.syx"), "", "", false};
+    SaveDialog1 = {tr("Save SysEx File", "dialog title"), tr("SysEx Files(*.syx)|*.syx"), "syx", "",
+                   false};
+    OpenDialog2 = {tr("Open Request File", "dialog title"), tr("Request Files(*.cfg)|*.cfg"), "cfg",
+                   "", false};
+    openDialog2_ = OpenDialog2;
     setWindowTitle("Pellum");
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
@@ -160,38 +159,38 @@ void TForm1::buildMenu() {
     FileSave->setIcon(twoStateGlyph("save"));
     addAction(FileSave);  // Ctrl+S works whichever control has the focus
 
-    FileSave->setToolTip(hintWithKey("Save Syx File", FileSave->shortcut()));
+    FileSave->setToolTip(hintWithKey(tr("Save SysEx File"), FileSave->shortcut()));
 
-    InitList = new QAction("Clear List(&C)", this);
+    InitList = new QAction(tr("&Clear List"), this);
     InitList->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
     InitList->setIcon(twoStateGlyph("initlist"));
-    InitList->setToolTip(hintWithKey("Clear List", InitList->shortcut()));
+    InitList->setToolTip(hintWithKey(tr("Clear List"), InitList->shortcut()));
 
-    File1 = menuBar()->addMenu("File(&F)");
-    New1 = File1->addAction("New(&N)");
+    File1 = menuBar()->addMenu(tr("&File"));
+    New1 = File1->addAction(tr("&New"));
     New1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
-    SysexI1 = File1->addAction("Open(&O)");
+    SysexI1 = File1->addAction(tr("&Open..."));
     SysexI1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     // The item only shows the action's shortcut: a second Ctrl+S would make both ambiguous;
     // it triggers the action instead (see connectHandlers).
-    SysexE1 = File1->addAction("Save(&S)\tCtrl+S");
+    SysexE1 = File1->addAction(tr("&Save\tCtrl+S"));
     N1 = File1->addSeparator();
-    mnuExit = File1->addAction("Exit(&X)");
+    mnuExit = File1->addAction(tr("E&xit"));
     mnuExit->setShortcut(QKeySequence(Qt::Key_F10));
 
     // The tool bar's list and sending commands, where the keyboard finds them and their keys.
-    List1 = menuBar()->addMenu("List(&L)");
+    List1 = menuBar()->addMenu(tr("&List"));
     List1->addAction(InitList);
-    ListDelete = List1->addAction("List Delete(&D)");
+    ListDelete = List1->addAction(tr("&Delete Message"));
     ListDelete->setShortcut(QKeySequence(Qt::Key_Delete));
     List1->addSeparator();
-    AutoSending = List1->addAction("Auto Sending(&A)");
+    AutoSending = List1->addAction(tr("Send &All"));
     AutoSending->setShortcut(QKeySequence(Qt::Key_F5));
-    SendStop = List1->addAction("Send Stop(&T)");
+    SendStop = List1->addAction(tr("S&top Sending"));
     SendStop->setShortcut(QKeySequence(Qt::Key_Escape));
 
-    Help1 = menuBar()->addMenu("Help(&H)");
-    About1 = Help1->addAction("About(&A)");
+    Help1 = menuBar()->addMenu(tr("&Help"));
+    About1 = Help1->addAction(tr("&About"));
 }
 
 void TForm1::buildToolBar(QWidget* client) {
@@ -200,15 +199,15 @@ void TForm1::buildToolBar(QWidget* client) {
     SpeedButton3 = speedButton(ToolBar1, "initlist", "", 0, 2, 23);
     SpeedButton3->setDefaultAction(InitList);
     SpeedButton4 = speedButton(ToolBar1, "opensyx",
-                               hintWithKey("Open Syx File", SysexI1->shortcut()), 23, 2, 23);
+                               hintWithKey(tr("Open SysEx File"), SysexI1->shortcut()), 23, 2, 23);
     SpeedButton6 = speedButton(ToolBar1, "save", "", 46, 2, 23);
     SpeedButton6->setDefaultAction(FileSave);
-    BtnCut = speedButton(ToolBar1, "cut", "List Delete", 69, 2, 23);
-    BtnStart = speedButton(ToolBar1, "start", "Auto Sending", 92, 2, 23);
-    BtnStop = speedButton(ToolBar1, "stop", "Send Stop", 115, 2, 23);
+    BtnCut = speedButton(ToolBar1, "cut", tr("Delete Message"), 69, 2, 23);
+    BtnStart = speedButton(ToolBar1, "start", tr("Send All"), 92, 2, 23);
+    BtnStop = speedButton(ToolBar1, "stop", tr("Stop Sending"), 115, 2, 23);
     ToolButton1 = place(new QFrame(ToolBar1), 138, 2, 79, 23);  // separator
     SpeedButton7 =
-        speedButton(ToolBar1, "exit", hintWithKey("Exit", mnuExit->shortcut()), 217, 2, 23);
+        speedButton(ToolBar1, "exit", hintWithKey(tr("Exit"), mnuExit->shortcut()), 217, 2, 23);
 
     BtnCut->setEnabled(false);
     BtnStart->setEnabled(false);
@@ -221,9 +220,9 @@ void TForm1::buildToolBar(QWidget* client) {
 void TForm1::buildSysExTab() {
     MnSysEx = new QWidget;
     MnSysEx->setFont(arial(13));
-    TabMenu->addTab(MnSysEx, "SysEx");
+    TabMenu->addTab(MnSysEx, tr("SysEx"));
 
-    Label5 = label(MnSysEx, "SysEx List", 4, 0, arial(13, true));
+    Label5 = label(MnSysEx, tr("SysEx List"), 4, 0, arial(13, true));
     Meter = place(new QProgressBar(MnSysEx), 70, 0, 163, 17);
     Meter->setRange(0, 100);
     Meter->setValue(0);
@@ -238,26 +237,26 @@ void TForm1::buildSysExTab() {
 
 void TForm1::buildUserTab() {
     MnUSER = new QWidget;
-    TabMenu->addTab(MnUSER, "USER");
+    TabMenu->addTab(MnUSER, tr("USER"));
 
-    Label6 = label(MnUSER, "Dump Request", 5, 0, arial(12, true));
+    Label6 = label(MnUSER, tr("Dump Request"), 5, 0, arial(12, true));
     LsUser = dropDownList(MnUSER, 4, 16, 197, 19);
     LsUser->setEnabled(false);
     SendBTN = place(new QPushButton(MnUSER), 208, 16, 24, 24);
     SendBTN->setIcon(twoStateGlyph("action"));
-    SendBTN->setToolTip("Action!");
+    SendBTN->setToolTip(tr("Send Request"));
     SendBTN->setEnabled(false);
 
-    Information = label(MnUSER, "Information", 10, 42, arial(11, true));
+    Information = label(MnUSER, tr("Information"), 10, 42, arial(11, true));
     Bevel1 = frameBevel(MnUSER, 4, 48, 197, 41);
-    Label2 = label(MnUSER, "Vendor", 12, 55, arial(11, true));
+    Label2 = label(MnUSER, tr("Vendor"), 12, 55, arial(11, true));
     VendorID = label(MnUSER, "unknown", 59, 55, arial(11, true));
-    Label1 = label(MnUSER, "TYPE", 12, 70, arial(11, true));
+    Label1 = label(MnUSER, tr("Type"), 12, 70, arial(11, true));
     TYPE_NAME = label(MnUSER, "unknown", 59, 70, arial(11, true));
-    SpeedButton2 = speedButton(MnUSER, "opencfg", "Open Config Files", 208, 56, 24);
+    SpeedButton2 = speedButton(MnUSER, "opencfg", tr("Open Request File"), 208, 56, 24);
     Information->raise();
 
-    Label4 = label(MnUSER, "Send", 5, 92, arial(11, true));
+    Label4 = label(MnUSER, tr("Send"), 5, 92, arial(11, true));
     ShowSyx = place(new QLineEdit(MnUSER), 4, 108, 229, 21);
     ShowSyx->setReadOnly(true);
     ShowSyx->setFocusPolicy(Qt::ClickFocus);
@@ -269,9 +268,9 @@ void TForm1::buildUserTab() {
 
 void TForm1::buildReceiveTab() {
     Receive = new QWidget;
-    TabMenu->addTab(Receive, "Receive");
+    TabMenu->addTab(Receive, tr("Receive"));
 
-    Label7 = label(Receive, "System Information", 5, 0, arial(12, true));
+    Label7 = label(Receive, tr("System Information"), 5, 0, arial(12, true));
     struct Row {
         const char* caption;
         QLabel** value;
@@ -279,14 +278,17 @@ void TForm1::buildReceiveTab() {
         const char* initial;
     };
     const Row rows[] = {
-        {"Global Channel", &G_CH, 120, "--"},     {"Vendor Name", &N_Vendor, 104, "unknown"},
-        {"Vendor ID", &G_Vendor, 80, "00H"},      {"Machine Name", &N_Machine, 112, "unknown"},
-        {"Machine ID", &G_Family, 88, "00H"},     {"System Version", &G_ROM, 120, "00"},
-        {"Software Version", &G_SOFT, 128, "00"},
+        {QT_TRANSLATE_NOOP("pellum::TForm1", "Global Channel"), &G_CH, 120, "--"},
+        {QT_TRANSLATE_NOOP("pellum::TForm1", "Vendor Name"), &N_Vendor, 104, "unknown"},
+        {QT_TRANSLATE_NOOP("pellum::TForm1", "Vendor ID"), &G_Vendor, 80, "00H"},
+        {QT_TRANSLATE_NOOP("pellum::TForm1", "Machine Name"), &N_Machine, 112, "unknown"},
+        {QT_TRANSLATE_NOOP("pellum::TForm1", "Machine ID"), &G_Family, 88, "00H"},
+        {QT_TRANSLATE_NOOP("pellum::TForm1", "System Version"), &G_ROM, 120, "00"},
+        {QT_TRANSLATE_NOOP("pellum::TForm1", "Software Version"), &G_SOFT, 128, "00"},
     };
     int top = 16;
     for (const Row& row : rows) {
-        label(Receive, row.caption, 12, top, arial(13, true));
+        label(Receive, tr(row.caption), 12, top, arial(13, true));
         *row.value = label(Receive, row.initial, row.left, top, arial(13));
         top += 16;
     }
@@ -295,15 +297,15 @@ void TForm1::buildReceiveTab() {
 
 void TForm1::buildConfigTab() {
     TabSheet1 = new QWidget;
-    TabMenu->addTab(TabSheet1, "Config");
+    TabMenu->addTab(TabSheet1, tr("Config"));
 
     Panel1 = place(new QFrame(TabSheet1), 0, 0, 233, 137);
     Panel1->setFrameShape(QFrame::NoFrame);
 
-    label(Panel1, "In", 8, 1, arial(12, true));
+    label(Panel1, tr("In"), 8, 1, arial(12, true));
     cmbInput = dropDownList(Panel1, 32, 3, 193, 19);
     In_chk = place(new QCheckBox(Panel1), 183, 7, 13, 16);
-    label(Panel1, "Out", 8, 25, arial(12, true));
+    label(Panel1, tr("Out"), 8, 25, arial(12, true));
     cmbOutput = dropDownList(Panel1, 32, 27, 193, 19);
     Out_chk = place(new QCheckBox(Panel1), 175, 31, 13, 16);
     for (QCheckBox* sw : {In_chk, Out_chk}) {
@@ -312,10 +314,10 @@ void TForm1::buildConfigTab() {
         sw->setEnabled(false);  // switches the program sets, never the user
     }
 
-    label(Panel1, "CH Channel", 8, 57, arial(12, true));
-    ForceMIDICH = place(new QCheckBox("SysEx  Send", Panel1), 28, 74, 89, 15);
+    label(Panel1, tr("SysEx Channel"), 8, 57, arial(12, true));
+    ForceMIDICH = place(new QCheckBox(tr("Override"), Panel1), 28, 74, 89, 15);
     ForceMIDICH->setFont(arial(12));
-    label(Panel1, "Channel", 126, 74, arial(12, true));
+    label(Panel1, tr("Channel"), 126, 74, arial(12, true));
     CH = label(Panel1, "1", 187, 74, arial(12, true));
     // Sized for one digit it would show channels 10 to 16 as "1": it ends where the selector
     // begins and grows to the left.
@@ -325,13 +327,13 @@ void TForm1::buildConfigTab() {
     SysExCH->setRange(1, 16);
     SysExCH->setPosition(1);
 
-    label(Panel1, "Send Speed", 8, 97, arial(12, true));
-    S_Auto = place(new QRadioButton("Auto", Panel1), 88, 97, 49, 17);
-    S_Man = place(new QRadioButton("Manual", Panel1), 136, 97, 65, 17);
+    label(Panel1, tr("Send Speed"), 8, 97, arial(12, true));
+    S_Auto = place(new QRadioButton(tr("Auto"), Panel1), 88, 97, 49, 17);
+    S_Man = place(new QRadioButton(tr("Manual"), Panel1), 136, 97, 65, 17);
     S_Auto->setFont(arial(12));
     S_Man->setFont(arial(12));
     S_Man->setChecked(true);
-    L_Low = label(Panel1, "Low", 24, 113, arial(12, true));
+    L_Low = label(Panel1, tr("Low"), 24, 113, arial(12, true));
     SendSpeed = place(new QSlider(Qt::Horizontal, Panel1), 48, 113, 145, 20);
     SendSpeed->setRange(1, 9);
     SendSpeed->setValue(5);
@@ -339,7 +341,7 @@ void TForm1::buildConfigTab() {
     SendSpeed->setSingleStep(1);
     SendSpeed->setPageStep(1);
     SendSpeed->setTickPosition(QSlider::TicksBelow);
-    L_High = label(Panel1, "High", 200, 113, arial(12, true));
+    L_High = label(Panel1, tr("High"), 200, 113, arial(12, true));
 
     // The switches sit on top of the device lists' right ends, as they always have.
     In_chk->raise();

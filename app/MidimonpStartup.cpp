@@ -66,21 +66,21 @@ void TForm1::FormCreate() {
 void TForm1::tellMissing(bool inputMissing, bool outputMissing) {
     QStringList notes;
     if (!midi_.systemAvailable()) {
-        notes << QStringLiteral(
-            "MIDI デバイスがありません。JACK サーバーも ALSA シーケンサーも見つかりませんでした。"
-            "JACK サーバーか PipeWire を起動するか ALSA のドライバーを読み込めば、"
-            "デバイスは Config タブの一覧に自動で現れます");
+        notes << tr(
+            "No MIDI devices: found no JACK server and no ALSA sequencer. Start a "
+            "JACK server or PipeWire, or load the ALSA driver, and the devices appear "
+            "in the lists on the Config tab");
     }
     if (inputMissing)
-        notes << QStringLiteral(
-                     "前回の MIDI 入力デバイス「%1」が見つかりません。入力は開いていません")
+        notes << tr("The last MIDI input device \"%1\" is missing. The input is not open")
                      .arg(QString::fromStdString(inputName_));
     if (outputMissing)
-        notes << QStringLiteral(
-                     "前回の MIDI 出力デバイス「%1」が見つかりません。出力は開いていません")
+        notes << tr("The last MIDI output device \"%1\" is missing. The output is not open")
                      .arg(QString::fromStdString(outputName_));
     if (inputMissing || outputMissing)
-        notes << QStringLiteral("つながると Config タブの一覧に現れます。そこで選び直してください");
+        notes << tr(
+            "Once connected, it appears in the lists on the Config tab. Choose it there "
+            "again");
     // Told once the window is up, so the box stands over what it talks about.
     if (!notes.isEmpty())
         QTimer::singleShot(0, this, [this, text = notes.join('\n')] { showNotice(text); });

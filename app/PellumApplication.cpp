@@ -1,8 +1,10 @@
 #include "app/PellumApplication.h"
 
+#include <QLocale>
 #include <QMessageBox>
 #include <exception>
 
+#include "app/Language.h"
 #include "core/ErrorText.h"
 
 namespace pellum {
@@ -11,6 +13,7 @@ PellumApplication::PellumApplication(int& argc, char** argv) : QApplication(argc
     setApplicationName("Pellum");
     setApplicationDisplayName("Pellum");
     setOrganizationName("VOSSEL");
+    useUiLanguages(QLocale::system().uiLanguages());
 }
 
 void PellumApplication::setErrorHandler(std::function<void(const QString&)> handler) {

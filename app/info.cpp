@@ -95,7 +95,7 @@ TAbout::TAbout(DesktopLinks& links, QWidget* parent) : QDialog(parent), links_(l
 }
 
 void TAbout::buildLayout() {
-    setWindowTitle(QStringLiteral("About"));
+    setWindowTitle(tr("About"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
     setFont(pGothic(13));
@@ -131,9 +131,9 @@ void TAbout::buildLayout() {
         return l;
     };
     Label3 = link(QStringLiteral("URL ") + QString::fromLatin1(kWebAddress),
-                  QStringLiteral("最新版はこちらへ"), 74, 159);
+                  tr("The latest version is here"), 74, 159);
     Label4 = link(QStringLiteral("mailto ") + QString::fromLatin1(kShownMailAddress),
-                  QStringLiteral("メールよろしく！"), 86, 129);
+                  tr("Mail us!"), 86, 129);
 
     OKBtn = new QPushButton(QStringLiteral("OK"), this);
     OKBtn->setGeometry(228, 80, 40, 16);
@@ -157,7 +157,7 @@ void TAbout::Label3Click() {
 
 void TAbout::Label4Click() {
     links_.open(QUrl(QStringLiteral("Mailto:") + QString::fromLatin1(kMailAddress) +
-                     QStringLiteral("?subject=Pellumについて&cc=&bcc=")));
+                     tr("?subject=About Pellum&cc=&bcc=")));
 }
 
 void TAbout::Label3MouseDown() {

@@ -2,22 +2,24 @@
 
 #include "core/CaptureStore.h"
 #include "core/Errors.h"
+#include "core/Texts.h"
 
 namespace pellum {
 
 FileOpenError::FileOpenError(const std::string& fileName)
-    : PellumError("ファイル " + fileName + " は開けません") {}
+    : PellumError(text(Text::FileOpen, {fileName})) {}
 
 FileCreateError::FileCreateError(const std::string& fileName)
-    : PellumError("ファイル " + fileName + " を作成できません") {}
+    : PellumError(text(Text::FileCreate, {fileName})) {}
 
 MessageTooLongError::MessageTooLongError(int number)
-    : PellumError(std::to_string(number) + " 番目のメッセージが " +
-                  std::to_string(CaptureStore::kMaxMessageBytes) + " バイトを超えています"),
+    : PellumError(text(Text::MessageTooLong,
+                       {std::to_string(number), std::to_string(CaptureStore::kMaxMessageBytes)})),
       number_(number) {}
 
 MessageTooLongError::MessageTooLongError(const std::string& fileName, int number)
-    : PellumError("ファイル " + fileName + " の " + MessageTooLongError(number).what()),
+    : PellumError(text(Text::FileMessageTooLong, {fileName, std::to_string(number),
+                                                  std::to_string(CaptureStore::kMaxMessageBytes)})),
       number_(number) {}
 
 std::string withFullStop(const std::string& message) {

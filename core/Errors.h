@@ -12,19 +12,19 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// "ファイル %s は開けません"
+// Text::FileOpen: "Cannot open file %1"
 class FileOpenError : public PellumError {
 public:
     explicit FileOpenError(const std::string& fileName);
 };
 
-// "ファイル %s を作成できません"
+// Text::FileCreate: "Cannot create file %1"
 class FileCreateError : public PellumError {
 public:
     explicit FileCreateError(const std::string& fileName);
 };
 
-// "%d 番目のメッセージが 65535 バイトを超えています", after "ファイル %s の " for a file: a
+// Text::MessageTooLong, or Text::FileMessageTooLong naming the file: a
 // message longer than the store keeps is refused whole, never cut short or split.
 class MessageTooLongError : public PellumError {
 public:

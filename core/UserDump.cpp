@@ -8,6 +8,7 @@
 #include "core/ListLabel.h"
 #include "core/NumberText.h"
 #include "core/RegularFile.h"
+#include "core/Texts.h"
 
 namespace pellum {
 namespace {
@@ -65,7 +66,7 @@ std::string notANumberText(std::string_view line) {
     // off there, closing quote and all, so it is shown as "?".
     std::string shown = excerpt(line);
     std::replace(shown.begin(), shown.end(), '\0', '?');
-    return "'" + shown + "' は数値ではありません";
+    return text(Text::NotANumber, {shown});
 }
 
 std::int32_t convertNumber(std::string_view line) {
@@ -140,7 +141,7 @@ public:
         if (number >= 1 && number <= lines_.size()) return lines_[number - 1];
         if (number == lines_.size() + 1) {
             if (overflow_) {
-                throw PellumError("有効な行が " + std::to_string(kMaxLines) + " 行を超えています");
+                throw PellumError(text(Text::TooManyLines, {std::to_string(kMaxLines)}));
             }
             return kEndMarker;
         }
@@ -205,8 +206,7 @@ void UserDumpSet::parse(const Lines& line, UserDumpLoad& result) {
     do {
         const std::int32_t value = convertNumber(line[at]);
         if (headerCount == kMaxHeaderBytes) {
-            throw PellumError("ヘッダーが " + std::to_string(kMaxHeaderBytes) +
-                              " バイトを超えています");
+            throw PellumError(text(Text::HeaderTooLong, {std::to_string(kMaxHeaderBytes)}));
         }
         header_[headerCount++] = lowByte(value);
         ++at;

@@ -16,7 +16,7 @@
 
 namespace pellum {
 
-// "'%s' は数値ではありません": a line that had to be a number and was not. `line` is the line's
+// Text::NotANumber: a line that had to be a number and was not. `line` is the line's
 // bytes as the file holds them.
 class NotANumberError : public PellumError {
 public:

@@ -1,5 +1,6 @@
 #include "platform/registry/Registry.h"
 
+#include "core/Texts.h"
 #include "platform/registry/RegFile.h"
 
 #if defined(_WIN32)
@@ -25,13 +26,13 @@ RegistryValue RegistryValue::dword(std::uint32_t v) {
 }
 
 RegistryReadError::RegistryReadError(const std::string& valueName)
-    : std::runtime_error("'" + valueName + "' の取得に失敗しました") {}
+    : std::runtime_error(text(Text::RegistryRead, {valueName})) {}
 
 RegistryWriteError::RegistryWriteError(const std::string& valueName)
-    : std::runtime_error("'" + valueName + "' の設定に失敗しました") {}
+    : std::runtime_error(text(Text::RegistryWrite, {valueName})) {}
 
 RegistryTypeError::RegistryTypeError(const std::string& valueName)
-    : std::runtime_error("'" + valueName + "' のデータ型が不正です") {}
+    : std::runtime_error(text(Text::RegistryType, {valueName})) {}
 
 std::unique_ptr<Registry> createUserRegistry() {
 #if defined(_WIN32)

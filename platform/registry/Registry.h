@@ -36,19 +36,19 @@ struct RegistryValue {
     static RegistryValue dword(std::uint32_t value);
 };
 
-// "'%s' の取得に失敗しました"
+// Text::RegistryRead
 class RegistryReadError : public std::runtime_error {
 public:
     explicit RegistryReadError(const std::string& valueName);
 };
 
-// "'%s' の設定に失敗しました"
+// Text::RegistryWrite
 class RegistryWriteError : public std::runtime_error {
 public:
     explicit RegistryWriteError(const std::string& valueName);
 };
 
-// "'%s' のデータ型が不正です"
+// Text::RegistryType
 class RegistryTypeError : public std::runtime_error {
 public:
     explicit RegistryTypeError(const std::string& valueName);

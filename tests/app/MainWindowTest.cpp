@@ -152,17 +152,17 @@ TEST_F(MainWindow, StartsInItsInitialState) {
     EXPECT_EQ(form->Timer1->timerType(), Qt::PreciseTimer);
 
     // The dialogs' titles, filters and extensions.
-    EXPECT_EQ(TForm1::OpenDialog1.title, "Open Syx File");
-    EXPECT_EQ(TForm1::OpenDialog1.filter, "System Exclusive Message(*.syx)|*.ex;*.syx");
-    EXPECT_TRUE(TForm1::OpenDialog1.defaultExtension.isEmpty());
-    EXPECT_EQ(TForm1::SaveDialog1.title, "Syx File Save");
-    EXPECT_EQ(TForm1::SaveDialog1.filter, "System Exclusive Message(*.syx)|*.syx");
-    EXPECT_EQ(TForm1::SaveDialog1.defaultExtension, "syx");
-    EXPECT_FALSE(TForm1::SaveDialog1.confirmOverwrite);
-    EXPECT_EQ(TForm1::OpenDialog2.title, "Open CFG File");
-    EXPECT_EQ(TForm1::OpenDialog2.filter, "USER DUMP FILE(*.CFG)|*.cfg");
-    EXPECT_EQ(TForm1::OpenDialog2.defaultExtension, "cfg");
-    EXPECT_EQ(qtFilter(TForm1::OpenDialog1.filter), "System Exclusive Message(*.syx) (*.ex *.syx)");
+    EXPECT_EQ(form->OpenDialog1.title, "Open Syx File");
+    EXPECT_EQ(form->OpenDialog1.filter, "System Exclusive Message(*.syx)|*.ex;*.syx");
+    EXPECT_TRUE(form->OpenDialog1.defaultExtension.isEmpty());
+    EXPECT_EQ(form->SaveDialog1.title, "Syx File Save");
+    EXPECT_EQ(form->SaveDialog1.filter, "System Exclusive Message(*.syx)|*.syx");
+    EXPECT_EQ(form->SaveDialog1.defaultExtension, "syx");
+    EXPECT_FALSE(form->SaveDialog1.confirmOverwrite);
+    EXPECT_EQ(form->OpenDialog2.title, "Open CFG File");
+    EXPECT_EQ(form->OpenDialog2.filter, "USER DUMP FILE(*.CFG)|*.cfg");
+    EXPECT_EQ(form->OpenDialog2.defaultExtension, "cfg");
+    EXPECT_EQ(qtFilter(form->OpenDialog1.filter), "System Exclusive Message(*.syx) (*.ex *.syx)");
 }
 
 TEST_F(MainWindow, OpeningAFileFillsTheListWithLoadedLabels) {

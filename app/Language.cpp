@@ -1,0 +1,24 @@
+#include "app/Language.h"
+
+#include <QCoreApplication>
+#include <QTranslator>
+
+#include "core/Texts.h"
+
+namespace pellum {
+
+void useUiLanguages(const QStringList& uiLanguages) {
+    std::vector<std::string> tags;
+    for (const QString& tag : uiLanguages) tags.push_back(tag.toStdString());
+    const std::string language = chooseLanguage(tags);
+    setLanguage(language);
+
+    static QTranslator translator;
+    QCoreApplication::removeTranslator(&translator);
+    // The source texts are English: English, and a language without a translation, load none.
+    if (translator.load(
+            QStringLiteral(":/i18n/pellum_%1.qm").arg(QString::fromStdString(language))))
+        QCoreApplication::installTranslator(&translator);
+}
+
+}  // namespace pellum

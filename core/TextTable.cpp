@@ -1,0 +1,39 @@
+// Every shared text in every language: one column per language, one row per Text, in the
+// order Text lists them. %1, %2, ... mark where the values go. The first column, English, stands
+// in for a text a later column leaves out (nullptr).
+#include "core/TextTable.h"
+
+namespace pellum {
+
+const TextColumn kTextTable[] = {
+    {"en",
+     {
+         "Cannot open file %1",
+         "Cannot create file %1",
+         "Message %1 is longer than %2 bytes",
+         "File %1: message %2 is longer than %3 bytes",
+         "'%1' is not a number",
+         "More than %1 lines",
+         "The header is longer than %1 bytes",
+         "Cannot read '%1'",
+         "Cannot write '%1'",
+         "'%1' has the wrong data type",
+     }},
+    {"ja",
+     {
+         "ファイル %1 は開けません",
+         "ファイル %1 を作成できません",
+         "%1 番目のメッセージが %2 バイトを超えています",
+         "ファイル %1 の %2 番目のメッセージが %3 バイトを超えています",
+         "'%1' は数値ではありません",
+         "有効な行が %1 行を超えています",
+         "ヘッダーが %1 バイトを超えています",
+         "'%1' の取得に失敗しました",
+         "'%1' の設定に失敗しました",
+         "'%1' のデータ型が不正です",
+     }},
+};
+
+const std::size_t kTextColumns = std::size(kTextTable);
+
+}  // namespace pellum

@@ -1,0 +1,43 @@
+// The texts core/ and pellum-cli show the user, in each language they exist in, and the choice
+// of language. The window's own texts are Qt translations; these are the ones it shares with
+// pellum-cli, kept free of Qt. A new language is one more column of TextTable.cpp.
+#pragma once
+
+#include <initializer_list>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pellum {
+
+enum class Text {
+    FileOpen,            // %1 file name
+    FileCreate,          // %1 file name
+    MessageTooLong,      // %1 message number, %2 byte limit
+    FileMessageTooLong,  // %1 file name, %2 message number, %3 byte limit
+    NotANumber,          // %1 the line
+    TooManyLines,        // %1 line limit
+    HeaderTooLong,       // %1 byte limit
+    RegistryRead,        // %1 value name
+    RegistryWrite,       // %1 value name
+    RegistryType,        // %1 value name
+    Count
+};
+
+// The text in the current language, %1, %2, ... replaced by `args` in order.
+std::string text(Text id, std::initializer_list<std::string_view> args = {});
+
+// The first of `uiLanguages` (BCP 47 or POSIX locale names, most wanted first: "ja_JP.UTF-8",
+// "de-DE") that has texts; "C" and "POSIX" mean English. English when none does.
+std::string chooseLanguage(const std::vector<std::string>& uiLanguages);
+
+// The user's UI languages as the system gives them: LANGUAGE's list, else the first set of
+// LC_ALL, LC_MESSAGES and LANG, as Qt reads them for the window; on Windows, when none is set, the
+// user's UI language.
+std::vector<std::string> systemUiLanguages();
+
+// Texts come in `language` (an ISO 639 code the table has, else English) from now on. Until
+// this is called, in the language chosen from systemUiLanguages() at first use.
+void setLanguage(const std::string& language);
+
+}  // namespace pellum

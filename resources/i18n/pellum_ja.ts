@@ -1,0 +1,287 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="ja_JP">
+<context>
+    <name>Dialogs</name>
+    <message>
+        <source>Application Error</source>
+        <translation>アプリケーション エラー</translation>
+    </message>
+</context>
+<context>
+    <name>pellum::TAbout</name>
+    <message>
+        <source>About</source>
+        <translation>About</translation>
+    </message>
+    <message>
+        <source>The latest version is here</source>
+        <translation>最新版はこちらへ</translation>
+    </message>
+    <message>
+        <source>Mail us!</source>
+        <translation>メールよろしく！</translation>
+    </message>
+    <message>
+        <source>?subject=About Pellum&amp;cc=&amp;bcc=</source>
+        <translation>?subject=Pellumについて&amp;cc=&amp;bcc=</translation>
+    </message>
+</context>
+<context>
+    <name>pellum::TForm1</name>
+    <message>
+        <source>The list is full</source>
+        <translation>これ以上記録できません</translation>
+    </message>
+    <message>
+        <source>The MIDI input device was disconnected</source>
+        <translation>MIDI 入力デバイスとの接続が切れました</translation>
+    </message>
+    <message>
+        <source>Data was lost while receiving</source>
+        <translation>受信中にデータが失われました</translation>
+    </message>
+    <message>
+        <source>%1 bytes of data were lost while receiving</source>
+        <translation>受信中に %1 バイトのデータが失われました</translation>
+    </message>
+    <message>
+        <source>Received a message longer than %1 bytes. It is not recorded</source>
+        <translation>%1 バイトを超えるメッセージを受信しました。記録しません</translation>
+    </message>
+    <message>
+        <source>Open SysEx File</source>
+        <translation>Open Syx File</translation>
+    </message>
+    <message>
+        <source>SysEx Files(*.syx)|*.ex;*.syx</source>
+        <translation>System Exclusive Message(*.syx)|*.ex;*.syx</translation>
+    </message>
+    <message>
+        <source>Save SysEx File</source>
+        <translation>Save Syx File</translation>
+    </message>
+    <message>
+        <source>SysEx Files(*.syx)|*.syx</source>
+        <translation>System Exclusive Message(*.syx)|*.syx</translation>
+    </message>
+    <message>
+        <source>Open Request File</source>
+        <translation>Open Config Files</translation>
+    </message>
+    <message>
+        <source>Request Files(*.cfg)|*.cfg</source>
+        <translation>USER DUMP FILE(*.CFG)|*.cfg</translation>
+    </message>
+    <message>
+        <source>&amp;Clear List</source>
+        <translation>Clear List(&amp;C)</translation>
+    </message>
+    <message>
+        <source>Clear List</source>
+        <translation>Clear List</translation>
+    </message>
+    <message>
+        <source>&amp;File</source>
+        <translation>File(&amp;F)</translation>
+    </message>
+    <message>
+        <source>&amp;New</source>
+        <translation>New(&amp;N)</translation>
+    </message>
+    <message>
+        <source>&amp;Open...</source>
+        <translation>Open(&amp;O)</translation>
+    </message>
+    <message>
+        <source>&amp;Save	Ctrl+S</source>
+        <translation>Save(&amp;S)	Ctrl+S</translation>
+    </message>
+    <message>
+        <source>E&amp;xit</source>
+        <translation>Exit(&amp;X)</translation>
+    </message>
+    <message>
+        <source>&amp;List</source>
+        <translation>List(&amp;L)</translation>
+    </message>
+    <message>
+        <source>&amp;Delete Message</source>
+        <translation>List Delete(&amp;D)</translation>
+    </message>
+    <message>
+        <source>Send &amp;All</source>
+        <translation>Auto Sending(&amp;A)</translation>
+    </message>
+    <message>
+        <source>S&amp;top Sending</source>
+        <translation>Send Stop(&amp;T)</translation>
+    </message>
+    <message>
+        <source>&amp;Help</source>
+        <translation>Help(&amp;H)</translation>
+    </message>
+    <message>
+        <source>&amp;About</source>
+        <translation>About(&amp;A)</translation>
+    </message>
+    <message>
+        <source>Delete Message</source>
+        <translation>List Delete</translation>
+    </message>
+    <message>
+        <source>Send All</source>
+        <translation>Auto Sending</translation>
+    </message>
+    <message>
+        <source>Stop Sending</source>
+        <translation>Send Stop</translation>
+    </message>
+    <message>
+        <source>Exit</source>
+        <translation>Exit</translation>
+    </message>
+    <message>
+        <source>SysEx</source>
+        <translation>SysEx</translation>
+    </message>
+    <message>
+        <source>SysEx List</source>
+        <translation>SysEx List</translation>
+    </message>
+    <message>
+        <source>USER</source>
+        <translation>USER</translation>
+    </message>
+    <message>
+        <source>Dump Request</source>
+        <translation>Dump Request</translation>
+    </message>
+    <message>
+        <source>Send Request</source>
+        <translation>Action!</translation>
+    </message>
+    <message>
+        <source>Information</source>
+        <translation>Information</translation>
+    </message>
+    <message>
+        <source>Vendor</source>
+        <translation>Vendor</translation>
+    </message>
+    <message>
+        <source>Type</source>
+        <translation>TYPE</translation>
+    </message>
+    <message>
+        <source>Send</source>
+        <translation>Send</translation>
+    </message>
+    <message>
+        <source>Receive</source>
+        <translation>Receive</translation>
+    </message>
+    <message>
+        <source>System Information</source>
+        <translation>System Information</translation>
+    </message>
+    <message>
+        <source>Global Channel</source>
+        <translation>Global Channel</translation>
+    </message>
+    <message>
+        <source>Vendor Name</source>
+        <translation>Vendor Name</translation>
+    </message>
+    <message>
+        <source>Vendor ID</source>
+        <translation>Vendor ID</translation>
+    </message>
+    <message>
+        <source>Machine Name</source>
+        <translation>Machine Name</translation>
+    </message>
+    <message>
+        <source>Machine ID</source>
+        <translation>Machine ID</translation>
+    </message>
+    <message>
+        <source>System Version</source>
+        <translation>System Version</translation>
+    </message>
+    <message>
+        <source>Software Version</source>
+        <translation>Software Version</translation>
+    </message>
+    <message>
+        <source>Config</source>
+        <translation>Config</translation>
+    </message>
+    <message>
+        <source>In</source>
+        <translation>In</translation>
+    </message>
+    <message>
+        <source>Out</source>
+        <translation>Out</translation>
+    </message>
+    <message>
+        <source>SysEx Channel</source>
+        <translation>CH Channel</translation>
+    </message>
+    <message>
+        <source>Override</source>
+        <translation>SysEx  Send</translation>
+    </message>
+    <message>
+        <source>Channel</source>
+        <translation>Channel</translation>
+    </message>
+    <message>
+        <source>Send Speed</source>
+        <translation>Send Speed</translation>
+    </message>
+    <message>
+        <source>Auto</source>
+        <translation>Auto</translation>
+    </message>
+    <message>
+        <source>Manual</source>
+        <translation>Manual</translation>
+    </message>
+    <message>
+        <source>Low</source>
+        <translation>Low</translation>
+    </message>
+    <message>
+        <source>High</source>
+        <translation>High</translation>
+    </message>
+    <message>
+        <source>No MIDI devices: found no JACK server and no ALSA sequencer. Start a JACK server or PipeWire, or load the ALSA driver, and the devices appear in the lists on the Config tab</source>
+        <translation>MIDI デバイスがありません。JACK サーバーも ALSA シーケンサーも見つかりませんでした。JACK サーバーか PipeWire を起動するか ALSA のドライバーを読み込めば、デバイスは Config タブの一覧に自動で現れます</translation>
+    </message>
+    <message>
+        <source>The last MIDI input device &quot;%1&quot; is missing. The input is not open</source>
+        <translation>前回の MIDI 入力デバイス「%1」が見つかりません。入力は開いていません</translation>
+    </message>
+    <message>
+        <source>The last MIDI output device &quot;%1&quot; is missing. The output is not open</source>
+        <translation>前回の MIDI 出力デバイス「%1」が見つかりません。出力は開いていません</translation>
+    </message>
+    <message>
+        <source>Once connected, it appears in the lists on the Config tab. Choose it there again</source>
+        <translation>つながると Config タブの一覧に現れます。そこで選び直してください</translation>
+    </message>
+    <message>
+        <source>Save SysEx File</source>
+        <comment>dialog title</comment>
+        <translation>Syx File Save</translation>
+    </message>
+    <message>
+        <source>Open Request File</source>
+        <comment>dialog title</comment>
+        <translation>Open CFG File</translation>
+    </message>
+</context>
+</TS>

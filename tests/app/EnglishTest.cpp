@@ -1,0 +1,118 @@
+// The window with an English UI language: every tab, box and the About box speak English, and
+// no Japanese text is left anywhere on them.
+#include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QTabWidget>
+#include <QToolButton>
+
+#include "app/DesktopLinks.h"
+#include "app/Language.h"
+#include "app/info.h"
+#include "tests/app/WindowFixture.h"
+#include "tests/support/Japanese.h"
+
+namespace pellum::test {
+namespace {
+
+// Every text a user can see on `top` and its children: captions, items, hints, menu entries.
+QStringList shownTexts(const QWidget* top) {
+    QStringList texts{top->windowTitle(), top->toolTip()};
+    QList<const QWidget*> widgets{top};
+    for (const QWidget* w : top->findChildren<QWidget*>()) widgets << w;
+    for (const QWidget* w : widgets) {
+        texts << w->toolTip();
+        if (auto* l = qobject_cast<const QLabel*>(w)) texts << l->text();
+        if (auto* b = qobject_cast<const QAbstractButton*>(w)) texts << b->text();
+        if (auto* e = qobject_cast<const QLineEdit*>(w)) texts << e->text();
+        if (auto* m = qobject_cast<const QMenu*>(w)) texts << m->title();
+        if (auto* c = qobject_cast<const QComboBox*>(w)) {
+            texts << c->placeholderText();
+            for (int i = 0; i < c->count(); ++i) texts << c->itemText(i);
+        }
+        if (auto* t = qobject_cast<const QTabWidget*>(w))
+            for (int i = 0; i < t->count(); ++i) texts << t->tabText(i);
+        for (const QAction* a : w->actions()) texts << a->text() << a->toolTip();
+    }
+    texts.removeAll(QString());
+    return texts;
+}
+
+// `texts` hold `expected` and nothing Japanese.
+void expectEnglish(const QStringList& texts, const QString& expected, const std::string& where) {
+    EXPECT_TRUE(texts.join('\n').contains(expected))
+        << where << ": no \"" << expected.toStdString() << "\" in\n"
+        << texts.join('\n').toStdString();
+    for (const QString& text : texts)
+        EXPECT_FALSE(hasJapanese(text.toStdString())) << where << ": " << text.toStdString();
+}
+
+class English : public WindowTest {
+protected:
+    English() { useUiLanguages({"en-US", "ja-JP"}); }
+    ~English() override { useUiLanguages({"ja"}); }
+};
+
+TEST_F(English, EveryTabAndTheMenusSpeakEnglish) {
+    start();
+    const struct {
+        QWidget* surface;
+        const char* expected;
+    } cases[] = {
+        {form->MnSysEx, "SysEx List"},       {form->MnUSER, "Dump Request"},
+        {form->Receive, "Software Version"}, {form->TabSheet1, "SysEx Channel"},
+        {form.get(), "Stop Sending"},  // menus, tab captions and tool bar hints
+    };
+    for (const auto& c : cases) expectEnglish(shownTexts(c.surface), c.expected, c.expected);
+}
+
+TEST_F(English, EveryKindOfBoxSpeaksEnglish) {
+    setSetting("MIDI_IN_NAME", RegistryValue::string("Gone Synth"));
+    start();
+    ASSERT_TRUE(pumpUntil([&] { return !dialogs.messages.isEmpty(); }));
+    const std::string cfg = dir.file("bad.cfg");
+    writeBytes(cfg, {'T', '\n', 'N', 'O', '\n', 'z', 'z', '\n'});
+    const struct {
+        const char* box;
+        std::function<void()> open;  // opens it, unless the window already did
+        const QStringList& texts;
+        QString expected;
+    } cases[] = {
+        {"notice", [] {}, dialogs.messages, "The last MIDI input device \"Gone Synth\" is missing"},
+        {"file error",
+         [&] {
+             dialogs.answers.push_back(QString::fromStdString(dir.file("none.syx")));
+             form->SysexI1->trigger();
+         },
+         dialogs.errors, "Cannot open file"},
+        {"request file error",
+         [&] {
+             dialogs.answers.push_back(QString::fromStdString(cfg));
+             form->SpeedButton2->click();
+         },
+         dialogs.errors, "'zz' is not a number"},
+    };
+    for (const auto& c : cases) {
+        c.open();
+        expectEnglish(c.texts, c.expected, c.box);
+    }
+    QStringList dialogTexts;
+    for (const FileDialogSpec& spec : dialogs.asked) dialogTexts << spec.title << spec.filter;
+    expectEnglish(dialogTexts, "Open Request File", "file dialogs");
+}
+
+TEST_F(English, TheAboutBoxSpeaksEnglish) {
+    struct Links : DesktopLinks {
+        QList<QUrl> opened;
+        void open(const QUrl& address) override { opened << address; }
+    } links;
+    TAbout about(links);
+    expectEnglish(shownTexts(&about), "The latest version is here", "About box");
+    about.Label4Click();
+    ASSERT_EQ(links.opened.size(), 1);
+    expectEnglish({links.opened.front().toString()}, "subject=About Pellum", "mail");
+}
+
+}  // namespace
+}  // namespace pellum::test
