@@ -52,4 +52,12 @@ QPixmap programEmblem() {
     return QPixmap(QStringLiteral(":/icons/emblem.png"));
 }
 
+QLabel* label(QWidget* parent, const QString& text, int left, int top, const QFont& font) {
+    auto* l = new QLabel(text, parent);
+    l->setFont(font);
+    l->move(left, top);
+    l->adjustSize();
+    return l;
+}
+
 }  // namespace pellum

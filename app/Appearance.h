@@ -3,7 +3,9 @@
 // desktop entry are made known to the desktop.
 #pragma once
 
+#include <QFont>
 #include <QIcon>
+#include <QLabel>
 #include <QPixmap>
 
 namespace pellum {
@@ -20,5 +22,9 @@ QIcon programIcon();
 
 // The About box's emblem, 76 x 76 in true colour.
 QPixmap programEmblem();
+
+// A label of `text` in `font` at a fixed place in `parent`, sized to its text, as the windows'
+// fixed layouts place them.
+QLabel* label(QWidget* parent, const QString& text, int left, int top, const QFont& font);
 
 }  // namespace pellum

@@ -21,6 +21,7 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include "app/Appearance.h"
 #include "app/Glyphs.h"
 #include "app/Midimonp.h"
 #include "app/UpDown.h"
@@ -45,14 +46,6 @@ QFont face(const QStringList& families, int pixels, bool bold = false) {
 
 QFont arial(int pixels, bool bold = false) {
     return face({"Arial"}, pixels, bold);
-}
-
-QLabel* label(QWidget* parent, const QString& text, int left, int top, const QFont& font) {
-    auto* l = new QLabel(text, parent);
-    l->setFont(font);
-    l->move(left, top);
-    l->adjustSize();
-    return l;
 }
 
 template <typename W>

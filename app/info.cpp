@@ -45,14 +45,6 @@ void setTextColour(QWidget* w, const QColor& colour) {
     w->setPalette(palette);
 }
 
-QLabel* label(QWidget* parent, const QString& text, int left, int top, const QFont& font) {
-    auto* l = new QLabel(text, parent);
-    l->setFont(font);
-    l->move(left, top);
-    l->adjustSize();
-    return l;
-}
-
 // A white panel with a raised outer and a raised inner bevel, two pixels apart.
 class BevelPanel : public QWidget {
 public:
