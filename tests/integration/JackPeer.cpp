@@ -43,6 +43,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/midi/input/SpscByteRing.h"
 #include "platform/midi/jack/JackCycleBudget.h"
 #include "tests/support/PatternMessage.h"
 
@@ -51,31 +52,14 @@ namespace {
 using pellum::test::patternMessage;
 using Bytes = std::vector<std::uint8_t>;
 
-// A single-producer, single-consumer byte ring; records are written whole.
-class Ring {
+// The product's own ring: records are written whole; read() consumes what it copies.
+class Ring : public pellum::midi::SpscByteRing {
 public:
-    explicit Ring(std::size_t size) : bytes_(size) {}
-    std::size_t readable() const { return head_.load(std::memory_order_acquire) - tail_.load(); }
-    bool write(const std::uint8_t* data, std::size_t count) {
-        const std::size_t head = head_.load();
-        if (count > bytes_.size() - (head - tail_.load(std::memory_order_acquire))) return false;
-        for (std::size_t i = 0; i < count; ++i) bytes_[(head + i) % bytes_.size()] = data[i];
-        head_.store(head + count, std::memory_order_release);
-        return true;
+    using SpscByteRing::SpscByteRing;
+    void read(void* out, std::size_t count) noexcept {
+        peek(out, count);
+        consume(count);
     }
-    void read(std::uint8_t* out, std::size_t count) {
-        const std::size_t tail = tail_.load();
-        for (std::size_t i = 0; i < count; ++i) out[i] = bytes_[(tail + i) % bytes_.size()];
-        tail_.store(tail + count, std::memory_order_release);
-    }
-    std::uint8_t peekAt(std::size_t offset) const {
-        return bytes_[(tail_.load() + offset) % bytes_.size()];
-    }
-
-private:
-    std::vector<std::uint8_t> bytes_;
-    std::atomic<std::size_t> head_{0};
-    std::atomic<std::size_t> tail_{0};
 };
 
 struct Peer {
