@@ -77,8 +77,10 @@ Received Capture::receive(SysexReceiver& receiver, long count, double quietSecon
 
 int Capture::finish(const Received& received, long count, const std::string& source) {
     if (received.messages == 0) {
-        throw PellumError("no SysEx message arrived from " + source + "; " + path_ +
-                          " was not written");
+        // Nothing may have arrived because it was lost on the way: that is said too.
+        complain("no SysEx message arrived from " + source + "; " + path_ + " was not written");
+        tellEnd(received);
+        return 1;
     }
     int status = 0;
     if (received.signal != 0) {
@@ -109,28 +111,33 @@ int Capture::finish(const Received& received, long count, const std::string& sou
                  " messages arrived");
         status = 1;
     }
+    return tellEnd(received) ? 1 : status;
+}
+
+bool Capture::tellEnd(const Received& received) {
+    bool lost = false;
     if (received.deviceLost) {
         // After whole messages it is only the end of input; a loss is said below.
         complain("the input device went away (its port closed or its server stopped)");
     }
     if (received.gaps > 0) {
         complain("the input fell behind " + std::to_string(received.gaps) +
-                 " times, so messages may be missing (the receiver was held up or the machine "
+                 (received.gaps == 1 ? " time" : " times") + ", so messages may be missing (the receiver was held up or the machine "
                  "too busy)");
-        status = 1;
+        lost = true;
     }
     if (received.tooLong > 0) {
         complain(std::to_string(received.tooLong) +
                  " messages longer than 65535 bytes, more than a .syx file of Pellum's holds, "
                  "were left out");
-        status = 1;
+        lost = true;
     }
     if (received.broken > 0 || received.dropped > 0) {
         complain(std::to_string(received.broken) + " damaged messages were left out and " +
                  std::to_string(received.dropped) + " bytes were lost on the way");
-        status = 1;
+        lost = true;
     }
-    return status;
+    return lost;
 }
 
 }  // namespace pellum::cli

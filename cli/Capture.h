@@ -41,11 +41,14 @@ public:
 
     // Puts the capture in place and returns the exit status: 1, having said why, when fewer
     // than `count` arrived, some were damaged or lost, or the file could not be written (what
-    // arrived then stays in the partial file, whose path is shown). Throws PellumError when
-    // nothing arrived from `source`.
+    // arrived then stays in the partial file, whose path is shown), or nothing arrived from
+    // `source`.
     int finish(const Received& received, long count, const std::string& source);
 
 private:
+    // Says how the input ended and what was lost on the way; true when something was.
+    static bool tellEnd(const Received& received);
+
     std::string path_;
     std::unique_ptr<AtomicFileWriter> file_;
     bool writeFailed_ = false;

@@ -163,22 +163,35 @@ TEST_F(DeviceFault, CliStoppedOrInterruptedMidDumpKeepsOnlyWholeMessages) {
 // goes on; the chosen source going is told, even after that.
 TEST_F(DeviceFault, CliTellsOnlyTheChosenSourceGoing) {
     const Bytes whole = wholeThenBroken();
-    auto cli = startReceive();
-    const auto ours = test::jackConnections(peer->outPort());
-    ASSERT_EQ(ours.size(), 1u);
-    {
-        test::JackPeer other;
-        ASSERT_TRUE(test::jackConnect(other.outPort(), ours.front(), true));
-        ASSERT_TRUE(test::jackConnect(other.outPort(), ours.front(), false));
+    // A busy machine can make the server skip our cycles. That may cost a try, but only if the
+    // capture said so, even when nothing at all arrived.
+    for (int attempt = 1;; ++attempt) {
+        if (!peer) peer = std::make_unique<test::JackPeer>();
+        std::filesystem::remove(dir.file("out.syx"));
+        auto cli = startReceive();
+        const auto ours = test::jackConnections(peer->outPort());
+        ASSERT_EQ(ours.size(), 1u);
+        {
+            test::JackPeer other;
+            ASSERT_TRUE(test::jackConnect(other.outPort(), ours.front(), true));
+            ASSERT_TRUE(test::jackConnect(other.outPort(), ours.front(), false));
+        }
+        peer->play(dir.file("whole.syx"), "1024", 0);
+        ASSERT_EQ(peer->waitPlayed(20s), whole.size());
+        std::this_thread::sleep_for(300ms);
+        EXPECT_EQ(cli->wait(0ms), -1) << fileText(dir.file("cli.out.err"));
+        peer.reset();
+        const int status = cli->wait(20s);
+        const std::string said = fileText(dir.file("cli.out.err"));
+        EXPECT_NE(said.find("went away"), std::string::npos) << said;
+        if (status == 1 && said.find("fell behind") != std::string::npos && attempt < 3) {
+            std::printf("try %d lost, and said so:\n%s\n", attempt, said.c_str());
+            continue;
+        }
+        EXPECT_EQ(status, 0) << said;
+        EXPECT_TRUE(test::readBytes(dir.file("out.syx")) == whole);
+        break;
     }
-    peer->play(dir.file("whole.syx"), "1024", 0);
-    ASSERT_EQ(peer->waitPlayed(20s), whole.size());
-    std::this_thread::sleep_for(300ms);
-    EXPECT_EQ(cli->wait(0ms), -1) << fileText(dir.file("cli.out.err"));
-    peer.reset();
-    EXPECT_EQ(cli->wait(20s), 0);
-    EXPECT_TRUE(test::readBytes(dir.file("out.syx")) == whole);
-    EXPECT_NE(fileText(dir.file("cli.out.err")).find("went away"), std::string::npos);
 }
 
 // A message left unfinished, however it ends, is one damaged message and fails the capture; a

@@ -28,6 +28,7 @@ std::unique_ptr<JackMidiIn> JackMidiIn::open(const std::string& clientName,
     jack_on_shutdown(client, &JackMidiIn::serverGone, in.get());
     jack_on_info_shutdown(client, &JackMidiIn::shutdown, in.get());
     jack_set_port_connect_callback(client, &JackMidiIn::connection, in.get());
+    in->openedAt_ = jack_frame_time(client);
     code = activateAndConnect(client, source.c_str(), jack_port_name(in->port_));
     if (code != MMSYSERR_NOERROR) return nullptr;
     in->client_ = opened.client.release();
@@ -48,9 +49,9 @@ int JackMidiIn::process(jack_nframes_t frames, void* self) noexcept {
     const jack_nframes_t start = jack_last_frame_time(in.notifying_.load(std::memory_order_relaxed));
     // A source that died stalls the cycles of every client it feeds as well, but had nothing
     // more to give: by the time we run again the server has taken it away.
-    if (in.cycled_ && start != in.nextFrame_ && jack_port_connected(in.port_) > 0) in.pump_.gap();
+    if (in.cycled_.load(std::memory_order_relaxed) && start != in.nextFrame_ && jack_port_connected(in.port_) > 0) in.pump_.gap();
     in.nextFrame_ = start + frames;
-    in.cycled_ = true;
+    in.cycled_.store(true, std::memory_order_relaxed);
     void* buffer = jack_port_get_buffer(in.port_, frames);
     const std::uint32_t events = jack_midi_get_event_count(buffer);
     for (std::uint32_t i = 0; i < events; ++i) {
@@ -65,11 +66,20 @@ int JackMidiIn::process(jack_nframes_t frames, void* self) noexcept {
 }
 
 void JackMidiIn::end() noexcept {
-    if (!gone_.exchange(true, std::memory_order_acq_rel)) pump_.transportBroke();
+    if (gone_.exchange(true, std::memory_order_acq_rel)) return;
+    // jackd2 can leave a client triggered but never woken (seen when other clients open and
+    // close quickly around ours): cycles went by, ours never ran, and what the source sent in
+    // them is gone.
+    jack_client_t* client = notifying_.load(std::memory_order_acquire);
+    const bool neverServed = !cycled_.load(std::memory_order_relaxed) &&
+                             jack_frame_time(client) - openedAt_ > 2 * jack_get_buffer_size(client);
+    pump_.transportBroke(neverServed);
 }
 
 void JackMidiIn::serverGone(void* self) noexcept {
-    static_cast<JackMidiIn*>(self)->end();
+    // The server's clock went with it: nothing more to compare.
+    auto& in = *static_cast<JackMidiIn*>(self);
+    if (!in.gone_.exchange(true, std::memory_order_acq_rel)) in.pump_.transportBroke();
 }
 
 void JackMidiIn::shutdown(jack_status_t code, const char* /*reason*/, void* self) noexcept {

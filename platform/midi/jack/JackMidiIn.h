@@ -39,7 +39,7 @@ private:
     static void shutdown(jack_status_t code, const char* reason, void* self) noexcept;
     static void serverGone(void* self) noexcept;
     static void connection(jack_port_id_t a, jack_port_id_t b, int connected, void* self) noexcept;
-    void end() noexcept;
+    void end() noexcept;  // the source was cut from our port
 
     InputPump& pump_;
     const std::string source_;
@@ -51,7 +51,8 @@ private:
     std::atomic<bool> closing_{false};  // our own disconnection on the way out is no loss
     // Process thread: the frame time the next cycle starts at, when no cycle is skipped.
     jack_nframes_t nextFrame_ = 0;
-    bool cycled_ = false;
+    std::atomic<bool> cycled_{false};  // read at the end, from the notification thread
+    jack_nframes_t openedAt_ = 0;      // the server's frame time before we were activated
 };
 
 }  // namespace pellum::midi
