@@ -37,8 +37,8 @@ void checkWritable(const std::string& path) {
 
 Capture::Capture(const std::string& path)
     : path_(path),
-      file_(std::make_unique<AtomicFileWriter>(path, "." + std::to_string(::getpid()) +
-                                                         ".partial")) {}
+      file_(std::make_unique<AtomicFileWriter>(path,
+                                               "." + std::to_string(::getpid()) + ".partial")) {}
 
 Received Capture::receive(SysexReceiver& receiver, long count, double quietSeconds,
                           const midi::MidiService& service) {
@@ -122,7 +122,8 @@ bool Capture::tellEnd(const Received& received) {
     }
     if (received.gaps > 0) {
         complain("the input fell behind " + std::to_string(received.gaps) +
-                 (received.gaps == 1 ? " time" : " times") + ", so messages may be missing (the receiver was held up or the machine "
+                 (received.gaps == 1 ? " time" : " times") +
+                 ", so messages may be missing (the receiver was held up or the machine "
                  "too busy)");
         lost = true;
     }

@@ -315,8 +315,9 @@ bool jackConnect(const std::string& from, const std::string& to, bool connect) {
     return (connect ? jack_connect : jack_disconnect)(client.get(), from.c_str(), to.c_str()) == 0;
 }
 
-std::vector<std::string> jackConnections(const std::string& port) {
-    JackClient client;
+namespace {
+
+std::vector<std::string> connectionsOf(const JackClient& client, const std::string& port) {
     std::vector<std::string> names;
     if (client.get() == nullptr) return names;
     jack_port_t* found = jack_port_by_name(client.get(), port.c_str());
@@ -327,6 +328,12 @@ std::vector<std::string> jackConnections(const std::string& port) {
     }
     jack_free(connections);
     return names;
+}
+
+}  // namespace
+
+std::vector<std::string> jackConnections(const std::string& port) {
+    return connectionsOf(JackClient(), port);
 }
 
 const std::vector<std::uint8_t> JackPeer::kIdentityReply = {
@@ -381,8 +388,11 @@ std::vector<std::uint8_t> patternStream(std::size_t count, std::size_t size, std
 }
 
 bool waitForConnection(const std::string& port, std::chrono::milliseconds limit) {
+    // One client for the whole wait: jackd2 can leave a client that opens while others open
+    // and close around it triggered but never run.
+    JackClient client;
     const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (jackConnections(port).empty()) {
+    while (connectionsOf(client, port).empty()) {
         if (std::chrono::steady_clock::now() > deadline) return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }

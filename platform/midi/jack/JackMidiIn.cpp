@@ -46,10 +46,13 @@ int JackMidiIn::process(jack_nframes_t frames, void* self) noexcept {
     auto& in = *static_cast<JackMidiIn*>(self);
     // Cycles that went by without us (the process was stopped, or the machine too busy for the
     // server to wait) took their events with them: the stream has a hole of unknown size here.
-    const jack_nframes_t start = jack_last_frame_time(in.notifying_.load(std::memory_order_relaxed));
+    const jack_nframes_t start =
+        jack_last_frame_time(in.notifying_.load(std::memory_order_relaxed));
     // A source that died stalls the cycles of every client it feeds as well, but had nothing
     // more to give: by the time we run again the server has taken it away.
-    if (in.cycled_.load(std::memory_order_relaxed) && start != in.nextFrame_ && jack_port_connected(in.port_) > 0) in.pump_.gap();
+    if (in.cycled_.load(std::memory_order_relaxed) && start != in.nextFrame_ &&
+        jack_port_connected(in.port_) > 0)
+        in.pump_.gap();
     in.nextFrame_ = start + frames;
     in.cycled_.store(true, std::memory_order_relaxed);
     void* buffer = jack_port_get_buffer(in.port_, frames);

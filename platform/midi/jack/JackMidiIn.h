@@ -10,8 +10,8 @@
 #include <memory>
 #include <string>
 
-#include "platform/midi/input/InputPump.h"
 #include "platform/midi/MidiApi.h"
+#include "platform/midi/input/InputPump.h"
 
 namespace pellum::midi {
 

@@ -8,24 +8,13 @@
 #include <vector>
 
 #include "platform/midi/input/EmulatedMidiIn.h"
+#include "tests/unit/midi/RecordingClient.h"
 
 namespace pellum::midi {
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-
-struct Received {
-    std::vector<std::uintptr_t> shortMessages;
-    std::uint64_t sysexBytes = 0;
-
-    static void callback(HMIDIIN, std::uint32_t msg, std::uintptr_t instance, std::uintptr_t p1,
-                         std::uintptr_t) noexcept {
-        auto& self = *reinterpret_cast<Received*>(instance);
-        if (msg == MIM_DATA) self.shortMessages.push_back(p1);
-        if (msg == MIM_LONGDATA || msg == MIM_LONGERROR)
-            self.sysexBytes += reinterpret_cast<MIDIHDR*>(p1)->dwBytesRecorded;
-    }
-};
+using test::Bytes;
+using test::RecordingClient;
 
 TEST(EmulatedMidiIn, BytesOfACutOffShortMessageAreCountedAsLost) {
     struct Case {
@@ -66,19 +55,23 @@ TEST(EmulatedMidiIn, BytesOfACutOffShortMessageAreCountedAsLost) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        Received received;
-        EmulatedMidiIn driver(&Received::callback, reinterpret_cast<std::uintptr_t>(&received));
-        Bytes data(64);
-        MIDIHDR header{};
-        header.lpData = reinterpret_cast<char*>(data.data());
-        header.dwBufferLength = static_cast<std::uint32_t>(data.size());
-        ASSERT_EQ(driver.prepareHeader(&header, sizeof header), MMSYSERR_NOERROR);
-        ASSERT_EQ(driver.addBuffer(&header, sizeof header), MMSYSERR_NOERROR);
+        RecordingClient client;
+        EmulatedMidiIn driver(&RecordingClient::callback, client.instance());
+        client.queueBuffers(1, 64, [&](MIDIHDR& header) {
+            ASSERT_EQ(driver.prepareHeader(&header, sizeof header), MMSYSERR_NOERROR);
+            ASSERT_EQ(driver.addBuffer(&header, sizeof header), MMSYSERR_NOERROR);
+        });
         driver.start();
         driver.receive(c.stream.data(), c.stream.size());
         if (c.then) c.then(driver);
-        EXPECT_EQ(received.shortMessages, c.messages);
-        EXPECT_EQ(received.sysexBytes, c.sysex);
+        std::vector<std::uintptr_t> messages;
+        std::uint64_t sysex = 0;
+        for (const auto& call : client.take()) {
+            if (call.msg == MIM_DATA) messages.push_back(call.p1);
+            sysex += call.bytes.size();
+        }
+        EXPECT_EQ(messages, c.messages);
+        EXPECT_EQ(sysex, c.sysex);
         EXPECT_EQ(driver.droppedBytes(), c.dropped);
         driver.reset();
     }

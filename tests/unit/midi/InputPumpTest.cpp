@@ -6,9 +6,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <condition_variable>
-#include <deque>
-#include <mutex>
 #include <random>
 #include <thread>
 #include <vector>
@@ -16,6 +13,7 @@
 #include "platform/midi/input/EmulatedMidiIn.h"
 #include "platform/midi/input/InputPump.h"
 #include "tests/support/PatternMessage.h"
+#include "tests/unit/midi/RecordingClient.h"
 
 namespace pellum::midi {
 namespace {
@@ -28,72 +26,35 @@ struct Delivered {
     Bytes bytes;
 };
 
-// The client: owns the buffers, takes what the driver returns and queues each buffer again
-// after a delay of its own choosing.
-class Client {
-public:
-    Client(std::size_t count, std::size_t size) : buffers_(count), data_(count, Bytes(size)) {}
-
-    static void callback(HMIDIIN, std::uint32_t msg, std::uintptr_t instance, std::uintptr_t p1,
-                         std::uintptr_t) noexcept {
-        if (msg != MIM_LONGDATA && msg != MIM_LONGERROR) return;
-        auto& self = *reinterpret_cast<Client*>(instance);
-        std::lock_guard lock(self.mutex_);
-        self.returned_.push_back({msg == MIM_LONGERROR, reinterpret_cast<MIDIHDR*>(p1)});
-        self.changed_.notify_all();
-    }
-
-    void queueAll(EmulatedMidiIn& driver) {
-        for (std::size_t i = 0; i < buffers_.size(); ++i) {
-            buffers_[i].lpData = reinterpret_cast<char*>(data_[i].data());
-            buffers_[i].dwBufferLength = static_cast<std::uint32_t>(data_[i].size());
-            ASSERT_EQ(driver.prepareHeader(&buffers_[i], sizeof(MIDIHDR)), MMSYSERR_NOERROR);
-            ASSERT_EQ(driver.addBuffer(&buffers_[i], sizeof(MIDIHDR)), MMSYSERR_NOERROR);
-        }
-    }
-
-    // Takes returned buffers until `total` bytes were delivered or lost; stalls now and then
-    // and hands buffers back in bursts, newest first.
-    void serve(EmulatedMidiIn& driver, std::uint64_t total, unsigned seed,
-               std::chrono::milliseconds longestStall) {
-        std::mt19937 random(seed);
-        std::vector<MIDIHDR*> held;
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-        while (deliveredBytes + driver.droppedBytes() < total &&
-               std::chrono::steady_clock::now() < deadline) {
-            std::unique_lock lock(mutex_);
-            changed_.wait_for(lock, std::chrono::milliseconds(5),
-                              [&] { return !returned_.empty(); });
-            auto batch = std::exchange(returned_, {});
-            lock.unlock();
-            for (const auto& [broken, header] : batch) {
-                const auto* bytes = reinterpret_cast<const std::uint8_t*>(header->lpData);
-                delivered.push_back({broken, Bytes(bytes, bytes + header->dwBytesRecorded)});
-                deliveredBytes += header->dwBytesRecorded;
-                held.push_back(header);
-            }
-            if (random() % 8 == 0) {
-                std::this_thread::sleep_for(longestStall * (random() % 100) / 100);
-            }
-            if (held.size() >= 1 + random() % buffers_.size() || batch.empty()) {
-                std::reverse(held.begin(), held.end());
-                for (MIDIHDR* header : held) driver.addBuffer(header, sizeof(MIDIHDR));
-                held.clear();
-            }
-        }
-        for (MIDIHDR* header : held) driver.addBuffer(header, sizeof(MIDIHDR));
-    }
-
+// The client takes what the driver returns and queues each buffer again after a delay of its
+// own choosing: it stalls now and then and hands buffers back in bursts, newest first, until
+// `total` bytes were delivered or lost.
+std::vector<Delivered> serve(test::RecordingClient& client, EmulatedMidiIn& driver,
+                             std::uint64_t total, std::chrono::milliseconds longestStall) {
+    std::mt19937 random(3);
     std::vector<Delivered> delivered;
     std::uint64_t deliveredBytes = 0;
-
-private:
-    std::vector<MIDIHDR> buffers_;
-    std::vector<Bytes> data_;
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    std::vector<std::pair<bool, MIDIHDR*>> returned_;
-};
+    std::vector<MIDIHDR*> held;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (deliveredBytes + driver.droppedBytes() < total &&
+           std::chrono::steady_clock::now() < deadline) {
+        const auto batch = client.take(std::chrono::milliseconds(5));
+        for (const auto& call : batch) {
+            if (!call.returnedBuffer()) continue;
+            delivered.push_back({call.msg == MIM_LONGERROR, call.bytes});
+            deliveredBytes += call.bytes.size();
+            held.push_back(call.header());
+        }
+        if (random() % 8 == 0) std::this_thread::sleep_for(longestStall * (random() % 100) / 100);
+        if (held.size() >= 1 + random() % client.headers.size() || batch.empty()) {
+            std::reverse(held.begin(), held.end());
+            for (MIDIHDR* header : held) driver.addBuffer(header, sizeof(MIDIHDR));
+            held.clear();
+        }
+    }
+    for (MIDIHDR* header : held) driver.addBuffer(header, sizeof(MIDIHDR));
+    return delivered;
+}
 
 struct PumpRun {
     Bytes stream;
@@ -113,9 +74,12 @@ PumpRun pumpStream(std::size_t messages, std::size_t ringBytes, std::size_t maxC
         const Bytes m = patternMessage(k, run.sizes.back());
         run.stream.insert(run.stream.end(), m.begin(), m.end());
     }
-    Client client(buffers, bufferSize);
-    EmulatedMidiIn driver(&Client::callback, reinterpret_cast<std::uintptr_t>(&client));
-    client.queueAll(driver);
+    test::RecordingClient client;
+    EmulatedMidiIn driver(&test::RecordingClient::callback, client.instance());
+    client.queueBuffers(buffers, bufferSize, [&](MIDIHDR& header) {
+        ASSERT_EQ(driver.prepareHeader(&header, sizeof header), MMSYSERR_NOERROR);
+        ASSERT_EQ(driver.addBuffer(&header, sizeof header), MMSYSERR_NOERROR);
+    });
     driver.start();
     {
         InputPump pump(driver, ringBytes);
@@ -133,12 +97,11 @@ PumpRun pumpStream(std::size_t messages, std::size_t ringBytes, std::size_t maxC
             while (!pump.markLoss()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
             pump.wake();
         });
-        client.serve(driver, run.stream.size(), 3, stall);
+        run.delivered = serve(client, driver, run.stream.size(), stall);
         transport.join();
         pump.stop();
     }
     run.dropped = driver.droppedBytes();
-    run.delivered = std::move(client.delivered);
     return run;
 }
 

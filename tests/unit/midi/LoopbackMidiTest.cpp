@@ -8,66 +8,34 @@
 #include <vector>
 
 #include "platform/midi/loopback/LoopbackMidi.h"
+#include "tests/unit/midi/RecordingClient.h"
 
 namespace pellum::midi {
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-
-struct Call {
-    std::uint32_t msg;
-    std::uintptr_t p1;
-    Bytes bytes;  // a returned buffer's recorded bytes, copied as the callback saw them
-    std::thread::id thread;
-};
-
-class Recorder {
-public:
-    static void callback(HMIDIIN, std::uint32_t msg, std::uintptr_t instance, std::uintptr_t p1,
-                         std::uintptr_t) noexcept {
-        auto* self = reinterpret_cast<Recorder*>(instance);
-        Call call{msg, p1, {}, std::this_thread::get_id()};
-        if (msg == MIM_LONGDATA || msg == MIM_LONGERROR) {
-            const auto* header = reinterpret_cast<const MIDIHDR*>(p1);
-            const auto* data = reinterpret_cast<const std::uint8_t*>(header->lpData);
-            call.bytes.assign(data, data + header->dwBytesRecorded);
-        }
-        std::lock_guard lock(self->mutex_);
-        self->calls_.push_back(std::move(call));
-    }
-    std::vector<Call> take() {
-        std::lock_guard lock(mutex_);
-        return std::exchange(calls_, {});
-    }
-
-private:
-    std::mutex mutex_;
-    std::vector<Call> calls_;
-};
+using test::Bytes;
+using test::Call;
+using test::RecordingClient;
 
 class Loopback : public ::testing::Test {
 protected:
     void SetUp() override {
         input = service.addInput("Loop In");
-        ASSERT_EQ(
-            service.midiInOpen(&handle, input, &Recorder::callback,
-                               reinterpret_cast<std::uintptr_t>(&recorder), CALLBACK_FUNCTION),
-            MMSYSERR_NOERROR);
+        ASSERT_EQ(service.midiInOpen(&handle, input, &RecordingClient::callback,
+                                     recorder.instance(), CALLBACK_FUNCTION),
+                  MMSYSERR_NOERROR);
     }
     void TearDown() override {
         service.midiInReset(handle);
-        for (auto& header : headers) service.midiInUnprepareHeader(handle, &header, sizeof header);
+        for (auto& header : recorder.headers)
+            service.midiInUnprepareHeader(handle, &header, sizeof header);
         service.midiInClose(handle);
     }
     void queueBuffers(std::size_t count, std::size_t size) {
-        storage.assign(count, std::vector<char>(size));
-        headers.assign(count, MIDIHDR{});
-        for (std::size_t i = 0; i < count; ++i) {
-            headers[i].lpData = storage[i].data();
-            headers[i].dwBufferLength = static_cast<std::uint32_t>(size);
-            ASSERT_EQ(service.midiInPrepareHeader(handle, &headers[i], sizeof(MIDIHDR)), 0u);
-            ASSERT_EQ(service.midiInAddBuffer(handle, &headers[i], sizeof(MIDIHDR)), 0u);
-        }
+        recorder.queueBuffers(count, size, [&](MIDIHDR& header) {
+            ASSERT_EQ(service.midiInPrepareHeader(handle, &header, sizeof header), 0u);
+            ASSERT_EQ(service.midiInAddBuffer(handle, &header, sizeof header), 0u);
+        });
     }
     // Calls that carry data, leaving out MIM_OPEN.
     std::vector<Call> delivered() {
@@ -78,11 +46,9 @@ protected:
     }
 
     LoopbackMidi service;
-    Recorder recorder;
+    RecordingClient recorder;
     std::uint32_t input = 0;
     HMIDIIN handle = nullptr;
-    std::vector<std::vector<char>> storage;
-    std::vector<MIDIHDR> headers;
 };
 
 TEST_F(Loopback, SplitsTheStreamIntoShortMessagesAndBuffersOnTheDriverThread) {
@@ -101,7 +67,7 @@ TEST_F(Loopback, SplitsTheStreamIntoShortMessagesAndBuffersOnTheDriverThread) {
     EXPECT_EQ(calls[4].msg, MIM_DATA);
     EXPECT_EQ(calls[4].p1, 0x05C0u);
     for (const Call& call : calls) EXPECT_NE(call.thread, std::this_thread::get_id());
-    EXPECT_EQ(headers[0].dwFlags, MHDR_PREPARED | MHDR_DONE);
+    EXPECT_EQ(recorder.headers[0].dwFlags, MHDR_PREPARED | MHDR_DONE);
     EXPECT_TRUE(service.queuedBuffers(input).empty());
 
     // Nothing is queued now: the SysEx has nowhere to go.
@@ -135,27 +101,27 @@ TEST_F(Loopback, InputBeforeStartIsDroppedAndResetReturnsEveryBufferEmpty) {
     EXPECT_EQ(service.droppedBytes(input), 5u);
 
     EXPECT_EQ(service.midiInClose(handle), MIDIERR_STILLPLAYING);
-    EXPECT_EQ(service.midiInUnprepareHeader(handle, &headers[0], sizeof(MIDIHDR)),
+    EXPECT_EQ(service.midiInUnprepareHeader(handle, &recorder.headers[0], sizeof(MIDIHDR)),
               MIDIERR_STILLPLAYING);
     ASSERT_EQ(service.midiInReset(handle), 0u);
     const std::vector<Call> calls = recorder.take();  // reset waits for its callbacks
     ASSERT_EQ(calls.size(), 3u);
     for (std::size_t i = 0; i < calls.size(); ++i) {
         EXPECT_EQ(calls[i].msg, MIM_LONGDATA);
-        EXPECT_EQ(calls[i].p1, reinterpret_cast<std::uintptr_t>(&headers[i]));
+        EXPECT_EQ(calls[i].p1, reinterpret_cast<std::uintptr_t>(&recorder.headers[i]));
         EXPECT_TRUE(calls[i].bytes.empty());
     }
-    for (auto& header : headers) {
+    for (auto& header : recorder.headers) {
         EXPECT_EQ(service.midiInUnprepareHeader(handle, &header, sizeof header), 0u);
         EXPECT_EQ(header.dwFlags, MHDR_DONE);
     }
-    headers.clear();
+    recorder.headers.clear();
     ASSERT_EQ(service.midiInClose(handle), 0u);
     EXPECT_EQ(recorder.take().back().msg, MIM_CLOSE);
     EXPECT_FALSE(service.isInputOpen(input));
     EXPECT_EQ(service.midiInStart(handle), MMSYSERR_INVALHANDLE);
-    ASSERT_EQ(service.midiInOpen(&handle, input, &Recorder::callback,
-                                 reinterpret_cast<std::uintptr_t>(&recorder), CALLBACK_FUNCTION),
+    ASSERT_EQ(service.midiInOpen(&handle, input, &RecordingClient::callback, recorder.instance(),
+                                 CALLBACK_FUNCTION),
               0u);
 }
 
@@ -176,11 +142,11 @@ TEST_F(Loopback, EnforcesHeaderAndDeviceRules) {
     EXPECT_EQ(service.midiInUnprepareHeader(handle, &header, sizeof header), 0u);
 
     HMIDIIN second = nullptr;
-    EXPECT_EQ(service.midiInOpen(&second, input, &Recorder::callback, 0, CALLBACK_FUNCTION),
+    EXPECT_EQ(service.midiInOpen(&second, input, &RecordingClient::callback, 0, CALLBACK_FUNCTION),
               MMSYSERR_ALLOCATED);
-    EXPECT_EQ(service.midiInOpen(&second, 5, &Recorder::callback, 0, CALLBACK_FUNCTION),
+    EXPECT_EQ(service.midiInOpen(&second, 5, &RecordingClient::callback, 0, CALLBACK_FUNCTION),
               MMSYSERR_BADDEVICEID);
-    EXPECT_EQ(service.midiInOpen(&second, input, &Recorder::callback, 0, CALLBACK_WINDOW),
+    EXPECT_EQ(service.midiInOpen(&second, input, &RecordingClient::callback, 0, CALLBACK_WINDOW),
               MMSYSERR_INVALFLAG);
 
     service.addInput("A name longer than the thirty-one characters a device name may have");
@@ -215,17 +181,15 @@ TEST(LoopbackOutput, RecordsWhatWasSentAndAnswersAnIdentityRequest) {
                       0x00, 0x00, 0x01, 0x02, 0x03, 0x04, 0xF7};
     service.connect(output, input, LoopbackMidi::identityResponder(reply));
 
-    Recorder recorder;
+    RecordingClient recorder;
     HMIDIIN in = nullptr;
-    ASSERT_EQ(service.midiInOpen(&in, input, &Recorder::callback,
-                                 reinterpret_cast<std::uintptr_t>(&recorder), CALLBACK_FUNCTION),
+    ASSERT_EQ(service.midiInOpen(&in, input, &RecordingClient::callback, recorder.instance(),
+                                 CALLBACK_FUNCTION),
               0u);
-    std::vector<char> data(64);
-    MIDIHDR inHeader{};
-    inHeader.lpData = data.data();
-    inHeader.dwBufferLength = 64;
-    service.midiInPrepareHeader(in, &inHeader, sizeof inHeader);
-    service.midiInAddBuffer(in, &inHeader, sizeof inHeader);
+    recorder.queueBuffers(1, 64, [&](MIDIHDR& header) {
+        service.midiInPrepareHeader(in, &header, sizeof header);
+        service.midiInAddBuffer(in, &header, sizeof header);
+    });
     service.midiInStart(in);
 
     HMIDIOUT out = nullptr;
@@ -257,7 +221,7 @@ TEST(LoopbackOutput, RecordsWhatWasSentAndAnswersAnIdentityRequest) {
     EXPECT_FALSE(service.isOutputOpen(output));
     EXPECT_EQ(service.midiOutClose(out), MMSYSERR_INVALHANDLE);
     service.midiInReset(in);
-    service.midiInUnprepareHeader(in, &inHeader, sizeof inHeader);
+    service.midiInUnprepareHeader(in, &recorder.headers[0], sizeof(MIDIHDR));
     service.midiInClose(in);
 }
 
