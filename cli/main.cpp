@@ -15,6 +15,7 @@
 
 #include "cli/Commands.h"
 #include "cli/Options.h"
+#include "core/FilePath.h"
 #include "pellum/Version.h"
 
 namespace {
@@ -121,12 +122,7 @@ int main() {
     int argc = 0;
     wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &argc);
     std::vector<std::string> args;
-    for (int i = 0; i < argc; ++i) {
-        const int size = WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, nullptr, 0, nullptr, nullptr);
-        std::string arg(static_cast<std::size_t>(size > 0 ? size - 1 : 0), '\0');
-        WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, arg.data(), size, nullptr, nullptr);
-        args.push_back(std::move(arg));
-    }
+    for (int i = 0; i < argc; ++i) args.push_back(pellum::utf8FromWide(wide[i]));
     LocalFree(wide);
     std::vector<char*> argv;
     for (std::string& arg : args) argv.push_back(arg.data());

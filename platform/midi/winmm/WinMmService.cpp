@@ -9,6 +9,8 @@
 #include <cstddef>
 #include <string>
 
+#include "core/FilePath.h"
+
 namespace pellum::midi {
 
 namespace {
@@ -40,12 +42,7 @@ PELLUM_SAME_FIELD(MIDIOUTCAPSA, ::MIDIOUTCAPSA, dwSupport);
 }
 
 std::string utf8(const wchar_t* text, std::size_t maxLength) {
-    const int length = static_cast<int>(wcsnlen(text, maxLength));
-    if (length == 0) return {};
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text, length, out.data(), size, nullptr, nullptr);
-    return out;
+    return utf8FromWide(std::wstring_view(text, wcsnlen(text, maxLength)));
 }
 
 }  // namespace
