@@ -1,5 +1,6 @@
 // `pellum-cli list`: the SysEx list as the window shows it after loading each file.
 #include <cstdio>
+#include <memory>
 #include <string>
 
 #include "cli/Commands.h"
@@ -31,14 +32,16 @@ int listCommand(const Args& args) {
     if (files.empty()) throw UsageError("list: no file given");
 
     int status = 0;
-    CaptureStore store;
+    // Only --hex needs the bytes: a store is 400 KB to set up before the first file is read.
+    std::unique_ptr<CaptureStore> store;
+    if (hex) store = std::make_unique<CaptureStore>();
     for (const std::string& file : files) {
         // Without --hex only the labels are needed: the file is read a piece at a time, never
         // held whole.
         SyxListing listing;
         try {
             if (hex) {
-                listing.truncated = loadSyxFile(file, store).truncated;
+                listing.truncated = loadSyxFile(file, *store).truncated;
             } else {
                 listing = listSyxFile(file);
             }
@@ -49,9 +52,9 @@ int listCommand(const Args& args) {
         }
         if (files.size() > 1) std::printf("==> %s <==\n", file.c_str());
         if (hex) {
-            for (int i = 0; i < store.count(); ++i) {
+            for (int i = 0; i < store->count(); ++i) {
                 const std::string line =
-                    loadedLabel(i + 1, store.message(i)) + " " + hexBytes(store.message(i));
+                    loadedLabel(i + 1, store->message(i)) + " " + hexBytes(store->message(i));
                 std::puts(line.c_str());
             }
         }
