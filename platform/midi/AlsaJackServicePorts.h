@@ -32,9 +32,12 @@ public:
 
     // No transport callback runs once its client is gone, so the pump can stop after it.
     void disconnect() {
+        // Asked before the client goes; a source that went has told it already.
+        const bool neverServed = jack_ && !jack_->gone() && jack_->neverServed();
         jack_.reset();
         alsa_.reset();
         pump_.stop();
+        if (neverServed) lose(0, true);
         if (opened_) announce(MIM_CLOSE);
         opened_ = false;
     }

@@ -315,9 +315,7 @@ bool jackConnect(const std::string& from, const std::string& to, bool connect) {
     return (connect ? jack_connect : jack_disconnect)(client.get(), from.c_str(), to.c_str()) == 0;
 }
 
-namespace {
-
-std::vector<std::string> connectionsOf(const JackClient& client, const std::string& port) {
+static std::vector<std::string> connectionsOf(const JackClient& client, const std::string& port) {
     std::vector<std::string> names;
     if (client.get() == nullptr) return names;
     jack_port_t* found = jack_port_by_name(client.get(), port.c_str());
@@ -329,8 +327,6 @@ std::vector<std::string> connectionsOf(const JackClient& client, const std::stri
     jack_free(connections);
     return names;
 }
-
-}  // namespace
 
 std::vector<std::string> jackConnections(const std::string& port) {
     return connectionsOf(JackClient(), port);

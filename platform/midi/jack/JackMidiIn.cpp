@@ -68,15 +68,14 @@ int JackMidiIn::process(jack_nframes_t frames, void* self) noexcept {
     return 0;
 }
 
-void JackMidiIn::end() noexcept {
-    if (gone_.exchange(true, std::memory_order_acq_rel)) return;
-    // jackd2 can leave a client triggered but never woken (seen when other clients open and
-    // close quickly around ours): cycles went by, ours never ran, and what the source sent in
-    // them is gone.
+bool JackMidiIn::neverServed() const noexcept {
     jack_client_t* client = notifying_.load(std::memory_order_acquire);
-    const bool neverServed = !cycled_.load(std::memory_order_relaxed) &&
-                             jack_frame_time(client) - openedAt_ > 2 * jack_get_buffer_size(client);
-    pump_.transportBroke(neverServed);
+    return !cycled_.load(std::memory_order_relaxed) &&
+           jack_frame_time(client) - openedAt_ > jack_get_sample_rate(client) / 2;
+}
+
+void JackMidiIn::end() noexcept {
+    if (!gone_.exchange(true, std::memory_order_acq_rel)) pump_.transportBroke(neverServed());
 }
 
 void JackMidiIn::serverGone(void* self) noexcept {

@@ -32,6 +32,11 @@ public:
     // come. Other connections to our port coming and going change nothing.
     bool gone() const { return gone_.load(std::memory_order_acquire); }
 
+    // Whether half a second went by on the server without it running us once: jackd2 can leave
+    // a client triggered but never woken (seen when other clients open and close quickly around
+    // ours), and what the source sent meanwhile is gone. Not once the server has stopped.
+    bool neverServed() const noexcept;
+
 private:
     explicit JackMidiIn(InputPump& pump, const std::string& source)
         : pump_(pump), source_(source) {}
