@@ -15,8 +15,8 @@
 
 #include "cli/Commands.h"
 #include "cli/Options.h"
-#include "core/FilePath.h"
 #include "pellum/Version.h"
+#include "platform/midi/WideText.h"
 
 namespace {
 
@@ -122,7 +122,7 @@ int main() {
     int argc = 0;
     wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &argc);
     std::vector<std::string> args;
-    for (int i = 0; i < argc; ++i) args.push_back(pellum::utf8FromWide(wide[i]));
+    for (int i = 0; i < argc; ++i) args.push_back(pellum::midi::utf8FromWide(wide[i]));
     LocalFree(wide);
     std::vector<char*> argv;
     for (std::string& arg : args) argv.push_back(arg.data());

@@ -23,11 +23,6 @@ std::string utf8FromPath(const std::filesystem::path& path) {
     return std::string(text.begin(), text.end());
 }
 
-std::string utf8FromWide(std::wstring_view wide) {
-    // A path holds any text unchanged and knows how to give it as UTF-8.
-    return utf8FromPath(std::filesystem::path(wide));
-}
-
 std::FILE* openFile(const std::filesystem::path& path, const char* mode) {
 #if defined(_WIN32)
     const std::string_view modeText(mode);

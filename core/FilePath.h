@@ -6,14 +6,11 @@
 #include <filesystem>
 #include <memory>
 #include <string>
-#include <string_view>
 
 namespace pellum {
 
 std::filesystem::path pathFromUtf8(const std::string& utf8);
 std::string utf8FromPath(const std::filesystem::path& path);
-// The wide text of the Windows API (arguments, device names) as UTF-8.
-std::string utf8FromWide(std::wstring_view wide);
 
 // fopen() for a UTF-8 name. The mode may hold "x" (create, never reuse an existing file) on
 // every system.

@@ -13,6 +13,7 @@
 #include "core/Errors.h"
 #include "core/FilePath.h"
 #include "core/SyxFile.h"
+#include "platform/midi/WideText.h"
 
 namespace pellum {
 namespace {
@@ -31,7 +32,8 @@ TEST(WideFileNames, SyxFilesOpenSaveAndReplaceUnderNamesOfAnyScript) {
     fs::create_directories(folder);
     const std::string folderUtf8 = utf8FromPath(folder);
     EXPECT_EQ(pathFromUtf8(folderUtf8), folder);
-    EXPECT_EQ(utf8FromWide(L"\u97F3\u8272 \U0001F3B9"), "音色 🎹");  // beyond UTF-16's one unit
+    EXPECT_EQ(midi::utf8FromWide(L"\u97F3\u8272 \U0001F3B9"),
+              "音色 🎹");  // beyond UTF-16's one unit
 
     for (const std::string& name :
          {std::string("ダンプ.syx"), std::string("Ωmega ①.syx"), std::string("plain.syx")}) {

@@ -9,7 +9,7 @@
 #include <cstddef>
 #include <string>
 
-#include "core/FilePath.h"
+#include "platform/midi/WideText.h"
 
 namespace pellum::midi {
 
