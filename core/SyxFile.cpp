@@ -162,10 +162,6 @@ std::uintmax_t readWhole(std::FILE* file, std::uintmax_t expected, std::uintmax_
     return got;
 }
 
-}  // namespace
-
-namespace {
-
 struct ReadOutcome {
     std::uintmax_t bytes = 0;   // more than the limit when the file had more
     bool stoppedEarly = false;  // on purpose, with the rest of the file unread

@@ -54,8 +54,10 @@ protected:
     ~English() override { useUiLanguages({"ja"}); }
 };
 
-TEST_F(English, EveryTabTheMenusAndTheAboutBoxSpeakEnglish) {
+TEST_F(English, EveryTabMenuAndBoxSpeaksEnglish) {
+    setSetting("MIDI_IN_NAME", RegistryValue::string("Gone Synth"));
     start();
+    ASSERT_TRUE(pumpUntil([&] { return !dialogs.messages.isEmpty(); }));
     struct Links : DesktopLinks {
         QList<QUrl> opened;
         void open(const QUrl& address) override { opened << address; }
@@ -76,12 +78,7 @@ TEST_F(English, EveryTabTheMenusAndTheAboutBoxSpeakEnglish) {
         {{links.opened.front().toString()}, "subject=About Pellum"},  // the mail it starts
     };
     for (const auto& c : cases) expectEnglish(c.texts, c.expected, c.expected);
-}
 
-TEST_F(English, EveryKindOfBoxSpeaksEnglish) {
-    setSetting("MIDI_IN_NAME", RegistryValue::string("Gone Synth"));
-    start();
-    ASSERT_TRUE(pumpUntil([&] { return !dialogs.messages.isEmpty(); }));
     const std::string cfg = dir.file("bad.cfg");
     writeBytes(cfg, {'T', '\n', 'N', 'O', '\n', 'z', 'z', '\n'});
     const struct {
@@ -89,7 +86,7 @@ TEST_F(English, EveryKindOfBoxSpeaksEnglish) {
         std::function<void()> open;  // opens it, unless the window already did
         const QStringList& texts;
         QString expected;
-    } cases[] = {
+    } boxes[] = {
         {"notice", [] {}, dialogs.messages, "The last MIDI input device \"Gone Synth\" is missing"},
         {"file error",
          [&] {
@@ -104,9 +101,9 @@ TEST_F(English, EveryKindOfBoxSpeaksEnglish) {
          },
          dialogs.errors, "'zz' is not a number"},
     };
-    for (const auto& c : cases) {
-        c.open();
-        expectEnglish(c.texts, c.expected, c.box);
+    for (const auto& b : boxes) {
+        b.open();
+        expectEnglish(b.texts, b.expected, b.box);
     }
     QStringList dialogTexts;
     for (const FileDialogSpec& spec : dialogs.asked) dialogTexts << spec.title << spec.filter;

@@ -134,15 +134,6 @@ Bytes receivedStream(test::JackPeer& peer, std::size_t bytes, std::chrono::milli
     return stream;
 }
 
-Bytes messagesOf(const std::vector<std::size_t>& sizes) {
-    Bytes stream;
-    for (std::size_t k = 0; k < sizes.size(); ++k) {
-        const Bytes message = patternMessage(k, sizes[k]);
-        stream.insert(stream.end(), message.begin(), message.end());
-    }
-    return stream;
-}
-
 // Sizes each server handles differently (PipeWire's largest event is 32,735 bytes and it drops a
 // cycle it cannot pack) and a tight loop: the peer gets every byte, in order, and nothing more.
 TEST_F(CliTest, SendDeliversEveryMessageWholeAtAnySizeAndPace) {
@@ -161,7 +152,7 @@ TEST_F(CliTest, SendDeliversEveryMessageWholeAtAnySizeAndPace) {
     peer.process().writeLine("report on");
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.what) + " on " + test::serverKind());
-        const Bytes file = messagesOf(c.sizes);
+        const Bytes file = test::patternStream(c.sizes);
         test::writeBytes(dir.file("in.syx"), file);
         std::vector<std::string> args{"send", dir.file("in.syx"), "--out", peer.inPort()};
         args.insert(args.end(), c.pace.begin(), c.pace.end());

@@ -113,7 +113,8 @@ long wholeInOrder(const Bytes& file) {
         if (file.size() - at < 1024 || file[at] != 0xF0) return -1;
         const long k = file[at + 2] << 7 | file[at + 3];
         const Bytes expected = test::patternMessage(static_cast<std::size_t>(k), 1024);
-        if (k <= last || !std::equal(expected.begin(), expected.end(), file.begin() + at)) return -1;
+        if (k <= last || !std::equal(expected.begin(), expected.end(), file.begin() + at))
+            return -1;
         last = k;
     }
     return count;
@@ -133,8 +134,8 @@ TEST_F(DeviceFault, CliStoppedOrInterruptedMidDumpKeepsOnlyWholeMessages) {
         auto cli = startReceive("3");
         peer->play(dir.file("dump.syx"), "random:1:3000:4", 0);
         // Held up once messages are arriving, wherever the dump then is.
-        for (int i = 0; i < 1000 && fileText(dir.file("cli.out.err")).find("received 1") ==
-                                        std::string::npos;
+        for (int i = 0;
+             i < 1000 && fileText(dir.file("cli.out.err")).find("received 1") == std::string::npos;
              ++i) {
             std::this_thread::sleep_for(10ms);
         }
@@ -203,10 +204,7 @@ TEST_F(DeviceFault, CliCountsEachUnfinishedMessageOnce) {
     Bytes restarted(started);
     const Bytes next = test::patternMessage(3, 100);
     restarted.insert(restarted.end(), next.begin(), next.end());
-    Bytes withLong = test::patternMessage(0, 100);
-    for (const Bytes& m : {test::patternMessage(1, 200003), test::patternMessage(2, 100)}) {
-        withLong.insert(withLong.end(), m.begin(), m.end());
-    }
+    const Bytes withLong = test::patternStream({100, 200003, 100});
     struct Case {
         const char* what;
         Bytes stream;
@@ -420,7 +418,8 @@ TEST_F(WindowFault, AServerThatStopsIsToldOnce) {
     form->BtnStartClick();
     ASSERT_TRUE(pumpUntil([&] { return !form->Timer1->isActive(); }, 20s));
     ASSERT_EQ(dialogs.errors.size(), 1);
-    EXPECT_TRUE(dialogs.errors.front().contains("went away")) << dialogs.errors.front().toStdString();
+    EXPECT_TRUE(dialogs.errors.front().contains("went away"))
+        << dialogs.errors.front().toStdString();
     EXPECT_TRUE(form->BtnStart->isEnabled());
     // The window goes on: the list's commands still work.
     form->New1->trigger();

@@ -27,9 +27,9 @@
 #include "platform/NoticeWindow.h"
 #include "platform/midi/SystemMidi.h"
 #include "platform/registry/RegFile.h"
+#include "tests/app/EventLoop.h"
 #include "tests/app/RecordingDialogs.h"
 #include "tests/app/WindowFixture.h"
-#include "tests/app/EventLoop.h"
 #include "tests/integration/JackFixture.h"
 #include "tests/support/TempFiles.h"
 
@@ -58,7 +58,8 @@ void click(QWidget* widget) {
 using test::choose;
 using test::pumpUntil;
 
-class WindowOverJack : public ::testing::Test, protected test::WithTempDir,
+class WindowOverJack : public ::testing::Test,
+                       protected test::WithTempDir,
                        protected test::WindowHarness {
 protected:
     WindowOverJack() : WindowHarness(dir.path()) {}
@@ -176,11 +177,7 @@ TEST_F(WindowOverJack, ADumpIsCapturedWholeAndSentBackInOrder) {
     form->ForceMIDICH->setChecked(false);
 
     // Saved, the file holds exactly what the peer sent.
-    Bytes expected;
-    for (std::size_t k = 0; k < kCount; ++k) {
-        const Bytes m = test::patternMessage(k, kSize);
-        expected.insert(expected.end(), m.begin(), m.end());
-    }
+    const Bytes expected = test::patternStream(kCount, kSize);
     const std::string file = dir.file("dump.syx");
     dialogs.answers.push_back(QString::fromStdString(file));
     form->FileSave->trigger();
@@ -210,11 +207,7 @@ TEST_F(WindowOverJack, AutoSendDeliversMessagesOfEverySizeWhole) {
     fortyAndBig.push_back(65535);
     for (const auto& sizes : {fortyAndBig, std::vector<std::size_t>{32735, 32736, 40000, 65535}}) {
         SCOPED_TRACE(std::to_string(sizes.size()) + " messages on " + test::serverKind());
-        Bytes file;
-        for (std::size_t k = 0; k < sizes.size(); ++k) {
-            const Bytes m = test::patternMessage(k, sizes[k]);
-            file.insert(file.end(), m.begin(), m.end());
-        }
+        const Bytes file = test::patternStream(sizes);
         test::writeBytes(dir.file("out.syx"), file);
         form->openfile(QString::fromStdString(dir.file("out.syx")));
         ASSERT_EQ(form->SysEx->count(), static_cast<int>(sizes.size()));
@@ -265,11 +258,7 @@ bool WindowOverJack::fullRateCaptureTry(const std::string& cut,
     dialogs.messages.clear();
     const std::uint64_t gapsBefore = service->inputGaps();
     const std::uint64_t droppedBefore = service->droppedInputBytes();
-    Bytes stream;
-    for (std::size_t k = 0; k < sizes.size(); ++k) {
-        const Bytes m = test::patternMessage(k, sizes[k]);
-        stream.insert(stream.end(), m.begin(), m.end());
-    }
+    const Bytes stream = test::patternStream(sizes);
     test::writeBytes(dir.file("dump.syx"), stream);
     peer.play(dir.file("dump.syx"), cut, 0);
     std::this_thread::sleep_for(300ms);

@@ -23,4 +23,14 @@ inline std::vector<std::uint8_t> patternMessage(std::size_t k, std::size_t size)
     return message;
 }
 
+// Messages 0, 1, ... of the given sizes, one after another.
+inline std::vector<std::uint8_t> patternStream(const std::vector<std::size_t>& sizes) {
+    std::vector<std::uint8_t> stream;
+    for (std::size_t k = 0; k < sizes.size(); ++k) {
+        const std::vector<std::uint8_t> message = patternMessage(k, sizes[k]);
+        stream.insert(stream.end(), message.begin(), message.end());
+    }
+    return stream;
+}
+
 }  // namespace pellum::test

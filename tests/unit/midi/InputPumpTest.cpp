@@ -69,11 +69,9 @@ PumpRun pumpStream(std::size_t messages, std::size_t ringBytes, std::size_t maxC
                    std::size_t buffers, std::size_t bufferSize, std::chrono::milliseconds stall) {
     PumpRun run;
     std::mt19937 random(static_cast<unsigned>(messages + ringBytes + maxCut));
-    for (std::size_t k = 0; k < messages; ++k) {
+    for (std::size_t k = 0; k < messages; ++k)
         run.sizes.push_back(k == messages / 2 ? 65535 : 5 + random() % 3000);
-        const Bytes m = patternMessage(k, run.sizes.back());
-        run.stream.insert(run.stream.end(), m.begin(), m.end());
-    }
+    run.stream = test::patternStream(run.sizes);
     test::RecordingClient client;
     EmulatedMidiIn driver(&test::RecordingClient::callback, client.instance());
     client.queueBuffers(buffers, bufferSize, [&](MIDIHDR& header) {

@@ -2,8 +2,6 @@
 // bytes copied as the callback saw them, and owns the SysEx buffers it queues.
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
