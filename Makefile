@@ -8,7 +8,9 @@ JOBS       ?= $(shell nproc)
 WERROR     := $(if $(CI),ON,OFF)
 CMAKE_GEN  := -G Ninja -DPELLUM_WERROR=$(WERROR)
 
-.PHONY: all deps build run test test-main test-asan test-tsan test-windows bench clean
+.PHONY: all deps build run test test-main test-asan test-tsan test-windows bench clean \
+        check-main check-alsa check-asan check-tsan check-windows asan-build tsan-build \
+        windows-build
 
 all: build
 
@@ -28,34 +30,62 @@ run: deps $(BUILD)/build.ninja
 	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then $(BUILD)/app/pellum; \
 	else echo "No display: running Pellum under Xvfb"; xvfb-run -a -s "-screen 0 1024x768x24" $(BUILD)/app/pellum; fi
 
-test: build test-main test-asan test-tsan test-fuzz test-windows
+# Every build and every test; the tests that need a quiet machine run in front, the other builds
+# and the tests that don't behind them at idle priority (scripts/test-all).
+test:
+	@scripts/test-all
 
+# Each part alone: test-main, test-asan, test-tsan, test-windows, test-fuzz. The check-* targets
+# run a build's tests without building it.
 test-main: build
-	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+	$(MAKE) --no-print-directory check-main check-alsa
 
-# ASan+UBSan over every test.
-test-asan: deps
+check-main:
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) -LE alsa
+
+# The ALSA sequencer's tests, in a virtual machine: the CTest test alsa.vm, run without CTest so
+# that it may run beside another CTest in the same build folder.
+check-alsa:
+	scripts/alsa-vm $(BUILD)
+
+# ASan+UBSan over every test but the ALSA machine's, whose programs come from the normal build.
+asan-build: deps
 	cmake -S . -B $(ASAN_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DPELLUM_SANITIZE=address
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
+
+test-asan: asan-build
+	$(MAKE) --no-print-directory check-asan
+
+check-asan:
 	cd $(ASAN_BUILD) && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1 \
 	  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
 	  UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
 
 # ThreadSanitizer over the Qt-free tests: the ring, the driver callback and the device layer.
-test-tsan: deps
+tsan-build: deps
 	cmake -S . -B $(TSAN_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DPELLUM_SANITIZE=thread -DPELLUM_BUILD_APP=OFF
 	cmake --build $(TSAN_BUILD) -j $(JOBS)
+
+test-tsan: tsan-build
+	$(MAKE) --no-print-directory check-tsan
+
+check-tsan:
 	cd $(TSAN_BUILD) && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" ctest --output-on-failure -j $(JOBS)
 
 # The Windows build (mingw-w64) of core/, midi/, platform/ and pellum-cli.exe, its tests run under
 # Wine in a prefix inside $(WIN_BUILD); pellum-cli.exe is compared with the Linux pellum-cli.
-test-windows: deps $(BUILD)/build.ninja
+windows-build: deps $(BUILD)/build.ninja
 	@scripts/install-deps windows
 	cmake --build $(BUILD) -j $(JOBS) --target pellum-cli
 	cmake -S . -B $(WIN_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DPELLUM_BUILD_APP=OFF \
 	  -DPELLUM_LINUX_CLI=$(abspath $(BUILD))/cli/pellum-cli
 	cmake --build $(WIN_BUILD) -j $(JOBS)
+
+test-windows: windows-build
+	$(MAKE) --no-print-directory check-windows
+
+check-windows:
 	cd $(WIN_BUILD) && ctest --output-on-failure -j $(JOBS)
 
 # PipeWire's libjack, which pw-jack puts first for the programs it runs.

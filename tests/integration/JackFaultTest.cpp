@@ -124,13 +124,16 @@ long wholeInOrder(const Bytes& file) {
 // than the server waits for it, or ended by Ctrl+C and the other polite signals: what it saves
 // is whole messages in order, a hole is reported, and the exit says whether anything was lost.
 TEST_F(DeviceFault, CliStoppedOrInterruptedMidDumpKeepsOnlyWholeMessages) {
-    test::writeBytes(dir.file("dump.syx"), test::patternStream(6000, 1024));
+    constexpr long kDump = 3000;
+    test::writeBytes(dir.file("dump.syx"), test::patternStream(kDump, 1024));
     const std::pair<int, std::chrono::milliseconds> cases[] = {
         {SIGSTOP, 300ms}, {SIGSTOP, 4000ms}, {SIGINT, 0ms}, {SIGTERM, 0ms}, {SIGHUP, 0ms}};
     for (const auto& [signal, stall] : cases) {
         SCOPED_TRACE("signal " + std::to_string(signal) + " for " + std::to_string(stall.count()) +
                      " ms on " + test::serverKind());
         std::filesystem::remove(dir.file("out.syx"));
+        // A peer of its own: what the last one had left to play goes with it.
+        peer = std::make_unique<test::JackPeer>();
         auto cli = startReceive("3");
         peer->play(dir.file("dump.syx"), "random:1:3000:4", 0);
         // Held up once messages are arriving, wherever the dump then is.
@@ -145,7 +148,7 @@ TEST_F(DeviceFault, CliStoppedOrInterruptedMidDumpKeepsOnlyWholeMessages) {
         const int status = cli->wait(60s);
         const long kept = wholeInOrder(test::readBytes(dir.file("out.syx")));
         EXPECT_GT(kept, 0);
-        EXPECT_LT(kept, 6000);
+        EXPECT_LT(kept, kDump);
         const std::string said = fileText(dir.file("cli.out.err"));
         const bool lost = said.find("damaged messages") != std::string::npos ||
                           said.find("fell behind") != std::string::npos;
@@ -156,7 +159,6 @@ TEST_F(DeviceFault, CliStoppedOrInterruptedMidDumpKeepsOnlyWholeMessages) {
             EXPECT_NE(said.find("after " + std::to_string(kept) + " messages"), std::string::npos)
                 << said;
         }
-        ASSERT_TRUE(peer->waitPlayed(30s));
     }
 }
 

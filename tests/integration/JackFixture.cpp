@@ -207,7 +207,8 @@ TestJackServer::TestJackServer() {
     // A server of this name whose test process was killed may still be on its way out.
     for (int tries = 0; tries < 20; ++tries) {
         if (tryStart(why)) return;
-        if (why.find("already active") == std::string::npos) break;
+        // "`name' server already active", not "Too many servers already active".
+        if (why.find("' server already active") == std::string::npos) break;
         std::this_thread::sleep_for(std::chrono::milliseconds(500));
     }
     // A full table of dead servers: with no jackd alive, nothing in it can be in use.

@@ -190,7 +190,8 @@ TEST_F(WindowOverJack, ADumpIsCapturedWholeAndSentBackInOrder) {
     for (std::size_t k = 0; k < kCount; ++k) {
         const auto got = peer.nextReceived(10s);
         ASSERT_TRUE(got) << "message " << k << " did not arrive";
-        ASSERT_EQ(*got, test::patternMessage(k, kSize)) << "message " << k;
+        ASSERT_EQ(*got, test::patternMessage(k, kSize))
+            << "message " << k << "; the peer missed " << peer.missedCycles() << " cycles";
     }
 }
 
@@ -308,7 +309,7 @@ TEST_F(WindowOverJack, TheStoreFillsExactlyAndTheNextMessageIsRefusedNotLost) {
     EXPECT_EQ(dialogs.messages.front(), "これ以上記録できません");
     EXPECT_EQ(dialogs.messages.count("これ以上記録できません"), dialogs.messages.size());
     EXPECT_EQ(form->store().count(), CaptureStore::kCapacity);
-    EXPECT_EQ(form->SysEx->count(), CaptureStore::kCapacity);
+    ASSERT_EQ(form->SysEx->count(), CaptureStore::kCapacity);
     EXPECT_EQ(form->SysEx->item(CaptureStore::kCapacity - 1)->text().left(4), "9999");
     EXPECT_EQ(form->MidiInput1->PendingCount(), 1);
     EXPECT_EQ(peer.waitPlayed(10s), stream.size());
