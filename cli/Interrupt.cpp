@@ -9,8 +9,14 @@ namespace {
 
 volatile std::sig_atomic_t stopSignal = 0;
 
+volatile std::sig_atomic_t resumed = 0;
+
 extern "C" void raiseStop(int signal) {
     stopSignal = signal;
+}
+
+extern "C" void countResume(int) {
+    resumed = resumed + 1;
 }
 
 }  // namespace
@@ -21,10 +27,17 @@ void catchInterrupts() {
 #if defined(SIGHUP)
     std::signal(SIGHUP, raiseStop);
 #endif
+#if defined(SIGCONT)
+    std::signal(SIGCONT, countResume);
+#endif
 }
 
 int interrupted() {
     return stopSignal;
+}
+
+int resumptions() {
+    return resumed;
 }
 
 const char* signalName(int signal) {

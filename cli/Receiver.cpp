@@ -57,8 +57,14 @@ bool SysexReceiver::waitForMessage(double quietSeconds) {
     using Clock = std::chrono::steady_clock;
     auto quietUntil = Clock::now() + std::chrono::duration<double>(quietSeconds);
     const std::uint64_t before = count_;
+    int resumed = resumptions();
     while (count_ == before) {
         if (interrupted()) return false;
+        if (resumptions() != resumed) {
+            // Stopped and continued: what came meanwhile waits unread in the system's queues.
+            resumed = resumptions();
+            quietUntil = Clock::now() + std::chrono::duration<double>(quietSeconds);
+        }
         const auto left = std::chrono::ceil<std::chrono::milliseconds>(quietUntil - Clock::now());
         if (left.count() <= 0) return false;
         // Looked at now and then: a device that went away sends no notice of it.
