@@ -16,7 +16,7 @@
 #include "cli/Commands.h"
 #include "cli/Options.h"
 #include "pellum/Version.h"
-#include "platform/midi/WideText.h"
+#include "platform/midi/WideText.h"  // Windows only
 
 namespace {
 

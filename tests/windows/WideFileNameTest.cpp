@@ -34,6 +34,8 @@ TEST(WideFileNames, SyxFilesOpenSaveAndReplaceUnderNamesOfAnyScript) {
     EXPECT_EQ(pathFromUtf8(folderUtf8), folder);
     EXPECT_EQ(midi::utf8FromWide(L"\u97F3\u8272 \U0001F3B9"),
               "音色 🎹");  // beyond UTF-16's one unit
+    const wchar_t lone[] = {L'a', static_cast<wchar_t>(0xD800), L'b'};
+    EXPECT_EQ(midi::utf8FromWide(std::wstring_view(lone, 3)), "a\xEF\xBF\xBD" "b");
 
     for (const std::string& name :
          {std::string("ダンプ.syx"), std::string("Ωmega ①.syx"), std::string("plain.syx")}) {
