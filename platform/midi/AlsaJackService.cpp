@@ -57,7 +57,7 @@ struct AlsaJackService::Probes {
         snd_lib_error_set_handler(nullptr);
     }
     ~Probes() {
-        if (jack != nullptr) jack_client_close(jack);
+        closeJack();
         if (seq != nullptr) snd_seq_close(seq);
     }
     Probes(const Probes&) = delete;
@@ -65,10 +65,7 @@ struct AlsaJackService::Probes {
 
     // The JACK client, opened if there is none or the server shut the last one out.
     jack_client_t* jackClient() {
-        if (jack != nullptr && jackGone.load(std::memory_order_acquire)) {
-            jack_client_close(jack);
-            jack = nullptr;
-        }
+        if (jackStopped()) closeJack();
         if (jack == nullptr) {
             // Quiet while asking: no server is an answer, not an error to print.
             jack_set_error_function(&quietJack);
@@ -95,8 +92,12 @@ struct AlsaJackService::Probes {
     bool jackStopped() const {
         return jack != nullptr && jackGone.load(std::memory_order_acquire);
     }
+    // The client of a stopped server is left to libjack (see keepAfterServerStopped); its
+    // shutdown callback has been called, the only one it has.
     void closeJack() {
-        if (jack != nullptr) jack_client_close(std::exchange(jack, nullptr));
+        if (jack == nullptr) return;
+        if (!jackStopped()) jack_client_close(jack);
+        jack = nullptr;
     }
 
     const std::string clientName;

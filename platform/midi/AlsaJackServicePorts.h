@@ -83,14 +83,14 @@ private:
     }
 
     InputPump pump_;
-    std::unique_ptr<JackMidiIn> jack_;
+    JackMidiInHandle jack_;
     std::unique_ptr<AlsaSeqIn> alsa_;
     bool opened_ = false;
 };
 
 class AlsaJackService::OutputPort final : public MidiOutPort {
 public:
-    std::unique_ptr<JackMidiOut> jack;
+    JackMidiOutHandle jack;
     std::unique_ptr<AlsaSeqOut> alsa;
 
     MMRESULT send(const std::uint8_t* bytes, std::size_t count) {

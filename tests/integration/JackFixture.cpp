@@ -182,6 +182,22 @@ int ChildProcess::wait(std::chrono::milliseconds limit) {
     }
 }
 
+std::string ChildProcess::threadStates() const {
+    std::string states;
+    const std::filesystem::path tasks = "/proc/" + std::to_string(pid_) + "/task";
+    std::error_code error;
+    for (const auto& task : std::filesystem::directory_iterator(tasks, error)) {
+        std::ifstream wchan(task.path() / "wchan");
+        std::ifstream syscall(task.path() / "syscall");
+        std::string where;
+        std::string call;
+        std::getline(wchan, where);
+        std::getline(syscall, call);
+        states += task.path().filename().string() + ": " + where + " (" + call + ")\n";
+    }
+    return states;
+}
+
 TestJackServer::TestJackServer() {
     for (int n = 0; n < kServerPool && lock_ < 0; ++n) {
         const std::string candidate = "pellum-test-" + std::to_string(n);

@@ -35,6 +35,8 @@ public:
     std::string readAll(std::chrono::milliseconds limit);
     // Its exit status, or -1 when it did not exit within `limit`.
     int wait(std::chrono::milliseconds limit);
+    // For a failure message: what each of its threads waits in, as the kernel says.
+    std::string threadStates() const;
 
 private:
     pid_t pid_ = -1;

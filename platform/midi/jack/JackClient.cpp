@@ -1,5 +1,8 @@
 #include "platform/midi/jack/JackClient.h"
 
+#include <mutex>
+#include <vector>
+
 namespace pellum::midi {
 
 JackClientPort openJackClientPort(const std::string& clientName, const char* portName,
@@ -12,6 +15,14 @@ JackClientPort openJackClientPort(const std::string& clientName, const char* por
             jack_port_register(opened.client.get(), portName, JACK_DEFAULT_MIDI_TYPE, flags, 0);
     }
     return opened;
+}
+
+void keepAfterServerStopped(const void* callbackTarget) {
+    static std::mutex mutex;
+    // Never freed, so that leak checkers see what it holds as still in use, which it may be.
+    static auto* kept = new std::vector<const void*>();
+    std::lock_guard lock(mutex);
+    kept->push_back(callbackTarget);
 }
 
 MMRESULT activateAndConnect(jack_client_t* client, const char* from, const char* to) {

@@ -7,10 +7,9 @@
 
 namespace pellum::midi {
 
-std::unique_ptr<JackMidiIn> JackMidiIn::open(const std::string& clientName,
-                                             const std::string& source, InputPump& pump,
-                                             MMRESULT& code) {
-    std::unique_ptr<JackMidiIn> in(new JackMidiIn(pump, source));
+JackMidiInHandle JackMidiIn::open(const std::string& clientName, const std::string& source,
+                                  InputPump& pump, MMRESULT& code) {
+    JackMidiInHandle in(new JackMidiIn(pump, source));
     JackClientPort opened = openJackClientPort(clientName, "in", JackPortIsInput);
     jack_client_t* client = opened.client.get();
     if (client == nullptr) {
@@ -44,6 +43,7 @@ JackMidiIn::~JackMidiIn() {
 
 int JackMidiIn::process(jack_nframes_t frames, void* self) noexcept {
     auto& in = *static_cast<JackMidiIn*>(self);
+    if (in.quiet_.load(std::memory_order_acquire)) return 0;
     // Cycles that went by without us (the process was stopped, or the machine too busy for the
     // server to wait) took their events with them: the stream has a hole of unknown size here.
     const jack_nframes_t start =
@@ -81,11 +81,13 @@ void JackMidiIn::end() noexcept {
 void JackMidiIn::serverGone(void* self) noexcept {
     // The server's clock went with it: nothing more to compare.
     auto& in = *static_cast<JackMidiIn*>(self);
+    in.stopped_.store(true, std::memory_order_release);
     if (!in.gone_.exchange(true, std::memory_order_acq_rel)) in.pump_.transportBroke();
 }
 
 void JackMidiIn::shutdown(jack_status_t code, const char* /*reason*/, void* self) noexcept {
     auto& in = *static_cast<JackMidiIn*>(self);
+    in.stopped_.store(true, std::memory_order_release);
     // Shut out for not keeping up: what came meanwhile is gone, not merely over.
     if (!in.gone_.exchange(true, std::memory_order_acq_rel)) {
         in.pump_.transportBroke((code & JackClientZombie) != 0);

@@ -12,16 +12,19 @@
 
 #include "platform/midi/MidiApi.h"
 #include "platform/midi/input/InputPump.h"
+#include "platform/midi/jack/JackClient.h"
 
 namespace pellum::midi {
+
+class JackMidiIn;
+using JackMidiInHandle = std::unique_ptr<JackMidiIn, JackPortDeleter<JackMidiIn>>;
 
 class JackMidiIn {
 public:
     // Opens a client, registers one MIDI input port and connects `source` (the full port name)
     // to it. Returns nullptr and sets `code` when any step fails.
-    static std::unique_ptr<JackMidiIn> open(const std::string& clientName,
-                                            const std::string& source, InputPump& pump,
-                                            MMRESULT& code);
+    static JackMidiInHandle open(const std::string& clientName, const std::string& source,
+                                 InputPump& pump, MMRESULT& code);
     // No process callback runs once this has returned.
     ~JackMidiIn();
     JackMidiIn(const JackMidiIn&) = delete;
@@ -36,6 +39,14 @@ public:
     // a client triggered but never woken (seen when other clients open and close quickly around
     // ours), and what the source sent meanwhile is gone. Not once the server has stopped.
     bool neverServed() const noexcept;
+
+    // For JackPortDeleter: the server stopped or shut us out; once quiet, no callback of ours
+    // touches the pump, which goes with its owner.
+    bool serverStopped() const { return stopped_.load(std::memory_order_acquire); }
+    void quietCallbacks() noexcept {
+        closing_.store(true, std::memory_order_release);
+        quiet_.store(true, std::memory_order_release);
+    }
 
 private:
     explicit JackMidiIn(InputPump& pump, const std::string& source)
@@ -54,6 +65,8 @@ private:
     jack_port_t* port_ = nullptr;
     std::atomic<bool> gone_{false};
     std::atomic<bool> closing_{false};  // our own disconnection on the way out is no loss
+    std::atomic<bool> stopped_{false};  // the server went away or shut us out
+    std::atomic<bool> quiet_{false};    // kept after that: the pump is no longer ours
     // Process thread: the frame time the next cycle starts at, when no cycle is skipped.
     jack_nframes_t nextFrame_ = 0;
     std::atomic<bool> cycled_{false};  // read at the end, from the notification thread

@@ -29,9 +29,9 @@ constexpr double kCableBacklog = 256;
 
 JackMidiOut::JackMidiOut() : ring_(kQueueBytes) {}
 
-std::unique_ptr<JackMidiOut> JackMidiOut::open(const std::string& clientName,
-                                               const std::string& destination, MMRESULT& code) {
-    std::unique_ptr<JackMidiOut> out(new JackMidiOut());
+JackMidiOutHandle JackMidiOut::open(const std::string& clientName,
+                                    const std::string& destination, MMRESULT& code) {
+    JackMidiOutHandle out(new JackMidiOut());
     JackClientPort opened = openJackClientPort(clientName, "out", JackPortIsOutput);
     jack_client_t* client = opened.client.get();
     if (client == nullptr) {

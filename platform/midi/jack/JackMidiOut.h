@@ -13,18 +13,22 @@
 #include <memory>
 #include <string>
 
+#include "platform/midi/jack/JackClient.h"
 #include "platform/midi/jack/JackCycleBudget.h"
 #include "platform/midi/MidiApi.h"
 #include "platform/midi/input/SpscByteRing.h"
 
 namespace pellum::midi {
 
+class JackMidiOut;
+using JackMidiOutHandle = std::unique_ptr<JackMidiOut, JackPortDeleter<JackMidiOut>>;
+
 class JackMidiOut {
 public:
     // Opens a client, registers one MIDI output port and connects it to `destination` (the
     // full port name). Returns nullptr and sets `code` when any step fails.
-    static std::unique_ptr<JackMidiOut> open(const std::string& clientName,
-                                             const std::string& destination, MMRESULT& code);
+    static JackMidiOutHandle open(const std::string& clientName, const std::string& destination,
+                                  MMRESULT& code);
     // Hands on everything queued (as long as the server keeps running) before closing.
     ~JackMidiOut();
     JackMidiOut(const JackMidiOut&) = delete;
@@ -41,6 +45,10 @@ public:
     std::size_t maxMessage() const { return ring_.capacity() - sizeof(std::uint32_t); }
     // Whether the destination is a port with a MIDI cable behind it, fed at the cable's rate.
     bool paced() const { return paced_; }
+
+    // For JackPortDeleter: the server went away, and nothing of ours runs in a callback.
+    bool serverStopped() const { return serverGone_.load(std::memory_order_acquire); }
+    void quietCallbacks() noexcept {}
 
 private:
     JackMidiOut();
