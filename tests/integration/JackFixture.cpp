@@ -18,6 +18,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <memory>
 #include <stdexcept>
 #include <thread>
@@ -184,16 +185,12 @@ int ChildProcess::wait(std::chrono::milliseconds limit) {
 
 std::string ChildProcess::threadStates() const {
     std::string states;
-    const std::filesystem::path tasks = "/proc/" + std::to_string(pid_) + "/task";
     std::error_code error;
-    for (const auto& task : std::filesystem::directory_iterator(tasks, error)) {
+    for (const auto& task :
+         std::filesystem::directory_iterator("/proc/" + std::to_string(pid_) + "/task", error)) {
         std::ifstream wchan(task.path() / "wchan");
-        std::ifstream syscall(task.path() / "syscall");
-        std::string where;
-        std::string call;
-        std::getline(wchan, where);
-        std::getline(syscall, call);
-        states += task.path().filename().string() + ": " + where + " (" + call + ")\n";
+        states += task.path().filename().string() + ": " +
+                  std::string(std::istreambuf_iterator<char>(wchan), {}) + "\n";
     }
     return states;
 }
