@@ -120,9 +120,10 @@ public:
     void S_ManClick();
     int autoSendPosition() const { return autoSendPosition_; }
 
-    // Dump requests (the USER tab). `path` is UTF-8.
+    // Dump requests (the USER tab). `path` is UTF-8. A load that fails changes nothing and
+    // throws; a file that is not there is passed over without a word when `quietWhenMissing`.
     void SpeedButton2Click();
-    void loading(const std::string& path);
+    void loading(const std::string& path, bool quietWhenMissing);
     void sendsyx(bool send);
     void LsUserChange();
     void SendBTNClick();
@@ -170,6 +171,9 @@ public:
     // "SysEx" tab.
     QLabel* Label5;
     QProgressBar* Meter;
+    // Says, while the override is on, the channel saves and sends take: beside the list they
+    // change, not only on the Config tab.
+    QLabel* OverrideState;
     ListBox* SysEx;
 
     // "USER" tab.

@@ -98,20 +98,11 @@ void TForm1::LogMessage(const TMyMidiEvent& event) {
         SysEx->addItem(QString::fromStdString(capturedLabel(number, message)));
     }
 
-    // Channel sync from byte 2, when the message has one. The box is set through all three
-    // states for channel 1 so that its handler runs whatever it showed before; CH follows the
-    // selector.
-    if (message.size() < 3) return;
-    const int n = message[2] & 0x0F;
-    if (n != 0) {
-        ForceMIDICH->setChecked(true);
-        SysExCH->setPosition(n + 1);
-    } else {
-        ForceMIDICH->setChecked(false);
-        ForceMIDICH->setChecked(true);
-        ForceMIDICH->setChecked(false);
-        SysExCH->setPosition(1);
-    }
+    // The selector follows the instrument's device number, so that turning the override on
+    // retargets to it; the box stays as the user set it, so a capture goes back out and into
+    // files as it came. While the override is on, the channel is the user's too.
+    if (message.size() < 3 || ForceMIDICH->isChecked()) return;
+    SysExCH->setPosition((message[2] & 0x0F) + 1);
 }
 
 void TForm1::showNotice(const QString& text) {

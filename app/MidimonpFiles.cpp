@@ -66,6 +66,10 @@ void TForm1::openfile(const QString& fileName) {
     for (const std::string& text : loadedLabels(*store_)) lines << QString::fromStdString(text);
     SysEx->addItems(lines);
     if (result.truncated) dialogs_.message(tr("The list is full"));
+    // A message the file cut off goes out with an F7 the file never had: the user must know.
+    const std::string warning =
+        loadWarning(fileNameUtf8(fileName), result.count, result.unfinished);
+    if (!warning.empty()) dialogs_.message(QString::fromStdString(warning));
 }
 
 void TForm1::FileSaveExecute() {

@@ -220,6 +220,11 @@ void TForm1::buildSysExTab() {
     Meter->setRange(0, 100);
     Meter->setValue(0);
     Meter->setTextVisible(false);
+    OverrideState = label(MnSysEx, QString(), 150, 0, arial(12, true));
+    OverrideState->setStyleSheet("color: #c00000;");
+    OverrideState->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    OverrideState->setGeometry(150, 0, 83, 17);
+    OverrideState->hide();
 
     SysEx = place(new ListBox(MnSysEx), 0, 17, 233, 118);
     SysEx->setFont(arial(13, true));

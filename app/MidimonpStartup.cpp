@@ -175,12 +175,7 @@ void TForm1::INIT(std::uint8_t mode) {
             // A request file that fails is told once and start-up goes on with an empty USER
             // tab: no file the setting names may keep the window from coming up, or the user
             // could never choose another.
-            bool loaded = false;
-            guarded([&] {
-                loading(userDumpPath_);
-                loaded = true;
-            });
-            if (!loaded) LsUser->clear();
+            guarded([&] { loading(userDumpPath_, true); });
         }
     }
 }

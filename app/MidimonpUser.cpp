@@ -4,10 +4,12 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 
 #include "app/FileText.h"
 #include "app/Midimonp.h"
+#include "app/UpDown.h"
 #include "core/IdentityReply.h"
 #include "core/UserDump.h"
 
@@ -38,28 +40,33 @@ void TForm1::SpeedButton2Click() {
     if (!file) return;
     // The dialog offers the file it was last given next time.
     openDialog2_.initialFile = *file;
-    loading(fileNameUtf8(*file));
+    loading(fileNameUtf8(*file), false);
 }
 
-void TForm1::loading(const std::string& path) {
-    userDumpPath_ = path;  // kept even when the file cannot be read, for the next save
-    LsUser->clear();
-    const UserDumpLoad load = userDumps_->loadFile(path);
-    // A file that is not there stays quiet (it may come back); one that is there and cannot be
-    // a request file is refused aloud.
-    if (load.outcome == UserDumpLoad::Outcome::NotOpened) return;
-    if (load.outcome == UserDumpLoad::Outcome::Refused) throw FileOpenError(path);
-
-    for (int i = 0; i < static_cast<int>(load.entries.size()); ++i)
-        LsUser->addItem(QString::number(i + 1) + ":" + fileText(userDumps_->name(i)));
-    LsUser->setCurrentIndex(load.firstSelected ? 0 : -1);
-
+void TForm1::loading(const std::string& path, bool quietWhenMissing) {
+    // Read into a set of its own: a file that fails leaves the tab, the requests that can be
+    // sent and the saved path as the last good file left them.
+    auto fresh = std::make_unique<UserDumpSet>();
+    const UserDumpLoad load = fresh->loadFile(path);
+    // The saved file may come back; one the user chose, or one that is there and cannot be a
+    // request file, is refused aloud.
+    if (load.outcome == UserDumpLoad::Outcome::NotOpened && quietWhenMissing) return;
+    if (load.outcome == UserDumpLoad::Outcome::NotOpened ||
+        load.outcome == UserDumpLoad::Outcome::Refused)
+        throw FileOpenError(path);
     if (load.outcome == UserDumpLoad::Outcome::Stopped) {
         // A refused line is shown as the file's text reads, not as its raw bytes.
-        if (load.notANumber)
-            throw PellumError(notANumberText(fileText(*load.notANumber).toStdString()));
-        throw PellumError(load.error);
+        const std::string why =
+            load.notANumber ? notANumberText(fileText(*load.notANumber).toStdString()) : load.error;
+        throw PellumError(stoppedLoadText(path, load.errorLine, why));
     }
+
+    userDumps_ = std::move(fresh);
+    userDumpPath_ = path;
+    LsUser->clear();
+    for (int i = 0; i < static_cast<int>(load.entries.size()); ++i)
+        LsUser->addItem(QString::number(i + 1) + ":" + fileText(userDumps_->name(i)));
+    LsUser->setCurrentIndex(0);
     VendorID->setText(QString::fromStdString(load.vendorText));
     TYPE_NAME->setText(QString::fromStdString(load.typeText));
     VendorID->adjustSize();
@@ -90,6 +97,11 @@ std::optional<std::vector<std::uint8_t>> TForm1::previewRequest() {
 
 void TForm1::overrideChanged() {
     SysExCHClick();
+    // The bar gives the state its room while the override is on.
+    const bool on = ForceMIDICH->isChecked();
+    OverrideState->setText(tr("Override CH%1").arg(SysExCH->position()));
+    OverrideState->setVisible(on);
+    Meter->setFixedWidth(on ? 78 : 163);
     // The preview shows the request as the send button would send it now.
     previewRequest();
 }

@@ -12,7 +12,7 @@
 namespace pellum::cli {
 
 const char* const kListHelp =
-    "Usage: pellum-cli list [--hex] FILE...\n"
+    "Usage: pellum-cli list [--hex] [--strict] FILE...\n"
     "\n"
     "Loads each .syx file as the window does and prints the lines its SysEx list shows,\n"
     "one per line (at most 9999 per file). With more than one file, each file's lines\n"
@@ -20,14 +20,21 @@ const char* const kListHelp =
     "655,284,465 bytes (9999 messages of 65,535 bytes, all the list holds) or holds a\n"
     "message longer than 65,535 bytes is refused, as the window refuses it.\n"
     "\n"
-    "  --hex    append each message's bytes in upper-case hex to its line\n"
+    "A file that holds no message, or ends inside its last message, is read as the\n"
+    "window reads it (the message closed with an added F7) and said so on standard\n"
+    "error.\n"
+    "\n"
+    "  --hex     append each message's bytes in upper-case hex to its line\n"
+    "  --strict  exit 1 also when a file holds no message or ends inside one\n"
     "\n"
     "Exit status: 0 when every file was read, 1 when a file could not be read or the\n"
-    "lines could not be written, 2 on a usage error.\n";
+    "lines could not be written (or, with --strict, a file was empty or cut), 2 on a\n"
+    "usage error.\n";
 
 int listCommand(const Args& args) {
-    const Options options = parseOptions("list", args, {}, {"--hex"});
+    const Options options = parseOptions("list", args, {}, {"--hex", "--strict"});
     const bool hex = options.flag("--hex");
+    const bool strict = options.flag("--strict");
     const std::vector<std::string>& files = options.plain;
     if (files.empty()) throw UsageError("list: no file given");
 
@@ -41,7 +48,9 @@ int listCommand(const Args& args) {
         SyxListing listing;
         try {
             if (hex) {
-                listing.truncated = loadSyxFile(file, *store).truncated;
+                const LoadResult loaded = loadSyxFile(file, *store);
+                listing.truncated = loaded.truncated;
+                listing.unfinished = loaded.unfinished;
             } else {
                 listing = listSyxFile(file);
             }
@@ -61,6 +70,12 @@ int listCommand(const Args& args) {
         for (const std::string& line : listing.labels) std::puts(line.c_str());
         if (listing.truncated)
             complain(file + " holds more than 9999 messages; only the first 9999 are listed");
+        const int count = hex ? store->count() : static_cast<int>(listing.labels.size());
+        const std::string warning = loadWarning(file, count, listing.unfinished);
+        if (!warning.empty()) {
+            complain(warning);
+            if (strict) status = 1;
+        }
     }
     return status;
 }

@@ -131,7 +131,8 @@ int requestCommand(const Args& args) {
         throw FileOpenError(request.path);
     }
     for (const std::string& entry : load.entries) std::printf("%s\n", entry.c_str());
-    if (load.outcome == UserDumpLoad::Outcome::Stopped) throw PellumError(load.error);
+    if (load.outcome == UserDumpLoad::Outcome::Stopped)
+        throw PellumError(stoppedLoadText(request.path, load.errorLine, load.error));
     std::printf("Vendor: %s\nTYPE: %s\n", load.vendorText.c_str(), load.typeText.c_str());
 
     // The number as it was asked for, however large: only a number beyond the entries of a

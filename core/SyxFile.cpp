@@ -13,6 +13,7 @@
 #include "core/FilePath.h"
 #include "core/ListLabel.h"
 #include "core/RegularFile.h"
+#include "core/Texts.h"
 
 namespace pellum {
 namespace {
@@ -69,13 +70,13 @@ public:
         }
     }
 
-    // Closes a message left open at the end of the file's `size` bytes; returns whether there
-    // was one, whose F7 then goes right after them.
-    bool finish(std::size_t size) {
-        if (!open_) return false;
+    // Closes a message left open at the end of the file's `size` bytes; returns its number
+    // (1-based), whose F7 then goes right after them, or 0 when none was open.
+    int finish(std::size_t size) {
+        if (!open_) return 0;
         grow(size + 1);
         open_ = false;
-        return true;
+        return static_cast<int>(found_.size());
     }
 
     const std::vector<Found>& found() const { return found_; }
@@ -99,12 +100,13 @@ private:
 LoadResult fileMessages(ByteBlock block, std::size_t length, CaptureStore& store) {
     SyxScanner scanner;
     scanner.feed({block.data(), length}, 0);
-    if (scanner.finish(length)) block.data()[length] = kSysExEnd;
+    const int unfinished = scanner.finish(length);
+    if (unfinished != 0) block.data()[length] = kSysExEnd;
     std::vector<CaptureStore::Extent> extents;
     extents.reserve(scanner.found().size());
     for (const SyxScanner::Found& m : scanner.found()) extents.push_back({m.offset, m.length});
     store.replaceWithBlock(std::move(block), extents);
-    return {static_cast<int>(extents.size()), scanner.full()};
+    return {static_cast<int>(extents.size()), scanner.full(), unfinished};
 }
 
 }  // namespace
@@ -207,6 +209,7 @@ SyxListing listSyxFile(const std::string& path) {
     const auto piece = std::make_unique_for_overwrite<std::uint8_t[]>(kPiece);
     SyxScanner scanner;
     std::uintmax_t size = 0;
+    int unfinished = 0;
     try {
         readUnchanged(path, [&](std::FILE* file, std::uintmax_t) {
             // Never more than the limit, whatever the file goes on to hand over.
@@ -218,16 +221,22 @@ SyxListing listSyxFile(const std::string& path) {
             }
             return ReadOutcome{size, scanner.full()};
         });
-        scanner.finish(static_cast<std::size_t>(size));
+        unfinished = scanner.finish(static_cast<std::size_t>(size));
     } catch (const MessageTooLongError& e) {
         throw MessageTooLongError(path, e.number());
     }
-    SyxListing listing{{}, scanner.full()};
+    SyxListing listing{{}, scanner.full(), unfinished};
     listing.labels.reserve(scanner.found().size());
     for (const SyxScanner::Found& m : scanner.found())
         listing.labels.push_back(
             loadedLabel(static_cast<int>(listing.labels.size()) + 1, m.id, m.length));
     return listing;
+}
+
+std::string loadWarning(const std::string& path, int count, int unfinished) {
+    if (count == 0) return text(Text::NoMessage, {path});
+    if (unfinished != 0) return text(Text::UnfinishedMessage, {path, std::to_string(unfinished)});
+    return {};
 }
 
 void saveSyxFile(const std::string& path, CaptureStore& store, ChannelOverride override) {

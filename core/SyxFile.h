@@ -21,6 +21,9 @@ inline constexpr std::uintmax_t kMaxSyxFileBytes =
 struct LoadResult {
     int count = 0;           // messages now in the store
     bool truncated = false;  // the bytes held more messages than the store can take
+    // The number (1-based) of a last message the bytes ended inside, closed with an added F7;
+    // 0 when every message was whole.
+    int unfinished = 0;
 };
 
 // Scans `bytes` for messages and replaces the store's content with the first 9999 of them.
@@ -35,7 +38,12 @@ LoadResult loadSyxFile(const std::string& path, CaptureStore& store);
 struct SyxListing {
     std::vector<std::string> labels;  // as loadedLabels gives them after loadSyxFile
     bool truncated = false;
+    int unfinished = 0;  // as in LoadResult
 };
+
+// What a user is told of a load besides its lines (the file name shown as `path`): a file with
+// no message, or one that ended inside its last message; empty when neither.
+std::string loadWarning(const std::string& path, int count, int unfinished);
 
 // The labels a load of the file shows, without keeping its bytes; refused as loadSyxFile
 // refuses the file.

@@ -18,6 +18,10 @@ enum class Text {
     NotANumber,          // %1 the line
     TooManyLines,        // %1 line limit
     HeaderTooLong,       // %1 byte limit
+    RequestFileLine,     // %1 file name, %2 line number, %3 what is wrong there
+    RequestFileEnd,      // %1 file name, %2 what is missing
+    UnfinishedMessage,   // %1 file name, %2 message number
+    NoMessage,           // %1 file name
     RegistryRead,        // %1 value name
     RegistryWrite,       // %1 value name
     RegistryType,        // %1 value name

@@ -94,12 +94,18 @@ std::int32_t convertNumber(std::string_view line) {
     std::uint64_t value = 0;
     for (std::size_t k = digits; k < text.size(); ++k) {
         const char c = text[k];
-        if (hex ? hexDigitValue(c) < 0 : (c < '0' || c > '9')) throw NotANumberError(std::string(line));
+        if (hex ? hexDigitValue(c) < 0 : (c < '0' || c > '9'))
+            throw NotANumberError(std::string(line));
         value = value * (hex ? 16 : 10) + static_cast<unsigned>(hexDigitValue(c));
         if (value > limit) throw NotANumberError(std::string(line));
     }
     const auto bits = static_cast<std::uint32_t>(negative ? 0 - value : value);
     return static_cast<std::int32_t>(bits);
+}
+
+std::string stoppedLoadText(const std::string& path, int fileLine, std::string_view why) {
+    if (fileLine == 0) return text(Text::RequestFileEnd, {path, why});
+    return text(Text::RequestFileLine, {path, std::to_string(fileLine), why});
 }
 
 std::string entryText(int number, std::string_view name) {
@@ -119,6 +125,7 @@ public:
         // A line ends at a CR, an LF, or the two together, so that a file reads alike whichever
         // system's editor wrote it.
         std::string line;
+        int fileLine = 1;
         bool afterCr = false;
         for (const std::uint8_t byte : file) {
             if (byte == kSubstitute) break;
@@ -128,16 +135,22 @@ public:
             }
             afterCr = byte == '\r';
             if (byte == '\r' || byte == '\n') {
-                keep(line);
+                keep(line, fileLine++);
                 line.clear();
             } else {
                 line += static_cast<char>(byte);
             }
         }
-        keep(line);
+        keep(line, fileLine);
+    }
+
+    // Where in the file the line last asked for stands (1-based); 0 past the last one.
+    int lastFileLine() const {
+        return last_ >= 1 && last_ <= fileLines_.size() ? fileLines_[last_ - 1] : 0;
     }
 
     const std::string& operator[](std::size_t number) const {
+        last_ = number;
         if (number >= 1 && number <= lines_.size()) return lines_[number - 1];
         if (number == lines_.size() + 1) {
             if (overflow_) {
@@ -149,15 +162,19 @@ public:
     }
 
 private:
-    void keep(const std::string& line) {
+    void keep(const std::string& line, int fileLine) {
         if (line.empty() || line.front() == '#') return;
-        if (lines_.size() < kMaxLines)
+        if (lines_.size() < kMaxLines) {
             lines_.push_back(line);
-        else
+            fileLines_.push_back(fileLine);
+        } else {
             overflow_ = true;
+        }
     }
 
     std::vector<std::string> lines_;
+    std::vector<int> fileLines_;
+    mutable std::size_t last_ = 0;
     bool overflow_ = false;
 };
 
@@ -185,8 +202,9 @@ UserDumpLoad UserDumpSet::load(std::span<const std::uint8_t> file) {
     result.outcome = UserDumpLoad::Outcome::Stopped;
     entryCount_ = 0;
     wholeCount_ = 0;
+    const Lines lines(file);
     try {
-        parse(Lines(file), result);
+        parse(lines, result);
         result.outcome = UserDumpLoad::Outcome::Loaded;
     } catch (const NotANumberError& e) {
         result.error = e.what();
@@ -194,6 +212,8 @@ UserDumpLoad UserDumpSet::load(std::span<const std::uint8_t> file) {
     } catch (const PellumError& e) {
         result.error = e.what();
     }
+    // Every stop comes right after the reader asked for the line it could not take.
+    if (result.outcome == UserDumpLoad::Outcome::Stopped) result.errorLine = lines.lastFileLine();
     return result;
 }
 

@@ -64,7 +64,14 @@ struct UserDumpLoad {
     std::string error;
     // Stopped by the conversion: the refused line's bytes, to decode and pass to notANumberText.
     std::optional<std::string> notANumber;
+    // Stopped: the file's line (1-based, as an editor counts them) that stopped it; 0 when the
+    // file ended before a line it needed.
+    int errorLine = 0;
 };
+
+// What the user reads of a stopped load: the file, where in it, and `why` (the error, with a
+// refused line already decoded for display).
+std::string stoppedLoadText(const std::string& path, int fileLine, std::string_view why);
 
 class UserDumpSet {
 public:

@@ -34,6 +34,10 @@
         <translation>これ以上記録できません</translation>
     </message>
     <message>
+        <source>Override CH%1</source>
+        <translation>CH%1 で送信</translation>
+    </message>
+    <message>
         <source>The MIDI input device was disconnected</source>
         <translation>MIDI 入力デバイスとの接続が切れました</translation>
     </message>

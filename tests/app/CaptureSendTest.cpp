@@ -110,28 +110,21 @@ TEST_F(Instrument, CapturesAreLabelledCountedAndSyncTheChannel) {
     EXPECT_TRUE(form->BtnStart->isEnabled());
     EXPECT_TRUE(form->BtnCut->isEnabled());
 
-    // Byte 2 = 13H: override on at channel 4, and the label beside it says so.
-    receive(sysex(0x41, 0x13, 6));
-    EXPECT_TRUE(form->ForceMIDICH->isChecked());
-    EXPECT_TRUE(form->SysExCH->isEnabled());
-    EXPECT_EQ(form->SysExCH->position(), 4);
-    EXPECT_EQ(form->CH->text(), "4");
-    // Byte 2 = 10H or 00H: off, disabled, channel 1, from an override that was on.
-    for (const std::uint8_t channelByte : {0x10, 0x00}) {
-        receive(sysex(0x41, 0x15, 6));
-        ASSERT_TRUE(form->SysExCH->isEnabled());
+    // The selector follows byte 2's channel, the label beside it too; the box is the user's,
+    // so nothing captured goes out or into a file changed.
+    for (const std::uint8_t channelByte : {0x13, 0x10, 0x00, 0x1F}) {
         receive(sysex(0x41, channelByte, 6));
         EXPECT_FALSE(form->ForceMIDICH->isChecked()) << int(channelByte);
-        EXPECT_FALSE(form->SysExCH->isEnabled()) << int(channelByte);
-        EXPECT_EQ(form->SysExCH->position(), 1) << int(channelByte);
+        EXPECT_EQ(form->SysExCH->position(), (channelByte & 0x0F) + 1) << int(channelByte);
+        EXPECT_EQ(form->CH->text(), QString::number((channelByte & 0x0F) + 1));
+        EXPECT_TRUE(form->OverrideState->isHidden());
     }
 
-    // A Universal Non-real-time message is not filed, yet syncs the channel.
+    // A Universal Non-real-time message is not filed, yet moves the selector.
     const int count = form->store().count();
     receive({0xF0, 0x7E, 0x05, 0x06, 0x02, 0x41, 0x10, 0xF7});
     EXPECT_EQ(form->store().count(), count);
     EXPECT_EQ(form->SysEx->count(), count);
-    EXPECT_TRUE(form->ForceMIDICH->isChecked());
     EXPECT_EQ(form->SysExCH->position(), 6);
 
     // Too short for a channel byte: filed, nothing read beyond it.
@@ -140,17 +133,13 @@ TEST_F(Instrument, CapturesAreLabelledCountedAndSyncTheChannel) {
               QString("%1 2Byte").arg(count + 1, 4, 10, QChar('0')));
     EXPECT_EQ(form->SysExCH->position(), 6);
     EXPECT_EQ(form->cursor().shape(), Qt::ArrowCursor);
-}
 
-TEST_F(Instrument, ChannelOneFromTheStartUpStateStillTurnsTheSelectorOff) {
-    // At start the box is unchecked while the selector is enabled: only running the box's
-    // handler brings them in line.
-    ASSERT_FALSE(form->ForceMIDICH->isChecked());
-    ASSERT_TRUE(form->SysExCH->isEnabled());
-    receive(sysex(0x41, 0x10, 6));
-    EXPECT_FALSE(form->ForceMIDICH->isChecked());
-    EXPECT_FALSE(form->SysExCH->isEnabled());
-    EXPECT_EQ(form->SysExCH->position(), 1);
+    // Once the user turns the override on, the SysEx tab says so, and the channel stays theirs.
+    form->ForceMIDICH->click();
+    EXPECT_FALSE(form->OverrideState->isHidden());
+    EXPECT_EQ(form->OverrideState->text(), "CH6 で送信");
+    receive(sysex(0x41, 0x13, 6));
+    EXPECT_EQ(form->SysExCH->position(), 6);
 }
 
 TEST_F(Instrument, AFullStoreLeavesEventsPendingAndSaysSo) {
@@ -231,9 +220,11 @@ TEST_F(Instrument, ASysExLongerThanTheStoreKeepsIsLeftOutWhole) {
     receive(largest);
     receive(big);
     receive(sysex(0x42, 0x20, 7));
-    EXPECT_EQ(lines(form->SysEx), (QStringList{"0001 Roland(41H) 65535Byte", "0002 KORG(42H) 7Byte"}));
-    EXPECT_EQ(dialogs.messages,
-              QStringList{QStringLiteral("65535 バイトを超えるメッセージを受信しました。記録しません")});
+    EXPECT_EQ(lines(form->SysEx),
+              (QStringList{"0001 Roland(41H) 65535Byte", "0002 KORG(42H) 7Byte"}));
+    EXPECT_EQ(
+        dialogs.messages,
+        QStringList{QStringLiteral("65535 バイトを超えるメッセージを受信しました。記録しません")});
 }
 
 TEST_F(Instrument, ClickSendAppliesTheOverrideToTheCopyOnly) {

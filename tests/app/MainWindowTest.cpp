@@ -184,6 +184,15 @@ TEST_F(MainWindow, OpeningAFileFillsTheListWithLoadedLabels) {
     EXPECT_EQ(form->store().count(), 0);
     EXPECT_TRUE(form->BtnStart->isEnabled());
     EXPECT_TRUE(dialogs.errors.isEmpty());
+
+    // A file with no message, and one cut inside its second, are told once per load.
+    openThroughToolBar(concat({kRoland, {0xF0, 0x43, 0x10}}), "cut.syx");
+    EXPECT_EQ(form->SysEx->item(1)->text(), "0002 YAMAHA(43H) 4Byte");
+    ASSERT_EQ(dialogs.messages.size(), 2);
+    EXPECT_TRUE(dialogs.messages[0].endsWith("empty.syx に SysEx メッセージがありません"));
+    EXPECT_TRUE(
+        dialogs.messages[1].endsWith("cut.syx の 2 番目のメッセージは F7 で終わって"
+                                     "いません。F7 を補って閉じました"));
 }
 
 TEST_F(MainWindow, ListDeleteRemovesTheLineAndItsMessage) {

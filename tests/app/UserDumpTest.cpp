@@ -93,11 +93,11 @@ TEST_F(UserTab, ALoadedRequestIsPreviewedChosenAndSentWithTheOverride) {
     EXPECT_EQ(settingText(setting("CFG_FILE")), path + '\0');
     EXPECT_TRUE(sent().empty());  // loading only previews
 
-    // A message on channel 3 turns the override on; sending it back by its line switches
-    // capture off.
+    // A message on channel 3 moves the selector; the user turns the override on. Sending the
+    // message back by its line switches capture off.
     midi.inject(in, {0xF0, 0x43, 0x12, 0x01, 0xF7});
     deliver(in);
-    ASSERT_TRUE(form->ForceMIDICH->isChecked());
+    form->ForceMIDICH->click();
     ASSERT_EQ(form->SysExCH->position(), 3);
     // The preview follows at once, scrolled to the request's end.
     EXPECT_EQ(form->ShowSyx->text(), "  F0 41 12 42 11 40 00 7F 00 00 01 40 F7");
@@ -127,35 +127,32 @@ TEST_F(UserTab, ALoadedRequestIsPreviewedChosenAndSentWithTheOverride) {
     EXPECT_TRUE(dialogs.errors.isEmpty());
 }
 
-TEST_F(UserTab, AStoppedLoadAndAMissingFileKeepWhatTheyMust) {
+TEST_F(UserTab, AFileThatFailsToLoadChangesNothing) {
     const std::string good = open("sc88.cfg", kExample);
 
-    // Full-width ３ (CP932 82 52) is no number: the error shows it as the file reads.
+    // Full-width ３ (CP932 82 52) on line 10 is no number: the error names the file, the line
+    // and its text as the file reads; the good file's entries, texts and preview stay and send.
     const std::string bad = open("bad.cfg", cfgBytes({"t", "NO", "65", "16", "66", "?One", "1",
                                                       "?Two", "2", "\x82\x52", "?Three", "3"}));
-    EXPECT_EQ(dialogs.errors, QStringList{"'３' は数値ではありません."});
-    EXPECT_EQ(entries(form->LsUser), (QStringList{"1:One", "2:Two"}));
-    EXPECT_EQ(form->LsUser->currentIndex(), -1);
-    EXPECT_EQ(form->VendorID->text(), "41H Roland");  // from the load before
-    EXPECT_EQ(form->ShowSyx->text(), kSystemPreview);
-    EXPECT_EQ(settingText(setting("CFG_FILE")), good + '\0');  // not saved
-    EXPECT_EQ(form->userDumpPath(), bad);
-
-    // With no entry chosen the button, still enabled, has nothing to send.
-    ASSERT_TRUE(form->SendBTN->isEnabled());
-    QTest::mouseClick(form->SendBTN, Qt::LeftButton);
-    EXPECT_TRUE(sent().empty());
-    EXPECT_EQ(dialogs.errors.size(), 1);
-
-    // A file that is not there: the list empties, no word, and its path is saved next time.
     const std::string missing = open("missing.cfg", std::nullopt);
-    EXPECT_EQ(form->LsUser->count(), 0);
-    EXPECT_EQ(dialogs.errors.size(), 1);
-    EXPECT_TRUE(dialogs.messages.isEmpty());
+    EXPECT_EQ(dialogs.errors,
+              (QStringList{QString::fromStdString(bad + " の 10 行目: '３' は数値ではありません."),
+                           QString::fromStdString("ファイル " + missing + " は開けません.")}));
+    EXPECT_EQ(entries(form->LsUser), (QStringList{"1:System", "2:Part 1"}));
+    EXPECT_EQ(form->VendorID->text(), "41H Roland");
     EXPECT_EQ(form->TYPE_NAME->text(), "42H GS");
+    EXPECT_EQ(form->ShowSyx->text(), kSystemPreview);
+    EXPECT_EQ(form->userDumpPath(), good);
+    QTest::mouseClick(form->SendBTN, Qt::LeftButton);
+    EXPECT_EQ(sent(), (std::vector<Bytes>{{0xF0, 0x41, 0x10, 0x42, 0x11, 0x40, 0x00, 0x7F, 0x00,
+                                           0x00, 0x01, 0x40, 0xF7}}));
+
+    // Nothing of them is remembered: the next start opens the good file.
     clickTab(3);
     QTest::keyClick(form->cmbOutput, Qt::Key_Up);  // any device change saves the settings
-    EXPECT_EQ(settingText(setting("CFG_FILE")), missing + '\0');
+    EXPECT_EQ(settingText(setting("CFG_FILE")), good + '\0');
+    start();
+    EXPECT_EQ(entries(form->LsUser), (QStringList{"1:System", "2:Part 1"}));
 }
 
 TEST_F(UserTab, NamesReadAsTheFileWasWrittenAndACutCharacterIsLeftOff) {
@@ -192,7 +189,7 @@ TEST_F(SavedRequestFile, IsReloadedAtStartUpAndOneThatFailsIsToldOnceWhileStartU
 
     // A stop after an entry, a FIFO, a device, a 10 MB line, a 1 GB file: each told once, at once.
     const std::string bad = dir.file("bad.cfg"), fifo = dir.file("fifo.cfg");
-    writeBytes(bad, cfgBytes({"t", "YES", "65", "?a", "x"}));
+    writeBytes(bad, cfgBytes({"t", "YES", "65", "?a"}));
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     writeBytes(dir.file("long.cfg"), cfgBytes({"t", "YES", std::string(10'000'000, '6')}));
     writeBytes(dir.file("sparse.cfg"), kExample);
@@ -201,8 +198,9 @@ TEST_F(SavedRequestFile, IsReloadedAtStartUpAndOneThatFailsIsToldOnceWhileStartU
          {bad, fifo, std::string("/dev/zero"), dir.file("long.cfg"), dir.file("sparse.cfg")}) {
         setSetting("CFG_FILE", RegistryValue::string(path));
         start();
-        const std::string told =
-            path == bad ? "'x' は数値ではありません." : "ファイル " + path + " は開けません.";
+        const std::string told = path == bad
+                                     ? bad + " は途中で終わっています: '/' は数値ではありません."
+                                     : "ファイル " + path + " は開けません.";
         EXPECT_EQ(dialogs.errors, QStringList{QString::fromStdString(told)});
         EXPECT_EQ(form->LsUser->count(), 0) << path;
         EXPECT_EQ(form->G_Vendor->text(), "--") << path;  // start-up ran to its end

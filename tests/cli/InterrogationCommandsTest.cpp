@@ -118,11 +118,14 @@ TEST(CliRequest, FailuresAndUsageErrors) {
         std::string err;
     };
     const Case cases[] = {
-        // A stopped load: the entries read so far, then the conversion error.
-        {dir.file("stops.cfg"), 1, "1:a\n2:b\n", "pellum-cli: '2 ' は数値ではありません\n"},
-        {dir.file("type.cfg"), 1, "1:a\n", "pellum-cli: '?a' は数値ではありません\n"},
+        // A stopped load: the entries read so far, then where it stopped and why.
+        {dir.file("stops.cfg"), 1, "1:a\n2:b\n",
+         "pellum-cli: " + dir.file("stops.cfg") + " の 8 行目: '2 ' は数値ではありません\n"},
+        {dir.file("type.cfg"), 1, "1:a\n",
+         "pellum-cli: " + dir.file("type.cfg") + " の 5 行目: '?a' は数値ではありません\n"},
         {dir.file("long.cfg"), 1, "",
-         "pellum-cli: '" + std::string(80, '6') + "…' は数値ではありません\n"},
+         "pellum-cli: " + dir.file("long.cfg") + " の 3 行目: '" + std::string(80, '6') +
+             "…' は数値ではありません\n"},
         {dir.file("missing.cfg"), 1, "",
          "pellum-cli: ファイル " + dir.file("missing.cfg") + " は開けません\n"},
         {example + " --entry 3", 1, kExampleShown,

@@ -22,6 +22,7 @@
 
 #include "app/Midimonp.h"
 #include "app/PellumApplication.h"
+#include "app/UpDown.h"
 #include "core/CaptureStore.h"
 #include "midi/MidiIn.h"
 #include "platform/NoticeWindow.h"
@@ -144,10 +145,10 @@ TEST_F(WindowOverJack, ThePeerSaysWhoItIsAndAnswersADumpRequestFromTheUserTab) {
     dialogs.answers.push_back(QString::fromStdString(cfg));
     form->TabMenu->setCurrentWidget(form->MnUSER);
     click(form->SpeedButton2);
-    // The reply's device ID 7F set the override to channel 16, so byte 2 goes out as 1F.
-    ASSERT_EQ(form->ShowSyx->text(), "  F0 7D 1F 20 01 02 F7");
+    // The reply's device ID 7F moved only the selector: the request goes out as the file has it.
+    ASSERT_EQ(form->ShowSyx->text(), "  F0 7D 10 20 01 02 F7");
     click(form->SendBTN);
-    EXPECT_EQ(peer.nextReceived(10s), Bytes({0xF0, 0x7D, 0x1F, 0x20, 0x01, 0x02, 0xF7}));
+    EXPECT_EQ(peer.nextReceived(10s), Bytes({0xF0, 0x7D, 0x10, 0x20, 0x01, 0x02, 0xF7}));
 
     ASSERT_TRUE(pumpUntil([&] { return form->SysEx->count() == 3; }, 20s))
         << form->SysEx->count() << " of 3 captured";
@@ -172,20 +173,24 @@ TEST_F(WindowOverJack, ADumpIsCapturedWholeAndSentBackInOrder) {
     ASSERT_TRUE(pumpUntil([&] { return form->SysEx->count() >= static_cast<int>(kCount); }, 30s))
         << form->SysEx->count() << " of " << kCount << " captured";
     ASSERT_EQ(form->store().count(), static_cast<int>(kCount));
-    // Capture set the override from the last message's channel byte; switched off, the bytes
-    // go out and into the file as they came.
-    form->ForceMIDICH->setChecked(false);
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
 
-    // Saved, the file holds exactly what the peer sent.
+    // Saved by Ctrl+S, the file holds exactly what the peer sent, though its device numbers
+    // run 0 to 3; opened again by Ctrl+O and saved elsewhere, it stays the same.
     const Bytes expected = test::patternStream(kCount, kSize);
-    const std::string file = dir.file("dump.syx");
-    dialogs.answers.push_back(QString::fromStdString(file));
-    form->FileSave->trigger();
-    EXPECT_EQ(test::readBytes(file), expected);
+    const auto withFile = [&](const std::string& name, Qt::Key key) {
+        dialogs.answers.push_back(QString::fromStdString(dir.file(name)));
+        QTest::keyClick(form.get(), key, Qt::ControlModifier);
+        return test::readBytes(dir.file(name));
+    };
+    EXPECT_EQ(withFile("dump.syx", Qt::Key_S), expected);
+    withFile("dump.syx", Qt::Key_O);
+    EXPECT_EQ(withFile("again.syx", Qt::Key_S), expected);
 
-    // Sent back with the auto-send run, it reaches the peer in order, byte for byte.
+    // Sent back with the auto-send run (F5), it reaches the peer in order, byte for byte.
     form->S_Auto->click();
-    form->BtnStartClick();
+    QTest::keyClick(form.get(), Qt::Key_F5);
     ASSERT_TRUE(pumpUntil([&] { return !form->Timer1->isActive(); }, 60s));
     for (std::size_t k = 0; k < kCount; ++k) {
         const auto got = peer.nextReceived(10s);
@@ -193,6 +198,16 @@ TEST_F(WindowOverJack, ADumpIsCapturedWholeAndSentBackInOrder) {
         ASSERT_EQ(*got, test::patternMessage(k, kSize))
             << "message " << k << "; the peer missed " << peer.missedCycles() << " cycles";
     }
+
+    // The user turns the override on at channel 3: byte 2 of what is saved and sent takes it.
+    form->TabMenu->setCurrentWidget(form->TabSheet1);
+    click(form->ForceMIDICH);
+    form->SysExCH->click(UpDown::Button::Down);  // from 4, where the last message's 03H put it
+    Bytes rewritten = expected;
+    for (std::size_t k = 0; k < kCount; ++k) rewritten[k * kSize + 2] = 0x02;
+    EXPECT_EQ(withFile("channel3.syx", Qt::Key_S), rewritten);
+    test::clickLine(form->SysEx, 5);
+    EXPECT_EQ(peer.nextReceived(10s), Bytes(&rewritten[5 * kSize], &rewritten[6 * kSize]));
 }
 
 // Loaded from a file and sent by an auto-send run: messages beyond what one event or one
@@ -356,9 +371,10 @@ TEST_F(WindowOverJack, WhatALineShowsIsWhatGoesOutByMouseAndKeys) {
     EXPECT_EQ(peer.nextReceived(10s), m(0));
     EXPECT_EQ(peer.nextReceived(10s), m(2));
 
-    // The channel selector takes the focus and the arrow keys.
+    // The override turned on by Space, the channel selector takes the focus and the arrow keys.
     form->TabMenu->setCurrentWidget(form->TabSheet1);
     form->ForceMIDICH->setFocus();
+    QTest::keyClick(form->ForceMIDICH, Qt::Key_Space);
     QTest::keyClick(form->ForceMIDICH, Qt::Key_Tab);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Left);
     EXPECT_EQ(form->CH->text(), "7");
