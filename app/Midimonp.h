@@ -275,6 +275,7 @@ private:
     std::string inputName_;
     std::string outputName_;
     std::string userDumpPath_;
+    bool outputLost_ = false;     // a send found the output's destination gone
     FileDialogSpec openDialog2_;  // OpenDialog2 whose initial file follows the settings
     int autoSendPosition_ = 0;
     int timerInterval_ = 100;

@@ -135,8 +135,19 @@ void TForm1::sendStoredMessage(int index) {
 }
 
 void TForm1::sendOut(std::span<const std::uint8_t> bytes) {
+    // Sending into nothing would look like success.
+    if (!output_.isOpen())
+        throw PellumError(tr("No MIDI output device is open. Nothing was sent").toStdString());
+    if (outputLost_) followDevices();
     const midi::MMRESULT code = output_.sendLongMessage(bytes);
     if (code == midi::MMSYSERR_NOERROR) return;
+    if (code == midi::kMidiDestinationGone) {
+        outputLost_ = true;
+        throw PellumError(tr("The MIDI output device \"%1\" went away or was disconnected. "
+                             "Not every byte reached it")
+                              .arg(QString::fromStdString(outputName_))
+                              .toStdString());
+    }
     const char* text = midi::mmErrorText(code);
     throw PellumError(text != nullptr ? text : "MIDI error " + std::to_string(code));
 }

@@ -112,6 +112,18 @@ void TForm1::followDevices() {
         outputs << QString::fromStdString(name);
     relist(cmbInput, inputs, inputName_, inputPosition_);
     relist(cmbOutput, outputs, outputName_, outputPosition_);
+    // The chosen output, gone (even if back before this look) or missing at start-up, is opened
+    // again by its name as soon as it is listed: sends meanwhile fail aloud, and afterwards
+    // reach it without the user's help. Opening an output asks nothing of the instrument.
+    const int back = outputName_.empty() || (cmbOutput->currentIndex() >= 0 && !outputLost_)
+                         ? -1
+                         : static_cast<int>(outputs.indexOf(QString::fromStdString(outputName_)));
+    if (back >= 1) {
+        cmbOutput->setCurrentIndex(back);
+        outputPosition_ = static_cast<std::uint8_t>(back);
+        output_.switchOutput(back);
+        outputLost_ = false;
+    }
 }
 
 void TForm1::relist(QComboBox* list, const QStringList& entries, const std::string& saved,

@@ -27,8 +27,8 @@ const char* const kSendHelp =
     "                   the window's auto-send pace)\n"
     "\n"
     "Exit status: 0 when every message was sent, 1 on a failure (no such device, a file\n"
-    "that cannot be read, a message the device refused, the MIDI server gone before every\n"
-    "byte was handed on), 2 on a usage error.\n";
+    "that cannot be read, a message the device refused, the device gone or disconnected,\n"
+    "or the MIDI server gone before every byte was handed on), 2 on a usage error.\n";
 
 int sendCommand(const Args& args) {
     const Options options = parseOptions("send", args, {"--out", "--interval"});
@@ -50,20 +50,29 @@ int sendCommand(const Args& args) {
     OutputPort port(*service);
     const std::string name = openOutputDevice(port, *out);
 
+    // A destination that goes (a cable pulled, a patchbay's cut) ends the send at once, saying
+    // how far it got: what follows would reach nobody.
+    const auto check = [&](midi::MMRESULT code, int handedOn, const std::string& what) {
+        if (code == midi::kMidiDestinationGone) {
+            throw PellumError(name + " went away or was disconnected; " + std::to_string(handedOn) +
+                              " of " + std::to_string(store.count()) +
+                              " messages had been handed on, not every byte reached it");
+        }
+        throwOnMidiError(what, code);
+    };
     std::uint64_t bytes = 0;
     for (int i = 0; i < store.count(); ++i) {
         const auto message = store.message(i);
-        throwOnMidiError("message " + std::to_string(i + 1) + " (" +
-                             std::to_string(message.size()) + " bytes) was not sent",
-                         port.sendLongMessage(message));
+        check(port.sendLongMessage(message), i,
+              "message " + std::to_string(i + 1) + " (" + std::to_string(message.size()) +
+                  " bytes) was not sent");
         bytes += message.size();
         const long wait = interval >= 0 ? interval : static_cast<long>(message.size() / 256 + 1);
         std::this_thread::sleep_for(std::chrono::milliseconds(wait));
     }
     // Returns once the port has handed every byte on, or could not.
-    throwOnMidiError("not every byte of the " + std::to_string(store.count()) +
-                         " messages reached " + name,
-                     port.close());
+    check(port.close(), store.count(),
+          "not every byte of the " + std::to_string(store.count()) + " messages reached " + name);
     std::fprintf(stderr, "sent %d messages, %llu bytes, to %s\n", store.count(),
                  static_cast<unsigned long long>(bytes), name.c_str());
     return 0;

@@ -45,6 +45,9 @@ inline constexpr MMRESULT MIDIERR_DONT_CONTINUE = 71;
 // Our own, beyond winmm's codes: a MIDI server of the system (JACK, PipeWire) went away or
 // stopped running cycles, so bytes handed to it may never have been delivered.
 inline constexpr MMRESULT kMidiServerStopped = 0x200;
+// The destination port went away or was disconnected by someone else: bytes sent to it now
+// reach nobody.
+inline constexpr MMRESULT kMidiDestinationGone = 0x201;
 
 // Messages passed to an input callback.
 inline constexpr std::uint32_t MIM_OPEN = 961;

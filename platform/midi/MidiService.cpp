@@ -56,6 +56,8 @@ constexpr CodeText kTexts[] = {
     {kMidiServerStopped,
      "The MIDI server (JACK or PipeWire) went away or stopped running; not every byte was "
      "delivered."},
+    {kMidiDestinationGone,
+     "The MIDI output device went away or was disconnected; not every byte was delivered."},
 };
 
 }  // namespace

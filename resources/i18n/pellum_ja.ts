@@ -34,6 +34,14 @@
         <translation>これ以上記録できません</translation>
     </message>
     <message>
+        <source>No MIDI output device is open. Nothing was sent</source>
+        <translation>MIDI 出力デバイスが開いていません。何も送信していません</translation>
+    </message>
+    <message>
+        <source>The MIDI output device &quot;%1&quot; went away or was disconnected. Not every byte reached it</source>
+        <translation>MIDI 出力デバイス「%1」との接続が切れました。すべてのデータは届いていません</translation>
+    </message>
+    <message>
         <source>Override CH%1</source>
         <translation>CH%1 で送信</translation>
     </message>

@@ -254,6 +254,29 @@ TEST_F(DeviceFault, CliSendSaysTheServerWentAwayWhenItStopsMidSend) {
     EXPECT_EQ(said.find("sent 2000 messages"), std::string::npos) << said;
 }
 
+// The instrument goes in the middle of a send (a cable pulled), or a patchbay cuts the cable: the
+// send fails at once, naming it and saying how far it got.
+TEST_F(DeviceFault, CliSendFailsWhenItsDestinationGoesMidSend) {
+    test::writeBytes(dir.file("big.syx"), test::patternStream(3000, 1024));
+    for (const bool cut : {false, true}) {
+        peer = std::make_unique<test::JackPeer>();
+        peer->process().writeLine("report off");
+        ChildProcess send({PELLUM_CLI, "send", dir.file("big.syx"), "--out", peer->inPort()},
+                          dir.file("send.out"));
+        ASSERT_TRUE(test::waitForConnection(peer->inPort(), 20s));
+        std::this_thread::sleep_for(1s);
+        if (cut) {
+            test::jackConnect(test::jackConnections(peer->inPort()).at(0), peer->inPort(), false);
+        } else {
+            ::kill(peer->process().pid(), SIGKILL);
+        }
+        EXPECT_EQ(send.wait(30s), 1) << cut;
+        const std::string said = fileText(dir.file("send.out.err"));
+        EXPECT_NE(said.find(peer->inPort() + " went away or was disconnected; "), std::string::npos)
+            << said;
+    }
+}
+
 // Instruments come and go while a device is open: the lists are right the next time they are
 // read, and the open device goes on receiving.
 TEST_F(DeviceFault, DeviceListsFollowInstrumentsThatComeAndGoWhileOneIsOpen) {
@@ -387,6 +410,31 @@ TEST_F(WindowFault, OnlyTheChosenSourceGoingIsTold) {
     peer.reset();
     ASSERT_TRUE(pumpUntil([&] { return !dialogs.messages.isEmpty(); }, 20s));
     EXPECT_EQ(dialogs.messages, QStringList{"MIDI 入力デバイスとの接続が切れました"});
+}
+
+// The instrument goes in the middle of an auto-send run: the run stops with a box naming it.
+// Back under its name, it is the output again, and a click reaches it.
+TEST_F(WindowFault, ARunToAnInstrumentThatGoesStopsAndItIsUsedAgainWhenBack) {
+    choose(form->cmbOutput, peer->inPort());
+    test::writeBytes(dir.file("big.syx"), test::patternStream(3000, 1024));
+    form->openfile(QString::fromStdString(dir.file("big.syx")));
+    peer->process().writeLine("report off");
+    form->BtnStartClick();
+    ASSERT_TRUE(pumpUntil([&] { return form->autoSendPosition() > 100; }, 20s));
+    const std::string name = peer->name();
+    ::kill(peer->process().pid(), SIGKILL);
+    ASSERT_TRUE(pumpUntil([&] { return !form->Timer1->isActive(); }, 20s));
+    EXPECT_LT(form->autoSendPosition(), 3000);
+    ASSERT_EQ(dialogs.errors.size(), 1);
+    EXPECT_TRUE(dialogs.errors[0].contains(QString::fromStdString(peer->inPort())));
+
+    peer = std::make_unique<test::JackPeer>("", name);
+    ASSERT_TRUE(pumpUntil(
+        [&] { return form->cmbOutput->currentText().toStdString() == peer->inPort(); }, 10s));
+    form->show();
+    test::clickLine(form->SysEx, 7);
+    EXPECT_EQ(peer->nextReceived(10s), test::patternMessage(7, 1024))
+        << dialogs.errors.join("; ").toStdString();
 }
 
 TEST_F(WindowFault, AServerThatStopsIsToldOnce) {

@@ -349,8 +349,10 @@ std::vector<std::string> jackConnections(const std::string& port) {
 const std::vector<std::uint8_t> JackPeer::kIdentityReply = {
     0xF0, 0x7E, 0x7F, 0x06, 0x02, 0x7D, 0x12, 0x34, 0x56, 0x01, 0x02, 0x03, 0x04, 0x05, 0xF7};
 
-JackPeer::JackPeer(const std::string& mode)
-    : name_("pellum-peer-" + std::to_string(::getpid()) + "-" + std::to_string(peerCounter++)),
+JackPeer::JackPeer(const std::string& mode, const std::string& name)
+    : name_(!name.empty() ? name
+                          : "pellum-peer-" + std::to_string(::getpid()) + "-" +
+                                std::to_string(peerCounter++)),
       process_({PELLUM_JACK_PEER, name_, mode}) {
     const auto ready = process_.readLine(std::chrono::seconds(20));
     if (ready != "READY") throw std::runtime_error("the peer did not start");

@@ -92,8 +92,9 @@ std::vector<std::string> jackConnections(const std::string& port);
 // The peer instrument: its program, started with a client name of its own, ready to play.
 class JackPeer {
 public:
-    // `mode` "physical" marks its input as a physical port (a MIDI interface's).
-    explicit JackPeer(const std::string& mode = {});
+    // `mode` "physical" marks its input as a physical port (a MIDI interface's); `name`, that of
+    // an instrument coming back, or a new one.
+    explicit JackPeer(const std::string& mode = {}, const std::string& name = {});
     const std::string& name() const { return name_; }
     std::string inPort() const { return name_ + ":in"; }
     std::string outPort() const { return name_ + ":out"; }

@@ -46,6 +46,8 @@ MMRESULT alsaDeliver(std::span<snd_seq_event_t> events, const AlsaEventWriter& w
         for (;;) {
             const int result = write(event);
             if (result >= 0) break;
+            // The receiving client or its port is gone: what follows would reach nobody.
+            if (result == -ENOENT || result == -ENXIO) return kMidiDestinationGone;
             // A direct event finds the receiver's queue full: nothing of it was taken.
             if (result != -EAGAIN && result != -ENOMEM) return MMSYSERR_ERROR;
             if (std::chrono::steady_clock::now() - since > stallLimit) return MIDIERR_NOTREADY;
@@ -87,6 +89,8 @@ std::unique_ptr<AlsaSeqOut> AlsaSeqOut::open(const std::string& clientName, int 
         code = MIDIERR_NODEVICE;
         return nullptr;
     }
+    out->destination_ = {static_cast<unsigned char>(destClient),
+                         static_cast<unsigned char>(destPort)};
     // A raw MIDI device behind the port (a card's client: an interface with a cable, or a
     // virtual raw MIDI device read by a program) takes what its driver buffers and drops the
     // rest, so it is fed at the cable's rate. Every other port says when it is full and is fed
@@ -106,6 +110,16 @@ std::unique_ptr<AlsaSeqOut> AlsaSeqOut::open(const std::string& clientName, int 
     return out;
 }
 
+bool AlsaSeqOut::connected() const {
+    snd_seq_port_subscribe_t* subscription = nullptr;
+    snd_seq_port_subscribe_alloca(&subscription);
+    const snd_seq_addr_t sender{static_cast<unsigned char>(snd_seq_client_id(seq_)),
+                                static_cast<unsigned char>(port_)};
+    snd_seq_port_subscribe_set_sender(subscription, &sender);
+    snd_seq_port_subscribe_set_dest(subscription, &destination_);
+    return snd_seq_get_port_subscription(seq_, subscription) == 0;
+}
+
 AlsaSeqOut::~AlsaSeqOut() {
     if (seq_ != nullptr) snd_seq_close(seq_);
 }
@@ -114,6 +128,9 @@ MMRESULT AlsaSeqOut::send(const std::uint8_t* bytes, std::size_t count) {
     if (count == 0) return MMSYSERR_NOERROR;
     std::vector<snd_seq_event_t> events = alsaRawEvents({bytes, count}, port_);
     const auto write = [this](snd_seq_event_t& event) {
+        // Events go to our subscribers: with the destination gone (or unplugged by a patchbay)
+        // there are none, and the sequencer takes them without a word.
+        if (!connected()) return -ENOENT;
         return snd_seq_event_output_direct(seq_, &event);
     };
     std::function<void(const snd_seq_event_t&)> pace;

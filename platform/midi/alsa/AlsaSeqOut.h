@@ -66,8 +66,12 @@ public:
 private:
     AlsaSeqOut() = default;
 
+    // Whether our port still feeds the destination.
+    bool connected() const;
+
     snd_seq_t* seq_ = nullptr;
     int port_ = -1;
+    snd_seq_addr_t destination_{};
     std::unique_ptr<MidiCablePace> pace_;  // for hardware destinations only
 };
 

@@ -29,8 +29,8 @@ constexpr double kCableBacklog = 256;
 
 JackMidiOut::JackMidiOut() : ring_(kQueueBytes) {}
 
-JackMidiOutHandle JackMidiOut::open(const std::string& clientName,
-                                    const std::string& destination, MMRESULT& code) {
+JackMidiOutHandle JackMidiOut::open(const std::string& clientName, const std::string& destination,
+                                    MMRESULT& code) {
     JackMidiOutHandle out(new JackMidiOut());
     JackClientPort opened = openJackClientPort(clientName, "out", JackPortIsOutput);
     jack_client_t* client = opened.client.get();
@@ -53,6 +53,7 @@ JackMidiOutHandle JackMidiOut::open(const std::string& clientName,
     code = activateAndConnect(client, jack_port_name(out->port_), destination.c_str());
     if (code != MMSYSERR_NOERROR) return nullptr;
     out->client_ = opened.client.release();
+    out->destination_ = destination;
     out->settleConnection(destination);
     return out;
 }
@@ -79,40 +80,40 @@ JackMidiOut::~JackMidiOut() {
 MMRESULT JackMidiOut::send(const std::uint8_t* bytes, std::size_t count) {
     if (count == 0) return MMSYSERR_NOERROR;
     if (count > maxMessage()) return MMSYSERR_INVALPARAM;
-    if (failed_ || serverGone_.load(std::memory_order_acquire)) {
-        failed_ = true;
-        return kMidiServerStopped;
-    }
+    if (failure_ == MMSYSERR_NOERROR && serverGone_.load(std::memory_order_acquire))
+        failure_ = kMidiServerStopped;
+    // Asked before each message: bytes queued for a port nobody reads are lost without a trace.
+    if (failure_ == MMSYSERR_NOERROR && !destinationConnected()) failure_ = kMidiDestinationGone;
+    if (failure_ != MMSYSERR_NOERROR) return failure_;
     const auto length = static_cast<std::uint32_t>(count);
-    bool queued = false;
-    if (!waitWhileCycling(
-            [&] { return queued = ring_.write(&length, sizeof length, bytes, count); })) {
-        failed_ = true;
-    }
-    return queued && !failed_ ? MMSYSERR_NOERROR : kMidiServerStopped;
+    failure_ =
+        waitWhileCycling([&] { return ring_.write(&length, sizeof length, bytes, count); }, true);
+    return failure_;
 }
 
 MMRESULT JackMidiOut::flush() {
-    if (failed_ || !waitWhileCycling([&] { return ring_.empty(); })) {
-        failed_ = true;
-        return kMidiServerStopped;
-    }
-    // The last events sit in this cycle's port buffer until the reading side has had its turn.
+    if (failure_ == MMSYSERR_NOERROR)
+        failure_ = waitWhileCycling([&] { return ring_.empty(); }, true);
+    if (failure_ != MMSYSERR_NOERROR) return failure_;
+    // The last events sit in this cycle's port buffer until the reading side has had its turn;
+    // a destination that leaves now may well have had them.
     const std::uint64_t emptiedAt = cycles_.load(std::memory_order_acquire);
-    if (!waitWhileCycling(
-            [&] { return cycles_.load(std::memory_order_acquire) >= emptiedAt + 2; })) {
-        failed_ = true;
-        return kMidiServerStopped;
-    }
-    return MMSYSERR_NOERROR;
+    failure_ = waitWhileCycling(
+        [&] { return cycles_.load(std::memory_order_acquire) >= emptiedAt + 2; }, false);
+    return failure_;
+}
+
+bool JackMidiOut::destinationConnected() const {
+    return jack_port_connected_to(port_, destination_.c_str()) != 0;
 }
 
 template <typename Done>
-bool JackMidiOut::waitWhileCycling(Done done) {
+MMRESULT JackMidiOut::waitWhileCycling(Done done, bool watchDestination) {
     std::uint64_t lastCycle = cycles_.load(std::memory_order_acquire);
     auto lastProgress = std::chrono::steady_clock::now();
     while (!done()) {
-        if (serverGone_.load(std::memory_order_acquire)) return false;
+        if (serverGone_.load(std::memory_order_acquire)) return kMidiServerStopped;
+        if (watchDestination && !destinationConnected()) return kMidiDestinationGone;
         std::this_thread::sleep_for(kPollInterval);
         const std::uint64_t cycle = cycles_.load(std::memory_order_acquire);
         const auto now = std::chrono::steady_clock::now();
@@ -120,10 +121,10 @@ bool JackMidiOut::waitWhileCycling(Done done) {
             lastCycle = cycle;
             lastProgress = now;
         } else if (now - lastProgress > kStallLimit) {
-            return false;
+            return kMidiServerStopped;
         }
     }
-    return true;
+    return MMSYSERR_NOERROR;
 }
 
 int JackMidiOut::process(jack_nframes_t frames, void* self) noexcept {

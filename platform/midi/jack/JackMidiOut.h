@@ -13,10 +13,10 @@
 #include <memory>
 #include <string>
 
-#include "platform/midi/jack/JackClient.h"
-#include "platform/midi/jack/JackCycleBudget.h"
 #include "platform/midi/MidiApi.h"
 #include "platform/midi/input/SpscByteRing.h"
+#include "platform/midi/jack/JackClient.h"
+#include "platform/midi/jack/JackCycleBudget.h"
 
 namespace pellum::midi {
 
@@ -35,10 +35,12 @@ public:
     JackMidiOut& operator=(const JackMidiOut&) = delete;
 
     // Queues the whole message or nothing, waiting while the queue is full. Fails when the
-    // message can never fit the queue or when the server stops taking data.
+    // message can never fit the queue, when the server stops taking data, or when the
+    // destination is no longer connected (it went, or someone cut the connection).
     MMRESULT send(const std::uint8_t* bytes, std::size_t count);
     // Waits until every queued byte has left the port; kMidiServerStopped when the server went
-    // away or stopped running first, so some bytes were never delivered.
+    // away or stopped running first, kMidiDestinationGone when the destination went while
+    // bytes were still queued for it: some were never delivered.
     MMRESULT flush();
 
     // The largest message send() accepts.
@@ -55,15 +57,18 @@ private:
     static int process(jack_nframes_t frames, void* self) noexcept;
     static void shutdown(void* self) noexcept;
     void writeEvents(void* buffer, jack_nframes_t frames) noexcept;
-    // Sleeps while `done` is false and cycles keep running; false once they stopped.
+    // Sleeps while `done` is false and cycles keep running (and, when `watchDestination`, the
+    // destination stays connected); the failure once they did not.
     template <typename Done>
-    bool waitWhileCycling(Done done);
+    MMRESULT waitWhileCycling(Done done, bool watchDestination);
+    bool destinationConnected() const;
     // Holds writing back until a fresh connection carries data: the first events written right
     // after jack_connect are lost now and then on PipeWire.
     void settleConnection(const std::string& destination);
 
     jack_client_t* client_ = nullptr;
     jack_port_t* port_ = nullptr;
+    std::string destination_;
     SpscByteRing ring_;
     bool paced_ = false;
     double cableBytesPerFrame_ = 0;
@@ -77,7 +82,8 @@ private:
     std::atomic<std::uint64_t> cycles_{0};
     std::atomic<std::uint64_t> writeFromCycle_{UINT64_MAX};
     std::atomic<bool> serverGone_{false};
-    bool failed_ = false;  // flush found the server gone; later sends fail at once
+    // Why a send or flush failed; later sends fail at once with it.
+    MMRESULT failure_ = MMSYSERR_NOERROR;
 };
 
 }  // namespace pellum::midi
