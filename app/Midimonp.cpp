@@ -82,6 +82,13 @@ void TForm1::connectHandlers() {
     connect(Timer1, &QTimer::timeout, this, handler(this, &TForm1::Timer1Timer));
     // The box runs its handler whenever its state changes, also when the program sets it.
     connect(ForceMIDICH, &QCheckBox::toggled, this, handler(this, &TForm1::ForceMIDICHClick));
+    // Queued: a request that switches capture on goes out before what waited is listed.
+    connect(
+        In_chk, &QCheckBox::toggled, this,
+        [this](bool on) {
+            if (on) guarded([this] { takeWhatWaits(); });
+        },
+        Qt::QueuedConnection);
     connect(SysExCH, &UpDown::clicked, this, handler(this, &TForm1::SysExCHClick));
     // CH and the request preview follow the override whoever moves it: the channel sync of a
     // received message moves it too, and what is shown must be what goes out.

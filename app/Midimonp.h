@@ -10,6 +10,7 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <optional>
 #include <span>
@@ -103,6 +104,10 @@ public:
 
     // Capture.
     void MIDIInput1MidiInput();
+    // Lists what waits while capture is on and the list has room: what was held while capture
+    // was paused (told in a notice), then what waits in the input. Run whenever capture resumes
+    // or the list gets room.
+    void takeWhatWaits();
     void LogMessage(const TMyMidiEvent& event);
 
     // Sending.
@@ -275,7 +280,10 @@ private:
     std::string inputName_;
     std::string outputName_;
     std::string userDumpPath_;
-    bool outputLost_ = false;     // a send found the output's destination gone
+    bool outputLost_ = false;  // a send found the output's destination gone
+    // Received while capture was paused, oldest first, and what found no room.
+    std::deque<std::unique_ptr<TMyMidiEvent>> heldWhilePaused_;
+    int letGoWhilePaused_ = 0;
     FileDialogSpec openDialog2_;  // OpenDialog2 whose initial file follows the settings
     int autoSendPosition_ = 0;
     int timerInterval_ = 100;

@@ -39,8 +39,42 @@ void TForm1::MIDIInput1MidiInput() {
             if (!event) break;
             LogMessage(*event);
         }
+    } else {
+        // Capture is paused (a send paused it). Left in the input, what arrives would hold on to
+        // the driver's few buffers until input stopped for good; it is held here instead and
+        // listed when capture resumes. Beyond the room the list has left it is let go, counted.
+        while (MidiInput1->PendingCount() > 0) {
+            std::unique_ptr<TMyMidiEvent> event = MidiInput1->TakeEvent();
+            if (!event) break;
+            if (static_cast<int>(heldWhilePaused_.size()) <
+                CaptureStore::kCapacity - store_->count())
+                heldWhilePaused_.push_back(std::move(event));
+            else
+                ++letGoWhilePaused_;
+        }
     }
     setWaitCursor(false);
+}
+
+void TForm1::takeWhatWaits() {
+    if (!In_chk->isChecked()) return;
+    const int before = store_->count();
+    while (!heldWhilePaused_.empty() && !store_->full()) {
+        LogMessage(*heldWhilePaused_.front());
+        heldWhilePaused_.pop_front();
+    }
+    const int listed = store_->count() - before;
+    if (listed > 0 || letGoWhilePaused_ > 0) {
+        QString text =
+            tr("%1 messages that arrived while capture was paused are now in the list").arg(listed);
+        if (letGoWhilePaused_ > 0)
+            text += '\n' +
+                    tr("%1 more found no room in the list and were let go").arg(letGoWhilePaused_);
+        letGoWhilePaused_ = 0;
+        showNotice(text);
+    }
+    // What waits in the input gets no notice of its own once the driver's buffers are all held.
+    if (MidiInput1->PendingCount() > 0) MIDIInput1MidiInput();
 }
 
 void TForm1::checkInputLoss() {

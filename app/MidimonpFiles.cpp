@@ -23,12 +23,15 @@ ChannelOverride TForm1::channelOverride() const {
 void TForm1::New1Click() {
     SysEx->clear();
     store_->clear();
+    takeWhatWaits();  // a full list left it in the input
 }
 
 void TForm1::InitListExecute() {
-    New1Click();
+    SysEx->clear();
+    store_->clear();
     BtnStart->setEnabled(false);
     BtnCut->setEnabled(false);
+    takeWhatWaits();
 }
 
 void TForm1::BtnCutClick() {
@@ -47,6 +50,7 @@ void TForm1::BtnCutClick() {
         BtnStart->setEnabled(false);
         store_->clear();
     }
+    takeWhatWaits();
 }
 
 void TForm1::SysexI1Click() {

@@ -211,6 +211,9 @@ std::string TForm1::chosenName(const QComboBox* list) {
 
 void TForm1::CloseDevs() {
     MidiInput1->CloseDevice();
+    // Reopening the ports discards what waited, in the input and here alike.
+    heldWhilePaused_.clear();
+    letGoWhilePaused_ = 0;
 }
 
 void TForm1::cmbInputChange() {

@@ -42,6 +42,14 @@
         <translation>MIDI 出力デバイス「%1」との接続が切れました。すべてのデータは届いていません</translation>
     </message>
     <message>
+        <source>%1 messages that arrived while capture was paused are now in the list</source>
+        <translation>キャプチャの一時停止中に届いた %1 個のメッセージをリストに加えました</translation>
+    </message>
+    <message>
+        <source>%1 more found no room in the list and were let go</source>
+        <translation>ほかの %1 個はリストに空きがなく、破棄しました</translation>
+    </message>
+    <message>
         <source>Override CH%1</source>
         <translation>CH%1 で送信</translation>
     </message>

@@ -181,27 +181,30 @@ TEST_F(Instrument, AFullStoreShowsOneBoxPerBurst) {
     EXPECT_EQ(form->cursor().shape(), Qt::ArrowCursor);
 }
 
-TEST_F(Instrument, CaptureWaitsWhileSwitchedOffAndReopeningDiscards) {
+TEST_F(Instrument, WhatArrivesWhileCaptureIsPausedIsListedOnResumeAndReopeningDiscardsIt) {
     receive(sysex(0x41, 0x10, 6));
-    clickLine(0);  // sending switches capture off
+    clickLine(0);  // sending pauses capture
     EXPECT_FALSE(form->In_chk->isChecked());
+    // Held apart, not left in the input, where it would keep the driver's buffers.
     receive(sysex(0x42, 0x10, 7));
-    EXPECT_EQ(form->SysEx->count(), 1);
-    EXPECT_EQ(form->MidiInput1->PendingCount(), 1);
-
-    // Switched on again (as choosing a dump request does): the next event lists both.
-    form->In_chk->setChecked(true);
     receive(sysex(0x43, 0x10, 8));
+    EXPECT_EQ(form->SysEx->count(), 1);
+    EXPECT_EQ(form->MidiInput1->PendingCount(), 0);
+
+    // Switched on again (as choosing a dump request does): listed at once, and said.
+    form->In_chk->setChecked(true);
+    ASSERT_TRUE(pumpUntil([&] { return form->SysEx->count() == 3; }));
     EXPECT_EQ(lines(form->SysEx), (QStringList{"0001 Roland(41H) 6Byte", "0002 KORG(42H) 7Byte",
                                                "0003 YAMAHA(43H) 8Byte"}));
+    EXPECT_EQ(dialogs.messages,
+              QStringList{"キャプチャの一時停止中に届いた 2 個のメッセージをリストに加えました"});
 
-    // Waiting events are gone once the ports are reopened.
+    // What was held is gone once the ports are reopened.
     clickLine(0);
     receive(sysex(0x44, 0x10, 9));
-    EXPECT_EQ(form->MidiInput1->PendingCount(), 1);
     form->cmbInput->setCurrentIndex(1);
     emit form->cmbInput->activated(1);
-    EXPECT_EQ(form->MidiInput1->PendingCount(), 0);
+    pumpUntil([] { return false; }, std::chrono::milliseconds(50));
     EXPECT_TRUE(form->In_chk->isChecked());
     EXPECT_EQ(form->SysEx->count(), 3);
 }
