@@ -295,6 +295,7 @@ private:
     std::uint64_t lossShown_ = 0;
     std::uint64_t devicesLostShown_ = 0;
     std::uint64_t gapsShown_ = 0;
+    std::uint64_t possibleGapsShown_ = 0;
     bool skippingTooLong_ = false;  // the rest of a received message too long to keep
     bool lossNoticeOpen_ = false;
 };

@@ -82,7 +82,10 @@ void TForm1::checkInputLoss() {
     const std::uint64_t dropped = midi_.droppedInputBytes();
     const std::uint64_t devicesLost = midi_.lostInputDevices();
     const std::uint64_t gaps = midi_.inputGaps();
-    if (dropped <= lossShown_ && devicesLost <= devicesLostShown_ && gaps <= gapsShown_) return;
+    const std::uint64_t possibleGaps = midi_.possibleInputGaps();
+    if (dropped <= lossShown_ && devicesLost <= devicesLostShown_ && gaps <= gapsShown_ &&
+        possibleGaps <= possibleGapsShown_)
+        return;
     QStringList lines;
     if (devicesLost > devicesLostShown_) lines << tr("The MIDI input device was disconnected");
     if (gaps > gapsShown_) {
@@ -92,13 +95,18 @@ void TForm1::checkInputLoss() {
     } else if (dropped > lossShown_) {
         lines << tr("%1 bytes of data were lost while receiving")
                      .arg(static_cast<qulonglong>(dropped - lossShown_));
+    } else if (possibleGaps > possibleGapsShown_) {
+        // Held up between messages while data was coming: whole ones may have gone, or none.
+        lines << tr("Data may have been lost while receiving");
     }
     lossNoticeOpen_ = true;
+    devicesLostShown_ = devicesLost;
     dialogs_.message(lines.join('\n'));
-    // What was lost while the box was open belongs to the same burst.
+    // What was lost while the box was open belongs to the same burst; a device that went
+    // meanwhile is news of its own, told at the next look.
     lossShown_ = midi_.droppedInputBytes();
-    devicesLostShown_ = midi_.lostInputDevices();
     gapsShown_ = midi_.inputGaps();
+    possibleGapsShown_ = midi_.possibleInputGaps();
     lossNoticeOpen_ = false;
 }
 

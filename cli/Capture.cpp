@@ -43,14 +43,13 @@ Capture::Capture(const std::string& path)
 Received Capture::receive(SysexReceiver& receiver, long count, double quietSeconds,
                           const midi::MidiService& service) {
     auto save = [&] {
+        // A message at a time, each in one piece: the file ends after a whole message whenever
+        // it is looked at, also after a kill. When the disk fills or the file goes, what is
+        // written so far stays, the rest is counted but cannot be kept.
         for (const auto& message : receiver.takeMessages()) {
-            if (writeFailed_) continue;
-            try {
-                file_->write(message);
+            if (!writeFailed_ && file_->appendWhole(message)) {
                 ++written_;
-            } catch (const FileCreateError&) {
-                // The disk filled or the file went: what is written so far stays, the rest is
-                // counted but cannot be kept.
+            } else {
                 writeFailed_ = true;
             }
         }
@@ -72,6 +71,7 @@ Received Capture::receive(SysexReceiver& receiver, long count, double quietSecon
     received.tooLong = receiver.tooLongMessages();
     received.dropped = service.droppedInputBytes();
     received.gaps = service.inputGaps();
+    received.possibleGaps = service.possibleInputGaps();
     return received;
 }
 
@@ -111,7 +111,10 @@ int Capture::finish(const Received& received, long count, const std::string& sou
                  " messages arrived");
         status = 1;
     }
-    return tellEnd(received) ? 1 : status;
+    if (tellEnd(received)) return 1;
+    // Whole messages only, but the source went before the capture ended: what it had still to
+    // send never came. A script must not take that for a finished dump.
+    return status == 0 && received.deviceLost ? kExitDeviceGone : status;
 }
 
 bool Capture::tellEnd(const Received& received) {
@@ -123,9 +126,14 @@ bool Capture::tellEnd(const Received& received) {
     if (received.gaps > 0) {
         complain("the input fell behind " + std::to_string(received.gaps) +
                  (received.gaps == 1 ? " time" : " times") +
-                 ", so messages may be missing (the receiver was held up or the machine "
-                 "too busy)");
+                 " in the middle of a message, so messages are missing (the receiver was held "
+                 "up or the machine too busy)");
         lost = true;
+    } else if (received.possibleGaps > 0) {
+        // Every message kept is whole; whether others came in the hole nobody can tell.
+        complain("the input fell behind " + std::to_string(received.possibleGaps) +
+                 (received.possibleGaps == 1 ? " time" : " times") +
+                 " between messages while data was coming: whole messages may be missing");
     }
     if (received.tooLong > 0) {
         complain(std::to_string(received.tooLong) +

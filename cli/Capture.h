@@ -18,14 +18,19 @@ namespace pellum::cli {
 // not wait for a capture that cannot be saved.
 void checkWritable(const std::string& path);
 
+// The exit status of a capture whose device went away before it ended, with every message that
+// arrived whole and kept.
+inline constexpr int kExitDeviceGone = 3;
+
 struct Received {
     std::uint64_t messages = 0;
-    std::uint64_t broken = 0;  // messages left out because their start or end was lost
-    std::uint64_t tooLong = 0;  // messages left out for being longer than Pellum keeps
-    std::uint64_t dropped = 0;  // bytes lost on the way
-    std::uint64_t gaps = 0;     // places where the input fell behind and may miss data
-    bool deviceLost = false;    // the device went away before the end
-    int signal = 0;             // the user's stop, or 0
+    std::uint64_t broken = 0;        // messages left out because their start or end was lost
+    std::uint64_t tooLong = 0;       // messages left out for being longer than Pellum keeps
+    std::uint64_t dropped = 0;       // bytes lost on the way
+    std::uint64_t gaps = 0;          // places where the input fell behind inside a message
+    std::uint64_t possibleGaps = 0;  // ... between messages while data was coming
+    bool deviceLost = false;         // the device went away before the end
+    int signal = 0;                  // the user's stop, or 0
 };
 
 class Capture {
@@ -42,7 +47,7 @@ public:
     // Puts the capture in place and returns the exit status: 1, having said why, when fewer
     // than `count` arrived, some were damaged or lost, or the file could not be written (what
     // arrived then stays in the partial file, whose path is shown), or nothing arrived from
-    // `source`.
+    // `source`; else kExitDeviceGone when the device went away before the capture ended.
     int finish(const Received& received, long count, const std::string& source);
 
 private:

@@ -26,10 +26,11 @@ const char* const kReceiveHelp =
     "  --timeout S     stop after S seconds without data (default 5)\n"
     "\n"
     "Exit status: 0 when the file was written and nothing was damaged or lost (also when you\n"
-    "stopped it, or the device went away after whole messages), 1 on a failure (no such\n"
-    "device, nothing received, fewer than K messages without a stop, a message left out\n"
-    "unfinished or damaged, bytes lost, the input falling behind, a file that cannot be\n"
-    "written), 2 on a usage error.\n";
+    "stopped it), 1 on a failure (no such device, nothing received, fewer than K messages\n"
+    "without a stop, a message left out unfinished or damaged, bytes lost, the input falling\n"
+    "behind in the middle of a message, a file that cannot be written), 2 on a usage error,\n"
+    "3 when the device went away before the capture ended: every message kept is whole, but\n"
+    "what it had still to send never came.\n";
 
 int receiveCommand(const Args& args) {
     const Options options = parseOptions("receive", args, {"--in", "--count", "--timeout"});

@@ -46,7 +46,8 @@ const char* const kRequestHelp =
     "\n"
     "Exit status: 0 on success, 1 on a failure (a file that cannot be read, a line that is\n"
     "not a number: the entries read before it are printed, then the error; no such entry\n"
-    "or device; nothing received, damaged or lost messages), 2 on a usage error.\n";
+    "or device; nothing received, damaged or lost messages), 2 on a usage error, 3 when\n"
+    "the input device went away while receiving (as 'pellum-cli receive' says).\n";
 
 namespace {
 

@@ -1,5 +1,6 @@
 #include "core/AtomicFile.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -171,6 +172,40 @@ void AtomicFileWriter::write(std::span<const std::uint8_t> bytes) {
                    std::fwrite(bytes.data(), 1, bytes.size(), file_.get()) != bytes.size())) {
         throw FileCreateError(path_);
     }
+}
+
+bool AtomicFileWriter::appendWhole(std::span<const std::uint8_t> bytes) {
+    if (!file_ || std::fflush(file_.get()) != 0) return false;
+#if defined(_WIN32)
+    const int fd = ::_fileno(file_.get());
+    const auto writeSome = [&](const std::uint8_t* data, std::size_t size) {
+        return static_cast<long long>(::_write(fd, data, static_cast<unsigned>(size)));
+    };
+    const auto cutBack = [&] { return ::_chsize_s(fd, static_cast<long long>(whole_)) == 0; };
+#else
+    const int fd = ::fileno(file_.get());
+    const auto writeSome = [&](const std::uint8_t* data, std::size_t size) {
+        return static_cast<long long>(::write(fd, data, size));
+    };
+    const auto cutBack = [&] { return ::ftruncate(fd, static_cast<off_t>(whole_)) == 0; };
+#endif
+    // One system call for the lot where the system allows, past stdio's buffer, which would
+    // hand the file a message in pieces.
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const long long wrote = writeSome(bytes.data() + done, bytes.size() - done);
+        if (wrote < 0 && errno == EINTR) continue;
+        if (wrote <= 0) {
+            // What did fit goes again, so that the file ends where its last whole piece did; a
+            // file that cannot even be cut back is given up.
+            if (!cutBack() || std::fseek(file_.get(), static_cast<long>(whole_), SEEK_SET) != 0)
+                file_.reset();
+            return false;
+        }
+        done += static_cast<std::size_t>(wrote);
+    }
+    whole_ += bytes.size();
+    return true;
 }
 
 void AtomicFileWriter::commit() {

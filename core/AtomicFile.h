@@ -32,6 +32,10 @@ public:
     AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
 
     void write(std::span<const std::uint8_t> bytes);
+    // Appends `bytes` so that the file holds all of them or none of them, also after a full
+    // disk: written at once, and cut back to where it was when they did not fit. Only for a
+    // writer that uses nothing else. False when they were not written.
+    bool appendWhole(std::span<const std::uint8_t> bytes);
     // Flushes to the disk and renames the temporary over the target.
     void commit();
     // Leaves the temporary file where it is, with what was written, when the writer goes.
@@ -43,6 +47,7 @@ private:
     std::filesystem::path target_;
     std::filesystem::path temporary_;
     FileHandle file_;
+    std::uint64_t whole_ = 0;  // bytes appendWhole has written
     bool exists_ = false;
     bool committed_ = false;
     bool keep_ = false;

@@ -89,9 +89,7 @@ struct AlsaJackService::Probes {
     static void serverGone(void* self) noexcept {
         static_cast<Probes*>(self)->jackGone.store(true, std::memory_order_release);
     }
-    bool jackStopped() const {
-        return jack != nullptr && jackGone.load(std::memory_order_acquire);
-    }
+    bool jackStopped() const { return jack != nullptr && jackGone.load(std::memory_order_acquire); }
     // The client of a stopped server is left to libjack (see keepAfterServerStopped); its
     // shutdown callback has been called, the only one it has.
     void closeJack() {
@@ -217,6 +215,11 @@ std::uint64_t AlsaJackService::inputGaps() const {
     return sumInputs(gapsOfClosedInputs_, [](const InputPort& p) { return p.gaps(); });
 }
 
+std::uint64_t AlsaJackService::possibleInputGaps() const {
+    return sumInputs(possibleGapsOfClosedInputs_,
+                     [](const InputPort& p) { return p.possibleGaps(); });
+}
+
 std::uint64_t AlsaJackService::lostInputDevices() const {
     return sumInputs(lostByClosedInputs_,
                      [](const InputPort& p) { return std::uint64_t{p.gone() ? 1u : 0u}; });
@@ -240,7 +243,7 @@ std::uint32_t AlsaJackService::midiInGetNumDevs() {
 }
 
 MMRESULT AlsaJackService::midiInGetDevCapsA(std::uintptr_t deviceId, MIDIINCAPSA* caps,
-                                          std::uint32_t capsSize) {
+                                            std::uint32_t capsSize) {
     if (caps == nullptr || capsSize < sizeof(MIDIINCAPSA)) return MMSYSERR_INVALPARAM;
     std::lock_guard lock(mutex_);
     if (deviceId >= inputs_.size()) return MMSYSERR_BADDEVICEID;
@@ -249,7 +252,7 @@ MMRESULT AlsaJackService::midiInGetDevCapsA(std::uintptr_t deviceId, MIDIINCAPSA
 }
 
 MMRESULT AlsaJackService::midiInOpen(HMIDIIN* handle, std::uint32_t deviceId, MidiInProc callback,
-                                   std::uintptr_t instance, std::uint32_t flags) {
+                                     std::uintptr_t instance, std::uint32_t flags) {
     if (handle == nullptr) return MMSYSERR_INVALPARAM;
     const std::uint32_t type = flags & CALLBACK_TYPEMASK;
     if (type != CALLBACK_FUNCTION && type != CALLBACK_NULL) return MMSYSERR_NOTSUPPORTED;
@@ -276,13 +279,14 @@ MMRESULT AlsaJackService::midiInOpen(HMIDIIN* handle, std::uint32_t deviceId, Mi
 }
 
 MMRESULT AlsaJackService::midiInPrepareHeader(HMIDIIN handle, MIDIHDR* header,
-                                            std::uint32_t headerSize) {
+                                              std::uint32_t headerSize) {
     std::lock_guard lock(mutex_);
     InputPort* port = inputPort(handle);
     return port == nullptr ? MMSYSERR_INVALHANDLE : port->prepareHeader(header, headerSize);
 }
 
-MMRESULT AlsaJackService::midiInAddBuffer(HMIDIIN handle, MIDIHDR* header, std::uint32_t headerSize) {
+MMRESULT AlsaJackService::midiInAddBuffer(HMIDIIN handle, MIDIHDR* header,
+                                          std::uint32_t headerSize) {
     std::lock_guard lock(mutex_);
     InputPort* port = inputPort(handle);
     return port == nullptr ? MMSYSERR_INVALHANDLE : port->addBuffer(header, headerSize);
@@ -306,7 +310,7 @@ MMRESULT AlsaJackService::midiInReset(HMIDIIN handle) {
 }
 
 MMRESULT AlsaJackService::midiInUnprepareHeader(HMIDIIN handle, MIDIHDR* header,
-                                              std::uint32_t headerSize) {
+                                                std::uint32_t headerSize) {
     std::lock_guard lock(mutex_);
     InputPort* port = inputPort(handle);
     return port == nullptr ? MMSYSERR_INVALHANDLE : port->unprepareHeader(header, headerSize);
@@ -328,12 +332,14 @@ MMRESULT AlsaJackService::midiInClose(HMIDIIN handle) {
     const bool gone = closing->gone();
     const std::uint64_t broken = closing->brokenMessages();
     const std::uint64_t gaps = closing->gaps();
+    const std::uint64_t possibleGaps = closing->possibleGaps();
     closing.reset();
     std::lock_guard lock(mutex_);
     droppedByClosedInputs_ += dropped;
     lostByClosedInputs_ += gone ? 1 : 0;
     brokenByClosedInputs_ += broken;
     gapsOfClosedInputs_ += gaps;
+    possibleGapsOfClosedInputs_ += possibleGaps;
     return MMSYSERR_NOERROR;
 }
 
@@ -345,7 +351,7 @@ std::uint32_t AlsaJackService::midiOutGetNumDevs() {
 }
 
 MMRESULT AlsaJackService::midiOutGetDevCapsA(std::uintptr_t deviceId, MIDIOUTCAPSA* caps,
-                                           std::uint32_t capsSize) {
+                                             std::uint32_t capsSize) {
     if (caps == nullptr || capsSize < sizeof(MIDIOUTCAPSA)) return MMSYSERR_INVALPARAM;
     std::lock_guard lock(mutex_);
     if (deviceId >= outputs_.size()) return MMSYSERR_BADDEVICEID;
@@ -356,8 +362,8 @@ MMRESULT AlsaJackService::midiOutGetDevCapsA(std::uintptr_t deviceId, MIDIOUTCAP
 }
 
 MMRESULT AlsaJackService::midiOutOpen(HMIDIOUT* handle, std::uint32_t deviceId,
-                                    std::uintptr_t /*callback*/, std::uintptr_t /*instance*/,
-                                    std::uint32_t flags) {
+                                      std::uintptr_t /*callback*/, std::uintptr_t /*instance*/,
+                                      std::uint32_t flags) {
     if (handle == nullptr) return MMSYSERR_INVALPARAM;
     if ((flags & CALLBACK_TYPEMASK) != CALLBACK_NULL) return MMSYSERR_NOTSUPPORTED;
     Device device;
@@ -389,7 +395,7 @@ MMRESULT AlsaJackService::midiOutOpen(HMIDIOUT* handle, std::uint32_t deviceId,
 }
 
 MMRESULT AlsaJackService::midiOutPrepareHeader(HMIDIOUT handle, MIDIHDR* header,
-                                             std::uint32_t headerSize) {
+                                               std::uint32_t headerSize) {
     std::lock_guard lock(mutex_);
     if (outputPort(handle) == nullptr) return MMSYSERR_INVALHANDLE;
     if (!validHeader(header, headerSize) ||
@@ -400,7 +406,8 @@ MMRESULT AlsaJackService::midiOutPrepareHeader(HMIDIOUT handle, MIDIHDR* header,
     return MMSYSERR_NOERROR;
 }
 
-MMRESULT AlsaJackService::midiOutLongMsg(HMIDIOUT handle, MIDIHDR* header, std::uint32_t headerSize) {
+MMRESULT AlsaJackService::midiOutLongMsg(HMIDIOUT handle, MIDIHDR* header,
+                                         std::uint32_t headerSize) {
     OutputPort* port;
     {
         std::lock_guard lock(mutex_);
@@ -419,7 +426,7 @@ MMRESULT AlsaJackService::midiOutLongMsg(HMIDIOUT handle, MIDIHDR* header, std::
 }
 
 MMRESULT AlsaJackService::midiOutUnprepareHeader(HMIDIOUT handle, MIDIHDR* header,
-                                               std::uint32_t headerSize) {
+                                                 std::uint32_t headerSize) {
     std::lock_guard lock(mutex_);
     if (outputPort(handle) == nullptr) return MMSYSERR_INVALHANDLE;
     return midi::unprepareHeader(header, headerSize);

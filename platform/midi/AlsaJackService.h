@@ -32,6 +32,7 @@ public:
     std::uint64_t lostInputDevices() const override;
     std::uint64_t brokenInputMessages() const override;
     std::uint64_t inputGaps() const override;
+    std::uint64_t possibleInputGaps() const override;
 
     std::string midiInDeviceName(std::uint32_t deviceId) override;
     std::string midiOutDeviceName(std::uint32_t deviceId) override;
@@ -101,6 +102,7 @@ private:
     std::uint64_t lostByClosedInputs_ = 0;
     std::uint64_t brokenByClosedInputs_ = 0;
     std::uint64_t gapsOfClosedInputs_ = 0;
+    std::uint64_t possibleGapsOfClosedInputs_ = 0;
 };
 
 }  // namespace pellum::midi

@@ -37,7 +37,7 @@ public:
         jack_.reset();
         alsa_.reset();
         pump_.stop();
-        if (neverServed) lose(0, true);
+        if (neverServed) lose(0, Gap::Certain);
         if (opened_) announce(MIM_CLOSE);
         opened_ = false;
     }

@@ -67,8 +67,11 @@ public:
     virtual std::uint64_t lostInputDevices() const { return 0; }
     // SysEx messages every input has seen started but never finished (see EmulatedMidiIn).
     virtual std::uint64_t brokenInputMessages() const { return 0; }
-    // Places where an input's transport fell behind and an unknown amount may be missing.
+    // Places where an input's transport fell behind in the middle of a SysEx, which was lost.
     virtual std::uint64_t inputGaps() const { return 0; }
+    // Places where it fell behind between messages while data was coming: whole messages may
+    // be missing there, or nothing.
+    virtual std::uint64_t possibleInputGaps() const { return 0; }
     // Whether any MIDI system is there to list devices from (a JACK server, the ALSA
     // sequencer), as of the last listing; true from a service that cannot tell.
     virtual bool systemAvailable() const { return true; }

@@ -50,6 +50,10 @@
         <translation>ほかの %1 個はリストに空きがなく、破棄しました</translation>
     </message>
     <message>
+        <source>Data may have been lost while receiving</source>
+        <translation>受信中にデータが失われた可能性があります</translation>
+    </message>
+    <message>
         <source>Override CH%1</source>
         <translation>CH%1 で送信</translation>
     </message>

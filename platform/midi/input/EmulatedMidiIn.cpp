@@ -125,12 +125,16 @@ bool EmulatedMidiIn::waitForBuffer(std::chrono::milliseconds limit) {
            !queue_.empty();
 }
 
-void EmulatedMidiIn::lose(std::uint64_t count, bool unknown) {
+void EmulatedMidiIn::lose(std::uint64_t count, Gap gap) {
     std::lock_guard delivery(deliveryMutex_);
     {
         std::lock_guard state(stateMutex_);
         dropped_ += count;
-        if (unknown) ++gaps_;
+        if (gap == Gap::Certain || (gap != Gap::None && inSysex_)) {
+            ++gaps_;
+        } else if (gap == Gap::Possible) {
+            ++possibleGaps_;
+        }
         breakSysex(stampNow());
         cutShortMessage();
     }
@@ -156,6 +160,11 @@ std::uint64_t EmulatedMidiIn::brokenMessages() const {
 std::uint64_t EmulatedMidiIn::gaps() const {
     std::lock_guard state(stateMutex_);
     return gaps_;
+}
+
+std::uint64_t EmulatedMidiIn::possibleGaps() const {
+    std::lock_guard state(stateMutex_);
+    return possibleGaps_;
 }
 
 std::vector<const MIDIHDR*> EmulatedMidiIn::queuedBuffers() const {

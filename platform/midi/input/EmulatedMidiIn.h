@@ -1,6 +1,6 @@
 // A winmm input driver emulated over a plain MIDI byte stream, for backends whose transport has
-// no buffer queue of its own (loopback, ALSA, JACK). It keeps the queue of SysEx buffers, splits the
-// stream into short messages and buffers, and calls the client's callback in stream order.
+// no buffer queue of its own (loopback, ALSA, JACK). It keeps the queue of SysEx buffers, splits
+// the stream into short messages and buffers, and calls the client's callback in stream order.
 #pragma once
 
 #include <chrono>
@@ -17,6 +17,11 @@ namespace pellum::midi {
 
 class EmulatedMidiIn : public MidiInPort {
 public:
+    // What the transport knows of a place where input may be missing, how much it cannot say:
+    // nothing came around it (Quiet), data was coming (Possible), or input was dropped there
+    // for certain (Certain).
+    enum class Gap { None, Quiet, Possible, Certain };
+
     EmulatedMidiIn(MidiInProc callback, std::uintptr_t instance);
 
     // The client's operations, from any thread.
@@ -40,9 +45,9 @@ public:
     bool waitForBuffer(std::chrono::milliseconds limit);
     // `count` bytes of the stream were lost before they got here: they are counted, and a SysEx
     // they broke comes back marked as broken (and empty) rather than joined to what follows.
-    // `unknown`: the transport knows only that something may be missing here (cycles went by
-    // without it), not how much; such a gap is counted on its own.
-    void lose(std::uint64_t count, bool unknown = false);
+    // `gap`: besides, an unknown amount may be missing here. It is counted as a gap when it is
+    // certain or broke a SysEx in flight, else as a possible gap unless it was quiet.
+    void lose(std::uint64_t count, Gap gap = Gap::None);
     // Calls the callback with a message that carries no data (MIM_OPEN, MIM_CLOSE).
     void announce(std::uint32_t msg);
 
@@ -50,8 +55,10 @@ public:
     // SysEx messages that were started but never finished: broken off by a status byte, a loss
     // or a gap, or left unfinished when input was reset. Each is counted once.
     std::uint64_t brokenMessages() const;
-    // Places in the stream where an unknown amount may be missing.
+    // Places in the stream where an unknown amount is missing: a SysEx was broken there.
     std::uint64_t gaps() const;
+    // Places between messages where an unknown amount may be missing, or nothing.
+    std::uint64_t possibleGaps() const;
     std::vector<const MIDIHDR*> queuedBuffers() const;
 
 private:
@@ -95,6 +102,7 @@ private:
     std::uint64_t dropped_ = 0;
     std::uint64_t broken_ = 0;
     std::uint64_t gaps_ = 0;
+    std::uint64_t possibleGaps_ = 0;
 };
 
 }  // namespace pellum::midi

@@ -2,6 +2,7 @@
 // gap flag says how many bytes were lost at that place and has no bytes after it.
 #include "platform/midi/input/InputPump.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <ctime>
 #include <vector>
@@ -36,9 +37,10 @@ void InputPump::stop() {
     stopping_.store(true);
     ::sem_post(&wakeup_);
     thread_.join();
-    if (unmarkedLoss_ > 0 || unmarkedGap_) driver_.lose(unmarkedLoss_, unmarkedGap_);
+    if (unmarkedLoss_ > 0 || unmarkedGap_ != EmulatedMidiIn::Gap::None)
+        driver_.lose(unmarkedLoss_, unmarkedGap_);
     unmarkedLoss_ = 0;
-    unmarkedGap_ = false;
+    unmarkedGap_ = EmulatedMidiIn::Gap::None;
 }
 
 bool InputPump::putRecord(std::uint32_t header, const std::uint8_t* bytes,
@@ -60,20 +62,19 @@ void InputPump::put(const std::uint8_t* bytes, std::size_t count) noexcept {
 }
 
 bool InputPump::markLoss() noexcept {
-    while (unmarkedLoss_ > 0 || unmarkedGap_) {
+    while (unmarkedLoss_ > 0 || unmarkedGap_ != EmulatedMidiIn::Gap::None) {
         const auto lost =
             static_cast<std::uint32_t>(std::min<std::uint64_t>(unmarkedLoss_, kLostMask));
-        if (!putRecord(kGapFlag | (unmarkedGap_ ? kUnknownFlag : 0) | lost, nullptr, 0)) {
-            return false;
-        }
+        const auto gap = static_cast<std::uint32_t>(unmarkedGap_) << kGapShift;
+        if (!putRecord(kGapFlag | gap | lost, nullptr, 0)) return false;
         unmarkedLoss_ -= lost;
-        unmarkedGap_ = false;
+        unmarkedGap_ = EmulatedMidiIn::Gap::None;
     }
     return true;
 }
 
-void InputPump::gap() noexcept {
-    unmarkedGap_ = true;
+void InputPump::gap(EmulatedMidiIn::Gap kind) noexcept {
+    unmarkedGap_ = std::max(unmarkedGap_, kind);
     markLoss();
 }
 
@@ -103,7 +104,8 @@ void InputPump::run() {
             ring_.peek(&header, sizeof header);
             ring_.consume(sizeof header);
             if (header & kGapFlag) {
-                driver_.lose(header & kLostMask, (header & kUnknownFlag) != 0);
+                driver_.lose(header & kLostMask,
+                             static_cast<EmulatedMidiIn::Gap>((header >> kGapShift) & 3));
             } else {
                 ring_.peek(record.data(), header);
                 ring_.consume(header);
@@ -113,7 +115,9 @@ void InputPump::run() {
             continue;
         }
         if (broke_.exchange(false, std::memory_order_acq_rel)) {
-            driver_.lose(0, brokeLosing_.load(std::memory_order_relaxed));
+            driver_.lose(0, brokeLosing_.load(std::memory_order_relaxed)
+                                ? EmulatedMidiIn::Gap::Certain
+                                : EmulatedMidiIn::Gap::None);
             ended_.store(true, std::memory_order_release);
             continue;
         }

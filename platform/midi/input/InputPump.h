@@ -45,14 +45,15 @@ public:
     // Marks a loss not yet marked, once the ring has room for the mark; true when none is left.
     // Called every cycle, so a loss at the end of a burst is known without waiting for more.
     bool markLoss() noexcept;
-    // The transport's thread: input may be missing here, how much is unknown (the transport
-    // was held up and cycles went by without it). Marked in the stream like a loss.
-    void gap() noexcept;
+    // The transport's thread: input may be missing here, how much is unknown (see
+    // EmulatedMidiIn::Gap). Marked in the stream like a loss.
+    void gap(EmulatedMidiIn::Gap kind = EmulatedMidiIn::Gap::Certain) noexcept;
 
 private:
     static constexpr std::uint32_t kGapFlag = 0x80000000u;
-    static constexpr std::uint32_t kUnknownFlag = 0x40000000u;  // with kGapFlag: see gap()
-    static constexpr std::uint32_t kLostMask = 0x3FFFFFFFu;
+    // With kGapFlag, bits 28 and 29 hold the EmulatedMidiIn::Gap.
+    static constexpr int kGapShift = 28;
+    static constexpr std::uint32_t kLostMask = 0x0FFFFFFFu;
     static constexpr std::size_t kMaxRecord = 32768;
 
     void run();
@@ -68,7 +69,7 @@ private:
     std::thread thread_;
     // Transport thread only: bytes lost since the last gap record could be written.
     std::uint64_t unmarkedLoss_ = 0;
-    bool unmarkedGap_ = false;
+    EmulatedMidiIn::Gap unmarkedGap_ = EmulatedMidiIn::Gap::None;  // the surest since then
 };
 
 }  // namespace pellum::midi

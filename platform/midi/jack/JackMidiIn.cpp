@@ -49,14 +49,19 @@ int JackMidiIn::process(jack_nframes_t frames, void* self) noexcept {
     const jack_nframes_t start =
         jack_last_frame_time(in.notifying_.load(std::memory_order_relaxed));
     // A source that died stalls the cycles of every client it feeds as well, but had nothing
-    // more to give: by the time we run again the server has taken it away.
-    if (in.cycled_.load(std::memory_order_relaxed) && start != in.nextFrame_ &&
-        jack_port_connected(in.port_) > 0)
-        in.pump_.gap();
-    in.nextFrame_ = start + frames;
-    in.cycled_.store(true, std::memory_order_relaxed);
+    // more to give: by the time we run again the server has taken it away. Cycles missed while
+    // nothing came in the one before or the first one after are a pause (a suspended machine,
+    // a stopped process) in which the source was most likely quiet too: only a message it cut
+    // is news then.
     void* buffer = jack_port_get_buffer(in.port_, frames);
     const std::uint32_t events = jack_midi_get_event_count(buffer);
+    if (in.cycled_.load(std::memory_order_relaxed) && start != in.nextFrame_ &&
+        jack_port_connected(in.port_) > 0)
+        in.pump_.gap(!in.hadEvents_ && events == 0 ? EmulatedMidiIn::Gap::Quiet
+                                                   : EmulatedMidiIn::Gap::Possible);
+    in.hadEvents_ = events > 0;
+    in.nextFrame_ = start + frames;
+    in.cycled_.store(true, std::memory_order_relaxed);
     for (std::uint32_t i = 0; i < events; ++i) {
         jack_midi_event_t event;
         if (jack_midi_event_get(&event, buffer, i) == 0 && event.size > 0) {

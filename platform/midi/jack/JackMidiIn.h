@@ -69,6 +69,7 @@ private:
     std::atomic<bool> quiet_{false};    // kept after that: the pump is no longer ours
     // Process thread: the frame time the next cycle starts at, when no cycle is skipped.
     jack_nframes_t nextFrame_ = 0;
+    bool hadEvents_ = false;           // the last cycle we ran carried events
     std::atomic<bool> cycled_{false};  // read at the end, from the notification thread
     jack_nframes_t openedAt_ = 0;      // the server's frame time before we were activated
 };

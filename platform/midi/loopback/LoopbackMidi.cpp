@@ -79,7 +79,7 @@ private:
             if (command.kind == Command::reset) {
                 reset();
             } else if (command.kind == Command::gap) {
-                lose(0, true);
+                lose(0, Gap::Possible);
             } else {
                 receive(command.data.data(), command.data.size());
             }
