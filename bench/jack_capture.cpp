@@ -10,18 +10,19 @@
 #include <poll.h>
 
 #include <algorithm>
-#include <cstdlib>
-#include <fstream>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
-#include <thread>
+#include <fstream>
 #include <memory>
 #include <string>
+#include <thread>
 
+#include "bench/Compare.h"
 #include "midi/MidiIn.h"
 #include "midi/OutputPort.h"
-#include "platform/midi/notices/NoticePipe.h"
 #include "platform/midi/AlsaJackService.h"
+#include "platform/midi/notices/NoticePipe.h"
 #include "tests/integration/JackFixture.h"
 #include "tests/support/TempFiles.h"
 
@@ -181,8 +182,23 @@ void jackLongReceive(benchmark::State& state) {
     }
 }
 
+// Listing the ports, against jack_lsp on the same server.
+void jackPorts(benchmark::State& state, std::vector<std::string> command) {
+    const auto server = benchServer();
+    state.SetLabel(pellum::test::serverKind());
+    pellum::bench::runToNull(state, std::move(command));
+}
+
 }  // namespace
 
+BENCHMARK_CAPTURE(jackPorts, pellum_cli, std::vector<std::string>{PELLUM_CLI, "ports"})
+    ->Repetitions(11)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(jackPorts, jack_lsp, std::vector<std::string>{"jack_lsp"})
+    ->Repetitions(11)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 BENCHMARK(jackLongReceive)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
 BENCHMARK(jackSend)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
 BENCHMARK_CAPTURE(jackFullRateCapture, events_of_1024, std::string("1024"))
@@ -194,4 +210,10 @@ BENCHMARK_CAPTURE(jackFullRateCapture, random_events_1_to_4096, std::string("ran
     ->Unit(benchmark::kSecond)
     ->UseRealTime();
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    pellum::bench::RatioReporter reporter;
+    pellum::bench::run(argc, argv, reporter);
+    reporter.ratio("pellum-cli ports / jack_lsp", "jackPorts/pellum_cli", "jackPorts/jack_lsp",
+                   1.3);
+    return 0;
+}

@@ -117,7 +117,7 @@ int identifyCommand(const Args& args) {
     if (!in || !out) throw UsageError("identify: both --in and --out are needed");
     const double timeout = options.seconds("--timeout", 5);
 
-    auto service = midi::createSystemMidiService();
+    auto service = midi::createCommandMidiService();
     const auto inputs = inputNames(*service);
     const std::uint32_t input = pickDevice(inputs, *in, "input");
     OutputPort port(*service);

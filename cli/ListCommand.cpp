@@ -67,10 +67,11 @@ int listCommand(const Args& args) {
                 std::puts(line.c_str());
             }
         }
-        for (const std::string& line : listing.labels) std::puts(line.c_str());
+        // One write for the lot: a file may have 9999 lines.
+        std::fwrite(listing.lines.data(), 1, listing.lines.size(), stdout);
         if (listing.truncated)
             complain(file + " holds more than 9999 messages; only the first 9999 are listed");
-        const int count = hex ? store->count() : static_cast<int>(listing.labels.size());
+        const int count = hex ? store->count() : listing.count;
         const std::string warning = loadWarning(file, count, listing.unfinished);
         if (!warning.empty()) {
             complain(warning);

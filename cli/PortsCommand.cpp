@@ -25,7 +25,7 @@ const char* const kPortsHelp =
 
 int portsCommand(const Args& args) {
     if (!args.empty()) throw UsageError("ports: unexpected argument '" + args.front() + "'");
-    auto service = midi::createSystemMidiService();
+    auto service = midi::createCommandMidiService();
     const auto inputs = inputNames(*service);
     const auto outputs = outputNames(*service);
     for (std::size_t i = 0; i < inputs.size(); ++i) {

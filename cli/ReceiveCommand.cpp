@@ -42,7 +42,7 @@ int receiveCommand(const Args& args) {
     const std::string& path = options.plain.front();
     checkWritable(path);
 
-    auto service = midi::createSystemMidiService();
+    auto service = midi::createCommandMidiService();
     const auto names = inputNames(*service);
     const std::uint32_t device = pickDevice(names, *in, "input");
     Capture capture(path);

@@ -94,7 +94,7 @@ Request parseRequest(const Args& args) {
 // Sends the request and, when asked, captures the answer; returns the exit status.
 int sendRequest(const Request& request, const std::vector<std::uint8_t>& message) {
     if (request.receive) checkWritable(*request.receive);
-    auto service = midi::createSystemMidiService();
+    auto service = midi::createCommandMidiService();
     OutputPort port(*service);
     openOutputDevice(port, *request.out);
 

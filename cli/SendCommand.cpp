@@ -46,7 +46,7 @@ int sendCommand(const Args& args) {
     }
     if (store.count() == 0) throw PellumError(path + " holds no SysEx message; nothing was sent");
 
-    auto service = midi::createSystemMidiService();
+    auto service = midi::createCommandMidiService();
     OutputPort port(*service);
     const std::string name = openOutputDevice(port, *out);
 

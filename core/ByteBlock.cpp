@@ -1,7 +1,12 @@
 #include "core/ByteBlock.h"
 
+#include <algorithm>
+#include <cstring>
 #include <new>
 
+#if defined(_WIN32)
+#include <malloc.h>
+#endif
 #if defined(__linux__)
 #include <sys/mman.h>
 #include <unistd.h>
@@ -24,7 +29,28 @@ void preferHugePages([[maybe_unused]] std::uint8_t* p, [[maybe_unused]] std::siz
 #endif
 }
 
+std::uint8_t* allocateAligned(std::size_t size) {
+    const std::size_t alignment =
+        size >= ByteBlock::kPageAlignedFrom ? ByteBlock::kPageAlignment : ByteBlock::kAlignment;
+#if defined(_WIN32)
+    void* p = ::_aligned_malloc(size, alignment);
+#else
+    // aligned_alloc wants a whole number of alignments.
+    void* p = std::aligned_alloc(alignment, (size + alignment - 1) / alignment * alignment);
+#endif
+    if (p == nullptr) throw std::bad_alloc();
+    return static_cast<std::uint8_t*>(p);
+}
+
 }  // namespace
+
+void ByteBlock::Free::operator()(std::uint8_t* p) const noexcept {
+#if defined(_WIN32)
+    ::_aligned_free(p);
+#else
+    std::free(p);
+#endif
+}
 
 void ByteBlock::resize(std::size_t size) {
     if (size == size_) return;
@@ -33,10 +59,11 @@ void ByteBlock::resize(std::size_t size) {
         size_ = 0;
         return;
     }
-    void* grown = std::realloc(bytes_.get(), size);
-    if (grown == nullptr) throw std::bad_alloc();
-    (void)bytes_.release();
-    bytes_.reset(static_cast<std::uint8_t*>(grown));
+    // A new block rather than realloc, which keeps no alignment; blocks are sized once in the
+    // usual case, from the file's size.
+    std::unique_ptr<std::uint8_t, Free> grown(allocateAligned(size));
+    if (size_ > 0) std::memcpy(grown.get(), bytes_.get(), std::min(size, size_));
+    bytes_ = std::move(grown);
     size_ = size;
     preferHugePages(bytes_.get(), size_);
 }

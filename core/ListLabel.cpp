@@ -1,6 +1,8 @@
 #include "core/ListLabel.h"
 
-#include <cstdio>
+#include <algorithm>
+#include <charconv>
+#include <string_view>
 
 #include "core/CaptureStore.h"
 
@@ -20,18 +22,44 @@ const char* knownVendor(std::uint8_t id) {
     }
 }
 
-std::string label(int number, const std::string& vendor, std::size_t length) {
-    char head[16];
-    std::snprintf(head, sizeof head, "%04d", number);
-    std::string text = head;
-    if (!vendor.empty()) text += " " + vendor;
-    return text + " " + std::to_string(length) + "Byte";
+// Writes the label into `text` (64 bytes) and returns its end: built in place, without a format
+// string or a string per part, since a listing makes one for every message of a file.
+char* writeLabel(char* text, int number, std::string_view vendor, std::size_t length) {
+    char digits[16];
+    const char* end = std::to_chars(digits, digits + sizeof digits, number).ptr;
+    char* p = text;
+    for (auto n = end - digits; n < 4; ++n) *p++ = '0';
+    p = std::copy(static_cast<const char*>(digits), end, p);
+    if (!vendor.empty()) {
+        *p++ = ' ';
+        p = std::copy(vendor.begin(), vendor.end(), p);
+    }
+    *p++ = ' ';
+    p = std::to_chars(p, text + 64 - 4, length).ptr;
+    return std::copy_n("Byte", 4, p);
+}
+
+std::string label(int number, std::string_view vendor, std::size_t length) {
+    char text[64];
+    return std::string(text, writeLabel(text, number, vendor, length));
+}
+
+// The vendor part of a loaded message's label, in `unknown` when it is no known maker's.
+std::string_view loadedVendor(std::uint8_t id, char (&unknown)[12]) {
+    if (const char* known = knownVendor(id)) return known;
+    static const char kDigits[] = "0123456789ABCDEF";
+    std::copy_n("Unknown(", 8, unknown);
+    unknown[8] = kDigits[id >> 4];
+    unknown[9] = kDigits[id & 0x0F];
+    unknown[10] = 'H';
+    unknown[11] = ')';
+    return {unknown, sizeof unknown};
 }
 
 }  // namespace
 
 std::string capturedLabel(int number, std::span<const std::uint8_t> message) {
-    std::string vendor;
+    std::string_view vendor;
     if (message.size() >= 2) {
         if (const char* known = knownVendor(message[1]))
             vendor = known;
@@ -47,15 +75,16 @@ std::string loadedLabel(int number, std::span<const std::uint8_t> message) {
 }
 
 std::string loadedLabel(int number, std::uint8_t id, std::size_t length) {
-    std::string vendor;
-    if (const char* known = knownVendor(id)) {
-        vendor = known;
-    } else {
-        char unknown[16];
-        std::snprintf(unknown, sizeof unknown, "Unknown(%02XH)", id);
-        vendor = unknown;
-    }
-    return label(number, vendor, length);
+    char unknown[12];
+    return label(number, loadedVendor(id, unknown), length);
+}
+
+void appendLoadedLine(std::string& out, int number, std::uint8_t id, std::size_t length) {
+    char unknown[12];
+    char text[64];
+    char* end = writeLabel(text, number, loadedVendor(id, unknown), length);
+    *end++ = '\n';
+    out.append(text, end);
 }
 
 std::vector<std::string> loadedLabels(const CaptureStore& store) {

@@ -16,6 +16,8 @@ std::string capturedLabel(int number, std::span<const std::uint8_t> message);
 std::string loadedLabel(int number, std::span<const std::uint8_t> message);
 // The same from a loaded message's byte 1 and length.
 std::string loadedLabel(int number, std::uint8_t id, std::size_t length);
+// Appends that label and a line end to `out`, for a listing of many.
+void appendLoadedLine(std::string& out, int number, std::uint8_t id, std::size_t length);
 
 // The labels of every stored message as a file load shows them, in store order.
 std::vector<std::string> loadedLabels(const CaptureStore& store);

@@ -2,6 +2,7 @@
 
 #include <system_error>
 
+#include "core/ByteBlock.h"
 #include "core/FilePath.h"
 
 #if defined(_WIN32)
@@ -53,6 +54,9 @@ RegularFile openRegularFile(const std::filesystem::path& path, std::uintmax_t li
     FileHandle file(openForReading(path));
     if (!file) return {OpenOutcome::notOpened, nullptr};
     if (!isRegularWithin(file.get(), limit)) return {OpenOutcome::refused, nullptr};
+    // Unbuffered: reads go straight into the reader's aligned block (see ByteBlock), not through
+    // a buffer of stdio's own.
+    std::setvbuf(file.get(), nullptr, _IONBF, 0);
     return {OpenOutcome::opened, std::move(file)};
 }
 
@@ -61,10 +65,11 @@ FileBytes readRegularFile(const std::filesystem::path& path, std::uintmax_t limi
     if (opened.outcome != OpenOutcome::opened) return {opened.outcome, {}};
     // The size the file reported is no bound on what it hands over (those of /proc report 0).
     FileBytes result{OpenOutcome::opened, {}};
-    std::uint8_t chunk[65536];
-    for (std::size_t got; (got = std::fread(chunk, 1, sizeof chunk, opened.file.get())) > 0;) {
+    ByteBlock chunk(65536);
+    for (std::size_t got;
+         (got = std::fread(chunk.data(), 1, chunk.size(), opened.file.get())) > 0;) {
         if (result.bytes.size() + got > limit) return {OpenOutcome::refused, {}};
-        result.bytes.insert(result.bytes.end(), chunk, chunk + got);
+        result.bytes.insert(result.bytes.end(), chunk.data(), chunk.data() + got);
     }
     if (std::ferror(opened.file.get())) return {OpenOutcome::refused, {}};
     return result;

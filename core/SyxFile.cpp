@@ -206,7 +206,7 @@ SyxListing listSyxFile(const std::string& path) {
     // Scanned as it is read, a piece at a time: only the labels are kept. A piece this small is
     // still in the cache when it is scanned.
     constexpr std::size_t kPiece = std::size_t{128} << 10;
-    const auto piece = std::make_unique_for_overwrite<std::uint8_t[]>(kPiece);
+    ByteBlock piece(kPiece);
     SyxScanner scanner;
     std::uintmax_t size = 0;
     int unfinished = 0;
@@ -214,8 +214,8 @@ SyxListing listSyxFile(const std::string& path) {
         readUnchanged(path, [&](std::FILE* file, std::uintmax_t) {
             // Never more than the limit, whatever the file goes on to hand over.
             while (!scanner.full() && size <= kMaxSyxFileBytes) {
-                const std::size_t got = std::fread(piece.get(), 1, kPiece, file);
-                scanner.feed({piece.get(), got}, static_cast<std::size_t>(size));
+                const std::size_t got = std::fread(piece.data(), 1, kPiece, file);
+                scanner.feed({piece.data(), got}, static_cast<std::size_t>(size));
                 size += got;
                 if (got < kPiece) break;
             }
@@ -225,11 +225,11 @@ SyxListing listSyxFile(const std::string& path) {
     } catch (const MessageTooLongError& e) {
         throw MessageTooLongError(path, e.number());
     }
-    SyxListing listing{{}, scanner.full(), unfinished};
-    listing.labels.reserve(scanner.found().size());
+    SyxListing listing{{}, static_cast<int>(scanner.found().size()), scanner.full(), unfinished};
+    listing.lines.reserve(scanner.found().size() * 24);
+    int number = 0;
     for (const SyxScanner::Found& m : scanner.found())
-        listing.labels.push_back(
-            loadedLabel(static_cast<int>(listing.labels.size()) + 1, m.id, m.length));
+        appendLoadedLine(listing.lines, ++number, m.id, m.length);
     return listing;
 }
 

@@ -36,7 +36,8 @@ LoadResult loadSyx(std::span<const std::uint8_t> bytes, CaptureStore& store);
 LoadResult loadSyxFile(const std::string& path, CaptureStore& store);
 
 struct SyxListing {
-    std::vector<std::string> labels;  // as loadedLabels gives them after loadSyxFile
+    std::string lines;  // the labels loadedLabels gives after loadSyxFile, each ending a line
+    int count = 0;      // messages, so lines
     bool truncated = false;
     int unfinished = 0;  // as in LoadResult
 };

@@ -47,9 +47,12 @@ void fillCaps(Caps& caps, const std::string& name) {
 // One client on each system, kept for reading the port lists: a list costs a query, not a
 // client. The JACK one is opened again when the server went away and another came.
 struct AlsaJackService::Probes {
-    explicit Probes(const std::string& name) : clientName(name) {
+    Probes(const std::string& name, bool follow) : clientName(name), followServer(follow) {
         snd_lib_error_set_handler(&quietAlsa);
-        if (snd_seq_open(&seq, "default", SND_SEQ_OPEN_DUPLEX, SND_SEQ_NONBLOCK) < 0) {
+        // Without the sequencer's device there is nothing to open, and alsa-lib would read its
+        // whole configuration to find that out.
+        if (::access("/dev/snd/seq", F_OK) != 0 ||
+            snd_seq_open(&seq, "default", SND_SEQ_OPEN_DUPLEX, SND_SEQ_NONBLOCK) < 0) {
             seq = nullptr;
         } else {
             snd_seq_set_client_name(seq, clientName.c_str());
@@ -76,7 +79,7 @@ struct AlsaJackService::Probes {
             jack_set_info_function(nullptr);
             jackGone.store(false, std::memory_order_release);
             // Active, so that the server's going away is heard and the next list asks anew.
-            if (jack != nullptr) {
+            if (jack != nullptr && followServer) {
                 jack_on_shutdown(jack, &Probes::serverGone, this);
                 if (jack_activate(jack) != 0) {
                     jack_client_close(jack);
@@ -99,14 +102,17 @@ struct AlsaJackService::Probes {
     }
 
     const std::string clientName;
+    const bool followServer;
     snd_seq_t* seq = nullptr;
     jack_client_t* jack = nullptr;
     std::atomic<bool> jackGone{false};
 };
 
-AlsaJackService::AlsaJackService()
+AlsaJackService::AlsaJackService(bool followServer)
     : clientName_("Pellum-" + std::to_string(::getpid())),
-      probes_(std::make_unique<Probes>(clientName_)) {
+      probes_(std::make_unique<Probes>(clientName_, followServer)) {
+    // A command asks for the lists itself, once; reading them here too would double its work.
+    if (!followServer) return;
     inputs_ = listPorts(true);
     outputs_ = listPorts(false);
 }

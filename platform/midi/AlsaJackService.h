@@ -18,7 +18,8 @@ namespace pellum::midi {
 class AlsaJackService final : public MidiService {
 public:
     // Finds which APIs are up; the device lists are read again by every Get...NumDevs call.
-    AlsaJackService();
+    // `followServer`: the JACK list client runs, so that a server going away is heard.
+    explicit AlsaJackService(bool followServer = true);
     ~AlsaJackService() override;
     AlsaJackService(const AlsaJackService&) = delete;
     AlsaJackService& operator=(const AlsaJackService&) = delete;

@@ -17,4 +17,12 @@ std::unique_ptr<MidiService> createSystemMidiService() {
 #endif
 }
 
+std::unique_ptr<MidiService> createCommandMidiService() {
+#if defined(_WIN32)
+    return std::make_unique<WinMmService>();
+#else
+    return std::make_unique<AlsaJackService>(false);
+#endif
+}
+
 }  // namespace pellum::midi

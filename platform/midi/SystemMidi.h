@@ -9,5 +9,9 @@
 namespace pellum::midi {
 
 std::unique_ptr<MidiService> createSystemMidiService();
+// The same for a command that lists, sends or receives and then ends (pellum-cli): it reads the
+// device lists when asked and keeps no client running to hear a server come or go, which costs
+// a server cycle to start and another to stop.
+std::unique_ptr<MidiService> createCommandMidiService();
 
 }  // namespace pellum::midi
