@@ -96,10 +96,10 @@ private:
 };
 
 // Hands the block, whose first `length` bytes are the file's, to the store with the messages
-// found in it. The block has one byte more, for the F7 that closes an unterminated last message.
-LoadResult fileMessages(ByteBlock block, std::size_t length, CaptureStore& store) {
-    SyxScanner scanner;
-    scanner.feed({block.data(), length}, 0);
+// `scanner` found in them. The block has one byte more, for the F7 that closes an unterminated
+// last message.
+LoadResult fileMessages(ByteBlock block, std::size_t length, SyxScanner& scanner,
+                        CaptureStore& store) {
     const int unfinished = scanner.finish(length);
     if (unfinished != 0) block.data()[length] = kSysExEnd;
     std::vector<CaptureStore::Extent> extents;
@@ -114,7 +114,9 @@ LoadResult fileMessages(ByteBlock block, std::size_t length, CaptureStore& store
 LoadResult loadSyx(std::span<const std::uint8_t> bytes, CaptureStore& store) {
     ByteBlock block(bytes.size() + 1);
     if (!bytes.empty()) std::memcpy(block.data(), bytes.data(), bytes.size());
-    return fileMessages(std::move(block), bytes.size(), store);
+    SyxScanner scanner;
+    scanner.feed({block.data(), bytes.size()}, 0);
+    return fileMessages(std::move(block), bytes.size(), scanner, store);
 }
 
 namespace {
@@ -142,18 +144,23 @@ FileStamp stampOf(const std::string& path) {
 
 // Reads the whole file into `block`, which ends up one byte longer than what was read; the
 // size the file reported is only where to start, since it is no bound on what the file hands
-// over (those of /proc report 0). Returns the bytes read, or more than `limit` when the file
-// had more.
+// over (those of /proc report 0). Each piece goes to `scanner` as soon as it is read, while it
+// is still in the cache. Returns the bytes read, or more than `limit` when the file had more.
 std::uintmax_t readWhole(std::FILE* file, std::uintmax_t expected, std::uintmax_t limit,
-                         ByteBlock& block) {
+                         ByteBlock& block, SyxScanner& scanner) {
     constexpr std::size_t kFirstGuess = std::size_t{1} << 16;
+    constexpr std::size_t kPiece = std::size_t{256} << 10;
     std::size_t got = 0;
     block.resize(static_cast<std::size_t>(
                      std::min<std::uintmax_t>(limit, expected ? expected : kFirstGuess)) +
                  1);
     for (;;) {
-        got += std::fread(block.data() + got, 1, block.size() - 1 - got, file);
-        if (got < block.size() - 1) break;  // the end, or a failure the caller looks at
+        const std::size_t want = std::min(block.size() - 1 - got, kPiece);
+        const std::size_t read = std::fread(block.data() + got, 1, want, file);
+        scanner.feed({block.data() + got, read}, got);
+        got += read;
+        if (read < want) break;  // the end, or a failure the caller looks at
+        if (got < block.size() - 1) continue;
         const int next = std::fgetc(file);
         if (next == EOF) break;
         if (got >= limit) return limit + 1;
@@ -190,13 +197,14 @@ LoadResult loadSyxFile(const std::string& path, CaptureStore& store) {
     // Read once into one block, which the store keeps: the live store is only replaced once the
     // whole file has been read.
     ByteBlock block;
+    SyxScanner scanner;
     std::uintmax_t size = 0;
-    readUnchanged(path, [&](std::FILE* file, std::uintmax_t expected) {
-        size = readWhole(file, expected, kMaxSyxFileBytes, block);
-        return ReadOutcome{size, false};
-    });
     try {
-        return fileMessages(std::move(block), static_cast<std::size_t>(size), store);
+        readUnchanged(path, [&](std::FILE* file, std::uintmax_t expected) {
+            size = readWhole(file, expected, kMaxSyxFileBytes, block, scanner);
+            return ReadOutcome{size, false};
+        });
+        return fileMessages(std::move(block), static_cast<std::size_t>(size), scanner, store);
     } catch (const MessageTooLongError& e) {
         throw MessageTooLongError(path, e.number());
     }
