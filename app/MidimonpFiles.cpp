@@ -27,11 +27,10 @@ void TForm1::New1Click() {
 }
 
 void TForm1::InitListExecute() {
-    SysEx->clear();
-    store_->clear();
+    // Before New: what it then lists from the input enables them again.
     BtnStart->setEnabled(false);
     BtnCut->setEnabled(false);
-    takeWhatWaits();
+    New1Click();
 }
 
 void TForm1::BtnCutClick() {
