@@ -10,12 +10,12 @@
 #include <cxxabi.h>
 #endif
 
+#include "app/AboutBox.h"
 #include "app/Appearance.h"
 #include "app/DesktopLinks.h"
 #include "app/Dialogs.h"
-#include "app/Midimonp.h"
+#include "app/MainWindow.h"
 #include "app/PellumApplication.h"
-#include "app/info.h"
 #include "core/ErrorText.h"
 #include "platform/midi/MidiService.h"
 #include "platform/midi/notices/NoticeSink.h"
@@ -54,10 +54,10 @@ int runMainSequence(PellumApplication& app, Dialogs& dialogs, const Services& se
         const auto registry = services.registry();
         const auto midi = services.midi();
         const auto notices = services.notices();
-        TForm1 form(dialogs, *midi, *notices, *registry);
+        MainWindow form(dialogs, *midi, *notices, *registry);
         DesktopServicesLinks links;
-        TAbout about(links);  // hidden until Help, About asks for it
-        form.About = &about;
+        AboutBox about(links);  // hidden until Help, About asks for it
+        form.aboutBox = &about;
         dialogs.setParent(&form);
         form.show();
         const int code = app.exec();

@@ -1,6 +1,6 @@
 // Capture and auto-send through the real main window over the loopback MIDI service:
 // - capture: 9999 SysEx messages of 1 KiB from the instrument into the store and the list, and
-//   the same bytes merely copied out of the input component, to show what filing costs;
+//   the same bytes merely copied out of the input device, to show what filing costs;
 // - pacing: an auto-send run of 1000 messages, each wait measured against the one computed
 //   (floor(length / 256) + 1 ms), reported as the median and the extremes of (actual - computed).
 #include <benchmark/benchmark.h>
@@ -20,10 +20,10 @@
 #include <string>
 #include <vector>
 
-#include "app/Midimonp.h"
+#include "app/MainWindow.h"
 #include "app/PellumApplication.h"
 #include "core/CaptureStore.h"
-#include "midi/MidiIn.h"
+#include "device/InputDevice.h"
 #include "platform/NoticeWindow.h"
 #include "platform/midi/loopback/LoopbackMidi.h"
 #include "platform/registry/RegFile.h"
@@ -35,7 +35,7 @@ using Bytes = std::vector<std::uint8_t>;
 
 constexpr int kCaptured = pellum::CaptureStore::kCapacity;
 constexpr std::size_t kMessageSize = 1024;
-// The input component queues 16 buffers; an instrument sends no faster than they come back.
+// The input device queues 16 buffers; an instrument sends no faster than they come back.
 constexpr int kBurst = 16;
 
 Bytes message(int i) {
@@ -54,10 +54,10 @@ struct Rig {
         std::filesystem::remove_all(folder);
         in = midi.addInput("Bench In");
         out = midi.addOutput("Bench Out");
-        auto key = registry.openOrCreateKey(pellum::TForm1::kRegistryKey);
+        auto key = registry.openOrCreateKey(pellum::MainWindow::kRegistryKey);
         key->write("MIDI_IN", RegistryValue::binary({1}));
         key->write("MIDI_OUT", RegistryValue::binary({1}));
-        form = std::make_unique<pellum::TForm1>(dialogs, midi, notices, registry);
+        form = std::make_unique<pellum::MainWindow>(dialogs, midi, notices, registry);
     }
     ~Rig() {
         form.reset();
@@ -82,7 +82,7 @@ struct Rig {
     pellum::midi::LoopbackMidi midi;
     pellum::NoticeWindow notices;
     pellum::RegFileRegistry registry;
-    std::unique_ptr<pellum::TForm1> form;
+    std::unique_ptr<pellum::MainWindow> form;
     std::uint32_t in = 0;
     std::uint32_t out = 0;
 };
@@ -98,7 +98,7 @@ void BM_CaptureIntoStoreAndList(benchmark::State& state) {
     Rig& r = rig();
     for (auto _ : state) {
         state.PauseTiming();
-        r.form->InitListExecute();
+        r.form->clearList();
         state.ResumeTiming();
         r.receiveAll(kCaptured);
         if (r.form->store().count() != kCaptured) state.SkipWithError("messages were lost");
@@ -111,12 +111,12 @@ BENCHMARK(BM_CaptureIntoStoreAndList)->Unit(benchmark::kMillisecond)->UseRealTim
 // The same road with the window's handler replaced by one that only takes and copies each event.
 void BM_CaptureCopyOnly(benchmark::State& state) {
     Rig& r = rig();
-    auto saved = r.form->MidiInput1->OnMidiInput;
+    auto saved = r.form->inputDevice->onInput;
     std::vector<Bytes> copies;
     copies.reserve(kCaptured);
-    r.form->MidiInput1->OnMidiInput = [&copies](pellum::TMidiInput& input) {
-        while (input.PendingCount() > 0) {
-            const auto event = input.TakeEvent();
+    r.form->inputDevice->onInput = [&copies](pellum::InputDevice& input) {
+        while (input.pendingCount() > 0) {
+            const auto event = input.takeEvent();
             copies.emplace_back(event->sysexBytes.begin(), event->sysexBytes.end());
         }
     };
@@ -126,7 +126,7 @@ void BM_CaptureCopyOnly(benchmark::State& state) {
         if (copies.size() != static_cast<std::size_t>(kCaptured))
             state.SkipWithError("messages were lost");
     }
-    r.form->MidiInput1->OnMidiInput = saved;
+    r.form->inputDevice->onInput = saved;
     state.SetItemsProcessed(state.iterations() * kCaptured);
     state.SetBytesProcessed(state.iterations() * kCaptured * static_cast<int64_t>(kMessageSize));
 }
@@ -139,22 +139,22 @@ void BM_AutoSendPacing(benchmark::State& state) {
     constexpr int kRun = 1000;
     std::vector<double> late;
     for (auto _ : state) {
-        r.form->InitListExecute();
+        r.form->clearList();
         for (int i = 0; i < kRun; ++i) {
             Bytes m(100 + (i * 37) % 1900, 0x11);
             m[0] = 0xF0;
             m[1] = 0x43;
             m.back() = 0xF7;
             r.form->store().append(m);
-            r.form->SysEx->addItem("x");
+            r.form->messageList->addItem("x");
         }
-        r.form->S_Auto->setChecked(true);
+        r.form->autoSpeed->setChecked(true);
         const std::size_t sentBefore = r.midi.sentMessages(r.out).size();
         std::size_t sent = sentBefore;
         auto last = std::chrono::steady_clock::now();
         int computed = 0;
         bool first = true;
-        auto conn = QObject::connect(r.form->Timer1, &QTimer::timeout, [&] {
+        auto conn = QObject::connect(r.form->sendTimer, &QTimer::timeout, [&] {
             const auto now = std::chrono::steady_clock::now();
             const std::size_t total = r.midi.sentMessages(r.out).size();
             if (total == sent) return;  // a tick that only waited longer
@@ -164,11 +164,11 @@ void BM_AutoSendPacing(benchmark::State& state) {
                                computed);
             first = false;
             last = now;
-            computed = r.form->Timer1->interval();
+            computed = r.form->sendTimer->interval();
         });
-        r.form->SysEx->setCurrentRow(-1);
-        r.form->BtnStartClick();
-        while (r.form->Timer1->isActive())
+        r.form->messageList->setCurrentRow(-1);
+        r.form->startSendingAll();
+        while (r.form->sendTimer->isActive())
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         QObject::disconnect(conn);
         if (sent - sentBefore != kRun) state.SkipWithError("not every message was sent");
@@ -208,14 +208,14 @@ void BM_WindowMemoryAroundTheLargestFile(benchmark::State& state) {
     Rig& r = rig();
     for (auto _ : state) {
         state.counters["fresh_MB"] = residentKib() / 1024.0;
-        r.form->openfile(QString::fromStdString(big.string()));
+        r.form->openSyxFile(QString::fromStdString(big.string()));
         state.counters["after_load_MB"] = residentKib() / 1024.0;
-        r.form->openfile(QString::fromStdString(big.string()));
+        r.form->openSyxFile(QString::fromStdString(big.string()));
         state.counters["after_second_load_MB"] = residentKib() / 1024.0;
-        r.form->New1->trigger();
+        r.form->newAction->trigger();
         state.counters["after_new_MB"] = residentKib() / 1024.0;
-        r.form->openfile(QString::fromStdString(big.string()));
-        r.form->openfile(QString::fromStdString(small.string()));
+        r.form->openSyxFile(QString::fromStdString(big.string()));
+        r.form->openSyxFile(QString::fromStdString(small.string()));
         state.counters["after_small_load_MB"] = residentKib() / 1024.0;
         state.counters["file_MB"] = std::filesystem::file_size(big) / 1048576.0;
     }

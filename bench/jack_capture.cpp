@@ -1,6 +1,6 @@
 // Capture at a JACK port's full rate: the peer instrument plays about 10 s of 1 KiB SysEx
 // messages, every cycle filled as far as the port takes (32 KiB a period at 48 kHz and 1024
-// frames), in events that need not line up with the messages. The input component runs with
+// frames), in events that need not line up with the messages. The input device runs with
 // the window's buffers (64 of 65535 bytes) and is drained the way the window drains it.
 // Reported: the rate captured, the bytes lost and the messages that arrived whole.
 // Sending the other way: the output port hands the same messages on with no pause, and the rate
@@ -19,8 +19,8 @@
 #include <thread>
 
 #include "bench/Compare.h"
-#include "midi/MidiIn.h"
-#include "midi/OutputPort.h"
+#include "device/InputDevice.h"
+#include "device/OutputDevice.h"
 #include "platform/midi/AlsaJackService.h"
 #include "platform/midi/notices/NoticePipe.h"
 #include "tests/integration/JackFixture.h"
@@ -44,7 +44,7 @@ void jackFullRateCapture(benchmark::State& state, const std::string& cut) {
     pellum::test::JackPeer peer;
     pellum::midi::AlsaJackService service;
     pellum::midi::NoticePipe notices;
-    pellum::TMidiInput input(service, notices);
+    pellum::InputDevice input(service, notices);
     input.setProductName(peer.outPort());
     input.setSysexBufferSize(65535);
     input.setSysexBufferCount(64);
@@ -57,16 +57,16 @@ void jackFullRateCapture(benchmark::State& state, const std::string& cut) {
 
     std::uint64_t captured = 0;
     std::uint64_t whole = 0;
-    input.OnMidiInput = [&](pellum::TMidiInput& in) {
-        while (in.PendingCount() > 0) {
-            auto event = in.TakeEvent();
+    input.onInput = [&](pellum::InputDevice& in) {
+        while (in.pendingCount() > 0) {
+            auto event = in.takeEvent();
             if (!event) break;
             captured += event->sysexSize;
             if (event->sysexSize == 1024 && event->sysexBytes.back() == 0xF7) ++whole;
         }
     };
-    input.OpenDevice();
-    input.StartDevice();
+    input.open();
+    input.start();
 
     double seconds = 0;
     for (auto _ : state) {
@@ -86,7 +86,7 @@ void jackFullRateCapture(benchmark::State& state, const std::string& cut) {
         }
         seconds = std::chrono::duration<double>(Clock::now() - start).count();
     }
-    input.CloseDevice();
+    input.close();
     state.counters["MB_per_s"] = static_cast<double>(captured) / seconds / 1e6;
     state.counters["bytes_sent"] = static_cast<double>(stream.size());
     state.counters["bytes_captured"] = static_cast<double>(captured);
@@ -108,7 +108,7 @@ void jackSend(benchmark::State& state) {
     pellum::test::JackPeer peer;
     peer.process().writeLine("report off");
     pellum::midi::AlsaJackService service;
-    pellum::OutputPort port(service);
+    pellum::OutputDevice port(service);
     const auto list = port.buildOutputList();
     const auto found = std::find(list.begin(), list.end(), peer.inPort());
     if (found == list.end() || port.openOutput(static_cast<int>(found - list.begin())) != 0) {

@@ -51,7 +51,7 @@ void throwOnMidiError(const std::string& what, midi::MMRESULT code) {
                       (text != nullptr ? std::string(text) : "error " + std::to_string(code)));
 }
 
-std::string openOutputDevice(OutputPort& port, const std::string& wanted) {
+std::string openOutputDevice(device::OutputDevice& port, const std::string& wanted) {
     const auto list = port.buildOutputList();  // entry 0 is "(None)"
     const std::vector<std::string> names(list.begin() + 1, list.end());
     const std::uint32_t device = pickDevice(names, wanted, "output");

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "midi/OutputPort.h"
+#include "device/OutputDevice.h"
 #include "platform/midi/MidiService.h"
 
 namespace pellum::cli {
@@ -25,6 +25,6 @@ void throwOnMidiError(const std::string& what, midi::MMRESULT code);
 
 // Opens the output device that `wanted` means on `port` and returns its name; throws
 // PellumError when there is none or it cannot be opened.
-std::string openOutputDevice(OutputPort& port, const std::string& wanted);
+std::string openOutputDevice(device::OutputDevice& port, const std::string& wanted);
 
 }  // namespace pellum::cli

@@ -14,7 +14,7 @@
 #include "core/HexText.h"
 #include "core/IdentityReply.h"
 #include "core/ListLabel.h"
-#include "midi/OutputPort.h"
+#include "device/OutputDevice.h"
 #include "platform/midi/SystemMidi.h"
 
 namespace pellum::cli {
@@ -120,7 +120,7 @@ int identifyCommand(const Args& args) {
     auto service = midi::createCommandMidiService();
     const auto inputs = inputNames(*service);
     const std::uint32_t input = pickDevice(inputs, *in, "input");
-    OutputPort port(*service);
+    device::OutputDevice port(*service);
     openOutputDevice(port, *out);
 
     // Listening before asking, so a quick answer is not missed.

@@ -25,20 +25,20 @@ SysexReceiver::SysexReceiver(midi::MidiService& service, std::uint16_t device)
       lostBefore_(service.lostInputDevices()),
       brokenBefore_(service.brokenInputMessages()),
       input_(service, notices_) {
-    input_.setDeviceID(device);
+    input_.setDeviceId(device);
     input_.setSysexBufferSize(kBufferSize);
     input_.setSysexBufferCount(kBufferCount);
     input_.setSysexOnly(true);
-    input_.OnMidiInput = [this](TMidiInput& input) { drain(input); };
-    input_.OpenDevice();
+    input_.onInput = [this](device::InputDevice& input) { drain(input); };
+    input_.open();
     if (!input_.isOpen()) {
         char text[midi::MAXERRORLENGTH] = {};
         const bool known = service.midiInGetErrorTextA(input_.Error(), text, sizeof text) ==
                            midi::MMSYSERR_NOERROR;
-        throw PellumError("cannot open input " + input_.ProductName() +
+        throw PellumError("cannot open input " + input_.productName() +
                           (known ? std::string(": ") + text : std::string()));
     }
-    input_.StartDevice();
+    input_.start();
 }
 
 SysexReceiver::~SysexReceiver() {
@@ -47,7 +47,7 @@ SysexReceiver::~SysexReceiver() {
 
 void SysexReceiver::close() {
     try {
-        input_.CloseDevice();
+        input_.close();
     } catch (const std::exception&) {
         // Going away: the component keeps what the driver still holds.
     }
@@ -85,13 +85,13 @@ bool SysexReceiver::waitForMessage(double quietSeconds) {
     return true;
 }
 
-void SysexReceiver::drain(TMidiInput& input) {
-    while (input.PendingCount() > 0) {
-        std::unique_ptr<TMyMidiEvent> event = input.TakeEvent();
+void SysexReceiver::drain(device::InputDevice& input) {
+    while (input.pendingCount() > 0) {
+        std::unique_ptr<device::ReceivedEvent> event = input.takeEvent();
         if (!event) break;
         // An empty SysEx buffer is one the driver broke off: whatever of it came before is
         // not a message.
-        if (event->statusByte == kSysexStatus && event->sysexSize == 0) leaveOut();
+        if (event->statusByte == device::kSysexStatus && event->sysexSize == 0) leaveOut();
         for (std::uint16_t i = 0; i < event->sysexSize; ++i) take(event->sysexBytes[i]);
         bytes_ += event->sysexSize;
     }

@@ -1,11 +1,11 @@
-// SysEx reception for pellum-cli: one input device through TMidiInput, as the window receives,
+// SysEx reception for pellum-cli: one input device through InputDevice, as the window receives,
 // with the buffers the driver hands back joined into whole F0..F7 messages again.
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
-#include "midi/MidiIn.h"
+#include "device/InputDevice.h"
 #include "platform/midi/MidiService.h"
 #include "platform/midi/notices/NoticeQueue.h"
 
@@ -38,7 +38,7 @@ public:
     std::uint64_t tooLongMessages() const { return tooLongMessages_; }
 
 private:
-    void drain(TMidiInput& input);
+    void drain(device::InputDevice& input);
     void take(std::uint8_t byte);
     void leaveOut();
 
@@ -47,7 +47,7 @@ private:
     const std::uint64_t brokenBefore_;
     bool deviceLost_ = false;
     midi::NoticeQueue notices_;
-    TMidiInput input_;
+    device::InputDevice input_;
     std::vector<std::vector<std::uint8_t>> messages_;
     std::vector<std::uint8_t> partial_;
     bool inMessage_ = false;

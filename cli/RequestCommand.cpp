@@ -11,7 +11,7 @@
 #include "cli/Receiver.h"
 #include "core/Errors.h"
 #include "core/UserDump.h"
-#include "midi/OutputPort.h"
+#include "device/OutputDevice.h"
 #include "platform/midi/SystemMidi.h"
 
 namespace pellum::cli {
@@ -95,7 +95,7 @@ Request parseRequest(const Args& args) {
 int sendRequest(const Request& request, const std::vector<std::uint8_t>& message) {
     if (request.receive) checkWritable(*request.receive);
     auto service = midi::createCommandMidiService();
-    OutputPort port(*service);
+    device::OutputDevice port(*service);
     openOutputDevice(port, *request.out);
 
     std::optional<Capture> capture;

@@ -10,7 +10,7 @@
 #include "core/CaptureStore.h"
 #include "core/Errors.h"
 #include "core/SyxFile.h"
-#include "midi/OutputPort.h"
+#include "device/OutputDevice.h"
 #include "platform/midi/SystemMidi.h"
 
 namespace pellum::cli {
@@ -47,7 +47,7 @@ int sendCommand(const Args& args) {
     if (store.count() == 0) throw PellumError(path + " holds no SysEx message; nothing was sent");
 
     auto service = midi::createCommandMidiService();
-    OutputPort port(*service);
+    device::OutputDevice port(*service);
     const std::string name = openOutputDevice(port, *out);
 
     // A destination that goes (a cable pulled, a patchbay's cut) ends the send at once, saying

@@ -123,17 +123,17 @@ bool isIdentityMessage(std::span<const std::uint8_t> message) {
 SystemInformation decodeIdentityReply(std::span<const std::uint8_t> message) {
     const Positions b(message);
     SystemInformation info = resetSystemInformation();
-    if (const auto device = b.at(2)) info.G_CH = std::to_string(*device + 1);
+    if (const auto device = b.at(2)) info.globalChannel = std::to_string(*device + 1);
     if (const auto vendor = b.at(5)) {
-        info.G_Vendor = hexText(*vendor) + "H";
-        info.N_Vendor = vendorName(*vendor);
+        info.vendorId = hexText(*vendor) + "H";
+        info.vendorName = vendorName(*vendor);
     }
     const auto family = b.joined(6);
     const auto member = b.joined(8);
-    if (family && member) info.G_Family = hexText(*family) + "H " + hexText(*member) + "H";
-    info.G_ROM = decimalOr(b.joined(10));
-    info.G_SOFT = decimalOr(b.joined(12));
-    info.N_Machine = machineName(b);
+    if (family && member) info.machineId = hexText(*family) + "H " + hexText(*member) + "H";
+    info.systemVersion = decimalOr(b.joined(10));
+    info.softwareVersion = decimalOr(b.joined(12));
+    info.machineName = machineName(b);
     return info;
 }
 

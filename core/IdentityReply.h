@@ -14,13 +14,13 @@ inline constexpr std::array<std::uint8_t, 6> kIdentityRequest = {0xF0, 0x7E, 0x7
 
 // The texts of the Receive tab's value labels, named after them.
 struct SystemInformation {
-    std::string G_CH;       // Global Channel
-    std::string N_Vendor;   // Vendor Name
-    std::string G_Vendor;   // Vendor ID
-    std::string N_Machine;  // Machine Name
-    std::string G_Family;   // Machine ID
-    std::string G_ROM;      // System Version
-    std::string G_SOFT;     // Software Version
+    std::string globalChannel;    // Global Channel
+    std::string vendorName;       // Vendor Name
+    std::string vendorId;         // Vendor ID
+    std::string machineName;      // Machine Name
+    std::string machineId;        // Machine ID
+    std::string systemVersion;    // System Version
+    std::string softwareVersion;  // Software Version
 
     bool operator==(const SystemInformation&) const = default;
 };
@@ -31,13 +31,13 @@ struct SystemInformationRow {
     std::string SystemInformation::*text;
 };
 inline constexpr std::array<SystemInformationRow, 7> kSystemInformationRows = {{
-    {"Global Channel", &SystemInformation::G_CH},
-    {"Vendor Name", &SystemInformation::N_Vendor},
-    {"Vendor ID", &SystemInformation::G_Vendor},
-    {"Machine Name", &SystemInformation::N_Machine},
-    {"Machine ID", &SystemInformation::G_Family},
-    {"System Version", &SystemInformation::G_ROM},
-    {"Software Version", &SystemInformation::G_SOFT},
+    {"Global Channel", &SystemInformation::globalChannel},
+    {"Vendor Name", &SystemInformation::vendorName},
+    {"Vendor ID", &SystemInformation::vendorId},
+    {"Machine Name", &SystemInformation::machineName},
+    {"Machine ID", &SystemInformation::machineId},
+    {"System Version", &SystemInformation::systemVersion},
+    {"Software Version", &SystemInformation::softwareVersion},
 }};
 
 // What the labels show after the ports were (re)opened and before any reply.

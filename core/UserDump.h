@@ -58,8 +58,8 @@ struct UserDumpLoad {
     std::vector<std::string> entries;
     // Entry 1 is selected: after a whole load, and after a stop at the type line.
     bool firstSelected = false;
-    std::string vendorText;  // VendorID, only when Loaded
-    std::string typeText;    // TYPE_NAME, only when Loaded
+    std::string vendorText;  // requestVendor, only when Loaded
+    std::string typeText;    // requestType, only when Loaded
     // Stopped: the message for the error box (a refused line's bytes as the file holds them).
     std::string error;
     // Stopped by the conversion: the refused line's bytes, to decode and pass to notANumberText.

@@ -9,7 +9,7 @@
     </message>
 </context>
 <context>
-    <name>pellum::TAbout</name>
+    <name>pellum::AboutBox</name>
     <message>
         <source>About</source>
         <translation>About</translation>
@@ -28,7 +28,7 @@
     </message>
 </context>
 <context>
-    <name>pellum::TForm1</name>
+    <name>pellum::MainWindow</name>
     <message>
         <source>The list is full</source>
         <translation>これ以上記録できません</translation>

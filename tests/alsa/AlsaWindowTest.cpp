@@ -29,16 +29,16 @@ TEST_F(WindowOverAlsa, ADumpAtFullSpeedIsCapturedWhole) {
     const test::Bytes expected = test::readBytes(file);
     ASSERT_FALSE(expected.empty());
     service = midi::createSystemMidiService();
-    TForm1& form = startOn(*service);
-    const int in = form.cmbInput->findText("VirMIDI 0-0", Qt::MatchContains);
+    MainWindow& form = startOn(*service);
+    const int in = form.inputList->findText("VirMIDI 0-0", Qt::MatchContains);
     ASSERT_GT(in, 0);
-    test::choose(form.cmbInput, in);
+    test::choose(form.inputList, in);
     ASSERT_EQ(std::system("amidi -p hw:0,0 -s /pellum/files/forty-and-big.syx"), 0);
     ASSERT_TRUE(test::pumpUntil([&] { return form.store().count() >= 41; }, 60s))
         << form.store().count() << " of 41 captured";
     const std::string saved = dir.file("saved.syx");
     dialogs.answers.push_back(QString::fromStdString(saved));
-    form.FileSave->trigger();
+    form.saveAction->trigger();
     EXPECT_TRUE(test::readBytes(saved) == expected);
     EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join("; ").toStdString();
     EXPECT_EQ(service->droppedInputBytes(), 0u);

@@ -7,9 +7,9 @@
 #include <QTimer>
 #include <QUrlQuery>
 
+#include "app/AboutBox.h"
 #include "app/Appearance.h"
 #include "app/DesktopLinks.h"
-#include "app/info.h"
 #include "tests/app/WindowFixture.h"
 
 namespace pellum::test {
@@ -38,8 +38,8 @@ protected:
 };
 
 TEST_F(AboutTest, HelpAboutShowsTheVersionModallyAndEnterClosesIt) {
-    TAbout about(links);
-    start().About = &about;
+    AboutBox about(links);
+    start().aboutBox = &about;
     form->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
     EXPECT_FALSE(about.isVisible());
@@ -63,12 +63,13 @@ TEST_F(AboutTest, HelpAboutShowsTheVersionModallyAndEnterClosesIt) {
         if (!shown) {
             shown = true;
             seen.modal = about.isVisible() && about.isModal();
-            seen.version = about.vername->text();
+            seen.version = about.versionLabel->text();
             for (const QWidget* w :
-                 {static_cast<QWidget*>(about.Label5), static_cast<QWidget*>(about.vername),
-                  static_cast<QWidget*>(about.Label2), static_cast<QWidget*>(about.Label3)})
+                 {static_cast<QWidget*>(about.productName),
+                  static_cast<QWidget*>(about.versionLabel), static_cast<QWidget*>(about.credit),
+                  static_cast<QWidget*>(about.webLink)})
                 seen.faces << QFontInfo(w->font()).family();
-            seen.defaultOk = about.OKBtn->isDefault();
+            seen.defaultOk = about.okButton->isDefault();
         }
         if (!entered && (QApplication::activeWindow() == &about || ticks > 400)) {
             entered = true;
@@ -84,16 +85,16 @@ TEST_F(AboutTest, HelpAboutShowsTheVersionModallyAndEnterClosesIt) {
     // Help(&H), then About(&A), with the mouse.
     QMenuBar* bar = form->menuBar();
     QTest::mouseClick(bar, Qt::LeftButton, {},
-                      bar->actionGeometry(form->Help1->menuAction()).center());
-    ASSERT_TRUE(pumpUntil([&] { return form->Help1->isVisible(); }));
-    QTest::mouseClick(form->Help1, Qt::LeftButton, {},
-                      form->Help1->actionGeometry(form->About1).center());
+                      bar->actionGeometry(form->helpMenu->menuAction()).center());
+    ASSERT_TRUE(pumpUntil([&] { return form->helpMenu->isVisible(); }));
+    QTest::mouseClick(form->helpMenu, Qt::LeftButton, {},
+                      form->helpMenu->actionGeometry(form->aboutAction).center());
     ASSERT_TRUE(pumpUntil([&] { return shown && !about.isVisible(); }));
 
     EXPECT_TRUE(seen.modal);
     EXPECT_EQ(seen.version.toStdString(), "version 1.10 [2001-08-13]");
     // The right edge stays where the layout put it, whatever the text's length.
-    EXPECT_EQ(about.vername->geometry().right() + 1, 253);
+    EXPECT_EQ(about.versionLabel->geometry().right() + 1, 253);
     EXPECT_EQ(seen.faces.join(", ").toStdString(),
               "Comic Neue, Liberation Sans, Liberation Mono, IPAPGothic");
     EXPECT_TRUE(seen.defaultOk);
@@ -102,7 +103,7 @@ TEST_F(AboutTest, HelpAboutShowsTheVersionModallyAndEnterClosesIt) {
 }
 
 TEST_F(AboutTest, LinksGoRedWhilePressedByEitherButtonAndOpenTheirAddressOnLeftClick) {
-    TAbout about(links);
+    AboutBox about(links);
     about.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&about));
     const std::string red = "#ff0000", blue = "#0000ff";
@@ -115,9 +116,9 @@ TEST_F(AboutTest, LinksGoRedWhilePressedByEitherButtonAndOpenTheirAddressOnLeftC
         QList<QUrl> opened;
     };
     const Case cases[] = {
-        {about.Label3, Qt::RightButton, {}},  {about.Label3, Qt::LeftButton, {web}},
-        {about.Label4, Qt::RightButton, {}},  {about.Label4, Qt::LeftButton, {mail}},
-        {about.Label3, Qt::MiddleButton, {}},
+        {about.webLink, Qt::RightButton, {}},  {about.webLink, Qt::LeftButton, {web}},
+        {about.mailLink, Qt::RightButton, {}}, {about.mailLink, Qt::LeftButton, {mail}},
+        {about.webLink, Qt::MiddleButton, {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.link->text().toStdString() + " button " + std::to_string(c.button));
@@ -132,7 +133,7 @@ TEST_F(AboutTest, LinksGoRedWhilePressedByEitherButtonAndOpenTheirAddressOnLeftC
     }
 
     // The mail program gets the subject as text, and empty copies.
-    QTest::mouseClick(about.Label4, Qt::LeftButton, {}, about.Label4->rect().center());
+    QTest::mouseClick(about.mailLink, Qt::LeftButton, {}, about.mailLink->rect().center());
     ASSERT_EQ(links.opened.size(), 1);
     const QUrlQuery query(links.opened[0]);
     EXPECT_EQ(links.opened[0].scheme(), "mailto");
@@ -143,9 +144,9 @@ TEST_F(AboutTest, LinksGoRedWhilePressedByEitherButtonAndOpenTheirAddressOnLeftC
 
     // A press dragged off the link and released elsewhere opens nothing, and leaves it blue.
     links.opened.clear();
-    QTest::mousePress(about.Label3, Qt::LeftButton, {}, about.Label3->rect().center());
-    QTest::mouseRelease(about.Label3, Qt::LeftButton, {}, QPoint(-20, -20));
-    EXPECT_EQ(textColour(about.Label3), blue);
+    QTest::mousePress(about.webLink, Qt::LeftButton, {}, about.webLink->rect().center());
+    QTest::mouseRelease(about.webLink, Qt::LeftButton, {}, QPoint(-20, -20));
+    EXPECT_EQ(textColour(about.webLink), blue);
     EXPECT_TRUE(links.opened.isEmpty());
 }
 

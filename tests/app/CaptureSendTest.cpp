@@ -17,7 +17,7 @@
 
 #include "app/UpDown.h"
 #include "core/CaptureStore.h"
-#include "midi/MidiIn.h"
+#include "device/InputDevice.h"
 #include "tests/app/WindowFixture.h"
 
 using namespace pellum;
@@ -74,7 +74,7 @@ protected:
         return std::vector<Bytes>(all.begin() + static_cast<std::ptrdiff_t>(sentBefore), all.end());
     }
 
-    void clickLine(int row) { test::clickLine(form->SysEx, row); }
+    void clickLine(int row) { test::clickLine(form->messageList, row); }
 
     // Byte 3 of each message sent: the tests fill every message with its own number.
     std::vector<int> sentNumbers() {
@@ -88,7 +88,7 @@ protected:
         const std::string path = dir.file("list.syx");
         writeBytes(path, concatenated(messages));
         dialogs.answers.push_back(QString::fromStdString(path));
-        QTest::mouseClick(form->SpeedButton4, Qt::LeftButton);
+        QTest::mouseClick(form->openButton, Qt::LeftButton);
     }
 
     std::uint32_t in = 0;
@@ -103,43 +103,43 @@ TEST_F(Instrument, CapturesAreLabelledCountedAndSyncTheChannel) {
     receive(roland);
     receive(sysex(0x44, 0x10, 9));
     receive(sysex(0x7F, 0x00, 8));
-    EXPECT_EQ(lines(form->SysEx),
+    EXPECT_EQ(lines(form->messageList),
               (QStringList{"0001 Roland(41H) 11Byte", "0002 Casio(44H) 9Byte", "0003 8Byte"}));
     EXPECT_EQ(form->store().count(), 3);
     EXPECT_EQ(Bytes(form->store().message(0).begin(), form->store().message(0).end()), roland);
-    EXPECT_TRUE(form->BtnStart->isEnabled());
-    EXPECT_TRUE(form->BtnCut->isEnabled());
+    EXPECT_TRUE(form->sendAllButton->isEnabled());
+    EXPECT_TRUE(form->deleteButton->isEnabled());
 
     // The selector follows byte 2's channel, the label beside it too; the box is the user's,
     // so nothing captured goes out or into a file changed.
     for (const std::uint8_t channelByte : {0x13, 0x10, 0x00, 0x1F}) {
         receive(sysex(0x41, channelByte, 6));
-        EXPECT_FALSE(form->ForceMIDICH->isChecked()) << int(channelByte);
-        EXPECT_EQ(form->SysExCH->position(), (channelByte & 0x0F) + 1) << int(channelByte);
-        EXPECT_EQ(form->CH->text(), QString::number((channelByte & 0x0F) + 1));
-        EXPECT_TRUE(form->OverrideState->isHidden());
+        EXPECT_FALSE(form->overrideBox->isChecked()) << int(channelByte);
+        EXPECT_EQ(form->channelStepper->position(), (channelByte & 0x0F) + 1) << int(channelByte);
+        EXPECT_EQ(form->overrideChannel->text(), QString::number((channelByte & 0x0F) + 1));
+        EXPECT_TRUE(form->overrideState->isHidden());
     }
 
     // A Universal Non-real-time message is not filed, yet moves the selector.
     const int count = form->store().count();
     receive({0xF0, 0x7E, 0x05, 0x06, 0x02, 0x41, 0x10, 0xF7});
     EXPECT_EQ(form->store().count(), count);
-    EXPECT_EQ(form->SysEx->count(), count);
-    EXPECT_EQ(form->SysExCH->position(), 6);
+    EXPECT_EQ(form->messageList->count(), count);
+    EXPECT_EQ(form->channelStepper->position(), 6);
 
     // Too short for a channel byte: filed, nothing read beyond it.
     receive({0xF0, 0xF7});
-    EXPECT_EQ(form->SysEx->item(form->SysEx->count() - 1)->text(),
+    EXPECT_EQ(form->messageList->item(form->messageList->count() - 1)->text(),
               QString("%1 2Byte").arg(count + 1, 4, 10, QChar('0')));
-    EXPECT_EQ(form->SysExCH->position(), 6);
+    EXPECT_EQ(form->channelStepper->position(), 6);
     EXPECT_EQ(form->cursor().shape(), Qt::ArrowCursor);
 
     // Once the user turns the override on, the SysEx tab says so, and the channel stays theirs.
-    form->ForceMIDICH->click();
-    EXPECT_FALSE(form->OverrideState->isHidden());
-    EXPECT_EQ(form->OverrideState->text(), "CH6 で送信");
+    form->overrideBox->click();
+    EXPECT_FALSE(form->overrideState->isHidden());
+    EXPECT_EQ(form->overrideState->text(), "CH6 で送信");
     receive(sysex(0x41, 0x13, 6));
-    EXPECT_EQ(form->SysExCH->position(), 6);
+    EXPECT_EQ(form->channelStepper->position(), 6);
 }
 
 TEST_F(Instrument, AFullStoreLeavesEventsPendingAndSaysSo) {
@@ -150,16 +150,16 @@ TEST_F(Instrument, AFullStoreLeavesEventsPendingAndSaysSo) {
     deliver(in);
     // The first announcement files one message; the two that follow find the store full.
     EXPECT_EQ(form->store().count(), 9999);
-    EXPECT_EQ(form->SysEx->count(), 1);
-    EXPECT_EQ(form->SysEx->item(0)->text(), "9999 Roland(41H) 5Byte");
-    EXPECT_EQ(form->MidiInput1->PendingCount(), 2);
+    EXPECT_EQ(form->messageList->count(), 1);
+    EXPECT_EQ(form->messageList->item(0)->text(), "9999 Roland(41H) 5Byte");
+    EXPECT_EQ(form->inputDevice->pendingCount(), 2);
     EXPECT_EQ(dialogs.messages, QStringList(2, "これ以上記録できません"));
 
     receive(sysex(0x44, 0, 5));  // every further input event says so again and takes nothing
     EXPECT_EQ(dialogs.messages.size(), 3);
     EXPECT_EQ(form->store().count(), 9999);
-    EXPECT_EQ(form->SysEx->count(), 1);
-    EXPECT_EQ(form->MidiInput1->PendingCount(), 3);
+    EXPECT_EQ(form->messageList->count(), 1);
+    EXPECT_EQ(form->inputDevice->pendingCount(), 3);
 }
 
 TEST_F(Instrument, AFullStoreShowsOneBoxPerBurst) {
@@ -172,7 +172,7 @@ TEST_F(Instrument, AFullStoreShowsOneBoxPerBurst) {
     };
     receive(sysex(0x42, 0, 5));
     EXPECT_EQ(dialogs.messages, QStringList{"これ以上記録できません"});
-    EXPECT_EQ(form->MidiInput1->PendingCount(), 6);
+    EXPECT_EQ(form->inputDevice->pendingCount(), 6);
     EXPECT_EQ(form->store().count(), 9999);
 
     // Once it is closed, the next input event says so again.
@@ -184,18 +184,18 @@ TEST_F(Instrument, AFullStoreShowsOneBoxPerBurst) {
 TEST_F(Instrument, WhatArrivesWhileCaptureIsPausedIsListedOnResumeAndReopeningDiscardsIt) {
     receive(sysex(0x41, 0x10, 6));
     clickLine(0);  // sending pauses capture
-    EXPECT_FALSE(form->In_chk->isChecked());
+    EXPECT_FALSE(form->captureOn->isChecked());
     // Held apart, not left in the input, where 100 would keep every one of the driver's buffers.
     receive(sysex(0x42, 0x10, 7));
     for (int i = 0; i < 100; ++i) receive(sysex(0x43, 0x10, 8));
-    EXPECT_EQ(form->SysEx->count(), 1);
-    EXPECT_EQ(form->MidiInput1->PendingCount(), 0);
+    EXPECT_EQ(form->messageList->count(), 1);
+    EXPECT_EQ(form->inputDevice->pendingCount(), 0);
 
     // Switched on again (as choosing a dump request does): listed at once, and said.
-    form->In_chk->setChecked(true);
-    ASSERT_TRUE(pumpUntil([&] { return form->SysEx->count() == 102; }));
+    form->captureOn->setChecked(true);
+    ASSERT_TRUE(pumpUntil([&] { return form->messageList->count() == 102; }));
     EXPECT_EQ(
-        lines(form->SysEx).mid(0, 3),
+        lines(form->messageList).mid(0, 3),
         (QStringList{"0001 Roland(41H) 6Byte", "0002 KORG(42H) 7Byte", "0003 YAMAHA(43H) 8Byte"}));
     EXPECT_EQ(dialogs.messages,
               QStringList{"キャプチャの一時停止中に届いた 101 個のメッセージをリストに加えました"});
@@ -203,11 +203,11 @@ TEST_F(Instrument, WhatArrivesWhileCaptureIsPausedIsListedOnResumeAndReopeningDi
     // What was held is gone once the ports are reopened.
     clickLine(0);
     receive(sysex(0x44, 0x10, 9));
-    form->cmbInput->setCurrentIndex(1);
-    emit form->cmbInput->activated(1);
+    form->inputList->setCurrentIndex(1);
+    emit form->inputList->activated(1);
     pumpUntil([] { return false; }, std::chrono::milliseconds(50));
-    EXPECT_TRUE(form->In_chk->isChecked());
-    EXPECT_EQ(form->SysEx->count(), 102);
+    EXPECT_TRUE(form->captureOn->isChecked());
+    EXPECT_EQ(form->messageList->count(), 102);
 }
 
 // Longer than the store keeps: left out whole and told, never filed in pieces; the largest
@@ -224,7 +224,7 @@ TEST_F(Instrument, ASysExLongerThanTheStoreKeepsIsLeftOutWhole) {
     receive(largest);
     receive(big);
     receive(sysex(0x42, 0x20, 7));
-    EXPECT_EQ(lines(form->SysEx),
+    EXPECT_EQ(lines(form->messageList),
               (QStringList{"0001 Roland(41H) 65535Byte", "0002 KORG(42H) 7Byte"}));
     EXPECT_EQ(
         dialogs.messages,
@@ -234,19 +234,19 @@ TEST_F(Instrument, ASysExLongerThanTheStoreKeepsIsLeftOutWhole) {
 TEST_F(Instrument, ClickSendAppliesTheOverrideToTheCopyOnly) {
     receive(sysex(0x41, 0x10, 11));
     receive(sysex(0x42, 0x20, 7));
-    form->ForceMIDICH->setChecked(true);
-    form->SysExCH->setPosition(3);
-    form->In_chk->setChecked(true);
+    form->overrideBox->setChecked(true);
+    form->channelStepper->setPosition(3);
+    form->captureOn->setChecked(true);
     clickLine(0);
     clickLine(0);  // the same line again sends again
     ASSERT_EQ(sent().size(), 2u);
     EXPECT_EQ(sent()[0], sysex(0x41, 0x12, 11));
     EXPECT_EQ(form->store().message(0)[2], 0x10);
-    EXPECT_FALSE(form->In_chk->isChecked());
+    EXPECT_FALSE(form->captureOn->isChecked());
 
     // The keyboard selects and sends too.
-    form->SysEx->setFocus();
-    QTest::keyClick(form->SysEx, Qt::Key_Down);
+    form->messageList->setFocus();
+    QTest::keyClick(form->messageList, Qt::Key_Down);
     ASSERT_EQ(sent().size(), 3u);
     EXPECT_EQ(sent()[2], sysex(0x42, 0x22, 7));
 
@@ -257,7 +257,7 @@ TEST_F(Instrument, ClickSendAppliesTheOverrideToTheCopyOnly) {
 
     // Nothing leaves while the sending switch is off.
     form->store().append(sysex(0x41, 0x10, 5));
-    form->Out_chk->setChecked(false);
+    form->sendOn->setChecked(false);
     clickLine(0);
     EXPECT_EQ(sent().size(), 3u);
 }
@@ -268,10 +268,10 @@ TEST_F(Instrument, OnlyTheUsersChoiceOfALineSendsIt) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
 
     // Tabbing into the list while no line is chosen sends nothing.
-    form->TabMenu->tabBar()->setFocus(Qt::TabFocusReason);
-    for (int i = 0; i < 20 && !form->SysEx->hasFocus(); ++i)
+    form->tabs->tabBar()->setFocus(Qt::TabFocusReason);
+    for (int i = 0; i < 20 && !form->messageList->hasFocus(); ++i)
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    ASSERT_TRUE(form->SysEx->hasFocus());
+    ASSERT_TRUE(form->messageList->hasFocus());
 
     // Nor does the window getting the activation back from a modal dialog, cancelled or with a
     // file loaded into the list.
@@ -281,37 +281,37 @@ TEST_F(Instrument, OnlyTheUsersChoiceOfALineSendsIt) {
                                    sysex(0x41, 0x10, 6, 2)}));
     for (const QString& answer : {QString(), QString::fromStdString(path)}) {
         dialogs.answers.push_back(answer);
-        QTest::keyClick(form->SysEx, Qt::Key_O, Qt::ControlModifier);
+        QTest::keyClick(form->messageList, Qt::Key_O, Qt::ControlModifier);
         if (!form->isActiveWindow()) form->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
         QCoreApplication::processEvents();
-        ASSERT_TRUE(form->SysEx->hasFocus());
+        ASSERT_TRUE(form->messageList->hasFocus());
     }
     dialogs.whileOpen = nullptr;
     ASSERT_EQ(dialogs.asked.size(), 2u);
-    EXPECT_EQ(form->SysEx->count(), 3);
+    EXPECT_EQ(form->messageList->count(), 3);
 
     // Nor a right click, which selects nothing either.
-    QTest::mouseClick(form->SysEx->viewport(), Qt::RightButton, {},
-                      form->SysEx->visualItemRect(form->SysEx->item(2)).center());
-    EXPECT_TRUE(form->SysEx->selectedItems().isEmpty());
+    QTest::mouseClick(form->messageList->viewport(), Qt::RightButton, {},
+                      form->messageList->visualItemRect(form->messageList->item(2)).center());
+    EXPECT_TRUE(form->messageList->selectedItems().isEmpty());
     EXPECT_TRUE(sent().empty());
-    EXPECT_TRUE(form->In_chk->isChecked());
+    EXPECT_TRUE(form->captureOn->isChecked());
 
     // The first arrow key chooses line 0. A left click sends, on the line already selected
     // too; so does each keyboard move.
-    QTest::keyClick(form->SysEx, Qt::Key_Down);
+    QTest::keyClick(form->messageList, Qt::Key_Down);
     clickLine(1);
     clickLine(1);
     for (const Qt::Key key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Home, Qt::Key_End, Qt::Key_PageUp,
                               Qt::Key_PageDown, Qt::Key_Up})
-        QTest::keyClick(form->SysEx, key);
+        QTest::keyClick(form->messageList, key);
     EXPECT_EQ(sentNumbers(), (std::vector<int>{0, 1, 1, 2, 0, 2, 0, 2, 1}));
-    EXPECT_FALSE(form->In_chk->isChecked());
+    EXPECT_FALSE(form->captureOn->isChecked());
 
     // Once a line is chosen, a cancelled Ctrl+O sends nothing either.
     dialogs.whileOpen = [&] { runModalWindow(form.get()); };
-    QTest::keyClick(form->SysEx, Qt::Key_O, Qt::ControlModifier);
+    QTest::keyClick(form->messageList, Qt::Key_O, Qt::ControlModifier);
     dialogs.whileOpen = nullptr;
     ASSERT_EQ(dialogs.asked.size(), 3u);
     if (!form->isActiveWindow()) form->activateWindow();
@@ -324,15 +324,15 @@ TEST_F(Instrument, AClickAfterADragAcrossLinesSendsOnce) {
     for (std::uint8_t i = 0; i < 3; ++i) receive(sysex(0x41, 0x10, 6, i));
     form->show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
-    QWidget* view = form->SysEx->viewport();
+    QWidget* view = form->messageList->viewport();
     const auto at = [&](int row) {
-        return form->SysEx->visualItemRect(form->SysEx->item(row)).center();
+        return form->messageList->visualItemRect(form->messageList->item(row)).center();
     };
     QTest::mousePress(view, Qt::LeftButton, {}, at(0));
     QTest::mouseMove(view, at(1));
     QTest::mouseMove(view, at(2));
     QTest::mouseRelease(view, Qt::LeftButton, {}, at(2));
-    ASSERT_EQ(form->SysEx->currentRow(), 2);
+    ASSERT_EQ(form->messageList->currentRow(), 2);
     // The drag chose the line it ended on.
     EXPECT_EQ(sentNumbers(), std::vector<int>{2});
 
@@ -345,17 +345,18 @@ TEST_F(Instrument, ListDeleteLeavesNoLineSelected) {
     for (std::uint8_t i = 0; i < 4; ++i) receive(sysex(0x41, 0x10, 6, i));
     clickLine(1);
     sentBefore = midi.sentMessages(out).size();
-    QTest::mouseClick(form->BtnCut, Qt::LeftButton);
-    EXPECT_EQ(lines(form->SysEx), (QStringList{"0001 Roland(41H) 6Byte", "0003 Roland(41H) 6Byte",
-                                               "0004 Roland(41H) 6Byte"}));
-    EXPECT_TRUE(form->SysEx->selectedItems().isEmpty());
+    QTest::mouseClick(form->deleteButton, Qt::LeftButton);
+    EXPECT_EQ(lines(form->messageList),
+              (QStringList{"0001 Roland(41H) 6Byte", "0003 Roland(41H) 6Byte",
+                           "0004 Roland(41H) 6Byte"}));
+    EXPECT_TRUE(form->messageList->selectedItems().isEmpty());
 
     // A second press finds nothing to delete, and a run starts with line 0.
-    QTest::mouseClick(form->BtnCut, Qt::LeftButton);
-    EXPECT_EQ(form->SysEx->count(), 3);
-    form->S_Auto->click();
-    QTest::mouseClick(form->BtnStart, Qt::LeftButton);
-    ASSERT_TRUE(pumpUntil([&] { return !form->Timer1->isActive(); }));
+    QTest::mouseClick(form->deleteButton, Qt::LeftButton);
+    EXPECT_EQ(form->messageList->count(), 3);
+    form->autoSpeed->click();
+    QTest::mouseClick(form->sendAllButton, Qt::LeftButton);
+    ASSERT_TRUE(pumpUntil([&] { return !form->sendTimer->isActive(); }));
     EXPECT_EQ(sentNumbers(), (std::vector<int>{0, 2, 3}));  // each line sends its own message
 }
 
@@ -364,57 +365,58 @@ TEST_F(Instrument, AutoSendRunsThroughTheListInOrder) {
     const Bytes a = sysex(0x41, 0x10, 11, 0x01), b = sysex(0x41, 0x10, 300, 0x02),
                 c = sysex(0x41, 0x10, 600, 0x03);
     for (const Bytes& m : {a, b, c}) receive(m);
-    form->S_Auto->click();
-    EXPECT_FALSE(form->SendSpeed->isEnabled());
-    form->TabMenu->setCurrentIndex(3);
+    form->autoSpeed->click();
+    EXPECT_FALSE(form->sendSpeed->isEnabled());
+    form->tabs->setCurrentIndex(3);
 
     std::vector<int> meter;
-    QObject::connect(form->Meter, &QProgressBar::valueChanged, [&](int v) { meter.push_back(v); });
-    QTest::mouseClick(form->BtnStart, Qt::LeftButton);
-    EXPECT_EQ(form->TabMenu->currentIndex(), 0);
-    EXPECT_TRUE(form->BtnStop->isEnabled());
-    EXPECT_FALSE(form->BtnStart->isEnabled());
-    EXPECT_EQ(form->Meter->maximum(), 3);
-    EXPECT_EQ(form->Timer1->interval(), 11 / 256 + 1);
+    QObject::connect(form->listFill, &QProgressBar::valueChanged,
+                     [&](int v) { meter.push_back(v); });
+    QTest::mouseClick(form->sendAllButton, Qt::LeftButton);
+    EXPECT_EQ(form->tabs->currentIndex(), 0);
+    EXPECT_TRUE(form->stopButton->isEnabled());
+    EXPECT_FALSE(form->sendAllButton->isEnabled());
+    EXPECT_EQ(form->listFill->maximum(), 3);
+    EXPECT_EQ(form->sendTimer->interval(), 11 / 256 + 1);
     EXPECT_TRUE(sent().empty());  // the first goes at the first tick
 
-    ASSERT_TRUE(pumpUntil([&] { return !form->Timer1->isActive(); }));
+    ASSERT_TRUE(pumpUntil([&] { return !form->sendTimer->isActive(); }));
     EXPECT_EQ(sent(), (std::vector<Bytes>{a, b, c}));
     EXPECT_EQ(meter, (std::vector<int>{1, 2, 3}));
-    EXPECT_TRUE(form->BtnStart->isEnabled());
-    EXPECT_FALSE(form->BtnStop->isEnabled());
-    EXPECT_TRUE(form->BtnCut->isEnabled());
-    EXPECT_EQ(form->SysEx->currentRow(), 2);  // selections made by the run sent nothing extra
+    EXPECT_TRUE(form->sendAllButton->isEnabled());
+    EXPECT_FALSE(form->stopButton->isEnabled());
+    EXPECT_TRUE(form->deleteButton->isEnabled());
+    EXPECT_EQ(form->messageList->currentRow(), 2);  // selections made by the run sent nothing extra
 
     // From the last line the run starts again at line 0; from the second it sends 1 and 2.
     sentBefore = midi.sentMessages(out).size();
-    QTest::mouseClick(form->BtnStart, Qt::LeftButton);
-    ASSERT_TRUE(pumpUntil([&] { return !form->Timer1->isActive(); }));
+    QTest::mouseClick(form->sendAllButton, Qt::LeftButton);
+    ASSERT_TRUE(pumpUntil([&] { return !form->sendTimer->isActive(); }));
     EXPECT_EQ(sent(), (std::vector<Bytes>{a, b, c}));
 
     clickLine(1);
     sentBefore = midi.sentMessages(out).size();
     meter.clear();
-    QTest::mouseClick(form->BtnStart, Qt::LeftButton);
-    ASSERT_TRUE(pumpUntil([&] { return !form->Timer1->isActive(); }));
+    QTest::mouseClick(form->sendAllButton, Qt::LeftButton);
+    ASSERT_TRUE(pumpUntil([&] { return !form->sendTimer->isActive(); }));
     EXPECT_EQ(sent(), (std::vector<Bytes>{b, c}));
     EXPECT_EQ(meter, (std::vector<int>{2, 3}));
 }
 
 TEST_F(Instrument, StopAndStartResumeWithTheLineSentLast) {
     for (std::uint8_t i = 0; i < 10; ++i) receive(sysex(0x41, 0x00, 6, i));
-    form->S_Man->click();
-    form->SendSpeed->setValue(9);
-    QTest::mouseClick(form->BtnStart, Qt::LeftButton);
+    form->manualSpeed->click();
+    form->sendSpeed->setValue(9);
+    QTest::mouseClick(form->sendAllButton, Qt::LeftButton);
     ASSERT_TRUE(pumpUntil([&] { return sent().size() == 5; }));
-    QTest::mouseClick(form->BtnStop, Qt::LeftButton);
-    EXPECT_FALSE(form->Timer1->isActive());
-    EXPECT_TRUE(form->BtnStart->isEnabled());
-    EXPECT_FALSE(form->BtnStop->isEnabled());
-    EXPECT_EQ(form->SysEx->currentRow(), 4);
+    QTest::mouseClick(form->stopButton, Qt::LeftButton);
+    EXPECT_FALSE(form->sendTimer->isActive());
+    EXPECT_TRUE(form->sendAllButton->isEnabled());
+    EXPECT_FALSE(form->stopButton->isEnabled());
+    EXPECT_EQ(form->messageList->currentRow(), 4);
 
-    QTest::mouseClick(form->BtnStart, Qt::LeftButton);
-    ASSERT_TRUE(pumpUntil([&] { return !form->Timer1->isActive(); }));
+    QTest::mouseClick(form->sendAllButton, Qt::LeftButton);
+    ASSERT_TRUE(pumpUntil([&] { return !form->sendTimer->isActive(); }));
     const auto all = sent();
     ASSERT_EQ(all.size(), 11u);
     for (std::size_t i = 0; i < 5; ++i) EXPECT_EQ(all[i][3], i);
@@ -425,31 +427,31 @@ TEST_F(Instrument, LaterWaitsFollowTheNextMessageInBothModes) {
     // Loaded, not captured: the box is unchecked and the selector enabled, as at start.
     openFile({sysex(0x41, 0x10, 11, 0), sysex(0x41, 0x10, 300, 1), sysex(0x41, 0x10, 600, 2),
               sysex(0x41, 0x10, 1000, 3)});
-    ASSERT_EQ(form->SysEx->count(), 4);
-    ASSERT_TRUE(form->SysExCH->isEnabled());
+    ASSERT_EQ(form->messageList->count(), 4);
+    ASSERT_TRUE(form->channelStepper->isEnabled());
 
     // The wait armed by each tick that sent a line (an early tick sends nothing).
     std::vector<int> waits;
     int meter = -1;
-    QObject::connect(form->Timer1, &QTimer::timeout, form.get(), [&] {
-        if (form->Meter->value() == meter) return;
-        meter = form->Meter->value();
-        waits.push_back(form->Timer1->interval());
+    QObject::connect(form->sendTimer, &QTimer::timeout, form.get(), [&] {
+        if (form->listFill->value() == meter) return;
+        meter = form->listFill->value();
+        waits.push_back(form->sendTimer->interval());
     });
-    form->SendSpeed->setValue(9);
-    for (QRadioButton* mode : {form->S_Man, form->S_Auto}) {
+    form->sendSpeed->setValue(9);
+    for (QRadioButton* mode : {form->manualSpeed, form->autoSpeed}) {
         SCOPED_TRACE(mode->text().toStdString());
         mode->click();
         waits.clear();
         sentBefore = midi.sentMessages(out).size();
-        QTest::mouseClick(form->BtnStart, Qt::LeftButton);
-        ASSERT_TRUE(pumpUntil([&] { return !form->Timer1->isActive(); }));
+        QTest::mouseClick(form->sendAllButton, Qt::LeftButton);
+        ASSERT_TRUE(pumpUntil([&] { return !form->sendTimer->isActive(); }));
         EXPECT_EQ(sentNumbers(), (std::vector<int>{0, 1, 2, 3}));
         ASSERT_EQ(waits.size(), 4u);
         EXPECT_EQ(std::vector<int>(waits.begin(), waits.begin() + 3),
                   (std::vector<int>{300 / 256 + 1, 600 / 256 + 1, 1000 / 256 + 1}));
         // A tick finds the override off and brings the selector in line.
-        EXPECT_FALSE(form->SysExCH->isEnabled());
+        EXPECT_FALSE(form->channelStepper->isEnabled());
     }
 }
 
@@ -462,37 +464,37 @@ TEST_F(Instrument, TheFirstWaitFollowsThePacingChoice) {
     };
     for (const Case& c : {Case{false, 1, 900}, Case{false, 5, 500}, Case{false, 9, 100},
                           Case{true, 1, 700 / 256 + 1}}) {
-        (c.automatic ? form->S_Auto : form->S_Man)->click();
-        form->SendSpeed->setValue(c.speed);
-        QTest::mouseClick(form->BtnStart, Qt::LeftButton);
-        EXPECT_EQ(form->Timer1->interval(), c.interval);
-        QTest::mouseClick(form->BtnStop, Qt::LeftButton);
+        (c.automatic ? form->autoSpeed : form->manualSpeed)->click();
+        form->sendSpeed->setValue(c.speed);
+        QTest::mouseClick(form->sendAllButton, Qt::LeftButton);
+        EXPECT_EQ(form->sendTimer->interval(), c.interval);
+        QTest::mouseClick(form->stopButton, Qt::LeftButton);
     }
     EXPECT_TRUE(sent().empty());
 
     // Over an empty list nothing goes out and the first tick ends the run.
-    form->New1->trigger();
-    QTest::mouseClick(form->BtnStart, Qt::LeftButton);
-    ASSERT_TRUE(pumpUntil([&] { return !form->Timer1->isActive(); }));
+    form->newAction->trigger();
+    QTest::mouseClick(form->sendAllButton, Qt::LeftButton);
+    ASSERT_TRUE(pumpUntil([&] { return !form->sendTimer->isActive(); }));
     EXPECT_TRUE(sent().empty());
-    EXPECT_TRUE(form->BtnStart->isEnabled());
+    EXPECT_TRUE(form->sendAllButton->isEnabled());
 }
 
 TEST_F(Instrument, ConfigControlsSteerEachOther) {
-    form->SysExCH->click(UpDown::Button::Up);
-    form->SysExCH->click(UpDown::Button::Up);
-    EXPECT_EQ(form->CH->text(), "3");
+    form->channelStepper->click(UpDown::Button::Up);
+    form->channelStepper->click(UpDown::Button::Up);
+    EXPECT_EQ(form->overrideChannel->text(), "3");
     // The selector starts enabled under an unchecked box; each click of the box sets it.
     for (const bool on : {true, false, true}) {
-        form->ForceMIDICH->click();
-        EXPECT_EQ(form->SysExCH->isEnabled(), on);
+        form->overrideBox->click();
+        EXPECT_EQ(form->channelStepper->isEnabled(), on);
     }
-    form->S_Auto->click();
-    EXPECT_FALSE(form->L_Low->isEnabled());
-    EXPECT_FALSE(form->L_High->isEnabled());
-    EXPECT_FALSE(form->SendSpeed->isEnabled());
-    form->S_Man->click();
-    EXPECT_TRUE(form->L_Low->isEnabled());
-    EXPECT_TRUE(form->L_High->isEnabled());
-    EXPECT_TRUE(form->SendSpeed->isEnabled());
+    form->autoSpeed->click();
+    EXPECT_FALSE(form->lowCaption->isEnabled());
+    EXPECT_FALSE(form->highCaption->isEnabled());
+    EXPECT_FALSE(form->sendSpeed->isEnabled());
+    form->manualSpeed->click();
+    EXPECT_TRUE(form->lowCaption->isEnabled());
+    EXPECT_TRUE(form->highCaption->isEnabled());
+    EXPECT_TRUE(form->sendSpeed->isEnabled());
 }

@@ -7,9 +7,9 @@
 #include <QTabWidget>
 #include <QToolButton>
 
+#include "app/AboutBox.h"
 #include "app/DesktopLinks.h"
 #include "app/Language.h"
-#include "app/info.h"
 #include "tests/app/WindowFixture.h"
 #include "tests/support/Japanese.h"
 
@@ -62,17 +62,17 @@ TEST_F(English, EveryTabMenuAndBoxSpeaksEnglish) {
         QList<QUrl> opened;
         void open(const QUrl& address) override { opened << address; }
     } links;
-    TAbout about(links);
-    about.Label4Click();
+    AboutBox about(links);
+    about.writeMail();
     ASSERT_EQ(links.opened.size(), 1);
     const struct {
         QStringList texts;
         const char* expected;
     } cases[] = {
-        {shownTexts(form->MnSysEx), "SysEx List"},
-        {shownTexts(form->MnUSER), "Dump Request"},
-        {shownTexts(form->Receive), "Software Version"},
-        {shownTexts(form->TabSheet1), "SysEx Channel"},
+        {shownTexts(form->sysexTab), "SysEx List"},
+        {shownTexts(form->requestTab), "Dump Request"},
+        {shownTexts(form->identityTab), "Software Version"},
+        {shownTexts(form->configTab), "SysEx Channel"},
         {shownTexts(form.get()), "Stop Sending"},  // menus, tab captions and tool bar hints
         {shownTexts(&about), "The latest version is here"},
         {{links.opened.front().toString()}, "subject=About Pellum"},  // the mail it starts
@@ -91,13 +91,13 @@ TEST_F(English, EveryTabMenuAndBoxSpeaksEnglish) {
         {"file error",
          [&] {
              dialogs.answers.push_back(QString::fromStdString(dir.file("none.syx")));
-             form->SysexI1->trigger();
+             form->openAction->trigger();
          },
          dialogs.errors, "Cannot open file"},
         {"request file error",
          [&] {
              dialogs.answers.push_back(QString::fromStdString(cfg));
-             form->SpeedButton2->click();
+             form->openRequestButton->click();
          },
          dialogs.errors, "'zz' is not a number"},
     };

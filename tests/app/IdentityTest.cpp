@@ -30,14 +30,14 @@ protected:
     // The seven value labels, top to bottom.
     QStringList shown() const {
         QStringList texts;
-        for (QLabel* l : {form->G_CH, form->N_Vendor, form->G_Vendor, form->N_Machine,
-                          form->G_Family, form->G_ROM, form->G_SOFT})
+        for (QLabel* l : {form->globalChannel, form->vendorName, form->vendorId, form->machineName,
+                          form->machineId, form->systemVersion, form->softwareVersion})
             texts << l->text();
         return texts;
     }
 
     void clickTab(int index) {
-        QTabBar* bar = form->TabMenu->tabBar();
+        QTabBar* bar = form->tabs->tabBar();
         QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(index).center());
     }
 
@@ -55,7 +55,7 @@ TEST_F(Identity, TheReplyFillsTheReceiveTabAndEveryReopeningAsksAgain) {
     EXPECT_EQ(shown(), kReset);  // nothing handled yet: the answer waits in the input
     deliver(in);
     EXPECT_EQ(shown(), kSc88);
-    EXPECT_EQ(form->SysEx->count(), 0);
+    EXPECT_EQ(form->messageList->count(), 0);
     EXPECT_EQ(form->store().count(), 0);
 
     // A second reply overwrites every label, the machine name falling back to "unknown".
@@ -68,22 +68,22 @@ TEST_F(Identity, TheReplyFillsTheReceiveTabAndEveryReopeningAsksAgain) {
     form->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
     clickTab(3);
-    QTest::keyClick(form->cmbOutput, Qt::Key_Up);
-    ASSERT_EQ(form->cmbOutput->currentIndex(), 0);
+    QTest::keyClick(form->outputList, Qt::Key_Up);
+    ASSERT_EQ(form->outputList->currentIndex(), 0);
     EXPECT_EQ(shown(), kReset);
     deliver(in);
     EXPECT_EQ(shown(), kReset);
 
     // The instrument's port again: asked once more, it answers.
-    QTest::keyClick(form->cmbOutput, Qt::Key_Down);
-    ASSERT_EQ(form->cmbOutput->currentIndex(), 1);
+    QTest::keyClick(form->outputList, Qt::Key_Down);
+    ASSERT_EQ(form->outputList->currentIndex(), 1);
     EXPECT_EQ(midi.sentMessages(out), (std::vector<Bytes>{request, request}));
     deliver(in);
     clickTab(2);
-    EXPECT_EQ(form->TabMenu->currentWidget(), form->Receive);
+    EXPECT_EQ(form->tabs->currentWidget(), form->identityTab);
     EXPECT_EQ(shown(), kSc88);
-    EXPECT_TRUE(form->G_Family->isVisible());
-    EXPECT_GE(form->G_Family->width(), form->G_Family->sizeHint().width());  // not clipped
+    EXPECT_TRUE(form->machineId->isVisible());
+    EXPECT_GE(form->machineId->width(), form->machineId->sizeHint().width());  // not clipped
     EXPECT_TRUE(dialogs.errors.isEmpty());
 }
 

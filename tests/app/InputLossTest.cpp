@@ -45,7 +45,7 @@ protected:
 };
 
 TEST_F(InputLoss, ALossIsToldOncePerBurstAndWhatArrivedIsKept) {
-    ASSERT_TRUE(form->In_chk->isChecked());
+    ASSERT_TRUE(form->captureOn->isChecked());
     const std::uint64_t lostBefore = midi.droppedInputBytes();
     burstWhileBusy(100);
     const std::uint64_t lost = midi.droppedInputBytes() - lostBefore;

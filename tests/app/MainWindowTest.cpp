@@ -18,7 +18,7 @@
 #include <QToolButton>
 #include <QUrl>
 
-#include "app/Midimonp.h"
+#include "app/MainWindow.h"
 #include "app/PellumApplication.h"
 #include "app/UpDown.h"
 #include "core/CaptureStore.h"
@@ -45,24 +45,24 @@ Bytes concat(std::initializer_list<Bytes> parts) {
     return all;
 }
 
-class MainWindow : public WindowTest {
+class Window : public WindowTest {
 protected:
-    MainWindow() { start(); }
+    Window() { start(); }
 
     // A .syx file in the temporary folder, opened through the tool bar as a user would.
     void openThroughToolBar(const Bytes& content, const std::string& name = "in.syx") {
         const std::string path = dir.file(name);
         writeBytes(path, content);
         dialogs.answers.push_back(QString::fromStdString(path));
-        QTest::mouseClick(form->SpeedButton4, Qt::LeftButton);
+        QTest::mouseClick(form->openButton, Qt::LeftButton);
     }
 
-    void selectLine(int row) { clickLine(form->SysEx, row); }
+    void selectLine(int row) { clickLine(form->messageList, row); }
 };
 
 }  // namespace
 
-TEST_F(MainWindow, StartsInItsInitialState) {
+TEST_F(Window, StartsInItsInitialState) {
     form->show();
     EXPECT_EQ(form->windowTitle(), "Pellum");
     EXPECT_EQ(form->centralWidget()->size(), QSize(241, 194));
@@ -77,13 +77,13 @@ TEST_F(MainWindow, StartsInItsInitialState) {
         bool enabled;
     };
     const Button buttons[] = {
-        {form->SpeedButton3, 0, "Clear List (Ctrl+L)", true},
-        {form->SpeedButton4, 23, "Open Syx File (Ctrl+O)", true},
-        {form->SpeedButton6, 46, "Save Syx File (Ctrl+S)", true},
-        {form->BtnCut, 69, "List Delete (Del)", false},
-        {form->BtnStart, 92, "Auto Sending (F5)", false},
-        {form->BtnStop, 115, "Send Stop (Esc)", false},
-        {form->SpeedButton7, 217, "Exit (F10)", true},
+        {form->clearListButton, 0, "Clear List (Ctrl+L)", true},
+        {form->openButton, 23, "Open Syx File (Ctrl+O)", true},
+        {form->saveButton, 46, "Save Syx File (Ctrl+S)", true},
+        {form->deleteButton, 69, "List Delete (Del)", false},
+        {form->sendAllButton, 92, "Auto Sending (F5)", false},
+        {form->stopButton, 115, "Send Stop (Esc)", false},
+        {form->exitButton, 217, "Exit (F10)", true},
     };
     for (const Button& b : buttons) {
         EXPECT_EQ(b.button->geometry(), QRect(b.left, 2, 23, 23)) << b.hint;
@@ -96,98 +96,99 @@ TEST_F(MainWindow, StartsInItsInitialState) {
     }
 
     // Menu captions and shortcuts.
-    EXPECT_EQ(form->File1->title(), "File(&F)");
-    EXPECT_EQ(form->Help1->title(), "Help(&H)");
-    EXPECT_EQ(form->New1->text(), "New(&N)");
-    EXPECT_EQ(form->New1->shortcut(), QKeySequence("Ctrl+N"));
-    EXPECT_EQ(form->SysexI1->text(), "Open(&O)");
-    EXPECT_EQ(form->SysexI1->shortcut(), QKeySequence("Ctrl+O"));
-    EXPECT_TRUE(form->SysexE1->text().startsWith("Save(&S)"));
-    EXPECT_EQ(form->FileSave->shortcut(), QKeySequence("Ctrl+S"));
-    EXPECT_TRUE(form->N1->isSeparator());
-    EXPECT_EQ(form->mnuExit->text(), "Exit(&X)");
-    EXPECT_EQ(form->mnuExit->shortcut(), QKeySequence(Qt::Key_F10));
-    EXPECT_EQ(form->About1->text(), "About(&A)");
+    EXPECT_EQ(form->fileMenu->title(), "File(&F)");
+    EXPECT_EQ(form->helpMenu->title(), "Help(&H)");
+    EXPECT_EQ(form->newAction->text(), "New(&N)");
+    EXPECT_EQ(form->newAction->shortcut(), QKeySequence("Ctrl+N"));
+    EXPECT_EQ(form->openAction->text(), "Open(&O)");
+    EXPECT_EQ(form->openAction->shortcut(), QKeySequence("Ctrl+O"));
+    EXPECT_TRUE(form->saveMenuItem->text().startsWith("Save(&S)"));
+    EXPECT_EQ(form->saveAction->shortcut(), QKeySequence("Ctrl+S"));
+    EXPECT_TRUE(form->fileMenuSeparator->isSeparator());
+    EXPECT_EQ(form->exitAction->text(), "Exit(&X)");
+    EXPECT_EQ(form->exitAction->shortcut(), QKeySequence(Qt::Key_F10));
+    EXPECT_EQ(form->aboutAction->text(), "About(&A)");
 
     // Tabs and their controls.
-    ASSERT_EQ(form->TabMenu->count(), 4);
+    ASSERT_EQ(form->tabs->count(), 4);
     const QStringList tabs{"SysEx", "USER", "Receive", "Config"};
-    for (int i = 0; i < 4; ++i) EXPECT_EQ(form->TabMenu->tabText(i), tabs[i]);
-    EXPECT_EQ(form->TabMenu->currentIndex(), 0);
-    EXPECT_EQ(form->SysEx->count(), 0);
-    EXPECT_EQ(form->Meter->value(), 0);
-    EXPECT_EQ(form->Meter->maximum(), 100);
-    EXPECT_FALSE(form->LsUser->isEnabled());
-    EXPECT_FALSE(form->SendBTN->isEnabled());
-    EXPECT_EQ(form->SendBTN->toolTip(), "Action!");
-    EXPECT_EQ(form->SpeedButton2->toolTip(), "Open Config Files");
-    EXPECT_TRUE(form->ShowSyx->isReadOnly());
-    EXPECT_EQ(form->VendorID->text(), "unknown");
-    EXPECT_EQ(form->TYPE_NAME->text(), "unknown");
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(form->tabs->tabText(i), tabs[i]);
+    EXPECT_EQ(form->tabs->currentIndex(), 0);
+    EXPECT_EQ(form->messageList->count(), 0);
+    EXPECT_EQ(form->listFill->value(), 0);
+    EXPECT_EQ(form->listFill->maximum(), 100);
+    EXPECT_FALSE(form->requestList->isEnabled());
+    EXPECT_FALSE(form->sendRequestButton->isEnabled());
+    EXPECT_EQ(form->sendRequestButton->toolTip(), "Action!");
+    EXPECT_EQ(form->openRequestButton->toolTip(), "Open Config Files");
+    EXPECT_TRUE(form->requestBytes->isReadOnly());
+    EXPECT_EQ(form->requestVendor->text(), "unknown");
+    EXPECT_EQ(form->requestType->text(), "unknown");
     // Start-up has reset the System Information to its empty texts.
     const std::pair<QLabel*, const char*> info[] = {
-        {form->G_CH, "--"},           {form->N_Vendor, "unknown"}, {form->G_Vendor, "--"},
-        {form->N_Machine, "unknown"}, {form->G_Family, "--"},      {form->G_ROM, "--"},
-        {form->G_SOFT, "--"},
+        {form->globalChannel, "--"},    {form->vendorName, "unknown"}, {form->vendorId, "--"},
+        {form->machineName, "unknown"}, {form->machineId, "--"},       {form->systemVersion, "--"},
+        {form->softwareVersion, "--"},
     };
     for (const auto& [value, text] : info) EXPECT_EQ(value->text(), text);
 
-    EXPECT_TRUE(form->In_chk->isChecked());
-    EXPECT_FALSE(form->In_chk->isEnabled());
-    EXPECT_TRUE(form->Out_chk->isChecked());
-    EXPECT_FALSE(form->Out_chk->isEnabled());
-    EXPECT_EQ(form->ForceMIDICH->text(), "SysEx  Send");
-    EXPECT_FALSE(form->ForceMIDICH->isChecked());
-    EXPECT_EQ(form->SysExCH->position(), 1);
-    EXPECT_EQ(form->SysExCH->min(), 1);
-    EXPECT_EQ(form->SysExCH->max(), 16);
-    EXPECT_EQ(form->CH->text(), "1");
-    EXPECT_TRUE(form->S_Man->isChecked());
-    EXPECT_FALSE(form->S_Auto->isChecked());
-    EXPECT_EQ(form->SendSpeed->value(), 5);
-    EXPECT_EQ(form->SendSpeed->minimum(), 1);
-    EXPECT_EQ(form->SendSpeed->maximum(), 9);
-    EXPECT_FALSE(form->Timer1->isActive());
-    EXPECT_EQ(form->Timer1->interval(), 100);
-    EXPECT_EQ(form->Timer1->timerType(), Qt::PreciseTimer);
+    EXPECT_TRUE(form->captureOn->isChecked());
+    EXPECT_FALSE(form->captureOn->isEnabled());
+    EXPECT_TRUE(form->sendOn->isChecked());
+    EXPECT_FALSE(form->sendOn->isEnabled());
+    EXPECT_EQ(form->overrideBox->text(), "SysEx  Send");
+    EXPECT_FALSE(form->overrideBox->isChecked());
+    EXPECT_EQ(form->channelStepper->position(), 1);
+    EXPECT_EQ(form->channelStepper->min(), 1);
+    EXPECT_EQ(form->channelStepper->max(), 16);
+    EXPECT_EQ(form->overrideChannel->text(), "1");
+    EXPECT_TRUE(form->manualSpeed->isChecked());
+    EXPECT_FALSE(form->autoSpeed->isChecked());
+    EXPECT_EQ(form->sendSpeed->value(), 5);
+    EXPECT_EQ(form->sendSpeed->minimum(), 1);
+    EXPECT_EQ(form->sendSpeed->maximum(), 9);
+    EXPECT_FALSE(form->sendTimer->isActive());
+    EXPECT_EQ(form->sendTimer->interval(), 100);
+    EXPECT_EQ(form->sendTimer->timerType(), Qt::PreciseTimer);
 
     // The dialogs' titles, filters and extensions.
-    EXPECT_EQ(form->OpenDialog1.title, "Open Syx File");
-    EXPECT_EQ(form->OpenDialog1.filter, "System Exclusive Message(*.syx)|*.ex;*.syx");
-    EXPECT_TRUE(form->OpenDialog1.defaultExtension.isEmpty());
-    EXPECT_EQ(form->SaveDialog1.title, "Syx File Save");
-    EXPECT_EQ(form->SaveDialog1.filter, "System Exclusive Message(*.syx)|*.syx");
-    EXPECT_EQ(form->SaveDialog1.defaultExtension, "syx");
-    EXPECT_FALSE(form->SaveDialog1.confirmOverwrite);
-    EXPECT_EQ(form->OpenDialog2.title, "Open CFG File");
-    EXPECT_EQ(form->OpenDialog2.filter, "USER DUMP FILE(*.CFG)|*.cfg");
-    EXPECT_EQ(form->OpenDialog2.defaultExtension, "cfg");
-    EXPECT_EQ(qtFilter(form->OpenDialog1.filter), "System Exclusive Message(*.syx) (*.ex *.syx)");
+    EXPECT_EQ(form->openSyxDialog.title, "Open Syx File");
+    EXPECT_EQ(form->openSyxDialog.filter, "System Exclusive Message(*.syx)|*.ex;*.syx");
+    EXPECT_TRUE(form->openSyxDialog.defaultExtension.isEmpty());
+    EXPECT_EQ(form->saveSyxDialog.title, "Syx File Save");
+    EXPECT_EQ(form->saveSyxDialog.filter, "System Exclusive Message(*.syx)|*.syx");
+    EXPECT_EQ(form->saveSyxDialog.defaultExtension, "syx");
+    EXPECT_FALSE(form->saveSyxDialog.confirmOverwrite);
+    EXPECT_EQ(form->openRequestDialog.title, "Open CFG File");
+    EXPECT_EQ(form->openRequestDialog.filter, "USER DUMP FILE(*.CFG)|*.cfg");
+    EXPECT_EQ(form->openRequestDialog.defaultExtension, "cfg");
+    EXPECT_EQ(qtFilter(form->openSyxDialog.filter), "System Exclusive Message(*.syx) (*.ex *.syx)");
 }
 
-TEST_F(MainWindow, OpeningAFileFillsTheListWithLoadedLabels) {
+TEST_F(Window, OpeningAFileFillsTheListWithLoadedLabels) {
     openThroughToolBar(concat({{0x00, 0xF7}, kRoland, kCasio, {0x7F}, kYamaha}));
     EXPECT_EQ(dialogs.asked.back().title, "Open Syx File");
-    EXPECT_EQ(lines(form->SysEx), (QStringList{"0001 Roland(41H) 11Byte", "0002 Unknown(44H) 5Byte",
-                                               "0003 YAMAHA(43H) 9Byte"}));
+    EXPECT_EQ(lines(form->messageList),
+              (QStringList{"0001 Roland(41H) 11Byte", "0002 Unknown(44H) 5Byte",
+                           "0003 YAMAHA(43H) 9Byte"}));
     EXPECT_EQ(form->store().count(), 3);
-    EXPECT_TRUE(form->BtnStart->isEnabled());
-    EXPECT_FALSE(form->BtnCut->isEnabled());  // loading leaves "List Delete" alone
+    EXPECT_TRUE(form->sendAllButton->isEnabled());
+    EXPECT_FALSE(form->deleteButton->isEnabled());  // loading leaves "List Delete" alone
 
     // Cancelling the dialog changes nothing.
-    QTest::mouseClick(form->SpeedButton4, Qt::LeftButton);
-    EXPECT_EQ(form->SysEx->count(), 3);
+    QTest::mouseClick(form->openButton, Qt::LeftButton);
+    EXPECT_EQ(form->messageList->count(), 3);
 
     // An empty file empties the list and the store, and "Auto Sending" stays as it was.
     openThroughToolBar({}, "empty.syx");
-    EXPECT_EQ(form->SysEx->count(), 0);
+    EXPECT_EQ(form->messageList->count(), 0);
     EXPECT_EQ(form->store().count(), 0);
-    EXPECT_TRUE(form->BtnStart->isEnabled());
+    EXPECT_TRUE(form->sendAllButton->isEnabled());
     EXPECT_TRUE(dialogs.errors.isEmpty());
 
     // A file with no message, and one cut inside its second, are told once per load.
     openThroughToolBar(concat({kRoland, {0xF0, 0x43, 0x10}}), "cut.syx");
-    EXPECT_EQ(form->SysEx->item(1)->text(), "0002 YAMAHA(43H) 4Byte");
+    EXPECT_EQ(form->messageList->item(1)->text(), "0002 YAMAHA(43H) 4Byte");
     ASSERT_EQ(dialogs.messages.size(), 2);
     EXPECT_TRUE(dialogs.messages[0].endsWith("empty.syx に SysEx メッセージがありません"));
     EXPECT_TRUE(
@@ -195,17 +196,17 @@ TEST_F(MainWindow, OpeningAFileFillsTheListWithLoadedLabels) {
                                      "いません。F7 を補って閉じました"));
 }
 
-TEST_F(MainWindow, ListDeleteRemovesTheLineAndItsMessage) {
+TEST_F(Window, ListDeleteRemovesTheLineAndItsMessage) {
     openThroughToolBar(concat({kRoland, kCasio, kYamaha}));
-    form->BtnCut->setEnabled(true);  // as after a capture
+    form->deleteButton->setEnabled(true);  // as after a capture
 
     // Nothing selected: nothing deleted.
-    QTest::mouseClick(form->BtnCut, Qt::LeftButton);
-    EXPECT_EQ(form->SysEx->count(), 3);
+    QTest::mouseClick(form->deleteButton, Qt::LeftButton);
+    EXPECT_EQ(form->messageList->count(), 3);
 
     selectLine(1);
-    QTest::mouseClick(form->BtnCut, Qt::LeftButton);
-    EXPECT_EQ(lines(form->SysEx),
+    QTest::mouseClick(form->deleteButton, Qt::LeftButton);
+    EXPECT_EQ(lines(form->messageList),
               (QStringList{"0001 Roland(41H) 11Byte", "0003 YAMAHA(43H) 9Byte"}));
     EXPECT_EQ(form->store().count(), 2);
     // Line 1 shows the third message, and slot 1 holds it.
@@ -213,52 +214,52 @@ TEST_F(MainWindow, ListDeleteRemovesTheLineAndItsMessage) {
 
     // Saving writes what the list shows.
     dialogs.answers.push_back(QString::fromStdString(dir.file("all.syx")));
-    form->FileSave->trigger();
+    form->saveAction->trigger();
     EXPECT_EQ(readBytes(dir.file("all.syx")), concat({kRoland, kYamaha}));
 
     for (int i = 0; i < 2; ++i) {
         selectLine(0);
-        QTest::mouseClick(form->BtnCut, Qt::LeftButton);
+        QTest::mouseClick(form->deleteButton, Qt::LeftButton);
     }
-    EXPECT_EQ(form->SysEx->count(), 0);
+    EXPECT_EQ(form->messageList->count(), 0);
     EXPECT_EQ(form->store().count(), 0);
-    EXPECT_FALSE(form->BtnCut->isEnabled());
-    EXPECT_FALSE(form->BtnStart->isEnabled());
+    EXPECT_FALSE(form->deleteButton->isEnabled());
+    EXPECT_FALSE(form->sendAllButton->isEnabled());
 }
 
-TEST_F(MainWindow, NewKeepsTheButtonsAndInitListDisablesThem) {
+TEST_F(Window, NewKeepsTheButtonsAndInitListDisablesThem) {
     openThroughToolBar(concat({kRoland, kYamaha}));
-    form->BtnCut->setEnabled(true);
-    form->New1->trigger();
-    EXPECT_EQ(form->SysEx->count(), 0);
+    form->deleteButton->setEnabled(true);
+    form->newAction->trigger();
+    EXPECT_EQ(form->messageList->count(), 0);
     EXPECT_EQ(form->store().count(), 0);
-    EXPECT_TRUE(form->BtnStart->isEnabled());
-    EXPECT_TRUE(form->BtnCut->isEnabled());
+    EXPECT_TRUE(form->sendAllButton->isEnabled());
+    EXPECT_TRUE(form->deleteButton->isEnabled());
 
     openThroughToolBar(concat({kRoland, kYamaha}));
-    QTest::mouseClick(form->SpeedButton3, Qt::LeftButton);
-    EXPECT_EQ(form->SysEx->count(), 0);
+    QTest::mouseClick(form->clearListButton, Qt::LeftButton);
+    EXPECT_EQ(form->messageList->count(), 0);
     EXPECT_EQ(form->store().count(), 0);
-    EXPECT_FALSE(form->BtnStart->isEnabled());
-    EXPECT_FALSE(form->BtnCut->isEnabled());
+    EXPECT_FALSE(form->sendAllButton->isEnabled());
+    EXPECT_FALSE(form->deleteButton->isEnabled());
 }
 
-TEST_F(MainWindow, CtrlSSavesFromAnyTabWithTheOverride) {
+TEST_F(Window, CtrlSSavesFromAnyTabWithTheOverride) {
     openThroughToolBar(concat({kRoland, kYamaha}));
     form->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
 
     // Override on, channel 3, set with the Config tab's own controls.
-    form->TabMenu->setCurrentIndex(3);
-    form->ForceMIDICH->setChecked(true);
-    form->SysExCH->click(UpDown::Button::Up);
-    form->SysExCH->click(UpDown::Button::Up);
-    form->SysExCH->click(UpDown::Button::Up);
-    form->SysExCH->click(UpDown::Button::Down);
-    EXPECT_EQ(form->SysExCH->position(), 3);
+    form->tabs->setCurrentIndex(3);
+    form->overrideBox->setChecked(true);
+    form->channelStepper->click(UpDown::Button::Up);
+    form->channelStepper->click(UpDown::Button::Up);
+    form->channelStepper->click(UpDown::Button::Up);
+    form->channelStepper->click(UpDown::Button::Down);
+    EXPECT_EQ(form->channelStepper->position(), 3);
 
-    form->TabMenu->setCurrentIndex(1);
-    form->ShowSyx->setFocus();
+    form->tabs->setCurrentIndex(1);
+    form->requestBytes->setFocus();
     const std::string path = dir.file("out.syx");
     dialogs.answers.push_back(QString::fromStdString(path));
     QTest::keyClick(form.get(), Qt::Key_S, Qt::ControlModifier);
@@ -272,32 +273,32 @@ TEST_F(MainWindow, CtrlSSavesFromAnyTabWithTheOverride) {
     EXPECT_EQ(form->store().message(0)[2], 0x12);  // the store keeps the new channel
 
     // The up-down stops at its ends.
-    for (int i = 0; i < 20; ++i) form->SysExCH->click(UpDown::Button::Up);
-    EXPECT_EQ(form->SysExCH->position(), 16);
+    for (int i = 0; i < 20; ++i) form->channelStepper->click(UpDown::Button::Up);
+    EXPECT_EQ(form->channelStepper->position(), 16);
 }
 
-TEST_F(MainWindow, FileErrorsShowTheirTextAndLoseNothing) {
+TEST_F(Window, FileErrorsShowTheirTextAndLoseNothing) {
     openThroughToolBar(concat({kRoland, kYamaha}));
 
     const QString missing = QString::fromStdString(dir.file("missing.syx"));
     dialogs.answers.push_back(missing);
-    QTest::mouseClick(form->SpeedButton4, Qt::LeftButton);
+    QTest::mouseClick(form->openButton, Qt::LeftButton);
     ASSERT_EQ(dialogs.errors.size(), 1);
     EXPECT_EQ(dialogs.errors[0], "ファイル " + missing + " は開けません.");
-    EXPECT_EQ(form->SysEx->count(), 0);   // the list was already cleared
+    EXPECT_EQ(form->messageList->count(), 0);  // the list was already cleared
     EXPECT_EQ(form->store().count(), 2);  // the store keeps its content
 
     const std::string target = dir.file("keep.syx");
     writeBytes(target, kCasio);
     const QString nowhere = QString::fromStdString(dir.file("no/such/x.syx"));
     dialogs.answers.push_back(nowhere);
-    QTest::mouseClick(form->SpeedButton6, Qt::LeftButton);
+    QTest::mouseClick(form->saveButton, Qt::LeftButton);
     ASSERT_EQ(dialogs.errors.size(), 2);
     EXPECT_EQ(dialogs.errors[1], "ファイル " + nowhere + " を作成できません.");
     EXPECT_EQ(readBytes(target), kCasio);
 }
 
-TEST_F(MainWindow, DroppingFilesOpensOnlyTheFirst) {
+TEST_F(Window, DroppingFilesOpensOnlyTheFirst) {
     form->show();
     const std::string first = dir.file("first.dump");  // any extension is tried
     const std::string second = dir.file("second.syx");
@@ -312,16 +313,16 @@ TEST_F(MainWindow, DroppingFilesOpensOnlyTheFirst) {
     EXPECT_TRUE(enter.isAccepted());
     QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(form.get(), &drop);
-    EXPECT_EQ(lines(form->SysEx), QStringList{"0001 Unknown(44H) 5Byte"});
+    EXPECT_EQ(lines(form->messageList), QStringList{"0001 Unknown(44H) 5Byte"});
 }
 
-TEST_F(MainWindow, AFileBeyondCapacityLoadsTheFirst9999AndSaysSo) {
+TEST_F(Window, AFileBeyondCapacityLoadsTheFirst9999AndSaysSo) {
     Bytes file;
     for (int i = 0; i < CaptureStore::kCapacity + 1; ++i)
         file.insert(file.end(), kCasio.begin(), kCasio.end());
     openThroughToolBar(file);
-    EXPECT_EQ(form->SysEx->count(), 9999);
+    EXPECT_EQ(form->messageList->count(), 9999);
     EXPECT_EQ(form->store().count(), 9999);
-    EXPECT_EQ(form->SysEx->item(9998)->text(), "9999 Unknown(44H) 5Byte");
+    EXPECT_EQ(form->messageList->item(9998)->text(), "9999 Unknown(44H) 5Byte");
     EXPECT_EQ(dialogs.messages, QStringList{"これ以上記録できません"});
 }

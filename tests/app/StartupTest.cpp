@@ -11,7 +11,7 @@
 
 #include "app/MainSequence.h"
 #include "core/CaptureStore.h"
-#include "midi/MidiIn.h"
+#include "device/InputDevice.h"
 #include "tests/app/WindowFixture.h"
 
 using namespace pellum;
@@ -36,15 +36,15 @@ TEST_F(Startup, FirstStartCreatesTheKeyAndOpensNothing) {
     start();
     EXPECT_TRUE(std::filesystem::exists(registry.file()));
     EXPECT_FALSE(setting("MIDI_IN"));  // the key exists, without values
-    EXPECT_EQ(entries(form->cmbInput), QStringList{"(None)"});
-    EXPECT_EQ(entries(form->cmbOutput), (QStringList{"(None)", "Synth Out"}));
-    EXPECT_EQ(form->cmbInput->currentIndex(), 0);
-    EXPECT_EQ(form->cmbOutput->currentIndex(), 0);
+    EXPECT_EQ(entries(form->inputList), QStringList{"(None)"});
+    EXPECT_EQ(entries(form->outputList), (QStringList{"(None)", "Synth Out"}));
+    EXPECT_EQ(form->inputList->currentIndex(), 0);
+    EXPECT_EQ(form->outputList->currentIndex(), 0);
     EXPECT_FALSE(midi.isOutputOpen(out));
     EXPECT_TRUE(midi.sentMessages(out).empty());
     EXPECT_TRUE(dialogs.errors.isEmpty());
     EXPECT_EQ(form->cursor().shape(), Qt::ArrowCursor);
-    EXPECT_EQ(form->G_Vendor->text(), "--");
+    EXPECT_EQ(form->vendorId->text(), "--");
 }
 
 TEST_F(Startup, SavedDevicesAreOpenedAndAskedWhoTheyAre) {
@@ -56,8 +56,8 @@ TEST_F(Startup, SavedDevicesAreOpenedAndAskedWhoTheyAre) {
     start();
 
     EXPECT_TRUE(dialogs.errors.isEmpty());
-    EXPECT_EQ(form->cmbInput->currentText(), "Synth In");
-    EXPECT_EQ(form->cmbOutput->currentText(), "Synth Out");
+    EXPECT_EQ(form->inputList->currentText(), "Synth In");
+    EXPECT_EQ(form->outputList->currentText(), "Synth Out");
     EXPECT_TRUE(midi.isInputOpen(in));
     EXPECT_TRUE(midi.isOutputOpen(out));
     EXPECT_EQ(midi.sentMessages(out), std::vector<Bytes>{kIdentityRequest});
@@ -66,14 +66,14 @@ TEST_F(Startup, SavedDevicesAreOpenedAndAskedWhoTheyAre) {
     // Started: what the instrument sends now is captured.
     midi.inject(in, {0xF0, 0x41, 0x10, 0x42, 0xF7});
     deliver(in);
-    EXPECT_EQ(form->SysEx->count(), 1);
+    EXPECT_EQ(form->messageList->count(), 1);
 
     // Picking the same input again reopens it, resets the labels and asks again; the settings
     // are written back, the request file path untouched.
-    form->G_CH->setText("5");
-    choose(form->cmbInput, 1);
+    form->globalChannel->setText("5");
+    choose(form->inputList, 1);
     EXPECT_TRUE(midi.isInputOpen(in));
-    EXPECT_EQ(form->G_CH->text(), "--");
+    EXPECT_EQ(form->globalChannel->text(), "--");
     EXPECT_EQ(midi.sentMessages(out).size(), 2u);
     EXPECT_EQ(setting("MIDI_IN")->data, Bytes{1});
     EXPECT_EQ(setting("MIDI_IN")->type, REG_BINARY);
@@ -83,14 +83,14 @@ TEST_F(Startup, SavedDevicesAreOpenedAndAskedWhoTheyAre) {
               std::string("/home/user/synth.cfg") + '\0');
 
     // "(None)" as output: the port closes, 0 is saved, and the input is reopened.
-    choose(form->cmbOutput, 0);
+    choose(form->outputList, 0);
     EXPECT_FALSE(midi.isOutputOpen(out));
     EXPECT_EQ(setting("MIDI_OUT")->data, Bytes{0});
     EXPECT_TRUE(midi.isInputOpen(in));
     EXPECT_EQ(midi.sentMessages(out).size(), 2u);  // the request found no port
 
     // "(None)" as input closes it and sends nothing.
-    choose(form->cmbInput, 0);
+    choose(form->inputList, 0);
     EXPECT_FALSE(midi.isInputOpen(in));
     EXPECT_EQ(setting("MIDI_IN")->data, Bytes{0});
     EXPECT_EQ(form->cursor().shape(), Qt::ArrowCursor);
@@ -103,11 +103,11 @@ TEST_F(Startup, ASavedOutputBeyondTheDevicesIsKeptQuietly) {
     setSetting("MIDI_OUT", RegistryValue::binary({3}));
     start();
     EXPECT_TRUE(dialogs.errors.isEmpty());
-    EXPECT_EQ(form->cmbOutput->currentIndex(), -1);
+    EXPECT_EQ(form->outputList->currentIndex(), -1);
     EXPECT_FALSE(midi.isOutputOpen(0));
     EXPECT_FALSE(midi.isOutputOpen(1));
 
-    choose(form->cmbInput, 1);
+    choose(form->inputList, 1);
     EXPECT_TRUE(midi.isInputOpen(in));
     EXPECT_EQ(setting("MIDI_OUT")->data, Bytes{3});  // written back as it was
 }
@@ -120,15 +120,15 @@ TEST_F(Startup, ASavedInputBeyondTheDevicesStopsStartUp) {
     setSetting("MIDI_OUT", RegistryValue::binary({1}));
     start();
     EXPECT_EQ(dialogs.errors, QStringList{"Invalid device ID."});
-    EXPECT_EQ(form->cmbInput->currentIndex(), 0);
-    EXPECT_EQ(form->cmbOutput->currentIndex(), -1);
+    EXPECT_EQ(form->inputList->currentIndex(), 0);
+    EXPECT_EQ(form->outputList->currentIndex(), -1);
     EXPECT_FALSE(midi.isOutputOpen(out));
     EXPECT_FALSE(midi.isInputOpen(0));
     EXPECT_FALSE(midi.isInputOpen(1));
     EXPECT_TRUE(midi.sentMessages(out).empty());
-    // OpenDevs never ran: the labels keep their layout captions, and the hourglass stays.
-    EXPECT_EQ(form->G_Vendor->text(), "00H");
-    EXPECT_EQ(form->G_ROM->text(), "00");
+    // openDevices never ran: the labels keep their layout captions, and the hourglass stays.
+    EXPECT_EQ(form->vendorId->text(), "00H");
+    EXPECT_EQ(form->systemVersion->text(), "00");
     EXPECT_EQ(form->cursor().shape(), Qt::WaitCursor);
 }
 
@@ -138,8 +138,8 @@ TEST_F(Startup, WrongSettingTypesAreReportedByName) {
     setSetting("MIDI_IN", RegistryValue::dword(1));
     start();
     EXPECT_EQ(dialogs.errors, QStringList{"'MIDI_IN' のデータ型が不正です."});
-    EXPECT_EQ(entries(form->cmbInput), (QStringList{"(None)", "In"}));
-    EXPECT_EQ(entries(form->cmbOutput), (QStringList{"(None)", "Out"}));
+    EXPECT_EQ(entries(form->inputList), (QStringList{"(None)", "In"}));
+    EXPECT_EQ(entries(form->outputList), (QStringList{"(None)", "Out"}));
     EXPECT_FALSE(midi.isInputOpen(in));
     EXPECT_FALSE(midi.isOutputOpen(0));
     form.reset();
@@ -168,7 +168,7 @@ TEST_F(Startup, WrongSettingTypesAreReportedByName) {
         dialogs.errors.clear();
         start();
         EXPECT_EQ(dialogs.errors, c.error ? QStringList{c.error} : QStringList{});
-        EXPECT_EQ(form->cmbInput->currentIndex(), c.input);
+        EXPECT_EQ(form->inputList->currentIndex(), c.input);
         EXPECT_EQ(midi.isInputOpen(in), c.input == 1);
         form.reset();
     }
@@ -184,9 +184,9 @@ TEST_F(Startup, UnreadableSettingsNeverStopTheWindow) {
                      'I', 'D', 'I', '_',  'I',  'N', '"', '=', 'h', 'e', 'x', ':', 'z',  '\n'});
     start();
     EXPECT_EQ(dialogs.errors, QStringList{"'MIDI_IN' の取得に失敗しました."});
-    EXPECT_EQ(entries(form->cmbInput), (QStringList{"(None)", "In"}));
+    EXPECT_EQ(entries(form->inputList), (QStringList{"(None)", "In"}));
     // Choosing a device repairs the setting.
-    choose(form->cmbInput, 1);
+    choose(form->inputList, 1);
     EXPECT_EQ(setting("MIDI_IN")->data, Bytes{1});
 }
 
@@ -194,7 +194,7 @@ TEST_F(Startup, TwoInputsOfOneNameOpenTheFirst) {
     const auto first = midi.addInput("Twin");
     const auto second = midi.addInput("Twin");
     start();
-    choose(form->cmbInput, 2);
+    choose(form->inputList, 2);
     EXPECT_TRUE(midi.isInputOpen(first));
     EXPECT_FALSE(midi.isInputOpen(second));
 }
@@ -202,13 +202,13 @@ TEST_F(Startup, TwoInputsOfOneNameOpenTheFirst) {
 TEST_F(Startup, WithoutAnyMidiDeviceTheWindowStillWorks) {
     start();
     EXPECT_TRUE(dialogs.errors.isEmpty());
-    EXPECT_EQ(entries(form->cmbInput), QStringList{"(None)"});
-    EXPECT_EQ(entries(form->cmbOutput), QStringList{"(None)"});
+    EXPECT_EQ(entries(form->inputList), QStringList{"(None)"});
+    EXPECT_EQ(entries(form->outputList), QStringList{"(None)"});
     const std::string path = dir.file("a.syx");
     writeBytes(path, {0xF0, 0x43, 0x10, 0xF7});
     dialogs.answers.push_back(QString::fromStdString(path));
-    form->SysexI1->trigger();
-    EXPECT_EQ(form->SysEx->count(), 1);
+    form->openAction->trigger();
+    EXPECT_EQ(form->messageList->count(), 1);
 }
 
 TEST_F(Startup, ExitEndsTheLoopAndTeardownClosesTheInput) {
@@ -238,7 +238,7 @@ TEST_F(Startup, ExitEndsTheLoopAndTeardownClosesTheInput) {
     start();
     ASSERT_TRUE(midi.isInputOpen(in));
     QTimer::singleShot(0, form.get(),
-                       [this] { QTest::mouseClick(form->SpeedButton7, Qt::LeftButton); });
+                       [this] { QTest::mouseClick(form->exitButton, Qt::LeftButton); });
     EXPECT_EQ(QCoreApplication::exec(), 0);
     form.reset();
     EXPECT_FALSE(midi.isInputOpen(in));
@@ -261,7 +261,7 @@ TEST_F(Startup, AnErrorEscapingTheMainSequenceShowsTheRunTimeBoxAndEndsWith1) {
     const auto makeNotices = [] { return std::make_unique<NoticeWindow>(); };
     const QString module = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
 
-    // The input component cannot read its device's name.
+    // The input device cannot read its device's name.
     const auto failingDriver = [&] {
         auto service = withInput();
         service->failNextCall(midi::LoopbackMidi::Call::midiInGetDevCapsA, midi::MMSYSERR_NOMEM);
@@ -332,20 +332,20 @@ TEST_F(Startup, ASettingsFileThatIsNotOursIsLeftAsItWasAndStartUpGoesOn) {
         RegFileRegistry settings(folder.path() / "Pellum.reg");
         writeBytes(settings.file().string(), c.file);
         dialogs.errors.clear();
-        TForm1 window(dialogs, devices, notices, settings);
+        MainWindow window(dialogs, devices, notices, settings);
 
         EXPECT_EQ(dialogs.errors, c.startError ? QStringList{c.startError} : QStringList{});
         EXPECT_EQ(devices.isOutputOpen(out), c.outputOpened);
         EXPECT_EQ(readBytes(settings.file().string()), c.file) << "start-up changed the file";
         if (!c.startError) {
             // Start-up ran to its end with the settings it could take.
-            EXPECT_EQ(window.G_Vendor->text(), "--");
+            EXPECT_EQ(window.vendorId->text(), "--");
             EXPECT_EQ(window.cursor().shape(), Qt::ArrowCursor);
-            EXPECT_EQ(window.cmbInput->currentIndex(), 0);
+            EXPECT_EQ(window.inputList->currentIndex(), 0);
         }
         if (!c.refusesSaves) continue;
         // Choosing an output saves the settings: the file is not ours to overwrite.
-        choose(window.cmbOutput, 1);
+        choose(window.outputList, 1);
         EXPECT_EQ(dialogs.errors, QStringList{"'MIDI_IN' の設定に失敗しました."});
         EXPECT_EQ(readBytes(settings.file().string()), c.file) << "a save changed the file";
     }

@@ -56,7 +56,7 @@ protected:
     }
 
     void clickTab(int index) {
-        QTabBar* bar = form->TabMenu->tabBar();
+        QTabBar* bar = form->tabs->tabBar();
         QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(index).center());
     }
 
@@ -65,7 +65,7 @@ protected:
         const std::string path = dir.file(name);
         if (bytes) writeBytes(path, *bytes);
         dialogs.answers.push_back(QString::fromStdString(path));
-        QTest::mouseClick(form->SpeedButton2, Qt::LeftButton);
+        QTest::mouseClick(form->openRequestButton, Qt::LeftButton);
         return path;
     }
 
@@ -83,13 +83,13 @@ TEST_F(UserTab, ALoadedRequestIsPreviewedChosenAndSentWithTheOverride) {
     const std::string path = open("sc88.cfg", kExample);
     ASSERT_EQ(dialogs.asked.size(), 1u);
     EXPECT_EQ(dialogs.asked[0].title, "Open CFG File");
-    EXPECT_EQ(entries(form->LsUser), (QStringList{"1:System", "2:Part 1"}));
-    EXPECT_EQ(form->LsUser->currentIndex(), 0);
-    EXPECT_EQ(form->VendorID->text(), "41H Roland");
-    EXPECT_EQ(form->TYPE_NAME->text(), "42H GS");
-    EXPECT_EQ(form->ShowSyx->text(), kSystemPreview);
-    EXPECT_TRUE(form->LsUser->isEnabled());
-    EXPECT_TRUE(form->SendBTN->isEnabled());
+    EXPECT_EQ(entries(form->requestList), (QStringList{"1:System", "2:Part 1"}));
+    EXPECT_EQ(form->requestList->currentIndex(), 0);
+    EXPECT_EQ(form->requestVendor->text(), "41H Roland");
+    EXPECT_EQ(form->requestType->text(), "42H GS");
+    EXPECT_EQ(form->requestBytes->text(), kSystemPreview);
+    EXPECT_TRUE(form->requestList->isEnabled());
+    EXPECT_TRUE(form->sendRequestButton->isEnabled());
     EXPECT_EQ(settingText(setting("CFG_FILE")), path + '\0');
     EXPECT_TRUE(sent().empty());  // loading only previews
 
@@ -97,31 +97,31 @@ TEST_F(UserTab, ALoadedRequestIsPreviewedChosenAndSentWithTheOverride) {
     // message back by its line switches capture off.
     midi.inject(in, {0xF0, 0x43, 0x12, 0x01, 0xF7});
     deliver(in);
-    form->ForceMIDICH->click();
-    ASSERT_EQ(form->SysExCH->position(), 3);
+    form->overrideBox->click();
+    ASSERT_EQ(form->channelStepper->position(), 3);
     // The preview follows at once, scrolled to the request's end.
-    EXPECT_EQ(form->ShowSyx->text(), "  F0 41 12 42 11 40 00 7F 00 00 01 40 F7");
-    EXPECT_EQ(form->ShowSyx->cursorPosition(), form->ShowSyx->text().size());
+    EXPECT_EQ(form->requestBytes->text(), "  F0 41 12 42 11 40 00 7F 00 00 01 40 F7");
+    EXPECT_EQ(form->requestBytes->cursorPosition(), form->requestBytes->text().size());
     clickTab(0);
-    clickLine(form->SysEx, 0);
+    clickLine(form->messageList, 0);
     ASSERT_EQ(sent().size(), 1u);
-    ASSERT_FALSE(form->In_chk->isChecked());
+    ASSERT_FALSE(form->captureOn->isChecked());
 
     // Choosing request 2 previews it with the override, checksum as assembled, and switches
     // capture back on; nothing goes out.
     clickTab(1);
-    QTest::keyClick(form->LsUser, Qt::Key_Down);
+    QTest::keyClick(form->requestList, Qt::Key_Down);
     const Bytes part1{0xF0, 0x41, 0x12, 0x42, 0x11, 0x40, 0x10, 0x00, 0x00, 0x00, 0x7F, 0x31, 0xF7};
-    EXPECT_EQ(form->ShowSyx->text(), "  F0 41 12 42 11 40 10 00 00 00 7F 31 F7");
-    EXPECT_TRUE(form->In_chk->isChecked());
+    EXPECT_EQ(form->requestBytes->text(), "  F0 41 12 42 11 40 10 00 00 00 7F 31 F7");
+    EXPECT_TRUE(form->captureOn->isChecked());
     EXPECT_EQ(sent().size(), 1u);
 
     // The button sends exactly those bytes, and the instrument's dump is captured.
-    QTest::mouseClick(form->SendBTN, Qt::LeftButton);
+    QTest::mouseClick(form->sendRequestButton, Qt::LeftButton);
     ASSERT_EQ(sent().size(), 2u);
     EXPECT_EQ(sent()[1], part1);
     deliver(in);
-    ASSERT_EQ(form->SysEx->count(), 2);
+    ASSERT_EQ(form->messageList->count(), 2);
     const auto captured = form->store().message(1);
     EXPECT_EQ(Bytes(captured.begin(), captured.end()), kDump);
     EXPECT_TRUE(dialogs.errors.isEmpty());
@@ -138,21 +138,21 @@ TEST_F(UserTab, AFileThatFailsToLoadChangesNothing) {
     EXPECT_EQ(dialogs.errors,
               (QStringList{QString::fromStdString(bad + " の 10 行目: '３' は数値ではありません."),
                            QString::fromStdString("ファイル " + missing + " は開けません.")}));
-    EXPECT_EQ(entries(form->LsUser), (QStringList{"1:System", "2:Part 1"}));
-    EXPECT_EQ(form->VendorID->text(), "41H Roland");
-    EXPECT_EQ(form->TYPE_NAME->text(), "42H GS");
-    EXPECT_EQ(form->ShowSyx->text(), kSystemPreview);
+    EXPECT_EQ(entries(form->requestList), (QStringList{"1:System", "2:Part 1"}));
+    EXPECT_EQ(form->requestVendor->text(), "41H Roland");
+    EXPECT_EQ(form->requestType->text(), "42H GS");
+    EXPECT_EQ(form->requestBytes->text(), kSystemPreview);
     EXPECT_EQ(form->userDumpPath(), good);
-    QTest::mouseClick(form->SendBTN, Qt::LeftButton);
+    QTest::mouseClick(form->sendRequestButton, Qt::LeftButton);
     EXPECT_EQ(sent(), (std::vector<Bytes>{{0xF0, 0x41, 0x10, 0x42, 0x11, 0x40, 0x00, 0x7F, 0x00,
                                            0x00, 0x01, 0x40, 0xF7}}));
 
     // Nothing of them is remembered: the next start opens the good file.
     clickTab(3);
-    QTest::keyClick(form->cmbOutput, Qt::Key_Up);  // any device change saves the settings
+    QTest::keyClick(form->outputList, Qt::Key_Up);  // any device change saves the settings
     EXPECT_EQ(settingText(setting("CFG_FILE")), good + '\0');
     start();
-    EXPECT_EQ(entries(form->LsUser), (QStringList{"1:System", "2:Part 1"}));
+    EXPECT_EQ(entries(form->requestList), (QStringList{"1:System", "2:Part 1"}));
 }
 
 TEST_F(UserTab, NamesReadAsTheFileWasWrittenAndACutCharacterIsLeftOff) {
@@ -165,15 +165,16 @@ TEST_F(UserTab, NamesReadAsTheFileWasWrittenAndACutCharacterIsLeftOff) {
     const std::string utf8Long = "x日本語のリクエスト名前です";
     open("names.cfg", cfgBytes({"names", "YES", "66", "48", "48", "?" + cp932Test, "1",
                                 "?" + cp932Long, "2", "?" + utf8Long, "3", "4"}));
-    EXPECT_EQ(entries(form->LsUser), (QStringList{"1:テスト", "2:ABテストテストテストテストテスト",
-                                                  "3:x日本語のリクエスト名"}));
-    EXPECT_EQ(form->VendorID->text(), "42H KORG");
-    EXPECT_EQ(form->TYPE_NAME->text(), "30H 03R/W");
+    EXPECT_EQ(
+        entries(form->requestList),
+        (QStringList{"1:テスト", "2:ABテストテストテストテストテスト", "3:x日本語のリクエスト名"}));
+    EXPECT_EQ(form->requestVendor->text(), "42H KORG");
+    EXPECT_EQ(form->requestType->text(), "30H 03R/W");
 
     // The cut name's request goes out whole.
-    QTest::keyClick(form->LsUser, Qt::Key_End);
-    ASSERT_EQ(form->LsUser->currentIndex(), 2);
-    QTest::mouseClick(form->SendBTN, Qt::LeftButton);
+    QTest::keyClick(form->requestList, Qt::Key_End);
+    ASSERT_EQ(form->requestList->currentIndex(), 2);
+    QTest::mouseClick(form->sendRequestButton, Qt::LeftButton);
     EXPECT_EQ(sent(), (std::vector<Bytes>{{0xF0, 0x42, 0x30, 0x30, 0x03, 0x04, 0x79, 0xF7}}));
     EXPECT_TRUE(dialogs.errors.isEmpty());
 }
@@ -202,8 +203,8 @@ TEST_F(SavedRequestFile, IsReloadedAtStartUpAndOneThatFailsIsToldOnceWhileStartU
                                      ? bad + " は途中で終わっています: '/' は数値ではありません."
                                      : "ファイル " + path + " は開けません.";
         EXPECT_EQ(dialogs.errors, QStringList{QString::fromStdString(told)});
-        EXPECT_EQ(form->LsUser->count(), 0) << path;
-        EXPECT_EQ(form->G_Vendor->text(), "--") << path;  // start-up ran to its end
+        EXPECT_EQ(form->requestList->count(), 0) << path;
+        EXPECT_EQ(form->vendorId->text(), "--") << path;  // start-up ran to its end
         form.reset();
         dialogs.errors.clear();
     }
@@ -217,9 +218,9 @@ TEST_F(SavedRequestFile, IsReloadedAtStartUpAndOneThatFailsIsToldOnceWhileStartU
     setSetting("CFG_FILE", RegistryValue{REG_EXPAND_SZ, expandable});
     start();
     EXPECT_TRUE(dialogs.errors.isEmpty());
-    EXPECT_EQ(entries(form->LsUser), (QStringList{"1:System", "2:Part 1"}));
-    EXPECT_EQ(form->ShowSyx->text(), kSystemPreview);
-    EXPECT_TRUE(form->SendBTN->isEnabled());
+    EXPECT_EQ(entries(form->requestList), (QStringList{"1:System", "2:Part 1"}));
+    EXPECT_EQ(form->requestBytes->text(), kSystemPreview);
+    EXPECT_TRUE(form->sendRequestButton->isEnabled());
     EXPECT_EQ(setting("CFG_FILE")->type, REG_SZ);
     EXPECT_EQ(settingText(setting("CFG_FILE")), good + '\0');
     EXPECT_EQ(setting("MIDI_OUT")->data, Bytes{1});

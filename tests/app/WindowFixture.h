@@ -12,7 +12,7 @@
 #include <memory>
 #include <optional>
 
-#include "app/Midimonp.h"
+#include "app/MainWindow.h"
 #include "app/PellumApplication.h"
 #include "platform/NoticeWindow.h"
 #include "platform/midi/loopback/LoopbackMidi.h"
@@ -53,23 +53,23 @@ protected:
     static PellumApplication* app() { return static_cast<PellumApplication*>(qApp); }
 
     // The window as the program starts it, on `midi`.
-    TForm1& startOn(midi::MidiService& midi) {
+    MainWindow& startOn(midi::MidiService& midi) {
         form.reset();
-        form = std::make_unique<TForm1>(dialogs, midi, notices, registry);
+        form = std::make_unique<MainWindow>(dialogs, midi, notices, registry);
         return *form;
     }
     void setSetting(const std::string& name, const RegistryValue& value) {
-        registry.openOrCreateKey(TForm1::kRegistryKey)->write(name, value);
+        registry.openOrCreateKey(MainWindow::kRegistryKey)->write(name, value);
     }
     std::optional<RegistryValue> setting(const std::string& name) {
-        return registry.openOrCreateKey(TForm1::kRegistryKey)->read(name);
+        return registry.openOrCreateKey(MainWindow::kRegistryKey)->read(name);
     }
 
     RecordingDialogs dialogs;
     NoticeWindow notices;
     RegFileRegistry registry;
     std::unique_ptr<midi::MidiService> service;  // when the harness owns the window's service
-    std::unique_ptr<TForm1> form;
+    std::unique_ptr<MainWindow> form;
 };
 
 struct WithTempDir {
@@ -83,7 +83,7 @@ protected:
     WindowTest() : WindowHarness(dir.path()) {}
     ~WindowTest() override { form.reset(); }
 
-    TForm1& start() { return startOn(midi); }
+    MainWindow& start() { return startOn(midi); }
     // Delivers everything injected into `input` and lets the window handle the notices.
     void deliver(std::uint32_t input) {
         midi.flush(input);

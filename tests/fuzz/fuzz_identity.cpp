@@ -15,14 +15,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const SystemInformation info = decodeIdentityReply(message);
     FUZZ_CHECK(isIdentityMessage(message) == (size >= 2 && data[1] == 0x7E));
 
-    FUZZ_CHECK(info.G_CH == (size > 2 ? std::to_string(data[2] + 1) : std::string("--")));
-    FUZZ_CHECK((info.G_Vendor == "--") == (size <= 5));
-    FUZZ_CHECK((info.G_Family == "--") == (size <= 9));
-    FUZZ_CHECK((info.G_ROM == "--") == (size <= 11));
-    FUZZ_CHECK((info.G_SOFT == "--") == (size <= 13));
-    if (size > 11) FUZZ_CHECK(info.G_ROM == std::to_string(data[10] + 128 * data[11]));
-    if (size <= 5) FUZZ_CHECK(info.N_Vendor == "unknown" && info.N_Machine == "unknown");
-    if (size > 6 && data[5] != 0x41 && data[5] != 0x42) FUZZ_CHECK(info.N_Machine == "unknown");
+    FUZZ_CHECK(info.globalChannel == (size > 2 ? std::to_string(data[2] + 1) : std::string("--")));
+    FUZZ_CHECK((info.vendorId == "--") == (size <= 5));
+    FUZZ_CHECK((info.machineId == "--") == (size <= 9));
+    FUZZ_CHECK((info.systemVersion == "--") == (size <= 11));
+    FUZZ_CHECK((info.softwareVersion == "--") == (size <= 13));
+    if (size > 11) FUZZ_CHECK(info.systemVersion == std::to_string(data[10] + 128 * data[11]));
+    if (size <= 5) FUZZ_CHECK(info.vendorName == "unknown" && info.machineName == "unknown");
+    if (size > 6 && data[5] != 0x41 && data[5] != 0x42) FUZZ_CHECK(info.machineName == "unknown");
 
     // A longer message decodes its first fourteen bytes the same way.
     if (size > 14) FUZZ_CHECK(decodeIdentityReply(message.first(14)) == info);

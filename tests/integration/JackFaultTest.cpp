@@ -20,10 +20,10 @@
 #include <sstream>
 #include <thread>
 
-#include "app/Midimonp.h"
+#include "app/MainWindow.h"
 #include "app/PellumApplication.h"
 #include "core/CaptureStore.h"
-#include "midi/MidiIn.h"
+#include "device/InputDevice.h"
 #include "platform/NoticeWindow.h"
 #include "platform/midi/AlsaJackService.h"
 #include "platform/midi/SystemMidi.h"
@@ -347,7 +347,7 @@ TEST_F(DeviceFault, TheWindowsListsFollowTheServer) {
     NoticeWindow notices;
     RegFileRegistry registry(dir.path() / "Pellum.reg");
     auto service = midi::createSystemMidiService();
-    TForm1 form(dialogs, *service, notices, registry);
+    MainWindow form(dialogs, *service, notices, registry);
     const bool alsa = dynamic_cast<midi::AlsaJackService&>(*service).alsaAvailable();
     pumpUntil([&] { return !dialogs.messages.isEmpty(); }, 2s);
     EXPECT_EQ(!dialogs.messages.isEmpty() && dialogs.messages.front().contains("JACK サーバーか"),
@@ -356,14 +356,14 @@ TEST_F(DeviceFault, TheWindowsListsFollowTheServer) {
         server = std::make_unique<test::TestJackServer>();
         peer = std::make_unique<test::JackPeer>();
         const QString port = QString::fromStdString(peer->outPort());
-        ASSERT_TRUE(pumpUntil([&] { return form.cmbInput->findText(port) > 0; }, 10s));
-        form.cmbInput->setCurrentIndex(form.cmbInput->findText(port));
-        emit form.cmbInput->activated(form.cmbInput->currentIndex());
-        EXPECT_TRUE(form.MidiInput1->isOpen()) << "server " << round + 1;
+        ASSERT_TRUE(pumpUntil([&] { return form.inputList->findText(port) > 0; }, 10s));
+        form.inputList->setCurrentIndex(form.inputList->findText(port));
+        emit form.inputList->activated(form.inputList->currentIndex());
+        EXPECT_TRUE(form.inputDevice->isOpen()) << "server " << round + 1;
         peer.reset();
         server.reset();
-        ASSERT_TRUE(pumpUntil([&] { return form.cmbInput->findText(port) < 0; }, 10s));
-        EXPECT_EQ(form.cmbInput->currentIndex(), -1);  // gone, not replaced by another entry
+        ASSERT_TRUE(pumpUntil([&] { return form.inputList->findText(port) < 0; }, 10s));
+        EXPECT_EQ(form.inputList->currentIndex(), -1);  // gone, not replaced by another entry
     }
 }
 
@@ -372,7 +372,7 @@ protected:
     WindowFault() : WindowHarness(dir.path()), other(std::make_unique<test::JackPeer>()) {
         service = midi::createSystemMidiService();
         startOn(*service);
-        choose(form->cmbInput, peer->outPort());
+        choose(form->inputList, peer->outPort());
         // PipeWire may carry, or lose, what the peer writes right after jack_connect returned.
         EXPECT_TRUE(test::waitForConnection(peer->outPort(), 20s)) << "never connected";
         pumpUntil([] { return false; }, 200ms);
@@ -397,7 +397,7 @@ TEST_F(WindowFault, APeerVanishingMidMessageLeavesTheWholeOnesAndAWorkingWindow)
     }
 
     // Another instrument, chosen afterwards, is heard.
-    choose(form->cmbInput, other->outPort());
+    choose(form->inputList, other->outPort());
     other->play(dir.file("whole.syx"), "1024", 0);
     EXPECT_TRUE(pumpUntil([&] { return form->store().count() == 40; }, 20s))
         << form->store().count();
@@ -421,18 +421,18 @@ TEST_F(WindowFault, OnlyTheChosenSourceGoingIsTold) {
 // The instrument goes in the middle of an auto-send run: the run stops with a box naming it.
 // Back under its name, it is the output again, and a click reaches it.
 TEST_F(WindowFault, ARunToAnInstrumentThatGoesStopsAndItIsUsedAgainWhenBack) {
-    choose(form->cmbOutput, peer->inPort());
+    choose(form->outputList, peer->inPort());
     test::writeBytes(dir.file("big.syx"), test::patternStream(3000, 1024));
-    form->openfile(QString::fromStdString(dir.file("big.syx")));
+    form->openSyxFile(QString::fromStdString(dir.file("big.syx")));
     peer->process().writeLine("report off");
-    form->BtnStartClick();
+    form->startSendingAll();
     ASSERT_TRUE(pumpUntil([&] { return form->autoSendPosition() > 100; }, 20s));
     ::kill(peer->process().pid(), SIGKILL);
-    ASSERT_TRUE(pumpUntil([&] { return !form->Timer1->isActive(); }, 20s));
+    ASSERT_TRUE(pumpUntil([&] { return !form->sendTimer->isActive(); }, 20s));
     EXPECT_TRUE(dialogs.errors.join("").contains(QString::fromStdString(peer->inPort())));
     peer = std::make_unique<test::JackPeer>("", peer->name());
     form->show();
-    test::clickLine(form->SysEx, 7);
+    test::clickLine(form->messageList, 7);
     EXPECT_EQ(peer->nextReceived(10s), test::patternMessage(7, 1024));
 }
 
@@ -459,7 +459,7 @@ TEST_F(WindowFault, EachLossIsToldAndOnlyALoss) {
 
 TEST_F(WindowFault, AServerThatStopsIsToldOnce) {
     const Bytes whole = wholeThenBroken();
-    choose(form->cmbOutput, peer->inPort());
+    choose(form->outputList, peer->inPort());
     // A busy machine may make the server skip a cycle: the window then says data was lost (and
     // may say it again as the server goes), and only then is a try repeated.
     const auto withoutLossNotices = [](QStringList lines) {
@@ -475,7 +475,7 @@ TEST_F(WindowFault, AServerThatStopsIsToldOnce) {
         ASSERT_TRUE(withoutLossNotices(dialogs.messages).isEmpty()) << "try " << attempt;
         ASSERT_LT(attempt, 3);
         dialogs.messages.clear();
-        form->New1->trigger();
+        form->newAction->trigger();
     }
     peer.reset();
     other.reset();
@@ -488,14 +488,14 @@ TEST_F(WindowFault, AServerThatStopsIsToldOnce) {
     EXPECT_EQ(form->store().count(), 20);
     EXPECT_TRUE(dialogs.errors.isEmpty()) << dialogs.errors.join("; ").toStdString();
     // Sending to the gone server says so once and ends the run, rather than passing in silence.
-    form->BtnStartClick();
-    ASSERT_TRUE(pumpUntil([&] { return !form->Timer1->isActive(); }, 20s));
+    form->startSendingAll();
+    ASSERT_TRUE(pumpUntil([&] { return !form->sendTimer->isActive(); }, 20s));
     ASSERT_EQ(dialogs.errors.size(), 1);
     EXPECT_TRUE(dialogs.errors.front().contains("went away"))
         << dialogs.errors.front().toStdString();
-    EXPECT_TRUE(form->BtnStart->isEnabled());
+    EXPECT_TRUE(form->sendAllButton->isEnabled());
     // The window goes on: the list's commands still work.
-    form->New1->trigger();
+    form->newAction->trigger();
     EXPECT_EQ(form->store().count(), 0);
 }
 

@@ -1,4 +1,4 @@
-// The RtMidi backend, TMidiInput and the output port against a peer instrument over a real
+// The RtMidi backend, InputDevice and the output port against a peer instrument over a real
 // JACK server: device lists, the Identity Request and Reply, bursts and the largest messages.
 #include <gtest/gtest.h>
 #include <poll.h>
@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "midi/MidiIn.h"
-#include "midi/OutputPort.h"
-#include "platform/midi/notices/NoticePipe.h"
+#include "device/InputDevice.h"
+#include "device/OutputDevice.h"
 #include "platform/midi/AlsaJackService.h"
+#include "platform/midi/notices/NoticePipe.h"
 #include "tests/integration/JackFixture.h"
 
 namespace pellum {
@@ -25,7 +25,7 @@ using test::patternMessage;
 
 const Bytes kIdentityRequest = {0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7};
 
-// TMidiInput on the peer's output, drained the way the window drains it.
+// InputDevice on the peer's output, drained the way the window drains it.
 class Capture {
 public:
     Capture(midi::AlsaJackService& service, const std::string& source, std::uint16_t bufferSize,
@@ -35,19 +35,19 @@ public:
         input_.setSysexBufferSize(bufferSize);
         input_.setSysexBufferCount(bufferCount);
         input_.setSysexOnly(true);
-        input_.OnMidiInput = [this](TMidiInput& input) {
-            while (input.PendingCount() > 0) {
-                auto event = input.TakeEvent();
+        input_.onInput = [this](device::InputDevice& input) {
+            while (input.pendingCount() > 0) {
+                auto event = input.takeEvent();
                 if (!event) break;
                 EXPECT_EQ(event->statusByte, 0xF0);
                 events.push_back(event->sysexBytes);
             }
         };
-        input_.OpenDevice();
+        input_.open();
         EXPECT_TRUE(input_.isOpen()) << "open failed with code " << input_.Error();
-        input_.StartDevice();
+        input_.start();
     }
-    ~Capture() { input_.CloseDevice(); }
+    ~Capture() { input_.close(); }
 
     // Pumps the notices until `count` events arrived or `limit` passed without any.
     bool waitForEvents(std::size_t count, std::chrono::milliseconds limit) {
@@ -68,7 +68,7 @@ public:
 
 private:
     midi::NoticePipe notices_;
-    TMidiInput input_;
+    device::InputDevice input_;
 };
 
 class JackMidiTest : public ::testing::Test {
@@ -77,7 +77,7 @@ protected:
     // Made after the peer is up, so its ports are in the device lists.
     midi::AlsaJackService service;
 
-    int outputIndexOf(OutputPort& port, const std::string& name) {
+    int outputIndexOf(device::OutputDevice& port, const std::string& name) {
         const auto list = port.buildOutputList();
         const auto found = std::find(list.begin(), list.end(), name);
         return found == list.end() ? -1 : static_cast<int>(found - list.begin());
@@ -86,7 +86,7 @@ protected:
 
 TEST_F(JackMidiTest, ListsThePeersPortsInFullAndNeverItsOwn) {
     ASSERT_TRUE(service.jackAvailable());
-    OutputPort port(service);
+    device::OutputDevice port(service);
     Capture capture(service, peer.outPort(), 4096, 4);
     ASSERT_GT(outputIndexOf(port, peer.inPort()), 0);
     ASSERT_EQ(port.openOutput(outputIndexOf(port, peer.inPort())), midi::MMSYSERR_NOERROR);
@@ -112,7 +112,7 @@ TEST_F(JackMidiTest, ListsThePeersPortsInFullAndNeverItsOwn) {
 
 TEST_F(JackMidiTest, IdentityRequestReachesThePeerAndItsReplyArrivesAsOneEvent) {
     Capture capture(service, peer.outPort(), 65535, 16);  // the window's buffer set-up
-    OutputPort port(service);
+    device::OutputDevice port(service);
     ASSERT_EQ(port.openOutput(outputIndexOf(port, peer.inPort())), midi::MMSYSERR_NOERROR);
     ASSERT_EQ(port.sendLongMessage(kIdentityRequest), midi::MMSYSERR_NOERROR);
 
@@ -157,7 +157,7 @@ TEST_F(JackMidiTest, BurstFromThePeerArrivesCompleteAndInOrder) {
 }
 
 TEST_F(JackMidiTest, MessagesOfEverySizeReachThePeerWholeAndInOrder) {
-    OutputPort port(service);
+    device::OutputDevice port(service);
     ASSERT_EQ(port.openOutput(outputIndexOf(port, peer.inPort())), midi::MMSYSERR_NOERROR);
     // Around the largest JACK event, the design's largest message, and a tight loop of the
     // kind RtMidi's own JACK output drops.
@@ -175,7 +175,7 @@ TEST_F(JackMidiTest, MessagesOfEverySizeReachThePeerWholeAndInOrder) {
 }
 
 TEST_F(JackMidiTest, MessageTooLargeToCarryIsRefusedNotCut) {
-    OutputPort port(service);
+    device::OutputDevice port(service);
     ASSERT_EQ(port.openOutput(outputIndexOf(port, peer.inPort())), midi::MMSYSERR_NOERROR);
     EXPECT_NE(port.sendLongMessage(patternMessage(1, 1 << 20)), midi::MMSYSERR_NOERROR);
     const Bytes after = patternMessage(2, 100);

@@ -20,11 +20,11 @@
 #include <memory>
 #include <thread>
 
-#include "app/Midimonp.h"
+#include "app/MainWindow.h"
 #include "app/PellumApplication.h"
 #include "app/UpDown.h"
 #include "core/CaptureStore.h"
-#include "midi/MidiIn.h"
+#include "device/InputDevice.h"
 #include "platform/NoticeWindow.h"
 #include "platform/midi/SystemMidi.h"
 #include "platform/registry/RegFile.h"
@@ -66,7 +66,7 @@ protected:
     WindowOverJack() : WindowHarness(dir.path()) {}
 
     // The window as the program starts it, on the machine's MIDI service.
-    TForm1& start() {
+    MainWindow& start() {
         form.reset();
         service = midi::createSystemMidiService();
         return startOn(*service);
@@ -74,12 +74,12 @@ protected:
 
     // Picks the peer in both lists, as the user would.
     void choosePeer() {
-        const int in = entryOf(form->cmbInput, peer.outPort());
-        const int out = entryOf(form->cmbOutput, peer.inPort());
+        const int in = entryOf(form->inputList, peer.outPort());
+        const int out = entryOf(form->outputList, peer.inPort());
         ASSERT_GT(in, 0) << "the peer's output is not in the input list";
         ASSERT_GT(out, 0) << "the peer's input is not in the output list";
-        choose(form->cmbOutput, out);
-        choose(form->cmbInput, in);
+        choose(form->outputList, out);
+        choose(form->inputList, in);
     }
 
     // One full-rate capture of `sizes` in events cut by `cut`, checked whole; true when it came
@@ -98,19 +98,19 @@ TEST_F(WindowOverJack, ChoosingThePeerAsksWhoItIsAndSurvivesARestart) {
     while ((received = peer.nextReceived(2s))) EXPECT_EQ(*received, kIdentityRequest);
     EXPECT_TRUE(dialogs.errors.isEmpty());
 
-    const auto key = registry.openOrCreateKey(TForm1::kRegistryKey);
+    const auto key = registry.openOrCreateKey(MainWindow::kRegistryKey);
     const auto in = key->read("MIDI_IN");
     const auto out = key->read("MIDI_OUT");
     ASSERT_TRUE(in && out);
     EXPECT_EQ(in->type, REG_BINARY);
-    EXPECT_EQ(in->data, Bytes{static_cast<std::uint8_t>(form->cmbInput->currentIndex())});
-    EXPECT_EQ(out->data, Bytes{static_cast<std::uint8_t>(form->cmbOutput->currentIndex())});
+    EXPECT_EQ(in->data, Bytes{static_cast<std::uint8_t>(form->inputList->currentIndex())});
+    EXPECT_EQ(out->data, Bytes{static_cast<std::uint8_t>(form->outputList->currentIndex())});
     EXPECT_EQ(key->read("CFG_FILE")->type, REG_SZ);
 
     // A restart opens the same ports and asks again.
     start();
-    EXPECT_EQ(form->cmbInput->currentText().toStdString(), peer.outPort());
-    EXPECT_EQ(form->cmbOutput->currentText().toStdString(), peer.inPort());
+    EXPECT_EQ(form->inputList->currentText().toStdString(), peer.outPort());
+    EXPECT_EQ(form->outputList->currentText().toStdString(), peer.inPort());
     EXPECT_EQ(peer.nextReceived(10s), kIdentityRequest);
     EXPECT_TRUE(dialogs.errors.isEmpty());
 }
@@ -118,14 +118,15 @@ TEST_F(WindowOverJack, ChoosingThePeerAsksWhoItIsAndSurvivesARestart) {
 TEST_F(WindowOverJack, ThePeerSaysWhoItIsAndAnswersADumpRequestFromTheUserTab) {
     start();
     choosePeer();
-    ASSERT_TRUE(pumpUntil([&] { return form->G_Vendor->text() == "7DH"; }, 10s))
+    ASSERT_TRUE(pumpUntil([&] { return form->vendorId->text() == "7DH"; }, 10s))
         << "no reply shown";
     QStringList shown;
-    for (const QLabel* l : {form->G_CH, form->N_Vendor, form->G_Vendor, form->N_Machine,
-                            form->G_Family, form->G_ROM, form->G_SOFT})
+    for (const QLabel* l :
+         {form->globalChannel, form->vendorName, form->vendorId, form->machineName, form->machineId,
+          form->systemVersion, form->softwareVersion})
         shown << l->text();
     EXPECT_EQ(shown, (QStringList{"128", "unknown", "7DH", "unknown", "1A12H D6H", "386", "644"}));
-    EXPECT_EQ(form->SysEx->count(), 0);
+    EXPECT_EQ(form->messageList->count(), 0);
     while (peer.nextReceived(1s)) {
     }
 
@@ -143,15 +144,15 @@ TEST_F(WindowOverJack, ThePeerSaysWhoItIsAndAnswersADumpRequestFromTheUserTab) {
     test::writeBytes(cfg, Bytes(text.begin(), text.end()));
     form->show();
     dialogs.answers.push_back(QString::fromStdString(cfg));
-    form->TabMenu->setCurrentWidget(form->MnUSER);
-    click(form->SpeedButton2);
+    form->tabs->setCurrentWidget(form->requestTab);
+    click(form->openRequestButton);
     // The reply's device ID 7F moved only the selector: the request goes out as the file has it.
-    ASSERT_EQ(form->ShowSyx->text(), "  F0 7D 10 20 01 02 F7");
-    click(form->SendBTN);
+    ASSERT_EQ(form->requestBytes->text(), "  F0 7D 10 20 01 02 F7");
+    click(form->sendRequestButton);
     EXPECT_EQ(peer.nextReceived(10s), Bytes({0xF0, 0x7D, 0x10, 0x20, 0x01, 0x02, 0xF7}));
 
-    ASSERT_TRUE(pumpUntil([&] { return form->SysEx->count() == 3; }, 20s))
-        << form->SysEx->count() << " of 3 captured";
+    ASSERT_TRUE(pumpUntil([&] { return form->messageList->count() == 3; }, 20s))
+        << form->messageList->count() << " of 3 captured";
     for (int k = 0; k < 3; ++k) {
         const auto message = form->store().message(k);
         EXPECT_TRUE(Bytes(message.begin(), message.end()) ==
@@ -170,8 +171,9 @@ TEST_F(WindowOverJack, ADumpIsCapturedWholeAndSentBackInOrder) {
     }
 
     peer.process().writeLine("emit " + std::to_string(kCount) + " " + std::to_string(kSize));
-    ASSERT_TRUE(pumpUntil([&] { return form->SysEx->count() >= static_cast<int>(kCount); }, 30s))
-        << form->SysEx->count() << " of " << kCount << " captured";
+    ASSERT_TRUE(
+        pumpUntil([&] { return form->messageList->count() >= static_cast<int>(kCount); }, 30s))
+        << form->messageList->count() << " of " << kCount << " captured";
     ASSERT_EQ(form->store().count(), static_cast<int>(kCount));
     form->show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
@@ -189,9 +191,9 @@ TEST_F(WindowOverJack, ADumpIsCapturedWholeAndSentBackInOrder) {
     EXPECT_EQ(withFile("again.syx", Qt::Key_S), expected);
 
     // Sent back with the auto-send run (F5), it reaches the peer in order, byte for byte.
-    form->S_Auto->click();
+    form->autoSpeed->click();
     QTest::keyClick(form.get(), Qt::Key_F5);
-    ASSERT_TRUE(pumpUntil([&] { return !form->Timer1->isActive(); }, 60s));
+    ASSERT_TRUE(pumpUntil([&] { return !form->sendTimer->isActive(); }, 60s));
     for (std::size_t k = 0; k < kCount; ++k) {
         const auto got = peer.nextReceived(10s);
         ASSERT_TRUE(got) << "message " << k << " did not arrive";
@@ -200,13 +202,14 @@ TEST_F(WindowOverJack, ADumpIsCapturedWholeAndSentBackInOrder) {
     }
 
     // The user turns the override on at channel 3: byte 2 of what is saved and sent takes it.
-    form->TabMenu->setCurrentWidget(form->TabSheet1);
-    click(form->ForceMIDICH);
-    form->SysExCH->click(UpDown::Button::Down);  // from 4, where the last message's 03H put it
+    form->tabs->setCurrentWidget(form->configTab);
+    click(form->overrideBox);
+    form->channelStepper->click(
+        UpDown::Button::Down);  // from 4, where the last message's 03H put it
     Bytes rewritten = expected;
     for (std::size_t k = 0; k < kCount; ++k) rewritten[k * kSize + 2] = 0x02;
     EXPECT_EQ(withFile("channel3.syx", Qt::Key_S), rewritten);
-    test::clickLine(form->SysEx, 5);
+    test::clickLine(form->messageList, 5);
     EXPECT_EQ(peer.nextReceived(10s), Bytes(&rewritten[5 * kSize], &rewritten[6 * kSize]));
 }
 
@@ -216,7 +219,7 @@ TEST_F(WindowOverJack, AutoSendDeliversMessagesOfEverySizeWhole) {
     start();
     choosePeer();
     // The reply moves the channel override; it must have come before the override goes off.
-    ASSERT_TRUE(pumpUntil([&] { return form->G_Vendor->text() == "7DH"; }, 10s));
+    ASSERT_TRUE(pumpUntil([&] { return form->vendorId->text() == "7DH"; }, 10s));
     while (peer.nextReceived(1s)) {
     }
     std::vector<std::size_t> fortyAndBig(40, 1024);
@@ -225,12 +228,12 @@ TEST_F(WindowOverJack, AutoSendDeliversMessagesOfEverySizeWhole) {
         SCOPED_TRACE(std::to_string(sizes.size()) + " messages on " + test::serverKind());
         const Bytes file = test::patternStream(sizes);
         test::writeBytes(dir.file("out.syx"), file);
-        form->openfile(QString::fromStdString(dir.file("out.syx")));
-        ASSERT_EQ(form->SysEx->count(), static_cast<int>(sizes.size()));
-        form->ForceMIDICH->setChecked(false);
-        form->S_Auto->click();
-        click(form->BtnStart);
-        ASSERT_TRUE(pumpUntil([&] { return !form->Timer1->isActive(); }, 60s));
+        form->openSyxFile(QString::fromStdString(dir.file("out.syx")));
+        ASSERT_EQ(form->messageList->count(), static_cast<int>(sizes.size()));
+        form->overrideBox->setChecked(false);
+        form->autoSpeed->click();
+        click(form->sendAllButton);
+        ASSERT_TRUE(pumpUntil([&] { return !form->sendTimer->isActive(); }, 60s));
         for (std::size_t k = 0; k < sizes.size(); ++k) {
             const auto got = peer.nextReceived(10s);
             ASSERT_TRUE(got) << "message " << k << " did not arrive";
@@ -270,7 +273,7 @@ TEST_F(WindowOverJack, AFullRateDumpIsCapturedWholeWhileTheWindowIsBusy) {
 
 bool WindowOverJack::fullRateCaptureTry(const std::string& cut,
                                         const std::vector<std::size_t>& sizes, bool mayRetry) {
-    form->New1->trigger();
+    form->newAction->trigger();
     dialogs.messages.clear();
     const std::uint64_t gapsBefore = service->inputGaps();
     const std::uint64_t droppedBefore = service->droppedInputBytes();
@@ -324,9 +327,9 @@ TEST_F(WindowOverJack, TheStoreFillsExactlyAndTheNextMessageIsRefusedNotLost) {
     EXPECT_EQ(dialogs.messages.front(), "これ以上記録できません");
     EXPECT_EQ(dialogs.messages.count("これ以上記録できません"), dialogs.messages.size());
     EXPECT_EQ(form->store().count(), CaptureStore::kCapacity);
-    ASSERT_EQ(form->SysEx->count(), CaptureStore::kCapacity);
-    EXPECT_EQ(form->SysEx->item(CaptureStore::kCapacity - 1)->text().left(4), "9999");
-    EXPECT_EQ(form->MidiInput1->PendingCount(), 1);
+    ASSERT_EQ(form->messageList->count(), CaptureStore::kCapacity);
+    EXPECT_EQ(form->messageList->item(CaptureStore::kCapacity - 1)->text().left(4), "9999");
+    EXPECT_EQ(form->inputDevice->pendingCount(), 1);
     EXPECT_EQ(peer.waitPlayed(10s), stream.size());
     EXPECT_EQ(service->droppedInputBytes(), 0u);
     const auto last = form->store().message(CaptureStore::kCapacity - 1);
@@ -347,22 +350,22 @@ TEST_F(WindowOverJack, TheStoreFillsExactlyAndTheNextMessageIsRefusedNotLost) {
 TEST_F(WindowOverJack, WhatALineShowsIsWhatGoesOutByMouseAndKeys) {
     start();
     choosePeer();
-    ASSERT_TRUE(pumpUntil([&] { return form->G_Vendor->text() == "7DH"; }, 10s));
+    ASSERT_TRUE(pumpUntil([&] { return form->vendorId->text() == "7DH"; }, 10s));
     while (peer.nextReceived(1s)) {
     }
     const auto m = [](std::size_t k) { return test::patternMessage(896 + k, 100); };  // byte 2: 07
     test::writeBytes(dir.file("three.syx"), test::patternStream(3, 100, 896));
     peer.play(dir.file("three.syx"), "1024", 0);
-    ASSERT_TRUE(pumpUntil([&] { return form->SysEx->count() == 3; }, 10s));
-    EXPECT_EQ(form->CH->text(), "8");
+    ASSERT_TRUE(pumpUntil([&] { return form->messageList->count() == 3; }, 10s));
+    EXPECT_EQ(form->overrideChannel->text(), "8");
     form->show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
 
-    test::clickLine(form->SysEx, 1);
+    test::clickLine(form->messageList, 1);
     EXPECT_EQ(peer.nextReceived(10s), m(1));
     QTest::keyClick(form.get(), Qt::Key_Delete);
-    ASSERT_TRUE(form->SysEx->item(1)->text().startsWith("0003"));
-    test::clickLine(form->SysEx, 1);
+    ASSERT_TRUE(form->messageList->item(1)->text().startsWith("0003"));
+    test::clickLine(form->messageList, 1);
     EXPECT_EQ(peer.nextReceived(10s), m(2));
     dialogs.answers.push_back(QString::fromStdString(dir.file("saved.syx")));
     QTest::keyClick(form.get(), Qt::Key_S, Qt::ControlModifier);
@@ -373,19 +376,19 @@ TEST_F(WindowOverJack, WhatALineShowsIsWhatGoesOutByMouseAndKeys) {
     // F5 runs the list; Esc stops a run before its first message.
     QTest::keyClick(form.get(), Qt::Key_F5);
     QTest::keyClick(form.get(), Qt::Key_Escape);
-    EXPECT_FALSE(form->Timer1->isActive());
+    EXPECT_FALSE(form->sendTimer->isActive());
     QTest::keyClick(form.get(), Qt::Key_F5);
-    ASSERT_TRUE(pumpUntil([&] { return !form->Timer1->isActive(); }, 10s));
+    ASSERT_TRUE(pumpUntil([&] { return !form->sendTimer->isActive(); }, 10s));
     EXPECT_EQ(peer.nextReceived(10s), m(0));
     EXPECT_EQ(peer.nextReceived(10s), m(2));
 
     // The override turned on by Space, the channel selector takes the focus and the arrow keys.
-    form->TabMenu->setCurrentWidget(form->TabSheet1);
-    form->ForceMIDICH->setFocus();
-    QTest::keyClick(form->ForceMIDICH, Qt::Key_Space);
-    QTest::keyClick(form->ForceMIDICH, Qt::Key_Tab);
+    form->tabs->setCurrentWidget(form->configTab);
+    form->overrideBox->setFocus();
+    QTest::keyClick(form->overrideBox, Qt::Key_Space);
+    QTest::keyClick(form->overrideBox, Qt::Key_Tab);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Left);
-    EXPECT_EQ(form->CH->text(), "7");
+    EXPECT_EQ(form->overrideChannel->text(), "7");
     QTest::keyClick(form.get(), Qt::Key_L, Qt::ControlModifier);
     EXPECT_EQ(form->store().count(), 0);
     EXPECT_TRUE(dialogs.errors.isEmpty()) << dialogs.errors.join("; ").toStdString();
@@ -397,21 +400,21 @@ TEST_F(WindowOverJack, SavedDevicesAreOpenedByNameAndAMissingOneIsNamed) {
     auto wanted = std::make_unique<test::JackPeer>();
     start();
     // As after a run in which the peers were listed the other way round.
-    const auto key = registry.openOrCreateKey(TForm1::kRegistryKey);
+    const auto key = registry.openOrCreateKey(MainWindow::kRegistryKey);
     const auto at = [](int entry) { return RegistryValue::binary({std::uint8_t(entry)}); };
-    key->write("MIDI_IN", at(entryOf(form->cmbInput, peer.outPort())));
-    key->write("MIDI_OUT", at(entryOf(form->cmbOutput, peer.inPort())));
+    key->write("MIDI_IN", at(entryOf(form->inputList, peer.outPort())));
+    key->write("MIDI_OUT", at(entryOf(form->outputList, peer.inPort())));
     key->write("MIDI_IN_NAME", RegistryValue::string(wanted->outPort()));
     key->write("MIDI_OUT_NAME", RegistryValue::string(wanted->inPort()));
     start();
-    EXPECT_EQ(form->cmbInput->currentText().toStdString(), wanted->outPort());
+    EXPECT_EQ(form->inputList->currentText().toStdString(), wanted->outPort());
     EXPECT_EQ(wanted->nextReceived(10s), kIdentityRequest);  // on the output found by name
 
     const QString gone = QString::fromStdString("「" + wanted->outPort() + "」");
     wanted.reset();
     start();
-    EXPECT_FALSE(form->MidiInput1->isOpen());
-    EXPECT_FALSE(form->outputPort().isOpen());
+    EXPECT_FALSE(form->inputDevice->isOpen());
+    EXPECT_FALSE(form->outputDevice().isOpen());
     ASSERT_TRUE(pumpUntil([&] { return !dialogs.messages.isEmpty(); }, 10s));
     EXPECT_TRUE(dialogs.messages.front().contains(gone)) << dialogs.messages.front().toStdString();
 }

@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "midi/MidiIn.h"
-#include "platform/midi/notices/HiddenNoticeWindow.h"
+#include "device/InputDevice.h"
 #include "platform/midi/loopback/LoopbackMidi.h"
+#include "platform/midi/notices/HiddenNoticeWindow.h"
 #include "platform/midi/winmm/WinMmService.h"
 
 // After the service's own vocabulary: winmm names the same things as macros.
@@ -91,18 +91,18 @@ TEST(WinMmService, DeviceListsAndOpeningFollowWinmm) {
     EXPECT_EQ(service.midiOutOpen(&out, 0, 0, 0, CALLBACK_EVENT), MMSYSERR_INVALFLAG);
     EXPECT_EQ(service.midiInOpen(nullptr, 0, nullptr, 0, CALLBACK_NULL), MMSYSERR_INVALPARAM);
 
-    // The input component over winmm: a device number that does not exist is refused with its
+    // The input device over winmm: a device number that does not exist is refused with its
     // message, and the component stays closed.
     HiddenNoticeWindow notices;
-    TMidiInput input(service, notices);
+    device::InputDevice input(service, notices);
     if (inputs == 0) {
         try {
-            input.setDeviceID(0);
+            input.setDeviceId(0);
             ADD_FAILURE() << "no error for a missing device";
-        } catch (const EMidiInputError& error) {
+        } catch (const device::EMidiInputError& error) {
             EXPECT_STREQ(error.what(), "Invalid device ID");
         }
-        input.OpenDevice();
+        input.open();
         EXPECT_FALSE(input.isOpen());
     }
 }

@@ -165,7 +165,7 @@ TEST(LoopbackErrorText, GivesTheTextOfKnownCodesWithinTheBuffer) {
     ASSERT_EQ(service.midiInGetErrorTextA(MIDIERR_STILLPLAYING, small, sizeof small), 0u);
     EXPECT_STREQ(small, "Cannot ");
     EXPECT_EQ(service.midiInGetErrorTextA(1234, text, sizeof text), MMSYSERR_BADERRNUM);
-    // Every known text fits the 128 characters the input component offers.
+    // Every known text fits the 128 characters the input device offers.
     for (MMRESULT code = 0; code < 256; ++code) {
         if (const char* known = mmErrorText(code)) {
             EXPECT_LT(std::strlen(known), 128u) << code;

@@ -1,5 +1,5 @@
 // The notice window delivers notices posted on other threads to its own (window) thread, and so
-// raises the input component's OnMidiInput there.
+// raises the input device's onInput there.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-#include "midi/MidiIn.h"
+#include "device/InputDevice.h"
 #include "platform/NoticeWindow.h"
 #include "platform/midi/loopback/LoopbackMidi.h"
 
@@ -44,14 +44,15 @@ TEST(NoticeWindow, PostsFromAnotherThreadAreHandledInOrderOnTheWindowThread) {
         threads.push_back(std::this_thread::get_id());
     });
     std::thread driver([&] {
-        window.post(kEventsWaitingNotice);
-        window.post(kOverflowNotice);
-        window.post(kEventsWaitingNotice);
+        window.post(device::kEventsWaitingNotice);
+        window.post(device::kOverflowNotice);
+        window.post(device::kEventsWaitingNotice);
     });
     driver.join();
     ASSERT_TRUE(processUntil([&] { return codes.size() == 3; }));
-    EXPECT_EQ(codes, (std::vector<std::uint32_t>{kEventsWaitingNotice, kOverflowNotice,
-                                                 kEventsWaitingNotice}));
+    EXPECT_EQ(codes,
+              (std::vector<std::uint32_t>{device::kEventsWaitingNotice, device::kOverflowNotice,
+                                          device::kEventsWaitingNotice}));
     for (const auto& id : threads) EXPECT_EQ(id, std::this_thread::get_id());
 }
 
@@ -60,21 +61,21 @@ TEST(NoticeWindow, RaisesOnMidiInputOnTheWindowThreadForLoopbackInput) {
     midi::LoopbackMidi service;
     const std::uint32_t synth = service.addInput("Synth");
     NoticeWindow window;
-    TMidiInput input(service, window);
+    device::InputDevice input(service, window);
     std::vector<std::vector<std::uint8_t>> received;
     std::thread::id raisedOn;
-    input.OnMidiInput = [&](TMidiInput& sender) {
+    input.onInput = [&](device::InputDevice& sender) {
         raisedOn = std::this_thread::get_id();
-        while (sender.PendingCount() > 0) received.push_back(sender.TakeEvent()->sysexBytes);
+        while (sender.pendingCount() > 0) received.push_back(sender.takeEvent()->sysexBytes);
     };
     input.setSysexOnly(true);
-    input.OpenDevice();
-    input.StartDevice();
+    input.open();
+    input.start();
     service.inject(synth, {0xF0, 0x7E, 0x10, 0x06, 0x02, 0xF7});
     ASSERT_TRUE(processUntil([&] { return !received.empty(); }));
     EXPECT_EQ(received[0], (std::vector<std::uint8_t>{0xF0, 0x7E, 0x10, 0x06, 0x02, 0xF7}));
     EXPECT_EQ(raisedOn, std::this_thread::get_id());
-    input.CloseDevice();
+    input.close();
 }
 
 }  // namespace

@@ -1,10 +1,10 @@
 // Constants of the MIDI device layer: the two notices the driver callback posts, the real-time
-// messages it drops, and the input component's defaults.
+// messages it drops, and the input device's defaults.
 #pragma once
 
 #include <cstdint>
 
-namespace pellum {
+namespace pellum::device {
 
 // Notices carry no data; the records wait in the event ring.
 inline constexpr std::uint32_t kEventsWaitingNotice = 963;
@@ -18,4 +18,4 @@ inline constexpr std::uint16_t kDefaultCapacity = 1024;
 inline constexpr std::uint16_t kDefaultSysexBufferSize = 4096;
 inline constexpr std::uint16_t kDefaultSysexBufferCount = 16;
 
-}  // namespace pellum
+}  // namespace pellum::device

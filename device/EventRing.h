@@ -1,15 +1,15 @@
 // The event ring: a fixed-capacity FIFO of records carried from the driver thread (the only
-// producer, through RingPut) to the window thread (the only consumer). No lock: `count` is the
+// producer, through ringPut) to the window thread (the only consumer). No lock: `count` is the
 // one field both sides change, and its acquire/release operations order the slot contents.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
 
-#include "midi/Mididefs.h"
+#include "device/SharedBlocks.h"
 #include "platform/midi/MidiApi.h"
 
-namespace pellum {
+namespace pellum::device {
 
 struct RingRecord {
     std::uint32_t stamp;         // milliseconds since input started
@@ -29,12 +29,12 @@ struct EventRing {
 };
 
 // A ring of `capacity` slots in two shared blocks, or nullptr (capacity 0 included).
-EventRing* RingCreate(std::uint16_t capacity) noexcept;
-void RingFree(EventRing* ring) noexcept;
+EventRing* createRing(std::uint16_t capacity) noexcept;
+void freeRing(EventRing* ring) noexcept;
 // Consumer side: copy the oldest record, then remove it once finished with it.
-bool RingPeek(const EventRing* ring, RingRecord& record) noexcept;
-bool RingRemove(EventRing* ring) noexcept;
+bool ringPeek(const EventRing* ring, RingRecord& record) noexcept;
+bool ringRemove(EventRing* ring) noexcept;
 // Records waiting, as the consumer sees them.
-std::uint16_t RingCount(const EventRing* ring) noexcept;
+std::uint16_t ringCount(const EventRing* ring) noexcept;
 
-}  // namespace pellum
+}  // namespace pellum::device

@@ -1,43 +1,43 @@
-// The MIDI input component.
-#include "midi/MidiIn.h"
+// The MIDI input device.
+#include "device/InputDevice.h"
 
 #include <algorithm>
 #include <array>
 #include <cstring>
 
-#include "midi/Delphmcb.h"
+#include "device/DriverCallback.h"
 
-namespace pellum {
+namespace pellum::device {
 
 namespace {
 
 constexpr std::uint32_t kHeaderSize = sizeof(midi::MIDIHDR);
 
-// A failure that has already stored its code, or has none; OpenDevice swallows it.
+// A failure that has already stored its code, or has none; open swallows it.
 struct OpenFailed {};
 
 }  // namespace
 
-TMidiInput::TMidiInput(midi::MidiService& service, midi::NoticeSink& noticeWindow)
+InputDevice::InputDevice(midi::MidiService& service, midi::NoticeSink& noticeWindow)
     : service_(service), noticeWindow_(noticeWindow) {
     deviceCount_ =
         static_cast<std::uint16_t>(std::min<std::uint32_t>(service_.midiInGetNumDevs(), 0xFFFF));
-    if (deviceCount_ > 0) setDeviceID(0);
+    if (deviceCount_ > 0) setDeviceId(0);
     // The handler reaches the component through a target of its own, which the destructor
     // clears: another component may have taken the sink over meanwhile, and keeps it.
-    noticeTarget_ = std::make_shared<TMidiInput*>(this);
+    noticeTarget_ = std::make_shared<InputDevice*>(this);
     noticeWindow_.setHandler([target = noticeTarget_](std::uint32_t code) {
         if (*target != nullptr) (*target)->handleNotice(code);
     });
     state_ = State::closed;
 }
 
-TMidiInput::~TMidiInput() {
+InputDevice::~InputDevice() {
     if (noticeTarget_) *noticeTarget_ = nullptr;
     if (deviceHandle_ != nullptr) {
         try {
             state_ = State::closed;
-            shutDevice();
+            shut();
         } catch (const EMidiInputError&) {
             // Reported nowhere: the component is going away.
         }
@@ -50,25 +50,25 @@ TMidiInput::~TMidiInput() {
         }
         return;
     }
-    RingFree(ring_);
-    CallbackInstanceFree(instance_);
+    freeRing(ring_);
+    freeCallbackInstance(instance_);
 }
 
-void TMidiInput::setProductName(const std::string& name) {
+void InputDevice::setProductName(const std::string& name) {
     if (state_ == State::open) throw EMidiInputError("Change to ProductName while device was open");
     const std::uint32_t count = std::min<std::uint32_t>(service_.midiInGetNumDevs(), 0x10000);
     for (std::uint32_t device = 0; device < count; ++device) {
         midi::MIDIINCAPSA caps{};
         check(service_.midiInGetDevCapsA(device, &caps, sizeof caps));
         if (service_.midiInDeviceName(device) == name) {
-            setDeviceID(static_cast<std::uint16_t>(device));
+            setDeviceId(static_cast<std::uint16_t>(device));
             return;
         }
     }
     throw EMidiInputError("MIDI Input Device " + name + " not installed ");
 }
 
-void TMidiInput::setDeviceID(std::uint16_t value) {
+void InputDevice::setDeviceId(std::uint16_t value) {
     if (state_ == State::open) throw EMidiInputError("Change to DeviceID while device was open");
     if (value >= service_.midiInGetNumDevs()) throw EMidiInputError("Invalid device ID");
     deviceId_ = value;
@@ -78,35 +78,35 @@ void TMidiInput::setDeviceID(std::uint16_t value) {
     productName_ = service_.midiInDeviceName(value);
 }
 
-void TMidiInput::setSysexBufferSize(std::uint16_t value) {
+void InputDevice::setSysexBufferSize(std::uint16_t value) {
     if (state_ == State::open) {
         throw EMidiInputError("Change to SysexBufferSize while device was open");
     }
     sysexBufferSize_ = value;
 }
 
-void TMidiInput::setSysexBufferCount(std::uint16_t value) {
+void InputDevice::setSysexBufferCount(std::uint16_t value) {
     if (state_ == State::open) {
         throw EMidiInputError("Change to SysexBuffercount while device was open");
     }
     sysexBufferCount_ = value;
 }
 
-void TMidiInput::setSysexOnly(bool value) {
+void InputDevice::setSysexOnly(bool value) {
     sysexOnly_ = value;
     if (instance_ != nullptr) instance_->sysexOnly.store(value, std::memory_order_relaxed);
 }
 
-void TMidiInput::OpenDevice() noexcept {
+void InputDevice::open() noexcept {
     if (state_ == State::open) return;
     try {
-        if (deviceHandle_ != nullptr) shutDevice();  // finish an earlier close first
+        if (deviceHandle_ != nullptr) shut();  // finish an earlier close first
         if (ring_ == nullptr) {
-            ring_ = RingCreate(capacity_);
+            ring_ = createRing(capacity_);
             if (ring_ == nullptr) throw OpenFailed{};
         }
         if (instance_ == nullptr) {
-            instance_ = CallbackInstanceCreate();
+            instance_ = createCallbackInstance();
             if (instance_ == nullptr) throw OpenFailed{};
         }
         instance_->ring = ring_;
@@ -118,76 +118,76 @@ void TMidiInput::OpenDevice() noexcept {
                                   reinterpret_cast<std::uintptr_t>(instance_),
                                   midi::CALLBACK_FUNCTION));
         deviceHandle_ = handle;
-        PrepareSysexBuffers();
-        QueueSysexBuffers();
+        prepareSysexBuffers();
+        queueSysexBuffers();
         state_ = State::open;
     } catch (...) {
         abandonOpen();
     }
 }
 
-void TMidiInput::abandonOpen() noexcept {
+void InputDevice::abandonOpen() noexcept {
     const std::uint16_t failure = error_;
     if (deviceHandle_ != nullptr) {
         // The device was opened: until reset and close have returned, the driver may still call
         // back into the instance and fill the buffers, so those go last.
         try {
-            shutDevice();
+            shut();
         } catch (...) {
             // The driver keeps the device. Everything it may touch stays allocated; a later
-            // CloseDevice, OpenDevice or the destructor tries again.
+            // close, open or the destructor tries again.
             error_ = failure;
             return;
         }
     }
     error_ = failure;
     sysexBuffers_.reset();
-    RingFree(ring_);
+    freeRing(ring_);
     ring_ = nullptr;
-    CallbackInstanceFree(instance_);
+    freeCallbackInstance(instance_);
     instance_ = nullptr;
 }
 
-void TMidiInput::PrepareSysexBuffers() {
+void InputDevice::prepareSysexBuffers() {
     if (sysexBufferCount_ == 0 || sysexBufferSize_ == 0 || deviceHandle_ == nullptr) return;
     sysexBuffers_.emplace();
     sysexBuffers_->reserve(sysexBufferCount_);
     for (std::uint16_t i = 0; i < sysexBufferCount_; ++i) {
-        auto buffer = std::make_unique<TMyMidiHdr>(sysexBufferSize_);
+        auto buffer = std::make_unique<SysexBuffer>(sysexBufferSize_);
         check(service_.midiInPrepareHeader(deviceHandle_, buffer->header, kHeaderSize));
         sysexBuffers_->push_back(std::move(buffer));
     }
 }
 
-void TMidiInput::QueueSysexBuffers() {
+void InputDevice::queueSysexBuffers() {
     if (!sysexBuffers_) return;
     for (const auto& buffer : *sysexBuffers_) {
         check(service_.midiInAddBuffer(deviceHandle_, buffer->header, kHeaderSize));
     }
 }
 
-void TMidiInput::StartDevice() {
+void InputDevice::start() {
     if (state_ != State::open) return;
     check(service_.midiInStart(deviceHandle_));
 }
 
-void TMidiInput::CloseDevice() {
+void InputDevice::close() {
     if (state_ != State::open && deviceHandle_ == nullptr) return;
     // Closed first: records the reset still produces are neither counted nor announced.
     state_ = State::closed;
-    shutDevice();
+    shut();
 }
 
-void TMidiInput::shutDevice() {
+void InputDevice::shut() {
     check(service_.midiInReset(deviceHandle_));
-    ReleaseSysexBuffers();
+    releaseSysexBuffers();
     check(service_.midiInClose(deviceHandle_));
     deviceHandle_ = nullptr;
-    RingFree(ring_);
+    freeRing(ring_);
     ring_ = nullptr;
 }
 
-void TMidiInput::ReleaseSysexBuffers() {
+void InputDevice::releaseSysexBuffers() {
     if (!sysexBuffers_) return;
     auto& buffers = *sysexBuffers_;
     while (!buffers.empty()) {
@@ -197,14 +197,14 @@ void TMidiInput::ReleaseSysexBuffers() {
     sysexBuffers_.reset();
 }
 
-std::uint16_t TMidiInput::PendingCount() const {
-    return state_ == State::open && ring_ != nullptr ? RingCount(ring_) : 0;
+std::uint16_t InputDevice::pendingCount() const {
+    return state_ == State::open && ring_ != nullptr ? ringCount(ring_) : 0;
 }
 
-std::unique_ptr<TMyMidiEvent> TMidiInput::TakeEvent() {
+std::unique_ptr<ReceivedEvent> InputDevice::takeEvent() {
     RingRecord record;
-    if (state_ != State::open || ring_ == nullptr || !RingPeek(ring_, record)) return nullptr;
-    auto event = std::make_unique<TMyMidiEvent>();
+    if (state_ != State::open || ring_ == nullptr || !ringPeek(ring_, record)) return nullptr;
+    auto event = std::make_unique<ReceivedEvent>();
     event->timeStamp = record.stamp;
     if (record.sysexHeader == nullptr) {
         event->statusByte = static_cast<std::uint8_t>(record.shortData);
@@ -226,15 +226,15 @@ std::unique_ptr<TMyMidiEvent> TMidiInput::TakeEvent() {
         // with the exception, so the caller gets the message once, on the try that succeeds.
         check(code);
     }
-    RingRemove(ring_);
+    ringRemove(ring_);
     return event;
 }
 
-void TMidiInput::handleNotice(std::uint32_t code) {
+void InputDevice::handleNotice(std::uint32_t code) {
     // Copies, so that a handler may replace itself while it runs.
     if (code == kEventsWaitingNotice) {
-        if (PendingCount() > 0 && OnMidiInput && state_ == State::open) {
-            Event handler = OnMidiInput;
+        if (pendingCount() > 0 && onInput && state_ == State::open) {
+            Event handler = onInput;
             handler(*this);
         }
     } else if (code == kOverflowNotice) {
@@ -245,7 +245,7 @@ void TMidiInput::handleNotice(std::uint32_t code) {
     }
 }
 
-std::string TMidiInput::ErrorText(midi::MMRESULT code) {
+std::string InputDevice::ErrorText(midi::MMRESULT code) {
     std::array<char, 128> text{};
     if (service_.midiInGetErrorTextA(code & 0xFFFF, text.data(), text.size()) ==
         midi::MMSYSERR_NOERROR) {
@@ -254,9 +254,9 @@ std::string TMidiInput::ErrorText(midi::MMRESULT code) {
     return "Specified error number is out of range";
 }
 
-void TMidiInput::check(midi::MMRESULT code) {
+void InputDevice::check(midi::MMRESULT code) {
     error_ = static_cast<std::uint16_t>(code & 0xFFFF);
     if (code != midi::MMSYSERR_NOERROR) throw EMidiInputError(ErrorText(code));
 }
 
-}  // namespace pellum
+}  // namespace pellum::device

@@ -1,4 +1,4 @@
-// TForm1's start-up, the settings it keeps, device selection, and the end of the program.
+// MainWindow's start-up, the settings it keeps, device selection, and the end of the program.
 #include <QAbstractItemView>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -8,62 +8,62 @@
 #include <QStringList>
 #include <QTimer>
 
-#include "app/Midimonp.h"
+#include "app/MainWindow.h"
 #include "app/PellumApplication.h"
 #include "core/CaptureStore.h"
 #include "core/IdentityReply.h"
 #include "core/UserDump.h"
-#include "midi/MidiIn.h"
+#include "device/InputDevice.h"
 #include "platform/registry/Registry.h"
 
 namespace pellum {
 
-void TForm1::FormCreate() {
+void MainWindow::startUp() {
     userDumps_ = std::make_unique<UserDumpSet>();
     store_ = std::make_unique<CaptureStore>();
     autoSendPosition_ = 0;
     setWaitCursor(true);
 
-    cmbInput->clear();
-    cmbInput->addItem("(None)");
-    for (std::uint16_t d = 0; d < MidiInput1->deviceCount(); ++d) {
-        MidiInput1->setDeviceID(d);
-        cmbInput->addItem(QString::fromStdString(MidiInput1->ProductName()));
+    inputList->clear();
+    inputList->addItem("(None)");
+    for (std::uint16_t d = 0; d < inputDevice->deviceCount(); ++d) {
+        inputDevice->setDeviceId(d);
+        inputList->addItem(QString::fromStdString(inputDevice->productName()));
     }
-    cmbInput->setCurrentIndex(0);
+    inputList->setCurrentIndex(0);
 
-    cmbOutput->clear();
+    outputList->clear();
     for (const std::string& name : output_.buildOutputList())
-        cmbOutput->addItem(QString::fromStdString(name));
-    cmbOutput->setCurrentIndex(-1);  // filled, nothing chosen yet
+        outputList->addItem(QString::fromStdString(name));
+    outputList->setCurrentIndex(-1);  // filled, nothing chosen yet
 
     inputPosition_ = 0;
     outputPosition_ = 0;
-    INIT(1);
+    loadSettings();
 
     // A saved device is found by its name wherever it is listed now: ports are listed in the
     // order their programs started, so a position alone may name another instrument. One that
     // is not there is not replaced by whatever took its place.
-    const bool inputMissing = !findSavedDevice(cmbInput, inputName_, inputPosition_);
-    const bool outputMissing = !findSavedDevice(cmbOutput, outputName_, outputPosition_);
+    const bool inputMissing = !findSavedDevice(inputList, inputName_, inputPosition_);
+    const bool outputMissing = !findSavedDevice(outputList, outputName_, outputPosition_);
 
-    // Position 1 is chosen by name in OpenDevs; a higher one must exist as a device number.
-    if (!inputMissing && inputPosition_ >= 2) MidiInput1->setDeviceID(inputPosition_ - 1);
+    // Position 1 is chosen by name in openDevices; a higher one must exist as a device number.
+    if (!inputMissing && inputPosition_ >= 2) inputDevice->setDeviceId(inputPosition_ - 1);
 
     if (!outputMissing) output_.openOutput(outputPosition_);
     // A saved position beyond today's devices leaves the list without a selection.
-    cmbOutput->setCurrentIndex(outputPosition_ < cmbOutput->count() ? outputPosition_ : -1);
-    cmbInput->setCurrentIndex(inputPosition_ < cmbInput->count() ? inputPosition_ : -1);
-    if (outputMissing) showUnopened(cmbOutput, outputName_, false);
-    if (inputMissing) showUnopened(cmbInput, inputName_, false);
+    outputList->setCurrentIndex(outputPosition_ < outputList->count() ? outputPosition_ : -1);
+    inputList->setCurrentIndex(inputPosition_ < inputList->count() ? inputPosition_ : -1);
+    if (outputMissing) showUnopened(outputList, outputName_, false);
+    if (inputMissing) showUnopened(inputList, inputName_, false);
 
-    OpenDevs();
+    openDevices();
     setWaitCursor(false);
     store_->clear();
     tellMissing(inputMissing, outputMissing);
 }
 
-void TForm1::tellMissing(bool inputMissing, bool outputMissing) {
+void MainWindow::tellMissing(bool inputMissing, bool outputMissing) {
     QStringList notes;
     if (!midi_.systemAvailable()) {
         notes << tr(
@@ -86,7 +86,7 @@ void TForm1::tellMissing(bool inputMissing, bool outputMissing) {
         QTimer::singleShot(0, this, [this, text = notes.join('\n')] { showNotice(text); });
 }
 
-bool TForm1::findSavedDevice(QComboBox* list, const std::string& name, std::uint8_t& position) {
+bool MainWindow::findSavedDevice(QComboBox* list, const std::string& name, std::uint8_t& position) {
     if (name.empty()) return true;  // none saved: the position alone decides, as it always has
     const int found = list->findText(QString::fromStdString(name));
     if (found < 1) return false;
@@ -94,40 +94,40 @@ bool TForm1::findSavedDevice(QComboBox* list, const std::string& name, std::uint
     return true;
 }
 
-void TForm1::showUnopened(QComboBox* list, const std::string& name, bool listed) {
+void MainWindow::showUnopened(QComboBox* list, const std::string& name, bool listed) {
     list->setCurrentIndex(-1);
     list->setPlaceholderText((listed ? "(not open) " : "(missing) ") +
                              QString::fromStdString(name));
 }
 
-void TForm1::followDevices() {
+void MainWindow::followDevices() {
     // Never under the user's hand: an open list would change while it is being read.
-    if (cmbInput->view()->isVisible() || cmbOutput->view()->isVisible()) return;
-    QStringList inputs{OutputPort::kNone};
+    if (inputList->view()->isVisible() || outputList->view()->isVisible()) return;
+    QStringList inputs{device::OutputDevice::kNone};
     const std::uint32_t count = midi_.midiInGetNumDevs();
     for (std::uint32_t d = 0; d < count; ++d)
         inputs << QString::fromStdString(midi_.midiInDeviceName(d));
     QStringList outputs;
     for (const std::string& name : output_.buildOutputList())
         outputs << QString::fromStdString(name);
-    relist(cmbInput, inputs, inputName_, inputPosition_);
-    relist(cmbOutput, outputs, outputName_, outputPosition_);
+    relist(inputList, inputs, inputName_, inputPosition_);
+    relist(outputList, outputs, outputName_, outputPosition_);
     // The chosen output, gone (even if back before this look) or missing at start-up, is opened
     // again by its name as soon as it is listed: sends meanwhile fail aloud, and afterwards
     // reach it without the user's help. Opening an output asks nothing of the instrument.
-    const int back = outputName_.empty() || (cmbOutput->currentIndex() >= 0 && !outputLost_)
+    const int back = outputName_.empty() || (outputList->currentIndex() >= 0 && !outputLost_)
                          ? -1
                          : static_cast<int>(outputs.indexOf(QString::fromStdString(outputName_)));
     if (back >= 1) {
-        cmbOutput->setCurrentIndex(back);
+        outputList->setCurrentIndex(back);
         outputPosition_ = static_cast<std::uint8_t>(back);
         output_.switchOutput(back);
         outputLost_ = false;
     }
 }
 
-void TForm1::relist(QComboBox* list, const QStringList& entries, const std::string& saved,
-                    std::uint8_t& position) {
+void MainWindow::relist(QComboBox* list, const QStringList& entries, const std::string& saved,
+                        std::uint8_t& position) {
     QStringList shown;
     for (int i = 0; i < list->count(); ++i) shown << list->itemText(i);
     if (shown == entries) return;
@@ -149,7 +149,7 @@ void TForm1::relist(QComboBox* list, const QStringList& entries, const std::stri
     }
 }
 
-std::string TForm1::readText(RegistryKey& key, const char* name) {
+std::string MainWindow::readText(RegistryKey& key, const char* name) {
     const auto value = key.read(name);
     if (!value || value->data.empty()) return {};
     if (value->type != REG_SZ && value->type != REG_EXPAND_SZ) throw RegistryTypeError(name);
@@ -157,7 +157,7 @@ std::string TForm1::readText(RegistryKey& key, const char* name) {
     return text.substr(0, text.find('\0'));  // nothing is expanded
 }
 
-void TForm1::readPosition(RegistryKey& key, const char* name, std::uint8_t& position) {
+void MainWindow::readPosition(RegistryKey& key, const char* name, std::uint8_t& position) {
     const auto value = key.read(name);
     if (!value || value->data.empty()) return;
     if (value->type == REG_SZ || value->type == REG_EXPAND_SZ || value->type == REG_DWORD ||
@@ -166,88 +166,85 @@ void TForm1::readPosition(RegistryKey& key, const char* name, std::uint8_t& posi
     position = value->data[0];
 }
 
-void TForm1::INIT(std::uint8_t mode) {
+void MainWindow::saveSettings() {
     const auto key = registry_.openOrCreateKey(kRegistryKey);
-    if (mode == 0) {
-        key->write("MIDI_IN", RegistryValue::binary({inputPosition_}));
-        key->write("MIDI_OUT", RegistryValue::binary({outputPosition_}));
-        key->write("CFG_FILE", RegistryValue::string(userDumpPath_));
-        key->write("MIDI_IN_NAME", RegistryValue::string(inputName_));
-        key->write("MIDI_OUT_NAME", RegistryValue::string(outputName_));
-    } else if (mode == 1) {
-        userDumpPath_.clear();
-        readPosition(*key, "MIDI_IN", inputPosition_);
-        readPosition(*key, "MIDI_OUT", outputPosition_);
-        // Before the request file, whose load saves them all again.
-        inputName_ = readText(*key, "MIDI_IN_NAME");
-        outputName_ = readText(*key, "MIDI_OUT_NAME");
-        userDumpPath_ = readText(*key, "CFG_FILE");
-        openDialog2_.initialFile = QString::fromStdString(userDumpPath_);
-        if (!userDumpPath_.empty()) {
-            // A request file that fails is told once and start-up goes on with an empty USER
-            // tab: no file the setting names may keep the window from coming up, or the user
-            // could never choose another.
-            guarded([&] { loading(userDumpPath_, true); });
-        }
+    key->write("MIDI_IN", RegistryValue::binary({inputPosition_}));
+    key->write("MIDI_OUT", RegistryValue::binary({outputPosition_}));
+    key->write("CFG_FILE", RegistryValue::string(userDumpPath_));
+    key->write("MIDI_IN_NAME", RegistryValue::string(inputName_));
+    key->write("MIDI_OUT_NAME", RegistryValue::string(outputName_));
+}
+
+void MainWindow::loadSettings() {
+    const auto key = registry_.openOrCreateKey(kRegistryKey);
+    userDumpPath_.clear();
+    readPosition(*key, "MIDI_IN", inputPosition_);
+    readPosition(*key, "MIDI_OUT", outputPosition_);
+    // Before the request file, whose load saves them all again.
+    inputName_ = readText(*key, "MIDI_IN_NAME");
+    outputName_ = readText(*key, "MIDI_OUT_NAME");
+    userDumpPath_ = readText(*key, "CFG_FILE");
+    requestDialog_.initialFile = QString::fromStdString(userDumpPath_);
+    if (!userDumpPath_.empty()) {
+        // A request file that fails is told once and start-up goes on with an empty USER
+        // tab: no file the setting names may keep the window from coming up, or the user
+        // could never choose another.
+        guarded([&] { loadRequestFile(userDumpPath_, true); });
     }
 }
 
-void TForm1::OpenDevs() {
-    if (cmbInput->currentIndex() >= 1) {
-        MidiInput1->setProductName(cmbInput->currentText().toStdString());
-        MidiInput1->OpenDevice();
-        MidiInput1->StartDevice();
+void MainWindow::openDevices() {
+    if (inputList->currentIndex() >= 1) {
+        inputDevice->setProductName(inputList->currentText().toStdString());
+        inputDevice->open();
+        inputDevice->start();
     }
     showSystemInformation(resetSystemInformation());
-    In_chk->setChecked(true);
-    Out_chk->setChecked(true);
+    captureOn->setChecked(true);
+    sendOn->setChecked(true);
     // No selection counts as a device: only "(None)" keeps the request back.
-    if (cmbInput->currentIndex() != 0) output_.sendLongMessage(kIdentityRequest);
+    if (inputList->currentIndex() != 0) output_.sendLongMessage(kIdentityRequest);
 }
 
-std::string TForm1::chosenName(const QComboBox* list) {
+std::string MainWindow::chosenName(const QComboBox* list) {
     return list->currentIndex() >= 1 ? list->currentText().toStdString() : std::string();
 }
 
-void TForm1::CloseDevs() {
-    MidiInput1->CloseDevice();
+void MainWindow::closeDevices() {
+    inputDevice->close();
     // Reopening the ports discards what waited, in the input and here alike.
     heldWhilePaused_.clear();
     letGoWhilePaused_ = 0;
 }
 
-void TForm1::cmbInputChange() {
+void MainWindow::inputChosen() {
     setWaitCursor(true);
-    CloseDevs();
-    OpenDevs();
+    closeDevices();
+    openDevices();
     setWaitCursor(false);
-    inputPosition_ = static_cast<std::uint8_t>(cmbInput->currentIndex());
-    inputName_ = chosenName(cmbInput);
-    INIT(0);
+    inputPosition_ = static_cast<std::uint8_t>(inputList->currentIndex());
+    inputName_ = chosenName(inputList);
+    saveSettings();
 }
 
-void TForm1::cmbOutputChange() {
-    output_.switchOutput(cmbOutput->currentIndex());
-    outputPosition_ = static_cast<std::uint8_t>(cmbOutput->currentIndex());
-    outputName_ = chosenName(cmbOutput);
-    INIT(0);
-    CloseDevs();
-    OpenDevs();
+void MainWindow::outputChosen() {
+    output_.switchOutput(outputList->currentIndex());
+    outputPosition_ = static_cast<std::uint8_t>(outputList->currentIndex());
+    outputName_ = chosenName(outputList);
+    saveSettings();
+    closeDevices();
+    openDevices();
 }
 
-void TForm1::mnuExitClick() {
+void MainWindow::exitProgram() {
     // A request the loop takes in turn; it ends the loop without closing the window first
     // (quit() would close it), and the input closes when the window is torn down.
     QMetaObject::invokeMethod(
         QCoreApplication::instance(), [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
 }
 
-void TForm1::SpeedButton7Click() {
-    mnuExitClick();
-}
-
-void TForm1::closeEvent(QCloseEvent* event) {
-    guarded([this] { CloseDevs(); });
+void MainWindow::closeEvent(QCloseEvent* event) {
+    guarded([this] { closeDevices(); });
     QMainWindow::closeEvent(event);
 }
 

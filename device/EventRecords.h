@@ -5,13 +5,13 @@
 #include <cstdint>
 #include <vector>
 
-#include "midi/Mididefs.h"
+#include "device/SharedBlocks.h"
 #include "platform/midi/MidiApi.h"
 
-namespace pellum {
+namespace pellum::device {
 
-// Owned by whoever took it from the input component.
-struct TMyMidiEvent {
+// Owned by whoever took it from the input device.
+struct ReceivedEvent {
     std::uint8_t statusByte = 0;  // F0 for a SysEx event
     std::uint8_t firstData = 0;
     std::uint8_t secondData = 0;
@@ -22,13 +22,13 @@ struct TMyMidiEvent {
 
 // The header and data stay at their addresses from construction to destruction, because the
 // driver holds on to them while the buffer is queued.
-class TMyMidiHdr {
+class SysexBuffer {
 public:
     // With size 0 nothing is allocated; throws std::bad_alloc when a block can't be had.
-    explicit TMyMidiHdr(std::uint16_t size);
-    ~TMyMidiHdr();
-    TMyMidiHdr(const TMyMidiHdr&) = delete;
-    TMyMidiHdr& operator=(const TMyMidiHdr&) = delete;
+    explicit SysexBuffer(std::uint16_t size);
+    ~SysexBuffer();
+    SysexBuffer(const SysexBuffer&) = delete;
+    SysexBuffer& operator=(const SysexBuffer&) = delete;
 
     SharedBlockHandle headerHandle = 0;
     midi::MIDIHDR* header = nullptr;
@@ -36,4 +36,4 @@ public:
     std::uint8_t* data = nullptr;
 };
 
-}  // namespace pellum
+}  // namespace pellum::device

@@ -1,4 +1,4 @@
-// TForm1's capture of received messages and the sending of stored ones, by click or paced by
+// MainWindow's capture of received messages and the sending of stored ones, by click or paced by
 // the timer, with the channel override controls.
 #include <QCheckBox>
 #include <QLabel>
@@ -11,12 +11,12 @@
 #include <QToolButton>
 #include <algorithm>
 
-#include "app/Midimonp.h"
+#include "app/MainWindow.h"
 #include "app/UpDown.h"
 #include "core/CaptureStore.h"
 #include "core/Errors.h"
 #include "core/ListLabel.h"
-#include "midi/MidiIn.h"
+#include "device/InputDevice.h"
 
 namespace pellum {
 namespace {
@@ -28,23 +28,23 @@ int lengthInterval(std::size_t length) {
 
 }  // namespace
 
-void TForm1::MIDIInput1MidiInput() {
+void MainWindow::takeInput() {
     setWaitCursor(true);
     if (store_->full()) {
-        // Nothing is taken: the events wait in the input component.
+        // Nothing is taken: the events wait in the input device.
         showNotice(tr("The list is full"));
-    } else if (In_chk->isChecked()) {
-        while (MidiInput1->PendingCount() > 0 && !store_->full()) {
-            const std::unique_ptr<TMyMidiEvent> event = MidiInput1->TakeEvent();
+    } else if (captureOn->isChecked()) {
+        while (inputDevice->pendingCount() > 0 && !store_->full()) {
+            const std::unique_ptr<device::ReceivedEvent> event = inputDevice->takeEvent();
             if (!event) break;
-            LogMessage(*event);
+            logMessage(*event);
         }
     } else {
         // Capture is paused (a send paused it). Left in the input, what arrives would hold on to
         // the driver's few buffers until input stopped for good; it is held here instead and
         // listed when capture resumes. Beyond the room the list has left it is let go, counted.
-        while (MidiInput1->PendingCount() > 0) {
-            std::unique_ptr<TMyMidiEvent> event = MidiInput1->TakeEvent();
+        while (inputDevice->pendingCount() > 0) {
+            std::unique_ptr<device::ReceivedEvent> event = inputDevice->takeEvent();
             if (!event) break;
             if (static_cast<int>(heldWhilePaused_.size()) <
                 CaptureStore::kCapacity - store_->count())
@@ -56,11 +56,11 @@ void TForm1::MIDIInput1MidiInput() {
     setWaitCursor(false);
 }
 
-void TForm1::takeWhatWaits() {
-    if (!In_chk->isChecked()) return;
+void MainWindow::takeWhatWaits() {
+    if (!captureOn->isChecked()) return;
     const int before = store_->count();
     while (!heldWhilePaused_.empty() && !store_->full()) {
-        LogMessage(*heldWhilePaused_.front());
+        logMessage(*heldWhilePaused_.front());
         heldWhilePaused_.pop_front();
     }
     const int listed = store_->count() - before;
@@ -74,10 +74,10 @@ void TForm1::takeWhatWaits() {
         showNotice(text);
     }
     // What waits in the input gets no notice of its own once the driver's buffers are all held.
-    if (MidiInput1->PendingCount() > 0) MIDIInput1MidiInput();
+    if (inputDevice->pendingCount() > 0) takeInput();
 }
 
-void TForm1::checkInputLoss() {
+void MainWindow::checkInputLoss() {
     if (lossNoticeOpen_) return;
     const std::uint64_t dropped = midi_.droppedInputBytes();
     const std::uint64_t devicesLost = midi_.lostInputDevices();
@@ -110,7 +110,7 @@ void TForm1::checkInputLoss() {
     lossNoticeOpen_ = false;
 }
 
-void TForm1::LogMessage(const TMyMidiEvent& event) {
+void MainWindow::logMessage(const device::ReceivedEvent& event) {
     const std::span<const std::uint8_t> message(
         event.sysexBytes.data(), std::min<std::size_t>(event.sysexSize, event.sysexBytes.size()));
     // A message longer than the store keeps fills a whole buffer and goes on in the next ones:
@@ -133,21 +133,21 @@ void TForm1::LogMessage(const TMyMidiEvent& event) {
     if (message.size() >= 2 && message[1] == 0x7E) {
         showIdentityReply(message);
     } else {
-        BtnStart->setEnabled(true);
-        BtnCut->setEnabled(true);
+        sendAllButton->setEnabled(true);
+        deleteButton->setEnabled(true);
         const int number = store_->count() + 1;
         store_->append(message);
-        SysEx->addItem(QString::fromStdString(capturedLabel(number, message)));
+        messageList->addItem(QString::fromStdString(capturedLabel(number, message)));
     }
 
     // The selector follows the instrument's device number, so that turning the override on
     // retargets to it; the box stays as the user set it, so a capture goes back out and into
     // files as it came. While the override is on, the channel is the user's too.
-    if (message.size() < 3 || ForceMIDICH->isChecked()) return;
-    SysExCH->setPosition((message[2] & 0x0F) + 1);
+    if (message.size() < 3 || overrideBox->isChecked()) return;
+    channelStepper->setPosition((message[2] & 0x0F) + 1);
 }
 
-void TForm1::showNotice(const QString& text) {
+void MainWindow::showNotice(const QString& text) {
     if (openNotices_.contains(text)) return;
     openNotices_.insert(text);
     dialogs_.message(text);
@@ -156,27 +156,27 @@ void TForm1::showNotice(const QString& text) {
 
 // ---- Sending ----
 
-void TForm1::sendStoredMessage(int index) {
+void MainWindow::sendStoredMessage(int index) {
     setWaitCursor(true);
     // A line index at or beyond the count (after "List Delete" and a capture) reaches no slot.
     const auto stored = store_->message(index);
     std::vector<std::uint8_t> work(stored.begin(), stored.end());
     applyChannelOverride(work, channelOverride());
-    if (Out_chk->isChecked() && !work.empty()) {
-        In_chk->setChecked(false);
+    if (sendOn->isChecked() && !work.empty()) {
+        captureOn->setChecked(false);
         try {
             sendOut(work);
         } catch (...) {
             setWaitCursor(false);
             // A run would raise the same error at every tick.
-            if (Timer1->isActive()) BtnStopClick();
+            if (sendTimer->isActive()) stopSending();
             throw;
         }
     }
     setWaitCursor(false);
 }
 
-void TForm1::sendOut(std::span<const std::uint8_t> bytes) {
+void MainWindow::sendOut(std::span<const std::uint8_t> bytes) {
     // Sending into nothing would look like success.
     if (!output_.isOpen())
         throw PellumError(tr("No MIDI output device is open. Nothing was sent").toStdString());
@@ -194,78 +194,79 @@ void TForm1::sendOut(std::span<const std::uint8_t> bytes) {
     throw PellumError(text != nullptr ? text : "MIDI error " + std::to_string(code));
 }
 
-void TForm1::SysExClick() {
-    if (SysEx->selectedRow() >= 0) sendStoredMessage(SysEx->selectedRow());
+void MainWindow::sendChosenMessage() {
+    if (messageList->selectedRow() >= 0) sendStoredMessage(messageList->selectedRow());
 }
 
-void TForm1::armTimer(int milliseconds) {
+void MainWindow::armTimer(int milliseconds) {
     timerInterval_ = milliseconds;
-    Timer1->setInterval(milliseconds);
+    sendTimer->setInterval(milliseconds);
     timerArmed_.start();
 }
 
-void TForm1::BtnStartClick() {
-    TabMenu->setCurrentIndex(0);
-    BtnStop->setEnabled(true);
-    BtnStart->setEnabled(false);
+void MainWindow::startSendingAll() {
+    tabs->setCurrentIndex(0);
+    stopButton->setEnabled(true);
+    sendAllButton->setEnabled(false);
     // An empty range would turn the bar into a busy indicator; an empty list shows it empty.
-    Meter->setMaximum(std::max(SysEx->count(), 1));
-    if (SysEx->selectedRow() < 0 || SysEx->selectedRow() == SysEx->count() - 1)
-        SysEx->setCurrentRow(0);
-    autoSendPosition_ = std::max(SysEx->selectedRow(), 0);
-    const int first = S_Auto->isChecked() ? lengthInterval(store_->length(autoSendPosition_))
-                                          : (SendSpeed->maximum() - SendSpeed->value() + 1) * 100;
+    listFill->setMaximum(std::max(messageList->count(), 1));
+    if (messageList->selectedRow() < 0 || messageList->selectedRow() == messageList->count() - 1)
+        messageList->setCurrentRow(0);
+    autoSendPosition_ = std::max(messageList->selectedRow(), 0);
+    const int first = autoSpeed->isChecked()
+                          ? lengthInterval(store_->length(autoSendPosition_))
+                          : (sendSpeed->maximum() - sendSpeed->value() + 1) * 100;
     armTimer(first);
-    Timer1->start();
+    sendTimer->start();
 }
 
-void TForm1::Timer1Timer() {
+void MainWindow::sendNextMessage() {
     // Qt's timers may fire a little early; a wait is never shorter than the one computed.
     const qint64 early = timerInterval_ - timerArmed_.elapsed();
     if (early > 0) {
-        Timer1->setInterval(static_cast<int>(early));
+        sendTimer->setInterval(static_cast<int>(early));
         return;
     }
-    if (!ForceMIDICH->isChecked()) SysExCH->setEnabled(false);
-    if (autoSendPosition_ < SysEx->count()) {
-        SysEx->setCurrentRow(autoSendPosition_);
+    if (!overrideBox->isChecked()) channelStepper->setEnabled(false);
+    if (autoSendPosition_ < messageList->count()) {
+        messageList->setCurrentRow(autoSendPosition_);
         sendStoredMessage(autoSendPosition_);
         ++autoSendPosition_;
-        Meter->setValue(autoSendPosition_);
+        listFill->setValue(autoSendPosition_);
         // Past the last message there is no length to read: the closing tick comes after 1 ms.
         armTimer(lengthInterval(store_->length(autoSendPosition_)));
     } else {
-        Timer1->stop();
-        BtnStart->setEnabled(true);
-        BtnStop->setEnabled(false);
-        BtnCut->setEnabled(true);
+        sendTimer->stop();
+        sendAllButton->setEnabled(true);
+        stopButton->setEnabled(false);
+        deleteButton->setEnabled(true);
     }
 }
 
-void TForm1::BtnStopClick() {
-    Timer1->stop();
-    BtnStop->setEnabled(false);
-    BtnStart->setEnabled(true);
+void MainWindow::stopSending() {
+    sendTimer->stop();
+    stopButton->setEnabled(false);
+    sendAllButton->setEnabled(true);
 }
 
-void TForm1::ForceMIDICHClick() {
-    SysExCH->setEnabled(ForceMIDICH->isChecked());
+void MainWindow::overrideClicked() {
+    channelStepper->setEnabled(overrideBox->isChecked());
 }
 
-void TForm1::SysExCHClick() {
-    CH->setText(QString::number(SysExCH->position()));
+void MainWindow::channelClicked() {
+    overrideChannel->setText(QString::number(channelStepper->position()));
 }
 
-void TForm1::S_AutoClick() {
-    L_Low->setEnabled(false);
-    L_High->setEnabled(false);
-    SendSpeed->setEnabled(false);
+void MainWindow::autoSpeedClicked() {
+    lowCaption->setEnabled(false);
+    highCaption->setEnabled(false);
+    sendSpeed->setEnabled(false);
 }
 
-void TForm1::S_ManClick() {
-    L_Low->setEnabled(true);
-    L_High->setEnabled(true);
-    SendSpeed->setEnabled(true);
+void MainWindow::manualSpeedClicked() {
+    lowCaption->setEnabled(true);
+    highCaption->setEnabled(true);
+    sendSpeed->setEnabled(true);
 }
 
 }  // namespace pellum

@@ -1,4 +1,4 @@
-// TMidiInput over the loopback service: selection, the open/closed rules with their messages,
+// InputDevice over the loopback service: selection, the open/closed rules with their messages,
 // events taken on this (window) thread from records the driver thread produced, and recovery
 // from failed driver calls.
 #include <gtest/gtest.h>
@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "midi/MidiIn.h"
+#include "device/InputDevice.h"
 #include "platform/midi/loopback/LoopbackMidi.h"
 #include "platform/midi/notices/NoticeQueue.h"
 
@@ -24,27 +24,27 @@ using midi::LoopbackMidi;
 std::string raised(const std::function<void()>& action) {
     try {
         action();
-    } catch (const EMidiInputError& error) {
+    } catch (const device::EMidiInputError& error) {
         return error.what();
     }
     return "";
 }
 
-class MidiInput : public ::testing::Test {
+class InputDeviceTest : public ::testing::Test {
 protected:
     void SetUp() override {
         synth = service.addInput("Synth");
-        input = std::make_unique<TMidiInput>(service, notices);
-        input->OnMidiInput = [this](TMidiInput& sender) {
+        input = std::make_unique<device::InputDevice>(service, notices);
+        input->onInput = [this](device::InputDevice& sender) {
             ++raises;
             EXPECT_EQ(&sender, input.get());
-            while (sender.PendingCount() > 0) events.push_back(*sender.TakeEvent());
+            while (sender.pendingCount() > 0) events.push_back(*sender.takeEvent());
         };
     }
     void openAndStart() {
-        input->OpenDevice();
+        input->open();
         ASSERT_TRUE(input->isOpen());
-        input->StartDevice();
+        input->start();
     }
     // Waits for the driver thread, then handles its notices here, as the window thread would.
     void pump() {
@@ -55,99 +55,99 @@ protected:
     LoopbackMidi service;
     midi::NoticeQueue notices;
     std::uint32_t synth = 0;
-    std::unique_ptr<TMidiInput> input;
-    std::vector<TMyMidiEvent> events;
+    std::unique_ptr<device::InputDevice> input;
+    std::vector<device::ReceivedEvent> events;
     int raises = 0;
 };
 
-TEST_F(MidiInput, StartsClosedOnDeviceZeroWithItsDefaults) {
+TEST_F(InputDeviceTest, StartsClosedOnDeviceZeroWithItsDefaults) {
     EXPECT_EQ(input->deviceCount(), 1);
-    EXPECT_EQ(input->DeviceID(), 0);
-    EXPECT_EQ(input->ProductName(), "Synth");
+    EXPECT_EQ(input->deviceId(), 0);
+    EXPECT_EQ(input->productName(), "Synth");
     EXPECT_EQ(input->Capacity(), 1024);
-    EXPECT_EQ(input->SysexBufferSize(), 4096);
-    EXPECT_EQ(input->SysexBufferCount(), 16);
-    EXPECT_FALSE(input->SysexOnly());
+    EXPECT_EQ(input->sysexBufferSize(), 4096);
+    EXPECT_EQ(input->sysexBufferCount(), 16);
+    EXPECT_FALSE(input->sysexOnly());
     EXPECT_EQ(input->Error(), 0);
     EXPECT_FALSE(input->isOpen());
-    EXPECT_EQ(input->PendingCount(), 0);
-    EXPECT_EQ(input->TakeEvent(), nullptr);
+    EXPECT_EQ(input->pendingCount(), 0);
+    EXPECT_EQ(input->takeEvent(), nullptr);
     // Neither raises nor opens anything while closed.
-    EXPECT_EQ(raised([&] { input->StartDevice(); }), "");
-    EXPECT_EQ(raised([&] { input->CloseDevice(); }), "");
+    EXPECT_EQ(raised([&] { input->start(); }), "");
+    EXPECT_EQ(raised([&] { input->close(); }), "");
     EXPECT_FALSE(service.isInputOpen(synth));
 }
 
-TEST(MidiInputWithoutDevices, IsConstructibleAndRefusesEveryDeviceNumber) {
+TEST(InputDeviceWithoutDevices, IsConstructibleAndRefusesEveryDeviceNumber) {
     LoopbackMidi service;
     midi::NoticeQueue notices;
-    TMidiInput input(service, notices);
+    device::InputDevice input(service, notices);
     EXPECT_EQ(input.deviceCount(), 0);
-    EXPECT_EQ(input.ProductName(), "");
-    EXPECT_EQ(raised([&] { input.setDeviceID(0); }), "Invalid device ID");
+    EXPECT_EQ(input.productName(), "");
+    EXPECT_EQ(raised([&] { input.setDeviceId(0); }), "Invalid device ID");
     EXPECT_EQ(raised([&] { input.setProductName("Synth"); }),
               "MIDI Input Device Synth not installed ");
-    input.OpenDevice();
+    input.open();
     EXPECT_FALSE(input.isOpen());
     EXPECT_EQ(input.Error(), midi::MMSYSERR_BADDEVICEID);
-    EXPECT_EQ(raised([&] { input.StartDevice(); }), "");
+    EXPECT_EQ(raised([&] { input.start(); }), "");
 }
 
-TEST_F(MidiInput, SelectsTheFirstDeviceOfAnExactNameAndChecksNumbersAnew) {
+TEST_F(InputDeviceTest, SelectsTheFirstDeviceOfAnExactNameAndChecksNumbersAnew) {
     service.addInput("Twin");
     service.addInput("Twin");
     input->setProductName("Twin");
-    EXPECT_EQ(input->DeviceID(), 1);
-    input->setDeviceID(2);
-    EXPECT_EQ(input->ProductName(), "Twin");
+    EXPECT_EQ(input->deviceId(), 1);
+    input->setDeviceId(2);
+    EXPECT_EQ(input->productName(), "Twin");
     EXPECT_EQ(raised([&] { input->setProductName("twin"); }),
               "MIDI Input Device twin not installed ");
-    EXPECT_EQ(raised([&] { input->setDeviceID(3); }), "Invalid device ID");
-    EXPECT_EQ(input->DeviceID(), 2);
+    EXPECT_EQ(raised([&] { input->setDeviceId(3); }), "Invalid device ID");
+    EXPECT_EQ(input->deviceId(), 2);
     // Devices that appeared after construction are found: the count is asked every time.
     service.addInput("Late");
     input->setProductName("Late");
-    EXPECT_EQ(input->DeviceID(), 3);
+    EXPECT_EQ(input->deviceId(), 3);
 }
 
-TEST_F(MidiInput, SettersOfTheDeviceAndBuffersRaiseWhileOpen) {
+TEST_F(InputDeviceTest, SettersOfTheDeviceAndBuffersRaiseWhileOpen) {
     service.addInput("Other");
     openAndStart();
     const struct {
         std::function<void()> set;
         const char* message;
     } cases[] = {
-        {[&] { input->setDeviceID(1); }, "Change to DeviceID while device was open"},
+        {[&] { input->setDeviceId(1); }, "Change to DeviceID while device was open"},
         {[&] { input->setProductName("Other"); }, "Change to ProductName while device was open"},
         {[&] { input->setSysexBufferSize(8); }, "Change to SysexBufferSize while device was open"},
         {[&] { input->setSysexBufferCount(2); },
          "Change to SysexBuffercount while device was open"},
     };
     for (const auto& c : cases) EXPECT_EQ(raised(c.set), c.message);
-    EXPECT_EQ(input->DeviceID(), 0);
-    EXPECT_EQ(input->ProductName(), "Synth");
-    EXPECT_EQ(input->SysexBufferSize(), 4096);
-    EXPECT_EQ(input->SysexBufferCount(), 16);
+    EXPECT_EQ(input->deviceId(), 0);
+    EXPECT_EQ(input->productName(), "Synth");
+    EXPECT_EQ(input->sysexBufferSize(), 4096);
+    EXPECT_EQ(input->sysexBufferCount(), 16);
     input->setCapacity(10);
     input->setSysexOnly(true);
     EXPECT_EQ(input->Capacity(), 10);
 
-    input->CloseDevice();
+    input->close();
     for (const auto& c : cases) EXPECT_EQ(raised(c.set), "");
-    EXPECT_EQ(input->ProductName(), "Other");
-    EXPECT_EQ(input->SysexBufferCount(), 2);
+    EXPECT_EQ(input->productName(), "Other");
+    EXPECT_EQ(input->sysexBufferCount(), 2);
 }
 
-TEST_F(MidiInput, TakesShortAndSysexEventsAndRequeuesTheBuffer) {
+TEST_F(InputDeviceTest, TakesShortAndSysexEventsAndRequeuesTheBuffer) {
     openAndStart();
     const std::vector<const midi::MIDIHDR*> queued = service.queuedBuffers(synth);
     ASSERT_EQ(queued.size(), 16u);
     service.inject(synth, {0x90, 0x3C, 0x64, 0xF0, 0x43, 0x10, 0x4C, 0xF7});
     service.flush(synth);
-    ASSERT_EQ(input->PendingCount(), 2);
+    ASSERT_EQ(input->pendingCount(), 2);
     EXPECT_EQ(service.queuedBuffers(synth).size(), 15u);  // the filled one waits with its record
 
-    const std::unique_ptr<TMyMidiEvent> note = input->TakeEvent();
+    const std::unique_ptr<device::ReceivedEvent> note = input->takeEvent();
     ASSERT_NE(note, nullptr);
     EXPECT_EQ(note->statusByte, 0x90);
     EXPECT_EQ(note->firstData, 0x3C);
@@ -155,7 +155,7 @@ TEST_F(MidiInput, TakesShortAndSysexEventsAndRequeuesTheBuffer) {
     EXPECT_EQ(note->sysexSize, 0);
     EXPECT_TRUE(note->sysexBytes.empty());
 
-    const std::unique_ptr<TMyMidiEvent> dump = input->TakeEvent();
+    const std::unique_ptr<device::ReceivedEvent> dump = input->takeEvent();
     ASSERT_NE(dump, nullptr);
     EXPECT_EQ(dump->statusByte, 0xF0);
     EXPECT_EQ(dump->firstData, 0);
@@ -165,10 +165,10 @@ TEST_F(MidiInput, TakesShortAndSysexEventsAndRequeuesTheBuffer) {
     const std::vector<const midi::MIDIHDR*> after = service.queuedBuffers(synth);
     ASSERT_EQ(after.size(), 16u);
     EXPECT_EQ(after.back(), queued.front());
-    EXPECT_EQ(input->PendingCount(), 0);
-    EXPECT_EQ(input->TakeEvent(), nullptr);
+    EXPECT_EQ(input->pendingCount(), 0);
+    EXPECT_EQ(input->takeEvent(), nullptr);
 
-    // Two notices wait; the first finds nothing left, so neither raises OnMidiInput.
+    // Two notices wait; the first finds nothing left, so neither raises onInput.
     EXPECT_EQ(notices.dispatchPending(), 2u);
     EXPECT_EQ(raises, 0);
     service.inject(synth, {0xB0, 0x07, 0x7F});
@@ -178,7 +178,7 @@ TEST_F(MidiInput, TakesShortAndSysexEventsAndRequeuesTheBuffer) {
     EXPECT_EQ(events[0].statusByte, 0xB0);
 }
 
-TEST_F(MidiInput, SysexLongerThanOneBufferArrivesAsSeveralEvents) {
+TEST_F(InputDeviceTest, SysexLongerThanOneBufferArrivesAsSeveralEvents) {
     input->setSysexBufferSize(4);
     input->setSysexBufferCount(4);
     openAndStart();
@@ -199,7 +199,7 @@ TEST_F(MidiInput, SysexLongerThanOneBufferArrivesAsSeveralEvents) {
     EXPECT_EQ(service.droppedBytes(synth), 0u);
 }
 
-TEST_F(MidiInput, SysexOnlyDropsShortMessagesFromTheNextMessageOn) {
+TEST_F(InputDeviceTest, SysexOnlyDropsShortMessagesFromTheNextMessageOn) {
     input->setSysexOnly(true);
     openAndStart();
     service.inject(synth, {0x90, 0x3C, 0x64, 0xF0, 0x7E, 0xF7});
@@ -213,7 +213,7 @@ TEST_F(MidiInput, SysexOnlyDropsShortMessagesFromTheNextMessageOn) {
     EXPECT_EQ(events[1].statusByte, 0x80);
 }
 
-TEST_F(MidiInput, WithoutBuffersOnlyShortMessagesArrive) {
+TEST_F(InputDeviceTest, WithoutBuffersOnlyShortMessagesArrive) {
     for (const auto& [size, count] : {std::pair{0, 16}, std::pair{4096, 0}}) {
         events.clear();
         input->setSysexBufferSize(static_cast<std::uint16_t>(size));
@@ -224,69 +224,69 @@ TEST_F(MidiInput, WithoutBuffersOnlyShortMessagesArrive) {
         pump();
         ASSERT_EQ(events.size(), 1u);
         EXPECT_EQ(events[0].statusByte, 0xC0);
-        input->CloseDevice();
+        input->close();
     }
     EXPECT_EQ(service.droppedBytes(synth), 6u);
 }
 
-TEST_F(MidiInput, AfterCloseNothingIsPendingEvenWhileLateNoticesArrive) {
+TEST_F(InputDeviceTest, AfterCloseNothingIsPendingEvenWhileLateNoticesArrive) {
     openAndStart();
     service.inject(synth, {0x90, 0x3C, 0x64, 0xF0, 0x7E, 0xF7, 0x80, 0x3C, 0x00});
     service.flush(synth);
-    EXPECT_EQ(input->PendingCount(), 3);
-    input->CloseDevice();
+    EXPECT_EQ(input->pendingCount(), 3);
+    input->close();
     EXPECT_FALSE(input->isOpen());
     EXPECT_FALSE(service.isInputOpen(synth));
-    EXPECT_EQ(input->PendingCount(), 0);
-    EXPECT_EQ(input->TakeEvent(), nullptr);
+    EXPECT_EQ(input->pendingCount(), 0);
+    EXPECT_EQ(input->takeEvent(), nullptr);
     // Three from the input, fifteen from the buffers the reset returned.
     EXPECT_EQ(notices.dispatchPending(), 18u);
     EXPECT_EQ(raises, 0);
     EXPECT_TRUE(events.empty());
 }
 
-TEST_F(MidiInput, AComponentGoingAwayLeavesALaterOneOnTheSameSinkListening) {
-    auto later = std::make_unique<TMidiInput>(service, notices);
+TEST_F(InputDeviceTest, AComponentGoingAwayLeavesALaterOneOnTheSameSinkListening) {
+    auto later = std::make_unique<device::InputDevice>(service, notices);
     int heard = 0;
-    later->OnMidiInput = [&](TMidiInput& sender) {
-        while (sender.PendingCount() > 0) heard += sender.TakeEvent() != nullptr;
+    later->onInput = [&](device::InputDevice& sender) {
+        while (sender.pendingCount() > 0) heard += sender.takeEvent() != nullptr;
     };
     input.reset();
-    later->OpenDevice();
+    later->open();
     ASSERT_TRUE(later->isOpen());
-    later->StartDevice();
+    later->start();
     service.inject(synth, {0xF0, 0x43, 0x10, 0xF7});
     pump();
     EXPECT_EQ(heard, 1);
 
     // With both gone, a late notice reaches neither.
     later.reset();
-    notices.post(kEventsWaitingNotice);
+    notices.post(device::kEventsWaitingNotice);
     notices.dispatchPending();
     EXPECT_EQ(heard, 1);
 }
 
-TEST_F(MidiInput, FullRingRaisesOnOverflowAtAnyCapacity) {
+TEST_F(InputDeviceTest, FullRingRaisesOnOverflowAtAnyCapacity) {
     for (const std::uint16_t capacity : {std::uint16_t{2}, std::uint16_t{6000}}) {
         SCOPED_TRACE(capacity);
         int overflows = 0;
-        input->OnOverflow = [&](TMidiInput&) { ++overflows; };
+        input->OnOverflow = [&](device::InputDevice&) { ++overflows; };
         input->setCapacity(capacity);
         openAndStart();
         Bytes notes;
         for (int i = 0; i < capacity + 2; ++i) notes.insert(notes.end(), {0x90, 0x3C, 0x64});
         service.inject(synth, notes);
         service.flush(synth);
-        EXPECT_EQ(input->PendingCount(), capacity);
-        input->OnMidiInput = nullptr;
+        EXPECT_EQ(input->pendingCount(), capacity);
+        input->onInput = nullptr;
         notices.dispatchPending();
         EXPECT_EQ(overflows, 2);
-        input->CloseDevice();
+        input->close();
         notices.dispatchPending();  // the reset's own overflows, late: they raise nothing
     }
 }
 
-TEST_F(MidiInput, FailedOpenClosesTheDeviceBeforeReleasingWhatTheDriverUses) {
+TEST_F(InputDeviceTest, FailedOpenClosesTheDeviceBeforeReleasingWhatTheDriverUses) {
     const struct {
         LoopbackMidi::Call call;
         unsigned skip;
@@ -297,14 +297,14 @@ TEST_F(MidiInput, FailedOpenClosesTheDeviceBeforeReleasingWhatTheDriverUses) {
     };
     for (const auto& c : cases) {
         service.failNextCall(c.call, midi::MMSYSERR_NOMEM, c.skip);
-        input->OpenDevice();
+        input->open();
         EXPECT_FALSE(input->isOpen());
         EXPECT_EQ(input->Error(), midi::MMSYSERR_NOMEM);
         EXPECT_FALSE(service.isInputOpen(synth));
-        input->StartDevice();  // does nothing
+        input->start();  // does nothing
     }
     input->setCapacity(0);
-    input->OpenDevice();
+    input->open();
     EXPECT_FALSE(input->isOpen());
     input->setCapacity(16);
 
@@ -316,50 +316,50 @@ TEST_F(MidiInput, FailedOpenClosesTheDeviceBeforeReleasingWhatTheDriverUses) {
     EXPECT_FALSE(service.isInputOpen(synth));
 }
 
-TEST_F(MidiInput, DriverFailuresRaiseTheDriverTextAndLeaveThingsRecoverable) {
+TEST_F(InputDeviceTest, DriverFailuresRaiseTheDriverTextAndLeaveThingsRecoverable) {
     openAndStart();
     service.failNextCall(LoopbackMidi::Call::midiInStart, midi::MMSYSERR_NOMEM);
-    EXPECT_EQ(raised([&] { input->StartDevice(); }), midi::mmErrorText(midi::MMSYSERR_NOMEM));
+    EXPECT_EQ(raised([&] { input->start(); }), midi::mmErrorText(midi::MMSYSERR_NOMEM));
     EXPECT_EQ(input->Error(), midi::MMSYSERR_NOMEM);
     service.failNextCall(LoopbackMidi::Call::midiInStart, 1234);
-    EXPECT_EQ(raised([&] { input->StartDevice(); }), "Specified error number is out of range");
+    EXPECT_EQ(raised([&] { input->start(); }), "Specified error number is out of range");
     EXPECT_EQ(input->Error(), 1234);
-    input->StartDevice();
+    input->start();
     EXPECT_EQ(input->Error(), 0);
 
     // A buffer that can't be queued again keeps its record for the next try.
     service.inject(synth, {0xF0, 0x01, 0xF7});
     service.flush(synth);
     service.failNextCall(LoopbackMidi::Call::midiInAddBuffer, midi::MIDIERR_NOTREADY);
-    EXPECT_EQ(raised([&] { input->TakeEvent(); }), midi::mmErrorText(midi::MIDIERR_NOTREADY));
-    EXPECT_EQ(input->PendingCount(), 1);
-    const auto retried = input->TakeEvent();
+    EXPECT_EQ(raised([&] { input->takeEvent(); }), midi::mmErrorText(midi::MIDIERR_NOTREADY));
+    EXPECT_EQ(input->pendingCount(), 1);
+    const auto retried = input->takeEvent();
     ASSERT_NE(retried, nullptr);
     EXPECT_EQ(retried->sysexBytes, (Bytes{0xF0, 0x01, 0xF7}));
     EXPECT_EQ(service.queuedBuffers(synth).size(), 16u);
 
     // A close whose reset failed is closed for the application, and finishable.
     service.failNextCall(LoopbackMidi::Call::midiInReset, midi::MMSYSERR_ERROR);
-    EXPECT_EQ(raised([&] { input->CloseDevice(); }), midi::mmErrorText(midi::MMSYSERR_ERROR));
+    EXPECT_EQ(raised([&] { input->close(); }), midi::mmErrorText(midi::MMSYSERR_ERROR));
     EXPECT_FALSE(input->isOpen());
-    EXPECT_EQ(input->PendingCount(), 0);
+    EXPECT_EQ(input->pendingCount(), 0);
     EXPECT_TRUE(service.isInputOpen(synth));
-    input->CloseDevice();
+    input->close();
     EXPECT_FALSE(service.isInputOpen(synth));
     openAndStart();
 }
 
 // The driver thread fills and returns buffers while this thread takes events and queues the
 // buffers again: the real hand-over, with no pump in between to serialise it.
-TEST_F(MidiInput, DumpArrivesWhileTheWindowThreadDrains) {
+TEST_F(InputDeviceTest, DumpArrivesWhileTheWindowThreadDrains) {
     constexpr int kMessages = 300;
     input->setSysexBufferSize(64);
     input->setSysexBufferCount(4);
     openAndStart();
     std::atomic<int> taken{0};
-    input->OnMidiInput = [&](TMidiInput& sender) {
-        while (sender.PendingCount() > 0) {
-            events.push_back(*sender.TakeEvent());
+    input->onInput = [&](device::InputDevice& sender) {
+        while (sender.pendingCount() > 0) {
+            events.push_back(*sender.takeEvent());
             taken.fetch_add(1, std::memory_order_release);
         }
     };

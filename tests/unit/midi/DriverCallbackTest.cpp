@@ -6,10 +6,10 @@
 #include <utility>
 #include <vector>
 
-#include "midi/Circbuf.h"
-#include "midi/Delphmcb.h"
-#include "midi/Midicons.h"
-#include "midi/Mididefs.h"
+#include "device/DeviceConstants.h"
+#include "device/DriverCallback.h"
+#include "device/EventRing.h"
+#include "device/SharedBlocks.h"
 
 namespace pellum {
 namespace {
@@ -25,23 +25,23 @@ public:
 class DriverCallback : public ::testing::Test {
 protected:
     void SetUp() override {
-        ring = RingCreate(8);
-        instance = CallbackInstanceCreate();
+        ring = device::createRing(8);
+        instance = device::createCallbackInstance();
         ASSERT_NE(ring, nullptr);
         ASSERT_NE(instance, nullptr);
         instance->ring = ring;
         instance->window = &sink;
     }
     void TearDown() override {
-        RingFree(ring);
-        CallbackInstanceFree(instance);
+        device::freeRing(ring);
+        device::freeCallbackInstance(instance);
     }
     void call(std::uint32_t msg, std::uintptr_t p1, std::uintptr_t p2 = 0) {
-        driverCallback(nullptr, msg, reinterpret_cast<std::uintptr_t>(instance), p1, p2);
+        device::driverCallback(nullptr, msg, reinterpret_cast<std::uintptr_t>(instance), p1, p2);
     }
 
-    EventRing* ring = nullptr;
-    CallbackInstance* instance = nullptr;
+    device::EventRing* ring = nullptr;
+    device::CallbackInstance* instance = nullptr;
     RecordingSink sink;
 };
 
@@ -77,13 +77,13 @@ TEST_F(DriverCallback, FiltersMessagesAsTheInputNeeds) {
         sink.codes.clear();
         instance->sysexOnly = c.sysexOnly;
         call(c.msg, c.p1, 1234);
-        RingRecord record{};
-        ASSERT_EQ(RingPeek(ring, record), c.recorded);
+        device::RingRecord record{};
+        ASSERT_EQ(device::ringPeek(ring, record), c.recorded);
         if (!c.recorded) {
             EXPECT_TRUE(sink.codes.empty());
             continue;
         }
-        EXPECT_EQ(sink.codes, std::vector<std::uint32_t>{kEventsWaitingNotice});
+        EXPECT_EQ(sink.codes, std::vector<std::uint32_t>{device::kEventsWaitingNotice});
         EXPECT_EQ(record.stamp, 1234u);
         if (c.msg == midi::MIM_DATA) {
             EXPECT_EQ(record.shortData, c.p1);
@@ -92,21 +92,22 @@ TEST_F(DriverCallback, FiltersMessagesAsTheInputNeeds) {
             EXPECT_EQ(record.shortData, 0u);
             EXPECT_EQ(record.sysexHeader, &header);
         }
-        RingRemove(ring);
+        device::ringRemove(ring);
     }
 }
 
 TEST_F(DriverCallback, FullRingPostsOverflowInsteadOfEventsWaiting) {
-    RingFree(ring);
-    ring = RingCreate(1);
+    device::freeRing(ring);
+    ring = device::createRing(1);
     instance->ring = ring;
     call(midi::MIM_DATA, 0x90, 1);
     call(midi::MIM_DATA, 0x80, 2);
-    EXPECT_EQ(sink.codes, (std::vector<std::uint32_t>{kEventsWaitingNotice, kOverflowNotice}));
-    RingRecord record{};
-    ASSERT_TRUE(RingPeek(ring, record));
+    EXPECT_EQ(sink.codes,
+              (std::vector<std::uint32_t>{device::kEventsWaitingNotice, device::kOverflowNotice}));
+    device::RingRecord record{};
+    ASSERT_TRUE(device::ringPeek(ring, record));
     EXPECT_EQ(record.stamp, 1u);
-    EXPECT_EQ(RingCount(ring), 1);
+    EXPECT_EQ(device::ringCount(ring), 1);
 }
 
 TEST_F(DriverCallback, WithoutARingOrAnInstanceNothingHappens) {
@@ -123,7 +124,7 @@ TEST_F(DriverCallback, WithoutARingOrAnInstanceNothingHappens) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(
         {
-            for (const auto& [msg, p1] : calls) driverCallback(nullptr, msg, 0, p1, 0);
+            for (const auto& [msg, p1] : calls) device::driverCallback(nullptr, msg, 0, p1, 0);
             std::exit(0);
         },
         ::testing::ExitedWithCode(0), "");

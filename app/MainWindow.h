@@ -1,7 +1,7 @@
-// TForm1, Pellum's main window: the tool bar, menu, actions and four tabs, and the handlers of
+// MainWindow, Pellum's main window: the tool bar, menu, actions and four tabs, and the handlers of
 // the SysEx list and files, of start-up and device selection, of capture and sending, of the
 // dump requests and of the instrument's identity.
-// Controls keep the names the rest of the program uses. Layout in MidimonpLayout.cpp.
+// Controls are named by their role; the layout is in MainWindowLayout.cpp.
 #pragma once
 
 #include <QElapsedTimer>
@@ -20,7 +20,7 @@
 #include "app/Dialogs.h"
 #include "app/ListBox.h"
 #include "core/ChannelOverride.h"
-#include "midi/OutputPort.h"
+#include "device/OutputDevice.h"
 
 class QAction;
 class QCheckBox;
@@ -44,184 +44,188 @@ class MidiService;
 class NoticeSink;
 }  // namespace midi
 
+namespace device {
+class InputDevice;
+struct ReceivedEvent;
+}  // namespace device
+
 class CaptureStore;
 class Registry;
 struct SystemInformation;
-class TAbout;
-class TMidiInput;
-class TMyMidiEvent;
+class AboutBox;
 class UpDown;
 class UserDumpSet;
 
-class TForm1 : public QMainWindow {
+class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
     // Builds the window and runs the start-up sequence. `midi`, `notices` and `registry` must
     // outlive the window.
-    TForm1(Dialogs& dialogs, midi::MidiService& midi, midi::NoticeSink& notices, Registry& registry,
-           QWidget* parent = nullptr);
-    ~TForm1() override;
+    MainWindow(Dialogs& dialogs, midi::MidiService& midi, midi::NoticeSink& notices,
+               Registry& registry, QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     // The settings key under the current user.
     static constexpr const char* kRegistryKey = "SOFTWARE\\VOSSEL\\Pellum";
 
     // The file dialogs as the window runs them.
     // In the UI language, set with the layout.
-    FileDialogSpec OpenDialog1;
-    FileDialogSpec SaveDialog1;
-    FileDialogSpec OpenDialog2;
+    FileDialogSpec openSyxDialog;
+    FileDialogSpec saveSyxDialog;
+    FileDialogSpec openRequestDialog;
 
     CaptureStore& store() { return *store_; }
 
     // List commands.
-    void New1Click();
-    void InitListExecute();
-    void BtnCutClick();
+    void newList();
+    void clearList();
+    void deleteMessage();
 
     // File commands.
-    void SysexI1Click();
-    void SpeedButton4Click();
-    void FileSaveExecute();
-    void openfile(const QString& fileName);
+    void openSyx();
+    void saveList();
+    void openSyxFile(const QString& fileName);
 
     // The override as the Config tab sets it right now.
     ChannelOverride channelOverride() const;
 
     // Start-up, settings and devices.
-    void FormCreate();
-    void INIT(std::uint8_t mode);
-    void OpenDevs();
-    void CloseDevs();
-    void cmbInputChange();
-    void cmbOutputChange();
-    void mnuExitClick();
-    void About1Click();
-    void SpeedButton7Click();
+    void startUp();
+    // The devices chosen and the request file, under kRegistryKey.
+    void saveSettings();
+    void loadSettings();
+    void openDevices();
+    void closeDevices();
+    void inputChosen();
+    void outputChosen();
+    void exitProgram();
+    void showAbout();
     std::uint8_t inputPosition() const { return inputPosition_; }
     std::uint8_t outputPosition() const { return outputPosition_; }
     const std::string& userDumpPath() const { return userDumpPath_; }
-    OutputPort& outputPort() { return output_; }
+    device::OutputDevice& outputDevice() { return output_; }
 
     // Capture.
-    void MIDIInput1MidiInput();
+    void takeInput();
     // Lists what waits while capture is on and the list has room: what was held while capture
     // was paused (told in a notice), then what waits in the input. Run whenever capture resumes
     // or the list gets room.
     void takeWhatWaits();
-    void LogMessage(const TMyMidiEvent& event);
+    void logMessage(const device::ReceivedEvent& event);
 
     // Sending.
-    void SysExClick();
-    void BtnStartClick();
-    void Timer1Timer();
-    void BtnStopClick();
+    void sendChosenMessage();
+    void startSendingAll();
+    void sendNextMessage();
+    void stopSending();
     void sendStoredMessage(int index);
     // send long message on the output port; a message the port could not hand on (the MIDI
     // server went away) is raised as an error with the port's text.
     void sendOut(std::span<const std::uint8_t> bytes);
-    void ForceMIDICHClick();
-    void SysExCHClick();
-    void S_AutoClick();
-    void S_ManClick();
+    void overrideClicked();
+    void channelClicked();
+    void autoSpeedClicked();
+    void manualSpeedClicked();
     int autoSendPosition() const { return autoSendPosition_; }
 
     // Dump requests (the USER tab). `path` is UTF-8. A load that fails changes nothing and
     // throws; a file that is not there is passed over without a word when `quietWhenMissing`.
-    void SpeedButton2Click();
-    void loading(const std::string& path, bool quietWhenMissing);
-    void sendsyx(bool send);
-    void LsUserChange();
-    void SendBTNClick();
+    void openRequestFile();
+    void loadRequestFile(const std::string& path, bool quietWhenMissing);
+    void prepareRequest(bool send);
+    void requestChosen();
+    void sendRequest();
 
     // The About box, created by the main sequence; none in a window built on its own.
-    TAbout* About = nullptr;
+    AboutBox* aboutBox = nullptr;
 
-    // The input component.
-    std::unique_ptr<TMidiInput> MidiInput1;
+    // The input device.
+    std::unique_ptr<device::InputDevice> inputDevice;
 
     // Tool bar.
-    QFrame* ToolBar1;
-    QToolButton* SpeedButton3;
-    QToolButton* SpeedButton4;
-    QToolButton* SpeedButton6;
-    QToolButton* BtnCut;
-    QToolButton* BtnStart;
-    QToolButton* BtnStop;
-    QFrame* ToolButton1;
-    QToolButton* SpeedButton7;
+    QFrame* toolBar;
+    QToolButton* clearListButton;
+    QToolButton* openButton;
+    QToolButton* saveButton;
+    QToolButton* deleteButton;
+    QToolButton* sendAllButton;
+    QToolButton* stopButton;
+    QFrame* toolBarGap;
+    QToolButton* exitButton;
 
     // Menu and actions.
-    QMenu* File1;
-    QAction* New1;
-    QAction* SysexI1;
-    QAction* SysexE1;
-    QAction* N1;
-    QAction* mnuExit;
-    QMenu* Help1;
-    QAction* About1;
-    QAction* FileSave;
-    QAction* InitList;
-    // The List menu: "Clear List" is InitList; the others click BtnCut, BtnStart and BtnStop.
-    QMenu* List1;
-    QAction* ListDelete;
-    QAction* AutoSending;
-    QAction* SendStop;
+    QMenu* fileMenu;
+    QAction* newAction;
+    QAction* openAction;
+    QAction* saveMenuItem;
+    QAction* fileMenuSeparator;
+    QAction* exitAction;
+    QMenu* helpMenu;
+    QAction* aboutAction;
+    QAction* saveAction;
+    QAction* clearListAction;
+    // The List menu: "Clear List" is clearListAction; the others click deleteButton, sendAllButton
+    // and stopButton.
+    QMenu* listMenu;
+    QAction* deleteAction;
+    QAction* sendAllAction;
+    QAction* stopAction;
 
-    QTabWidget* TabMenu;
-    QWidget* MnSysEx;
-    QWidget* MnUSER;
-    QWidget* Receive;
-    QWidget* TabSheet1;
+    QTabWidget* tabs;
+    QWidget* sysexTab;
+    QWidget* requestTab;
+    QWidget* identityTab;
+    QWidget* configTab;
 
     // "SysEx" tab.
-    QLabel* Label5;
-    QProgressBar* Meter;
+    QLabel* listCaption;
+    QProgressBar* listFill;
     // Says, while the override is on, the channel saves and sends take: beside the list they
     // change, not only on the Config tab.
-    QLabel* OverrideState;
-    ListBox* SysEx;
+    QLabel* overrideState;
+    ListBox* messageList;
 
     // "USER" tab.
-    QLabel* Label6;
-    QComboBox* LsUser;
-    QPushButton* SendBTN;
-    QLabel* Information;
-    QFrame* Bevel1;
-    QLabel* Label2;
-    QLabel* VendorID;
-    QLabel* Label1;
-    QLabel* TYPE_NAME;
-    QToolButton* SpeedButton2;
-    QLabel* Label4;
-    QLineEdit* ShowSyx;
+    QLabel* requestCaption;
+    QComboBox* requestList;
+    QPushButton* sendRequestButton;
+    QLabel* informationCaption;
+    QFrame* informationFrame;
+    QLabel* vendorCaption;
+    QLabel* requestVendor;
+    QLabel* typeCaption;
+    QLabel* requestType;
+    QToolButton* openRequestButton;
+    QLabel* sendCaption;
+    QLineEdit* requestBytes;
 
     // "Receive" tab: System Information.
-    QLabel* Label7;
-    QLabel* G_CH;
-    QLabel* N_Vendor;
-    QLabel* G_Vendor;
-    QLabel* N_Machine;
-    QLabel* G_Family;
-    QLabel* G_ROM;
-    QLabel* G_SOFT;
-    QFrame* Bevel3;
+    QLabel* identityCaption;
+    QLabel* globalChannel;
+    QLabel* vendorName;
+    QLabel* vendorId;
+    QLabel* machineName;
+    QLabel* machineId;
+    QLabel* systemVersion;
+    QLabel* softwareVersion;
+    QFrame* identityFrame;
 
     // "Config" tab.
-    QFrame* Panel1;
-    QComboBox* cmbInput;
-    QCheckBox* In_chk;
-    QComboBox* cmbOutput;
-    QCheckBox* Out_chk;
-    QCheckBox* ForceMIDICH;
-    QLabel* CH;
-    UpDown* SysExCH;
-    QRadioButton* S_Auto;
-    QRadioButton* S_Man;
-    QLabel* L_Low;
-    QSlider* SendSpeed;
-    QLabel* L_High;
+    QFrame* configPanel;
+    QComboBox* inputList;
+    QCheckBox* captureOn;
+    QComboBox* outputList;
+    QCheckBox* sendOn;
+    QCheckBox* overrideBox;
+    QLabel* overrideChannel;
+    UpDown* channelStepper;
+    QRadioButton* autoSpeed;
+    QRadioButton* manualSpeed;
+    QLabel* lowCaption;
+    QSlider* sendSpeed;
+    QLabel* highCaption;
 
-    QTimer* Timer1;
+    QTimer* sendTimer;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -271,7 +275,7 @@ private:
     Dialogs& dialogs_;
     midi::MidiService& midi_;
     Registry& registry_;
-    OutputPort output_;
+    device::OutputDevice output_;
     std::unique_ptr<CaptureStore> store_;
     std::unique_ptr<UserDumpSet> userDumps_;
     std::uint8_t inputPosition_ = 0;
@@ -282,9 +286,9 @@ private:
     std::string userDumpPath_;
     bool outputLost_ = false;  // a send found the output's destination gone
     // Received while capture was paused, oldest first, and what found no room.
-    std::deque<std::unique_ptr<TMyMidiEvent>> heldWhilePaused_;
+    std::deque<std::unique_ptr<device::ReceivedEvent>> heldWhilePaused_;
     int letGoWhilePaused_ = 0;
-    FileDialogSpec openDialog2_;  // OpenDialog2 whose initial file follows the settings
+    FileDialogSpec requestDialog_;  // openRequestDialog whose initial file follows the settings
     int autoSendPosition_ = 0;
     int timerInterval_ = 100;
     QElapsedTimer timerArmed_;

@@ -1,4 +1,4 @@
-#include "app/info.h"
+#include "app/AboutBox.h"
 
 #include <qdrawutil.h>
 
@@ -74,40 +74,41 @@ void LinkLabel::mouseReleaseEvent(QMouseEvent* event) {
     if (rect().contains(event->position().toPoint())) emit clicked();
 }
 
-TAbout::TAbout(DesktopLinks& links, QWidget* parent) : QDialog(parent), links_(links) {
+AboutBox::AboutBox(DesktopLinks& links, QWidget* parent) : QDialog(parent), links_(links) {
     buildLayout();
-    connect(Label3, &LinkLabel::clicked, this, handler(this, &TAbout::Label3Click));
-    connect(Label3, &LinkLabel::mouseDown, this, handler(this, &TAbout::Label3MouseDown));
-    connect(Label3, &LinkLabel::mouseUp, this, handler(this, &TAbout::Label3MouseUp));
-    connect(Label4, &LinkLabel::clicked, this, handler(this, &TAbout::Label4Click));
-    connect(Label4, &LinkLabel::mouseDown, this, handler(this, &TAbout::Label4MouseDown));
-    connect(Label4, &LinkLabel::mouseUp, this, handler(this, &TAbout::Label4MouseUp));
-    connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
-    guarded([this] { FormCreate(); });
+    connect(webLink, &LinkLabel::clicked, this, handler(this, &AboutBox::openWebPage));
+    connect(webLink, &LinkLabel::mouseDown, this, handler(this, &AboutBox::webLinkPressed));
+    connect(webLink, &LinkLabel::mouseUp, this, handler(this, &AboutBox::webLinkReleased));
+    connect(mailLink, &LinkLabel::clicked, this, handler(this, &AboutBox::writeMail));
+    connect(mailLink, &LinkLabel::mouseDown, this, handler(this, &AboutBox::mailLinkPressed));
+    connect(mailLink, &LinkLabel::mouseUp, this, handler(this, &AboutBox::mailLinkReleased));
+    connect(okButton, &QPushButton::clicked, this, &QDialog::accept);
+    guarded([this] { showVersion(); });
 }
 
-void TAbout::buildLayout() {
+void AboutBox::buildLayout() {
     setWindowTitle(tr("About"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
     setFont(pGothic(13));
     setFixedSize(kClientWidth, kClientHeight);
 
-    Panel1 = new BevelPanel(this);
-    Panel1->setGeometry(0, 0, kClientWidth, 74);
+    header = new BevelPanel(this);
+    header->setGeometry(0, 0, kClientWidth, 74);
 
-    Image2 = new QLabel(Panel1);
-    Image2->setGeometry(5, 5, 40, 40);
-    Image2->setScaledContents(true);
-    Image2->setPixmap(programEmblem());
+    emblem = new QLabel(header);
+    emblem->setGeometry(5, 5, 40, 40);
+    emblem->setScaledContents(true);
+    emblem->setPixmap(programEmblem());
 
-    Label5 =
-        label(Panel1, QStringLiteral("Pellum"), 55, 7, face(QStringLiteral("Comic Sans MS"), 21));
-    // The layout's own text; FormCreate puts the current one in before the box is ever shown.
-    vername = label(Panel1, QStringLiteral("version"), 193, 38, face(QStringLiteral("Arial"), 11));
-    vername->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    vername->resize(60, vername->height());
-    Label2 = label(Panel1, QString::fromLatin1(kCredit), 11, 52,
+    productName =
+        label(header, QStringLiteral("Pellum"), 55, 7, face(QStringLiteral("Comic Sans MS"), 21));
+    // The layout's own text; showVersion puts the current one in before the box is ever shown.
+    versionLabel =
+        label(header, QStringLiteral("version"), 193, 38, face(QStringLiteral("Arial"), 11));
+    versionLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    versionLabel->resize(60, versionLabel->height());
+    credit = label(header, QString::fromLatin1(kCredit), 11, 52,
                    face(QStringLiteral("Courier New"), 12));
 
     const auto link = [this](const QString& text, const QString& hint, int top, int width) {
@@ -122,53 +123,53 @@ void TAbout::buildLayout() {
         l->setToolTip(hint);
         return l;
     };
-    Label3 = link(QStringLiteral("URL ") + QString::fromLatin1(kWebAddress),
-                  tr("The latest version is here"), 74, 159);
-    Label4 = link(QStringLiteral("mailto ") + QString::fromLatin1(kShownMailAddress),
-                  tr("Mail us!"), 86, 129);
+    webLink = link(QStringLiteral("URL ") + QString::fromLatin1(kWebAddress),
+                   tr("The latest version is here"), 74, 159);
+    mailLink = link(QStringLiteral("mailto ") + QString::fromLatin1(kShownMailAddress),
+                    tr("Mail us!"), 86, 129);
 
-    OKBtn = new QPushButton(QStringLiteral("OK"), this);
-    OKBtn->setGeometry(228, 80, 40, 16);
-    OKBtn->setDefault(true);
+    okButton = new QPushButton(QStringLiteral("OK"), this);
+    okButton->setGeometry(228, 80, 40, 16);
+    okButton->setDefault(true);
 }
 
-void TAbout::setVersionText(const QString& text) {
+void AboutBox::setVersionText(const QString& text) {
     // Sized to its text with the right edge kept, so a longer text grows to the left.
-    vername->setText(text);
-    vername->adjustSize();
-    vername->move(kVersionRightEdge - vername->width(), vername->y());
+    versionLabel->setText(text);
+    versionLabel->adjustSize();
+    versionLabel->move(kVersionRightEdge - versionLabel->width(), versionLabel->y());
 }
 
-void TAbout::FormCreate() {
+void AboutBox::showVersion() {
     setVersionText(QStringLiteral(PELLUM_VERSION_TEXT));
 }
 
-void TAbout::Label3Click() {
+void AboutBox::openWebPage() {
     links_.open(QUrl(QString::fromLatin1(kWebAddress)));
 }
 
-void TAbout::Label4Click() {
+void AboutBox::writeMail() {
     links_.open(QUrl(QStringLiteral("Mailto:") + QString::fromLatin1(kMailAddress) +
                      tr("?subject=About Pellum&cc=&bcc=")));
 }
 
-void TAbout::Label3MouseDown() {
-    setTextColour(Label3, kPressedLinkColour);
+void AboutBox::webLinkPressed() {
+    setTextColour(webLink, kPressedLinkColour);
 }
 
-void TAbout::Label3MouseUp() {
-    setTextColour(Label3, kLinkColour);
+void AboutBox::webLinkReleased() {
+    setTextColour(webLink, kLinkColour);
 }
 
-void TAbout::Label4MouseDown() {
-    setTextColour(Label4, kPressedLinkColour);
+void AboutBox::mailLinkPressed() {
+    setTextColour(mailLink, kPressedLinkColour);
 }
 
-void TAbout::Label4MouseUp() {
-    setTextColour(Label4, kLinkColour);
+void AboutBox::mailLinkReleased() {
+    setTextColour(mailLink, kLinkColour);
 }
 
-void TAbout::showEvent(QShowEvent* event) {
+void AboutBox::showEvent(QShowEvent* event) {
     // Centred on the desktop, not over the main window.
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         QRect frame = frameGeometry();

@@ -1,13 +1,13 @@
 // The output port. Each send gets its own header and data block, kept until the driver has
 // finished with them: the driver may still be reading the data after midiOutLongMsg returned.
-#include "midi/OutputPort.h"
+#include "device/OutputDevice.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <thread>
 
-namespace pellum {
+namespace pellum::device {
 
 namespace {
 
@@ -19,13 +19,13 @@ constexpr auto kCloseWait = std::chrono::seconds(10);
 
 }  // namespace
 
-OutputPort::OutputPort(midi::MidiService& service) : service_(service) {}
+OutputDevice::OutputDevice(midi::MidiService& service) : service_(service) {}
 
-OutputPort::~OutputPort() {
+OutputDevice::~OutputDevice() {
     close();
 }
 
-std::vector<std::string> OutputPort::buildOutputList() {
+std::vector<std::string> OutputDevice::buildOutputList() {
     // More devices than the list holds are cut at its end rather than wrapped round to none.
     const std::uint32_t count = std::min(service_.midiOutGetNumDevs(), kMaxDevices);
     std::vector<std::string> list{kNone};
@@ -35,7 +35,7 @@ std::vector<std::string> OutputPort::buildOutputList() {
     return list;
 }
 
-midi::MMRESULT OutputPort::openOutput(int index) {
+midi::MMRESULT OutputDevice::openOutput(int index) {
     if (index < 1) return midi::MMSYSERR_NOERROR;
     midi::HMIDIOUT handle = nullptr;
     const midi::MMRESULT code = service_.midiOutOpen(&handle, static_cast<std::uint32_t>(index - 1),
@@ -44,13 +44,13 @@ midi::MMRESULT OutputPort::openOutput(int index) {
     return code;
 }
 
-midi::MMRESULT OutputPort::switchOutput(int index) {
+midi::MMRESULT OutputDevice::switchOutput(int index) {
     outputIndex_ = index;
     close();
     return openOutput(index);
 }
 
-midi::MMRESULT OutputPort::close() {
+midi::MMRESULT OutputDevice::close() {
     if (handle_ == nullptr) return midi::MMSYSERR_NOERROR;
     releaseFinished();
     // A driver still sending refuses to close (winmm); it gets time to finish.
@@ -70,7 +70,7 @@ midi::MMRESULT OutputPort::close() {
     return code;
 }
 
-midi::MMRESULT OutputPort::sendLongMessage(std::span<const std::uint8_t> bytes) {
+midi::MMRESULT OutputDevice::sendLongMessage(std::span<const std::uint8_t> bytes) {
     releaseFinished();
     if (handle_ == nullptr || bytes.empty()) return midi::MMSYSERR_NOERROR;
     SendBlock& block = *inFlight_.emplace_back(std::make_unique<SendBlock>());
@@ -94,7 +94,7 @@ midi::MMRESULT OutputPort::sendLongMessage(std::span<const std::uint8_t> bytes) 
     return code;
 }
 
-void OutputPort::releaseFinished() {
+void OutputDevice::releaseFinished() {
     if (handle_ == nullptr) return;
     std::erase_if(inFlight_, [&](const std::unique_ptr<SendBlock>& block) {
         return service_.midiOutUnprepareHeader(handle_, &block->header, kHeaderSize) ==
@@ -102,4 +102,4 @@ void OutputPort::releaseFinished() {
     });
 }
 
-}  // namespace pellum
+}  // namespace pellum::device

@@ -8,16 +8,16 @@
 
 #include "platform/midi/notices/NoticeSink.h"
 
-namespace pellum {
+namespace pellum::device {
 
 // Known by its handle (to release it) and its address (to use it).
 using SharedBlockHandle = std::uintptr_t;
 
 // A zero-filled block of `size` bytes, or nullptr with `handle` 0 when none can be had (also for
 // size 0). Sizes are not limited to 16 bits, so a ring of any 16-bit capacity fits in one block.
-void* SharedBlockAlloc(std::size_t size, SharedBlockHandle& handle) noexcept;
+void* allocateSharedBlock(std::size_t size, SharedBlockHandle& handle) noexcept;
 // Releases a block; handle 0 is ignored.
-void SharedBlockFree(SharedBlockHandle handle) noexcept;
+void freeSharedBlock(SharedBlockHandle handle) noexcept;
 
 struct EventRing;
 
@@ -31,7 +31,7 @@ struct CallbackInstance {
 };
 
 // A callback instance in a shared block of its own, everything zero; nullptr when none can be had.
-CallbackInstance* CallbackInstanceCreate() noexcept;
-void CallbackInstanceFree(CallbackInstance* instance) noexcept;
+CallbackInstance* createCallbackInstance() noexcept;
+void freeCallbackInstance(CallbackInstance* instance) noexcept;
 
-}  // namespace pellum
+}  // namespace pellum::device

@@ -1,4 +1,4 @@
-// TForm1's SysEx list and its files: clearing and deleting lines, opening and saving .syx
+// MainWindow's SysEx list and its files: clearing and deleting lines, opening and saving .syx
 // files, and files dropped onto the window.
 #include <QCheckBox>
 #include <QDragEnterEvent>
@@ -7,7 +7,7 @@
 #include <QToolButton>
 
 #include "app/FileText.h"
-#include "app/Midimonp.h"
+#include "app/MainWindow.h"
 #include "app/PellumApplication.h"
 #include "app/UpDown.h"
 #include "core/CaptureStore.h"
@@ -16,58 +16,54 @@
 
 namespace pellum {
 
-ChannelOverride TForm1::channelOverride() const {
-    return {ForceMIDICH->isChecked(), SysExCH->position()};
+ChannelOverride MainWindow::channelOverride() const {
+    return {overrideBox->isChecked(), channelStepper->position()};
 }
 
-void TForm1::New1Click() {
-    SysEx->clear();
+void MainWindow::newList() {
+    messageList->clear();
     store_->clear();
     takeWhatWaits();  // a full list left it in the input
 }
 
-void TForm1::InitListExecute() {
+void MainWindow::clearList() {
     // Before New: what it then lists from the input enables them again.
-    BtnStart->setEnabled(false);
-    BtnCut->setEnabled(false);
-    New1Click();
+    sendAllButton->setEnabled(false);
+    deleteButton->setEnabled(false);
+    newList();
 }
 
-void TForm1::BtnCutClick() {
+void MainWindow::deleteMessage() {
     // The message goes with its line: sending and saving take line i's message from slot i,
     // so a message left behind would go out under another line's label and back into files.
     // The other lines keep their labels.
-    const int row = SysEx->selectedRow();
+    const int row = messageList->selectedRow();
     if (row >= 0) {
-        delete SysEx->takeItem(row);
+        delete messageList->takeItem(row);
         store_->erase(row);
         // Qt selects the next line; none stays selected, so a second press deletes nothing.
-        SysEx->selectNone();
+        messageList->selectNone();
     }
-    if (SysEx->count() == 0) {
-        BtnCut->setEnabled(false);
-        BtnStart->setEnabled(false);
+    if (messageList->count() == 0) {
+        deleteButton->setEnabled(false);
+        sendAllButton->setEnabled(false);
         store_->clear();
     }
     takeWhatWaits();
 }
 
-void TForm1::SysexI1Click() {
-    if (const auto file = dialogs_.openFile(OpenDialog1)) openfile(*file);
+void MainWindow::openSyx() {
+    if (const auto file = dialogs_.openFile(openSyxDialog)) openSyxFile(*file);
 }
 
-void TForm1::SpeedButton4Click() {
-    SysexI1Click();
-}
-
-void TForm1::openfile(const QString& fileName) {
-    SysEx->clear();
+void MainWindow::openSyxFile(const QString& fileName) {
+    messageList->clear();
     const LoadResult result = loadSyxFile(fileNameUtf8(fileName), *store_);
-    if (result.count > 0) BtnStart->setEnabled(true);
+    if (result.count > 0) sendAllButton->setEnabled(true);
     QStringList lines;
     lines.reserve(result.count);
     for (const std::string& text : loadedLabels(*store_)) lines << QString::fromStdString(text);
-    SysEx->addItems(lines);
+    messageList->addItems(lines);
     if (result.truncated) dialogs_.message(tr("The list is full"));
     // A message the file cut off goes out with an F7 the file never had: the user must know.
     const std::string warning =
@@ -75,21 +71,21 @@ void TForm1::openfile(const QString& fileName) {
     if (!warning.empty()) dialogs_.message(QString::fromStdString(warning));
 }
 
-void TForm1::FileSaveExecute() {
-    if (const auto file = dialogs_.saveFile(SaveDialog1))
+void MainWindow::saveList() {
+    if (const auto file = dialogs_.saveFile(saveSyxDialog))
         saveSyxFile(fileNameUtf8(*file), *store_, channelOverride());
 }
 
-void TForm1::dragEnterEvent(QDragEnterEvent* event) {
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
     if (event->mimeData()->hasUrls()) event->acceptProposedAction();
 }
 
-void TForm1::dropEvent(QDropEvent* event) {
+void MainWindow::dropEvent(QDropEvent* event) {
     // Only the first dropped file is opened, whatever its extension.
     for (const QUrl& url : event->mimeData()->urls()) {
         if (!url.isLocalFile()) continue;
         event->acceptProposedAction();
-        guarded([&] { openfile(url.toLocalFile()); });
+        guarded([&] { openSyxFile(url.toLocalFile()); });
         return;
     }
 }

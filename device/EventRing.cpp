@@ -1,41 +1,41 @@
 // Consumer side and lifetime of the event ring; the producer side lives with the driver callback.
-#include "midi/Circbuf.h"
+#include "device/EventRing.h"
 
 #include <new>
 
-namespace pellum {
+namespace pellum::device {
 
-EventRing* RingCreate(std::uint16_t capacity) noexcept {
+EventRing* createRing(std::uint16_t capacity) noexcept {
     SharedBlockHandle blockHandle;
-    void* block = SharedBlockAlloc(sizeof(EventRing), blockHandle);
+    void* block = allocateSharedBlock(sizeof(EventRing), blockHandle);
     if (block == nullptr) return nullptr;
     SharedBlockHandle recordsHandle;
     auto* slots = static_cast<RingRecord*>(
-        SharedBlockAlloc(std::size_t{capacity} * sizeof(RingRecord), recordsHandle));
+        allocateSharedBlock(std::size_t{capacity} * sizeof(RingRecord), recordsHandle));
     if (slots == nullptr) {
-        SharedBlockFree(blockHandle);
+        freeSharedBlock(blockHandle);
         return nullptr;
     }
     return new (block)
         EventRing{blockHandle, recordsHandle, slots, slots + capacity, slots, slots, capacity, 0};
 }
 
-void RingFree(EventRing* ring) noexcept {
+void freeRing(EventRing* ring) noexcept {
     if (ring == nullptr) return;
     const SharedBlockHandle blockHandle = ring->blockHandle;
-    SharedBlockFree(ring->recordsHandle);
+    freeSharedBlock(ring->recordsHandle);
     ring->~EventRing();
-    SharedBlockFree(blockHandle);
+    freeSharedBlock(blockHandle);
 }
 
-bool RingPeek(const EventRing* ring, RingRecord& record) noexcept {
+bool ringPeek(const EventRing* ring, RingRecord& record) noexcept {
     // Acquire: the producer stored the record before its release increment made it visible.
     if (ring->count.load(std::memory_order_acquire) == 0) return false;
     record = *ring->readSlot;
     return true;
 }
 
-bool RingRemove(EventRing* ring) noexcept {
+bool ringRemove(EventRing* ring) noexcept {
     if (ring->count.load(std::memory_order_acquire) == 0) return false;
     RingRecord* next = ring->readSlot + 1;
     ring->readSlot = next == ring->limit ? ring->first : next;
@@ -44,8 +44,8 @@ bool RingRemove(EventRing* ring) noexcept {
     return true;
 }
 
-std::uint16_t RingCount(const EventRing* ring) noexcept {
+std::uint16_t ringCount(const EventRing* ring) noexcept {
     return ring->count.load(std::memory_order_acquire);
 }
 
-}  // namespace pellum
+}  // namespace pellum::device

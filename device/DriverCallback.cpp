@@ -1,12 +1,12 @@
 // The driver callback and the ring's producer side.
-#include "midi/Delphmcb.h"
+#include "device/DriverCallback.h"
 
-#include "midi/Midicons.h"
-#include "midi/Mididefs.h"
+#include "device/DeviceConstants.h"
+#include "device/SharedBlocks.h"
 
-namespace pellum {
+namespace pellum::device {
 
-bool RingPut(EventRing* ring, const RingRecord& record) noexcept {
+bool ringPut(EventRing* ring, const RingRecord& record) noexcept {
     // Acquire: the consumer has finished reading a slot before its release decrement frees it.
     if (ring->count.load(std::memory_order_acquire) >= ring->capacity) return false;
     *ring->writeSlot = record;
@@ -35,9 +35,9 @@ void driverCallback(midi::HMIDIIN /*handle*/, std::uint32_t msg, std::uintptr_t 
     } else {
         record.sysexHeader = reinterpret_cast<midi::MIDIHDR*>(param1);
     }
-    const bool stored = RingPut(self->ring, record);
+    const bool stored = ringPut(self->ring, record);
     if (self->window != nullptr)
         self->window->post(stored ? kEventsWaitingNotice : kOverflowNotice);
 }
 
-}  // namespace pellum
+}  // namespace pellum::device

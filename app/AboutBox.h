@@ -1,4 +1,4 @@
-// TAbout, the About box: the product's name, emblem and version, and two links, one to the
+// AboutBox, the About box: the product's name, emblem and version, and two links, one to the
 // product's web page and one that starts a mail to the author. Created hidden at start-up and
 // shown modally from the main window's Help menu.
 #pragma once
@@ -32,11 +32,11 @@ private:
     bool leftPressed_ = false;
 };
 
-class TAbout : public QDialog {
+class AboutBox : public QDialog {
     Q_OBJECT
 public:
     // `links` opens the two addresses and must outlive the dialog.
-    explicit TAbout(DesktopLinks& links, QWidget* parent = nullptr);
+    explicit AboutBox(DesktopLinks& links, QWidget* parent = nullptr);
 
     static constexpr const char* kWebAddress = "https://pellum.example/";
     // The mail link shows one address and writes to another: the shown one is for reading, the
@@ -44,22 +44,22 @@ public:
     static constexpr const char* kShownMailAddress = "dev@pellum.example";
     static constexpr const char* kMailAddress = "about@pellum.example";
 
-    void FormCreate();
-    void Label3Click();
-    void Label3MouseDown();
-    void Label3MouseUp();
-    void Label4Click();
-    void Label4MouseDown();
-    void Label4MouseUp();
+    void showVersion();
+    void openWebPage();
+    void webLinkPressed();
+    void webLinkReleased();
+    void writeMail();
+    void mailLinkPressed();
+    void mailLinkReleased();
 
-    QWidget* Panel1;
-    QLabel* Image2;
-    QLabel* Label5;
-    QLabel* vername;
-    QLabel* Label2;
-    LinkLabel* Label3;
-    LinkLabel* Label4;
-    QPushButton* OKBtn;
+    QWidget* header;
+    QLabel* emblem;
+    QLabel* productName;
+    QLabel* versionLabel;
+    QLabel* credit;
+    LinkLabel* webLink;
+    LinkLabel* mailLink;
+    QPushButton* okButton;
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "midi/OutputPort.h"
+#include "device/OutputDevice.h"
 #include "platform/midi/loopback/LoopbackMidi.h"
 
 namespace pellum {
@@ -82,12 +82,12 @@ private:
     std::vector<midi::MIDIHDR*> held_;
 };
 
-TEST(OutputPortTest, ListsNoneThenEveryDeviceInFullAndOpensByListIndex) {
+TEST(OutputDeviceTest, ListsNoneThenEveryDeviceInFullAndOpensByListIndex) {
     LoopbackMidi service;
     const std::string longName = "A synthesizer whose port name runs past 31 characters";
     service.addOutput("Short");
     service.addOutput(longName);
-    OutputPort port(service);
+    device::OutputDevice port(service);
     EXPECT_EQ(port.buildOutputList(), (std::vector<std::string>{"(None)", "Short", longName}));
 
     port.switchOutput(2);
@@ -103,19 +103,19 @@ TEST(OutputPortTest, ListsNoneThenEveryDeviceInFullAndOpensByListIndex) {
     EXPECT_TRUE(service.sentMessages(1).empty());
 }
 
-TEST(OutputPortTest, ListStopsAt255DevicesInsteadOfWrappingToNone) {
+TEST(OutputDeviceTest, ListStopsAt255DevicesInsteadOfWrappingToNone) {
     LoopbackMidi service;
     for (int i = 0; i < 300; ++i) service.addOutput("Port " + std::to_string(i));
-    OutputPort port(service);
+    device::OutputDevice port(service);
     const auto list = port.buildOutputList();
     ASSERT_EQ(list.size(), 256u);
     EXPECT_EQ(list.back(), "Port 254");
 }
 
-TEST(OutputPortTest, SendsExactlyTheGivenBytesFromItsOwnCopy) {
+TEST(OutputDeviceTest, SendsExactlyTheGivenBytesFromItsOwnCopy) {
     LoopbackMidi service;
     service.addOutput("Synth");
-    OutputPort port(service);
+    device::OutputDevice port(service);
     port.buildOutputList();
     ASSERT_EQ(port.openOutput(1), midi::MMSYSERR_NOERROR);
 
@@ -133,11 +133,11 @@ TEST(OutputPortTest, SendsExactlyTheGivenBytesFromItsOwnCopy) {
     EXPECT_EQ(port.blocksInFlight(), 0u);  // this driver was done at once
 }
 
-TEST(OutputPortTest, KeepsEachSendsBlocksUntilTheDriverIsDoneWithThem) {
+TEST(OutputDeviceTest, KeepsEachSendsBlocksUntilTheDriverIsDoneWithThem) {
     LoopbackMidi loopback;
     loopback.addOutput("Synth");
     SlowDriver driver(loopback);
-    OutputPort port(driver);
+    device::OutputDevice port(driver);
     ASSERT_EQ(port.openOutput(1), midi::MMSYSERR_NOERROR);
 
     port.sendLongMessage(Bytes{0xF0, 0x01, 0xF7});

@@ -1,34 +1,34 @@
 // Shared blocks come from the C heap: its blocks never move, and may be used from any thread.
-#include "midi/Mididefs.h"
+#include "device/SharedBlocks.h"
 
 #include <cstdlib>
 #include <new>
 
-namespace pellum {
+namespace pellum::device {
 
-void* SharedBlockAlloc(std::size_t size, SharedBlockHandle& handle) noexcept {
+void* allocateSharedBlock(std::size_t size, SharedBlockHandle& handle) noexcept {
     void* block = size == 0 ? nullptr : std::calloc(size, 1);
     handle = reinterpret_cast<SharedBlockHandle>(block);
     return block;
 }
 
-void SharedBlockFree(SharedBlockHandle handle) noexcept {
+void freeSharedBlock(SharedBlockHandle handle) noexcept {
     if (handle != 0) std::free(reinterpret_cast<void*>(handle));
 }
 
-CallbackInstance* CallbackInstanceCreate() noexcept {
+CallbackInstance* createCallbackInstance() noexcept {
     SharedBlockHandle handle;
-    void* block = SharedBlockAlloc(sizeof(CallbackInstance), handle);
+    void* block = allocateSharedBlock(sizeof(CallbackInstance), handle);
     if (block == nullptr) return nullptr;
     auto* instance = new (block) CallbackInstance{handle, nullptr, nullptr, false};
     return instance;
 }
 
-void CallbackInstanceFree(CallbackInstance* instance) noexcept {
+void freeCallbackInstance(CallbackInstance* instance) noexcept {
     if (instance == nullptr) return;
     const SharedBlockHandle handle = instance->blockHandle;
     instance->~CallbackInstance();
-    SharedBlockFree(handle);
+    freeSharedBlock(handle);
 }
 
-}  // namespace pellum
+}  // namespace pellum::device

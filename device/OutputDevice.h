@@ -11,19 +11,19 @@
 
 #include "platform/midi/MidiService.h"
 
-namespace pellum {
+namespace pellum::device {
 
-class OutputPort {
+class OutputDevice {
 public:
     // The list text of index 0, which opens nothing.
     static constexpr const char* kNone = "(None)";
 
     // The service must outlive the port.
-    explicit OutputPort(midi::MidiService& service);
+    explicit OutputDevice(midi::MidiService& service);
     // Closes the port, so every queued byte is handed on and every send block released.
-    ~OutputPort();
-    OutputPort(const OutputPort&) = delete;
-    OutputPort& operator=(const OutputPort&) = delete;
+    ~OutputDevice();
+    OutputDevice(const OutputDevice&) = delete;
+    OutputDevice& operator=(const OutputDevice&) = delete;
 
     // "(None)", then each output device's full name in device order (at most 255 devices).
     std::vector<std::string> buildOutputList();
@@ -63,4 +63,4 @@ private:
     std::vector<std::unique_ptr<SendBlock>> inFlight_;
 };
 
-}  // namespace pellum
+}  // namespace pellum::device

@@ -4,17 +4,17 @@
 
 #include <cstdint>
 
-#include "midi/Circbuf.h"
+#include "device/EventRing.h"
 #include "platform/midi/MidiApi.h"
 
-namespace pellum {
+namespace pellum::device {
 
 // False, changing nothing, when the ring is full.
-bool RingPut(EventRing* ring, const RingRecord& record) noexcept;
+bool ringPut(EventRing* ring, const RingRecord& record) noexcept;
 
 // A MidiInProc; `instance` is the address of a CallbackInstance. Allocates nothing, takes no
 // lock and touches nothing but the instance, its ring and its notice window.
 void driverCallback(midi::HMIDIIN handle, std::uint32_t msg, std::uintptr_t instance,
                     std::uintptr_t param1, std::uintptr_t param2) noexcept;
 
-}  // namespace pellum
+}  // namespace pellum::device

@@ -1,0 +1,349 @@
+// The main window's layout: every control at its place with its caption and initial state.
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QSlider>
+#include <QStringList>
+#include <QTabWidget>
+#include <QTimer>
+#include <QToolButton>
+
+#include "app/Appearance.h"
+#include "app/Glyphs.h"
+#include "app/MainWindow.h"
+#include "app/UpDown.h"
+
+namespace pellum {
+
+namespace {
+
+constexpr int kClientWidth = 241;
+constexpr int kClientHeight = 194;
+
+// "ＭＳ ゴシック" is asked for by name; where it is missing the IPA face stands in for it.
+const QStringList kGothic{QStringLiteral("ＭＳ ゴシック"), QStringLiteral("IPAGothic")};
+
+QFont face(const QStringList& families, int pixels, bool bold = false) {
+    QFont font;
+    font.setFamilies(families);
+    font.setPixelSize(pixels);
+    font.setBold(bold);
+    return font;
+}
+
+QFont arial(int pixels, bool bold = false) {
+    return face({"Arial"}, pixels, bold);
+}
+
+template <typename W>
+W* place(W* w, int left, int top, int width, int height) {
+    w->setGeometry(left, top, width, height);
+    return w;
+}
+
+QFrame* frameBevel(QWidget* parent, int left, int top, int width, int height) {
+    auto* bevel = place(new QFrame(parent), left, top, width, height);
+    bevel->setFrameShape(QFrame::Box);
+    bevel->setFrameShadow(QFrame::Sunken);
+    bevel->lower();
+    return bevel;
+}
+
+QToolButton* speedButton(QWidget* parent, const QString& glyph, const QString& hint, int left,
+                         int top, int size) {
+    auto* b = place(new QToolButton(parent), left, top, size, size);
+    b->setAutoRaise(true);
+    b->setFocusPolicy(Qt::NoFocus);
+    b->setIcon(twoStateGlyph(glyph));
+    b->setIconSize(QSize(16, 16));
+    b->setToolTip(hint);
+    return b;
+}
+
+// A hint that names the command's key, so the keyboard way is learnt with the mouse.
+QString hintWithKey(const QString& hint, const QKeySequence& key) {
+    return hint + " (" + key.toString(QKeySequence::NativeText) + ")";
+}
+
+// A tool bar button's command as a keyboard shortcut and a menu item: triggering clicks the
+// button, and the action is enabled exactly while the button is, whoever switches the button.
+class ButtonCommand : public QObject {
+public:
+    ButtonCommand(QToolButton* button, QAction* action) : QObject(button), action_(action) {
+        connect(action, &QAction::triggered, button, &QToolButton::click);
+        action->setEnabled(button->isEnabled());
+        button->installEventFilter(this);
+        button->setToolTip(hintWithKey(button->toolTip(), action->shortcut()));
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::EnabledChange)
+            action_->setEnabled(static_cast<QWidget*>(watched)->isEnabled());
+        return false;
+    }
+
+private:
+    QAction* action_;
+};
+
+QComboBox* dropDownList(QWidget* parent, int left, int top, int width, int height) {
+    auto* combo = place(new QComboBox(parent), left, top, width, height);
+    combo->setEditable(false);
+    combo->setFont(face(kGothic, 11));
+    return combo;
+}
+
+}  // namespace
+
+void MainWindow::buildLayout() {
+    openSyxDialog = {tr("Open SysEx File"), tr("SysEx Files(*.syx)|*.ex;*.syx"), "", "", false};
+    saveSyxDialog = {tr("Save SysEx File", "dialog title"), tr("SysEx Files(*.syx)|*.syx"), "syx",
+                     "", false};
+    openRequestDialog = {tr("Open Request File", "dialog title"), tr("Request Files(*.cfg)|*.cfg"),
+                         "cfg", "", false};
+    requestDialog_ = openRequestDialog;
+    setWindowTitle("Pellum");
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setFont(face({"System", "Liberation Sans"}, 13));
+
+    auto* client = new QWidget(this);
+    client->setFixedSize(kClientWidth, kClientHeight);
+    setCentralWidget(client);
+
+    buildMenu();
+    buildToolBar(client);
+
+    tabs = place(new QTabWidget(client), 0, 28, kClientWidth, 165);
+    tabs->setFont(arial(12));
+    tabs->setUsesScrollButtons(false);
+    buildSysExTab();
+    buildUserTab();
+    buildReceiveTab();
+    buildConfigTab();
+    tabs->setCurrentIndex(0);
+
+    sendTimer = new QTimer(this);
+    sendTimer->setTimerType(Qt::PreciseTimer);
+    sendTimer->setInterval(100);
+
+    // The window keeps its size: fixed client, no maximize, no sizing borders.
+    setFixedSize(sizeHint());
+}
+
+void MainWindow::buildMenu() {
+    saveAction = new QAction(this);
+    saveAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    saveAction->setShortcutContext(Qt::WindowShortcut);
+    saveAction->setIcon(twoStateGlyph("save"));
+    addAction(saveAction);  // Ctrl+S works whichever control has the focus
+
+    saveAction->setToolTip(hintWithKey(tr("Save SysEx File"), saveAction->shortcut()));
+
+    clearListAction = new QAction(tr("&Clear List"), this);
+    clearListAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    clearListAction->setIcon(twoStateGlyph("initlist"));
+    clearListAction->setToolTip(hintWithKey(tr("Clear List"), clearListAction->shortcut()));
+
+    fileMenu = menuBar()->addMenu(tr("&File"));
+    newAction = fileMenu->addAction(tr("&New"));
+    newAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+    openAction = fileMenu->addAction(tr("&Open..."));
+    openAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    // The item only shows the action's shortcut: a second Ctrl+S would make both ambiguous;
+    // it triggers the action instead (see connectHandlers).
+    saveMenuItem = fileMenu->addAction(tr("&Save\tCtrl+S"));
+    fileMenuSeparator = fileMenu->addSeparator();
+    exitAction = fileMenu->addAction(tr("E&xit"));
+    exitAction->setShortcut(QKeySequence(Qt::Key_F10));
+
+    // The tool bar's list and sending commands, where the keyboard finds them and their keys.
+    listMenu = menuBar()->addMenu(tr("&List"));
+    listMenu->addAction(clearListAction);
+    deleteAction = listMenu->addAction(tr("&Delete Message"));
+    deleteAction->setShortcut(QKeySequence(Qt::Key_Delete));
+    listMenu->addSeparator();
+    sendAllAction = listMenu->addAction(tr("Send &All"));
+    sendAllAction->setShortcut(QKeySequence(Qt::Key_F5));
+    stopAction = listMenu->addAction(tr("S&top Sending"));
+    stopAction->setShortcut(QKeySequence(Qt::Key_Escape));
+
+    helpMenu = menuBar()->addMenu(tr("&Help"));
+    aboutAction = helpMenu->addAction(tr("&About"));
+}
+
+void MainWindow::buildToolBar(QWidget* client) {
+    toolBar = place(new QFrame(client), 0, 0, kClientWidth, 28);
+
+    clearListButton = speedButton(toolBar, "initlist", "", 0, 2, 23);
+    clearListButton->setDefaultAction(clearListAction);
+    openButton = speedButton(toolBar, "opensyx",
+                             hintWithKey(tr("Open SysEx File"), openAction->shortcut()), 23, 2, 23);
+    saveButton = speedButton(toolBar, "save", "", 46, 2, 23);
+    saveButton->setDefaultAction(saveAction);
+    deleteButton = speedButton(toolBar, "cut", tr("Delete Message"), 69, 2, 23);
+    sendAllButton = speedButton(toolBar, "start", tr("Send All"), 92, 2, 23);
+    stopButton = speedButton(toolBar, "stop", tr("Stop Sending"), 115, 2, 23);
+    toolBarGap = place(new QFrame(toolBar), 138, 2, 79, 23);  // separator
+    exitButton =
+        speedButton(toolBar, "exit", hintWithKey(tr("Exit"), exitAction->shortcut()), 217, 2, 23);
+
+    deleteButton->setEnabled(false);
+    sendAllButton->setEnabled(false);
+    stopButton->setEnabled(false);
+    new ButtonCommand(deleteButton, deleteAction);
+    new ButtonCommand(sendAllButton, sendAllAction);
+    new ButtonCommand(stopButton, stopAction);
+}
+
+void MainWindow::buildSysExTab() {
+    sysexTab = new QWidget;
+    sysexTab->setFont(arial(13));
+    tabs->addTab(sysexTab, tr("SysEx"));
+
+    listCaption = label(sysexTab, tr("SysEx List"), 4, 0, arial(13, true));
+    listFill = place(new QProgressBar(sysexTab), 70, 0, 163, 17);
+    listFill->setRange(0, 100);
+    listFill->setValue(0);
+    listFill->setTextVisible(false);
+    overrideState = label(sysexTab, QString(), 150, 0, arial(12, true));
+    overrideState->setStyleSheet("color: #c00000;");
+    overrideState->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    overrideState->setGeometry(150, 0, 83, 17);
+    overrideState->hide();
+
+    messageList = place(new ListBox(sysexTab), 0, 17, 233, 118);
+    messageList->setFont(arial(13, true));
+    messageList->setUniformItemSizes(true);
+    messageList->setStyleSheet("QListWidget::item { height: 16px; padding: 0; }");
+    messageList->setAttribute(Qt::WA_InputMethodEnabled, false);
+}
+
+void MainWindow::buildUserTab() {
+    requestTab = new QWidget;
+    tabs->addTab(requestTab, tr("USER"));
+
+    requestCaption = label(requestTab, tr("Dump Request"), 5, 0, arial(12, true));
+    requestList = dropDownList(requestTab, 4, 16, 197, 19);
+    requestList->setEnabled(false);
+    sendRequestButton = place(new QPushButton(requestTab), 208, 16, 24, 24);
+    sendRequestButton->setIcon(twoStateGlyph("action"));
+    sendRequestButton->setToolTip(tr("Send Request"));
+    sendRequestButton->setEnabled(false);
+
+    informationCaption = label(requestTab, tr("Information"), 10, 42, arial(11, true));
+    informationFrame = frameBevel(requestTab, 4, 48, 197, 41);
+    vendorCaption = label(requestTab, tr("Vendor"), 12, 55, arial(11, true));
+    requestVendor = label(requestTab, "unknown", 59, 55, arial(11, true));
+    typeCaption = label(requestTab, tr("Type"), 12, 70, arial(11, true));
+    requestType = label(requestTab, "unknown", 59, 70, arial(11, true));
+    openRequestButton = speedButton(requestTab, "opencfg", tr("Open Request File"), 208, 56, 24);
+    informationCaption->raise();
+
+    sendCaption = label(requestTab, tr("Send"), 5, 92, arial(11, true));
+    requestBytes = place(new QLineEdit(requestTab), 4, 108, 229, 21);
+    requestBytes->setReadOnly(true);
+    requestBytes->setFocusPolicy(Qt::ClickFocus);
+    requestBytes->setFrame(false);
+    requestBytes->setFont(arial(12, true));
+    requestBytes->setAttribute(Qt::WA_InputMethodEnabled, false);
+    requestBytes->setStyleSheet("QLineEdit { background: #b4b4b4; }");  // the active border colour
+}
+
+void MainWindow::buildReceiveTab() {
+    identityTab = new QWidget;
+    tabs->addTab(identityTab, tr("Receive"));
+
+    identityCaption = label(identityTab, tr("System Information"), 5, 0, arial(12, true));
+    struct Row {
+        const char* caption;
+        QLabel** value;
+        int left;
+        const char* initial;
+    };
+    const Row rows[] = {
+        {QT_TRANSLATE_NOOP("pellum::MainWindow", "Global Channel"), &globalChannel, 120, "--"},
+        {QT_TRANSLATE_NOOP("pellum::MainWindow", "Vendor Name"), &vendorName, 104, "unknown"},
+        {QT_TRANSLATE_NOOP("pellum::MainWindow", "Vendor ID"), &vendorId, 80, "00H"},
+        {QT_TRANSLATE_NOOP("pellum::MainWindow", "Machine Name"), &machineName, 112, "unknown"},
+        {QT_TRANSLATE_NOOP("pellum::MainWindow", "Machine ID"), &machineId, 88, "00H"},
+        {QT_TRANSLATE_NOOP("pellum::MainWindow", "System Version"), &systemVersion, 120, "00"},
+        {QT_TRANSLATE_NOOP("pellum::MainWindow", "Software Version"), &softwareVersion, 128, "00"},
+    };
+    int top = 16;
+    for (const Row& row : rows) {
+        label(identityTab, tr(row.caption), 12, top, arial(13, true));
+        *row.value = label(identityTab, row.initial, row.left, top, arial(13));
+        top += 16;
+    }
+    identityFrame = frameBevel(identityTab, 0, 137 - 126, 233, 126);
+}
+
+void MainWindow::buildConfigTab() {
+    configTab = new QWidget;
+    tabs->addTab(configTab, tr("Config"));
+
+    configPanel = place(new QFrame(configTab), 0, 0, 233, 137);
+    configPanel->setFrameShape(QFrame::NoFrame);
+
+    label(configPanel, tr("In"), 8, 1, arial(12, true));
+    inputList = dropDownList(configPanel, 32, 3, 193, 19);
+    captureOn = place(new QCheckBox(configPanel), 183, 7, 13, 16);
+    label(configPanel, tr("Out"), 8, 25, arial(12, true));
+    outputList = dropDownList(configPanel, 32, 27, 193, 19);
+    sendOn = place(new QCheckBox(configPanel), 175, 31, 13, 16);
+    for (QCheckBox* sw : {captureOn, sendOn}) {
+        sw->setFont(arial(11));
+        sw->setChecked(true);
+        sw->setEnabled(false);  // switches the program sets, never the user
+    }
+
+    label(configPanel, tr("SysEx Channel"), 8, 57, arial(12, true));
+    overrideBox = place(new QCheckBox(tr("Override"), configPanel), 28, 74, 89, 15);
+    overrideBox->setFont(arial(12));
+    label(configPanel, tr("Channel"), 126, 74, arial(12, true));
+    overrideChannel = label(configPanel, "1", 187, 74, arial(12, true));
+    // Sized for one digit it would show channels 10 to 16 as "1": it ends where the selector
+    // begins and grows to the left.
+    overrideChannel->setAlignment(Qt::AlignRight | Qt::AlignTop);
+    overrideChannel->setGeometry(180, 74, 200 - 180, overrideChannel->height());
+    channelStepper = place(new UpDown(configPanel), 200, 73, 25, 13);
+    channelStepper->setRange(1, 16);
+    channelStepper->setPosition(1);
+
+    label(configPanel, tr("Send Speed"), 8, 97, arial(12, true));
+    autoSpeed = place(new QRadioButton(tr("Auto"), configPanel), 88, 97, 49, 17);
+    manualSpeed = place(new QRadioButton(tr("Manual"), configPanel), 136, 97, 65, 17);
+    autoSpeed->setFont(arial(12));
+    manualSpeed->setFont(arial(12));
+    manualSpeed->setChecked(true);
+    lowCaption = label(configPanel, tr("Low"), 24, 113, arial(12, true));
+    sendSpeed = place(new QSlider(Qt::Horizontal, configPanel), 48, 113, 145, 20);
+    sendSpeed->setRange(1, 9);
+    sendSpeed->setValue(5);
+    sendSpeed->setTickInterval(1);
+    sendSpeed->setSingleStep(1);
+    sendSpeed->setPageStep(1);
+    sendSpeed->setTickPosition(QSlider::TicksBelow);
+    highCaption = label(configPanel, tr("High"), 200, 113, arial(12, true));
+
+    // The switches sit on top of the device lists' right ends, as they always have.
+    captureOn->raise();
+    sendOn->raise();
+}
+
+}  // namespace pellum
