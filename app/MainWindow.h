@@ -257,6 +257,8 @@ private:
     void relist(QComboBox* list, const QStringList& entries, const std::string& saved,
                 std::uint8_t& position);
     static std::string chosenName(const QComboBox* list);
+    // The output list's entries: "(None)" in the window's language, then the output devices.
+    QStringList outputEntries();
     // Shows the selected request with the override as it stands; nothing without a selection.
     std::optional<std::vector<std::uint8_t>> previewRequest();
     // The override controls moved, by the user or by a received message.

@@ -25,7 +25,7 @@ void MainWindow::startUp() {
     setWaitCursor(true);
 
     inputList->clear();
-    inputList->addItem("(None)");
+    inputList->addItem(tr("(None)"));
     for (std::uint16_t d = 0; d < inputDevice->deviceCount(); ++d) {
         inputDevice->setDeviceId(d);
         inputList->addItem(QString::fromStdString(inputDevice->productName()));
@@ -33,8 +33,7 @@ void MainWindow::startUp() {
     inputList->setCurrentIndex(0);
 
     outputList->clear();
-    for (const std::string& name : output_.buildOutputList())
-        outputList->addItem(QString::fromStdString(name));
+    outputList->addItems(outputEntries());
     outputList->setCurrentIndex(-1);  // filled, nothing chosen yet
 
     inputPosition_ = 0;
@@ -96,20 +95,25 @@ bool MainWindow::findSavedDevice(QComboBox* list, const std::string& name, std::
 
 void MainWindow::showUnopened(QComboBox* list, const std::string& name, bool listed) {
     list->setCurrentIndex(-1);
-    list->setPlaceholderText((listed ? "(not open) " : "(missing) ") +
-                             QString::fromStdString(name));
+    list->setPlaceholderText((listed ? tr("(not open) %1") : tr("(missing) %1"))
+                                 .arg(QString::fromStdString(name)));
+}
+
+QStringList MainWindow::outputEntries() {
+    QStringList entries{tr("(None)")};
+    const std::vector<std::string> list = output_.buildOutputList();  // entry 0 opens nothing
+    for (std::size_t i = 1; i < list.size(); ++i) entries << QString::fromStdString(list[i]);
+    return entries;
 }
 
 void MainWindow::followDevices() {
     // Never under the user's hand: an open list would change while it is being read.
     if (inputList->view()->isVisible() || outputList->view()->isVisible()) return;
-    QStringList inputs{device::OutputDevice::kNone};
+    QStringList inputs{tr("(None)")};
     const std::uint32_t count = midi_.midiInGetNumDevs();
     for (std::uint32_t d = 0; d < count; ++d)
         inputs << QString::fromStdString(midi_.midiInDeviceName(d));
-    QStringList outputs;
-    for (const std::string& name : output_.buildOutputList())
-        outputs << QString::fromStdString(name);
+    const QStringList outputs = outputEntries();
     relist(inputList, inputs, inputName_, inputPosition_);
     relist(outputList, outputs, outputName_, outputPosition_);
     // The chosen output, gone (even if back before this look) or missing at start-up, is opened

@@ -33,7 +33,7 @@ SysexReceiver::SysexReceiver(midi::MidiService& service, std::uint16_t device)
     input_.open();
     if (!input_.isOpen()) {
         char text[midi::MAXERRORLENGTH] = {};
-        const bool known = service.midiInGetErrorTextA(input_.Error(), text, sizeof text) ==
+        const bool known = service.midiInGetErrorTextA(input_.error(), text, sizeof text) ==
                            midi::MMSYSERR_NOERROR;
         throw PellumError("cannot open input " + input_.productName() +
                           (known ? std::string(": ") + text : std::string()));

@@ -29,7 +29,6 @@ InputDevice::InputDevice(midi::MidiService& service, midi::NoticeSink& noticeWin
     noticeWindow_.setHandler([target = noticeTarget_](std::uint32_t code) {
         if (*target != nullptr) (*target)->handleNotice(code);
     });
-    state_ = State::closed;
 }
 
 InputDevice::~InputDevice() {
@@ -102,7 +101,7 @@ void InputDevice::open() noexcept {
     try {
         if (deviceHandle_ != nullptr) shut();  // finish an earlier close first
         if (ring_ == nullptr) {
-            ring_ = createRing(capacity_);
+            ring_ = createRing(kDefaultCapacity);
             if (ring_ == nullptr) throw OpenFailed{};
         }
         if (instance_ == nullptr) {
@@ -231,21 +230,14 @@ std::unique_ptr<ReceivedEvent> InputDevice::takeEvent() {
 }
 
 void InputDevice::handleNotice(std::uint32_t code) {
-    // Copies, so that a handler may replace itself while it runs.
-    if (code == kEventsWaitingNotice) {
-        if (pendingCount() > 0 && onInput && state_ == State::open) {
-            Event handler = onInput;
-            handler(*this);
-        }
-    } else if (code == kOverflowNotice) {
-        if (OnOverflow && state_ == State::open) {
-            Event handler = OnOverflow;
-            handler(*this);
-        }
+    // A full ring's notice is not passed on: what the ring kept waits for takeEvent all the same.
+    if (code == kEventsWaitingNotice && pendingCount() > 0 && onInput && state_ == State::open) {
+        Event handler = onInput;  // a copy, so that the handler may replace itself while it runs
+        handler(*this);
     }
 }
 
-std::string InputDevice::ErrorText(midi::MMRESULT code) {
+std::string InputDevice::errorText(midi::MMRESULT code) {
     std::array<char, 128> text{};
     if (service_.midiInGetErrorTextA(code & 0xFFFF, text.data(), text.size()) ==
         midi::MMSYSERR_NOERROR) {
@@ -256,7 +248,7 @@ std::string InputDevice::ErrorText(midi::MMRESULT code) {
 
 void InputDevice::check(midi::MMRESULT code) {
     error_ = static_cast<std::uint16_t>(code & 0xFFFF);
-    if (code != midi::MMSYSERR_NOERROR) throw EMidiInputError(ErrorText(code));
+    if (code != midi::MMSYSERR_NOERROR) throw EMidiInputError(errorText(code));
 }
 
 }  // namespace pellum::device

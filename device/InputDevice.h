@@ -47,12 +47,8 @@ public:
     void setProductName(const std::string& name);
     std::uint16_t deviceId() const { return deviceId_; }
     void setDeviceId(std::uint16_t value);
-    // Slots of the event ring made at the next open; any value from 1 to 65535 is served, 0
-    // makes the open fail.
-    std::uint16_t Capacity() const { return capacity_; }
-    void setCapacity(std::uint16_t value) { capacity_ = value; }
     // Low 16 bits of the result of the most recent MIDI call.
-    std::uint16_t Error() const { return error_; }
+    std::uint16_t error() const { return error_; }
     std::uint16_t sysexBufferSize() const { return sysexBufferSize_; }
     void setSysexBufferSize(std::uint16_t value);
     std::uint16_t sysexBufferCount() const { return sysexBufferCount_; }
@@ -63,7 +59,6 @@ public:
 
     // Raised from the notice handling, never inside the driver callback.
     Event onInput;
-    Event OnOverflow;
 
     // Input devices found at construction.
     std::uint16_t deviceCount() const { return deviceCount_; }
@@ -85,9 +80,9 @@ public:
     void handleNotice(std::uint32_t code);
 
 private:
-    enum class State { creating, closed, open };
+    enum class State { closed, open };
 
-    std::string ErrorText(midi::MMRESULT code);
+    std::string errorText(midi::MMRESULT code);
     void check(midi::MMRESULT code);
     void prepareSysexBuffers();
     void queueSysexBuffers();
@@ -98,7 +93,7 @@ private:
     midi::MidiService& service_;
     midi::NoticeSink& noticeWindow_;
     std::shared_ptr<InputDevice*> noticeTarget_;
-    State state_ = State::creating;
+    State state_ = State::closed;
     midi::HMIDIIN deviceHandle_ = nullptr;
     std::uint16_t deviceCount_ = 0;
     EventRing* ring_ = nullptr;
@@ -107,7 +102,6 @@ private:
 
     std::string productName_;
     std::uint16_t deviceId_ = 0;
-    std::uint16_t capacity_ = kDefaultCapacity;
     std::uint16_t error_ = 0;
     std::uint16_t sysexBufferSize_ = kDefaultSysexBufferSize;
     std::uint16_t sysexBufferCount_ = kDefaultSysexBufferCount;

@@ -307,5 +307,17 @@
         <comment>dialog title</comment>
         <translation>Open CFG File</translation>
     </message>
+    <message>
+        <source>(None)</source>
+        <translation>(None)</translation>
+    </message>
+    <message>
+        <source>(not open) %1</source>
+        <translation>(開いていません) %1</translation>
+    </message>
+    <message>
+        <source>(missing) %1</source>
+        <translation>(見つかりません) %1</translation>
+    </message>
 </context>
 </TS>

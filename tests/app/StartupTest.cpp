@@ -112,6 +112,15 @@ TEST_F(Startup, ASavedOutputBeyondTheDevicesIsKeptQuietly) {
     EXPECT_EQ(setting("MIDI_OUT")->data, Bytes{3});  // written back as it was
 }
 
+TEST_F(Startup, AnInputSavedByANameNotListedIsShownMissingInTheWindowsLanguage) {
+    midi.addInput("In");
+    setSetting("MIDI_IN_NAME", RegistryValue::string("Gone Synth"));
+    start();
+    EXPECT_EQ(form->inputList->currentIndex(), -1);
+    EXPECT_EQ(form->inputList->placeholderText(), "(見つかりません) Gone Synth");
+    EXPECT_EQ(form->outputList->itemText(0), "(None)");
+}
+
 TEST_F(Startup, ASavedInputBeyondTheDevicesStopsStartUp) {
     midi.addInput("In A");
     midi.addInput("In B");

@@ -44,7 +44,7 @@ public:
             }
         };
         input_.open();
-        EXPECT_TRUE(input_.isOpen()) << "open failed with code " << input_.Error();
+        EXPECT_TRUE(input_.isOpen()) << "open failed with code " << input_.error();
         input_.start();
     }
     ~Capture() { input_.close(); }
