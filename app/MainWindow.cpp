@@ -103,6 +103,7 @@ void MainWindow::connectHandlers() {
     // The user's pick only; the entries loading adds and selects preview through loading.
     connect(requestList, &QComboBox::activated, this, handler(this, &MainWindow::requestChosen));
     connect(autoSpeed, &QRadioButton::clicked, this, handler(this, &MainWindow::autoSpeedClicked));
+    connect(sendSpeed, &QSlider::valueChanged, this, handler(this, &MainWindow::speedChanged));
     connect(manualSpeed, &QRadioButton::clicked, this,
             handler(this, &MainWindow::manualSpeedClicked));
 }

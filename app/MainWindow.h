@@ -126,7 +126,10 @@ public:
     void channelClicked();
     void autoSpeedClicked();
     void manualSpeedClicked();
+    void speedChanged();
     int autoSendPosition() const { return autoSendPosition_; }
+    // Manual's wait between two messages of a run, in milliseconds, as the slider sets it.
+    int manualWaitMs() const;
 
     // Dump requests (the USER tab). `path` is UTF-8. A load that fails changes nothing and
     // throws; a file that is not there is passed over without a word when `quietWhenMissing`.
@@ -221,6 +224,7 @@ public:
     UpDown* channelStepper;
     QRadioButton* autoSpeed;
     QRadioButton* manualSpeed;
+    QLabel* manualWait;
     QLabel* lowCaption;
     QSlider* sendSpeed;
     QLabel* highCaption;
@@ -264,6 +268,13 @@ private:
     // The override controls moved, by the user or by a received message.
     void overrideChanged();
     void armTimer(int milliseconds);
+    // The wait before the message at `position` of a run: long messages get time to be taken
+    // in, and Manual never goes faster than its own wait.
+    int waitBefore(int position) const;
+    // The pacing controls as the Auto/Manual choice and the slider stand.
+    void showPacing();
+    // The pacing last chosen; a value this window did not write leaves the choice as it is.
+    void readPacing(RegistryKey& key);
     void setWaitCursor(bool waiting);
     void showIdentityReply(std::span<const std::uint8_t> message);
     void showSystemInformation(const SystemInformation& info);

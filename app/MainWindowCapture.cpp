@@ -16,17 +16,10 @@
 #include "core/CaptureStore.h"
 #include "core/Errors.h"
 #include "core/ListLabel.h"
+#include "core/Pacing.h"
 #include "device/InputDevice.h"
 
 namespace pellum {
-namespace {
-
-// Wait before the message of `length` bytes in a running auto-send.
-int lengthInterval(std::size_t length) {
-    return static_cast<int>(length / 256 + 1);
-}
-
-}  // namespace
 
 void MainWindow::takeInput() {
     setWaitCursor(true);
@@ -213,10 +206,10 @@ void MainWindow::startSendingAll() {
     if (messageList->selectedRow() < 0 || messageList->selectedRow() == messageList->count() - 1)
         messageList->setCurrentRow(0);
     autoSendPosition_ = std::max(messageList->selectedRow(), 0);
-    const int first = autoSpeed->isChecked()
-                          ? lengthInterval(store_->length(autoSendPosition_))
-                          : (sendSpeed->maximum() - sendSpeed->value() + 1) * 100;
-    armTimer(first);
+    // The first wait is Manual's own, without the length's: a run starts when the user says.
+    armTimer(autoSpeed->isChecked()
+                 ? static_cast<int>(waitBeforeMessage(store_->length(autoSendPosition_)))
+                 : manualWaitMs());
     sendTimer->start();
 }
 
@@ -233,8 +226,7 @@ void MainWindow::sendNextMessage() {
         sendStoredMessage(autoSendPosition_);
         ++autoSendPosition_;
         listFill->setValue(autoSendPosition_);
-        // Past the last message there is no length to read: the closing tick comes after 1 ms.
-        armTimer(lengthInterval(store_->length(autoSendPosition_)));
+        armTimer(waitBefore(autoSendPosition_));
     } else {
         sendTimer->stop();
         sendAllButton->setEnabled(true);
@@ -249,6 +241,31 @@ void MainWindow::stopSending() {
     sendAllButton->setEnabled(true);
 }
 
+int MainWindow::manualWaitMs() const {
+    return (sendSpeed->maximum() - sendSpeed->value() + 1) * 100;
+}
+
+int MainWindow::waitBefore(int position) const {
+    // Past the last message there is no length to read: the closing tick comes after 1 ms.
+    if (position >= messageList->count()) return static_cast<int>(waitBeforeMessage(0));
+    return static_cast<int>(
+        waitBeforeMessage(store_->length(position), autoSpeed->isChecked() ? 0 : manualWaitMs()));
+}
+
+void MainWindow::showPacing() {
+    const bool manual = manualSpeed->isChecked();
+    lowCaption->setEnabled(manual);
+    highCaption->setEnabled(manual);
+    sendSpeed->setEnabled(manual);
+    manualWait->setText(tr("%1 ms").arg(manualWaitMs()));
+    manualWait->setEnabled(manual);
+}
+
+void MainWindow::speedChanged() {
+    showPacing();
+    saveSettings();
+}
+
 void MainWindow::overrideClicked() {
     channelStepper->setEnabled(overrideBox->isChecked());
 }
@@ -258,15 +275,13 @@ void MainWindow::channelClicked() {
 }
 
 void MainWindow::autoSpeedClicked() {
-    lowCaption->setEnabled(false);
-    highCaption->setEnabled(false);
-    sendSpeed->setEnabled(false);
+    showPacing();
+    saveSettings();
 }
 
 void MainWindow::manualSpeedClicked() {
-    lowCaption->setEnabled(true);
-    highCaption->setEnabled(true);
-    sendSpeed->setEnabled(true);
+    showPacing();
+    saveSettings();
 }
 
 }  // namespace pellum

@@ -331,6 +331,10 @@ void MainWindow::buildConfigTab() {
     autoSpeed->setFont(arial(12));
     manualSpeed->setFont(arial(12));
     manualSpeed->setChecked(true);
+    // The wait Manual keeps between two messages, beside the choice it belongs to.
+    manualWait = label(configPanel, QString(), 199, 99, arial(10));
+    manualWait->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    manualWait->setGeometry(199, 99, 233 - 199, 14);
     lowCaption = label(configPanel, tr("Low"), 24, 113, arial(12, true));
     sendSpeed = place(new QSlider(Qt::Horizontal, configPanel), 48, 113, 145, 20);
     sendSpeed->setRange(1, 9);
@@ -340,6 +344,7 @@ void MainWindow::buildConfigTab() {
     sendSpeed->setPageStep(1);
     sendSpeed->setTickPosition(QSlider::TicksBelow);
     highCaption = label(configPanel, tr("High"), 200, 113, arial(12, true));
+    showPacing();
 
     // The switches sit on top of the device lists' right ends, as they always have.
     captureOn->raise();

@@ -5,6 +5,9 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QLabel>
+#include <QRadioButton>
+#include <QSignalBlocker>
+#include <QSlider>
 #include <QStringList>
 #include <QTimer>
 
@@ -161,6 +164,21 @@ std::string MainWindow::readText(RegistryKey& key, const char* name) {
     return text.substr(0, text.find('\0'));  // nothing is expanded
 }
 
+void MainWindow::readPacing(RegistryKey& key) {
+    const auto byte = [&key](const char* name) -> std::optional<std::uint8_t> {
+        const auto value = key.read(name);
+        if (!value || value->type != REG_BINARY || value->data.size() != 1) return std::nullopt;
+        return value->data[0];
+    };
+    const auto automatic = byte("SEND_AUTO");
+    const auto speed = byte("SEND_SPEED");
+    const QSignalBlocker quiet(sendSpeed);  // loading is not a change to save
+    if (speed && *speed >= sendSpeed->minimum() && *speed <= sendSpeed->maximum())
+        sendSpeed->setValue(*speed);
+    if (automatic && *automatic <= 1) (*automatic ? autoSpeed : manualSpeed)->setChecked(true);
+    showPacing();
+}
+
 void MainWindow::readPosition(RegistryKey& key, const char* name, std::uint8_t& position) {
     const auto value = key.read(name);
     if (!value || value->data.empty()) return;
@@ -177,6 +195,8 @@ void MainWindow::saveSettings() {
     key->write("CFG_FILE", RegistryValue::string(userDumpPath_));
     key->write("MIDI_IN_NAME", RegistryValue::string(inputName_));
     key->write("MIDI_OUT_NAME", RegistryValue::string(outputName_));
+    key->write("SEND_AUTO", RegistryValue::binary({autoSpeed->isChecked() ? std::uint8_t{1} : std::uint8_t{0}}));
+    key->write("SEND_SPEED", RegistryValue::binary({static_cast<std::uint8_t>(sendSpeed->value())}));
 }
 
 void MainWindow::loadSettings() {
@@ -188,6 +208,7 @@ void MainWindow::loadSettings() {
     inputName_ = readText(*key, "MIDI_IN_NAME");
     outputName_ = readText(*key, "MIDI_OUT_NAME");
     userDumpPath_ = readText(*key, "CFG_FILE");
+    readPacing(*key);
     requestDialog_.initialFile = QString::fromStdString(userDumpPath_);
     if (!userDumpPath_.empty()) {
         // A request file that fails is told once and start-up goes on with an empty USER

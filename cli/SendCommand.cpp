@@ -8,6 +8,7 @@
 #include "cli/Devices.h"
 #include "cli/Options.h"
 #include "core/CaptureStore.h"
+#include "core/Pacing.h"
 #include "core/Errors.h"
 #include "core/SyxFile.h"
 #include "device/OutputDevice.h"
@@ -23,8 +24,13 @@ const char* const kSendHelp =
     "has been handed on.\n"
     "\n"
     "  --out X          the output device\n"
-    "  --interval MS    wait MS milliseconds after each message (default: length / 256 + 1,\n"
-    "                   the window's auto-send pace)\n"
+    "  --interval MS    wait at least MS milliseconds between two messages, as the window's\n"
+    "                   Manual pacing does, and never less than the default: the next\n"
+    "                   message's length / 256 + 1 ms, the window's Auto pacing. 0 sends\n"
+    "                   the messages back to back, for programs that take any pace.\n"
+    "                   Older instruments often need 10 to 200 ms between messages to\n"
+    "                   store each one, some a pause after every message even at the\n"
+    "                   cable's pace: if one misses messages, raise MS.\n"
     "\n"
     "Exit status: 0 when every message was sent, 1 on a failure (no such device, a file\n"
     "that cannot be read, a message the device refused, the device gone or disconnected,\n"
@@ -67,8 +73,9 @@ int sendCommand(const Args& args) {
               "message " + std::to_string(i + 1) + " (" + std::to_string(message.size()) +
                   " bytes) was not sent");
         bytes += message.size();
-        const long wait = interval >= 0 ? interval : static_cast<long>(message.size() / 256 + 1);
-        std::this_thread::sleep_for(std::chrono::milliseconds(wait));
+        if (i + 1 < store.count() && interval != 0)
+            std::this_thread::sleep_for(
+                std::chrono::milliseconds(waitBeforeMessage(store.length(i + 1), interval)));
     }
     // Returns once the port has handed every byte on, or could not.
     check(port.close(), store.count(),

@@ -319,5 +319,9 @@
         <source>(missing) %1</source>
         <translation>(見つかりません) %1</translation>
     </message>
+    <message>
+        <source>%1 ms</source>
+        <translation>%1 ms</translation>
+    </message>
 </context>
 </TS>

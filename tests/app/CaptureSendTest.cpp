@@ -423,7 +423,7 @@ TEST_F(Instrument, StopAndStartResumeWithTheLineSentLast) {
     for (std::size_t i = 5; i < 11; ++i) EXPECT_EQ(all[i][3], i - 1);  // line 4 again, then on
 }
 
-TEST_F(Instrument, LaterWaitsFollowTheNextMessageInBothModes) {
+TEST_F(Instrument, LaterWaitsFollowTheNextMessageAndManualNeverGoesFaster) {
     // Loaded, not captured: the box is unchecked and the selector enabled, as at start.
     openFile({sysex(0x41, 0x10, 11, 0), sysex(0x41, 0x10, 300, 1), sysex(0x41, 0x10, 600, 2),
               sysex(0x41, 0x10, 1000, 3)});
@@ -438,8 +438,13 @@ TEST_F(Instrument, LaterWaitsFollowTheNextMessageInBothModes) {
         meter = form->listFill->value();
         waits.push_back(form->sendTimer->interval());
     });
-    form->sendSpeed->setValue(9);
-    for (QRadioButton* mode : {form->manualSpeed, form->autoSpeed}) {
+    form->sendSpeed->setValue(8);  // 200 ms, longer than any of these messages needs
+    const struct {
+        QRadioButton* mode;
+        std::vector<int> waits;
+    } cases[] = {{form->manualSpeed, {200, 200, 200}},
+                 {form->autoSpeed, {300 / 256 + 1, 600 / 256 + 1, 1000 / 256 + 1}}};
+    for (const auto& [mode, expected] : cases) {
         SCOPED_TRACE(mode->text().toStdString());
         mode->click();
         waits.clear();
@@ -448,8 +453,7 @@ TEST_F(Instrument, LaterWaitsFollowTheNextMessageInBothModes) {
         ASSERT_TRUE(pumpUntil([&] { return !form->sendTimer->isActive(); }));
         EXPECT_EQ(sentNumbers(), (std::vector<int>{0, 1, 2, 3}));
         ASSERT_EQ(waits.size(), 4u);
-        EXPECT_EQ(std::vector<int>(waits.begin(), waits.begin() + 3),
-                  (std::vector<int>{300 / 256 + 1, 600 / 256 + 1, 1000 / 256 + 1}));
+        EXPECT_EQ(std::vector<int>(waits.begin(), waits.begin() + 3), expected);
         // A tick finds the override off and brings the selector in line.
         EXPECT_FALSE(form->channelStepper->isEnabled());
     }
@@ -489,12 +493,15 @@ TEST_F(Instrument, ConfigControlsSteerEachOther) {
         form->overrideBox->click();
         EXPECT_EQ(form->channelStepper->isEnabled(), on);
     }
-    form->autoSpeed->click();
-    EXPECT_FALSE(form->lowCaption->isEnabled());
-    EXPECT_FALSE(form->highCaption->isEnabled());
-    EXPECT_FALSE(form->sendSpeed->isEnabled());
-    form->manualSpeed->click();
-    EXPECT_TRUE(form->lowCaption->isEnabled());
-    EXPECT_TRUE(form->highCaption->isEnabled());
-    EXPECT_TRUE(form->sendSpeed->isEnabled());
+    // The pacing controls follow the choice, show Manual's wait and are remembered.
+    for (const bool automatic : {true, false}) {
+        (automatic ? form->autoSpeed : form->manualSpeed)->click();
+        for (QWidget* w : std::initializer_list<QWidget*>{form->lowCaption, form->highCaption,
+                                                          form->sendSpeed, form->manualWait})
+            EXPECT_EQ(w->isEnabled(), !automatic);
+        EXPECT_EQ(setting("SEND_AUTO")->data, Bytes{automatic});
+    }
+    form->sendSpeed->setValue(2);
+    EXPECT_EQ(form->manualWait->text(), "800 ms");
+    EXPECT_EQ(setting("SEND_SPEED")->data, Bytes{2});
 }

@@ -3,6 +3,8 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
+#include <QRadioButton>
+#include <QSlider>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -110,6 +112,24 @@ TEST_F(Startup, ASavedOutputBeyondTheDevicesIsKeptQuietly) {
     choose(form->inputList, 1);
     EXPECT_TRUE(midi.isInputOpen(in));
     EXPECT_EQ(setting("MIDI_OUT")->data, Bytes{3});  // written back as it was
+}
+
+TEST_F(Startup, ThePacingLastChosenComesBackAndOneNotWrittenByTheWindowIsPassedOver) {
+    const struct {
+        RegistryValue automatic, speed;
+        bool autoChecked;
+        int position;
+    } cases[] = {{RegistryValue::binary({1}), RegistryValue::binary({2}), true, 2},
+                 {RegistryValue::string("1"), RegistryValue::binary({12}), false, 5}};
+    for (const auto& c : cases) {
+        setSetting("SEND_AUTO", c.automatic);
+        setSetting("SEND_SPEED", c.speed);
+        start();
+        EXPECT_TRUE(dialogs.errors.isEmpty());
+        EXPECT_EQ(form->autoSpeed->isChecked(), c.autoChecked);
+        EXPECT_EQ(form->sendSpeed->value(), c.position);
+        EXPECT_EQ(form->sendSpeed->isEnabled(), !c.autoChecked);
+    }
 }
 
 TEST_F(Startup, AnInputSavedByANameNotListedIsShownMissingInTheWindowsLanguage) {

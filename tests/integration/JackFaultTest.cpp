@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <QComboBox>
+#include <QRadioButton>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTimer>
@@ -425,6 +426,7 @@ TEST_F(WindowFault, ARunToAnInstrumentThatGoesStopsAndItIsUsedAgainWhenBack) {
     test::writeBytes(dir.file("big.syx"), test::patternStream(3000, 1024));
     form->openSyxFile(QString::fromStdString(dir.file("big.syx")));
     peer->process().writeLine("report off");
+    form->autoSpeed->click();
     form->startSendingAll();
     ASSERT_TRUE(pumpUntil([&] { return form->autoSendPosition() > 100; }, 20s));
     ::kill(peer->process().pid(), SIGKILL);
