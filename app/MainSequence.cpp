@@ -48,7 +48,8 @@ QString runtimeErrorText(const std::exception& error) {
              QString::fromStdString(withFullStop(error.what())));
 }
 
-int runMainSequence(PellumApplication& app, Dialogs& dialogs, const Services& services) {
+int runMainSequence(PellumApplication& app, Dialogs& dialogs, const Services& services,
+                    const QString& file) {
     try {
         installAppearance();
         const auto registry = services.registry();
@@ -60,6 +61,7 @@ int runMainSequence(PellumApplication& app, Dialogs& dialogs, const Services& se
         form.aboutBox = &about;
         dialogs.setParent(&form);
         form.show();
+        if (!file.isEmpty()) guarded([&] { form.openSyxFile(file); });
         const int code = app.exec();
         dialogs.setParent(nullptr);
         return code;

@@ -26,8 +26,10 @@ struct Services {
     std::function<std::unique_ptr<midi::NoticeSink>()> notices;
 };
 
-// Returns the program's exit code.
-int runMainSequence(PellumApplication& app, Dialogs& dialogs, const Services& services);
+// Returns the program's exit code. `file`, when given (the program's argument, as a file
+// manager passes it), is opened once the window shows, as Open would open it.
+int runMainSequence(PellumApplication& app, Dialogs& dialogs, const Services& services,
+                    const QString& file = {});
 
 // The run-time error box's text: the exception's class and its message.
 QString runtimeErrorText(const std::exception& error);

@@ -1,6 +1,7 @@
 // Start-up, device selection, the settings they keep, and the end of the program.
 #include <QComboBox>
 #include <QFileInfo>
+#include <QApplication>
 #include <QLabel>
 #include <QListWidget>
 #include <QRadioButton>
@@ -318,10 +319,20 @@ TEST_F(Startup, AnErrorEscapingTheMainSequenceShowsTheRunTimeBoxAndEndsWith1) {
         EXPECT_TRUE(dialogs.errors.isEmpty());
     }
 
-    // Without an error the loop's own code is the program's.
+    // Without an error the loop's own code is the program's. A file named for the program is
+    // in the list when the window shows.
     dialogs.runtimeErrors.clear();
-    QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
-    EXPECT_EQ(runMainSequence(*app(), dialogs, {makeRegistry, withInput, makeNotices}), 0);
+    test::writeBytes(dir.file("two.syx"), {0xF0, 0x41, 0xF7, 0xF0, 0x43, 0xF7});
+    int listed = -1;
+    QTimer::singleShot(0, [&] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* window = qobject_cast<MainWindow*>(w)) listed = window->messageList->count();
+        QCoreApplication::exit(0);
+    });
+    EXPECT_EQ(runMainSequence(*app(), dialogs, {makeRegistry, withInput, makeNotices},
+                              QString::fromStdString(dir.file("two.syx"))),
+              0);
+    EXPECT_EQ(listed, 2);
     EXPECT_TRUE(dialogs.runtimeErrors.isEmpty());
 }
 
