@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/cli/CliRun.h"
+#include "tests/support/CliRun.h"
 #include "tests/support/ExampleCfg.h"
 #include "tests/support/TempFiles.h"
 
@@ -23,7 +23,6 @@ const std::string kExampleShown = "1:System\n2:Part 1\nVendor: 41H Roland\nTYPE:
 }  // namespace
 
 TEST(CliIdentity, PrintsTheSevenRowsOfTheReceiveTab) {
-    TempDir dir;
     struct Case {
         std::string args;
         int status;
@@ -53,12 +52,12 @@ TEST(CliIdentity, PrintsTheSevenRowsOfTheReceiveTab) {
         {"--hex F0 7E", 2, ""},
     };
     for (const Case& c : cases) {
-        const CliRun r = runCli("identity " + c.args, dir);
+        const CliRun r = runCliLine("identity " + c.args);
         EXPECT_EQ(r.status, c.status) << c.args << ": " << r.err;
         EXPECT_EQ(r.out, c.out) << c.args;
         EXPECT_EQ(r.err.empty(), c.status == 0) << c.args << ": " << r.err;
     }
-    const CliRun help = runCli("identity --help", dir);
+    const CliRun help = runCliLine("identity --help");
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("Usage: pellum-cli identity HEX..."), std::string::npos);
 }
@@ -95,7 +94,7 @@ TEST(CliRequest, ShowsTheEntriesAndTheRequestAsTheTabDoes) {
                                    "TYPE: 02H unknown\nSend:  F0 01 02 F7\n"},
     };
     for (const Case& c : cases) {
-        const CliRun r = runCli("request " + c.args, dir);
+        const CliRun r = runCliLine("request " + c.args);
         EXPECT_EQ(r.status, 0) << c.args << ": " << r.err;
         EXPECT_EQ(r.out, c.out) << c.args;
         EXPECT_EQ(r.err, "") << c.args;
@@ -149,7 +148,7 @@ TEST(CliRequest, FailuresAndUsageErrors) {
         {example + " --send --out --bogus", 2, "", ""},
     };
     for (const Case& c : cases) {
-        const CliRun r = runCli("request " + c.args, dir);
+        const CliRun r = runCliLine("request " + c.args);
         EXPECT_EQ(r.status, c.status) << c.args;
         EXPECT_EQ(r.out, c.out) << c.args;
         if (c.status == 2) {
@@ -159,7 +158,7 @@ TEST(CliRequest, FailuresAndUsageErrors) {
             EXPECT_EQ(r.err, c.err) << c.args;
         }
     }
-    const CliRun help = runCli("request --help", dir);
+    const CliRun help = runCliLine("request --help");
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("Usage: pellum-cli request FILE.cfg"), std::string::npos);
 }

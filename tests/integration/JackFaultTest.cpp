@@ -30,6 +30,7 @@
 #include "platform/registry/RegFile.h"
 #include "tests/app/WindowFixture.h"
 #include "tests/integration/JackFixture.h"
+#include "tests/support/CliRun.h"
 #include "tests/support/TempFiles.h"
 
 namespace pellum {
@@ -65,12 +66,13 @@ protected:
         return whole;
     }
 
-    // pellum-cli receive from the peer; its standard error goes to a file.
-    std::unique_ptr<ChildProcess> startReceive(const std::string& timeout = "30") {
-        auto cli = std::make_unique<ChildProcess>(
-            std::vector<std::string>{PELLUM_CLI, "receive", dir.file("out.syx"), "--in",
-                                     peer->outPort(), "--timeout", timeout},
-            dir.file("cli.out"));
+    // pellum-cli receive from the peer, connected; its standard error goes to a file.
+    std::unique_ptr<ChildProcess> startReceive(const std::string& timeout = "30",
+                                               const std::vector<std::string>& more = {}) {
+        std::vector<std::string> argv{PELLUM_CLI, "receive", dir.file("out.syx")};
+        argv.insert(argv.end(), {"--in", peer->outPort(), "--timeout", timeout});
+        argv.insert(argv.end(), more.begin(), more.end());
+        auto cli = std::make_unique<ChildProcess>(argv, dir.file("cli.out"));
         EXPECT_TRUE(test::waitForConnection(peer->outPort(), 20s)) << "never connected";
         return cli;
     }
@@ -244,11 +246,7 @@ TEST_F(DeviceFault, CliCountsEachUnfinishedMessageOnce) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         test::writeBytes(dir.file("stream.syx"), c.stream);
-        auto cli = std::make_unique<ChildProcess>(
-            std::vector<std::string>{PELLUM_CLI, "receive", dir.file("out.syx"), "--in",
-                                     peer->outPort(), "--timeout", "1"},
-            dir.file("cli.out"));
-        ASSERT_TRUE(test::waitForConnection(peer->outPort(), 20s));
+        auto cli = startReceive("1");
         peer->play(dir.file("stream.syx"), "1024", 0);
         ASSERT_EQ(peer->waitPlayed(20s), c.stream.size());
         if (c.status == 3) peer->process().writeLine("quit");
@@ -286,12 +284,8 @@ TEST_F(DeviceFault, CliSendFailsWhenItsDestinationOrTheServerGoesMidSend) {
 // read, and the open device goes on receiving.
 TEST_F(DeviceFault, DeviceListsFollowInstrumentsThatComeAndGoWhileOneIsOpen) {
     const Bytes whole = wholeThenBroken();
-    auto cli = std::make_unique<ChildProcess>(
-        std::vector<std::string>{PELLUM_CLI, "receive", dir.file("out.syx"), "--in",
-                                 peer->outPort(), "--count", "20", "--timeout", "30"},
-        dir.file("cli.out"));
-    ASSERT_TRUE(test::waitForConnection(peer->outPort(), 20s));
-    auto ports = [] { return ChildProcess({PELLUM_CLI, "ports"}).readAll(20s); };
+    auto cli = startReceive("30", {"--count", "20"});
+    auto ports = [] { return test::runCli({"ports"}, 20s).out; };
     std::string listed;
     std::string gone;
     {
@@ -316,8 +310,7 @@ TEST_F(DeviceFault, StartingWhileTheServerComesAndGoesNeverAborts) {
     server.reset();
     auto run = [](const char* server) {
         ::setenv("JACK_DEFAULT_SERVER", server, 1);
-        ChildProcess cli({PELLUM_CLI, "ports"});
-        return cli.wait(20s);
+        return test::runCli({"ports"}, 20s).status;
     };
     const int none = run("pellum-no-such-server");
     EXPECT_TRUE(none == 0 || none == 1) << "ended with " << none;
