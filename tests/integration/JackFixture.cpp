@@ -278,16 +278,6 @@ std::optional<std::vector<std::uint8_t>> JackPeer::nextReceived(std::chrono::mil
     }
 }
 
-std::vector<std::uint8_t> patternStream(std::size_t count, std::size_t size, std::size_t first) {
-    std::vector<std::uint8_t> stream;
-    stream.reserve(count * size);
-    for (std::size_t k = first; k < first + count; ++k) {
-        const auto message = patternMessage(k, size);
-        stream.insert(stream.end(), message.begin(), message.end());
-    }
-    return stream;
-}
-
 bool waitForConnection(const std::string& port, std::chrono::milliseconds limit) {
     // One client for the whole wait: jackd2 can leave a client that opens while others open
     // and close around it triggered but never run.

@@ -1,7 +1,6 @@
 // What the tests over a real JACK server share: the server itself (started on a private name
 // when none runs, and stopped afterwards) and the peer instrument; child processes
-// (tests/support/ChildProcess.h) and the peer's message pattern come
-// with it.
+// (tests/support/ChildProcess.h) and the peer's message pattern come with it.
 #pragma once
 
 #include <chrono>
@@ -89,9 +88,6 @@ private:
     ChildProcess process_;
     int missedCycles_ = 0;
 };
-
-// Messages first .. first + count - 1 of that pattern, back to back.
-std::vector<std::uint8_t> patternStream(std::size_t count, std::size_t size, std::size_t first = 0);
 
 // Waits until something is connected to `port`; false when `limit` passed first.
 bool waitForConnection(const std::string& port, std::chrono::milliseconds limit);
