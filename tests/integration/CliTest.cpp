@@ -163,7 +163,7 @@ TEST_F(CliTest, SendDeliversEveryMessageWholeAtAnySizeAndPace) {
 
 // A port with a MIDI cable behind it is fed no faster than the cable carries (3125 bytes a
 // second): at 48 kHz and 1024 frames that is 67 bytes a cycle, after a start of at most 256.
-TEST(JackPacing, APhysicalPortIsFedAtTheCablesRate) {
+TEST(CliPacing, APhysicalPortIsFedAtTheCablesRate) {
     test::JackPeer cable("physical");
     test::TempDir dir;
     const Bytes message = patternMessage(0, 1500);
