@@ -15,9 +15,7 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <memory>
-#include <sstream>
 #include <thread>
 
 #include "app/MainWindow.h"
@@ -39,13 +37,7 @@ namespace {
 using namespace std::chrono_literals;
 using test::Bytes;
 using test::ChildProcess;
-
-std::string fileText(const std::string& path) {
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using test::readText;
 
 using test::pumpUntil;
 
@@ -97,7 +89,7 @@ TEST_F(DeviceFault, CliKeepsWhatArrivedWholeWhenThePeerOrTheServerGoes) {
         }
         EXPECT_EQ(cli->wait(20s), vanish ? 1 : 3);
         EXPECT_TRUE(test::readBytes(dir.file("out.syx")) == whole);
-        const std::string said = fileText(dir.file("cli.out.err"));
+        const std::string said = readText(dir.file("cli.out.err"));
         EXPECT_NE(said.find("the input device went away"), std::string::npos) << said;
         EXPECT_EQ(said.find("1 damaged messages were left out") != std::string::npos, vanish);
         if (vanish) peer = std::make_unique<test::JackPeer>();
@@ -139,7 +131,7 @@ TEST_F(DeviceFault, CliStoppedOrInterruptedMidDumpKeepsOnlyWholeMessages) {
         peer->play(dir.file("dump.syx"), "random:1:3000:4", 0);
         // Held up once messages are arriving, wherever the dump then is.
         for (int i = 0;
-             i < 1000 && fileText(dir.file("cli.out.err")).find("received 1") == std::string::npos;
+             i < 1000 && readText(dir.file("cli.out.err")).find("received 1") == std::string::npos;
              ++i) {
             std::this_thread::sleep_for(10ms);
         }
@@ -153,7 +145,7 @@ TEST_F(DeviceFault, CliStoppedOrInterruptedMidDumpKeepsOnlyWholeMessages) {
         const long kept = wholeInOrder(test::readBytes(dir.file("out.syx" + partial)));
         EXPECT_GT(kept, 0);
         EXPECT_LT(kept, kDump);
-        const std::string said = fileText(dir.file("cli.out.err"));
+        const std::string said = readText(dir.file("cli.out.err"));
         const bool lost = said.find("damaged messages") != std::string::npos ||
                           said.find("in the middle of a message") != std::string::npos;
         const bool gone = said.find("went away") != std::string::npos;
@@ -181,7 +173,7 @@ TEST_F(DeviceFault, CliReceiveOnAFullDiskKeepsWholeMessagesAndSaysHowMany) {
     const Bytes kept =
         test::readBytes(dir.file("out.syx." + std::to_string(cli.pid()) + ".partial"));
     EXPECT_TRUE(kept == test::patternStream(kept.size() / 1000, 1000)) << kept.size();
-    const std::string said = fileText(dir.file("cli.out.err"));
+    const std::string said = readText(dir.file("cli.out.err"));
     EXPECT_NE(said.find("; " + std::to_string(kept.size() / 1000) + " of the 100"), said.npos);
 }
 
@@ -204,10 +196,10 @@ TEST_F(DeviceFault, CliTellsOnlyTheChosenSourceGoing) {
         peer->play(dir.file("whole.syx"), "1024", 0);
         ASSERT_EQ(peer->waitPlayed(20s), whole.size());
         std::this_thread::sleep_for(300ms);
-        EXPECT_EQ(cli->wait(0ms), -1) << fileText(dir.file("cli.out.err"));
+        EXPECT_EQ(cli->wait(0ms), -1) << readText(dir.file("cli.out.err"));
         peer.reset();
         const int status = cli->wait(20s);
-        const std::string said = fileText(dir.file("cli.out.err"));
+        const std::string said = readText(dir.file("cli.out.err"));
         EXPECT_NE(said.find("went away"), std::string::npos) << said;
         if (status == 1 && said.find("fell behind") != std::string::npos && attempt < 3) {
             std::printf("try %d lost, and said so:\n%s\n", attempt, said.c_str());
@@ -253,7 +245,7 @@ TEST_F(DeviceFault, CliCountsEachUnfinishedMessageOnce) {
         EXPECT_EQ(cli->wait(20s), c.status);
         const Bytes file = test::readBytes(dir.file("out.syx"));
         EXPECT_EQ(file.size(), static_cast<std::size_t>(c.whole) * 100);
-        const std::string said = fileText(dir.file("cli.out.err"));
+        const std::string said = readText(dir.file("cli.out.err"));
         EXPECT_NE(said.find(c.said), std::string::npos) << said;
     }
 }
@@ -274,7 +266,7 @@ TEST_F(DeviceFault, CliSendFailsWhenItsDestinationOrTheServerGoesMidSend) {
             test::jackConnect(test::jackConnections(peer->inPort())[0], peer->inPort(), 0);
         if (fault == "server") server.reset();
         EXPECT_EQ(send.wait(30s), 1) << fault << send.threadStates();
-        const std::string said = fileText(dir.file("send.out.err"));
+        const std::string said = readText(dir.file("send.out.err"));
         const std::string gone = fault == "server" ? "" : peer->inPort() + " ";
         EXPECT_NE(said.find(gone + "went away"), std::string::npos) << said;
     }

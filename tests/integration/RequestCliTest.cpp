@@ -26,7 +26,7 @@ TEST_F(RequestCliTest, SendsTheRequestAndCapturesTheDumpItAsksFor) {
     const std::string text =
         "SC-88 requests\r\nYES\r\n65\r\n16\r\n66\r\n17\r\n?System\r\n64\r\n0\r\n127\r\n0\r\n0\r\n"
         "1\r\n?Part 1\r\n64\r\n16\r\n0\r\n0\r\n0\r\n127\r\n";
-    test::writeBytes(cfg, test::Bytes(text.begin(), text.end()));
+    test::writeText(cfg, text);
     // A dump larger than one port cycle, so the capture runs over several.
     peer.process().writeLine("answer 40 1024");
 
