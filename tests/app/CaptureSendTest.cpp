@@ -53,9 +53,9 @@ void runModalWindow(QWidget* owner) {
 }
 
 // A window whose input and output are open on an instrument of the loopback service.
-class Instrument : public WindowTest {
+class CaptureSend : public WindowTest {
 protected:
-    Instrument() {
+    CaptureSend() {
         in = midi.addInput("Synth In");
         out = midi.addOutput("Synth Out");
         setSetting("MIDI_IN", RegistryValue::binary({1}));
@@ -98,7 +98,7 @@ protected:
 
 }  // namespace
 
-TEST_F(Instrument, CapturesAreLabelledCountedAndSyncTheChannel) {
+TEST_F(CaptureSend, CapturesAreLabelledCountedAndSyncTheChannel) {
     const Bytes roland = sysex(0x41, 0x13, 11);
     receive(roland);
     receive(sysex(0x44, 0x10, 9));
@@ -142,7 +142,7 @@ TEST_F(Instrument, CapturesAreLabelledCountedAndSyncTheChannel) {
     EXPECT_EQ(form->channelStepper->position(), 6);
 }
 
-TEST_F(Instrument, AFullStoreLeavesEventsPendingAndSaysSo) {
+TEST_F(CaptureSend, AFullStoreLeavesEventsPendingAndSaysSo) {
     for (int i = 0; i < CaptureStore::kCapacity - 1; ++i) form->store().append(sysex(0x43, 0, 4));
     midi.inject(in, sysex(0x41, 0, 5));
     midi.inject(in, sysex(0x42, 0, 5));
@@ -162,7 +162,7 @@ TEST_F(Instrument, AFullStoreLeavesEventsPendingAndSaysSo) {
     EXPECT_EQ(form->inputDevice->pendingCount(), 3);
 }
 
-TEST_F(Instrument, AFullStoreShowsOneBoxPerBurst) {
+TEST_F(CaptureSend, AFullStoreShowsOneBoxPerBurst) {
     for (int i = 0; i < CaptureStore::kCapacity; ++i) form->store().append(sysex(0x43, 0, 4));
     // While the box is open its own loop goes on handling input events: a burst arrives.
     bool burst = true;
@@ -181,7 +181,7 @@ TEST_F(Instrument, AFullStoreShowsOneBoxPerBurst) {
     EXPECT_EQ(form->cursor().shape(), Qt::ArrowCursor);
 }
 
-TEST_F(Instrument, WhatArrivesWhileCaptureIsPausedIsListedOnResumeAndReopeningDiscardsIt) {
+TEST_F(CaptureSend, WhatArrivesWhileCaptureIsPausedIsListedOnResumeAndReopeningDiscardsIt) {
     receive(sysex(0x41, 0x10, 6));
     clickLine(0);  // sending pauses capture
     EXPECT_FALSE(form->captureOn->isChecked());
@@ -212,7 +212,7 @@ TEST_F(Instrument, WhatArrivesWhileCaptureIsPausedIsListedOnResumeAndReopeningDi
 
 // Longer than the store keeps: left out whole and told, never filed in pieces; the largest
 // message that fits and the one after the long one are kept.
-TEST_F(Instrument, ASysExLongerThanTheStoreKeepsIsLeftOutWhole) {
+TEST_F(CaptureSend, ASysExLongerThanTheStoreKeepsIsLeftOutWhole) {
     Bytes big(200003, 0x22);
     big.front() = 0xF0;
     big[1] = 0x43;
@@ -231,7 +231,7 @@ TEST_F(Instrument, ASysExLongerThanTheStoreKeepsIsLeftOutWhole) {
         QStringList{QStringLiteral("65535 バイトを超えるメッセージを受信しました。記録しません")});
 }
 
-TEST_F(Instrument, ClickSendAppliesTheOverrideToTheCopyOnly) {
+TEST_F(CaptureSend, ClickSendAppliesTheOverrideToTheCopyOnly) {
     receive(sysex(0x41, 0x10, 11));
     receive(sysex(0x42, 0x20, 7));
     form->overrideBox->setChecked(true);
@@ -262,7 +262,7 @@ TEST_F(Instrument, ClickSendAppliesTheOverrideToTheCopyOnly) {
     EXPECT_EQ(sent().size(), 3u);
 }
 
-TEST_F(Instrument, OnlyTheUsersChoiceOfALineSendsIt) {
+TEST_F(CaptureSend, OnlyTheUsersChoiceOfALineSendsIt) {
     for (std::uint8_t i = 0; i < 3; ++i) receive(sysex(0x41, 0x10, 6, i));
     form->show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
@@ -320,7 +320,7 @@ TEST_F(Instrument, OnlyTheUsersChoiceOfALineSendsIt) {
     EXPECT_EQ(sent().size(), 9u);
 }
 
-TEST_F(Instrument, AClickAfterADragAcrossLinesSendsOnce) {
+TEST_F(CaptureSend, AClickAfterADragAcrossLinesSendsOnce) {
     for (std::uint8_t i = 0; i < 3; ++i) receive(sysex(0x41, 0x10, 6, i));
     form->show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
@@ -341,7 +341,7 @@ TEST_F(Instrument, AClickAfterADragAcrossLinesSendsOnce) {
     EXPECT_EQ(sentNumbers(), (std::vector<int>{2, 2, 0}));
 }
 
-TEST_F(Instrument, ListDeleteLeavesNoLineSelected) {
+TEST_F(CaptureSend, ListDeleteLeavesNoLineSelected) {
     for (std::uint8_t i = 0; i < 4; ++i) receive(sysex(0x41, 0x10, 6, i));
     clickLine(1);
     sentBefore = midi.sentMessages(out).size();
@@ -360,7 +360,7 @@ TEST_F(Instrument, ListDeleteLeavesNoLineSelected) {
     EXPECT_EQ(sentNumbers(), (std::vector<int>{0, 2, 3}));  // each line sends its own message
 }
 
-TEST_F(Instrument, AutoSendRunsThroughTheListInOrder) {
+TEST_F(CaptureSend, AutoSendRunsThroughTheListInOrder) {
     // Channel 1 in every message, so capture leaves the override off.
     const Bytes a = sysex(0x41, 0x10, 11, 0x01), b = sysex(0x41, 0x10, 300, 0x02),
                 c = sysex(0x41, 0x10, 600, 0x03);
@@ -403,7 +403,7 @@ TEST_F(Instrument, AutoSendRunsThroughTheListInOrder) {
     EXPECT_EQ(meter, (std::vector<int>{2, 3}));
 }
 
-TEST_F(Instrument, StopAndStartResumeWithTheLineSentLast) {
+TEST_F(CaptureSend, StopAndStartResumeWithTheLineSentLast) {
     for (std::uint8_t i = 0; i < 10; ++i) receive(sysex(0x41, 0x00, 6, i));
     form->manualSpeed->click();
     form->sendSpeed->setValue(9);
@@ -423,7 +423,7 @@ TEST_F(Instrument, StopAndStartResumeWithTheLineSentLast) {
     for (std::size_t i = 5; i < 11; ++i) EXPECT_EQ(all[i][3], i - 1);  // line 4 again, then on
 }
 
-TEST_F(Instrument, LaterWaitsFollowTheNextMessageAndManualNeverGoesFaster) {
+TEST_F(CaptureSend, LaterWaitsFollowTheNextMessageAndManualNeverGoesFaster) {
     // Loaded, not captured: the box is unchecked and the selector enabled, as at start.
     openFile({sysex(0x41, 0x10, 11, 0), sysex(0x41, 0x10, 300, 1), sysex(0x41, 0x10, 600, 2),
               sysex(0x41, 0x10, 1000, 3)});
@@ -459,7 +459,7 @@ TEST_F(Instrument, LaterWaitsFollowTheNextMessageAndManualNeverGoesFaster) {
     }
 }
 
-TEST_F(Instrument, TheFirstWaitFollowsThePacingChoice) {
+TEST_F(CaptureSend, TheFirstWaitFollowsThePacingChoice) {
     receive(sysex(0x41, 0x10, 700));
     struct Case {
         bool automatic;
@@ -484,7 +484,7 @@ TEST_F(Instrument, TheFirstWaitFollowsThePacingChoice) {
     EXPECT_TRUE(form->sendAllButton->isEnabled());
 }
 
-TEST_F(Instrument, ConfigControlsSteerEachOther) {
+TEST_F(CaptureSend, ConfigControlsSteerEachOther) {
     form->channelStepper->click(UpDown::Button::Up);
     form->channelStepper->click(UpDown::Button::Up);
     EXPECT_EQ(form->overrideChannel->text(), "3");

@@ -24,12 +24,6 @@ namespace {
 
 const Bytes kIdentityRequest{0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7};
 
-QStringList entries(const QComboBox* combo) {
-    QStringList texts;
-    for (int i = 0; i < combo->count(); ++i) texts << combo->itemText(i);
-    return texts;
-}
-
 class Startup : public WindowTest {};
 
 }  // namespace

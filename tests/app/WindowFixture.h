@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QListWidget>
 #include <QTest>
@@ -27,6 +28,13 @@ namespace pellum::test {
 inline QStringList lines(const QListWidget* list) {
     QStringList texts;
     for (int i = 0; i < list->count(); ++i) texts << list->item(i)->text();
+    return texts;
+}
+
+// The texts of a combo box's entries, top to bottom.
+inline QStringList entries(const QComboBox* combo) {
+    QStringList texts;
+    for (int i = 0; i < combo->count(); ++i) texts << combo->itemText(i);
     return texts;
 }
 

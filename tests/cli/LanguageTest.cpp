@@ -4,8 +4,9 @@
 
 #include <cstdlib>
 
-#include "tests/cli/CliRun.h"
+#include "tests/support/CliRun.h"
 #include "tests/support/Japanese.h"
+#include "tests/support/TempFiles.h"
 
 using namespace pellum::test;
 
@@ -41,7 +42,7 @@ TEST(CliLanguage, ErrorsAreEnglishUnlessTheUiLanguageIsJapanese) {
                                                                  {"LC_MESSAGES", c.lcMessages},
                                                                  {"LANG", c.lang}};
         for (const auto& [name, value] : variables) setenv(name, value, 1);
-        const CliRun run = runCli(c.args, dir);
+        const CliRun run = runCliLine(c.args);
         EXPECT_NE(run.status, 0) << c.args;
         EXPECT_NE(run.err.find(c.expected), std::string::npos) << c.args << ": " << run.err;
         EXPECT_EQ(hasJapanese(run.err), hasJapanese(c.expected)) << c.args << ": " << run.err;

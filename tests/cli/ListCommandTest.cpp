@@ -1,34 +1,13 @@
 // pellum-cli as a user runs it: the real binary, real files, its output and exit status.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <algorithm>
-#include <array>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 
-#include "tests/cli/CliRun.h"
+#include "tests/support/CliRun.h"
 #include "tests/support/TempFiles.h"
 
 using namespace pellum::test;
-
-namespace {
-
-CliRun run(const std::string& args, const TempDir& dir) {
-    return runCli(args, dir);
-}
-
-// Runs with standard output on a device that is always full.
-CliRun runToFullDevice(const std::string& args, const TempDir& dir) {
-    const std::string errFile = dir.file("stderr.txt");
-    const int raw =
-        std::system((std::string(PELLUM_CLI) + " " + args + " >/dev/full 2>" + errFile).c_str());
-    const Bytes err = readBytes(errFile);
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, {}, std::string(err.begin(), err.end())};
-}
-
-}  // namespace
 
 TEST(CliOutput, LostStandardOutputIsAFailure) {
     TempDir dir;
@@ -39,19 +18,19 @@ TEST(CliOutput, LostStandardOutputIsAFailure) {
     for (const std::string& args :
          {"list " + dir.file("a.syx"), "list --hex " + dir.file("big.syx"), std::string("--help"),
           std::string("list --help"), std::string("send --help")}) {
-        const CliRun r = runToFullDevice(args, dir);
+        const CliRun r = runCliLine(args + " >/dev/full");  // a device that is always full
         EXPECT_EQ(r.status, 1) << args;
         EXPECT_NE(r.err.find("pellum-cli: cannot write to standard output"), std::string::npos)
             << args << ": " << r.err;
     }
     // A usage error keeps its own status.
-    EXPECT_EQ(runToFullDevice("list --bogus x", dir).status, 2);
+    EXPECT_EQ(runCliLine("list --bogus x >/dev/full").status, 2);
 }
 
 TEST(CliList, PrintsTheLabelsTheWindowShows) {
     TempDir dir;
     writeBytes(dir.file("a.syx"), {0x00, 0xF7, 0xF0, 0x41, 0x10, 0xF7, 0x7F, 0xF0, 0x44, 0x01});
-    CliRun r = run(dir.file("a.syx"), dir);  // no command
+    CliRun r = runCliLine(dir.file("a.syx"));  // no command
     EXPECT_EQ(r.status, 2);
 
     // The file ends inside message 2: listed closed, as the window loads it, and said; a text
@@ -59,7 +38,7 @@ TEST(CliList, PrintsTheLabelsTheWindowShows) {
     writeBytes(dir.file("t.txt"), {'h', 'i', '\n'});
     for (const std::string options : {"", "--hex ", "--strict ", "--strict --hex "}) {
         const int status = options.find("strict") != std::string::npos ? 1 : 0;
-        r = run("list " + options + dir.file("a.syx"), dir);
+        r = runCliLine("list " + options + dir.file("a.syx"));
         EXPECT_EQ(r.status, status) << options;
         EXPECT_EQ(
             r.out,
@@ -68,14 +47,14 @@ TEST(CliList, PrintsTheLabelsTheWindowShows) {
                 : "0001 Roland(41H) 4Byte F0 41 10 F7\n0002 Unknown(44H) 4Byte F0 44 01 F7\n");
         EXPECT_TRUE(r.err.ends_with(
             "a.syx の 2 番目のメッセージは F7 で終わっていません。F7 を補って閉じました\n"));
-        r = run("list " + options + dir.file("t.txt"), dir);
+        r = runCliLine("list " + options + dir.file("t.txt"));
         EXPECT_EQ(r.status, status) << options;
         EXPECT_TRUE(r.err.ends_with("t.txt に SysEx メッセージがありません\n")) << r.err;
     }
 
     // A file that cannot be read: its error, status 1, and the other files still listed.
     writeBytes(dir.file("b.syx"), {0xF0, 0x43, 0xF7});
-    r = run("list " + dir.file("missing.syx") + " " + dir.file("b.syx"), dir);
+    r = runCliLine("list " + dir.file("missing.syx") + " " + dir.file("b.syx"));
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("ファイル " + dir.file("missing.syx") + " は開けません"),
               std::string::npos);
@@ -85,16 +64,17 @@ TEST(CliList, PrintsTheLabelsTheWindowShows) {
     ASSERT_EQ(::mkfifo(dir.file("fifo").c_str(), 0600), 0);
     for (const std::string& path : {dir.file("fifo"), std::string("/dev/zero"), dir.file("")}) {
         for (const char* command : {"list ", "request "}) {
-            r = run(command + path, dir);
+            r = runCliLine(command + path);
             EXPECT_EQ(r.status, 1) << command << path;
             EXPECT_EQ(r.err, "pellum-cli: ファイル " + path + " は開けません\n");
         }
     }
 
-    r = run("list --bogus " + dir.file("a.syx"), dir);
+    r = runCliLine("list --bogus " + dir.file("a.syx"));
     EXPECT_EQ(r.status, 2);
-    EXPECT_EQ(run("list " + dir.file("a.syx") + " --bogus", dir).status, 2);  // wherever it stands
-    r = run("list --help", dir);
+    // Wherever it stands.
+    EXPECT_EQ(runCliLine("list " + dir.file("a.syx") + " --bogus").status, 2);
+    r = runCliLine("list --help");
     EXPECT_EQ(r.status, 0);
     EXPECT_NE(r.out.find("Usage: pellum-cli list"), std::string::npos);
 }
@@ -104,7 +84,7 @@ TEST(CliList, WarnsWhenAFileHoldsMoreThanTheListCanShow) {
     Bytes file;
     for (int i = 0; i < 10001; ++i) file.insert(file.end(), {0xF0, 0x42, 0x30, 0xF7});
     writeBytes(dir.file("big.syx"), file);
-    const CliRun r = run("list " + dir.file("big.syx"), dir);
+    const CliRun r = runCliLine("list " + dir.file("big.syx"));
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 9999);
     EXPECT_NE(r.out.find("9999 KORG(42H) 4Byte\n"), std::string::npos);

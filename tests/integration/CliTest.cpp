@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "tests/integration/JackFixture.h"
+#include "tests/support/CliRun.h"
 #include "tests/support/TempFiles.h"
 
 namespace pellum {
@@ -17,22 +18,9 @@ namespace {
 using namespace std::chrono_literals;
 using test::Bytes;
 using test::ChildProcess;
+using test::CliRun;
 using test::patternMessage;
-
-struct CliRun {
-    int status;
-    std::string out;
-};
-
-CliRun runCli(const std::vector<std::string>& args) {
-    std::vector<std::string> argv{PELLUM_CLI};
-    argv.insert(argv.end(), args.begin(), args.end());
-    ChildProcess cli(argv);
-    CliRun run;
-    run.out = cli.readAll(60s);
-    run.status = cli.wait(60s);
-    return run;
-}
+using test::runCli;
 
 class CliTest : public ::testing::Test {
 protected:
@@ -49,9 +37,9 @@ TEST_F(CliTest, PortsListsThePeerNumberedFromOne) {
 }
 
 TEST(CliPorts, ARunningServerIsNeverSaidToBeMissing) {  // no peer: maybe no port at all
-    ChildProcess cli({"/bin/sh", "-c", std::string(PELLUM_CLI) + " ports 2>&1"});
-    const std::string out = cli.readAll(60s);
-    EXPECT_EQ(cli.wait(60s), 0);
+    const CliRun run = runCli({"ports"});
+    EXPECT_EQ(run.status, 0);
+    const std::string out = run.out + run.err;
     EXPECT_EQ(out.find("no JACK server"), std::string::npos) << out;
     if (out.find("in 1 ") == std::string::npos && out.find("out 1 ") == std::string::npos) {
         EXPECT_NE(out.find("none on the running JACK server"), std::string::npos) << out;
@@ -175,7 +163,7 @@ TEST_F(CliTest, SendDeliversEveryMessageWholeAtAnySizeAndPace) {
 
 // A port with a MIDI cable behind it is fed no faster than the cable carries (3125 bytes a
 // second): at 48 kHz and 1024 frames that is 67 bytes a cycle, after a start of at most 256.
-TEST(JackPacing, APhysicalPortIsFedAtTheCablesRate) {
+TEST(CliPacing, APhysicalPortIsFedAtTheCablesRate) {
     test::JackPeer cable("physical");
     test::TempDir dir;
     const Bytes message = patternMessage(0, 1500);

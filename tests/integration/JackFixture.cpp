@@ -1,14 +1,12 @@
-// The JACK test server, child processes and the peer.
+// The JACK test server and the peer.
 #include "tests/integration/JackFixture.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <jack/jack.h>
-#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/file.h>
-#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -18,7 +16,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <memory>
 #include <stdexcept>
 #include <thread>
@@ -86,114 +83,6 @@ std::vector<std::uint8_t> fromHex(const std::string& text) {
 }
 
 }  // namespace
-
-ChildProcess::ChildProcess(const std::vector<std::string>& argv, const std::string& logFile) {
-    int in[2];
-    int out[2];
-    if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0) {
-        throw std::runtime_error("no pipe");
-    }
-    std::vector<char*> args;
-    for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
-    args.push_back(nullptr);
-    const pid_t parent = ::getpid();
-    pid_ = ::fork();
-    if (pid_ == 0) {
-        // Killed when the test process dies, however it dies: no server or peer outlives it.
-        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
-        if (::getppid() != parent) ::_exit(127);
-        ::dup2(in[0], STDIN_FILENO);
-        const int log = logFile.empty() ? -1
-                                        : ::open(logFile.c_str(),
-                                                 O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-        const std::string errors = logFile + ".err";
-        const int errorLog =
-            logFile.empty()
-                ? -1
-                : ::open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-        ::dup2(log >= 0 ? log : out[1], STDOUT_FILENO);
-        if (errorLog >= 0) ::dup2(errorLog, STDERR_FILENO);
-        ::execvp(args[0], args.data());
-        ::_exit(127);
-    }
-    ::close(in[0]);
-    ::close(out[1]);
-    toChild_ = in[1];
-    fromChild_ = out[0];
-    if (pid_ < 0) throw std::runtime_error("no fork");
-}
-
-ChildProcess::~ChildProcess() {
-    // The peer leaves the server cleanly when its input closes; others get a signal.
-    if (toChild_ >= 0) ::close(toChild_);
-    if (!reaped_ && pid_ > 0 && wait(std::chrono::seconds(2)) == -1) {
-        ::kill(pid_, SIGTERM);
-        if (wait(std::chrono::seconds(5)) == -1) {
-            ::kill(pid_, SIGKILL);
-            ::waitpid(pid_, nullptr, 0);
-        }
-    }
-    if (fromChild_ >= 0) ::close(fromChild_);
-}
-
-void ChildProcess::writeLine(const std::string& line) {
-    const std::string text = line + "\n";
-    ASSERT_EQ(::write(toChild_, text.data(), text.size()), static_cast<ssize_t>(text.size()));
-}
-
-std::optional<std::string> ChildProcess::readLine(std::chrono::milliseconds limit) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    for (;;) {
-        const std::size_t end = buffered_.find('\n');
-        if (end != std::string::npos) {
-            std::string line = buffered_.substr(0, end);
-            buffered_.erase(0, end + 1);
-            return line;
-        }
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0) return std::nullopt;
-        pollfd ready{fromChild_, POLLIN, 0};
-        if (::poll(&ready, 1, static_cast<int>(left.count())) <= 0) continue;
-        char chunk[65536];
-        const ssize_t got = ::read(fromChild_, chunk, sizeof chunk);
-        if (got <= 0) return std::nullopt;
-        buffered_.append(chunk, static_cast<std::size_t>(got));
-    }
-}
-
-std::string ChildProcess::readAll(std::chrono::milliseconds limit) {
-    std::string all;
-    while (auto line = readLine(limit)) all += *line + "\n";
-    return all + buffered_;
-}
-
-int ChildProcess::wait(std::chrono::milliseconds limit) {
-    if (reaped_) return -1;
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    for (;;) {
-        int status = 0;
-        const pid_t done = ::waitpid(pid_, &status, WNOHANG);
-        if (done == pid_) {
-            reaped_ = true;
-            return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-        }
-        if (std::chrono::steady_clock::now() >= deadline) return -1;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-}
-
-std::string ChildProcess::threadStates() const {
-    std::string states;
-    std::error_code error;
-    for (const auto& task :
-         std::filesystem::directory_iterator("/proc/" + std::to_string(pid_) + "/task", error)) {
-        std::ifstream wchan(task.path() / "wchan");
-        states += task.path().filename().string() + ": " +
-                  std::string(std::istreambuf_iterator<char>(wchan), {}) + "\n";
-    }
-    return states;
-}
 
 TestJackServer::TestJackServer() {
     for (int n = 0; n < kServerPool && lock_ < 0; ++n) {
@@ -387,16 +276,6 @@ std::optional<std::vector<std::uint8_t>> JackPeer::nextReceived(std::chrono::mil
         if (*line == "OVERFLOW") ADD_FAILURE() << "the peer's input overflowed";
         if (*line == "MISSED") ++missedCycles_;
     }
-}
-
-std::vector<std::uint8_t> patternStream(std::size_t count, std::size_t size, std::size_t first) {
-    std::vector<std::uint8_t> stream;
-    stream.reserve(count * size);
-    for (std::size_t k = first; k < first + count; ++k) {
-        const auto message = patternMessage(k, size);
-        stream.insert(stream.end(), message.begin(), message.end());
-    }
-    return stream;
 }
 
 bool waitForConnection(const std::string& port, std::chrono::milliseconds limit) {

@@ -1,9 +1,7 @@
 // What the tests over a real JACK server share: the server itself (started on a private name
-// when none runs, and stopped afterwards), child processes that are killed whatever happens,
-// and the peer instrument's message pattern.
+// when none runs, and stopped afterwards) and the peer instrument; child processes
+// (tests/support/ChildProcess.h) and the peer's message pattern come with it.
 #pragma once
-
-#include <sys/types.h>
 
 #include <chrono>
 #include <cstdint>
@@ -12,39 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/ChildProcess.h"
 #include "tests/support/PatternMessage.h"
 
 namespace pellum::test {
-
-// A program run with a pipe to its standard input and one from its standard output. It dies
-// with the test process, even one that crashes, and the destructor ends and reaps it.
-class ChildProcess {
-public:
-    // With `logFile`, its standard output goes to that file instead of the pipe, and its
-    // standard error to `logFile` + ".err".
-    explicit ChildProcess(const std::vector<std::string>& argv, const std::string& logFile = {});
-    ~ChildProcess();
-    ChildProcess(const ChildProcess&) = delete;
-    ChildProcess& operator=(const ChildProcess&) = delete;
-
-    pid_t pid() const { return pid_; }
-    void writeLine(const std::string& line);
-    // The next line of its standard output, or nothing when `limit` passed or it closed.
-    std::optional<std::string> readLine(std::chrono::milliseconds limit);
-    // Everything it writes to standard output until it exits (or `limit` passes).
-    std::string readAll(std::chrono::milliseconds limit);
-    // Its exit status, or -1 when it did not exit within `limit`.
-    int wait(std::chrono::milliseconds limit);
-    // For a failure message: what each of its threads waits in, as the kernel says.
-    std::string threadStates() const;
-
-private:
-    pid_t pid_ = -1;
-    int toChild_ = -1;
-    int fromChild_ = -1;
-    std::string buffered_;
-    bool reaped_ = false;
-};
 
 // True when a JACK server answers under the current JACK_DEFAULT_SERVER.
 bool jackServerRunning();
@@ -119,9 +88,6 @@ private:
     ChildProcess process_;
     int missedCycles_ = 0;
 };
-
-// Messages first .. first + count - 1 of that pattern, back to back.
-std::vector<std::uint8_t> patternStream(std::size_t count, std::size_t size, std::size_t first = 0);
 
 // Waits until something is connected to `port`; false when `limit` passed first.
 bool waitForConnection(const std::string& port, std::chrono::milliseconds limit);

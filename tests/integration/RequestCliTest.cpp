@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "tests/integration/JackFixture.h"
+#include "tests/support/CliRun.h"
 #include "tests/support/TempFiles.h"
 
 namespace pellum {
@@ -25,25 +26,23 @@ TEST_F(RequestCliTest, SendsTheRequestAndCapturesTheDumpItAsksFor) {
     const std::string text =
         "SC-88 requests\r\nYES\r\n65\r\n16\r\n66\r\n17\r\n?System\r\n64\r\n0\r\n127\r\n0\r\n0\r\n"
         "1\r\n?Part 1\r\n64\r\n16\r\n0\r\n0\r\n0\r\n127\r\n";
-    test::writeBytes(cfg, test::Bytes(text.begin(), text.end()));
+    test::writeText(cfg, text);
     // A dump larger than one port cycle, so the capture runs over several.
     peer.process().writeLine("answer 40 1024");
 
-    test::ChildProcess cli({PELLUM_CLI, "request", cfg, "--entry", "2", "--channel", "3", "--send",
-                            "--out", peer.inPort(), "--in", peer.outPort(), "--receive",
-                            dir.file("dump.syx")});
-    EXPECT_EQ(cli.readAll(60s),
+    const test::CliRun run =
+        test::runCli({"request", cfg, "--entry", "2", "--channel", "3", "--send", "--out",
+                      peer.inPort(), "--in", peer.outPort(), "--receive", dir.file("dump.syx")});
+    EXPECT_EQ(run.out,
               "1:System\n2:Part 1\nVendor: 41H Roland\nTYPE: 42H GS\n"
               "Send:  F0 41 12 42 11 40 10 00 00 00 7F 31 F7\n");
-    EXPECT_EQ(cli.wait(60s), 0);
+    EXPECT_EQ(run.status, 0);
     EXPECT_EQ(peer.nextReceived(10s), test::Bytes({0xF0, 0x41, 0x12, 0x42, 0x11, 0x40, 0x10, 0x00,
                                                    0x00, 0x00, 0x7F, 0x31, 0xF7}));
     EXPECT_TRUE(test::readBytes(dir.file("dump.syx")) == test::patternStream(40, 1024));
 
     // Without --in, the request only goes out.
-    test::ChildProcess sendOnly({PELLUM_CLI, "request", cfg, "--send", "--out", peer.inPort()});
-    sendOnly.readAll(60s);
-    EXPECT_EQ(sendOnly.wait(60s), 0);
+    EXPECT_EQ(test::runCli({"request", cfg, "--send", "--out", peer.inPort()}).status, 0);
     EXPECT_EQ(peer.nextReceived(10s), test::Bytes({0xF0, 0x41, 0x10, 0x42, 0x11, 0x40, 0x00, 0x7F,
                                                    0x00, 0x00, 0x01, 0x40, 0xF7}));
 }
@@ -51,10 +50,10 @@ TEST_F(RequestCliTest, SendsTheRequestAndCapturesTheDumpItAsksFor) {
 TEST_F(RequestCliTest, NoAnswerIsAFailureAndWritesNothing) {
     const std::string cfg = dir.file("one.cfg");
     test::writeBytes(cfg, {'t', '\r', 'N', 'O', '\r', '6', '5', '\r', '?', 'a', '\r', '1', '\r'});
-    test::ChildProcess cli({PELLUM_CLI, "request", cfg, "--send", "--out", peer.inPort(), "--in",
-                            peer.outPort(), "--receive", dir.file("dump.syx"), "--timeout", "0.5"});
-    cli.readAll(60s);
-    EXPECT_EQ(cli.wait(60s), 1);
+    const test::CliRun run =
+        test::runCli({"request", cfg, "--send", "--out", peer.inPort(), "--in", peer.outPort(),
+                      "--receive", dir.file("dump.syx"), "--timeout", "0.5"});
+    EXPECT_EQ(run.status, 1);
     EXPECT_EQ(peer.nextReceived(10s), test::Bytes({0xF0, 0x41, 0x01, 0xF7}));
     EXPECT_TRUE(test::readBytes(dir.file("dump.syx")).empty());
 }

@@ -33,4 +33,16 @@ inline std::vector<std::uint8_t> patternStream(const std::vector<std::size_t>& s
     return stream;
 }
 
+// Messages first .. first + count - 1, each of `size` bytes, one after another.
+inline std::vector<std::uint8_t> patternStream(std::size_t count, std::size_t size,
+                                               std::size_t first = 0) {
+    std::vector<std::uint8_t> stream;
+    stream.reserve(count * std::max<std::size_t>(size, 5));
+    for (std::size_t k = first; k < first + count; ++k) {
+        const std::vector<std::uint8_t> message = patternMessage(k, size);
+        stream.insert(stream.end(), message.begin(), message.end());
+    }
+    return stream;
+}
+
 }  // namespace pellum::test

@@ -73,4 +73,13 @@ inline Bytes readBytes(const std::string& path) {
     return Bytes(std::istreambuf_iterator<char>(in), {});
 }
 
+inline void writeText(const std::string& path, const std::string& text) {
+    writeBytes(path, Bytes(text.begin(), text.end()));
+}
+
+inline std::string readText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
 }  // namespace pellum::test

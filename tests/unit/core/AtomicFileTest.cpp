@@ -43,7 +43,7 @@ std::vector<std::string> names(const fs::path& folder) {
 
 }  // namespace
 
-TEST(AtomicSave, WritesThroughLinksAndKeepsPermissions) {
+TEST(AtomicFile, WritesThroughLinksAndKeepsPermissions) {
     TempDir dir;
     fs::create_directory(dir.path() / "elsewhere");
     const std::string real = dir.file("elsewhere/real.syx");
@@ -78,7 +78,7 @@ TEST(AtomicSave, WritesThroughLinksAndKeepsPermissions) {
     }
 }
 
-TEST(AtomicSave, EveryFailureKeepsTheFileAndSaysItCannotBeCreated) {
+TEST(AtomicFile, EveryFailureKeepsTheFileAndSaysItCannotBeCreated) {
     TempDir dir;
     const std::string readOnly = dir.file("read-only.syx");
     writeBytes(readOnly, kOld);
@@ -111,7 +111,7 @@ TEST(AtomicSave, EveryFailureKeepsTheFileAndSaysItCannotBeCreated) {
               (std::vector<std::string>{"loop-a", "loop-b", "read-only.syx", "to-read-only"}));
 }
 
-TEST(AtomicSave, ANameAtTheLengthLimitStillSaves) {
+TEST(AtomicFile, ANameAtTheLengthLimitStillSaves) {
     TempDir dir;
     // Valid names that leave no room for a temporary suffix: ASCII, and three-byte characters.
     std::string japanese;
@@ -129,7 +129,7 @@ TEST(AtomicSave, ANameAtTheLengthLimitStillSaves) {
     }
 }
 
-TEST(AtomicSave, AFolderWithoutWritePermissionRefusesAnOrdinaryUser) {
+TEST(AtomicFile, AFolderWithoutWritePermissionRefusesAnOrdinaryUser) {
     // The tests run as root, for whom the kernel grants every write: the save runs in a child
     // that has become an ordinary user (nobody), as a user of the program would be.
     TempDir dir;
@@ -161,7 +161,7 @@ TEST(AtomicSave, AFolderWithoutWritePermissionRefusesAnOrdinaryUser) {
     EXPECT_EQ(names(folder), std::vector<std::string>{"old.syx"});
 }
 
-TEST(AtomicSave, AFileOpenElsewhereIsReplacedWhileItsReadersKeepWhatTheyOpened) {
+TEST(AtomicFile, AFileOpenElsewhereIsReplacedWhileItsReadersKeepWhatTheyOpened) {
     TempDir dir;
     const std::string path = dir.file("open.syx");
     Bytes old(200000);

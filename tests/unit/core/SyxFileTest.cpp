@@ -96,7 +96,7 @@ TEST(SyxReader, StopsAtCapacityAndSaysSo) {
     EXPECT_FALSE(loadSyx(file, store).truncated);
 }
 
-TEST(SyxFiles, SaveAndLoadRoundTripWithOverride) {
+TEST(SyxFile, SaveAndLoadRoundTripWithOverride) {
     TempDir dir;
     CaptureStore store;
     const Bytes a{0xF0, 0x41, 0x10, 0x42, 0x12, 0x40, 0x00, 0x7F, 0x00, 0x41, 0xF7};  // 11 bytes
@@ -131,7 +131,7 @@ TEST(SyxFiles, SaveAndLoadRoundTripWithOverride) {
     EXPECT_EQ(fs::file_size(plain), 0u);
 }
 
-TEST(SyxFiles, OverrideOnSaveKeepsShortMessagesApart) {
+TEST(SyxFile, OverrideOnSaveKeepsShortMessagesApart) {
     // F7 or F0 in byte 2 is a message boundary, not a channel: the file must reload as the same
     // messages, with the channel changed only where there is one.
     const std::vector<Bytes> messages{
@@ -148,7 +148,7 @@ TEST(SyxFiles, OverrideOnSaveKeepsShortMessagesApart) {
     EXPECT_EQ(stored(store), expected);
 }
 
-TEST(SyxFiles, FailuresNameTheFileAndLoseNothing) {
+TEST(SyxFile, FailuresNameTheFileAndLoseNothing) {
     TempDir dir;
     CaptureStore store;
     store.append(Bytes{0xF0, 0x41, 0x10, 0xF7});
@@ -215,7 +215,7 @@ TEST(SyxFiles, FailuresNameTheFileAndLoseNothing) {
         EXPECT_EQ(entry.path().extension(), ".syx") << entry.path();
 }
 
-TEST(SyxFiles, StreamedLoadMatchesTheWholeFileScan) {
+TEST(SyxFile, StreamedLoadMatchesTheWholeFileScan) {
     // Messages up to the longest the store keeps, more than a read chunk of them, with junk
     // between them, so messages start, end and span across the file's read boundaries.
     std::mt19937 random(7);
@@ -262,7 +262,7 @@ TEST(SyxFiles, StreamedLoadMatchesTheWholeFileScan) {
     }
 }
 
-TEST(SyxFiles, AReadErrorAfterOpeningLeavesTheStoreAsItWas) {
+TEST(SyxFile, AReadErrorAfterOpeningLeavesTheStoreAsItWas) {
     CaptureStore store;
     store.append(Bytes{0xF0, 0x41, 0x10, 0xF7});
     store.append(Bytes{0xF0, 0x43, 0x10, 0xF7});
@@ -272,7 +272,7 @@ TEST(SyxFiles, AReadErrorAfterOpeningLeavesTheStoreAsItWas) {
               (std::vector<Bytes>{{0xF0, 0x41, 0x10, 0xF7}, {0xF0, 0x43, 0x10, 0xF7}}));
 }
 
-TEST(SyxFiles, AFileThatShrinksWhileLoadsReadItGivesWholeMessagesAndAtMostOneCutShort) {
+TEST(SyxFile, AFileThatShrinksWhileLoadsReadItGivesWholeMessagesAndAtMostOneCutShort) {
     // Another program cuts the file down, step by step, while it is loaded again and again. When
     // a cut lands inside a read is up to the scheduler (a cut in progress can read as zeros);
     // each load either is refused, leaving the store as it was, or gives the file's messages in
@@ -328,7 +328,7 @@ TEST(SyxFiles, AFileThatShrinksWhileLoadsReadItGivesWholeMessagesAndAtMostOneCut
     RecordProperty("refusedLoads", refused);
 }
 
-TEST(SyxFiles, LoadedMessagesAreDeletedAddedToAndSavedLikeFiledOnes) {
+TEST(SyxFile, LoadedMessagesAreDeletedAddedToAndSavedLikeFiledOnes) {
     // A loaded file's messages share one block, filed ones have their own buffers: lines
     // deleted and added in between keep every message with its line, and a save with the
     // override changes the channel in both kinds.

@@ -17,15 +17,6 @@ namespace {
 
 const char kKey[] = "SOFTWARE\\VOSSEL\\Pellum";
 
-std::string text(const std::string& path) {
-    const Bytes bytes = readBytes(path);
-    return std::string(bytes.begin(), bytes.end());
-}
-
-void writeText(const std::string& path, const std::string& content) {
-    writeBytes(path, Bytes(content.begin(), content.end()));
-}
-
 Bytes bytesOf(const std::string& content) {
     return Bytes(content.begin(), content.end());
 }
@@ -81,7 +72,7 @@ TEST(RegFile, CreatesTheKeyAndRoundTripsTypedValues) {
     auto key = registry.openOrCreateKey(kKey);
     // Opening creates the folder, the file and the key, without values.
     EXPECT_EQ(
-        text(registry.file().string()),
+        readText(registry.file().string()),
         "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\SOFTWARE\\VOSSEL\\Pellum]\n");
     EXPECT_FALSE(key->read("MIDI_IN"));
 
@@ -93,7 +84,7 @@ TEST(RegFile, CreatesTheKeyAndRoundTripsTypedValues) {
     key->write("EMPTY", RegistryValue::binary({}));
     key->write("MIDI_IN", RegistryValue::binary({0x03}));  // replaces, keeps its place
 
-    EXPECT_EQ(text(registry.file().string()),
+    EXPECT_EQ(readText(registry.file().string()),
               "Windows Registry Editor Version 5.00\n\n"
               "[HKEY_CURRENT_USER\\SOFTWARE\\VOSSEL\\Pellum]\n"
               "\"MIDI_IN\"=hex:03\n"
@@ -148,7 +139,7 @@ TEST(RegFile, ReadsEditorFilesTolerantly) {
 
     // Writing replaces our value and keeps everything else.
     key->write("MIDI_IN", RegistryValue::binary({0x02}));
-    const std::string after = text(file);
+    const std::string after = readText(file);
     EXPECT_NE(after.find("[HKEY_CURRENT_USER\\SOFTWARE\\Other]\n\"MIDI_IN\"=hex:09\n"),
               std::string::npos);
     EXPECT_NE(after.find("\"MIDI_IN\"=hex:02\n"), std::string::npos);
@@ -276,7 +267,7 @@ TEST(RegFile, ValuesSurviveReadWriteAndReadAgain) {
     // Plain strings keep the plain form that every reader knows.
     TempDir dir;
     writeAll(dir.file("Pellum.reg"), {{"CFG_FILE", RegistryValue::string("C:\\a.cfg")}});
-    EXPECT_NE(text(dir.file("Pellum.reg")).find("\"CFG_FILE\"=\"C:\\\\a.cfg\"\n"),
+    EXPECT_NE(readText(dir.file("Pellum.reg")).find("\"CFG_FILE\"=\"C:\\\\a.cfg\"\n"),
               std::string::npos);
 }
 

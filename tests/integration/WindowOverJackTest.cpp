@@ -141,7 +141,7 @@ TEST_F(WindowOverJack, ThePeerSaysWhoItIsAndAnswersADumpRequestFromTheUserTab) {
 
     const std::string cfg = dir.file("peer.cfg");
     const std::string text = "peer requests\r\nNO\r\n$7D\r\n$10\r\n$20\r\n?All\r\n1\r\n2\r\n";
-    test::writeBytes(cfg, Bytes(text.begin(), text.end()));
+    test::writeText(cfg, text);
     form->show();
     dialogs.answers.push_back(QString::fromStdString(cfg));
     form->tabs->setCurrentWidget(form->requestTab);

@@ -16,9 +16,7 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <memory>
-#include <sstream>
 #include <thread>
 
 #include "app/MainWindow.h"
@@ -31,6 +29,7 @@
 #include "platform/registry/RegFile.h"
 #include "tests/app/WindowFixture.h"
 #include "tests/integration/JackFixture.h"
+#include "tests/support/CliRun.h"
 #include "tests/support/TempFiles.h"
 
 namespace pellum {
@@ -39,13 +38,7 @@ namespace {
 using namespace std::chrono_literals;
 using test::Bytes;
 using test::ChildProcess;
-
-std::string fileText(const std::string& path) {
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using test::readText;
 
 using test::pumpUntil;
 
@@ -66,12 +59,13 @@ protected:
         return whole;
     }
 
-    // pellum-cli receive from the peer; its standard error goes to a file.
-    std::unique_ptr<ChildProcess> startReceive(const std::string& timeout = "30") {
-        auto cli = std::make_unique<ChildProcess>(
-            std::vector<std::string>{PELLUM_CLI, "receive", dir.file("out.syx"), "--in",
-                                     peer->outPort(), "--timeout", timeout},
-            dir.file("cli.out"));
+    // pellum-cli receive from the peer, connected; its standard error goes to a file.
+    std::unique_ptr<ChildProcess> startReceive(const std::string& timeout = "30",
+                                               const std::vector<std::string>& more = {}) {
+        std::vector<std::string> argv{PELLUM_CLI, "receive", dir.file("out.syx")};
+        argv.insert(argv.end(), {"--in", peer->outPort(), "--timeout", timeout});
+        argv.insert(argv.end(), more.begin(), more.end());
+        auto cli = std::make_unique<ChildProcess>(argv, dir.file("cli.out"));
         EXPECT_TRUE(test::waitForConnection(peer->outPort(), 20s)) << "never connected";
         return cli;
     }
@@ -96,7 +90,7 @@ TEST_F(DeviceFault, CliKeepsWhatArrivedWholeWhenThePeerOrTheServerGoes) {
         }
         EXPECT_EQ(cli->wait(20s), vanish ? 1 : 3);
         EXPECT_TRUE(test::readBytes(dir.file("out.syx")) == whole);
-        const std::string said = fileText(dir.file("cli.out.err"));
+        const std::string said = readText(dir.file("cli.out.err"));
         EXPECT_NE(said.find("the input device went away"), std::string::npos) << said;
         EXPECT_EQ(said.find("1 damaged messages were left out") != std::string::npos, vanish);
         if (vanish) peer = std::make_unique<test::JackPeer>();
@@ -138,7 +132,7 @@ TEST_F(DeviceFault, CliStoppedOrInterruptedMidDumpKeepsOnlyWholeMessages) {
         peer->play(dir.file("dump.syx"), "random:1:3000:4", 0);
         // Held up once messages are arriving, wherever the dump then is.
         for (int i = 0;
-             i < 1000 && fileText(dir.file("cli.out.err")).find("received 1") == std::string::npos;
+             i < 1000 && readText(dir.file("cli.out.err")).find("received 1") == std::string::npos;
              ++i) {
             std::this_thread::sleep_for(10ms);
         }
@@ -152,7 +146,7 @@ TEST_F(DeviceFault, CliStoppedOrInterruptedMidDumpKeepsOnlyWholeMessages) {
         const long kept = wholeInOrder(test::readBytes(dir.file("out.syx" + partial)));
         EXPECT_GT(kept, 0);
         EXPECT_LT(kept, kDump);
-        const std::string said = fileText(dir.file("cli.out.err"));
+        const std::string said = readText(dir.file("cli.out.err"));
         const bool lost = said.find("damaged messages") != std::string::npos ||
                           said.find("in the middle of a message") != std::string::npos;
         const bool gone = said.find("went away") != std::string::npos;
@@ -180,7 +174,7 @@ TEST_F(DeviceFault, CliReceiveOnAFullDiskKeepsWholeMessagesAndSaysHowMany) {
     const Bytes kept =
         test::readBytes(dir.file("out.syx." + std::to_string(cli.pid()) + ".partial"));
     EXPECT_TRUE(kept == test::patternStream(kept.size() / 1000, 1000)) << kept.size();
-    const std::string said = fileText(dir.file("cli.out.err"));
+    const std::string said = readText(dir.file("cli.out.err"));
     EXPECT_NE(said.find("; " + std::to_string(kept.size() / 1000) + " of the 100"), said.npos);
 }
 
@@ -203,10 +197,10 @@ TEST_F(DeviceFault, CliTellsOnlyTheChosenSourceGoing) {
         peer->play(dir.file("whole.syx"), "1024", 0);
         ASSERT_EQ(peer->waitPlayed(20s), whole.size());
         std::this_thread::sleep_for(300ms);
-        EXPECT_EQ(cli->wait(0ms), -1) << fileText(dir.file("cli.out.err"));
+        EXPECT_EQ(cli->wait(0ms), -1) << readText(dir.file("cli.out.err"));
         peer.reset();
         const int status = cli->wait(20s);
-        const std::string said = fileText(dir.file("cli.out.err"));
+        const std::string said = readText(dir.file("cli.out.err"));
         EXPECT_NE(said.find("went away"), std::string::npos) << said;
         if (status == 1 && said.find("fell behind") != std::string::npos && attempt < 3) {
             std::printf("try %d lost, and said so:\n%s\n", attempt, said.c_str());
@@ -245,18 +239,14 @@ TEST_F(DeviceFault, CliCountsEachUnfinishedMessageOnce) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         test::writeBytes(dir.file("stream.syx"), c.stream);
-        auto cli = std::make_unique<ChildProcess>(
-            std::vector<std::string>{PELLUM_CLI, "receive", dir.file("out.syx"), "--in",
-                                     peer->outPort(), "--timeout", "1"},
-            dir.file("cli.out"));
-        ASSERT_TRUE(test::waitForConnection(peer->outPort(), 20s));
+        auto cli = startReceive("1");
         peer->play(dir.file("stream.syx"), "1024", 0);
         ASSERT_EQ(peer->waitPlayed(20s), c.stream.size());
         if (c.status == 3) peer->process().writeLine("quit");
         EXPECT_EQ(cli->wait(20s), c.status);
         const Bytes file = test::readBytes(dir.file("out.syx"));
         EXPECT_EQ(file.size(), static_cast<std::size_t>(c.whole) * 100);
-        const std::string said = fileText(dir.file("cli.out.err"));
+        const std::string said = readText(dir.file("cli.out.err"));
         EXPECT_NE(said.find(c.said), std::string::npos) << said;
     }
 }
@@ -277,7 +267,7 @@ TEST_F(DeviceFault, CliSendFailsWhenItsDestinationOrTheServerGoesMidSend) {
             test::jackConnect(test::jackConnections(peer->inPort())[0], peer->inPort(), 0);
         if (fault == "server") server.reset();
         EXPECT_EQ(send.wait(30s), 1) << fault << send.threadStates();
-        const std::string said = fileText(dir.file("send.out.err"));
+        const std::string said = readText(dir.file("send.out.err"));
         const std::string gone = fault == "server" ? "" : peer->inPort() + " ";
         EXPECT_NE(said.find(gone + "went away"), std::string::npos) << said;
     }
@@ -287,12 +277,8 @@ TEST_F(DeviceFault, CliSendFailsWhenItsDestinationOrTheServerGoesMidSend) {
 // read, and the open device goes on receiving.
 TEST_F(DeviceFault, DeviceListsFollowInstrumentsThatComeAndGoWhileOneIsOpen) {
     const Bytes whole = wholeThenBroken();
-    auto cli = std::make_unique<ChildProcess>(
-        std::vector<std::string>{PELLUM_CLI, "receive", dir.file("out.syx"), "--in",
-                                 peer->outPort(), "--count", "20", "--timeout", "30"},
-        dir.file("cli.out"));
-    ASSERT_TRUE(test::waitForConnection(peer->outPort(), 20s));
-    auto ports = [] { return ChildProcess({PELLUM_CLI, "ports"}).readAll(20s); };
+    auto cli = startReceive("30", {"--count", "20"});
+    auto ports = [] { return test::runCli({"ports"}, 20s).out; };
     std::string listed;
     std::string gone;
     {
@@ -317,8 +303,7 @@ TEST_F(DeviceFault, StartingWhileTheServerComesAndGoesNeverAborts) {
     server.reset();
     auto run = [](const char* server) {
         ::setenv("JACK_DEFAULT_SERVER", server, 1);
-        ChildProcess cli({PELLUM_CLI, "ports"});
-        return cli.wait(20s);
+        return test::runCli({"ports"}, 20s).status;
     };
     const int none = run("pellum-no-such-server");
     EXPECT_TRUE(none == 0 || none == 1) << "ended with " << none;

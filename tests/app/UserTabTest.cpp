@@ -25,12 +25,6 @@ const Bytes kExample = cfgBytes(kExampleCfgLines);
 const QString kSystemPreview = "  F0 41 10 42 11 40 00 7F 00 00 01 40 F7";
 const Bytes kDump{0xF0, 0x41, 0x10, 0x42, 0x12, 0x40, 0x10, 0x00, 0x55, 0x1B, 0xF7};
 
-QStringList entries(const QComboBox* combo) {
-    QStringList texts;
-    for (int i = 0; i < combo->count(); ++i) texts << combo->itemText(i);
-    return texts;
-}
-
 std::string settingText(const std::optional<RegistryValue>& value) {
     if (!value) return "(absent)";
     return std::string(value->data.begin(), value->data.end());
