@@ -119,18 +119,40 @@ void MainWindow::followDevices() {
     const QStringList outputs = outputEntries();
     relist(inputList, inputs, inputName_, inputPosition_);
     relist(outputList, outputs, outputName_, outputPosition_);
-    // The chosen output, gone (even if back before this look) or missing at start-up, is opened
-    // again by its name as soon as it is listed: sends meanwhile fail aloud, and afterwards
-    // reach it without the user's help. Opening an output asks nothing of the instrument.
-    const int back = outputName_.empty() || (outputList->currentIndex() >= 0 && !outputLost_)
-                         ? -1
-                         : static_cast<int>(outputs.indexOf(QString::fromStdString(outputName_)));
-    if (back >= 1) {
-        outputList->setCurrentIndex(back);
-        outputPosition_ = static_cast<std::uint8_t>(back);
-        output_.switchOutput(back);
+    // The chosen devices, gone from the lists or missing at start-up, are opened again by their
+    // names as soon as they are listed, as start-up opens them: sends meanwhile fail aloud, and
+    // afterwards reach the instrument without the user's help, and its identity is asked again.
+    // The output also when a send found it gone, even if back before this look. An input whose
+    // connection a patchbay cut stays listed, and cut. "(None)" saves no name, so a device the
+    // user closed stays closed.
+    const auto back = [](const QComboBox* list, const QStringList& entries, const std::string& name,
+                         bool lost) {
+        if (name.empty() || (list->currentIndex() >= 0 && !lost)) return -1;
+        return static_cast<int>(entries.indexOf(QString::fromStdString(name)));
+    };
+    const int outputBack = back(outputList, outputs, outputName_, outputLost_);
+    const int inputBack = back(inputList, inputs, inputName_, false);
+    QStringList told;
+    if (outputBack >= 1) {
+        outputList->setCurrentIndex(outputBack);
+        outputPosition_ = static_cast<std::uint8_t>(outputBack);
+        output_.switchOutput(outputBack);
         outputLost_ = false;
+        told << tr("The MIDI output device \"%1\" is back and open again")
+                    .arg(QString::fromStdString(outputName_));
     }
+    if (inputBack >= 1) {
+        inputList->setCurrentIndex(inputBack);
+        inputPosition_ = static_cast<std::uint8_t>(inputBack);
+        closeDevices();
+        openDevices();
+        told << tr("The MIDI input device \"%1\" is back and open again")
+                    .arg(QString::fromStdString(inputName_));
+    } else if (outputBack >= 1 && inputList->currentIndex() >= 1) {
+        output_.sendLongMessage(kIdentityRequest);
+    }
+    // Told after the handler that looked, which may be a send.
+    if (!told.isEmpty()) QTimer::singleShot(0, this, [this, told] { showNotice(told.join('\n')); });
 }
 
 void MainWindow::relist(QComboBox* list, const QStringList& entries, const std::string& saved,
@@ -143,8 +165,8 @@ void MainWindow::relist(QComboBox* list, const QStringList& entries, const std::
     list->clear();
     list->addItems(entries);
     // The chosen device stays chosen wherever it now is; the position follows it, so the next
-    // save stores where it is. One that went, or was missing at start-up, stays unopened until
-    // the user picks it: opening it would also send it the Identity Request unasked.
+    // save stores where it is. One that went, or was missing at start-up, is shown unopened
+    // until followDevices opens it again.
     const int now = chosen ? static_cast<int>(entries.indexOf(QString::fromStdString(name))) : -1;
     if (now >= 0) {
         list->setCurrentIndex(now);

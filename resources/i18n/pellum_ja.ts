@@ -323,5 +323,13 @@
         <source>%1 ms</source>
         <translation>%1 ms</translation>
     </message>
+    <message>
+        <source>The MIDI output device &quot;%1&quot; is back and open again</source>
+        <translation>MIDI 出力デバイス「%1」が戻ったので、開き直しました</translation>
+    </message>
+    <message>
+        <source>The MIDI input device &quot;%1&quot; is back and open again</source>
+        <translation>MIDI 入力デバイス「%1」が戻ったので、開き直しました</translation>
+    </message>
 </context>
 </TS>

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <QComboBox>
+#include <QLabel>
 #include <QRadioButton>
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -417,7 +418,17 @@ TEST_F(WindowFault, ARunToAnInstrumentThatGoesStopsAndItIsUsedAgainWhenBack) {
     ::kill(peer->process().pid(), SIGKILL);
     ASSERT_TRUE(pumpUntil([&] { return !form->sendTimer->isActive(); }, 20s));
     EXPECT_TRUE(dialogs.errors.join("").contains(QString::fromStdString(peer->inPort())));
+    // Seen gone, then back under its name: both its ports are opened again as start-up opens
+    // them, it is asked who it is, its reply is shown, and the user is told; a click reaches it.
+    ASSERT_TRUE(pumpUntil([&] { return form->inputList->currentIndex() < 0; }, 10s));
+    dialogs.messages.clear();
     peer = std::make_unique<test::JackPeer>("", peer->name());
+    ASSERT_TRUE(pumpUntil([&] { return form->inputList->currentIndex() >= 1; }, 10s));
+    EXPECT_EQ(peer->nextReceived(10s), (Bytes{0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7}));
+    ASSERT_TRUE(pumpUntil([&] { return form->vendorId->text() == "7DH"; }, 10s));
+    ASSERT_TRUE(pumpUntil([&] { return !dialogs.messages.isEmpty(); }, 5s));
+    EXPECT_TRUE(dialogs.messages.front().contains(QString::fromStdString(peer->outPort())))
+        << dialogs.messages.front().toStdString();
     form->show();
     test::clickLine(form->messageList, 7);
     EXPECT_EQ(peer->nextReceived(10s), test::patternMessage(7, 1024));
