@@ -1,8 +1,8 @@
 // The MIDI service over the machine's real MIDI APIs, the ALSA sequencer and JACK (PipeWire
-// serves both), through alsa-lib and libjack directly: RtMidi, which this began on, lost or held
-// back input and dropped or refused large messages. Devices are the other programs' ports of
-// every API that is up, ALSA first, named in full. Input emulates a winmm driver fed through an
-// input pump, from our own ALSA sequencer reader or JACK client.
+// serves both), through alsa-lib and libjack directly, so that input is neither lost nor held
+// back and messages of any size go out whole. Devices are the other programs' ports of every API
+// that is up, ALSA first, named in full. Input emulates a winmm driver fed through an input pump,
+// from our own ALSA sequencer reader or JACK client.
 #pragma once
 
 #include <cstdint>
