@@ -12,8 +12,8 @@
 #include <cstdint>
 #include <thread>
 
+#include "platform/midi/SpscByteRing.h"
 #include "platform/midi/input/EmulatedMidiIn.h"
-#include "platform/midi/input/SpscByteRing.h"
 
 namespace pellum::midi {
 

@@ -14,7 +14,7 @@
 #include <string>
 
 #include "platform/midi/MidiApi.h"
-#include "platform/midi/input/SpscByteRing.h"
+#include "platform/midi/SpscByteRing.h"
 #include "platform/midi/jack/JackClient.h"
 #include "platform/midi/jack/JackCycleBudget.h"
 
