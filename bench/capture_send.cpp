@@ -25,8 +25,8 @@
 #include "core/CaptureStore.h"
 #include "device/InputDevice.h"
 #include "platform/NoticeWindow.h"
-#include "platform/midi/loopback/LoopbackMidi.h"
 #include "platform/registry/RegFile.h"
+#include "tests/support/loopback/LoopbackMidi.h"
 
 namespace {
 

@@ -6,9 +6,6 @@
 #include "cli/Devices.h"
 #include "cli/Options.h"
 #include "platform/midi/SystemMidi.h"
-#if !defined(_WIN32)
-#include "platform/midi/AlsaJackService.h"
-#endif
 
 namespace pellum::cli {
 
@@ -36,20 +33,12 @@ int portsCommand(const Args& args) {
     }
     if (inputs.empty() && outputs.empty()) {
 #if defined(_WIN32)
-        complain("no MIDI devices found");
+        const std::string none = "no MIDI devices found";
 #else
-        // Says of each API what is true of it: a JACK server may well run without MIDI ports.
-        std::string why;
-        if (const auto* apis = dynamic_cast<const midi::AlsaJackService*>(service.get())) {
-            why = std::string(" (") +
-                  (apis->alsaAvailable() ? "none on the ALSA sequencer" : "no ALSA sequencer") +
-                  ", " +
-                  (apis->jackAvailable() ? "none on the running JACK server"
-                                         : "no JACK server running") +
-                  ")";
-        }
-        complain("no MIDI ports found" + why);
+        const std::string none = "no MIDI ports found";
 #endif
+        const std::string why = service->whyNoDevices();
+        complain(why.empty() ? none : none + " (" + why + ")");
     }
     return 0;
 }

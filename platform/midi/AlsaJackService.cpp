@@ -1,36 +1,23 @@
-// The system's MIDI: device lists read from the ALSA sequencer and JACK, input through AlsaSeqIn
-// and JackMidiIn, output through JackMidiOut and AlsaSeqOut, all under one client name per
-// process so our own ports can be left out.
+// The system's MIDI: device lists from the ALSA sequencer and JACK (alsa/, jack/), input through
+// AlsaSeqIn and JackMidiIn, output through JackMidiOut and AlsaSeqOut, all under one client name
+// per process so our own ports can be left out.
 #include "platform/midi/AlsaJackService.h"
 
-#include <alsa/asoundlib.h>
-#include <jack/jack.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
-#include <cstdio>
 #include <cstring>
 #include <new>
 #include <utility>
 
 #include "platform/midi/AlsaJackServicePorts.h"
+#include "platform/midi/MidiHeaders.h"
+#include "platform/midi/alsa/AlsaPortList.h"
+#include "platform/midi/jack/JackPortList.h"
 
 namespace pellum::midi {
 
 namespace {
-
-void quietAlsa(const char*, int, const char*, int, const char*, ...) {}
-void quietJack(const char*) {}
-
-// The lists name ports as RtMidi, which made them before, did, so that earlier settings and
-// scripts still find them: "client:port client-number:port-number" on ALSA, in full on JACK.
-std::string alsaPortName(snd_seq_client_info_t* client, snd_seq_port_info_t* port) {
-    return std::string(snd_seq_client_info_get_name(client)) + ":" +
-           snd_seq_port_info_get_name(port) + " " +
-           std::to_string(snd_seq_port_info_get_client(port)) + ":" +
-           std::to_string(snd_seq_port_info_get_port(port));
-}
 
 template <typename Caps>
 void fillCaps(Caps& caps, const std::string& name) {
@@ -44,73 +31,10 @@ void fillCaps(Caps& caps, const std::string& name) {
 
 }  // namespace
 
-// One client on each system, kept for reading the port lists: a list costs a query, not a
-// client. The JACK one is opened again when the server went away and another came.
-struct AlsaJackService::Probes {
-    Probes(const std::string& name, bool follow) : clientName(name), followServer(follow) {
-        snd_lib_error_set_handler(&quietAlsa);
-        // Without the sequencer's device there is nothing to open, and alsa-lib would read its
-        // whole configuration to find that out.
-        if (::access("/dev/snd/seq", F_OK) != 0 ||
-            snd_seq_open(&seq, "default", SND_SEQ_OPEN_DUPLEX, SND_SEQ_NONBLOCK) < 0) {
-            seq = nullptr;
-        } else {
-            snd_seq_set_client_name(seq, clientName.c_str());
-        }
-        snd_lib_error_set_handler(nullptr);
-    }
-    ~Probes() {
-        closeJack();
-        if (seq != nullptr) snd_seq_close(seq);
-    }
-    Probes(const Probes&) = delete;
-    Probes& operator=(const Probes&) = delete;
-
-    // The JACK client, opened if there is none or the server shut the last one out.
-    jack_client_t* jackClient() {
-        if (jackStopped()) closeJack();
-        if (jack == nullptr) {
-            // Quiet while asking: no server is an answer, not an error to print.
-            jack_set_error_function(&quietJack);
-            jack_set_info_function(&quietJack);
-            jack_status_t status{};
-            jack = jack_client_open(clientName.c_str(), JackNoStartServer, &status);
-            jack_set_error_function(nullptr);
-            jack_set_info_function(nullptr);
-            jackGone.store(false, std::memory_order_release);
-            // Active, so that the server's going away is heard and the next list asks anew.
-            if (jack != nullptr && followServer) {
-                jack_on_shutdown(jack, &Probes::serverGone, this);
-                if (jack_activate(jack) != 0) {
-                    jack_client_close(jack);
-                    jack = nullptr;
-                }
-            }
-        }
-        return jack;
-    }
-    static void serverGone(void* self) noexcept {
-        static_cast<Probes*>(self)->jackGone.store(true, std::memory_order_release);
-    }
-    bool jackStopped() const { return jack != nullptr && jackGone.load(std::memory_order_acquire); }
-    // The client of a stopped server is left to libjack (see keepAfterServerStopped); its
-    // shutdown callback has been called, the only one it has.
-    void closeJack() {
-        if (jack == nullptr) return;
-        if (!jackStopped()) jack_client_close(jack);
-        jack = nullptr;
-    }
-
-    const std::string clientName;
-    const bool followServer;
-    snd_seq_t* seq = nullptr;
-    jack_client_t* jack = nullptr;
-    std::atomic<bool> jackGone{false};
-};
-
 AlsaJackService::AlsaJackService(bool followServer)
     : clientName_("Pellum-" + std::to_string(::getpid())),
-      probes_(std::make_unique<Probes>(clientName_, followServer)) {
+      alsaList_(std::make_unique<AlsaPortList>(clientName_)),
+      jackList_(std::make_unique<JackPortList>(clientName_, followServer)) {
     // A command asks for the lists itself, once; reading them here too would double its work.
     if (!followServer) return;
     inputs_ = listPorts(true);
@@ -123,61 +47,37 @@ AlsaJackService::~AlsaJackService() {
 }
 
 void AlsaJackService::leaveStoppedJackServer() {
-    if (!probes_->jackStopped()) return;
-    std::vector<InputPort*> inputs;
-    std::vector<OutputPort*> outputs;
+    if (!jackList_->serverStopped()) return;
+    std::vector<OpenInput*> inputs;
+    std::vector<OpenOutput*> outputs;
     {
         std::lock_guard lock(mutex_);
         for (const auto& port : openInputs_) inputs.push_back(port.get());
         for (const auto& port : openOutputs_) outputs.push_back(port.get());
     }
     // Outside the lock, as at a close; only this thread removes ports, so they stay alive.
-    for (InputPort* port : inputs) port->releaseJack();
-    for (OutputPort* port : outputs) port->releaseJack();
-    probes_->closeJack();
+    for (OpenInput* port : inputs) port->releaseJack();
+    for (OpenOutput* port : outputs) port->releaseJack();
+    jackList_->close();
 }
 
 std::vector<AlsaJackService::Device> AlsaJackService::listPorts(bool inputs) {
     std::vector<Device> list;
-    alsaUp_ = probes_->seq != nullptr;
-    if (alsaUp_) {
-        // Ports we can read from are inputs to us, ports we can write to outputs.
-        const unsigned wanted = inputs ? SND_SEQ_PORT_CAP_READ | SND_SEQ_PORT_CAP_SUBS_READ
-                                       : SND_SEQ_PORT_CAP_WRITE | SND_SEQ_PORT_CAP_SUBS_WRITE;
-        snd_seq_client_info_t* client = nullptr;
-        snd_seq_client_info_alloca(&client);
-        snd_seq_port_info_t* port = nullptr;
-        snd_seq_port_info_alloca(&port);
-        snd_seq_client_info_set_client(client, -1);
-        while (snd_seq_query_next_client(probes_->seq, client) >= 0) {
-            snd_seq_port_info_set_client(port, snd_seq_client_info_get_client(client));
-            snd_seq_port_info_set_port(port, -1);
-            while (snd_seq_query_next_port(probes_->seq, port) >= 0) {
-                // MIDI ports only: the system's timer and announcements are none.
-                const unsigned type = snd_seq_port_info_get_type(port);
-                const unsigned caps = snd_seq_port_info_get_capability(port);
-                if ((type & (SND_SEQ_PORT_TYPE_MIDI_GENERIC | SND_SEQ_PORT_TYPE_SYNTH |
-                             SND_SEQ_PORT_TYPE_APPLICATION)) == 0 ||
-                    (caps & wanted) != wanted || (caps & SND_SEQ_PORT_CAP_NO_EXPORT) != 0) {
-                    continue;
-                }
-                std::string name = alsaPortName(client, port);
-                if (!isOwnPort(name)) list.push_back({Api::alsa, std::move(name)});
-            }
-        }
+    alsaUp_ = alsaList_->available();
+    for (std::string& name : alsaList_->ports(inputs)) {
+        if (!isOwnPort(name)) list.push_back({Api::alsa, std::move(name)});
     }
     leaveStoppedJackServer();
-    jack_client_t* jack = probes_->jackClient();
-    jackUp_ = jack != nullptr;
-    if (jackUp_) {
-        const char** ports = jack_get_ports(jack, nullptr, JACK_DEFAULT_MIDI_TYPE,
-                                            inputs ? JackPortIsOutput : JackPortIsInput);
-        for (const char** name = ports; name != nullptr && *name != nullptr; ++name) {
-            if (!isOwnPort(*name)) list.push_back({Api::jack, *name});
-        }
-        jack_free(ports);
+    for (std::string& name : jackList_->ports(inputs, jackUp_)) {
+        if (!isOwnPort(name)) list.push_back({Api::jack, std::move(name)});
     }
     return list;
+}
+
+std::string AlsaJackService::whyNoDevices() const {
+    // Says of each API what is true of it: a JACK server may well run without MIDI ports.
+    return std::string(alsaUp_ ? "none on the ALSA sequencer" : "no ALSA sequencer") + ", " +
+           (jackUp_ ? "none on the running JACK server" : "no JACK server running");
 }
 
 // JACK renames a second client of the same name "<name>-01", and so on.
@@ -187,14 +87,14 @@ bool AlsaJackService::isOwnPort(const std::string& name) const {
     return next == ':' || next == '-';
 }
 
-AlsaJackService::InputPort* AlsaJackService::inputPort(HMIDIIN handle) const {
+AlsaJackService::OpenInput* AlsaJackService::openInput(HMIDIIN handle) const {
     for (const auto& port : openInputs_) {
         if (port.get() == handle) return port.get();
     }
     return nullptr;
 }
 
-AlsaJackService::OutputPort* AlsaJackService::outputPort(HMIDIOUT handle) const {
+AlsaJackService::OpenOutput* AlsaJackService::openOutput(HMIDIOUT handle) const {
     for (const auto& port : openOutputs_) {
         if (port.get() == handle) return port.get();
     }
@@ -210,25 +110,25 @@ std::uint64_t AlsaJackService::sumInputs(std::uint64_t closed, Count count) cons
 }
 
 std::uint64_t AlsaJackService::droppedInputBytes() const {
-    return sumInputs(droppedByClosedInputs_, [](const InputPort& p) { return p.droppedBytes(); });
+    return sumInputs(droppedByClosedInputs_, [](const OpenInput& p) { return p.droppedBytes(); });
 }
 
 std::uint64_t AlsaJackService::brokenInputMessages() const {
-    return sumInputs(brokenByClosedInputs_, [](const InputPort& p) { return p.brokenMessages(); });
+    return sumInputs(brokenByClosedInputs_, [](const OpenInput& p) { return p.brokenMessages(); });
 }
 
 std::uint64_t AlsaJackService::inputGaps() const {
-    return sumInputs(gapsOfClosedInputs_, [](const InputPort& p) { return p.gaps(); });
+    return sumInputs(gapsOfClosedInputs_, [](const OpenInput& p) { return p.gaps(); });
 }
 
 std::uint64_t AlsaJackService::possibleInputGaps() const {
     return sumInputs(possibleGapsOfClosedInputs_,
-                     [](const InputPort& p) { return p.possibleGaps(); });
+                     [](const OpenInput& p) { return p.possibleGaps(); });
 }
 
 std::uint64_t AlsaJackService::lostInputDevices() const {
     return sumInputs(lostByClosedInputs_,
-                     [](const InputPort& p) { return std::uint64_t{p.gone() ? 1u : 0u}; });
+                     [](const OpenInput& p) { return std::uint64_t{p.gone() ? 1u : 0u}; });
 }
 
 std::string AlsaJackService::midiInDeviceName(std::uint32_t deviceId) {
@@ -271,7 +171,7 @@ MMRESULT AlsaJackService::midiInOpen(HMIDIIN* handle, std::uint32_t deviceId, Mi
     if (device.api == Api::jack) leaveStoppedJackServer();
     try {
         auto port =
-            std::make_unique<InputPort>(type == CALLBACK_FUNCTION ? callback : nullptr, instance);
+            std::make_unique<OpenInput>(type == CALLBACK_FUNCTION ? callback : nullptr, instance);
         if (MMRESULT code = port->connect(device.api == Api::jack, clientName_, device.name)) {
             return code;
         }
@@ -287,28 +187,28 @@ MMRESULT AlsaJackService::midiInOpen(HMIDIIN* handle, std::uint32_t deviceId, Mi
 MMRESULT AlsaJackService::midiInPrepareHeader(HMIDIIN handle, MIDIHDR* header,
                                               std::uint32_t headerSize) {
     std::lock_guard lock(mutex_);
-    InputPort* port = inputPort(handle);
+    OpenInput* port = openInput(handle);
     return port == nullptr ? MMSYSERR_INVALHANDLE : port->prepareHeader(header, headerSize);
 }
 
 MMRESULT AlsaJackService::midiInAddBuffer(HMIDIIN handle, MIDIHDR* header,
                                           std::uint32_t headerSize) {
     std::lock_guard lock(mutex_);
-    InputPort* port = inputPort(handle);
+    OpenInput* port = openInput(handle);
     return port == nullptr ? MMSYSERR_INVALHANDLE : port->addBuffer(header, headerSize);
 }
 
 MMRESULT AlsaJackService::midiInStart(HMIDIIN handle) {
     std::lock_guard lock(mutex_);
-    InputPort* port = inputPort(handle);
+    OpenInput* port = openInput(handle);
     return port == nullptr ? MMSYSERR_INVALHANDLE : port->start();
 }
 
 MMRESULT AlsaJackService::midiInReset(HMIDIIN handle) {
-    InputPort* port;
+    OpenInput* port;
     {
         std::lock_guard lock(mutex_);
-        port = inputPort(handle);
+        port = openInput(handle);
     }
     // Outside the lock: the callback runs inside reset() and may call back into the service.
     // The port stays alive, since only midiInClose on this same thread removes it.
@@ -318,12 +218,12 @@ MMRESULT AlsaJackService::midiInReset(HMIDIIN handle) {
 MMRESULT AlsaJackService::midiInUnprepareHeader(HMIDIIN handle, MIDIHDR* header,
                                                 std::uint32_t headerSize) {
     std::lock_guard lock(mutex_);
-    InputPort* port = inputPort(handle);
+    OpenInput* port = openInput(handle);
     return port == nullptr ? MMSYSERR_INVALHANDLE : port->unprepareHeader(header, headerSize);
 }
 
 MMRESULT AlsaJackService::midiInClose(HMIDIIN handle) {
-    std::unique_ptr<InputPort> closing;
+    std::unique_ptr<OpenInput> closing;
     {
         std::lock_guard lock(mutex_);
         auto found = std::find_if(openInputs_.begin(), openInputs_.end(),
@@ -381,7 +281,7 @@ MMRESULT AlsaJackService::midiOutOpen(HMIDIOUT* handle, std::uint32_t deviceId,
     if (device.api == Api::jack) leaveStoppedJackServer();
     MMRESULT code = MMSYSERR_NOERROR;
     try {
-        auto port = std::make_unique<OutputPort>();
+        auto port = std::make_unique<OpenOutput>();
         if (device.api == Api::jack) {
             port->jack = JackMidiOut::open(clientName_, device.name, code);
         } else {
@@ -403,43 +303,35 @@ MMRESULT AlsaJackService::midiOutOpen(HMIDIOUT* handle, std::uint32_t deviceId,
 MMRESULT AlsaJackService::midiOutPrepareHeader(HMIDIOUT handle, MIDIHDR* header,
                                                std::uint32_t headerSize) {
     std::lock_guard lock(mutex_);
-    if (outputPort(handle) == nullptr) return MMSYSERR_INVALHANDLE;
-    if (!validHeader(header, headerSize) ||
-        (header->lpData == nullptr && header->dwBufferLength > 0)) {
-        return MMSYSERR_INVALPARAM;
-    }
-    header->dwFlags |= MHDR_PREPARED;
-    return MMSYSERR_NOERROR;
+    if (openOutput(handle) == nullptr) return MMSYSERR_INVALHANDLE;
+    return prepareHeader(header, headerSize, HeaderUse::output);
 }
 
 MMRESULT AlsaJackService::midiOutLongMsg(HMIDIOUT handle, MIDIHDR* header,
                                          std::uint32_t headerSize) {
-    OutputPort* port;
+    OpenOutput* port;
     {
         std::lock_guard lock(mutex_);
-        port = outputPort(handle);
+        port = openOutput(handle);
+        if (port == nullptr) return MMSYSERR_INVALHANDLE;
+        if (MMRESULT code = queueHeader(header, headerSize, HeaderUse::output)) return code;
     }
-    if (port == nullptr) return MMSYSERR_INVALHANDLE;
-    if (!validHeader(header, headerSize)) return MMSYSERR_INVALPARAM;
-    if (!(header->dwFlags & MHDR_PREPARED)) return MIDIERR_UNPREPARED;
-    if (header->dwFlags & MHDR_INQUEUE) return MIDIERR_STILLPLAYING;
-    header->dwFlags = (header->dwFlags & ~MHDR_DONE) | MHDR_INQUEUE;
     const MMRESULT code =
         port->send(reinterpret_cast<const std::uint8_t*>(header->lpData), header->dwBufferLength);
     // The bytes are in the port's own queue (or refused): the header is free either way.
-    header->dwFlags = (header->dwFlags & ~MHDR_INQUEUE) | MHDR_DONE;
+    returnHeader(header);
     return code;
 }
 
 MMRESULT AlsaJackService::midiOutUnprepareHeader(HMIDIOUT handle, MIDIHDR* header,
                                                  std::uint32_t headerSize) {
     std::lock_guard lock(mutex_);
-    if (outputPort(handle) == nullptr) return MMSYSERR_INVALHANDLE;
-    return midi::unprepareHeader(header, headerSize);
+    if (openOutput(handle) == nullptr) return MMSYSERR_INVALHANDLE;
+    return unprepareHeader(header, headerSize);
 }
 
 MMRESULT AlsaJackService::midiOutClose(HMIDIOUT handle) {
-    std::unique_ptr<OutputPort> closing;
+    std::unique_ptr<OpenOutput> closing;
     {
         std::lock_guard lock(mutex_);
         auto found = std::find_if(openOutputs_.begin(), openOutputs_.end(),

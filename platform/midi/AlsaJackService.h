@@ -1,8 +1,8 @@
 // The MIDI service over the machine's real MIDI APIs, the ALSA sequencer and JACK (PipeWire
-// serves both), through alsa-lib and libjack directly: RtMidi, which this began on, lost or held
-// back input and dropped or refused large messages. Devices are the other programs' ports of
-// every API that is up, ALSA first, named in full. Input emulates a winmm driver fed through an
-// input pump, from our own ALSA sequencer reader or JACK client.
+// serves both), through alsa-lib and libjack directly, so that input is neither lost nor held
+// back and messages of any size go out whole. Devices are the other programs' ports of every API
+// that is up, ALSA first, named in full. Input emulates a winmm driver fed through an input pump,
+// from our own ALSA sequencer reader or JACK client.
 #pragma once
 
 #include <cstdint>
@@ -14,6 +14,9 @@
 #include "platform/midi/MidiService.h"
 
 namespace pellum::midi {
+
+class AlsaPortList;
+class JackPortList;
 
 class AlsaJackService final : public MidiService {
 public:
@@ -27,6 +30,7 @@ public:
     bool alsaAvailable() const { return alsaUp_; }
     bool jackAvailable() const { return jackUp_; }
     bool systemAvailable() const override { return alsaUp_ || jackUp_; }
+    std::string whyNoDevices() const override;
     // The name our own clients carry on every API; ports under it are never listed.
     const std::string& clientName() const { return clientName_; }
     std::uint64_t droppedInputBytes() const override;
@@ -73,9 +77,8 @@ private:
         Api api;
         std::string name;
     };
-    struct Probes;
-    class InputPort;
-    class OutputPort;
+    class OpenInput;
+    class OpenOutput;
 
     std::vector<Device> listPorts(bool inputs);
     // Once the JACK server stopped, closes our clients of it, the open ports' included: jackd2's
@@ -85,20 +88,22 @@ private:
     // A count over every input, those still open and (`closed`) those closed before.
     template <typename Count>
     std::uint64_t sumInputs(std::uint64_t closed, Count count) const;
-    InputPort* inputPort(HMIDIIN handle) const;
-    OutputPort* outputPort(HMIDIOUT handle) const;
+    OpenInput* openInput(HMIDIIN handle) const;
+    OpenOutput* openOutput(HMIDIOUT handle) const;
 
     const std::string clientName_;
     bool alsaUp_ = false;
     bool jackUp_ = false;
-    std::unique_ptr<Probes> probes_;
+    // The listing clients, one on each system, kept between lists.
+    std::unique_ptr<AlsaPortList> alsaList_;
+    std::unique_ptr<JackPortList> jackList_;
 
     // Guards the lists below; never held while a callback runs or a message is being queued.
     mutable std::mutex mutex_;
     std::vector<Device> inputs_;
     std::vector<Device> outputs_;
-    std::vector<std::unique_ptr<InputPort>> openInputs_;
-    std::vector<std::unique_ptr<OutputPort>> openOutputs_;
+    std::vector<std::unique_ptr<OpenInput>> openInputs_;
+    std::vector<std::unique_ptr<OpenOutput>> openOutputs_;
     std::uint64_t droppedByClosedInputs_ = 0;
     std::uint64_t lostByClosedInputs_ = 0;
     std::uint64_t brokenByClosedInputs_ = 0;

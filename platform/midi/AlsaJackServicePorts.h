@@ -1,12 +1,12 @@
-// The open ports of AlsaJackService: an input over ALSA or JACK feeding the emulated driver
+// The open devices of AlsaJackService: an input over ALSA or JACK feeding the emulated driver
 // through a pump, and an output to either. Only AlsaJackService.cpp includes this.
 #pragma once
 
-#include <cstdio>
 #include <memory>
 #include <string>
 
 #include "platform/midi/AlsaJackService.h"
+#include "platform/midi/alsa/AlsaPortList.h"
 #include "platform/midi/alsa/AlsaSeqIn.h"
 #include "platform/midi/alsa/AlsaSeqOut.h"
 #include "platform/midi/input/EmulatedMidiIn.h"
@@ -16,19 +16,12 @@
 
 namespace pellum::midi {
 
-// An ALSA port's name ends with its address, "client:port".
-inline bool alsaAddress(const std::string& name, int& client, int& port) {
-    const std::size_t space = name.rfind(' ');
-    return space != std::string::npos &&
-           std::sscanf(name.c_str() + space + 1, "%d:%d", &client, &port) == 2;
-}
-
-class AlsaJackService::InputPort final : public EmulatedMidiIn {
+class AlsaJackService::OpenInput final : public EmulatedMidiIn {
 public:
-    InputPort(MidiInProc callback, std::uintptr_t instance)
+    OpenInput(MidiInProc callback, std::uintptr_t instance)
         : EmulatedMidiIn(callback, instance), pump_(*this) {}
 
-    ~InputPort() override { disconnect(); }
+    ~OpenInput() override { disconnect(); }
 
     // No transport callback runs once its client is gone, so the pump can stop after it.
     void disconnect() {
@@ -88,7 +81,7 @@ private:
     bool opened_ = false;
 };
 
-class AlsaJackService::OutputPort final : public MidiOutPort {
+class AlsaJackService::OpenOutput final : public MidiOutPort {
 public:
     JackMidiOutHandle jack;
     std::unique_ptr<AlsaSeqOut> alsa;

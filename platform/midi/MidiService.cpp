@@ -96,15 +96,4 @@ std::string MidiService::midiOutDeviceName(std::uint32_t deviceId) {
     return std::string(caps.szPname, strnlen(caps.szPname, MAXPNAMELEN));
 }
 
-bool validHeader(const MIDIHDR* header, std::uint32_t headerSize) noexcept {
-    return header != nullptr && headerSize >= sizeof(MIDIHDR);
-}
-
-MMRESULT unprepareHeader(MIDIHDR* header, std::uint32_t headerSize) noexcept {
-    if (!validHeader(header, headerSize)) return MMSYSERR_INVALPARAM;
-    if (header->dwFlags & MHDR_INQUEUE) return MIDIERR_STILLPLAYING;
-    header->dwFlags &= ~MHDR_PREPARED;
-    return MMSYSERR_NOERROR;
-}
-
 }  // namespace pellum::midi

@@ -1,6 +1,6 @@
 // The MIDI service the device layer and the output port call: the winmm input and output
-// operations by their own names. Backends (loopback, ALSA and JACK, winmm) implement it,
-// and the application picks one at start-up.
+// operations by their own names. Backends (ALSA and JACK, winmm; the tests' loopback) implement
+// it, and the application picks one at start-up.
 #pragma once
 
 #include <cstdint>
@@ -12,11 +12,6 @@ namespace pellum::midi {
 
 // The text winmm gives for a result code, or nullptr for a code it does not know.
 const char* mmErrorText(MMRESULT code) noexcept;
-
-// Header rules every backend applies alike: a header is usable when it is there and the caller
-// passed a size that covers it; unpreparing is refused while the driver still holds it.
-bool validHeader(const MIDIHDR* header, std::uint32_t headerSize) noexcept;
-MMRESULT unprepareHeader(MIDIHDR* header, std::uint32_t headerSize) noexcept;
 
 class MidiService {
 public:
@@ -75,6 +70,9 @@ public:
     // Whether any MIDI system is there to list devices from (a JACK server, the ALSA
     // sequencer), as of the last listing; true from a service that cannot tell.
     virtual bool systemAvailable() const { return true; }
+    // Why the last listing found no devices, as the user reads it (which MIDI systems are up,
+    // and which have no ports); empty from a service that cannot tell.
+    virtual std::string whyNoDevices() const { return {}; }
 };
 
 }  // namespace pellum::midi

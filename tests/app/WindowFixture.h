@@ -16,11 +16,11 @@
 #include "app/MainWindow.h"
 #include "app/PellumApplication.h"
 #include "platform/NoticeWindow.h"
-#include "platform/midi/loopback/LoopbackMidi.h"
 #include "platform/registry/RegFile.h"
 #include "tests/app/EventLoop.h"
 #include "tests/app/RecordingDialogs.h"
 #include "tests/support/TempFiles.h"
+#include "tests/support/loopback/LoopbackMidi.h"
 
 namespace pellum::test {
 

@@ -1,5 +1,5 @@
-// The RtMidi backend, InputDevice and the output port against a peer instrument over a real
-// JACK server: device lists, the Identity Request and Reply, bursts and the largest messages.
+// The system's MIDI service, InputDevice and the output port against a peer instrument over a
+// real JACK server: device lists, the Identity Request and Reply, bursts and the largest messages.
 #include <gtest/gtest.h>
 #include <poll.h>
 
@@ -159,8 +159,8 @@ TEST_F(JackMidiTest, BurstFromThePeerArrivesCompleteAndInOrder) {
 TEST_F(JackMidiTest, MessagesOfEverySizeReachThePeerWholeAndInOrder) {
     device::OutputDevice port(service);
     ASSERT_EQ(port.openOutput(outputIndexOf(port, peer.inPort())), midi::MMSYSERR_NOERROR);
-    // Around the largest JACK event, the design's largest message, and a tight loop of the
-    // kind RtMidi's own JACK output drops.
+    // Around the largest JACK event, the largest message the program sends, and a tight loop
+    // of small messages, more than one cycle carries.
     std::vector<Bytes> sent;
     for (std::size_t size : {6, 32720, 32721, 65535}) sent.push_back(patternMessage(0, size));
     for (std::size_t k = 0; k < 300; ++k) sent.push_back(patternMessage(k, 1024));

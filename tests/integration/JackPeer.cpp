@@ -43,7 +43,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/midi/input/SpscByteRing.h"
+#include "platform/midi/SpscByteRing.h"
 #include "platform/midi/jack/JackCycleBudget.h"
 #include "tests/support/PatternMessage.h"
 

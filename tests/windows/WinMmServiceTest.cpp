@@ -5,9 +5,9 @@
 #include <string>
 
 #include "device/InputDevice.h"
-#include "platform/midi/loopback/LoopbackMidi.h"
 #include "platform/midi/notices/HiddenNoticeWindow.h"
 #include "platform/midi/winmm/WinMmService.h"
+#include "tests/support/loopback/LoopbackMidi.h"
 
 // After the service's own vocabulary: winmm names the same things as macros.
 #include <windows.h>

@@ -1,8 +1,8 @@
 // One input port of our own on the ALSA sequencer, subscribed from one source port and read by a
-// thread of its own through alsa-lib, as JACK input is read through libjack. RtMidi's ALSA input
-// lost a 65,535-byte message sent at full speed and only printed the overrun: here the client's
-// input pool and buffer hold such a message in flight, every SysEx event goes whole into the input
-// pump in order, and an overrun or read error is marked as a gap at its place in the stream.
+// thread of its own through alsa-lib, as JACK input is read through libjack. The client's input
+// pool and buffer hold a 65,535-byte message sent at full speed in flight, every SysEx event goes
+// whole into the input pump in order, and an overrun or read error is marked as a gap at its
+// place in the stream rather than passed over.
 #pragma once
 
 #include <alsa/asoundlib.h>

@@ -1,9 +1,9 @@
-// The byte-stream driver emulation shared by the loopback and the ALSA and JACK backends.
+// The byte-stream driver emulation shared by the ALSA and JACK backends and the tests' loopback.
 #include "platform/midi/input/EmulatedMidiIn.h"
 
 #include <algorithm>
 
-#include "platform/midi/MidiService.h"
+#include "platform/midi/MidiHeaders.h"
 
 namespace pellum::midi {
 
@@ -34,13 +34,8 @@ EmulatedMidiIn::EmulatedMidiIn(MidiInProc callback, std::uintptr_t instance)
 }
 
 MMRESULT EmulatedMidiIn::prepareHeader(MIDIHDR* header, std::uint32_t headerSize) {
-    if (!validHeader(header, headerSize) || header->lpData == nullptr ||
-        header->dwBufferLength == 0) {
-        return MMSYSERR_INVALPARAM;
-    }
     std::lock_guard state(stateMutex_);
-    header->dwFlags |= MHDR_PREPARED;
-    return MMSYSERR_NOERROR;
+    return midi::prepareHeader(header, headerSize, HeaderUse::input);
 }
 
 MMRESULT EmulatedMidiIn::unprepareHeader(MIDIHDR* header, std::uint32_t headerSize) {
@@ -49,15 +44,8 @@ MMRESULT EmulatedMidiIn::unprepareHeader(MIDIHDR* header, std::uint32_t headerSi
 }
 
 MMRESULT EmulatedMidiIn::addBuffer(MIDIHDR* header, std::uint32_t headerSize) {
-    if (!validHeader(header, headerSize) || header->lpData == nullptr ||
-        header->dwBufferLength == 0) {
-        return MMSYSERR_INVALPARAM;
-    }
     std::lock_guard state(stateMutex_);
-    if (!(header->dwFlags & MHDR_PREPARED)) return MIDIERR_UNPREPARED;
-    if (header->dwFlags & MHDR_INQUEUE) return MIDIERR_STILLPLAYING;
-    header->dwBytesRecorded = 0;
-    header->dwFlags = (header->dwFlags & ~MHDR_DONE) | MHDR_INQUEUE;
+    if (MMRESULT code = queueHeader(header, headerSize, HeaderUse::input)) return code;
     queue_.push_back(header);
     bufferQueued_.notify_all();
     return MMSYSERR_NOERROR;
@@ -267,7 +255,7 @@ void EmulatedMidiIn::appendSysex(std::uint8_t byte, std::uint32_t stamp) {
 void EmulatedMidiIn::returnHead(std::uint32_t msg, std::uint32_t stamp) {
     MIDIHDR* head = queue_.front();
     queue_.pop_front();
-    head->dwFlags = (head->dwFlags & ~MHDR_INQUEUE) | MHDR_DONE;
+    returnHeader(head);
     pending_.push_back({msg, reinterpret_cast<std::uintptr_t>(head), stamp});
 }
 

@@ -1,6 +1,7 @@
 // A winmm input driver emulated over a plain MIDI byte stream, for backends whose transport has
-// no buffer queue of its own (loopback, ALSA, JACK). It keeps the queue of SysEx buffers, splits
-// the stream into short messages and buffers, and calls the client's callback in stream order.
+// no buffer queue of its own (ALSA, JACK, and the tests' loopback). It keeps the queue of SysEx
+// buffers, splits the stream into short messages and buffers, and calls the client's callback in
+// stream order.
 #pragma once
 
 #include <chrono>

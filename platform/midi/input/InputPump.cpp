@@ -88,6 +88,15 @@ void InputPump::wake() noexcept {
     ::sem_post(&wakeup_);
 }
 
+bool InputPump::idle() const noexcept {
+    // The ring first: a record consumed from it was marked as held before.
+    return ring_.empty() && !holding_.load(std::memory_order_acquire);
+}
+
+bool InputPump::waitingForBuffer() const noexcept {
+    return waiting_.load(std::memory_order_acquire) && !driver_.hasQueuedBuffers();
+}
+
 void InputPump::run() {
     std::vector<std::uint8_t> record(kMaxRecord);
     std::size_t have = 0;
@@ -95,17 +104,26 @@ void InputPump::run() {
     while (!stopping_.load(std::memory_order_acquire)) {
         if (done < have) {
             done += driver_.receiveWhileBuffered(record.data() + done, have - done);
-            if (done < have) driver_.waitForBuffer(kBufferWait);
+            if (done < have) {
+                waiting_.store(true, std::memory_order_release);
+                driver_.waitForBuffer(kBufferWait);
+                waiting_.store(false, std::memory_order_release);
+            } else {
+                holding_.store(false, std::memory_order_release);
+            }
             continue;
         }
         std::uint32_t header = 0;
         // A header is published together with its bytes, so both are readable at once.
         if (ring_.readable() >= sizeof header) {
+            // Set before the ring shows the record gone, so that idle() never misses it.
+            holding_.store(true, std::memory_order_relaxed);
             ring_.peek(&header, sizeof header);
             ring_.consume(sizeof header);
             if (header & kGapFlag) {
                 driver_.lose(header & kLostMask,
                              static_cast<EmulatedMidiIn::Gap>((header >> kGapShift) & 3));
+                holding_.store(false, std::memory_order_release);
             } else {
                 ring_.peek(record.data(), header);
                 ring_.consume(header);

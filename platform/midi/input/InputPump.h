@@ -12,8 +12,8 @@
 #include <cstdint>
 #include <thread>
 
+#include "platform/midi/SpscByteRing.h"
 #include "platform/midi/input/EmulatedMidiIn.h"
-#include "platform/midi/input/SpscByteRing.h"
 
 namespace pellum::midi {
 
@@ -49,6 +49,12 @@ public:
     // EmulatedMidiIn::Gap). Marked in the stream like a loss.
     void gap(EmulatedMidiIn::Gap kind = EmulatedMidiIn::Gap::Certain) noexcept;
 
+    // Any thread, for one that must know input has come to rest. Everything put so far has been
+    // handed on to the driver:
+    bool idle() const noexcept;
+    // The pump holds bytes that wait for the client to queue a buffer, and none is queued.
+    bool waitingForBuffer() const noexcept;
+
 private:
     static constexpr std::uint32_t kGapFlag = 0x80000000u;
     // With kGapFlag, bits 28 and 29 hold the EmulatedMidiIn::Gap.
@@ -66,6 +72,8 @@ private:
     std::atomic<bool> broke_{false};
     std::atomic<bool> brokeLosing_{false};
     std::atomic<bool> ended_{false};
+    std::atomic<bool> holding_{false};  // a record taken from the ring is not yet handed on
+    std::atomic<bool> waiting_{false};  // the thread waits for a buffer
     std::thread thread_;
     // Transport thread only: bytes lost since the last gap record could be written.
     std::uint64_t unmarkedLoss_ = 0;

@@ -1,7 +1,7 @@
 // One input port of our own on the JACK server, connected from one source port. Every event of
 // every cycle goes whole into the input pump, whatever its size and wherever it cuts the
-// messages: RtMidi's JACK input holds events back until one ends with F7, which lets a fast
-// sender whose events do not line up with its messages pile up a whole dump into one call.
+// messages: nothing is held back waiting for an F7, so a fast sender whose events do not line up
+// with its messages never piles a whole dump up in one place.
 #pragma once
 
 #include <jack/jack.h>

@@ -1,8 +1,8 @@
-// One output port of our own on the JACK server, connected to one destination port. RtMidi's
-// JACK output drops what does not fit its ring or the cycle; this one queues whole messages and
-// lets the process callback split them into events over as many cycles as they need, within
-// what every JACK implementation carries per cycle, and at the cable's rate when a MIDI
-// interface is behind the destination.
+// One output port of our own on the JACK server, connected to one destination port. It queues
+// whole messages, never dropping what does not fit the queue or the cycle, and lets the process
+// callback split them into events over as many cycles as they need, within what every JACK
+// implementation carries per cycle, and at the cable's rate when a MIDI interface is behind the
+// destination.
 #pragma once
 
 #include <jack/jack.h>
@@ -14,7 +14,7 @@
 #include <string>
 
 #include "platform/midi/MidiApi.h"
-#include "platform/midi/input/SpscByteRing.h"
+#include "platform/midi/SpscByteRing.h"
 #include "platform/midi/jack/JackClient.h"
 #include "platform/midi/jack/JackCycleBudget.h"
 
@@ -45,8 +45,6 @@ public:
 
     // The largest message send() accepts.
     std::size_t maxMessage() const { return ring_.capacity() - sizeof(std::uint32_t); }
-    // Whether the destination is a port with a MIDI cable behind it, fed at the cable's rate.
-    bool paced() const { return paced_; }
 
     // For JackPortDeleter: the server went away, and nothing of ours runs in a callback.
     bool serverStopped() const { return serverGone_.load(std::memory_order_acquire); }
@@ -70,6 +68,7 @@ private:
     jack_port_t* port_ = nullptr;
     std::string destination_;
     SpscByteRing ring_;
+    // The destination is a port with a MIDI cable behind it, fed at the cable's rate.
     bool paced_ = false;
     double cableBytesPerFrame_ = 0;
     // Process-thread state: what is left of the message being written and whether it is a

@@ -1,5 +1,6 @@
-// The loopback service behaves like a driver: buffers fill in order on the driver thread, the
-// header flags and result codes follow the winmm rules, outputs record and answer.
+// The loopback service behaves like the system's inputs: buffers fill in order on the pump's
+// thread, a SysEx waits for a buffer, the result codes follow the winmm rules, outputs record
+// and answer.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -7,7 +8,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/midi/loopback/LoopbackMidi.h"
+#include "tests/support/loopback/LoopbackMidi.h"
 #include "tests/unit/midi/RecordingClient.h"
 
 namespace pellum::midi {
@@ -51,7 +52,7 @@ protected:
     HMIDIIN handle = nullptr;
 };
 
-TEST_F(Loopback, SplitsTheStreamIntoShortMessagesAndBuffersOnTheDriverThread) {
+TEST_F(Loopback, SplitsTheStreamIntoShortMessagesAndBuffersOnThePumpThread) {
     queueBuffers(2, 4);
     ASSERT_EQ(service.midiInStart(handle), 0u);
     // Note on, running status, a SysEx one buffer and a half long, a program change.
@@ -70,10 +71,15 @@ TEST_F(Loopback, SplitsTheStreamIntoShortMessagesAndBuffersOnTheDriverThread) {
     EXPECT_EQ(recorder.headers[0].dwFlags, MHDR_PREPARED | MHDR_DONE);
     EXPECT_TRUE(service.queuedBuffers(input).empty());
 
-    // Nothing is queued now: the SysEx has nowhere to go.
-    service.inject(input, {0xF0, 0x7E, 0xF7});
+    // Nothing is queued now: the SysEx waits for a buffer, and what follows waits behind it.
+    service.inject(input, {0xF0, 0x7E, 0xF7, 0xC0, 0x06});
     EXPECT_TRUE(delivered().empty());
-    EXPECT_EQ(service.droppedBytes(input), 3u);
+    queueBuffers(1, 4);
+    const std::vector<Call> late = delivered();
+    ASSERT_EQ(late.size(), 2u);
+    EXPECT_EQ(late[0].bytes, (Bytes{0xF0, 0x7E, 0xF7}));
+    EXPECT_EQ(late[1].p1, 0x06C0u);
+    EXPECT_EQ(service.droppedBytes(input), 0u);
 }
 
 TEST_F(Loopback, RealTimeBytesPassThroughASysexAndAStatusByteBreaksIt) {
@@ -125,22 +131,7 @@ TEST_F(Loopback, InputBeforeStartIsDroppedAndResetReturnsEveryBufferEmpty) {
               0u);
 }
 
-TEST_F(Loopback, EnforcesHeaderAndDeviceRules) {
-    std::vector<char> data(8);
-    MIDIHDR header{};
-    header.lpData = data.data();
-    header.dwBufferLength = 8;
-    EXPECT_EQ(service.midiInAddBuffer(handle, &header, sizeof header), MIDIERR_UNPREPARED);
-    EXPECT_EQ(service.midiInPrepareHeader(handle, &header, sizeof header - 1), MMSYSERR_INVALPARAM);
-    ASSERT_EQ(service.midiInPrepareHeader(handle, &header, sizeof header), 0u);
-    ASSERT_EQ(service.midiInPrepareHeader(handle, &header, sizeof header), 0u);
-    EXPECT_EQ(header.dwFlags, MHDR_PREPARED);
-    ASSERT_EQ(service.midiInAddBuffer(handle, &header, sizeof header), 0u);
-    EXPECT_EQ(service.midiInAddBuffer(handle, &header, sizeof header), MIDIERR_STILLPLAYING);
-    EXPECT_EQ(header.dwFlags, MHDR_PREPARED | MHDR_INQUEUE);
-    service.midiInReset(handle);
-    EXPECT_EQ(service.midiInUnprepareHeader(handle, &header, sizeof header), 0u);
-
+TEST_F(Loopback, EnforcesDeviceRules) {
     HMIDIIN second = nullptr;
     EXPECT_EQ(service.midiInOpen(&second, input, &RecordingClient::callback, 0, CALLBACK_FUNCTION),
               MMSYSERR_ALLOCATED);

@@ -11,7 +11,7 @@
 
 #include "device/InputDevice.h"
 #include "platform/NoticeWindow.h"
-#include "platform/midi/loopback/LoopbackMidi.h"
+#include "tests/support/loopback/LoopbackMidi.h"
 
 namespace pellum {
 namespace {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "device/OutputDevice.h"
-#include "platform/midi/loopback/LoopbackMidi.h"
+#include "tests/support/loopback/LoopbackMidi.h"
 
 namespace pellum {
 namespace {

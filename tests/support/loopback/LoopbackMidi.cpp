@@ -1,119 +1,128 @@
-// The loopback backend: each open input runs a driver thread of its own that feeds injected
-// bytes through the emulated driver; outputs record what they send.
-#include "platform/midi/loopback/LoopbackMidi.h"
+// The loopback backend: each open input has a transport thread of its own, which puts injected
+// bytes into the input's pump as a JACK process thread or an ALSA reader does, and marks a loss
+// once the ring has room again; outputs record what they send.
+#include "tests/support/loopback/LoopbackMidi.h"
 
 #include <algorithm>
+#include <chrono>
 #include <condition_variable>
 #include <cstring>
 #include <deque>
 #include <thread>
 #include <utility>
 
+#include "platform/midi/MidiHeaders.h"
 #include "platform/midi/input/EmulatedMidiIn.h"
 
 namespace pellum::midi {
 
-class LoopbackMidi::InputPort final : public EmulatedMidiIn {
+class LoopbackMidi::OpenInput final : public EmulatedMidiIn {
 public:
-    InputPort(MidiInProc callback, std::uintptr_t instance)
-        : EmulatedMidiIn(callback, instance), thread_([this] { run(); }) {}
+    OpenInput(MidiInProc callback, std::uintptr_t instance, std::size_t ringBytes)
+        : EmulatedMidiIn(callback, instance), pump_(*this, ringBytes) {
+        pump_.start();
+        announce(MIM_OPEN);
+        thread_ = std::thread([this] { run(); });
+    }
 
-    // Delivers what is still queued, announces the close and ends the driver thread: no
-    // callback runs once this returns.
-    ~InputPort() override {
+    // As the system's inputs close: the transport stops, then the pump, and no callback runs
+    // once this returns.
+    ~OpenInput() override {
         {
             std::lock_guard lock(mutex_);
             stopping_ = true;
         }
         wake_.notify_all();
         thread_.join();
+        pump_.stop();
+        announce(MIM_CLOSE);
     }
 
-    void submitBytes(std::vector<std::uint8_t> bytes) {
-        submit({Command::bytes, std::move(bytes)});
-    }
-    void submitGap() { submit({Command::gap, {}}); }
-
-    void resetAndWait() { waitFor(submit({Command::reset, {}})); }
+    void submitBytes(std::vector<std::uint8_t> bytes) { submit({false, std::move(bytes)}); }
+    void submitGap() { submit({true, {}}); }
 
     void flush() {
-        std::uint64_t last;
-        {
-            std::lock_guard lock(mutex_);
-            last = submitted_;
+        std::unique_lock lock(mutex_);
+        wake_.wait(lock, [&] { return commands_.empty() && !handing_; });
+        // The pump either hands everything on or holds what waits for the client's buffer; a
+        // loss is marked once the ring has room, and only then is the input at rest.
+        while (!(pump_.idle() && !lossUnmarked_) && !pump_.waitingForBuffer()) {
+            lock.unlock();
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            lock.lock();
         }
-        waitFor(last);
     }
 
 private:
     struct Command {
-        enum Kind { bytes, gap, reset } kind;
-        std::vector<std::uint8_t> data;
+        bool gap;
+        std::vector<std::uint8_t> bytes;
     };
 
-    std::uint64_t submit(Command command) {
-        std::uint64_t ticket;
+    void submit(Command command) {
         {
             std::lock_guard lock(mutex_);
             commands_.push_back(std::move(command));
-            ticket = ++submitted_;
         }
         wake_.notify_all();
-        return ticket;
     }
 
-    void waitFor(std::uint64_t ticket) {
-        std::unique_lock lock(mutex_);
-        wake_.wait(lock, [&] { return done_ >= ticket; });
-    }
-
+    // The one producer of the pump's ring. While a loss waits to be marked it looks again every
+    // millisecond, as a transport's cycles do.
     void run() {
-        announce(MIM_OPEN);
         std::unique_lock lock(mutex_);
         for (;;) {
-            wake_.wait(lock, [&] { return stopping_ || !commands_.empty(); });
-            if (commands_.empty()) break;
-            Command command = std::move(commands_.front());
-            commands_.pop_front();
-            lock.unlock();
-            if (command.kind == Command::reset) {
-                reset();
-            } else if (command.kind == Command::gap) {
-                lose(0, Gap::Possible);
+            const auto ready = [&] { return stopping_ || !commands_.empty(); };
+            if (lossUnmarked_) {
+                wake_.wait_for(lock, std::chrono::milliseconds(1), ready);
             } else {
-                receive(command.data.data(), command.data.size());
+                wake_.wait(lock, ready);
             }
+            if (stopping_) return;
+            std::deque<Command> batch = std::exchange(commands_, {});
+            handing_ = true;
+            lock.unlock();
+            for (const Command& command : batch) {
+                if (command.gap) {
+                    pump_.gap(Gap::Possible);
+                } else {
+                    pump_.put(command.bytes.data(), command.bytes.size());
+                }
+            }
+            const bool unmarked = !pump_.markLoss();
+            pump_.wake();
             lock.lock();
-            ++done_;
+            lossUnmarked_ = unmarked;
+            handing_ = false;
             wake_.notify_all();
         }
-        lock.unlock();
-        announce(MIM_CLOSE);
     }
 
+    InputPump pump_;
     std::mutex mutex_;
     std::condition_variable wake_;
     std::deque<Command> commands_;
-    std::uint64_t submitted_ = 0;
-    std::uint64_t done_ = 0;
+    bool handing_ = false;
+    bool lossUnmarked_ = false;
     bool stopping_ = false;
-    std::thread thread_;  // last, so it starts after everything it uses
+    std::thread thread_;
 };
 
-class LoopbackMidi::OutputPort final : public MidiOutPort {};
+class LoopbackMidi::OpenOutput final : public MidiOutPort {};
 
-struct LoopbackMidi::InputDevice {
+struct LoopbackMidi::VirtualInput {
     std::string name;
-    std::unique_ptr<InputPort> port;
+    std::size_t ringBytes = 0;
+    std::unique_ptr<OpenInput> port;
     std::uint64_t droppedBefore = 0;  // by earlier opens
     std::uint64_t brokenBefore = 0;
     std::uint64_t gapsBefore = 0;
     std::uint64_t droppedClosed = 0;  // while no port was open to hear them
 };
 
-struct LoopbackMidi::OutputDevice {
+struct LoopbackMidi::VirtualOutput {
     std::string name;
-    std::unique_ptr<OutputPort> port;
+    std::unique_ptr<OpenOutput> port;
     std::vector<std::vector<std::uint8_t>> sent;
     Responder responder;
     std::uint32_t answerInput = 0;
@@ -132,16 +141,17 @@ void copyName(const std::string& name, char (&target)[MAXPNAMELEN]) {
 LoopbackMidi::LoopbackMidi() = default;
 LoopbackMidi::~LoopbackMidi() = default;
 
-std::uint32_t LoopbackMidi::addInput(std::string name) {
+std::uint32_t LoopbackMidi::addInput(std::string name, std::size_t ringBytes) {
     std::lock_guard lock(mutex_);
-    inputs_.push_back(std::make_unique<InputDevice>());
+    inputs_.push_back(std::make_unique<VirtualInput>());
     inputs_.back()->name = std::move(name);
+    inputs_.back()->ringBytes = ringBytes;
     return static_cast<std::uint32_t>(inputs_.size() - 1);
 }
 
 std::uint32_t LoopbackMidi::addOutput(std::string name) {
     std::lock_guard lock(mutex_);
-    outputs_.push_back(std::make_unique<OutputDevice>());
+    outputs_.push_back(std::make_unique<VirtualOutput>());
     outputs_.back()->name = std::move(name);
     return static_cast<std::uint32_t>(outputs_.size() - 1);
 }
@@ -149,7 +159,7 @@ std::uint32_t LoopbackMidi::addOutput(std::string name) {
 void LoopbackMidi::inject(std::uint32_t input, std::span<const std::uint8_t> bytes) {
     std::lock_guard lock(mutex_);
     if (input >= inputs_.size()) return;
-    InputDevice& device = *inputs_[input];
+    VirtualInput& device = *inputs_[input];
     if (device.port) {
         device.port->submitBytes({bytes.begin(), bytes.end()});
     } else {
@@ -167,7 +177,7 @@ void LoopbackMidi::inject(std::uint32_t input, std::initializer_list<std::uint8_
 }
 
 void LoopbackMidi::flush(std::uint32_t input) {
-    InputPort* port = nullptr;
+    OpenInput* port = nullptr;
     {
         std::lock_guard lock(mutex_);
         if (input < inputs_.size()) port = inputs_[input]->port.get();
@@ -189,12 +199,12 @@ std::vector<const MIDIHDR*> LoopbackMidi::queuedBuffers(std::uint32_t input) con
 std::uint64_t LoopbackMidi::droppedBytes(std::uint32_t input) const {
     std::lock_guard lock(mutex_);
     if (input >= inputs_.size()) return 0;
-    const InputDevice& device = *inputs_[input];
+    const VirtualInput& device = *inputs_[input];
     return device.droppedClosed + device.droppedBefore +
            (device.port ? device.port->droppedBytes() : 0);
 }
 
-std::uint64_t LoopbackMidi::sumInputs(std::uint64_t InputDevice::*before,
+std::uint64_t LoopbackMidi::sumInputs(std::uint64_t VirtualInput::*before,
                                       std::uint64_t (EmulatedMidiIn::*count)() const) const {
     std::lock_guard lock(mutex_);
     std::uint64_t total = 0;
@@ -205,15 +215,15 @@ std::uint64_t LoopbackMidi::sumInputs(std::uint64_t InputDevice::*before,
 }
 
 std::uint64_t LoopbackMidi::droppedInputBytes() const {
-    return sumInputs(&InputDevice::droppedBefore, &EmulatedMidiIn::droppedBytes);
+    return sumInputs(&VirtualInput::droppedBefore, &EmulatedMidiIn::droppedBytes);
 }
 
 std::uint64_t LoopbackMidi::brokenInputMessages() const {
-    return sumInputs(&InputDevice::brokenBefore, &EmulatedMidiIn::brokenMessages);
+    return sumInputs(&VirtualInput::brokenBefore, &EmulatedMidiIn::brokenMessages);
 }
 
 std::uint64_t LoopbackMidi::inputGaps() const {
-    return sumInputs(&InputDevice::gapsBefore, &EmulatedMidiIn::gaps);
+    return sumInputs(&VirtualInput::gapsBefore, &EmulatedMidiIn::gaps);
 }
 
 std::vector<std::vector<std::uint8_t>> LoopbackMidi::sentMessages(std::uint32_t output) const {
@@ -261,7 +271,7 @@ MMRESULT LoopbackMidi::injectedFailure(Call call) {
     return code;
 }
 
-LoopbackMidi::InputPort* LoopbackMidi::inputPort(HMIDIIN handle) const {
+LoopbackMidi::OpenInput* LoopbackMidi::openInput(HMIDIIN handle) const {
     if (handle == nullptr) return nullptr;
     std::lock_guard lock(mutex_);
     for (const auto& device : inputs_) {
@@ -270,7 +280,7 @@ LoopbackMidi::InputPort* LoopbackMidi::inputPort(HMIDIIN handle) const {
     return nullptr;
 }
 
-LoopbackMidi::OutputDevice* LoopbackMidi::outputDevice(HMIDIOUT handle) const {
+LoopbackMidi::VirtualOutput* LoopbackMidi::virtualOutput(HMIDIOUT handle) const {
     if (handle == nullptr) return nullptr;
     for (const auto& device : outputs_) {
         if (device->port.get() == handle) return device.get();
@@ -318,10 +328,10 @@ MMRESULT LoopbackMidi::midiInOpen(HMIDIIN* handle, std::uint32_t deviceId, MidiI
     if (callbackType == CALLBACK_FUNCTION && callback == nullptr) return MMSYSERR_INVALPARAM;
     std::lock_guard lock(mutex_);
     if (deviceId >= inputs_.size()) return MMSYSERR_BADDEVICEID;
-    InputDevice& device = *inputs_[deviceId];
+    VirtualInput& device = *inputs_[deviceId];
     if (device.port) return MMSYSERR_ALLOCATED;
-    device.port = std::make_unique<InputPort>(
-        callbackType == CALLBACK_FUNCTION ? callback : nullptr, instance);
+    device.port = std::make_unique<OpenInput>(
+        callbackType == CALLBACK_FUNCTION ? callback : nullptr, instance, device.ringBytes);
     *handle = device.port.get();
     return MMSYSERR_NOERROR;
 }
@@ -329,55 +339,53 @@ MMRESULT LoopbackMidi::midiInOpen(HMIDIIN* handle, std::uint32_t deviceId, MidiI
 MMRESULT LoopbackMidi::midiInPrepareHeader(HMIDIIN handle, MIDIHDR* header,
                                            std::uint32_t headerSize) {
     if (MMRESULT failure = injectedFailure(Call::midiInPrepareHeader)) return failure;
-    InputPort* port = inputPort(handle);
+    OpenInput* port = openInput(handle);
     return port ? port->prepareHeader(header, headerSize) : MMSYSERR_INVALHANDLE;
 }
 
 MMRESULT LoopbackMidi::midiInAddBuffer(HMIDIIN handle, MIDIHDR* header, std::uint32_t headerSize) {
     if (MMRESULT failure = injectedFailure(Call::midiInAddBuffer)) return failure;
-    InputPort* port = inputPort(handle);
+    OpenInput* port = openInput(handle);
     return port ? port->addBuffer(header, headerSize) : MMSYSERR_INVALHANDLE;
 }
 
 MMRESULT LoopbackMidi::midiInStart(HMIDIIN handle) {
     if (MMRESULT failure = injectedFailure(Call::midiInStart)) return failure;
-    InputPort* port = inputPort(handle);
+    OpenInput* port = openInput(handle);
     return port ? port->start() : MMSYSERR_INVALHANDLE;
 }
 
 MMRESULT LoopbackMidi::midiInReset(HMIDIIN handle) {
     if (MMRESULT failure = injectedFailure(Call::midiInReset)) return failure;
-    InputPort* port = inputPort(handle);
+    OpenInput* port = openInput(handle);
     if (port == nullptr) return MMSYSERR_INVALHANDLE;
-    // On the driver thread, after whatever was injected before, as a driver would.
-    port->resetAndWait();
-    return MMSYSERR_NOERROR;
+    return port->reset();
 }
 
 MMRESULT LoopbackMidi::midiInUnprepareHeader(HMIDIIN handle, MIDIHDR* header,
                                              std::uint32_t headerSize) {
     if (MMRESULT failure = injectedFailure(Call::midiInUnprepareHeader)) return failure;
-    InputPort* port = inputPort(handle);
+    OpenInput* port = openInput(handle);
     return port ? port->unprepareHeader(header, headerSize) : MMSYSERR_INVALHANDLE;
 }
 
 MMRESULT LoopbackMidi::midiInClose(HMIDIIN handle) {
     if (MMRESULT failure = injectedFailure(Call::midiInClose)) return failure;
-    std::unique_ptr<InputPort> closing;
+    std::unique_ptr<OpenInput> closing;
     {
         std::lock_guard lock(mutex_);
         const auto found = std::find_if(inputs_.begin(), inputs_.end(), [handle](const auto& d) {
             return d->port != nullptr && d->port.get() == handle;
         });
         if (handle == nullptr || found == inputs_.end()) return MMSYSERR_INVALHANDLE;
-        InputDevice& device = **found;
+        VirtualInput& device = **found;
         if (device.port->hasQueuedBuffers()) return MIDIERR_STILLPLAYING;
         device.droppedBefore += device.port->droppedBytes();
         device.brokenBefore += device.port->brokenMessages();
         device.gapsBefore += device.port->gaps();
         closing = std::move(device.port);
     }
-    // Joined outside the lock: the driver thread's last callbacks may call back into us.
+    // Closed outside the lock: the last callbacks may call back into us.
     closing.reset();
     return MMSYSERR_NOERROR;
 }
@@ -410,9 +418,9 @@ MMRESULT LoopbackMidi::midiOutOpen(HMIDIOUT* handle, std::uint32_t deviceId,
     if ((flags & CALLBACK_TYPEMASK) != CALLBACK_NULL) return MMSYSERR_NOTSUPPORTED;
     std::lock_guard lock(mutex_);
     if (deviceId >= outputs_.size()) return MMSYSERR_BADDEVICEID;
-    OutputDevice& device = *outputs_[deviceId];
+    VirtualOutput& device = *outputs_[deviceId];
     if (device.port) return MMSYSERR_ALLOCATED;
-    device.port = std::make_unique<OutputPort>();
+    device.port = std::make_unique<OpenOutput>();
     *handle = device.port.get();
     return MMSYSERR_NOERROR;
 }
@@ -420,10 +428,8 @@ MMRESULT LoopbackMidi::midiOutOpen(HMIDIOUT* handle, std::uint32_t deviceId,
 MMRESULT LoopbackMidi::midiOutPrepareHeader(HMIDIOUT handle, MIDIHDR* header,
                                             std::uint32_t headerSize) {
     std::lock_guard lock(mutex_);
-    if (outputDevice(handle) == nullptr) return MMSYSERR_INVALHANDLE;
-    if (!validHeader(header, headerSize) || header->lpData == nullptr) return MMSYSERR_INVALPARAM;
-    header->dwFlags |= MHDR_PREPARED;
-    return MMSYSERR_NOERROR;
+    if (virtualOutput(handle) == nullptr) return MMSYSERR_INVALHANDLE;
+    return prepareHeader(header, headerSize, HeaderUse::output);
 }
 
 MMRESULT LoopbackMidi::midiOutLongMsg(HMIDIOUT handle, MIDIHDR* header, std::uint32_t headerSize) {
@@ -432,14 +438,13 @@ MMRESULT LoopbackMidi::midiOutLongMsg(HMIDIOUT handle, MIDIHDR* header, std::uin
     std::vector<std::uint8_t> message;
     {
         std::lock_guard lock(mutex_);
-        OutputDevice* device = outputDevice(handle);
+        VirtualOutput* device = virtualOutput(handle);
         if (device == nullptr) return MMSYSERR_INVALHANDLE;
-        if (!validHeader(header, headerSize)) return MMSYSERR_INVALPARAM;
-        if (!(header->dwFlags & MHDR_PREPARED)) return MIDIERR_UNPREPARED;
+        if (MMRESULT code = queueHeader(header, headerSize, HeaderUse::output)) return code;
         const auto* bytes = reinterpret_cast<const std::uint8_t*>(header->lpData);
         message.assign(bytes, bytes + header->dwBufferLength);
         if (!message.empty()) device->sent.push_back(message);  // nothing goes on the wire
-        header->dwFlags = (header->dwFlags & ~MHDR_INQUEUE) | MHDR_DONE;
+        returnHeader(header);
         responder = device->responder;
         answerInput = device->answerInput;
     }
@@ -453,13 +458,13 @@ MMRESULT LoopbackMidi::midiOutLongMsg(HMIDIOUT handle, MIDIHDR* header, std::uin
 MMRESULT LoopbackMidi::midiOutUnprepareHeader(HMIDIOUT handle, MIDIHDR* header,
                                               std::uint32_t headerSize) {
     std::lock_guard lock(mutex_);
-    if (outputDevice(handle) == nullptr) return MMSYSERR_INVALHANDLE;
-    return midi::unprepareHeader(header, headerSize);
+    if (virtualOutput(handle) == nullptr) return MMSYSERR_INVALHANDLE;
+    return unprepareHeader(header, headerSize);
 }
 
 MMRESULT LoopbackMidi::midiOutClose(HMIDIOUT handle) {
     std::lock_guard lock(mutex_);
-    OutputDevice* device = outputDevice(handle);
+    VirtualOutput* device = virtualOutput(handle);
     if (device == nullptr) return MMSYSERR_INVALHANDLE;
     device->port.reset();
     return MMSYSERR_NOERROR;

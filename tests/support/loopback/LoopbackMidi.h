@@ -1,7 +1,9 @@
-// An in-process MIDI service with virtual devices of chosen names, for tests and demos. Bytes
-// injected into an input reach the client on that input's own driver thread, exactly as a
-// driver delivers them; what an output sends is kept, and may be answered by a scripted
-// instrument wired to an input.
+// An in-process MIDI service with virtual devices of chosen names, for the tests and benchmarks.
+// Bytes injected into an input take the path the system's backends give received bytes: a
+// transport thread of the input's own puts them into an InputPump, whose thread feeds the
+// emulated driver and waits for a free buffer rather than dropping; only a full pump ring loses
+// bytes. What an output sends is kept, and may be answered by a scripted instrument wired to an
+// input.
 #pragma once
 
 #include <cstdint>
@@ -14,10 +16,9 @@
 #include <vector>
 
 #include "platform/midi/MidiService.h"
+#include "platform/midi/input/InputPump.h"
 
 namespace pellum::midi {
-
-class EmulatedMidiIn;
 
 class LoopbackMidi final : public MidiService {
 public:
@@ -42,17 +43,20 @@ public:
     LoopbackMidi& operator=(const LoopbackMidi&) = delete;
 
     // Adds a device and returns its number; numbers count from 0 in the order of adding.
-    std::uint32_t addInput(std::string name);
+    // `ringBytes`: the size of the input's pump ring while it is open.
+    std::uint32_t addInput(std::string name, std::size_t ringBytes = InputPump::kDefaultRingBytes);
     std::uint32_t addOutput(std::string name);
 
-    // Queues bytes for the input's driver thread and returns at once. Input that is not open,
-    // or not started, is dropped and counted.
+    // Queues bytes for the input's transport thread and returns at once; each call is one
+    // event of the transport. Input that is not open is dropped and counted; input that is not
+    // started is dropped by the driver.
     void inject(std::uint32_t input, std::span<const std::uint8_t> bytes);
     void inject(std::uint32_t input, std::initializer_list<std::uint8_t> bytes);
     // A place in the input's stream where an unknown amount went missing, as a transport that
     // fell behind marks it.
     void injectGap(std::uint32_t input);
-    // Waits until the driver thread has delivered everything injected so far.
+    // Waits until the input has come to rest: everything injected so far has reached the client
+    // or waits in the pump for a buffer the client holds.
     void flush(std::uint32_t input);
     bool isInputOpen(std::uint32_t input) const;
     std::vector<const MIDIHDR*> queuedBuffers(std::uint32_t input) const;
@@ -103,13 +107,13 @@ public:
     std::string midiOutDeviceName(std::uint32_t deviceId) override;
 
 private:
-    class InputPort;
-    class OutputPort;
-    struct InputDevice;
-    // A count over every input device: what earlier opens left (`before`) and the open port's.
-    std::uint64_t sumInputs(std::uint64_t InputDevice::*before,
+    class OpenInput;
+    class OpenOutput;
+    struct VirtualInput;
+    struct VirtualOutput;
+    // A count over every virtual input: what earlier opens left (`before`) and the open one's.
+    std::uint64_t sumInputs(std::uint64_t VirtualInput::*before,
                             std::uint64_t (EmulatedMidiIn::*count)() const) const;
-    struct OutputDevice;
     struct Failure {
         Call call;
         MMRESULT code;
@@ -117,13 +121,13 @@ private:
     };
 
     MMRESULT injectedFailure(Call call);
-    InputPort* inputPort(HMIDIIN handle) const;
-    OutputDevice* outputDevice(HMIDIOUT handle) const;
+    OpenInput* openInput(HMIDIIN handle) const;
+    VirtualOutput* virtualOutput(HMIDIOUT handle) const;
 
     // Guards the device tables and the failure list; never held while a callback runs.
     mutable std::mutex mutex_;
-    std::vector<std::unique_ptr<InputDevice>> inputs_;
-    std::vector<std::unique_ptr<OutputDevice>> outputs_;
+    std::vector<std::unique_ptr<VirtualInput>> inputs_;
+    std::vector<std::unique_ptr<VirtualOutput>> outputs_;
     std::vector<Failure> failures_;
 };
 
