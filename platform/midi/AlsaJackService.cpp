@@ -3,11 +3,11 @@
 // per process so our own ports can be left out.
 #include "platform/midi/AlsaJackService.h"
 
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <set>
 #include <utility>
 
 #include "platform/midi/AlsaJackServicePorts.h"
@@ -18,6 +18,12 @@
 namespace pellum::midi {
 
 namespace {
+
+// The same on every start, so that a patchbay finds our ports again; the server adds its suffix
+// ("-01") only while another program's client holds the name.
+constexpr const char* kClientName = "Pellum";
+constexpr const char* kInputClientName = "Pellum in";
+constexpr const char* kOutputClientName = "Pellum out";
 
 template <typename Caps>
 void fillCaps(Caps& caps, const std::string& name) {
@@ -32,9 +38,8 @@ void fillCaps(Caps& caps, const std::string& name) {
 }  // namespace
 
 AlsaJackService::AlsaJackService(bool followServer)
-    : clientName_("Pellum-" + std::to_string(::getpid())),
-      alsaList_(std::make_unique<AlsaPortList>(clientName_)),
-      jackList_(std::make_unique<JackPortList>(clientName_, followServer)) {
+    : alsaList_(std::make_unique<AlsaPortList>(kClientName)),
+      jackList_(std::make_unique<JackPortList>(kClientName, followServer)) {
     // A command asks for the lists itself, once; reading them here too would double its work.
     if (!followServer) return;
     inputs_ = listPorts(true);
@@ -62,14 +67,31 @@ void AlsaJackService::leaveStoppedJackServer() {
 }
 
 std::vector<AlsaJackService::Device> AlsaJackService::listPorts(bool inputs) {
+    // Our own ports are those of the clients our open devices hold, by the names and numbers
+    // the systems gave them: another program's clients of the same name are listed.
+    std::set<std::string> ownJack;
+    std::set<int> ownAlsa;
+    {
+        std::lock_guard lock(mutex_);
+        const auto note = [&](const auto& port) {
+            if (std::string name = port->jackClientName(); !name.empty()) ownJack.insert(name);
+            if (const int id = port->alsaClientId(); id >= 0) ownAlsa.insert(id);
+        };
+        for (const auto& port : openInputs_) note(port);
+        for (const auto& port : openOutputs_) note(port);
+    }
     std::vector<Device> list;
     alsaUp_ = alsaList_->available();
     for (std::string& name : alsaList_->ports(inputs)) {
-        if (!isOwnPort(name)) list.push_back({Api::alsa, std::move(name)});
+        int client = -1;
+        int port = -1;
+        if (!alsaAddress(name, client, port) || ownAlsa.count(client) == 0)
+            list.push_back({Api::alsa, std::move(name)});
     }
     leaveStoppedJackServer();
     for (std::string& name : jackList_->ports(inputs, jackUp_)) {
-        if (!isOwnPort(name)) list.push_back({Api::jack, std::move(name)});
+        if (ownJack.count(name.substr(0, name.find(':'))) == 0)
+            list.push_back({Api::jack, std::move(name)});
     }
     return list;
 }
@@ -78,13 +100,6 @@ std::string AlsaJackService::whyNoDevices() const {
     // Says of each API what is true of it: a JACK server may well run without MIDI ports.
     return std::string(alsaUp_ ? "none on the ALSA sequencer" : "no ALSA sequencer") + ", " +
            (jackUp_ ? "none on the running JACK server" : "no JACK server running");
-}
-
-// JACK renames a second client of the same name "<name>-01", and so on.
-bool AlsaJackService::isOwnPort(const std::string& name) const {
-    if (name.compare(0, clientName_.size(), clientName_) != 0) return false;
-    const char next = name.size() > clientName_.size() ? name[clientName_.size()] : ':';
-    return next == ':' || next == '-';
 }
 
 AlsaJackService::OpenInput* AlsaJackService::openInput(HMIDIIN handle) const {
@@ -172,7 +187,7 @@ MMRESULT AlsaJackService::midiInOpen(HMIDIIN* handle, std::uint32_t deviceId, Mi
     try {
         auto port =
             std::make_unique<OpenInput>(type == CALLBACK_FUNCTION ? callback : nullptr, instance);
-        if (MMRESULT code = port->connect(device.api == Api::jack, clientName_, device.name)) {
+        if (MMRESULT code = port->connect(device.api == Api::jack, kInputClientName, device.name)) {
             return code;
         }
         std::lock_guard lock(mutex_);
@@ -283,12 +298,12 @@ MMRESULT AlsaJackService::midiOutOpen(HMIDIOUT* handle, std::uint32_t deviceId,
     try {
         auto port = std::make_unique<OpenOutput>();
         if (device.api == Api::jack) {
-            port->jack = JackMidiOut::open(clientName_, device.name, code);
+            port->jack = JackMidiOut::open(kOutputClientName, device.name, code);
         } else {
             int client = -1;
             int number = -1;
             if (!alsaAddress(device.name, client, number)) return MIDIERR_NODEVICE;
-            port->alsa = AlsaSeqOut::open(clientName_, client, number, code);
+            port->alsa = AlsaSeqOut::open(kOutputClientName, client, number, code);
         }
         if (code != MMSYSERR_NOERROR) return code;
         std::lock_guard lock(mutex_);

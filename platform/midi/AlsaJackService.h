@@ -31,8 +31,6 @@ public:
     bool jackAvailable() const { return jackUp_; }
     bool systemAvailable() const override { return alsaUp_ || jackUp_; }
     std::string whyNoDevices() const override;
-    // The name our own clients carry on every API; ports under it are never listed.
-    const std::string& clientName() const { return clientName_; }
     std::uint64_t droppedInputBytes() const override;
     std::uint64_t lostInputDevices() const override;
     std::uint64_t brokenInputMessages() const override;
@@ -81,17 +79,15 @@ private:
     class OpenOutput;
 
     std::vector<Device> listPorts(bool inputs);
-    // Once the JACK server stopped, closes our clients of it, the open ports' included: jackd2's
-    // library deletes them under us as soon as another client opens.
+    // Once the JACK server stopped, lets go of our clients of it, the open ports' included:
+    // they are kept, never closed (see keepAfterServerStopped), before another client opens.
     void leaveStoppedJackServer();
-    bool isOwnPort(const std::string& name) const;
     // A count over every input, those still open and (`closed`) those closed before.
     template <typename Count>
     std::uint64_t sumInputs(std::uint64_t closed, Count count) const;
     OpenInput* openInput(HMIDIIN handle) const;
     OpenOutput* openOutput(HMIDIOUT handle) const;
 
-    const std::string clientName_;
     bool alsaUp_ = false;
     bool jackUp_ = false;
     // The listing clients, one on each system, kept between lists.

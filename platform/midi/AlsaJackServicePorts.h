@@ -38,6 +38,10 @@ public:
     // Said only once the pump has handed on all that came before the end.
     bool gone() const { return pump_.transportEnded(); }
 
+    // Our client's name on JACK, or its number on ALSA: our own port is never listed.
+    std::string jackClientName() const { return jack_ ? jack_->clientName() : std::string(); }
+    int alsaClientId() const { return alsa_ ? alsa_->clientId() : -1; }
+
     // Its JACK server stopped: the dead client goes before another opens. The end is told
     // here too, in case the client's own word of it has not come yet.
     void releaseJack() {
@@ -96,6 +100,8 @@ public:
         if (jackStopped) return kMidiServerStopped;
         return jack ? jack->flush() : MMSYSERR_NOERROR;
     }
+    std::string jackClientName() const { return jack ? jack->clientName() : std::string(); }
+    int alsaClientId() const { return alsa ? alsa->clientId() : -1; }
     // Its JACK server stopped: the dead client goes before another opens.
     void releaseJack() {
         if (jack) jackStopped = true;

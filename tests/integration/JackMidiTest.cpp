@@ -77,6 +77,13 @@ protected:
     // Made after the peer is up, so its ports are in the device lists.
     midi::AlsaJackService service;
 
+    // Our ports as the peer sees them: those connected to its own.
+    std::vector<std::string> ourPorts() {
+        auto ports = test::jackConnections(peer.outPort());
+        for (std::string& port : test::jackConnections(peer.inPort())) ports.push_back(port);
+        return ports;
+    }
+
     int outputIndexOf(device::OutputDevice& port, const std::string& name) {
         const auto list = port.buildOutputList();
         const auto found = std::find(list.begin(), list.end(), name);
@@ -100,14 +107,45 @@ TEST_F(JackMidiTest, ListsThePeersPortsInFullAndNeverItsOwn) {
         names.push_back(service.midiOutDeviceName(i));
     }
     EXPECT_NE(std::find(names.begin(), names.end(), peer.outPort()), names.end());
+    const auto ours = ourPorts();
+    ASSERT_EQ(ours.size(), 2u);
     for (const std::string& name : names) {
-        EXPECT_NE(name.rfind(service.clientName(), 0), 0u) << name << " is one of our own";
+        EXPECT_EQ(std::count(ours.begin(), ours.end(), name), 0) << name << " is one of our own";
     }
     // The capability record is cut to 31 characters; the full name is the device name.
     midi::MIDIOUTCAPSA caps{};
     const auto device = static_cast<std::uint32_t>(outputIndexOf(port, peer.inPort()) - 1);
     ASSERT_EQ(service.midiOutGetDevCapsA(device, &caps, sizeof caps), midi::MMSYSERR_NOERROR);
     EXPECT_EQ(std::string(caps.szPname), peer.inPort().substr(0, 31));
+}
+
+// A patchbay finds our ports under the same names at every start; a second program beside the
+// first gets the server's suffix, lists the first one's ports and receives as well.
+TEST_F(JackMidiTest, OurPortsKeepTheirNamesFromStartToStartAndASecondProgramWorks) {
+    std::vector<std::vector<std::string>> seen;
+    for (int start = 0; start < 2; ++start) {
+        midi::AlsaJackService program;
+        device::OutputDevice port(program);
+        ASSERT_EQ(port.openOutput(outputIndexOf(port, peer.inPort())), midi::MMSYSERR_NOERROR);
+        Capture capture(program, peer.outPort(), 4096, 4);
+        seen.push_back(ourPorts());
+    }
+    EXPECT_EQ(seen[0], (std::vector<std::string>{"Pellum in:in", "Pellum out:out"}));
+    EXPECT_EQ(seen[1], seen[0]);
+
+    Capture first(service, peer.outPort(), 4096, 4);
+    midi::AlsaJackService second;
+    std::vector<std::string> listed;
+    for (std::uint32_t i = 0, n = second.midiOutGetNumDevs(); i < n; ++i)
+        listed.push_back(second.midiOutDeviceName(i));
+    EXPECT_EQ(std::count(listed.begin(), listed.end(), "Pellum in:in"), 1);
+    Capture other(second, peer.outPort(), 4096, 4);
+    const auto both = ourPorts();
+    ASSERT_EQ(both.size(), 2u);
+    EXPECT_NE(both[0], both[1]);
+    peer.process().writeLine("emit 3 64");
+    EXPECT_TRUE(other.waitForEvents(3, 10s));
+    EXPECT_TRUE(first.waitForEvents(3, 10s));
 }
 
 TEST_F(JackMidiTest, IdentityRequestReachesThePeerAndItsReplyArrivesAsOneEvent) {

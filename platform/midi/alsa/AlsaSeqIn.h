@@ -26,6 +26,7 @@ public:
     ~AlsaSeqIn();
     AlsaSeqIn(const AlsaSeqIn&) = delete;
     AlsaSeqIn& operator=(const AlsaSeqIn&) = delete;
+    int clientId() const { return snd_seq_client_id(seq_); }
 
 private:
     AlsaSeqIn(InputPump& pump, int sourceClient, int sourcePort)

@@ -56,6 +56,7 @@ public:
     static std::unique_ptr<AlsaSeqOut> open(const std::string& clientName, int destClient,
                                             int destPort, MMRESULT& code);
     ~AlsaSeqOut();
+    int clientId() const { return snd_seq_client_id(seq_); }
     AlsaSeqOut(const AlsaSeqOut&) = delete;
     AlsaSeqOut& operator=(const AlsaSeqOut&) = delete;
 

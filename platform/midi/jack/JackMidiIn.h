@@ -34,6 +34,8 @@ public:
     // someone cut that connection), the server stopped, or it shut us out: no more input will
     // come. Other connections to our port coming and going change nothing.
     bool gone() const { return gone_.load(std::memory_order_acquire); }
+    // The name the server gave our client: the one asked for, or that with a suffix.
+    std::string clientName() const { return jack_get_client_name(client_); }
 
     // Whether half a second went by on the server without it running us once: jackd2 can leave
     // a client triggered but never woken (seen when other clients open and close quickly around

@@ -31,6 +31,8 @@ public:
                                   MMRESULT& code);
     // Hands on everything queued (as long as the server keeps running) before closing.
     ~JackMidiOut();
+    // The name the server gave our client: the one asked for, or that with a suffix.
+    std::string clientName() const { return jack_get_client_name(client_); }
     JackMidiOut(const JackMidiOut&) = delete;
     JackMidiOut& operator=(const JackMidiOut&) = delete;
 
