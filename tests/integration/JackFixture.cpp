@@ -17,6 +17,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <sstream>
 #include <stdexcept>
 #include <thread>
 
@@ -272,7 +273,12 @@ std::optional<std::vector<std::uint8_t>> JackPeer::nextReceived(std::chrono::mil
             deadline - std::chrono::steady_clock::now());
         const auto line = process_.readLine(std::max(left, std::chrono::milliseconds(0)));
         if (!line) return std::nullopt;
-        if (line->rfind("RECV ", 0) == 0) return fromHex(line->substr(line->find(' ', 5) + 1));
+        if (line->rfind("RECV ", 0) == 0) {
+            std::istringstream fields(line->substr(5));
+            std::string size, hex;
+            fields >> size >> hex >> lastArrival_.frame >> lastArrival_.rate >> lastArrival_.period;
+            return fromHex(hex);
+        }
         if (*line == "OVERFLOW") ADD_FAILURE() << "the peer's input overflowed";
         if (*line == "MISSED") ++missedCycles_;
     }

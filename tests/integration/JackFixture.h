@@ -80,6 +80,13 @@ public:
     // that input then lost was lost at its end, not Pellum's.
     int missedCycles() const { return missedCycles_; }
 
+    // Where the message nextReceived() returned last began: the server's frame time of its
+    // F0, with the server's sample rate and period.
+    struct Arrival {
+        std::uint32_t frame = 0, rate = 0, period = 0;
+    };
+    const Arrival& lastArrival() const { return lastArrival_; }
+
     // The reply it gives to the Identity Request.
     static const std::vector<std::uint8_t> kIdentityReply;
 
@@ -87,6 +94,7 @@ private:
     std::string name_;
     ChildProcess process_;
     int missedCycles_ = 0;
+    Arrival lastArrival_;
 };
 
 // Waits until something is connected to `port`; false when `limit` passed first.

@@ -68,6 +68,7 @@ struct Peer {
     jack_port_t* out = nullptr;
     Ring incoming{4 << 20};
     Ring outgoing{1 << 20};  // records: 4-byte length, then the message
+    Ring starts{1 << 16};    // the frame at which each F0 arrived, 4 bytes each
     std::atomic<bool> overflow{false};
     std::atomic<bool> missed{false};
     jack_nframes_t nextFrame = 0;  // process thread only
@@ -152,6 +153,12 @@ int process(jack_nframes_t frames, void* arg) {
         if (jack_midi_event_get(&event, inBuffer, i) != 0) continue;
         bytes += event.size;
         if (!peer.incoming.write(event.buffer, event.size)) peer.overflow = true;
+        const jack_nframes_t at = start + event.time;
+        for (std::size_t b = 0; b < event.size; ++b) {
+            if (event.buffer[b] == 0xF0 &&
+                !peer.starts.write(reinterpret_cast<const std::uint8_t*>(&at), sizeof at))
+                peer.overflow = true;
+        }
     }
     peer.bytesReceived.fetch_add(bytes);
     if (bytes > peer.mostBytesInCycle.load()) peer.mostBytesInCycle.store(bytes);
@@ -283,6 +290,7 @@ int main(int argc, char** argv) {
     std::size_t answerSize = 0;
     Bytes message;
     bool inMessage = false;
+    jack_nframes_t messageAt = 0;  // the frame at which `message` began
     std::string line;
     for (;;) {
         pollfd input{STDIN_FILENO, POLLIN, 0};
@@ -367,12 +375,15 @@ int main(int argc, char** argv) {
             if (byte == 0xF0) {
                 message.assign(1, byte);
                 inMessage = true;
+                peer.starts.read(reinterpret_cast<std::uint8_t*>(&messageAt), sizeof messageAt);
             } else if (inMessage) {
                 message.push_back(byte);
                 if (byte == 0xF7) {
                     inMessage = false;
                     if (report) {
-                        std::printf("RECV %zu %s\n", message.size(), hex(message).c_str());
+                        std::printf("RECV %zu %s %u %u %u\n", message.size(), hex(message).c_str(),
+                                    messageAt, jack_get_sample_rate(peer.client),
+                                    jack_get_buffer_size(peer.client));
                     }
                     if (message.size() == 6 && message[1] == 0x7E && message[3] == 0x06 &&
                         message[4] == 0x01) {

@@ -244,6 +244,34 @@ TEST_F(WindowOverJack, AutoSendDeliversMessagesOfEverySizeWhole) {
     }
 }
 
+// Manual pacing holds between every two messages of a run, as the instrument sees them arrive.
+TEST_F(WindowOverJack, ManualPacingHoldsBetweenEveryTwoMessagesAsTheyArrive) {
+    start();
+    choosePeer();
+    while (peer.nextReceived(1s)) {
+    }
+    test::writeBytes(dir.file("ten.syx"), test::patternStream(10, 100));
+    form->openSyxFile(QString::fromStdString(dir.file("ten.syx")));
+    form->overrideBox->setChecked(false);
+    form->manualSpeed->click();
+    form->sendSpeed->setValue(8);
+    ASSERT_EQ(form->manualWait->text(), "200 ms");
+    click(form->sendAllButton);
+    ASSERT_TRUE(pumpUntil([&] { return !form->sendTimer->isActive(); }, 20s));
+    std::vector<std::uint32_t> frames;
+    for (std::size_t k = 0; k < 10; ++k) {
+        const auto got = peer.nextReceived(10s);
+        ASSERT_TRUE(got && *got == test::patternMessage(k, 100)) << "message " << k;
+        frames.push_back(peer.lastArrival().frame);
+    }
+    // A message leaves in the cycle after the one it was handed over in: a gap between two
+    // arrivals may look up to one period shorter than the wait between the sends.
+    const auto& server = peer.lastArrival();
+    ASSERT_GT(server.rate, 0u);
+    for (std::size_t k = 1; k < frames.size(); ++k)
+        EXPECT_GE(frames[k] - frames[k - 1], server.rate / 5 - server.period) << "before " << k;
+}
+
 // The peer fills every cycle of its port, in events that cut the messages anywhere, while the
 // window is busy: first stalled, as by a long repaint, then inside a modal box's own loop.
 // Every message is kept whole and in order.
