@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -42,6 +43,10 @@ public:
 private:
     bool tryStart(std::string& why);
     bool tryStartPipeWire(std::string& why);
+    // Starts `argv`, logging to log_, and waits up to 30 s until `up`; false, with why, when it
+    // ended or never came up.
+    bool launch(const std::vector<std::string>& argv, const std::function<bool()>& up,
+                std::string& why);
 
     std::string name_;
     int lock_ = -1;
