@@ -11,6 +11,7 @@
 
 #include "device/InputDevice.h"
 #include "platform/midi/notices/NoticeQueue.h"
+#include "tests/support/Thrown.h"
 #include "tests/support/loopback/LoopbackMidi.h"
 
 namespace pellum {
@@ -21,12 +22,7 @@ using midi::LoopbackMidi;
 
 // The message of the EMidiInputError that `action` raises, or "" when it raises none.
 std::string raised(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const device::EMidiInputError& error) {
-        return error.what();
-    }
-    return "";
+    return test::thrownText<device::EMidiInputError>(action);
 }
 
 class InputDeviceTest : public ::testing::Test {
