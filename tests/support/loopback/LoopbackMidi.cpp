@@ -294,15 +294,17 @@ LoopbackMidi::OpenInput* LoopbackMidi::openPort(std::uint32_t input) const {
     return device ? device->port.get() : nullptr;
 }
 
+LoopbackMidi::OpenInput* LoopbackMidi::portOf(HMIDIIN handle) const {
+    std::lock_guard lock(mutex_);
+    const VirtualInput* device = opened(inputs_, handle);
+    return device ? device->port.get() : nullptr;
+}
+
 template <typename Operation>
 MMRESULT LoopbackMidi::onInput(Call call, HMIDIIN handle, Operation operation) {
     if (MMRESULT failure = injectedFailure(call)) return failure;
-    OpenInput* port = nullptr;
-    {
-        std::lock_guard lock(mutex_);
-        if (VirtualInput* device = opened(inputs_, handle)) port = device->port.get();
-    }
     // Outside the lock: reset() runs the callback, which may call back into us.
+    OpenInput* port = portOf(handle);
     return port ? operation(*port) : MMSYSERR_INVALHANDLE;
 }
 
@@ -370,12 +372,11 @@ MMRESULT LoopbackMidi::midiInReset(HMIDIIN handle) {
 
 MMRESULT LoopbackMidi::midiInUnprepareHeader(HMIDIIN handle, MIDIHDR* header,
                                              std::uint32_t headerSize) {
-    return onInput(Call::midiInUnprepareHeader, handle,
-                   [&](OpenInput& port) { return port.unprepareHeader(header, headerSize); });
+    OpenInput* port = portOf(handle);
+    return port ? port->unprepareHeader(header, headerSize) : MMSYSERR_INVALHANDLE;
 }
 
 MMRESULT LoopbackMidi::midiInClose(HMIDIIN handle) {
-    if (MMRESULT failure = injectedFailure(Call::midiInClose)) return failure;
     std::unique_ptr<OpenInput> closing;
     {
         std::lock_guard lock(mutex_);

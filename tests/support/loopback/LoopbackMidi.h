@@ -32,8 +32,6 @@ public:
         midiInAddBuffer,
         midiInStart,
         midiInReset,
-        midiInUnprepareHeader,
-        midiInClose,
         midiInGetDevCapsA,
     };
 
@@ -122,6 +120,8 @@ private:
     MMRESULT injectedFailure(Call call);
     // The open port of input number `input`, or nullptr; the caller holds mutex_.
     OpenInput* openPort(std::uint32_t input) const;
+    // The open port `handle` names, or nullptr; takes mutex_.
+    OpenInput* portOf(HMIDIIN handle) const;
     // Fails as failNextCall() asked, or runs `operation` on the port `handle` names.
     template <typename Operation>
     MMRESULT onInput(Call call, HMIDIIN handle, Operation operation);
