@@ -217,13 +217,6 @@ std::vector<const MIDIHDR*> LoopbackMidi::queuedBuffers(std::uint32_t input) con
     return port ? port->queuedBuffers() : std::vector<const MIDIHDR*>{};
 }
 
-std::uint64_t LoopbackMidi::droppedBytes(std::uint32_t input) const {
-    std::lock_guard lock(mutex_);
-    const VirtualInput* device = numbered(inputs_, input);
-    if (device == nullptr) return 0;
-    return device->droppedBefore + (device->port ? device->port->droppedBytes() : 0);
-}
-
 std::uint64_t LoopbackMidi::sumInputs(std::uint64_t VirtualInput::*before,
                                       std::uint64_t (EmulatedMidiIn::*count)() const) const {
     std::lock_guard lock(mutex_);

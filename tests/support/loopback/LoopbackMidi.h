@@ -58,7 +58,6 @@ public:
     void flush(std::uint32_t input);
     bool isInputOpen(std::uint32_t input) const;
     std::vector<const MIDIHDR*> queuedBuffers(std::uint32_t input) const;
-    std::uint64_t droppedBytes(std::uint32_t input) const;
     // What open inputs dropped; bytes sent to an input nobody had open are not a loss.
     std::uint64_t droppedInputBytes() const override;
     std::uint64_t inputGaps() const override;

@@ -188,7 +188,7 @@ TEST_F(InputDeviceTest, SysexLongerThanOneBufferArrivesAsSeveralEvents) {
             joined.insert(joined.end(), e.sysexBytes.begin(), e.sysexBytes.end());
         EXPECT_EQ(joined, message);
     }
-    EXPECT_EQ(service.droppedBytes(synth), 0u);
+    EXPECT_EQ(service.droppedInputBytes(), 0u);
 }
 
 TEST_F(InputDeviceTest, SysexOnlyDropsShortMessagesFromTheNextMessageOn) {
@@ -361,7 +361,7 @@ TEST_F(InputDeviceTest, DumpArrivesWhileTheWindowThreadDrains) {
     instrument.join();
     ASSERT_EQ(events.size(), static_cast<std::size_t>(kMessages));
     for (int n = 0; n < kMessages; ++n) EXPECT_EQ(events[n].sysexBytes, messageFor(n)) << n;
-    EXPECT_EQ(service.droppedBytes(synth), 0u);
+    EXPECT_EQ(service.droppedInputBytes(), 0u);
 }
 
 }  // namespace
