@@ -132,24 +132,31 @@ TestJackServer::~TestJackServer() {
 
 bool TestJackServer::tryStart(std::string& why) {
     return launch(
-        {"jackd", "-n", name_, "-r", "-d", "dummy", "-r", "48000", "-p", "1024"},
-        [] { return jackServerRunning(); }, why);
+        jackdCommand(name_), [] { return jackServerRunning(); }, why);
 }
 
 bool TestJackServer::launch(const std::vector<std::string>& argv, const std::function<bool()>& up,
                             std::string& why) {
-    process_ = std::make_unique<ChildProcess>(argv, log_);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    process_ = launchServer(argv, log_, up, std::chrono::seconds(30));
+    // Its complaints go to standard error; the banner on standard output says little.
+    if (!process_) why = lastLines(log_ + ".err", 2);
+    return process_ != nullptr;
+}
+
+std::vector<std::string> jackdCommand(const std::string& name) {
+    return {"jackd", "-n", name, "-r", "-d", "dummy", "-r", "48000", "-p", "1024"};
+}
+
+std::unique_ptr<ChildProcess> launchServer(const std::vector<std::string>& argv,
+                                           const std::string& log, const std::function<bool()>& up,
+                                           std::chrono::seconds limit) {
+    auto server = std::make_unique<ChildProcess>(argv, log);
+    const auto deadline = std::chrono::steady_clock::now() + limit;
     while (!up()) {
-        if (process_->wait({}) != -1 || std::chrono::steady_clock::now() > deadline) {
-            process_.reset();
-            // Its complaints go to standard error; the banner on standard output says little.
-            why = lastLines(log_ + ".err", 2);
-            return false;
-        }
+        if (server->wait({}) != -1 || std::chrono::steady_clock::now() > deadline) return nullptr;
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
-    return true;
+    return server;
 }
 
 bool onPipeWire() {

@@ -43,8 +43,7 @@ public:
 private:
     bool tryStart(std::string& why);
     bool tryStartPipeWire(std::string& why);
-    // Starts `argv`, logging to log_, and waits up to 30 s until `up`; false, with why, when it
-    // ended or never came up.
+    // launchServer() logging to log_; false, with its last lines in `why`, when it failed.
     bool launch(const std::vector<std::string>& argv, const std::function<bool()>& up,
                 std::string& why);
 
@@ -53,6 +52,14 @@ private:
     std::string log_;
     std::unique_ptr<ChildProcess> process_;
 };
+
+// A dummy-driver jackd named `name`, as the tests run it.
+std::vector<std::string> jackdCommand(const std::string& name);
+// Starts `argv`, its output in `log` and `log`.err, and waits until `up`; nothing when it ended
+// or `limit` passed first.
+std::unique_ptr<ChildProcess> launchServer(const std::vector<std::string>& argv,
+                                           const std::string& log, const std::function<bool()>& up,
+                                           std::chrono::seconds limit);
 
 // Whether any process called jackd runs on this machine.
 bool anyJackdRunning();
