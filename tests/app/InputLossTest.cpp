@@ -5,24 +5,13 @@
 
 #include "core/CaptureStore.h"
 #include "tests/app/WindowFixture.h"
+#include "tests/support/PatternMessage.h"
 
 using namespace pellum;
 using namespace pellum::test;
 using namespace std::chrono_literals;
 
 namespace {
-
-Bytes dump(std::size_t count, std::size_t size) {
-    Bytes all;
-    for (std::size_t k = 0; k < count; ++k) {
-        Bytes m(size, static_cast<std::uint8_t>(k & 0x7F));
-        m[0] = 0xF0;
-        m[1] = 0x41;
-        m.back() = 0xF7;
-        all.insert(all.end(), m.begin(), m.end());
-    }
-    return all;
-}
 
 class InputLoss : public WindowTest {
 protected:
@@ -36,7 +25,7 @@ protected:
     // A burst the window does not see until it is over: the input keeps as many messages as it
     // has buffers free and its pump's ring holds, and drops the rest.
     void burstWhileBusy(std::size_t count) {
-        for (std::size_t k = 0; k < count; ++k) midi.inject(in, dump(1, kSize));
+        for (std::size_t k = 0; k < count; ++k) midi.inject(in, patternMessage(0, kSize));
         midi.flush(in);
     }
 
@@ -89,11 +78,11 @@ TEST_F(InputLoss, ALossIsToldOncePerBurstAndWhatArrivedIsKept) {
 // A place where the input fell behind breaks the message in flight (never joined to the next) and
 // is told, though nobody knows how many bytes went.
 TEST_F(InputLoss, AGapBreaksTheMessageInFlightAndIsTold) {
-    const Bytes two = dump(2, kSize);
+    const Bytes two = patternStream(2, kSize);
     midi.inject(in, std::span<const std::uint8_t>(two.data(), kSize + 300));
     midi.injectGap(in);
     midi.inject(in, std::span<const std::uint8_t>(two.data() + kSize + 300, kSize - 300));
-    midi.inject(in, dump(1, kSize));
+    midi.inject(in, patternMessage(0, kSize));
     midi.flush(in);
     ASSERT_TRUE(pumpUntil([&] { return !dialogs.messages.isEmpty(); }, 5s));
     EXPECT_EQ(dialogs.messages, QStringList{QStringLiteral("受信中にデータが失われました")});

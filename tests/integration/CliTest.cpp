@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "tests/integration/JackFixture.h"
@@ -58,22 +57,13 @@ TEST_F(CliTest, IdentifyPrintsThePeersReply) {
 TEST_F(CliTest, SendThenReceiveRoundTripsAFileByteForByte) {
     peer.process().writeLine("report off");
     peer.process().writeLine("echo on");
-    Bytes file;
-    std::size_t count = 0;
-    for (std::size_t size : {6, 300, 65535, 20, 4097, 1024, 1024, 7}) {
-        const Bytes message = patternMessage(count++, size);
-        file.insert(file.end(), message.begin(), message.end());
-    }
+    const Bytes file = test::patternStream({6, 300, 65535, 20, 4097, 1024, 1024, 7});
     test::writeBytes(dir.file("in.syx"), file);
 
     ChildProcess receive({PELLUM_CLI, "receive", dir.file("out.syx"), "--in", peer.outPort(),
-                          "--count", std::to_string(count), "--timeout", "20"});
+                          "--count", "8", "--timeout", "20"});
     // Sending before the receiver listens would lose the echo.
-    const auto deadline = std::chrono::steady_clock::now() + 20s;
-    while (test::jackConnections(peer.outPort()).empty()) {
-        ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "the receiver never connected";
-        std::this_thread::sleep_for(20ms);
-    }
+    ASSERT_TRUE(test::waitForConnection(peer.outPort(), 20s)) << "the receiver never connected";
     const CliRun send = runCli({"send", dir.file("in.syx"), "--out", peer.name() + ":in"});
     EXPECT_EQ(send.status, 0);
     EXPECT_EQ(receive.wait(30s), 0);
@@ -88,13 +78,12 @@ TEST_F(CliTest, ReceiveKeepsAFullRateDumpWholeHoweverTheEventsCutIt) {
         Bytes stream;
         std::size_t messages;
     };
-    Bytes bigFirst = patternMessage(0, 65535);
-    const Bytes kibs = test::patternStream(1000, 1024, 1);
-    bigFirst.insert(bigFirst.end(), kibs.begin(), kibs.end());
+    std::vector<std::size_t> bigFirst(1001, 1024);
+    bigFirst.front() = 65535;
     const Case cases[] = {
         {"1024", test::patternStream(1000, 1024), 1000},
         {"random:1:4096:7", test::patternStream(1000, 1024), 1000},
-        {"random:1:32720:11", bigFirst, 1001},
+        {"random:1:32720:11", test::patternStream(bigFirst), 1001},
         {"1000", test::patternStream(9999, 100), 9999},
     };
     for (const Case& c : cases) {

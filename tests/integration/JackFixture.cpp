@@ -16,6 +16,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <sstream>
 #include <stdexcept>
@@ -131,22 +132,32 @@ TestJackServer::~TestJackServer() {
 }
 
 bool TestJackServer::tryStart(std::string& why) {
-    process_ = std::make_unique<ChildProcess>(
-        std::vector<std::string>{"jackd", "-n", name_, "-r", "-d", "dummy", "-r", "48000", "-p",
-                                 "1024"},
-        log_);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (!jackServerRunning()) {
-        const int status = process_->wait({});
-        if (status != -1 || std::chrono::steady_clock::now() > deadline) {
-            process_.reset();
-            // Its complaints go to standard error; the banner on standard output says little.
-            why = lastLines(log_ + ".err", 2);
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    return launch(
+        jackdCommand(name_), [] { return jackServerRunning(); }, why);
+}
+
+bool TestJackServer::launch(const std::vector<std::string>& argv, const std::function<bool()>& up,
+                            std::string& why) {
+    process_ = launchServer(argv, log_, up, std::chrono::seconds(30));
+    // Its complaints go to standard error; the banner on standard output says little.
+    if (!process_) why = lastLines(log_ + ".err", 2);
+    return process_ != nullptr;
+}
+
+std::vector<std::string> jackdCommand(const std::string& name) {
+    return {"jackd", "-n", name, "-r", "-d", "dummy", "-r", "48000", "-p", "1024"};
+}
+
+std::unique_ptr<ChildProcess> launchServer(const std::vector<std::string>& argv,
+                                           const std::string& log, const std::function<bool()>& up,
+                                           std::chrono::seconds limit) {
+    auto server = std::make_unique<ChildProcess>(argv, log);
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!up()) {
+        if (server->wait({}) != -1 || std::chrono::steady_clock::now() > deadline) return nullptr;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
-    return true;
+    return server;
 }
 
 bool onPipeWire() {
@@ -173,17 +184,10 @@ bool TestJackServer::tryStartPipeWire(std::string& why) {
     // Headless: without these it looks for a desktop session and a bus that are not there.
     ::unsetenv("DISPLAY");
     ::unsetenv("DBUS_SESSION_BUS_ADDRESS");
-    process_ = std::make_unique<ChildProcess>(std::vector<std::string>{"pipewire"}, log_);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (!std::filesystem::exists(runtime + "/pipewire-0") || !jackServerRunning()) {
-        if (process_->wait({}) != -1 || std::chrono::steady_clock::now() > deadline) {
-            process_.reset();
-            why = lastLines(log_ + ".err", 2);
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return true;
+    return launch(
+        {"pipewire"},
+        [&] { return std::filesystem::exists(runtime + "/pipewire-0") && jackServerRunning(); },
+        why);
 }
 
 bool anyJackdRunning() {

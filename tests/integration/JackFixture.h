@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -42,12 +43,23 @@ public:
 private:
     bool tryStart(std::string& why);
     bool tryStartPipeWire(std::string& why);
+    // launchServer() logging to log_; false, with its last lines in `why`, when it failed.
+    bool launch(const std::vector<std::string>& argv, const std::function<bool()>& up,
+                std::string& why);
 
     std::string name_;
     int lock_ = -1;
     std::string log_;
     std::unique_ptr<ChildProcess> process_;
 };
+
+// A dummy-driver jackd named `name`, as the tests run it.
+std::vector<std::string> jackdCommand(const std::string& name);
+// Starts `argv`, its output in `log` and `log`.err, and waits until `up`; nothing when it ended
+// or `limit` passed first.
+std::unique_ptr<ChildProcess> launchServer(const std::vector<std::string>& argv,
+                                           const std::string& log, const std::function<bool()>& up,
+                                           std::chrono::seconds limit);
 
 // Whether any process called jackd runs on this machine.
 bool anyJackdRunning();

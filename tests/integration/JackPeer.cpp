@@ -46,9 +46,11 @@
 #include "platform/midi/SpscByteRing.h"
 #include "platform/midi/jack/JackCycleBudget.h"
 #include "tests/support/PatternMessage.h"
+#include "tests/support/TempFiles.h"
 
 namespace {
 
+using pellum::test::patternByte;
 using pellum::test::patternMessage;
 using Bytes = std::vector<std::uint8_t>;
 
@@ -112,18 +114,6 @@ void playEvents(Peer& peer, void* buffer) {
     peer.playing.store(false, std::memory_order_release);
 }
 
-// The flood's byte at `at`: message at / size of the pattern, made without a table.
-std::uint8_t floodByte(std::size_t at, std::size_t size) {
-    const std::size_t k = at / size;
-    const std::size_t i = at % size;
-    if (i == 0) return 0xF0;
-    if (i + 1 == size) return 0xF7;
-    if (i == 1) return 0x7D;
-    if (i == 2) return static_cast<std::uint8_t>((k >> 7) & 0x7F);
-    if (i == 3) return static_cast<std::uint8_t>(k & 0x7F);
-    return static_cast<std::uint8_t>((k + i) & 0x7F);
-}
-
 void floodEvents(Peer& peer, void* buffer) {
     const std::size_t total = peer.floodCount * peer.floodSize;
     while (peer.floodAt < total) {
@@ -132,7 +122,10 @@ void floodEvents(Peer& peer, void* buffer) {
         if (size == 0) return;
         jack_midi_data_t* event = jack_midi_event_reserve(buffer, 0, size);
         if (event == nullptr) return;
-        for (std::size_t i = 0; i < size; ++i) event[i] = floodByte(peer.floodAt + i, peer.floodSize);
+        // The pattern made as it goes, without a table.
+        for (std::size_t i = 0, at = peer.floodAt; i < size; ++i, ++at) {
+            event[i] = patternByte(at / peer.floodSize, at % peer.floodSize, peer.floodSize);
+        }
         peer.budget.take(size);
         peer.floodAt += size;
     }
@@ -220,14 +213,8 @@ void waitUntilSent(Peer& peer) {
 }
 
 bool preparePlay(Peer& peer, const std::string& path, const std::string& cut) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) return false;
-    peer.playBytes.clear();
-    std::uint8_t chunk[65536];
-    for (std::size_t got; (got = std::fread(chunk, 1, sizeof chunk, file)) > 0;) {
-        peer.playBytes.insert(peer.playBytes.end(), chunk, chunk + got);
-    }
-    std::fclose(file);
+    peer.playBytes = pellum::test::readBytes(path);
+    if (peer.playBytes.empty()) return false;
     peer.playCuts.clear();
     unsigned min = 0;
     unsigned max = 0;
@@ -246,7 +233,7 @@ bool preparePlay(Peer& peer, const std::string& path, const std::string& cut) {
     }
     peer.playAt = 0;
     peer.playCut = 0;
-    return !peer.playBytes.empty();
+    return true;
 }
 
 void quiet(const char*) {}

@@ -7,8 +7,6 @@
 #include <chrono>
 #include <memory>
 #include <string>
-#include <thread>
-#include <vector>
 
 #include "tests/integration/JackFixture.h"
 
@@ -17,19 +15,10 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Starts jackd under `name` and waits until it answers; false when it gave up.
+// Starts jackd under `name` and waits until it answers; nothing when it gave up.
 std::unique_ptr<ChildProcess> startServer(const std::string& name) {
     ::setenv("JACK_DEFAULT_SERVER", name.c_str(), 1);
-    auto server = std::make_unique<ChildProcess>(
-        std::vector<std::string>{"jackd", "-n", name, "-r", "-d", "dummy", "-r", "48000", "-p",
-                                 "1024"},
-        "/tmp/" + name + ".log");
-    const auto deadline = std::chrono::steady_clock::now() + 20s;
-    while (!jackServerRunning()) {
-        if (server->wait({}) != -1 || std::chrono::steady_clock::now() > deadline) return nullptr;
-        std::this_thread::sleep_for(50ms);
-    }
-    return server;
+    return launchServer(jackdCommand(name), "/tmp/" + name + ".log", jackServerRunning, 20s);
 }
 
 TEST(JackRegistryTest, TestServerComesUpOverATableFullOfDeadServers) {

@@ -8,6 +8,7 @@
 
 #include "tests/integration/JackFixture.h"
 #include "tests/support/CliRun.h"
+#include "tests/support/ExampleCfg.h"
 #include "tests/support/TempFiles.h"
 
 namespace pellum {
@@ -23,10 +24,7 @@ protected:
 
 TEST_F(RequestCliTest, SendsTheRequestAndCapturesTheDumpItAsksFor) {
     const std::string cfg = dir.file("sc88.cfg");
-    const std::string text =
-        "SC-88 requests\r\nYES\r\n65\r\n16\r\n66\r\n17\r\n?System\r\n64\r\n0\r\n127\r\n0\r\n0\r\n"
-        "1\r\n?Part 1\r\n64\r\n16\r\n0\r\n0\r\n0\r\n127\r\n";
-    test::writeText(cfg, text);
+    test::writeBytes(cfg, test::cfgBytes(test::kExampleCfgLines));
     // A dump larger than one port cycle, so the capture runs over several.
     peer.process().writeLine("answer 40 1024");
 

@@ -82,6 +82,25 @@ protected:
         choose(form->inputList, in);
     }
 
+    // The window started with the peer chosen, the identity requests the choice sent taken (once
+    // the peer's reply is shown, with `afterReply`).
+    void startWithPeer(bool afterReply = false) {
+        start();
+        choosePeer();
+        if (afterReply) {
+            ASSERT_TRUE(pumpUntil([&] { return form->vendorId->text() == "7DH"; }, 10s))
+                << "no reply shown";
+        }
+        while (peer.nextReceived(1s)) {
+        }
+    }
+
+    // Captured message `k`.
+    Bytes stored(int k) const {
+        const auto message = form->store().message(k);
+        return Bytes(message.begin(), message.end());
+    }
+
     // One full-rate capture of `sizes` in events cut by `cut`, checked whole; true when it came
     // out short with the loss told and `mayRetry`, so that the caller plays it again.
     bool fullRateCaptureTry(const std::string& cut, const std::vector<std::size_t>& sizes,
@@ -116,10 +135,7 @@ TEST_F(WindowOverJack, ChoosingThePeerAsksWhoItIsAndSurvivesARestart) {
 }
 
 TEST_F(WindowOverJack, ThePeerSaysWhoItIsAndAnswersADumpRequestFromTheUserTab) {
-    start();
-    choosePeer();
-    ASSERT_TRUE(pumpUntil([&] { return form->vendorId->text() == "7DH"; }, 10s))
-        << "no reply shown";
+    startWithPeer(true);
     QStringList shown;
     for (const QLabel* l :
          {form->globalChannel, form->vendorName, form->vendorId, form->machineName, form->machineId,
@@ -127,8 +143,6 @@ TEST_F(WindowOverJack, ThePeerSaysWhoItIsAndAnswersADumpRequestFromTheUserTab) {
         shown << l->text();
     EXPECT_EQ(shown, (QStringList{"128", "unknown", "7DH", "unknown", "1A12H D6H", "386", "644"}));
     EXPECT_EQ(form->messageList->count(), 0);
-    while (peer.nextReceived(1s)) {
-    }
 
     // The peer answers the next request with three messages; its EMITTED line says it has the
     // command before the request can reach it.
@@ -154,9 +168,7 @@ TEST_F(WindowOverJack, ThePeerSaysWhoItIsAndAnswersADumpRequestFromTheUserTab) {
     ASSERT_TRUE(pumpUntil([&] { return form->messageList->count() == 3; }, 20s))
         << form->messageList->count() << " of 3 captured";
     for (int k = 0; k < 3; ++k) {
-        const auto message = form->store().message(k);
-        EXPECT_TRUE(Bytes(message.begin(), message.end()) ==
-                    test::patternMessage(static_cast<std::size_t>(k), 300))
+        EXPECT_TRUE(stored(k) == test::patternMessage(static_cast<std::size_t>(k), 300))
             << "message " << k;
     }
     EXPECT_TRUE(dialogs.errors.isEmpty());
@@ -165,10 +177,7 @@ TEST_F(WindowOverJack, ThePeerSaysWhoItIsAndAnswersADumpRequestFromTheUserTab) {
 TEST_F(WindowOverJack, ADumpIsCapturedWholeAndSentBackInOrder) {
     constexpr std::size_t kCount = 500;
     constexpr std::size_t kSize = 1024;
-    start();
-    choosePeer();
-    while (peer.nextReceived(1s)) {
-    }
+    startWithPeer();
 
     peer.process().writeLine("emit " + std::to_string(kCount) + " " + std::to_string(kSize));
     ASSERT_TRUE(
@@ -216,12 +225,8 @@ TEST_F(WindowOverJack, ADumpIsCapturedWholeAndSentBackInOrder) {
 // Loaded from a file and sent by an auto-send run: messages beyond what one event or one
 // cycle carries on either server arrive whole and in order.
 TEST_F(WindowOverJack, AutoSendDeliversMessagesOfEverySizeWhole) {
-    start();
-    choosePeer();
     // The reply moves the channel override; it must have come before the override goes off.
-    ASSERT_TRUE(pumpUntil([&] { return form->vendorId->text() == "7DH"; }, 10s));
-    while (peer.nextReceived(1s)) {
-    }
+    startWithPeer(true);
     std::vector<std::size_t> fortyAndBig(40, 1024);
     fortyAndBig.push_back(65535);
     for (const auto& sizes : {fortyAndBig, std::vector<std::size_t>{32735, 32736, 40000, 65535}}) {
@@ -276,10 +281,7 @@ TEST_F(WindowOverJack, ManualPacingHoldsBetweenEveryTwoMessagesAsTheyArrive) {
 // window is busy: first stalled, as by a long repaint, then inside a modal box's own loop.
 // Every message is kept whole and in order.
 TEST_F(WindowOverJack, AFullRateDumpIsCapturedWholeWhileTheWindowIsBusy) {
-    start();
-    choosePeer();
-    while (peer.nextReceived(1s)) {
-    }
+    startWithPeer();
     struct Case {
         std::string cut;
         std::vector<std::size_t> sizes;
@@ -329,9 +331,7 @@ bool WindowOverJack::fullRateCaptureTry(const std::string& cut,
     EXPECT_EQ(service->droppedInputBytes(), droppedBefore);
     EXPECT_EQ(form->store().count(), count);
     for (int k = 0; k < std::min(count, form->store().count()); ++k) {
-        const auto message = form->store().message(k);
-        if (Bytes(message.begin(), message.end()) !=
-            test::patternMessage(static_cast<std::size_t>(k), sizes[k])) {
+        if (stored(k) != test::patternMessage(static_cast<std::size_t>(k), sizes[k])) {
             ADD_FAILURE() << "message " << k;
             break;
         }
@@ -343,10 +343,7 @@ bool WindowOverJack::fullRateCaptureTry(const std::string& cut,
 // Filled exactly: the store refuses the message after the 9999th with its notice, and that
 // message waits in the input rather than being lost.
 TEST_F(WindowOverJack, TheStoreFillsExactlyAndTheNextMessageIsRefusedNotLost) {
-    start();
-    choosePeer();
-    while (peer.nextReceived(1s)) {
-    }
+    startWithPeer();
     const Bytes stream = test::patternStream(CaptureStore::kCapacity + 1, 100);
     test::writeBytes(dir.file("dump.syx"), stream);
     peer.play(dir.file("dump.syx"), "1000", 0);
@@ -360,8 +357,7 @@ TEST_F(WindowOverJack, TheStoreFillsExactlyAndTheNextMessageIsRefusedNotLost) {
     EXPECT_EQ(form->inputDevice->pendingCount(), 1);
     EXPECT_EQ(peer.waitPlayed(10s), stream.size());
     EXPECT_EQ(service->droppedInputBytes(), 0u);
-    const auto last = form->store().message(CaptureStore::kCapacity - 1);
-    EXPECT_TRUE(Bytes(last.begin(), last.end()) ==
+    EXPECT_TRUE(stored(CaptureStore::kCapacity - 1) ==
                 test::patternMessage(CaptureStore::kCapacity - 1, 100));
 
     // Clear lists what waited, and the next dump is captured.
@@ -376,11 +372,7 @@ TEST_F(WindowOverJack, TheStoreFillsExactlyAndTheNextMessageIsRefusedNotLost) {
 // The peer dumps three messages on channel 8; the user deletes, sends, saves, runs, stops and
 // steers with the mouse and the keys, and the peer gets what the lines say.
 TEST_F(WindowOverJack, WhatALineShowsIsWhatGoesOutByMouseAndKeys) {
-    start();
-    choosePeer();
-    ASSERT_TRUE(pumpUntil([&] { return form->vendorId->text() == "7DH"; }, 10s));
-    while (peer.nextReceived(1s)) {
-    }
+    startWithPeer(true);
     const auto m = [](std::size_t k) { return test::patternMessage(896 + k, 100); };  // byte 2: 07
     test::writeBytes(dir.file("three.syx"), test::patternStream(3, 100, 896));
     peer.play(dir.file("three.syx"), "1024", 0);

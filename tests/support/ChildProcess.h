@@ -28,16 +28,11 @@ namespace pellum::test {
 class ChildProcess {
 public:
     // With `logFile`, its standard output goes to that file instead of the pipe, and its
-    // standard error to `logFile` + ".err". Otherwise, with `readErrors`, its standard error
-    // goes to a second pipe (errors()); without, to the test's own.
-    explicit ChildProcess(const std::vector<std::string>& argv, const std::string& logFile = {},
-                          bool readErrors = false) {
+    // standard error to `logFile` + ".err"; without, its standard error goes to the test's own.
+    explicit ChildProcess(const std::vector<std::string>& argv, const std::string& logFile = {}) {
         int in[2];
         int out[2];
-        int err[2] = {-1, -1};
-        readErrors = readErrors && logFile.empty();
-        if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0 ||
-            (readErrors && ::pipe2(err, O_CLOEXEC) != 0)) {
+        if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0) {
             throw std::runtime_error("no pipe");
         }
         std::vector<char*> args;
@@ -51,20 +46,19 @@ public:
             ::prctl(PR_SET_PDEATHSIG, SIGKILL);
             if (::getppid() != parent) ::_exit(127);
             ::dup2(in[0], STDIN_FILENO);
-            constexpr int kLogFlags = O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC;
-            const int log = logFile.empty() ? -1 : ::open(logFile.c_str(), kLogFlags, 0644);
-            const int errors = logFile.empty() ? err[1] : ::open(errorLog.c_str(), kLogFlags, 0644);
-            ::dup2(log >= 0 ? log : out[1], STDOUT_FILENO);
-            if (errors >= 0) ::dup2(errors, STDERR_FILENO);
+            ::dup2(out[1], STDOUT_FILENO);
+            if (!logFile.empty()) {
+                constexpr int kLogFlags = O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC;
+                ::dup2(::open(logFile.c_str(), kLogFlags, 0644), STDOUT_FILENO);
+                ::dup2(::open(errorLog.c_str(), kLogFlags, 0644), STDERR_FILENO);
+            }
             ::execvp(args[0], args.data());
             ::_exit(127);
         }
         ::close(in[0]);
         ::close(out[1]);
-        if (readErrors) ::close(err[1]);
         toChild_ = in[1];
         fromChild_ = out[0];
-        errFromChild_ = err[0];
         if (pid_ < 0) throw std::runtime_error("no fork");
     }
 
@@ -78,8 +72,7 @@ public:
                 ::waitpid(pid_, nullptr, 0);
             }
         }
-        for (const int fd : {fromChild_, errFromChild_})
-            if (fd >= 0) ::close(fd);
+        if (fromChild_ >= 0) ::close(fromChild_);
     }
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
@@ -100,43 +93,38 @@ public:
     // The next line of its standard output, or nothing when `limit` passed or it closed.
     std::optional<std::string> readLine(std::chrono::milliseconds limit) {
         const auto deadline = Clock::now() + limit;
-        for (;;) {
-            const std::size_t end = out_.find('\n');
-            if (end != std::string::npos) {
-                std::string line = out_.substr(0, end);
-                out_.erase(0, end + 1);
-                return line;
+        while (out_.find('\n') == std::string::npos) {
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+            if (fromChild_ < 0 || left.count() <= 0) return std::nullopt;
+            pollfd ready{fromChild_, POLLIN, 0};
+            if (::poll(&ready, 1, static_cast<int>(left.count())) <= 0) continue;
+            char chunk[65536];
+            const ssize_t got = ::read(fromChild_, chunk, sizeof chunk);
+            if (got > 0) {
+                out_.append(chunk, static_cast<std::size_t>(got));
+            } else {
+                ::close(std::exchange(fromChild_, -1));
             }
-            if (fromChild_ < 0 || !readSome(deadline)) return std::nullopt;
         }
+        const std::size_t end = out_.find('\n');
+        std::string line = out_.substr(0, end);
+        out_.erase(0, end + 1);
+        return line;
     }
-
-    // Everything it writes to standard output (and to the errors' pipe) until it closes them, or
-    // until `limit` passes.
-    std::string readAll(std::chrono::milliseconds limit) {
-        const auto deadline = Clock::now() + limit;
-        while (readSome(deadline)) {
-        }
-        return std::exchange(out_, {});
-    }
-
-    // What it wrote to the errors' pipe so far, read by readLine() and readAll().
-    const std::string& errors() const { return err_; }
 
     // Its exit status (128 + the signal that ended it), or -1 when it did not exit within
     // `limit`.
     int wait(std::chrono::milliseconds limit) {
-        if (reaped_) return -1;
         const auto deadline = Clock::now() + limit;
-        for (;;) {
-            int status = 0;
+        for (int status = 0; !reaped_; std::this_thread::sleep_for(std::chrono::milliseconds(5))) {
             if (::waitpid(pid_, &status, WNOHANG) == pid_) {
                 reaped_ = true;
                 return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
             }
-            if (Clock::now() >= deadline) return -1;
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            if (Clock::now() >= deadline) break;
         }
+        return -1;
     }
 
     // For a failure message: what each of its threads waits in, as the kernel says.
@@ -155,35 +143,10 @@ public:
 private:
     using Clock = std::chrono::steady_clock;
 
-    // Moves what its pipes hold into out_ and err_, waiting until `deadline` for something;
-    // false when every pipe has closed or the time is up.
-    bool readSome(Clock::time_point deadline) {
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-        if ((fromChild_ < 0 && errFromChild_ < 0) || left.count() <= 0) return false;
-        pollfd ready[] = {{fromChild_, POLLIN, 0}, {errFromChild_, POLLIN, 0}};
-        if (::poll(ready, 2, static_cast<int>(left.count())) <= 0) return Clock::now() < deadline;
-        std::pair<int*, std::string*> pipes[] = {{&fromChild_, &out_}, {&errFromChild_, &err_}};
-        for (int i = 0; i < 2; ++i) {
-            if (ready[i].fd < 0 || ready[i].revents == 0) continue;
-            char chunk[65536];
-            const ssize_t got = ::read(ready[i].fd, chunk, sizeof chunk);
-            if (got > 0) {
-                pipes[i].second->append(chunk, static_cast<std::size_t>(got));
-            } else {
-                ::close(ready[i].fd);
-                *pipes[i].first = -1;
-            }
-        }
-        return true;
-    }
-
     pid_t pid_ = -1;
     int toChild_ = -1;
     int fromChild_ = -1;
-    int errFromChild_ = -1;
     std::string out_;
-    std::string err_;
     bool reaped_ = false;
 };
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "tests/support/ChildProcess.h"
+#include "tests/support/TempFiles.h"
 
 namespace pellum::test {
 
@@ -19,12 +20,11 @@ struct CliRun {
 
 // Runs `argv` with an empty standard input until it ends, or for `limit` at the most.
 inline CliRun runToEnd(const std::vector<std::string>& argv, std::chrono::milliseconds limit) {
-    ChildProcess child(argv, {}, true);
+    const TempDir dir;
+    ChildProcess child(argv, dir.file("out"));
     child.closeInput();
-    CliRun run{-1, child.readAll(limit), {}};
-    run.err = child.errors();
-    run.status = child.wait(limit);
-    return run;
+    const int status = child.wait(limit);
+    return {status, readText(dir.file("out")), readText(dir.file("out.err"))};
 }
 
 // pellum-cli with `args`.

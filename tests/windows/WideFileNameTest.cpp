@@ -14,6 +14,7 @@
 #include "core/FilePath.h"
 #include "core/SyxFile.h"
 #include "platform/midi/WideText.h"
+#include "tests/support/Thrown.h"
 
 namespace pellum {
 namespace {
@@ -64,12 +65,8 @@ TEST(WideFileNames, SyxFilesOpenSaveAndReplaceUnderNamesOfAnyScript) {
 
     CaptureStore store;
     const std::string missing = folderUtf8 + "\\無い.syx";
-    try {
-        loadSyxFile(missing, store);
-        ADD_FAILURE() << "a missing file opened";
-    } catch (const FileOpenError& error) {
-        EXPECT_EQ(std::string(error.what()), "ファイル " + missing + " は開けません");
-    }
+    EXPECT_EQ(test::thrownText<FileOpenError>([&] { loadSyxFile(missing, store); }),
+              "ファイル " + missing + " は開けません");
     fs::remove_all(folder);
 }
 

@@ -7,6 +7,7 @@
 #include "device/InputDevice.h"
 #include "platform/midi/notices/HiddenNoticeWindow.h"
 #include "platform/midi/winmm/WinMmService.h"
+#include "tests/support/Thrown.h"
 #include "tests/support/loopback/LoopbackMidi.h"
 
 // After the service's own vocabulary: winmm names the same things as macros.
@@ -96,12 +97,8 @@ TEST(WinMmService, DeviceListsAndOpeningFollowWinmm) {
     HiddenNoticeWindow notices;
     device::InputDevice input(service, notices);
     if (inputs == 0) {
-        try {
-            input.setDeviceId(0);
-            ADD_FAILURE() << "no error for a missing device";
-        } catch (const device::EMidiInputError& error) {
-            EXPECT_STREQ(error.what(), "Invalid device ID");
-        }
+        EXPECT_EQ(pellum::test::thrownText<device::EMidiInputError>([&] { input.setDeviceId(0); }),
+                  "Invalid device ID");
         input.open();
         EXPECT_FALSE(input.isOpen());
     }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/registry/WinRegistry.h"
+#include "tests/support/Thrown.h"
 
 // After the registry's own names: <windows.h> defines the same ones as macros.
 #include <windows.h>
@@ -99,12 +100,9 @@ TEST_F(WinRegistryTest, TheKeyIsCreatedByOpeningAndAnUnusableKeyReadsEmptyAndRef
     // A name the registry refuses as a key.
     auto unusable = registry.openOrCreateKey(std::string(300, 'k'));
     EXPECT_FALSE(unusable->read("MIDI_IN").has_value());
-    try {
-        unusable->write("MIDI_IN", RegistryValue::binary({1}));
-        ADD_FAILURE() << "the write did not fail";
-    } catch (const RegistryWriteError& error) {
-        EXPECT_STREQ(error.what(), "'MIDI_IN' の設定に失敗しました");
-    }
+    EXPECT_EQ(test::thrownText<RegistryWriteError>(
+                  [&] { unusable->write("MIDI_IN", RegistryValue::binary({1})); }),
+              "'MIDI_IN' の設定に失敗しました");
 }
 
 TEST_F(WinRegistryTest, TheSettingsStoreOfThisPlatformIsTheRegistry) {

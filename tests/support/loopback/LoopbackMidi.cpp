@@ -9,6 +9,7 @@
 #include <cstring>
 #include <deque>
 #include <thread>
+#include <type_traits>
 #include <utility>
 
 #include "platform/midi/MidiHeaders.h"
@@ -115,9 +116,7 @@ struct LoopbackMidi::VirtualInput {
     std::size_t ringBytes = 0;
     std::unique_ptr<OpenInput> port;
     std::uint64_t droppedBefore = 0;  // by earlier opens
-    std::uint64_t brokenBefore = 0;
     std::uint64_t gapsBefore = 0;
-    std::uint64_t droppedClosed = 0;  // while no port was open to hear them
 };
 
 struct LoopbackMidi::VirtualOutput {
@@ -130,10 +129,39 @@ struct LoopbackMidi::VirtualOutput {
 
 namespace {
 
-void copyName(const std::string& name, char (&target)[MAXPNAMELEN]) {
-    const std::size_t length = std::min(name.size(), MAXPNAMELEN - 1);
-    std::memset(target, 0, MAXPNAMELEN);
-    std::memcpy(target, name.data(), length);
+// The device numbered `id`, or nullptr.
+template <typename Device>
+Device* numbered(const std::vector<std::unique_ptr<Device>>& devices, std::uintptr_t id) {
+    return id < devices.size() ? devices[id].get() : nullptr;
+}
+
+// The device whose open port is `handle`, or nullptr.
+template <typename Device, typename Handle>
+Device* opened(const std::vector<std::unique_ptr<Device>>& devices, Handle handle) {
+    for (const auto& device : devices) {
+        if (handle != nullptr && device->port.get() == handle) return device.get();
+    }
+    return nullptr;
+}
+
+// Device number `id`'s capability record, filled as the system's backends fill it; the record
+// holds 31 characters of the name and a zero, the DeviceName calls the whole name.
+template <typename Caps, typename Device>
+MMRESULT capsOf(const std::vector<std::unique_ptr<Device>>& devices, std::uintptr_t id, Caps* caps,
+                std::uint32_t capsSize) {
+    if (caps == nullptr || capsSize < sizeof(Caps)) return MMSYSERR_INVALPARAM;
+    const Device* device = numbered(devices, id);
+    if (device == nullptr) return MMSYSERR_BADDEVICEID;
+    *caps = Caps{};
+    caps->wMid = MM_UNMAPPED;
+    caps->wPid = MM_UNMAPPED;
+    caps->vDriverVersion = 0x0100;
+    std::memcpy(caps->szPname, device->name.data(), std::min(device->name.size(), MAXPNAMELEN - 1));
+    if constexpr (std::is_same_v<Caps, MIDIOUTCAPSA>) {
+        caps->wTechnology = MOD_MIDIPORT;
+        caps->wChannelMask = 0xFFFF;
+    }
+    return MMSYSERR_NOERROR;
 }
 
 }  // namespace
@@ -143,65 +171,50 @@ LoopbackMidi::~LoopbackMidi() = default;
 
 std::uint32_t LoopbackMidi::addInput(std::string name, std::size_t ringBytes) {
     std::lock_guard lock(mutex_);
-    inputs_.push_back(std::make_unique<VirtualInput>());
-    inputs_.back()->name = std::move(name);
-    inputs_.back()->ringBytes = ringBytes;
+    VirtualInput& device = *inputs_.emplace_back(std::make_unique<VirtualInput>());
+    device.name = std::move(name);
+    device.ringBytes = ringBytes;
     return static_cast<std::uint32_t>(inputs_.size() - 1);
 }
 
 std::uint32_t LoopbackMidi::addOutput(std::string name) {
     std::lock_guard lock(mutex_);
-    outputs_.push_back(std::make_unique<VirtualOutput>());
-    outputs_.back()->name = std::move(name);
+    outputs_.emplace_back(std::make_unique<VirtualOutput>())->name = std::move(name);
     return static_cast<std::uint32_t>(outputs_.size() - 1);
 }
 
 void LoopbackMidi::inject(std::uint32_t input, std::span<const std::uint8_t> bytes) {
     std::lock_guard lock(mutex_);
-    if (input >= inputs_.size()) return;
-    VirtualInput& device = *inputs_[input];
-    if (device.port) {
-        device.port->submitBytes({bytes.begin(), bytes.end()});
-    } else {
-        device.droppedClosed += bytes.size();
-    }
-}
-
-void LoopbackMidi::injectGap(std::uint32_t input) {
-    std::lock_guard lock(mutex_);
-    if (input < inputs_.size() && inputs_[input]->port) inputs_[input]->port->submitGap();
+    if (OpenInput* port = openPort(input)) port->submitBytes({bytes.begin(), bytes.end()});
 }
 
 void LoopbackMidi::inject(std::uint32_t input, std::initializer_list<std::uint8_t> bytes) {
     inject(input, std::span<const std::uint8_t>(bytes.begin(), bytes.size()));
 }
 
+void LoopbackMidi::injectGap(std::uint32_t input) {
+    std::lock_guard lock(mutex_);
+    if (OpenInput* port = openPort(input)) port->submitGap();
+}
+
 void LoopbackMidi::flush(std::uint32_t input) {
     OpenInput* port = nullptr;
     {
         std::lock_guard lock(mutex_);
-        if (input < inputs_.size()) port = inputs_[input]->port.get();
+        port = openPort(input);
     }
     if (port != nullptr) port->flush();
 }
 
 bool LoopbackMidi::isInputOpen(std::uint32_t input) const {
     std::lock_guard lock(mutex_);
-    return input < inputs_.size() && inputs_[input]->port != nullptr;
+    return openPort(input) != nullptr;
 }
 
 std::vector<const MIDIHDR*> LoopbackMidi::queuedBuffers(std::uint32_t input) const {
     std::lock_guard lock(mutex_);
-    if (input >= inputs_.size() || !inputs_[input]->port) return {};
-    return inputs_[input]->port->queuedBuffers();
-}
-
-std::uint64_t LoopbackMidi::droppedBytes(std::uint32_t input) const {
-    std::lock_guard lock(mutex_);
-    if (input >= inputs_.size()) return 0;
-    const VirtualInput& device = *inputs_[input];
-    return device.droppedClosed + device.droppedBefore +
-           (device.port ? device.port->droppedBytes() : 0);
+    const OpenInput* port = openPort(input);
+    return port ? port->queuedBuffers() : std::vector<const MIDIHDR*>{};
 }
 
 std::uint64_t LoopbackMidi::sumInputs(std::uint64_t VirtualInput::*before,
@@ -218,30 +231,28 @@ std::uint64_t LoopbackMidi::droppedInputBytes() const {
     return sumInputs(&VirtualInput::droppedBefore, &EmulatedMidiIn::droppedBytes);
 }
 
-std::uint64_t LoopbackMidi::brokenInputMessages() const {
-    return sumInputs(&VirtualInput::brokenBefore, &EmulatedMidiIn::brokenMessages);
-}
-
 std::uint64_t LoopbackMidi::inputGaps() const {
     return sumInputs(&VirtualInput::gapsBefore, &EmulatedMidiIn::gaps);
 }
 
 std::vector<std::vector<std::uint8_t>> LoopbackMidi::sentMessages(std::uint32_t output) const {
     std::lock_guard lock(mutex_);
-    if (output >= outputs_.size()) return {};
-    return outputs_[output]->sent;
+    const VirtualOutput* device = numbered(outputs_, output);
+    return device ? device->sent : std::vector<std::vector<std::uint8_t>>{};
 }
 
 bool LoopbackMidi::isOutputOpen(std::uint32_t output) const {
     std::lock_guard lock(mutex_);
-    return output < outputs_.size() && outputs_[output]->port != nullptr;
+    const VirtualOutput* device = numbered(outputs_, output);
+    return device && device->port;
 }
 
 void LoopbackMidi::connect(std::uint32_t output, std::uint32_t input, Responder responder) {
     std::lock_guard lock(mutex_);
-    if (output >= outputs_.size()) return;
-    outputs_[output]->responder = std::move(responder);
-    outputs_[output]->answerInput = input;
+    if (VirtualOutput* device = numbered(outputs_, output)) {
+        device->responder = std::move(responder);
+        device->answerInput = input;
+    }
 }
 
 LoopbackMidi::Responder LoopbackMidi::identityResponder(std::vector<std::uint8_t> reply) {
@@ -271,21 +282,23 @@ MMRESULT LoopbackMidi::injectedFailure(Call call) {
     return code;
 }
 
-LoopbackMidi::OpenInput* LoopbackMidi::openInput(HMIDIIN handle) const {
-    if (handle == nullptr) return nullptr;
-    std::lock_guard lock(mutex_);
-    for (const auto& device : inputs_) {
-        if (device->port.get() == handle) return device->port.get();
-    }
-    return nullptr;
+LoopbackMidi::OpenInput* LoopbackMidi::openPort(std::uint32_t input) const {
+    const VirtualInput* device = numbered(inputs_, input);
+    return device ? device->port.get() : nullptr;
 }
 
-LoopbackMidi::VirtualOutput* LoopbackMidi::virtualOutput(HMIDIOUT handle) const {
-    if (handle == nullptr) return nullptr;
-    for (const auto& device : outputs_) {
-        if (device->port.get() == handle) return device.get();
-    }
-    return nullptr;
+LoopbackMidi::OpenInput* LoopbackMidi::portOf(HMIDIIN handle) const {
+    std::lock_guard lock(mutex_);
+    const VirtualInput* device = opened(inputs_, handle);
+    return device ? device->port.get() : nullptr;
+}
+
+template <typename Operation>
+MMRESULT LoopbackMidi::onInput(Call call, HMIDIIN handle, Operation operation) {
+    if (MMRESULT failure = injectedFailure(call)) return failure;
+    // Outside the lock: reset() runs the callback, which may call back into us.
+    OpenInput* port = portOf(handle);
+    return port ? operation(*port) : MMSYSERR_INVALHANDLE;
 }
 
 std::uint32_t LoopbackMidi::midiInGetNumDevs() {
@@ -296,25 +309,20 @@ std::uint32_t LoopbackMidi::midiInGetNumDevs() {
 MMRESULT LoopbackMidi::midiInGetDevCapsA(std::uintptr_t deviceId, MIDIINCAPSA* caps,
                                          std::uint32_t capsSize) {
     if (MMRESULT failure = injectedFailure(Call::midiInGetDevCapsA)) return failure;
-    if (caps == nullptr || capsSize < sizeof(MIDIINCAPSA)) return MMSYSERR_INVALPARAM;
     std::lock_guard lock(mutex_);
-    if (deviceId >= inputs_.size()) return MMSYSERR_BADDEVICEID;
-    *caps = MIDIINCAPSA{};
-    caps->wMid = MM_UNMAPPED;
-    caps->wPid = MM_UNMAPPED;
-    caps->vDriverVersion = 0x0100;
-    copyName(inputs_[deviceId]->name, caps->szPname);
-    return MMSYSERR_NOERROR;
+    return capsOf(inputs_, deviceId, caps, capsSize);
 }
 
 std::string LoopbackMidi::midiInDeviceName(std::uint32_t deviceId) {
     std::lock_guard lock(mutex_);
-    return deviceId < inputs_.size() ? inputs_[deviceId]->name : std::string();
+    const VirtualInput* device = numbered(inputs_, deviceId);
+    return device ? device->name : std::string();
 }
 
 std::string LoopbackMidi::midiOutDeviceName(std::uint32_t deviceId) {
     std::lock_guard lock(mutex_);
-    return deviceId < outputs_.size() ? outputs_[deviceId]->name : std::string();
+    const VirtualOutput* device = numbered(outputs_, deviceId);
+    return device ? device->name : std::string();
 }
 
 MMRESULT LoopbackMidi::midiInOpen(HMIDIIN* handle, std::uint32_t deviceId, MidiInProc callback,
@@ -327,63 +335,50 @@ MMRESULT LoopbackMidi::midiInOpen(HMIDIIN* handle, std::uint32_t deviceId, MidiI
     }
     if (callbackType == CALLBACK_FUNCTION && callback == nullptr) return MMSYSERR_INVALPARAM;
     std::lock_guard lock(mutex_);
-    if (deviceId >= inputs_.size()) return MMSYSERR_BADDEVICEID;
-    VirtualInput& device = *inputs_[deviceId];
-    if (device.port) return MMSYSERR_ALLOCATED;
-    device.port = std::make_unique<OpenInput>(
-        callbackType == CALLBACK_FUNCTION ? callback : nullptr, instance, device.ringBytes);
-    *handle = device.port.get();
+    VirtualInput* device = numbered(inputs_, deviceId);
+    if (device == nullptr) return MMSYSERR_BADDEVICEID;
+    if (device->port) return MMSYSERR_ALLOCATED;
+    device->port = std::make_unique<OpenInput>(
+        callbackType == CALLBACK_FUNCTION ? callback : nullptr, instance, device->ringBytes);
+    *handle = device->port.get();
     return MMSYSERR_NOERROR;
 }
 
 MMRESULT LoopbackMidi::midiInPrepareHeader(HMIDIIN handle, MIDIHDR* header,
                                            std::uint32_t headerSize) {
-    if (MMRESULT failure = injectedFailure(Call::midiInPrepareHeader)) return failure;
-    OpenInput* port = openInput(handle);
-    return port ? port->prepareHeader(header, headerSize) : MMSYSERR_INVALHANDLE;
+    return onInput(Call::midiInPrepareHeader, handle,
+                   [&](OpenInput& port) { return port.prepareHeader(header, headerSize); });
 }
 
 MMRESULT LoopbackMidi::midiInAddBuffer(HMIDIIN handle, MIDIHDR* header, std::uint32_t headerSize) {
-    if (MMRESULT failure = injectedFailure(Call::midiInAddBuffer)) return failure;
-    OpenInput* port = openInput(handle);
-    return port ? port->addBuffer(header, headerSize) : MMSYSERR_INVALHANDLE;
+    return onInput(Call::midiInAddBuffer, handle,
+                   [&](OpenInput& port) { return port.addBuffer(header, headerSize); });
 }
 
 MMRESULT LoopbackMidi::midiInStart(HMIDIIN handle) {
-    if (MMRESULT failure = injectedFailure(Call::midiInStart)) return failure;
-    OpenInput* port = openInput(handle);
-    return port ? port->start() : MMSYSERR_INVALHANDLE;
+    return onInput(Call::midiInStart, handle, [](OpenInput& port) { return port.start(); });
 }
 
 MMRESULT LoopbackMidi::midiInReset(HMIDIIN handle) {
-    if (MMRESULT failure = injectedFailure(Call::midiInReset)) return failure;
-    OpenInput* port = openInput(handle);
-    if (port == nullptr) return MMSYSERR_INVALHANDLE;
-    return port->reset();
+    return onInput(Call::midiInReset, handle, [](OpenInput& port) { return port.reset(); });
 }
 
 MMRESULT LoopbackMidi::midiInUnprepareHeader(HMIDIIN handle, MIDIHDR* header,
                                              std::uint32_t headerSize) {
-    if (MMRESULT failure = injectedFailure(Call::midiInUnprepareHeader)) return failure;
-    OpenInput* port = openInput(handle);
+    OpenInput* port = portOf(handle);
     return port ? port->unprepareHeader(header, headerSize) : MMSYSERR_INVALHANDLE;
 }
 
 MMRESULT LoopbackMidi::midiInClose(HMIDIIN handle) {
-    if (MMRESULT failure = injectedFailure(Call::midiInClose)) return failure;
     std::unique_ptr<OpenInput> closing;
     {
         std::lock_guard lock(mutex_);
-        const auto found = std::find_if(inputs_.begin(), inputs_.end(), [handle](const auto& d) {
-            return d->port != nullptr && d->port.get() == handle;
-        });
-        if (handle == nullptr || found == inputs_.end()) return MMSYSERR_INVALHANDLE;
-        VirtualInput& device = **found;
-        if (device.port->hasQueuedBuffers()) return MIDIERR_STILLPLAYING;
-        device.droppedBefore += device.port->droppedBytes();
-        device.brokenBefore += device.port->brokenMessages();
-        device.gapsBefore += device.port->gaps();
-        closing = std::move(device.port);
+        VirtualInput* device = opened(inputs_, handle);
+        if (device == nullptr) return MMSYSERR_INVALHANDLE;
+        if (device->port->hasQueuedBuffers()) return MIDIERR_STILLPLAYING;
+        device->droppedBefore += device->port->droppedBytes();
+        device->gapsBefore += device->port->gaps();
+        closing = std::move(device->port);
     }
     // Closed outside the lock: the last callbacks may call back into us.
     closing.reset();
@@ -397,17 +392,8 @@ std::uint32_t LoopbackMidi::midiOutGetNumDevs() {
 
 MMRESULT LoopbackMidi::midiOutGetDevCapsA(std::uintptr_t deviceId, MIDIOUTCAPSA* caps,
                                           std::uint32_t capsSize) {
-    if (caps == nullptr || capsSize < sizeof(MIDIOUTCAPSA)) return MMSYSERR_INVALPARAM;
     std::lock_guard lock(mutex_);
-    if (deviceId >= outputs_.size()) return MMSYSERR_BADDEVICEID;
-    *caps = MIDIOUTCAPSA{};
-    caps->wMid = MM_UNMAPPED;
-    caps->wPid = MM_UNMAPPED;
-    caps->vDriverVersion = 0x0100;
-    copyName(outputs_[deviceId]->name, caps->szPname);
-    caps->wTechnology = MOD_MIDIPORT;
-    caps->wChannelMask = 0xFFFF;
-    return MMSYSERR_NOERROR;
+    return capsOf(outputs_, deviceId, caps, capsSize);
 }
 
 MMRESULT LoopbackMidi::midiOutOpen(HMIDIOUT* handle, std::uint32_t deviceId,
@@ -417,18 +403,18 @@ MMRESULT LoopbackMidi::midiOutOpen(HMIDIOUT* handle, std::uint32_t deviceId,
     // Sending completes before midiOutLongMsg returns, so there is nothing to call back about.
     if ((flags & CALLBACK_TYPEMASK) != CALLBACK_NULL) return MMSYSERR_NOTSUPPORTED;
     std::lock_guard lock(mutex_);
-    if (deviceId >= outputs_.size()) return MMSYSERR_BADDEVICEID;
-    VirtualOutput& device = *outputs_[deviceId];
-    if (device.port) return MMSYSERR_ALLOCATED;
-    device.port = std::make_unique<OpenOutput>();
-    *handle = device.port.get();
+    VirtualOutput* device = numbered(outputs_, deviceId);
+    if (device == nullptr) return MMSYSERR_BADDEVICEID;
+    if (device->port) return MMSYSERR_ALLOCATED;
+    device->port = std::make_unique<OpenOutput>();
+    *handle = device->port.get();
     return MMSYSERR_NOERROR;
 }
 
 MMRESULT LoopbackMidi::midiOutPrepareHeader(HMIDIOUT handle, MIDIHDR* header,
                                             std::uint32_t headerSize) {
     std::lock_guard lock(mutex_);
-    if (virtualOutput(handle) == nullptr) return MMSYSERR_INVALHANDLE;
+    if (opened(outputs_, handle) == nullptr) return MMSYSERR_INVALHANDLE;
     return prepareHeader(header, headerSize, HeaderUse::output);
 }
 
@@ -438,7 +424,7 @@ MMRESULT LoopbackMidi::midiOutLongMsg(HMIDIOUT handle, MIDIHDR* header, std::uin
     std::vector<std::uint8_t> message;
     {
         std::lock_guard lock(mutex_);
-        VirtualOutput* device = virtualOutput(handle);
+        VirtualOutput* device = opened(outputs_, handle);
         if (device == nullptr) return MMSYSERR_INVALHANDLE;
         if (MMRESULT code = queueHeader(header, headerSize, HeaderUse::output)) return code;
         const auto* bytes = reinterpret_cast<const std::uint8_t*>(header->lpData);
@@ -458,13 +444,13 @@ MMRESULT LoopbackMidi::midiOutLongMsg(HMIDIOUT handle, MIDIHDR* header, std::uin
 MMRESULT LoopbackMidi::midiOutUnprepareHeader(HMIDIOUT handle, MIDIHDR* header,
                                               std::uint32_t headerSize) {
     std::lock_guard lock(mutex_);
-    if (virtualOutput(handle) == nullptr) return MMSYSERR_INVALHANDLE;
+    if (opened(outputs_, handle) == nullptr) return MMSYSERR_INVALHANDLE;
     return unprepareHeader(header, headerSize);
 }
 
 MMRESULT LoopbackMidi::midiOutClose(HMIDIOUT handle) {
     std::lock_guard lock(mutex_);
-    VirtualOutput* device = virtualOutput(handle);
+    VirtualOutput* device = opened(outputs_, handle);
     if (device == nullptr) return MMSYSERR_INVALHANDLE;
     device->port.reset();
     return MMSYSERR_NOERROR;

@@ -20,7 +20,7 @@
 
 namespace pellum::midi {
 
-class LoopbackMidi final : public MidiService {
+class LoopbackMidi : public MidiService {
 public:
     // Gets each message an output sent and returns the bytes to answer with (none for silence).
     using Responder = std::function<std::vector<std::uint8_t>(std::span<const std::uint8_t> sent)>;
@@ -32,8 +32,6 @@ public:
         midiInAddBuffer,
         midiInStart,
         midiInReset,
-        midiInUnprepareHeader,
-        midiInClose,
         midiInGetDevCapsA,
     };
 
@@ -48,8 +46,8 @@ public:
     std::uint32_t addOutput(std::string name);
 
     // Queues bytes for the input's transport thread and returns at once; each call is one
-    // event of the transport. Input that is not open is dropped and counted; input that is not
-    // started is dropped by the driver.
+    // event of the transport. Input that is not open is dropped; input that is not started is
+    // dropped by the driver.
     void inject(std::uint32_t input, std::span<const std::uint8_t> bytes);
     void inject(std::uint32_t input, std::initializer_list<std::uint8_t> bytes);
     // A place in the input's stream where an unknown amount went missing, as a transport that
@@ -60,10 +58,8 @@ public:
     void flush(std::uint32_t input);
     bool isInputOpen(std::uint32_t input) const;
     std::vector<const MIDIHDR*> queuedBuffers(std::uint32_t input) const;
-    std::uint64_t droppedBytes(std::uint32_t input) const;
     // What open inputs dropped; bytes sent to an input nobody had open are not a loss.
     std::uint64_t droppedInputBytes() const override;
-    std::uint64_t brokenInputMessages() const override;
     std::uint64_t inputGaps() const override;
 
     std::vector<std::vector<std::uint8_t>> sentMessages(std::uint32_t output) const;
@@ -121,8 +117,13 @@ private:
     };
 
     MMRESULT injectedFailure(Call call);
-    OpenInput* openInput(HMIDIIN handle) const;
-    VirtualOutput* virtualOutput(HMIDIOUT handle) const;
+    // The open port of input number `input`, or nullptr; the caller holds mutex_.
+    OpenInput* openPort(std::uint32_t input) const;
+    // The open port `handle` names, or nullptr; takes mutex_.
+    OpenInput* portOf(HMIDIIN handle) const;
+    // Fails as failNextCall() asked, or runs `operation` on the port `handle` names.
+    template <typename Operation>
+    MMRESULT onInput(Call call, HMIDIIN handle, Operation operation);
 
     // Guards the device tables and the failure list; never held while a callback runs.
     mutable std::mutex mutex_;

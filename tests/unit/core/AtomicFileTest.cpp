@@ -8,14 +8,15 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
-#include <functional>
 #include <vector>
 
 #include "core/AtomicFile.h"
 #include "core/Errors.h"
 #include "tests/support/TempFiles.h"
+#include "tests/support/Thrown.h"
 
 using namespace pellum;
 using namespace pellum::test;
@@ -96,14 +97,8 @@ TEST(AtomicFile, EveryFailureKeepsTheFileAndSaysItCannotBeCreated) {
         dir.file(""),                      // a folder's own name
     };
     for (const std::string& path : cases) {
-        try {
-            writeFileAtomically(path, kNew);
-            ADD_FAILURE() << "saved " << path;
-        } catch (const FileCreateError& e) {
-            EXPECT_EQ(std::string(e.what()), "ファイル " + path + " を作成できません");
-        } catch (const std::exception& e) {
-            ADD_FAILURE() << path << ": " << e.what();
-        }
+        EXPECT_EQ(thrownText<FileCreateError>([&] { writeFileAtomically(path, kNew); }),
+                  "ファイル " + path + " を作成できません");
     }
     EXPECT_EQ(readBytes(readOnly), kOld);
     EXPECT_EQ(mode(readOnly), 0444u);

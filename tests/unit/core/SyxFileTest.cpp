@@ -17,6 +17,7 @@
 #include "core/ListLabel.h"
 #include "core/SyxFile.h"
 #include "tests/support/TempFiles.h"
+#include "tests/support/Thrown.h"
 
 using namespace pellum;
 using namespace pellum::test;
@@ -154,12 +155,8 @@ TEST(SyxFile, FailuresNameTheFileAndLoseNothing) {
     store.append(Bytes{0xF0, 0x41, 0x10, 0xF7});
 
     const std::string missing = dir.file("missing.syx");
-    try {
-        loadSyxFile(missing, store);
-        ADD_FAILURE() << "loading a missing file succeeded";
-    } catch (const FileOpenError& e) {
-        EXPECT_EQ(std::string(e.what()), "ファイル " + missing + " は開けません");
-    }
+    EXPECT_EQ(thrownText<FileOpenError>([&] { loadSyxFile(missing, store); }),
+              "ファイル " + missing + " は開けません");
     EXPECT_THROW(loadSyxFile(dir.file(""), store), FileOpenError);  // a folder
 
     // Refused unread: a FIFO, a device, a file larger than the store; and a message too long.
@@ -174,13 +171,8 @@ TEST(SyxFile, FailuresNameTheFileAndLoseNothing) {
     Bytes tooLong{0xF0, 0x41, 0xF7, 0xF0};
     tooLong.resize(3 + 65536, 0x10);
     writeBytes(huge, tooLong);
-    try {
-        loadSyxFile(huge, store);
-        ADD_FAILURE() << "a message of 65536 bytes was loaded";
-    } catch (const MessageTooLongError& e) {
-        EXPECT_EQ(e.what(),
-                  "ファイル " + huge + " の 2 番目のメッセージが 65535 バイトを超えています");
-    }
+    EXPECT_EQ(thrownText<MessageTooLongError>([&] { loadSyxFile(huge, store); }),
+              "ファイル " + huge + " の 2 番目のメッセージが 65535 バイトを超えています");
     EXPECT_EQ(stored(store), (std::vector<Bytes>{{0xF0, 0x41, 0x10, 0xF7}}));  // untouched
     // Closing an unterminated message counts too: 65534 bytes and F7 fit, 65535 and F7 do not.
     EXPECT_THROW(loadSyx(Bytes(tooLong.begin() + 3, tooLong.end() - 1), store),
@@ -189,12 +181,10 @@ TEST(SyxFile, FailuresNameTheFileAndLoseNothing) {
 
     // Saving into a folder that does not exist.
     const std::string nowhere = dir.file("no/such/dir/x.syx");
-    try {
-        saveSyxFile(nowhere, store, {true, 9});
-        ADD_FAILURE() << "saving into a missing folder succeeded";
-    } catch (const FileCreateError& e) {
-        EXPECT_EQ(std::string(e.what()), "ファイル " + nowhere + " を作成できません");
-    }
+    EXPECT_EQ(thrownText<FileCreateError>([&] {
+                  saveSyxFile(nowhere, store, {true, 9});
+              }),
+              "ファイル " + nowhere + " を作成できません");
     EXPECT_EQ(store.message(0)[2], 0x10);  // a failed save leaves the override unapplied
 
     // A save that fails half way (the file size limit stands in for a full disk) leaves the

@@ -11,6 +11,7 @@
 
 #include "device/InputDevice.h"
 #include "platform/midi/notices/NoticeQueue.h"
+#include "tests/support/Thrown.h"
 #include "tests/support/loopback/LoopbackMidi.h"
 
 namespace pellum {
@@ -21,12 +22,7 @@ using midi::LoopbackMidi;
 
 // The message of the EMidiInputError that `action` raises, or "" when it raises none.
 std::string raised(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const device::EMidiInputError& error) {
-        return error.what();
-    }
-    return "";
+    return test::thrownText<device::EMidiInputError>(action);
 }
 
 class InputDeviceTest : public ::testing::Test {
@@ -192,7 +188,7 @@ TEST_F(InputDeviceTest, SysexLongerThanOneBufferArrivesAsSeveralEvents) {
             joined.insert(joined.end(), e.sysexBytes.begin(), e.sysexBytes.end());
         EXPECT_EQ(joined, message);
     }
-    EXPECT_EQ(service.droppedBytes(synth), 0u);
+    EXPECT_EQ(service.droppedInputBytes(), 0u);
 }
 
 TEST_F(InputDeviceTest, SysexOnlyDropsShortMessagesFromTheNextMessageOn) {
@@ -365,7 +361,7 @@ TEST_F(InputDeviceTest, DumpArrivesWhileTheWindowThreadDrains) {
     instrument.join();
     ASSERT_EQ(events.size(), static_cast<std::size_t>(kMessages));
     for (int n = 0; n < kMessages; ++n) EXPECT_EQ(events[n].sysexBytes, messageFor(n)) << n;
-    EXPECT_EQ(service.droppedBytes(synth), 0u);
+    EXPECT_EQ(service.droppedInputBytes(), 0u);
 }
 
 }  // namespace

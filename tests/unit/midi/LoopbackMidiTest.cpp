@@ -79,7 +79,7 @@ TEST_F(Loopback, SplitsTheStreamIntoShortMessagesAndBuffersOnThePumpThread) {
     ASSERT_EQ(late.size(), 2u);
     EXPECT_EQ(late[0].bytes, (Bytes{0xF0, 0x7E, 0xF7}));
     EXPECT_EQ(late[1].p1, 0x06C0u);
-    EXPECT_EQ(service.droppedBytes(input), 0u);
+    EXPECT_EQ(service.droppedInputBytes(), 0u);
 }
 
 TEST_F(Loopback, RealTimeBytesPassThroughASysexAndAStatusByteBreaksIt) {
@@ -95,7 +95,7 @@ TEST_F(Loopback, RealTimeBytesPassThroughASysexAndAStatusByteBreaksIt) {
     // pass for a whole one.
     EXPECT_EQ(calls[2].msg, MIM_LONGERROR);
     EXPECT_EQ(calls[2].bytes, Bytes{});
-    EXPECT_EQ(service.droppedBytes(input), 2u);
+    EXPECT_EQ(service.droppedInputBytes(), 2u);
     EXPECT_EQ(calls[3].p1, 0x3C80u);
     EXPECT_EQ(service.queuedBuffers(input).size(), 1u);
 }
@@ -104,7 +104,7 @@ TEST_F(Loopback, InputBeforeStartIsDroppedAndResetReturnsEveryBufferEmpty) {
     queueBuffers(3, 8);
     service.inject(input, {0x90, 0x3C, 0x64, 0xF0, 0xF7});
     EXPECT_TRUE(delivered().empty());
-    EXPECT_EQ(service.droppedBytes(input), 5u);
+    EXPECT_EQ(service.droppedInputBytes(), 5u);
 
     EXPECT_EQ(service.midiInClose(handle), MIDIERR_STILLPLAYING);
     EXPECT_EQ(service.midiInUnprepareHeader(handle, &recorder.headers[0], sizeof(MIDIHDR)),

@@ -15,9 +15,8 @@ using Bytes = std::vector<std::uint8_t>;
 using midi::LoopbackMidi;
 
 // A driver that is still sending after midiOutLongMsg returned, until the test says it is done.
-class SlowDriver final : public midi::MidiService {
+class SlowDriver final : public LoopbackMidi {
 public:
-    explicit SlowDriver(LoopbackMidi& inner) : inner_(inner) {}
     void finishAll() {
         for (midi::MIDIHDR* header : held_) header->dwFlags &= ~midi::MHDR_INQUEUE;
         held_.clear();
@@ -25,27 +24,10 @@ public:
 
     midi::MMRESULT midiOutLongMsg(midi::HMIDIOUT h, midi::MIDIHDR* header,
                                   std::uint32_t size) override {
-        const midi::MMRESULT code = inner_.midiOutLongMsg(h, header, size);
+        const midi::MMRESULT code = LoopbackMidi::midiOutLongMsg(h, header, size);
         header->dwFlags = (header->dwFlags & ~midi::MHDR_DONE) | midi::MHDR_INQUEUE;
         held_.push_back(header);
         return code;
-    }
-    std::uint32_t midiOutGetNumDevs() override { return inner_.midiOutGetNumDevs(); }
-    midi::MMRESULT midiOutGetDevCapsA(std::uintptr_t id, midi::MIDIOUTCAPSA* caps,
-                                      std::uint32_t size) override {
-        return inner_.midiOutGetDevCapsA(id, caps, size);
-    }
-    midi::MMRESULT midiOutOpen(midi::HMIDIOUT* h, std::uint32_t id, std::uintptr_t cb,
-                               std::uintptr_t inst, std::uint32_t flags) override {
-        return inner_.midiOutOpen(h, id, cb, inst, flags);
-    }
-    midi::MMRESULT midiOutPrepareHeader(midi::HMIDIOUT h, midi::MIDIHDR* header,
-                                        std::uint32_t size) override {
-        return inner_.midiOutPrepareHeader(h, header, size);
-    }
-    midi::MMRESULT midiOutUnprepareHeader(midi::HMIDIOUT h, midi::MIDIHDR* header,
-                                          std::uint32_t size) override {
-        return inner_.midiOutUnprepareHeader(h, header, size);
     }
     // Like winmm, refuses to close while it still sends; finishes meanwhile.
     midi::MMRESULT midiOutClose(midi::HMIDIOUT h) override {
@@ -53,32 +35,10 @@ public:
             finishAll();
             return midi::MIDIERR_STILLPLAYING;
         }
-        return inner_.midiOutClose(h);
+        return LoopbackMidi::midiOutClose(h);
     }
-    // Input is not used here.
-    std::uint32_t midiInGetNumDevs() override { return 0; }
-    midi::MMRESULT midiInGetDevCapsA(std::uintptr_t, midi::MIDIINCAPSA*, std::uint32_t) override {
-        return midi::MMSYSERR_BADDEVICEID;
-    }
-    midi::MMRESULT midiInOpen(midi::HMIDIIN*, std::uint32_t, midi::MidiInProc, std::uintptr_t,
-                              std::uint32_t) override {
-        return midi::MMSYSERR_BADDEVICEID;
-    }
-    midi::MMRESULT midiInPrepareHeader(midi::HMIDIIN, midi::MIDIHDR*, std::uint32_t) override {
-        return midi::MMSYSERR_INVALHANDLE;
-    }
-    midi::MMRESULT midiInAddBuffer(midi::HMIDIIN, midi::MIDIHDR*, std::uint32_t) override {
-        return midi::MMSYSERR_INVALHANDLE;
-    }
-    midi::MMRESULT midiInStart(midi::HMIDIIN) override { return midi::MMSYSERR_INVALHANDLE; }
-    midi::MMRESULT midiInReset(midi::HMIDIIN) override { return midi::MMSYSERR_INVALHANDLE; }
-    midi::MMRESULT midiInUnprepareHeader(midi::HMIDIIN, midi::MIDIHDR*, std::uint32_t) override {
-        return midi::MMSYSERR_INVALHANDLE;
-    }
-    midi::MMRESULT midiInClose(midi::HMIDIIN) override { return midi::MMSYSERR_INVALHANDLE; }
 
 private:
-    LoopbackMidi& inner_;
     std::vector<midi::MIDIHDR*> held_;
 };
 
@@ -134,9 +94,8 @@ TEST(OutputDeviceTest, SendsExactlyTheGivenBytesFromItsOwnCopy) {
 }
 
 TEST(OutputDeviceTest, KeepsEachSendsBlocksUntilTheDriverIsDoneWithThem) {
-    LoopbackMidi loopback;
-    loopback.addOutput("Synth");
-    SlowDriver driver(loopback);
+    SlowDriver driver;
+    driver.addOutput("Synth");
     device::OutputDevice port(driver);
     ASSERT_EQ(port.openOutput(1), midi::MMSYSERR_NOERROR);
 
@@ -150,8 +109,8 @@ TEST(OutputDeviceTest, KeepsEachSendsBlocksUntilTheDriverIsDoneWithThem) {
 
     port.close();  // waits out the driver, then lets the last block go
     EXPECT_EQ(port.blocksInFlight(), 0u);
-    EXPECT_FALSE(loopback.isOutputOpen(0));
-    EXPECT_EQ(loopback.sentMessages(0).size(), 3u);
+    EXPECT_FALSE(driver.isOutputOpen(0));
+    EXPECT_EQ(driver.sentMessages(0).size(), 3u);
 }
 
 }  // namespace

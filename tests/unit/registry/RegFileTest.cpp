@@ -9,6 +9,7 @@
 
 #include "platform/registry/RegFile.h"
 #include "tests/support/TempFiles.h"
+#include "tests/support/Thrown.h"
 
 using namespace pellum;
 using namespace pellum::test;
@@ -129,12 +130,8 @@ TEST(RegFile, ReadsEditorFilesTolerantly) {
     EXPECT_EQ(key->read("MIDI_OUT")->data, (Bytes{0x01, 0x02}));
     EXPECT_FALSE(key->read("CFG_FILE"));
     EXPECT_EQ(key->read("ODD")->type, 0x0Au);
-    try {
-        key->read("BROKEN");
-        ADD_FAILURE() << "an unparsable value was read";
-    } catch (const RegistryReadError& e) {
-        EXPECT_EQ(std::string(e.what()), "'BROKEN' の取得に失敗しました");
-    }
+    EXPECT_EQ(thrownText<RegistryReadError>([&] { key->read("BROKEN"); }),
+              "'BROKEN' の取得に失敗しました");
     EXPECT_THROW(key->read("TYPO"), RegistryReadError);
 
     // Writing replaces our value and keeps everything else.
@@ -173,12 +170,9 @@ TEST(RegFile, AKeyThatCannotBeCreatedReadsEmptyAndRefusesWrites) {
     RegFileRegistry registry(dir.path() / "blocker" / "Pellum.reg");
     auto key = registry.openOrCreateKey(kKey);
     EXPECT_FALSE(key->read("MIDI_IN"));
-    try {
-        key->write("MIDI_IN", RegistryValue::binary({1}));
-        ADD_FAILURE() << "a write to a missing key succeeded";
-    } catch (const RegistryWriteError& e) {
-        EXPECT_EQ(std::string(e.what()), "'MIDI_IN' の設定に失敗しました");
-    }
+    EXPECT_EQ(
+        thrownText<RegistryWriteError>([&] { key->write("MIDI_IN", RegistryValue::binary({1})); }),
+        "'MIDI_IN' の設定に失敗しました");
     EXPECT_EQ(std::string(RegistryTypeError("MIDI_IN").what()), "'MIDI_IN' のデータ型が不正です");
 }
 
@@ -284,13 +278,10 @@ TEST(RegFile, ASaveThatFailsHalfWayKeepsThePreviousFileAndSaysSo) {
     {
         const FileSizeLimit limit(1000);
         ASSERT_TRUE(limit.applied());
-        try {
-            key->write("CFG_FILE",
-                       RegistryValue::string("/home/u/" + std::string(2000, 'a') + ".cfg"));
-            ADD_FAILURE() << "a save beyond the size limit succeeded";
-        } catch (const RegistryWriteError& e) {
-            EXPECT_EQ(std::string(e.what()), "'CFG_FILE' の設定に失敗しました");
-        }
+        const std::string longName = "/home/u/" + std::string(2000, 'a') + ".cfg";
+        EXPECT_EQ(thrownText<RegistryWriteError>(
+                      [&] { key->write("CFG_FILE", RegistryValue::string(longName)); }),
+                  "'CFG_FILE' の設定に失敗しました");
     }
     EXPECT_EQ(readBytes(file), before);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
