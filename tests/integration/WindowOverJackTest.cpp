@@ -251,10 +251,7 @@ TEST_F(WindowOverJack, AutoSendDeliversMessagesOfEverySizeWhole) {
 
 // Manual pacing holds between every two messages of a run, as the instrument sees them arrive.
 TEST_F(WindowOverJack, ManualPacingHoldsBetweenEveryTwoMessagesAsTheyArrive) {
-    start();
-    choosePeer();
-    while (peer.nextReceived(1s)) {
-    }
+    startWithPeer(true);
     test::writeBytes(dir.file("ten.syx"), test::patternStream(10, 100));
     form->openSyxFile(QString::fromStdString(dir.file("ten.syx")));
     form->overrideBox->setChecked(false);
