@@ -145,13 +145,14 @@ int process(jack_nframes_t frames, void* arg) {
         jack_midi_event_t event;
         if (jack_midi_event_get(&event, inBuffer, i) != 0) continue;
         bytes += event.size;
-        if (!peer.incoming.write(event.buffer, event.size)) peer.overflow = true;
+        // Each F0's frame before the bytes: the reader that sees an F0 finds its frame there.
         const jack_nframes_t at = start + event.time;
         for (std::size_t b = 0; b < event.size; ++b) {
             if (event.buffer[b] == 0xF0 &&
                 !peer.starts.write(reinterpret_cast<const std::uint8_t*>(&at), sizeof at))
                 peer.overflow = true;
         }
+        if (!peer.incoming.write(event.buffer, event.size)) peer.overflow = true;
     }
     peer.bytesReceived.fetch_add(bytes);
     if (bytes > peer.mostBytesInCycle.load()) peer.mostBytesInCycle.store(bytes);
@@ -362,7 +363,8 @@ int main(int argc, char** argv) {
             if (byte == 0xF0) {
                 message.assign(1, byte);
                 inMessage = true;
-                peer.starts.read(reinterpret_cast<std::uint8_t*>(&messageAt), sizeof messageAt);
+                if (peer.starts.readable() >= sizeof messageAt)
+                    peer.starts.read(reinterpret_cast<std::uint8_t*>(&messageAt), sizeof messageAt);
             } else if (inMessage) {
                 message.push_back(byte);
                 if (byte == 0xF7) {
