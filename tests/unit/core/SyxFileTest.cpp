@@ -278,7 +278,7 @@ TEST(SyxFile, AFileThatShrinksWhileLoadsReadItGivesWholeMessagesAndAtMostOneCutS
     writeBytes(path, file);
 
     std::atomic<bool> done{false};
-    std::thread cutter([&] {
+    std::jthread cutter([&] {  // joined however the test ends
         for (std::size_t size = file.size(); size > 0; size -= std::min<std::size_t>(size, 7777))
             fs::resize_file(path, size);
         fs::resize_file(path, 0);
