@@ -92,11 +92,8 @@ public:
     // that input then lost was lost at its end, not Pellum's.
     int missedCycles() const { return missedCycles_; }
 
-    // Where the message nextReceived() returned last began: the server's frame time of its
-    // F0, with the server's sample rate and period.
-    struct Arrival {
-        std::uint32_t frame = 0, rate = 0, period = 0;
-    };
+    // The server's frame time of the last received message's F0, its sample rate and period.
+    struct Arrival { std::uint32_t frame = 0, rate = 0, period = 0; };
     const Arrival& lastArrival() const { return lastArrival_; }
 
     // The reply it gives to the Identity Request.
