@@ -114,7 +114,7 @@ void BM_CaptureCopyOnly(benchmark::State& state) {
     auto saved = r.form->inputDevice->onInput;
     std::vector<Bytes> copies;
     copies.reserve(kCaptured);
-    r.form->inputDevice->onInput = [&copies](pellum::InputDevice& input) {
+    r.form->inputDevice->onInput = [&copies](pellum::device::InputDevice& input) {
         while (input.pendingCount() > 0) {
             const auto event = input.takeEvent();
             copies.emplace_back(event->sysexBytes.begin(), event->sysexBytes.end());

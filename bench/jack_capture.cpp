@@ -44,7 +44,7 @@ void jackFullRateCapture(benchmark::State& state, const std::string& cut) {
     pellum::test::JackPeer peer;
     pellum::midi::AlsaJackService service;
     pellum::midi::NoticePipe notices;
-    pellum::InputDevice input(service, notices);
+    pellum::device::InputDevice input(service, notices);
     input.setProductName(peer.outPort());
     input.setSysexBufferSize(65535);
     input.setSysexBufferCount(64);
@@ -57,7 +57,7 @@ void jackFullRateCapture(benchmark::State& state, const std::string& cut) {
 
     std::uint64_t captured = 0;
     std::uint64_t whole = 0;
-    input.onInput = [&](pellum::InputDevice& in) {
+    input.onInput = [&](pellum::device::InputDevice& in) {
         while (in.pendingCount() > 0) {
             auto event = in.takeEvent();
             if (!event) break;
@@ -108,7 +108,7 @@ void jackSend(benchmark::State& state) {
     pellum::test::JackPeer peer;
     peer.process().writeLine("report off");
     pellum::midi::AlsaJackService service;
-    pellum::OutputDevice port(service);
+    pellum::device::OutputDevice port(service);
     const auto list = port.buildOutputList();
     const auto found = std::find(list.begin(), list.end(), peer.inPort());
     if (found == list.end() || port.openOutput(static_cast<int>(found - list.begin())) != 0) {
