@@ -66,6 +66,7 @@ void MainWindow::connectHandlers() {
     connect(saveMenuItem, &QAction::triggered, saveAction, &QAction::trigger);
     connect(exitAction, &QAction::triggered, this, handler(this, &MainWindow::exitProgram));
     connect(aboutAction, &QAction::triggered, this, handler(this, &MainWindow::showAbout));
+    connect(viewAction, &QAction::triggered, this, handler(this, &MainWindow::viewMessage));
 
     connect(openButton, &QToolButton::clicked, this, handler(this, &MainWindow::openSyx));
     connect(deleteButton, &QToolButton::clicked, this, handler(this, &MainWindow::deleteMessage));

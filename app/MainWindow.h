@@ -28,6 +28,7 @@ class QComboBox;
 class QFrame;
 class QLabel;
 class QLineEdit;
+class QListWidgetItem;
 class QMenu;
 class QProgressBar;
 class QPushButton;
@@ -53,6 +54,7 @@ class CaptureStore;
 class Registry;
 struct SystemInformation;
 class AboutBox;
+class MessageView;
 class UpDown;
 class UserDumpSet;
 
@@ -80,6 +82,8 @@ public:
     void newList();
     void clearList();
     void deleteMessage();
+    // Opens the message view on the selected line (or the current one); sends nothing.
+    void viewMessage();
 
     // File commands.
     void openSyx();
@@ -171,6 +175,7 @@ public:
     // and stopButton.
     QMenu* listMenu;
     QAction* deleteAction;
+    QAction* viewAction;
     QAction* sendAllAction;
     QAction* stopAction;
 
@@ -186,7 +191,10 @@ public:
     // Says, while the override is on, the channel saves and sends take: beside the list they
     // change, not only on the Config tab.
     QLabel* overrideState;
+    // How many listed messages have a wrong checksum; hidden while none has.
+    QLabel* checksumState;
     ListBox* messageList;
+    MessageView* messageView = nullptr;
 
     // "USER" tab.
     QLabel* requestCaption;
@@ -277,6 +285,9 @@ private:
     void readPacing(RegistryKey& key);
     void setWaitCursor(bool waiting);
     void showIdentityReply(std::span<const std::uint8_t> message);
+    // Marks the line if its message's checksum is wrong, and counts it.
+    void checkListedChecksum(QListWidgetItem* item, std::span<const std::uint8_t> message);
+    void showChecksumCount();
     void showSystemInformation(const SystemInformation& info);
     // A plain notice, unless the same one is still open: its modal loop goes on handling input
     // events, each of which would stack another box.
@@ -309,6 +320,7 @@ private:
     QSet<QString> openNotices_;
     QTimer* lossCheck_ = nullptr;
     QTimer* deviceWatch_ = nullptr;
+    int wrongChecksums_ = 0;
     std::uint64_t lossShown_ = 0;
     std::uint64_t devicesLostShown_ = 0;
     std::uint64_t gapsShown_ = 0;

@@ -131,6 +131,8 @@ void MainWindow::logMessage(const device::ReceivedEvent& event) {
         const int number = store_->count() + 1;
         store_->append(message);
         messageList->addItem(QString::fromStdString(capturedLabel(number, message)));
+        checkListedChecksum(messageList->item(messageList->count() - 1), message);
+        showChecksumCount();
     }
 
     // The selector follows the instrument's device number, so that turning the override on

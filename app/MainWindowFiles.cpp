@@ -3,11 +3,15 @@
 #include <QCheckBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QLabel>
 #include <QMimeData>
 #include <QToolButton>
+#include <algorithm>
 
 #include "app/FileText.h"
+#include "app/ListBox.h"
 #include "app/MainWindow.h"
+#include "app/MessageView.h"
 #include "app/PellumApplication.h"
 #include "app/UpDown.h"
 #include "core/CaptureStore.h"
@@ -23,6 +27,8 @@ ChannelOverride MainWindow::channelOverride() const {
 void MainWindow::newList() {
     messageList->clear();
     store_->clear();
+    wrongChecksums_ = 0;
+    showChecksumCount();
     takeWhatWaits();  // a full list left it in the input
 }
 
@@ -39,7 +45,10 @@ void MainWindow::deleteMessage() {
     // The other lines keep their labels.
     const int row = messageList->selectedRow();
     if (row >= 0) {
-        delete messageList->takeItem(row);
+        QListWidgetItem* item = messageList->takeItem(row);
+        if (!item->toolTip().isEmpty()) --wrongChecksums_;
+        delete item;
+        showChecksumCount();
         store_->erase(row);
         // Qt selects the next line; none stays selected, so a second press deletes nothing.
         messageList->selectNone();
@@ -64,11 +73,34 @@ void MainWindow::openSyxFile(const QString& fileName) {
     lines.reserve(result.count);
     for (const std::string& text : loadedLabels(*store_)) lines << QString::fromStdString(text);
     messageList->addItems(lines);
+    wrongChecksums_ = 0;
+    for (int i = 0; i < store_->count(); ++i)
+        checkListedChecksum(messageList->item(i), store_->message(i));
+    showChecksumCount();
     if (result.truncated) dialogs_.message(tr("The list is full"));
     // A message the file cut off goes out with an F7 the file never had: the user must know.
     const std::string warning =
         loadWarning(fileNameUtf8(fileName), result.count, result.unfinished);
     if (!warning.empty()) dialogs_.message(QString::fromStdString(warning));
+}
+
+void MainWindow::checkListedChecksum(QListWidgetItem* item, std::span<const std::uint8_t> message) {
+    if (markChecksum(item, message)) ++wrongChecksums_;
+}
+
+void MainWindow::showChecksumCount() {
+    checksumState->setText(tr("%n bad sum(s)", "", wrongChecksums_));
+    checksumState->setToolTip(tr("Messages whose checksum is wrong: %1").arg(wrongChecksums_));
+    checksumState->setVisible(wrongChecksums_ > 0);
+}
+
+void MainWindow::viewMessage() {
+    // Without a line picked, the first: picking one with a click or the arrows sends it.
+    int row = messageList->selectedRow();
+    if (row < 0) row = std::max(messageList->currentRow(), 0);
+    if (row >= store_->count()) return;
+    if (messageView == nullptr) messageView = new MessageView(this);
+    messageView->show(messageList->item(row)->text(), store_->message(row));
 }
 
 void MainWindow::saveList() {

@@ -176,6 +176,9 @@ void MainWindow::buildMenu() {
     listMenu->addAction(clearListAction);
     deleteAction = listMenu->addAction(tr("&Delete Message"));
     deleteAction->setShortcut(QKeySequence(Qt::Key_Delete));
+    // A key, not a click: clicking a line sends it.
+    viewAction = listMenu->addAction(tr("&View Message..."));
+    viewAction->setShortcut(QKeySequence(Qt::Key_F3));
     listMenu->addSeparator();
     sendAllAction = listMenu->addAction(tr("Send &All"));
     sendAllAction->setShortcut(QKeySequence(Qt::Key_F5));
@@ -225,12 +228,19 @@ void MainWindow::buildSysExTab() {
     overrideState->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     overrideState->setGeometry(150, 0, 83, 17);
     overrideState->hide();
+    checksumState = label(sysexTab, QString(), 72, 0, arial(11, true));
+    checksumState->setStyleSheet("color: #c00000;");
+    checksumState->setGeometry(72, 1, 76, 15);  // inside the fill bar, clear of the override
+    checksumState->hide();
 
     messageList = place(new ListBox(sysexTab), 0, 17, 233, 118);
     messageList->setFont(arial(13, true));
     messageList->setUniformItemSizes(true);
     messageList->setStyleSheet("QListWidget::item { height: 16px; padding: 0; }");
     messageList->setAttribute(Qt::WA_InputMethodEnabled, false);
+    // A long maker name gives way in the middle: the line's number and byte count stay in sight.
+    messageList->setTextElideMode(Qt::ElideMiddle);
+    messageList->setIconSize(QSize(11, 11));
 }
 
 void MainWindow::buildUserTab() {

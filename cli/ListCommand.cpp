@@ -7,12 +7,13 @@
 #include "cli/Options.h"
 #include "core/CaptureStore.h"
 #include "core/ListLabel.h"
+#include "core/MessageFacts.h"
 #include "core/SyxFile.h"
 
 namespace pellum::cli {
 
 const char* const kListHelp =
-    "Usage: pellum-cli list [--hex] [--strict] FILE...\n"
+    "Usage: pellum-cli list [--hex] [--check] [--strict] FILE...\n"
     "\n"
     "Loads each .syx file as the window does and prints the lines its SysEx list shows,\n"
     "one per line (at most 9999 per file). With more than one file, each file's lines\n"
@@ -24,30 +25,38 @@ const char* const kListHelp =
     "window reads it (the message closed with an added F7) and said so on standard\n"
     "error.\n"
     "\n"
+    "Makers are named from the published list of System Exclusive IDs.\n"
+    "\n"
     "  --hex     append each message's bytes in upper-case hex to its line\n"
+    "  --check   end the line of a message whose checksum format is known for sure\n"
+    "            (Roland DT1/RQ1, YAMAHA bulk dumps) with 'checksum ok' or\n"
+    "            'checksum wrong (XXH, want YYH)'; other lines get nothing added\n"
     "  --strict  exit 1 also when a file holds no message or ends inside one\n"
     "\n"
     "Exit status: 0 when every file was read, 1 when a file could not be read or the\n"
-    "lines could not be written (or, with --strict, a file was empty or cut), 2 on a\n"
-    "usage error.\n";
+    "lines could not be written (or, with --strict, a file was empty or cut; with\n"
+    "--check, a checksum was wrong), 2 on a usage error.\n";
 
 int listCommand(const Args& args) {
-    const Options options = parseOptions("list", args, {}, {"--hex", "--strict"});
+    const Options options = parseOptions("list", args, {}, {"--hex", "--check", "--strict"});
     const bool hex = options.flag("--hex");
+    const bool check = options.flag("--check");
     const bool strict = options.flag("--strict");
     const std::vector<std::string>& files = options.plain;
     if (files.empty()) throw UsageError("list: no file given");
 
     int status = 0;
-    // Only --hex needs the bytes: a store is 400 KB to set up before the first file is read.
+    // Only --hex and --check need the bytes: a store is 400 KB to set up before the first file
+    // is read.
+    const bool whole = hex || check;
     std::unique_ptr<CaptureStore> store;
-    if (hex) store = std::make_unique<CaptureStore>();
+    if (whole) store = std::make_unique<CaptureStore>();
     for (const std::string& file : files) {
         // Without --hex only the labels are needed: the file is read a piece at a time, never
         // held whole.
         SyxListing listing;
         try {
-            if (hex) {
+            if (whole) {
                 const LoadResult loaded = loadSyxFile(file, *store);
                 listing.truncated = loaded.truncated;
                 listing.unfinished = loaded.unfinished;
@@ -60,10 +69,17 @@ int listCommand(const Args& args) {
             continue;
         }
         if (files.size() > 1) std::printf("==> %s <==\n", file.c_str());
-        if (hex) {
+        if (whole) {
             for (int i = 0; i < store->count(); ++i) {
-                const std::string line =
-                    loadedLabel(i + 1, store->message(i)) + " " + hexBytes(store->message(i));
+                const auto message = store->message(i);
+                std::string line = loadedLabel(i + 1, message);
+                if (hex) line += " " + hexBytes(message);
+                if (check) {
+                    const Checksum checksum = checkChecksum(message);
+                    if (checksum.verdict == Checksum::Verdict::wrong) status = 1;
+                    if (checksum.verdict != Checksum::Verdict::none)
+                        line += " " + checksumText(checksum);
+                }
                 std::puts(line.c_str());
             }
         }
@@ -71,7 +87,7 @@ int listCommand(const Args& args) {
         std::fwrite(listing.lines.data(), 1, listing.lines.size(), stdout);
         if (listing.truncated)
             complain(file + " holds more than 9999 messages; only the first 9999 are listed");
-        const int count = hex ? store->count() : listing.count;
+        const int count = whole ? store->count() : listing.count;
         const std::string warning = loadWarning(file, count, listing.unfinished);
         if (!warning.empty()) {
             complain(warning);

@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "core/MessageFacts.h"
 #include "core/NumberText.h"
 
 namespace pellum {
@@ -31,8 +32,10 @@ private:
     std::span<const std::uint8_t> message_;
 };
 
-const char* vendorName(unsigned vendor) {
-    switch (vendor) {
+// `message` holds the vendor ID at 5. Any maker the published list has is named; a 3-byte ID
+// (00H) by the two bytes after it.
+const char* vendorName(std::span<const std::uint8_t> message) {
+    switch (message[5]) {
         case 0x41:
             return "Roland";
         case 0x42:
@@ -40,8 +43,10 @@ const char* vendorName(unsigned vendor) {
         case 0x43:
             return "YAMAHA";
         default:
-            return kUnknown;
+            break;
     }
+    const char* name = makerName(message.subspan(4));
+    return name != nullptr ? name : kUnknown;
 }
 
 const char* rolandMachine(const Positions& b) {
@@ -126,7 +131,7 @@ SystemInformation decodeIdentityReply(std::span<const std::uint8_t> message) {
     if (const auto device = b.at(2)) info.globalChannel = std::to_string(*device + 1);
     if (const auto vendor = b.at(5)) {
         info.vendorId = hexText(*vendor) + "H";
-        info.vendorName = vendorName(*vendor);
+        info.vendorName = vendorName(message);
     }
     const auto family = b.joined(6);
     const auto member = b.joined(8);

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "core/CaptureStore.h"
+#include "core/MessageFacts.h"
 
 namespace pellum {
 namespace {
@@ -22,8 +23,10 @@ const char* knownVendor(std::uint8_t id) {
     }
 }
 
-// Writes the label into `text` (64 bytes) and returns its end: built in place, without a format
-// string or a string per part, since a listing makes one for every message of a file.
+constexpr std::size_t kLabelRoom = 128;
+
+// Writes the label into `text` (kLabelRoom bytes) and returns its end: built in place, without a
+// format string or a string per part, since a listing makes one for every message of a file.
 char* writeLabel(char* text, int number, std::string_view vendor, std::size_t length) {
     char digits[16];
     const char* end = std::to_chars(digits, digits + sizeof digits, number).ptr;
@@ -35,25 +38,46 @@ char* writeLabel(char* text, int number, std::string_view vendor, std::size_t le
         p = std::copy(vendor.begin(), vendor.end(), p);
     }
     *p++ = ' ';
-    p = std::to_chars(p, text + 64 - 4, length).ptr;
+    p = std::to_chars(p, text + kLabelRoom - 4, length).ptr;
     return std::copy_n("Byte", 4, p);
 }
 
 std::string label(int number, std::string_view vendor, std::size_t length) {
-    char text[64];
+    char text[kLabelRoom];
     return std::string(text, writeLabel(text, number, vendor, length));
 }
 
-// The vendor part of a loaded message's label, in `unknown` when it is no known maker's.
-std::string_view loadedVendor(std::uint8_t id, char (&unknown)[12]) {
-    if (const char* known = knownVendor(id)) return known;
+char* hexByte(char* p, std::uint8_t b) {
     static const char kDigits[] = "0123456789ABCDEF";
-    std::copy_n("Unknown(", 8, unknown);
-    unknown[8] = kDigits[id >> 4];
-    unknown[9] = kDigits[id & 0x0F];
-    unknown[10] = 'H';
-    unknown[11] = ')';
-    return {unknown, sizeof unknown};
+    *p++ = kDigits[b >> 4];
+    *p++ = kDigits[b & 0x0F];
+    return p;
+}
+
+// The vendor part of a loaded message's label from its first bytes (`head`: F0 and up to three
+// more), written into `room` when it is not one of the three fixed names: the maker's name from
+// the published list, else Unknown(XXH) with byte 1.
+std::string_view loadedVendor(std::span<const std::uint8_t> head, char (&room)[64]) {
+    const std::uint8_t id = head.size() >= 2 ? head[1] : 0xF7;
+    if (const char* known = knownVendor(id)) return known;
+    const char* name = makerName(head);
+    const std::string_view text = name != nullptr ? name : "Unknown";
+    char* p = std::copy(text.begin(), text.end(), room);
+    *p++ = '(';
+    p = hexByte(p, id);
+    if (name != nullptr && id == 0x00) {
+        for (std::uint8_t b : head.subspan(2, 2)) {
+            *p++ = ' ';
+            p = hexByte(p, b);
+        }
+    }
+    *p++ = 'H';
+    *p++ = ')';
+    return {room, static_cast<std::size_t>(p - room)};
+}
+
+std::span<const std::uint8_t> headOf(std::span<const std::uint8_t> message) {
+    return message.first(std::min<std::size_t>(message.size(), 4));
 }
 
 }  // namespace
@@ -70,19 +94,19 @@ std::string capturedLabel(int number, std::span<const std::uint8_t> message) {
 }
 
 std::string loadedLabel(int number, std::span<const std::uint8_t> message) {
-    // A loaded message always has its F0 and F7; byte 1 exists.
-    return loadedLabel(number, message.size() >= 2 ? message[1] : 0xF7, message.size());
+    return loadedLabel(number, headOf(message), message.size());
 }
 
-std::string loadedLabel(int number, std::uint8_t id, std::size_t length) {
-    char unknown[12];
-    return label(number, loadedVendor(id, unknown), length);
+std::string loadedLabel(int number, std::span<const std::uint8_t> head, std::size_t length) {
+    char room[64];
+    return label(number, loadedVendor(head, room), length);
 }
 
-void appendLoadedLine(std::string& out, int number, std::uint8_t id, std::size_t length) {
-    char unknown[12];
-    char text[64];
-    char* end = writeLabel(text, number, loadedVendor(id, unknown), length);
+void appendLoadedLine(std::string& out, int number, std::span<const std::uint8_t> head,
+                      std::size_t length) {
+    char room[64];
+    char text[kLabelRoom];
+    char* end = writeLabel(text, number, loadedVendor(head, room), length);
     *end++ = '\n';
     out.append(text, end);
 }

@@ -1,5 +1,6 @@
 // The lines of the SysEx list: "0001 Roland(41H) 11Byte". Captured and loaded messages name
-// their vendor by different rules, and the difference is kept on purpose.
+// their vendor by different rules, and the difference is kept on purpose: a loaded message of
+// another maker is named from the published ID list ("Behringer(00 20 32H)"), or Unknown(XXH).
 #pragma once
 
 #include <cstdint>
@@ -14,10 +15,12 @@ class CaptureStore;
 // `number` is the 1-based list number (1..9999).
 std::string capturedLabel(int number, std::span<const std::uint8_t> message);
 std::string loadedLabel(int number, std::span<const std::uint8_t> message);
-// The same from a loaded message's byte 1 and length.
-std::string loadedLabel(int number, std::uint8_t id, std::size_t length);
+// The same from a loaded message's first bytes (F0 and up to three more: a maker ID may be
+// three bytes long) and its length.
+std::string loadedLabel(int number, std::span<const std::uint8_t> head, std::size_t length);
 // Appends that label and a line end to `out`, for a listing of many.
-void appendLoadedLine(std::string& out, int number, std::uint8_t id, std::size_t length);
+void appendLoadedLine(std::string& out, int number, std::span<const std::uint8_t> head,
+                      std::size_t length);
 
 // The labels of every stored message as a file load shows them, in store order.
 std::vector<std::string> loadedLabels(const CaptureStore& store);

@@ -1,6 +1,7 @@
 #include "core/SyxFile.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -26,14 +27,17 @@ const std::uint8_t* find(const std::uint8_t* from, const std::uint8_t* end, std:
 }
 
 // Finds the messages in bytes that arrive piece by piece; a message may span any number of
-// pieces. Each is noted where it starts, how long it is and its byte 1 (the F7 added to close
-// it when the bytes end right after the F0).
+// pieces. Each is noted where it starts, how long it is and its first four bytes, which hold a
+// maker ID of up to three bytes (F7 where the bytes end sooner: the F7 added to close it).
 class SyxScanner {
 public:
     struct Found {
         std::size_t offset = 0;
         std::size_t length = 0;
-        std::uint8_t id = kSysExEnd;
+        std::array<std::uint8_t, 4> head{kSysExStart, kSysExEnd, kSysExEnd, kSysExEnd};
+        std::span<const std::uint8_t> headBytes() const {
+            return std::span(head).first(std::min<std::size_t>(length, head.size()));
+        }
     };
 
     bool full() const { return truncated_; }
@@ -52,14 +56,15 @@ public:
                     return;
                 }
                 open_ = true;
-                needId_ = true;
-                found_.push_back({offsetOf(start), 0, kSysExEnd});
+                headWanted_ = 3;
+                found_.push_back({offsetOf(start), 0});
                 p = start + 1;
                 if (p == end) return;
             }
-            if (needId_) {
-                found_.back().id = *p;
-                needId_ = false;
+            if (headWanted_ != 0) {
+                const std::size_t take = std::min<std::size_t>(headWanted_, end - p);
+                std::copy_n(p, take, found_.back().head.end() - headWanted_);
+                headWanted_ -= take;
             }
             const std::uint8_t* close = find(p, end, kSysExEnd);
             // Refused as soon as it grows too long, whether or not its end is in sight.
@@ -91,7 +96,7 @@ private:
 
     std::vector<Found> found_;
     bool open_ = false;
-    bool needId_ = false;
+    std::size_t headWanted_ = 0;
     bool truncated_ = false;
 };
 
@@ -237,7 +242,7 @@ SyxListing listSyxFile(const std::string& path) {
     listing.lines.reserve(scanner.found().size() * 24);
     int number = 0;
     for (const SyxScanner::Found& m : scanner.found())
-        appendLoadedLine(listing.lines, ++number, m.id, m.length);
+        appendLoadedLine(listing.lines, ++number, m.headBytes(), m.length);
     return listing;
 }
 

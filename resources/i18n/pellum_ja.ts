@@ -331,5 +331,62 @@
         <source>The MIDI input device &quot;%1&quot; is back and open again</source>
         <translation>MIDI 入力デバイス「%1」が戻ったので、開き直しました</translation>
     </message>
+    <message numerus="yes">
+        <source>%n bad sum(s)</source>
+        <translation>
+            <numerusform>サム誤り %n</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Messages whose checksum is wrong: %1</source>
+        <translation>チェックサムが合わないメッセージ: %1 件</translation>
+    </message>
+    <message>
+        <source>&amp;View Message...</source>
+        <translation>メッセージの内容(&amp;V)...</translation>
+    </message>
+</context>
+<context>
+    <name>pellum::MessageView</name>
+    <message>
+        <source>Message</source>
+        <translation>メッセージ</translation>
+    </message>
+    <message>
+        <source>Maker</source>
+        <translation>メーカー</translation>
+    </message>
+    <message>
+        <source>Device</source>
+        <translation>デバイス番号</translation>
+    </message>
+    <message>
+        <source>Model</source>
+        <translation>モデル</translation>
+    </message>
+    <message>
+        <source>Command</source>
+        <translation>コマンド</translation>
+    </message>
+    <message>
+        <source>Address</source>
+        <translation>アドレス</translation>
+    </message>
+    <message>
+        <source>Size</source>
+        <translation>サイズ</translation>
+    </message>
+    <message>
+        <source>Checksum: ok</source>
+        <translation>チェックサム: 正常</translation>
+    </message>
+    <message>
+        <source>Checksum: wrong (%1H, want %2H)</source>
+        <translation>チェックサム: 誤り (%1H、正しくは %2H)</translation>
+    </message>
+    <message>
+        <source>Checksum: none known for this format</source>
+        <translation>チェックサム: この形式には既知のものがありません</translation>
+    </message>
 </context>
 </TS>

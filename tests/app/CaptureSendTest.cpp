@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QLabel>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QRadioButton>
 #include <QSlider>
@@ -15,6 +16,7 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include "app/MessageView.h"
 #include "app/UpDown.h"
 #include "core/CaptureStore.h"
 #include "device/InputDevice.h"
@@ -140,6 +142,40 @@ TEST_F(CaptureSend, CapturesAreLabelledCountedAndSyncTheChannel) {
     EXPECT_EQ(form->overrideState->text(), "CH6 で送信");
     receive(sysex(0x41, 0x13, 6));
     EXPECT_EQ(form->channelStepper->position(), 6);
+}
+
+TEST_F(CaptureSend, WrongChecksumsAreMarkedCountedAndViewedWithoutSending) {
+    const Bytes good{0xF0, 0x41, 0x10, 0x42, 0x12, 0x40, 0x00, 0x7F, 0x00, 0x41, 0xF7};
+    Bytes bad = good;
+    bad[7] = 0x7E;
+    receive(good);
+    receive(bad);
+    EXPECT_TRUE(form->messageList->item(0)->toolTip().isEmpty());
+    EXPECT_EQ(form->messageList->item(1)->toolTip(), "checksum wrong (41H, want 42H)");
+    EXPECT_TRUE(form->checksumState->isVisibleTo(form.get()));
+    openFile({bad, sysex(0x42, 0x30, 9), bad, good});
+    EXPECT_EQ(form->checksumState->text(), "サム誤り 2");
+    EXPECT_EQ(form->messageList->item(0)->text(), "0001 Roland(41H) 11Byte");  // label whole
+
+    // F3 shows the current line, which the keyboard or a click would have sent.
+    form->messageList->setCurrentRow(2);
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    QTest::keyClick(form->messageList, Qt::Key_F3);
+    ASSERT_NE(form->messageView, nullptr);
+    EXPECT_TRUE(form->messageView->isVisible());
+    const QString facts = form->messageView->facts->toPlainText();
+    for (const char* part : {"0003 Roland(41H) 11Byte", "DT1 (12H)", "42H", "41H", "10H"})
+        EXPECT_TRUE(facts.contains(part)) << part << "\n" << facts.toStdString();
+    EXPECT_TRUE(form->messageView->bytes->toPlainText().startsWith(
+        "00000  F0 41 10 42 12 40 00 7E 00 41 F7"));
+    EXPECT_TRUE(sent().empty());
+
+    clickLine(0);
+    QTest::keyClick(form->messageList, Qt::Key_Delete);
+    EXPECT_EQ(form->checksumState->text(), "サム誤り 1");
+    QTest::mouseClick(form->clearListButton, Qt::LeftButton);
+    EXPECT_FALSE(form->checksumState->isVisibleTo(form.get()));
 }
 
 TEST_F(CaptureSend, AFullStoreLeavesEventsPendingAndSaysSo) {

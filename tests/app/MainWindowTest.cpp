@@ -169,7 +169,7 @@ TEST_F(Window, OpeningAFileFillsTheListWithLoadedLabels) {
     openThroughToolBar(concat({{0x00, 0xF7}, kRoland, kCasio, {0x7F}, kYamaha}));
     EXPECT_EQ(dialogs.asked.back().title, "Open Syx File");
     EXPECT_EQ(lines(form->messageList),
-              (QStringList{"0001 Roland(41H) 11Byte", "0002 Unknown(44H) 5Byte",
+              (QStringList{"0001 Roland(41H) 11Byte", "0002 Casio(44H) 5Byte",
                            "0003 YAMAHA(43H) 9Byte"}));
     EXPECT_EQ(form->store().count(), 3);
     EXPECT_TRUE(form->sendAllButton->isEnabled());
@@ -313,7 +313,7 @@ TEST_F(Window, DroppingFilesOpensOnlyTheFirst) {
     EXPECT_TRUE(enter.isAccepted());
     QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(form.get(), &drop);
-    EXPECT_EQ(lines(form->messageList), QStringList{"0001 Unknown(44H) 5Byte"});
+    EXPECT_EQ(lines(form->messageList), QStringList{"0001 Casio(44H) 5Byte"});
 }
 
 TEST_F(Window, AFileBeyondCapacityLoadsTheFirst9999AndSaysSo) {
@@ -323,6 +323,6 @@ TEST_F(Window, AFileBeyondCapacityLoadsTheFirst9999AndSaysSo) {
     openThroughToolBar(file);
     EXPECT_EQ(form->messageList->count(), 9999);
     EXPECT_EQ(form->store().count(), 9999);
-    EXPECT_EQ(form->messageList->item(9998)->text(), "9999 Unknown(44H) 5Byte");
+    EXPECT_EQ(form->messageList->item(9998)->text(), "9999 Casio(44H) 5Byte");
     EXPECT_EQ(dialogs.messages, QStringList{"これ以上記録できません"});
 }

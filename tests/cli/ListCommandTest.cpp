@@ -40,11 +40,10 @@ TEST(CliList, PrintsTheLabelsTheWindowShows) {
         const int status = options.find("strict") != std::string::npos ? 1 : 0;
         r = runCliLine("list " + options + dir.file("a.syx"));
         EXPECT_EQ(r.status, status) << options;
-        EXPECT_EQ(
-            r.out,
-            options.find("hex") == std::string::npos
-                ? "0001 Roland(41H) 4Byte\n0002 Unknown(44H) 4Byte\n"
-                : "0001 Roland(41H) 4Byte F0 41 10 F7\n0002 Unknown(44H) 4Byte F0 44 01 F7\n");
+        EXPECT_EQ(r.out,
+                  options.find("hex") == std::string::npos
+                      ? "0001 Roland(41H) 4Byte\n0002 Casio(44H) 4Byte\n"
+                      : "0001 Roland(41H) 4Byte F0 41 10 F7\n0002 Casio(44H) 4Byte F0 44 01 F7\n");
         EXPECT_TRUE(r.err.ends_with(
             "a.syx の 2 番目のメッセージは F7 で終わっていません。F7 を補って閉じました\n"));
         r = runCliLine("list " + options + dir.file("t.txt"));

@@ -1,6 +1,7 @@
 // The .syx reader: any bytes load without a fault, or are refused for a message too long; every
 // stored message starts with F0, ends with F7 and holds no other F7; each gets a label; and a
-// save (with and without the channel override) reloads as exactly the stored messages.
+// save (with and without the channel override) reloads as exactly the stored messages; the
+// message decoder takes every message.
 #include <unistd.h>
 
 #include <cstdint>
@@ -14,6 +15,7 @@
 #include "core/CaptureStore.h"
 #include "core/Errors.h"
 #include "core/ListLabel.h"
+#include "core/MessageFacts.h"
 #include "core/SyxFile.h"
 #include "tests/fuzz/FuzzCheck.h"
 
@@ -78,6 +80,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(labels[i].size() > suffix.size() + 5);
         FUZZ_CHECK(labels[i].compare(0, 5, number) == 0);
         FUZZ_CHECK(labels[i].compare(labels[i].size() - suffix.size(), suffix.size(), suffix) == 0);
+        // The decoder reads only the message; a verdict's wanted byte makes the sum right.
+        const MessageFacts facts = describeMessage(messages[i]);
+        FUZZ_CHECK(facts.checksum.want < 0x80);
+        FUZZ_CHECK((facts.checksum.verdict == Checksum::Verdict::ok) ==
+                   (facts.checksum.verdict != Checksum::Verdict::none &&
+                    facts.checksum.found == facts.checksum.want));
     }
 
     saveSyxFile(scratchFile(), *store, {});

@@ -48,10 +48,11 @@ TEST(CliPorts, ARunningServerIsNeverSaidToBeMissing) {  // no peer: maybe no por
 TEST_F(CliTest, IdentifyPrintsThePeersReply) {
     const CliRun run = runCli({"identify", "--in", peer.outPort(), "--out", peer.inPort()});
     EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.out,
-              "F0 7E 7F 06 02 7D 12 34 56 01 02 03 04 05 F7\n"
-              "Global Channel: 128\nVendor Name: unknown\nVendor ID: 7DH\nMachine Name: unknown\n"
-              "Machine ID: 1A12H D6H\nSystem Version: 386\nSoftware Version: 644\n");
+    EXPECT_EQ(
+        run.out,
+        "F0 7E 7F 06 02 7D 12 34 56 01 02 03 04 05 F7\n"
+        "Global Channel: 128\nVendor Name: Non-Commercial\nVendor ID: 7DH\nMachine Name: unknown\n"
+        "Machine ID: 1A12H D6H\nSystem Version: 386\nSoftware Version: 644\n");
 }
 
 TEST_F(CliTest, SendThenReceiveRoundTripsAFileByteForByte) {

@@ -141,7 +141,8 @@ TEST_F(WindowOverJack, ThePeerSaysWhoItIsAndAnswersADumpRequestFromTheUserTab) {
          {form->globalChannel, form->vendorName, form->vendorId, form->machineName, form->machineId,
           form->systemVersion, form->softwareVersion})
         shown << l->text();
-    EXPECT_EQ(shown, (QStringList{"128", "unknown", "7DH", "unknown", "1A12H D6H", "386", "644"}));
+    EXPECT_EQ(shown,
+              (QStringList{"128", "Non-Commercial", "7DH", "unknown", "1A12H D6H", "386", "644"}));
     EXPECT_EQ(form->messageList->count(), 0);
 
     // The peer answers the next request with three messages; its EMITTED line says it has the

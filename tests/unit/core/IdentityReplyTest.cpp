@@ -77,11 +77,11 @@ TEST(IdentityReply, DecodesEveryLabelOfAReply) {
         {"YAMAHA, GS-like family",
          reply({{5, 0x43}}),
          {"17", "YAMAHA", "43H", "unknown", "42H 100H", "1", "2"}},
-        {"44H", reply({{5, 0x44}}), {"17", "unknown", "44H", "unknown", "42H 100H", "1", "2"}},
+        {"44H", reply({{5, 0x44}}), {"17", "Casio", "44H", "unknown", "42H 100H", "1", "2"}},
         // Bytes are taken whole, even where a status byte stands.
         {"14 bytes, F7 at 13",
          Bytes{0xF0, 0x7E, 0x7F, 0x06, 0x02, 0x7D, 0x12, 0x34, 0x56, 0x01, 0x02, 0x03, 0x04, 0xF7},
-         {"128", "unknown", "7DH", "unknown", "1A12H D6H", "386", "31620"}},
+         {"128", "Non-Commercial", "7DH", "unknown", "1A12H D6H", "386", "31620"}},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(decodeIdentityReply(c.message), c.shown) << c.what;

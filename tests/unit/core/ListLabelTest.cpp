@@ -20,11 +20,11 @@ TEST(ListLabel, CapturedAndLoadedVendorRulesDiffer) {
     const Case cases[] = {
         {1, 0x41, 11, "0001 Roland(41H) 11Byte", "0001 Roland(41H) 11Byte"},
         {2, 0x42, 9, "0002 KORG(42H) 9Byte", "0002 KORG(42H) 9Byte"},
-        {12, 0x44, 9, "0012 Casio(44H) 9Byte", "0012 Unknown(44H) 9Byte"},
+        {12, 0x44, 9, "0012 Casio(44H) 9Byte", "0012 Casio(44H) 9Byte"},
         {13, 0x43, 65535, "0013 YAMAHA(43H) 65535Byte", "0013 YAMAHA(43H) 65535Byte"},
-        {300, 0x7F, 8, "0300 8Byte", "0300 Unknown(7FH) 8Byte"},
+        {300, 0x7F, 8, "0300 8Byte", "0300 Universal Real Time(7FH) 8Byte"},
         {9999, 0x00, 12, "9999 12Byte", "9999 Unknown(00H) 12Byte"},
-        {3, 0x7E, 6, "0003 6Byte", "0003 Unknown(7EH) 6Byte"},
+        {3, 0x7E, 6, "0003 6Byte", "0003 Universal Non-Real Time(7EH) 6Byte"},
         {4, 0xF7, 2, "0004 2Byte", "0004 Unknown(F7H) 2Byte"},
     };
     for (const Case& c : cases) {

@@ -72,7 +72,7 @@ TEST(SyxReader, LabelsOfALoadedFile) {
     CaptureStore store;
     loadSyx(file, store);
     EXPECT_EQ(loadedLabels(store),
-              (std::vector<std::string>{"0001 Roland(41H) 4Byte", "0002 Unknown(44H) 4Byte",
+              (std::vector<std::string>{"0001 Roland(41H) 4Byte", "0002 Casio(44H) 4Byte",
                                         "0003 Unknown(F7H) 2Byte"}));
 }
 

@@ -1,0 +1,31 @@
+// The message view: what one SysEx message is (maker, device, model, command or Universal
+// sub-ID, address and size where its format has them, the checksum's verdict) and its bytes in
+// hex with their ASCII beside. It only shows: nothing is sent from it.
+#pragma once
+
+#include <QDialog>
+#include <cstdint>
+#include <span>
+
+class QListWidgetItem;
+class QPlainTextEdit;
+
+namespace pellum {
+
+class MessageView : public QDialog {
+    Q_OBJECT
+public:
+    explicit MessageView(QWidget* parent = nullptr);
+
+    // Shows `message`, listed as `label`.
+    void show(const QString& label, std::span<const std::uint8_t> message);
+
+    QPlainTextEdit* facts;
+    QPlainTextEdit* bytes;
+};
+
+// Marks a list line whose message has a wrong checksum (an icon before the label, which stays
+// whole, and the verdict as its tip); returns whether it did.
+bool markChecksum(QListWidgetItem* item, std::span<const std::uint8_t> message);
+
+}  // namespace pellum

@@ -1,0 +1,44 @@
+// What a SysEx message is: whose (the maker's name from the published ID list), which
+// Universal message, and whether its checksum holds where the format is known for sure.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+namespace pellum {
+
+struct Checksum {
+    enum class Verdict { none, ok, wrong };
+    Verdict verdict = Verdict::none;  // none: no known checksum format
+    std::uint8_t found = 0;           // the checksum byte the message holds
+    std::uint8_t want = 0;            // the byte that makes the sum right
+};
+
+struct MessageFacts {
+    std::string maker;    // "Roland", "Universal Non-Real Time"; empty when unknown
+    std::string makerId;  // "41H", "00 20 32H"; empty when the message holds none
+    std::string device;   // "10H", "7FH (all)"; empty when the format has none
+    std::string model;    // "42H", "00 00 0AH"
+    std::string command;  // "DT1 (12H)", "Identity Reply (06 02H)"
+    std::string address;  // "40 00 7FH"
+    std::string size;     // "4", in bytes
+    Checksum checksum;
+};
+
+// The maker of a message (F0 at offset 0) by its ID, 1 byte or 00H and 2 more; nullptr when
+// the list has no such ID or the message ends before it.
+const char* makerName(std::span<const std::uint8_t> message);
+
+// "Name(41H)", "Name(00 20 32H)": a list label's maker part; empty when makerName is null.
+std::string makerLabel(std::span<const std::uint8_t> message);
+
+// Roland DT1/RQ1 and YAMAHA bulk dumps; every other message has no verdict.
+Checksum checkChecksum(std::span<const std::uint8_t> message);
+
+// "checksum ok", "checksum wrong (12H, want 34H)"; empty without a verdict.
+std::string checksumText(const Checksum& checksum);
+
+MessageFacts describeMessage(std::span<const std::uint8_t> message);
+
+}  // namespace pellum
