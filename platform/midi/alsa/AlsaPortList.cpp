@@ -21,11 +21,11 @@ std::string portName(snd_seq_client_info_t* client, snd_seq_port_info_t* port) {
 }  // namespace
 
 AlsaPortList::AlsaPortList(const std::string& clientName) {
+    // Without the sequencer's device there is nothing to open, and alsa-lib would be loaded and
+    // read its whole configuration to find that out.
+    if (::access("/dev/snd/seq", F_OK) != 0 || alsaLibrary() == nullptr) return;
     snd_lib_error_set_handler(&quietAlsa);
-    // Without the sequencer's device there is nothing to open, and alsa-lib would read its
-    // whole configuration to find that out.
-    if (::access("/dev/snd/seq", F_OK) != 0 ||
-        snd_seq_open(&seq_, "default", SND_SEQ_OPEN_DUPLEX, SND_SEQ_NONBLOCK) < 0) {
+    if (snd_seq_open(&seq_, "default", SND_SEQ_OPEN_DUPLEX, SND_SEQ_NONBLOCK) < 0) {
         seq_ = nullptr;
     } else {
         snd_seq_set_client_name(seq_, clientName.c_str());

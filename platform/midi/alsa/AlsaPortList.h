@@ -2,10 +2,10 @@
 // a list costs a query, not a client.
 #pragma once
 
-#include <alsa/asoundlib.h>
-
 #include <string>
 #include <vector>
+
+#include "platform/midi/alsa/AlsaLibrary.h"
 
 namespace pellum::midi {
 

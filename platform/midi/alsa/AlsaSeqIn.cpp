@@ -26,7 +26,8 @@ constexpr int kMarkRetryMs = 5;
 std::unique_ptr<AlsaSeqIn> AlsaSeqIn::open(const std::string& clientName, int sourceClient,
                                            int sourcePort, InputPump& pump, MMRESULT& code) {
     std::unique_ptr<AlsaSeqIn> in(new AlsaSeqIn(pump, sourceClient, sourcePort));
-    if (snd_seq_open(&in->seq_, "default", SND_SEQ_OPEN_INPUT, SND_SEQ_NONBLOCK) < 0) {
+    if (alsaLibrary() == nullptr ||
+        snd_seq_open(&in->seq_, "default", SND_SEQ_OPEN_INPUT, SND_SEQ_NONBLOCK) < 0) {
         in->seq_ = nullptr;
         code = MMSYSERR_NODRIVER;
         return nullptr;

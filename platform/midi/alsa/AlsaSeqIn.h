@@ -5,15 +5,14 @@
 // place in the stream rather than passed over.
 #pragma once
 
-#include <alsa/asoundlib.h>
-
 #include <atomic>
 #include <memory>
 #include <string>
 #include <thread>
 
-#include "platform/midi/input/InputPump.h"
 #include "platform/midi/MidiApi.h"
+#include "platform/midi/alsa/AlsaLibrary.h"
+#include "platform/midi/input/InputPump.h"
 
 namespace pellum::midi {
 

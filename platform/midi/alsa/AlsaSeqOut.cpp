@@ -72,7 +72,8 @@ MidiCablePace::Clock::duration MidiCablePace::waitBefore(std::size_t bytes, Cloc
 std::unique_ptr<AlsaSeqOut> AlsaSeqOut::open(const std::string& clientName, int destClient,
                                              int destPort, MMRESULT& code) {
     std::unique_ptr<AlsaSeqOut> out(new AlsaSeqOut());
-    if (snd_seq_open(&out->seq_, "default", SND_SEQ_OPEN_OUTPUT, 0) < 0) {
+    if (alsaLibrary() == nullptr ||
+        snd_seq_open(&out->seq_, "default", SND_SEQ_OPEN_OUTPUT, 0) < 0) {
         out->seq_ = nullptr;
         code = MMSYSERR_NODRIVER;
         return nullptr;

@@ -4,8 +4,6 @@
 // A receiver that has no room is waited for; bytes that cannot be carried give an error code.
 #pragma once
 
-#include <alsa/asoundlib.h>
-
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -16,6 +14,7 @@
 #include <vector>
 
 #include "platform/midi/MidiApi.h"
+#include "platform/midi/alsa/AlsaLibrary.h"
 
 namespace pellum::midi {
 

@@ -8,6 +8,7 @@ namespace pellum::midi {
 JackClientPort openJackClientPort(const std::string& clientName, const char* portName,
                                   unsigned long flags) {
     JackClientPort opened;
+    if (jackLibrary() == nullptr) return opened;
     jack_status_t status{};
     opened.client.reset(jack_client_open(clientName.c_str(), JackNoStartServer, &status));
     if (opened.client) {

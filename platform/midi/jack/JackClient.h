@@ -2,12 +2,11 @@
 // starting a server, and connected to the instrument's port once its callbacks are set.
 #pragma once
 
-#include <jack/jack.h>
-
 #include <memory>
 #include <string>
 
 #include "platform/midi/MidiApi.h"
+#include "platform/midi/jack/JackLibrary.h"
 
 namespace pellum::midi {
 

@@ -1,9 +1,8 @@
 // JACK input through libjack directly: the process callback copies events into the pump.
 #include "platform/midi/jack/JackMidiIn.h"
 
-#include <jack/midiport.h>
-
 #include "platform/midi/jack/JackClient.h"
+#include "platform/midi/jack/JackLibrary.h"
 
 namespace pellum::midi {
 

@@ -4,8 +4,6 @@
 // with its messages never piles a whole dump up in one place.
 #pragma once
 
-#include <jack/jack.h>
-
 #include <atomic>
 #include <memory>
 #include <string>
@@ -13,6 +11,7 @@
 #include "platform/midi/MidiApi.h"
 #include "platform/midi/input/InputPump.h"
 #include "platform/midi/jack/JackClient.h"
+#include "platform/midi/jack/JackLibrary.h"
 
 namespace pellum::midi {
 

@@ -1,13 +1,12 @@
 // JACK output through libjack directly: the window thread queues, the process callback writes.
 #include "platform/midi/jack/JackMidiOut.h"
 
-#include <jack/midiport.h>
-
 #include <algorithm>
 #include <chrono>
 #include <thread>
 
 #include "platform/midi/jack/JackClient.h"
+#include "platform/midi/jack/JackLibrary.h"
 
 namespace pellum::midi {
 

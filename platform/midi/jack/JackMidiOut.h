@@ -5,8 +5,6 @@
 // destination.
 #pragma once
 
-#include <jack/jack.h>
-
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
@@ -17,6 +15,7 @@
 #include "platform/midi/SpscByteRing.h"
 #include "platform/midi/jack/JackClient.h"
 #include "platform/midi/jack/JackCycleBudget.h"
+#include "platform/midi/jack/JackLibrary.h"
 
 namespace pellum::midi {
 

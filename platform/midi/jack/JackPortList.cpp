@@ -22,6 +22,7 @@ JackPortList::~JackPortList() {
 jack_client_t* JackPortList::client() {
     if (serverStopped()) close();
     if (jack_ == nullptr) {
+        if (jackLibrary() == nullptr) return nullptr;  // no libjack: no JACK
         jack_set_error_function(&quietJack);
         jack_set_info_function(&quietJack);
         jack_status_t status{};

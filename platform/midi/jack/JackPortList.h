@@ -2,11 +2,11 @@
 // query, not a client. The client is opened again when its server went away and another came.
 #pragma once
 
-#include <jack/jack.h>
-
 #include <atomic>
 #include <string>
 #include <vector>
+
+#include "platform/midi/jack/JackLibrary.h"
 
 namespace pellum::midi {
 
