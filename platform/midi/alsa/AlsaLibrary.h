@@ -9,46 +9,51 @@
 
 namespace pellum::midi {
 
+#define PELLUM_ALSA_FUNCTIONS(X)         \
+    X(snd_lib_error_set_handler)         \
+    X(snd_midi_event_decode)             \
+    X(snd_midi_event_free)               \
+    X(snd_midi_event_new)                \
+    X(snd_midi_event_no_status)          \
+    X(snd_seq_client_id)                 \
+    X(snd_seq_client_info_get_card)      \
+    X(snd_seq_client_info_get_client)    \
+    X(snd_seq_client_info_get_name)      \
+    X(snd_seq_client_info_set_client)    \
+    X(snd_seq_client_info_sizeof)        \
+    X(snd_seq_close)                     \
+    X(snd_seq_connect_from)              \
+    X(snd_seq_connect_to)                \
+    X(snd_seq_create_simple_port)        \
+    X(snd_seq_event_input)               \
+    X(snd_seq_event_output_direct)       \
+    X(snd_seq_get_any_client_info)       \
+    X(snd_seq_get_any_port_info)         \
+    X(snd_seq_get_port_subscription)     \
+    X(snd_seq_open)                      \
+    X(snd_seq_poll_descriptors)          \
+    X(snd_seq_poll_descriptors_count)    \
+    X(snd_seq_port_info_get_capability)  \
+    X(snd_seq_port_info_get_client)      \
+    X(snd_seq_port_info_get_name)        \
+    X(snd_seq_port_info_get_port)        \
+    X(snd_seq_port_info_get_type)        \
+    X(snd_seq_port_info_set_client)      \
+    X(snd_seq_port_info_set_port)        \
+    X(snd_seq_port_info_sizeof)          \
+    X(snd_seq_port_subscribe_set_dest)   \
+    X(snd_seq_port_subscribe_set_sender) \
+    X(snd_seq_port_subscribe_sizeof)     \
+    X(snd_seq_query_next_client)         \
+    X(snd_seq_query_next_port)           \
+    X(snd_seq_set_client_name)           \
+    X(snd_seq_set_client_pool_input)     \
+    X(snd_seq_set_input_buffer_size)
+
 struct AlsaFunctions {
-    decltype(&::snd_lib_error_set_handler) snd_lib_error_set_handler;
-    decltype(&::snd_midi_event_decode) snd_midi_event_decode;
-    decltype(&::snd_midi_event_free) snd_midi_event_free;
-    decltype(&::snd_midi_event_new) snd_midi_event_new;
-    decltype(&::snd_midi_event_no_status) snd_midi_event_no_status;
-    decltype(&::snd_seq_client_id) snd_seq_client_id;
-    decltype(&::snd_seq_client_info_get_card) snd_seq_client_info_get_card;
-    decltype(&::snd_seq_client_info_get_client) snd_seq_client_info_get_client;
-    decltype(&::snd_seq_client_info_get_name) snd_seq_client_info_get_name;
-    decltype(&::snd_seq_client_info_set_client) snd_seq_client_info_set_client;
-    decltype(&::snd_seq_client_info_sizeof) snd_seq_client_info_sizeof;
-    decltype(&::snd_seq_close) snd_seq_close;
-    decltype(&::snd_seq_connect_from) snd_seq_connect_from;
-    decltype(&::snd_seq_connect_to) snd_seq_connect_to;
-    decltype(&::snd_seq_create_simple_port) snd_seq_create_simple_port;
-    decltype(&::snd_seq_event_input) snd_seq_event_input;
-    decltype(&::snd_seq_event_output_direct) snd_seq_event_output_direct;
-    decltype(&::snd_seq_get_any_client_info) snd_seq_get_any_client_info;
-    decltype(&::snd_seq_get_any_port_info) snd_seq_get_any_port_info;
-    decltype(&::snd_seq_get_port_subscription) snd_seq_get_port_subscription;
-    decltype(&::snd_seq_open) snd_seq_open;
-    decltype(&::snd_seq_poll_descriptors) snd_seq_poll_descriptors;
-    decltype(&::snd_seq_poll_descriptors_count) snd_seq_poll_descriptors_count;
-    decltype(&::snd_seq_port_info_get_capability) snd_seq_port_info_get_capability;
-    decltype(&::snd_seq_port_info_get_client) snd_seq_port_info_get_client;
-    decltype(&::snd_seq_port_info_get_name) snd_seq_port_info_get_name;
-    decltype(&::snd_seq_port_info_get_port) snd_seq_port_info_get_port;
-    decltype(&::snd_seq_port_info_get_type) snd_seq_port_info_get_type;
-    decltype(&::snd_seq_port_info_set_client) snd_seq_port_info_set_client;
-    decltype(&::snd_seq_port_info_set_port) snd_seq_port_info_set_port;
-    decltype(&::snd_seq_port_info_sizeof) snd_seq_port_info_sizeof;
-    decltype(&::snd_seq_port_subscribe_set_dest) snd_seq_port_subscribe_set_dest;
-    decltype(&::snd_seq_port_subscribe_set_sender) snd_seq_port_subscribe_set_sender;
-    decltype(&::snd_seq_port_subscribe_sizeof) snd_seq_port_subscribe_sizeof;
-    decltype(&::snd_seq_query_next_client) snd_seq_query_next_client;
-    decltype(&::snd_seq_query_next_port) snd_seq_query_next_port;
-    decltype(&::snd_seq_set_client_name) snd_seq_set_client_name;
-    decltype(&::snd_seq_set_client_pool_input) snd_seq_set_client_pool_input;
-    decltype(&::snd_seq_set_input_buffer_size) snd_seq_set_input_buffer_size;
+#define PELLUM_MEMBER(name) decltype(&::name) name;
+    PELLUM_ALSA_FUNCTIONS(PELLUM_MEMBER)
+#undef PELLUM_MEMBER
 };
 
 // The loaded library's functions; nullptr when alsa-lib cannot be loaded.

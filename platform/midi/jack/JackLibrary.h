@@ -10,37 +10,42 @@
 
 namespace pellum::midi {
 
+#define PELLUM_JACK_FUNCTIONS(X)      \
+    X(jack_activate)                  \
+    X(jack_client_close)              \
+    X(jack_client_open)               \
+    X(jack_connect)                   \
+    X(jack_deactivate)                \
+    X(jack_frame_time)                \
+    X(jack_free)                      \
+    X(jack_get_client_name)           \
+    X(jack_get_ports)                 \
+    X(jack_get_sample_rate)           \
+    X(jack_last_frame_time)           \
+    X(jack_midi_clear_buffer)         \
+    X(jack_midi_event_get)            \
+    X(jack_midi_event_reserve)        \
+    X(jack_midi_get_event_count)      \
+    X(jack_midi_max_event_size)       \
+    X(jack_on_info_shutdown)          \
+    X(jack_on_shutdown)               \
+    X(jack_port_by_id)                \
+    X(jack_port_by_name)              \
+    X(jack_port_connected)            \
+    X(jack_port_connected_to)         \
+    X(jack_port_flags)                \
+    X(jack_port_get_buffer)           \
+    X(jack_port_name)                 \
+    X(jack_port_register)             \
+    X(jack_set_error_function)        \
+    X(jack_set_info_function)         \
+    X(jack_set_port_connect_callback) \
+    X(jack_set_process_callback)
+
 struct JackFunctions {
-    decltype(&::jack_activate) jack_activate;
-    decltype(&::jack_client_close) jack_client_close;
-    decltype(&::jack_client_open) jack_client_open;
-    decltype(&::jack_connect) jack_connect;
-    decltype(&::jack_deactivate) jack_deactivate;
-    decltype(&::jack_frame_time) jack_frame_time;
-    decltype(&::jack_free) jack_free;
-    decltype(&::jack_get_client_name) jack_get_client_name;
-    decltype(&::jack_get_ports) jack_get_ports;
-    decltype(&::jack_get_sample_rate) jack_get_sample_rate;
-    decltype(&::jack_last_frame_time) jack_last_frame_time;
-    decltype(&::jack_midi_clear_buffer) jack_midi_clear_buffer;
-    decltype(&::jack_midi_event_get) jack_midi_event_get;
-    decltype(&::jack_midi_event_reserve) jack_midi_event_reserve;
-    decltype(&::jack_midi_get_event_count) jack_midi_get_event_count;
-    decltype(&::jack_midi_max_event_size) jack_midi_max_event_size;
-    decltype(&::jack_on_info_shutdown) jack_on_info_shutdown;
-    decltype(&::jack_on_shutdown) jack_on_shutdown;
-    decltype(&::jack_port_by_id) jack_port_by_id;
-    decltype(&::jack_port_by_name) jack_port_by_name;
-    decltype(&::jack_port_connected) jack_port_connected;
-    decltype(&::jack_port_connected_to) jack_port_connected_to;
-    decltype(&::jack_port_flags) jack_port_flags;
-    decltype(&::jack_port_get_buffer) jack_port_get_buffer;
-    decltype(&::jack_port_name) jack_port_name;
-    decltype(&::jack_port_register) jack_port_register;
-    decltype(&::jack_set_error_function) jack_set_error_function;
-    decltype(&::jack_set_info_function) jack_set_info_function;
-    decltype(&::jack_set_port_connect_callback) jack_set_port_connect_callback;
-    decltype(&::jack_set_process_callback) jack_set_process_callback;
+#define PELLUM_MEMBER(name) decltype(&::name) name;
+    PELLUM_JACK_FUNCTIONS(PELLUM_MEMBER)
+#undef PELLUM_MEMBER
 };
 
 // The loaded library's functions; nullptr when libjack cannot be loaded.
