@@ -150,6 +150,16 @@ TEST_F(CliTest, SendDeliversEveryMessageWholeAtAnySizeAndPace) {
     }
 }
 
+TEST_F(CliTest, AMidiFileArrivesAsItsSyxFileDoes) {
+    const Bytes file = test::patternStream({5, 40000, 1024, 65535});
+    test::writeBytes(dir.file("in.syx"), file);
+    ASSERT_EQ(runCli({"convert", dir.file("in.syx"), dir.file("in.mid")}).status, 0);
+    peer.process().writeLine("report on");
+    EXPECT_EQ(runCli({"send", dir.file("in.mid"), "--out", peer.inPort()}).status, 0);
+    EXPECT_TRUE(receivedStream(peer, file.size(), 5s) == file);
+    EXPECT_FALSE(peer.nextReceived(200ms)) << "more arrived than was sent";
+}
+
 // A port with a MIDI cable behind it is fed no faster than the cable carries (3125 bytes a
 // second): at 48 kHz and 1024 frames that is 67 bytes a cycle, after a start of at most 256.
 TEST(CliPacing, APhysicalPortIsFedAtTheCablesRate) {
