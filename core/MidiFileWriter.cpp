@@ -41,9 +41,11 @@ std::vector<std::uint8_t> midiFileBytes(const CaptureStore& store, long interval
                 kTicksPerMs * std::min<std::uint64_t>(waitBeforeMessage(message.size(), intervalMs),
                                                       kLongestDelta);
         putNumber(track, delta);
-        // The F0 is the event's status; the length counts the rest, the F7 included.
-        track.push_back(0xF0);
-        const auto rest = message.subspan(std::min<std::size_t>(1, message.size()));
+        // The F0 is the event's status; the length counts the rest, the F7 included. Bytes that
+        // do not start with F0 (a capture broken off) go out as they are, in an escape event.
+        const bool sysex = !message.empty() && message[0] == 0xF0;
+        track.push_back(sysex ? 0xF0 : 0xF7);
+        const auto rest = message.subspan(sysex ? 1 : 0);
         putNumber(track, rest.size());
         track.insert(track.end(), rest.begin(), rest.end());
         delta = kTicksPerCableByte * message.size();
