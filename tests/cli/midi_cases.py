@@ -51,8 +51,9 @@ with open(os.path.join(out, 'cases'), 'w') as cases:
             tracks, escapes = tracks + [unknown if rng.random() < 0.3 else b'', t], escapes + e
         mid = song(fmt, tracks)
         write(f'c{i}', mid, b''.join(m for _, m in sorted(found, key=lambda f: f[0])), escapes)
-        if i % 4 == 0:  # cut anywhere
-            write(f'b{i}', mid[:rng.randrange(len(mid))], b'', 'bad')
+        if i % 4 == 0:  # cut anywhere, or a last track whose data byte has no status before it
+            write(f'b{i}', mid[:rng.randrange(len(mid))] if i % 8 else song(fmt, tracks + [
+                chunk(b'MTrk', b'\x00\xFF\x01\x00\x00\x40\x40')]), b'', 'bad')
     # Past the store's limits: 10001 messages alternating between two tracks; one too long.
     many = [bytes([0xF0, 0x43, i % 128, 0xF7]) for i in range(10001)]
     long = [many[0], bytes([0xF0, 0x41]) + bytes(65533) + b'\xF7', many[1]]
