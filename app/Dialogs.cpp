@@ -15,7 +15,15 @@ std::optional<QString> runFileDialog(QWidget* parent, const FileDialogSpec& spec
     dialog.setNameFilter(qtFilter(spec.filter));
     dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
                                                        : QFileDialog::AnyFile);
-    if (!spec.defaultExtension.isEmpty()) dialog.setDefaultSuffix(spec.defaultExtension);
+    if (!spec.defaultExtension.isEmpty()) {
+        dialog.setDefaultSuffix(spec.defaultExtension);
+        // A name typed without an extension gets that of the kind of file chosen below it.
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&](const QString& f) {
+            const qsizetype at = f.lastIndexOf("(*.");
+            if (at >= 0)
+                dialog.setDefaultSuffix(f.mid(at + 3).section(')', 0, 0).section(' ', 0, 0));
+        });
+    }
     if (!spec.confirmOverwrite) dialog.setOption(QFileDialog::DontConfirmOverwrite);
     if (!spec.initialFile.isEmpty()) dialog.selectFile(spec.initialFile);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};

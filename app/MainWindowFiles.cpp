@@ -1,10 +1,11 @@
 // MainWindow's SysEx list and its files: clearing and deleting lines, opening and saving .syx
-// files, and files dropped onto the window.
+// files and Standard MIDI Files, and files dropped onto the window.
 #include <QCheckBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QLabel>
 #include <QMimeData>
+#include <QRadioButton>
 #include <QToolButton>
 #include <algorithm>
 
@@ -16,7 +17,7 @@
 #include "app/UpDown.h"
 #include "core/CaptureStore.h"
 #include "core/ListLabel.h"
-#include "core/SyxFile.h"
+#include "core/MidiFile.h"
 
 namespace pellum {
 
@@ -67,7 +68,8 @@ void MainWindow::openSyx() {
 
 void MainWindow::openSyxFile(const QString& fileName) {
     messageList->clear();
-    const LoadResult result = loadSyxFile(fileNameUtf8(fileName), *store_);
+    const std::string name = fileNameUtf8(fileName);
+    const LoadResult result = loadMessageFile(name, *store_);
     if (result.count > 0) sendAllButton->setEnabled(true);
     QStringList lines;
     lines.reserve(result.count);
@@ -79,9 +81,9 @@ void MainWindow::openSyxFile(const QString& fileName) {
     showChecksumCount();
     if (result.truncated) dialogs_.message(tr("The list is full"));
     // A message the file cut off goes out with an F7 the file never had: the user must know.
-    const std::string warning =
-        loadWarning(fileNameUtf8(fileName), result.count, result.unfinished);
-    if (!warning.empty()) dialogs_.message(QString::fromStdString(warning));
+    for (const std::string& warning :
+         {loadWarning(name, result.count, result.unfinished), escapeWarning(name, result.escapes)})
+        if (!warning.empty()) dialogs_.message(QString::fromStdString(warning));
 }
 
 void MainWindow::checkListedChecksum(QListWidgetItem* item, std::span<const std::uint8_t> message) {
@@ -105,7 +107,8 @@ void MainWindow::viewMessage() {
 
 void MainWindow::saveList() {
     if (const auto file = dialogs_.saveFile(saveSyxDialog))
-        saveSyxFile(fileNameUtf8(*file), *store_, channelOverride());
+        saveMessageFile(fileNameUtf8(*file), *store_, channelOverride(),
+                        autoSpeed->isChecked() ? 0 : manualWaitMs());
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent* event) {

@@ -110,9 +110,14 @@ QComboBox* dropDownList(QWidget* parent, int left, int top, int width, int heigh
 }  // namespace
 
 void MainWindow::buildLayout() {
-    openSyxDialog = {tr("Open SysEx File"), tr("SysEx Files(*.syx)|*.ex;*.syx"), "", "", false};
-    saveSyxDialog = {tr("Save SysEx File", "dialog title"), tr("SysEx Files(*.syx)|*.syx"), "syx",
-                     "", false};
+    // Standard MIDI Files beside .syx: the file's extension decides how it is read or written.
+    openSyxDialog = {tr("Open SysEx File"),
+                     tr("SysEx Files(*.syx)|*.ex;*.syx") + "|" +
+                         tr("Standard MIDI Files(*.mid;*.midi)|*.mid;*.midi"),
+                     "", "", false};
+    saveSyxDialog = {tr("Save SysEx File", "dialog title"),
+                     tr("SysEx Files(*.syx)|*.syx") + "|" + tr("Standard MIDI File(*.mid)|*.mid"),
+                     "syx", "", false};
     openRequestDialog = {tr("Open Request File", "dialog title"), tr("Request Files(*.cfg)|*.cfg"),
                          "cfg", "", false};
     requestDialog_ = openRequestDialog;

@@ -8,8 +8,10 @@
 
 #include "cli/Commands.h"
 #include "cli/Interrupt.h"
+#include "cli/Options.h"
 #include "core/Errors.h"
 #include "core/FilePath.h"
+#include "core/MidiFile.h"
 
 namespace pellum::cli {
 
@@ -25,6 +27,10 @@ void progress(const SysexReceiver& receiver) {
 }  // namespace
 
 void checkWritable(const std::string& path) {
+    // A capture is written as it arrives, as a .syx file: one named .mid would be no MIDI file.
+    if (isMidiFileName(path))
+        throw UsageError("a capture is written as a .syx file, not as " + path +
+                         "; 'pellum-cli convert' makes a .mid file of it");
     const std::filesystem::path target = pathFromUtf8(path);
     const std::filesystem::path folder =
         target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");

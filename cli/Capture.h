@@ -14,8 +14,8 @@
 
 namespace pellum::cli {
 
-// Throws FileCreateError when `path` cannot be written. Said before listening, so the user does
-// not wait for a capture that cannot be saved.
+// Throws FileCreateError when `path` cannot be written, and UsageError when it names a .mid
+// file. Said before listening, so the user does not wait for a capture that cannot be saved.
 void checkWritable(const std::string& path);
 
 // The exit status of a capture whose device went away before it ended, with every message that

@@ -16,6 +16,7 @@ int receiveCommand(const Args& args);
 int identifyCommand(const Args& args);
 int identityCommand(const Args& args);
 int requestCommand(const Args& args);
+int convertCommand(const Args& args);
 
 extern const char* const kListHelp;
 extern const char* const kPortsHelp;
@@ -24,6 +25,7 @@ extern const char* const kReceiveHelp;
 extern const char* const kIdentifyHelp;
 extern const char* const kIdentityHelp;
 extern const char* const kRequestHelp;
+extern const char* const kConvertHelp;
 
 // "pellum-cli: <text>" on standard error.
 void complain(const std::string& text);

@@ -8,6 +8,7 @@
 #include "core/CaptureStore.h"
 #include "core/ListLabel.h"
 #include "core/MessageFacts.h"
+#include "core/MidiFile.h"
 #include "core/SyxFile.h"
 
 namespace pellum::cli {
@@ -15,17 +16,24 @@ namespace pellum::cli {
 const char* const kListHelp =
     "Usage: pellum-cli list [--hex] [--check] [--strict] FILE...\n"
     "\n"
-    "Loads each .syx file as the window does and prints the lines its SysEx list shows,\n"
-    "one per line (at most 9999 per file). With more than one file, each file's lines\n"
-    "follow a '==> FILE <==' heading. A file that is not a regular file, is larger than\n"
-    "655,284,465 bytes (9999 messages of 65,535 bytes, all the list holds) or holds a\n"
-    "message longer than 65,535 bytes is refused, as the window refuses it.\n"
+    "Loads each .syx or Standard MIDI File (.mid, .midi) as the window does and prints\n"
+    "the lines its SysEx list shows, one per line (at most 9999 per file). With more than\n"
+    "one file, each file's lines follow a '==> FILE <==' heading. A file that is not a\n"
+    "regular file, is larger than 655,284,465 bytes (9999 messages of 65,535 bytes, all\n"
+    "the list holds) or holds a message longer than 65,535 bytes is refused, as the\n"
+    "window refuses it.\n"
     "\n"
     "A file that holds no message, or ends inside its last message, is read as the\n"
     "window reads it (the message closed with an added F7) and said so on standard\n"
     "error.\n"
     "\n"
     "Makers are named from the published list of System Exclusive IDs.\n"
+    "\n"
+    "A .mid file's SysEx messages are listed in the order they play, whatever their track;\n"
+    "a message the file divides into an F0 event and F7 continuation events is one line.\n"
+    "F7 escape events that continue no message (real-time or MTC bytes) are not SysEx:\n"
+    "they are not listed, and their count is said on standard error. A .mid file that is\n"
+    "cut short or damaged is refused.\n"
     "\n"
     "  --hex     append each message's bytes in upper-case hex to its line\n"
     "  --check   end the line of a message whose checksum format is known for sure\n"
@@ -57,11 +65,12 @@ int listCommand(const Args& args) {
         SyxListing listing;
         try {
             if (whole) {
-                const LoadResult loaded = loadSyxFile(file, *store);
+                const LoadResult loaded = loadMessageFile(file, *store);
                 listing.truncated = loaded.truncated;
                 listing.unfinished = loaded.unfinished;
+                listing.escapes = loaded.escapes;
             } else {
-                listing = listSyxFile(file);
+                listing = listMessageFile(file);
             }
         } catch (const std::exception& e) {
             complain(e.what());
@@ -93,6 +102,8 @@ int listCommand(const Args& args) {
             complain(warning);
             if (strict) status = 1;
         }
+        if (const std::string note = escapeWarning(file, listing.escapes); !note.empty())
+            complain(note);
     }
     return status;
 }

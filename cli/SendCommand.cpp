@@ -1,5 +1,5 @@
-// `pellum-cli send`: a .syx file out through the window's output port, one long message per
-// SysEx, paced like the window's auto-send unless told otherwise.
+// `pellum-cli send`: a .syx or Standard MIDI File out through the window's output port, one long
+// message per SysEx, paced like the window's auto-send unless told otherwise.
 #include <chrono>
 #include <cstdio>
 #include <thread>
@@ -8,18 +8,19 @@
 #include "cli/Devices.h"
 #include "cli/Options.h"
 #include "core/CaptureStore.h"
-#include "core/Pacing.h"
 #include "core/Errors.h"
-#include "core/SyxFile.h"
+#include "core/MidiFile.h"
+#include "core/Pacing.h"
 #include "device/OutputDevice.h"
 #include "platform/midi/SystemMidi.h"
 
 namespace pellum::cli {
 
 const char* const kSendHelp =
-    "Usage: pellum-cli send FILE.syx --out X [--interval MS]\n"
+    "Usage: pellum-cli send FILE --out X [--interval MS]\n"
     "\n"
-    "Sends each SysEx message of FILE.syx, in order, as one long message to output device X\n"
+    "Sends each SysEx message of FILE (.syx, or a Standard MIDI File: .mid, .midi), in the\n"
+    "order 'pellum-cli list' shows them, as one long message to output device X\n"
     "(its number from 'pellum-cli ports', or a part of its name), and returns once every byte\n"
     "has been handed on.\n"
     "\n"
@@ -38,14 +39,14 @@ const char* const kSendHelp =
 
 int sendCommand(const Args& args) {
     const Options options = parseOptions("send", args, {"--out", "--interval"});
-    if (options.plain.size() != 1) throw UsageError("send: give exactly one .syx file");
+    if (options.plain.size() != 1) throw UsageError("send: give exactly one .syx or .mid file");
     const auto out = options.value("--out");
     if (!out) throw UsageError("send: --out is missing");
     const long interval = options.number("--interval", 0, -1);
     const std::string& path = options.plain.front();
 
     CaptureStore store;
-    const LoadResult loaded = loadSyxFile(path, store);
+    const LoadResult loaded = loadMessageFile(path, store);
     if (loaded.truncated) {
         throw PellumError(path + " holds more than 9999 messages, more than Pellum keeps; " +
                           "nothing was sent");
@@ -82,6 +83,7 @@ int sendCommand(const Args& args) {
           "not every byte of the " + std::to_string(store.count()) + " messages reached " + name);
     std::fprintf(stderr, "sent %d messages, %llu bytes, to %s\n", store.count(),
                  static_cast<unsigned long long>(bytes), name.c_str());
+    if (const std::string note = escapeWarning(path, loaded.escapes); !note.empty()) complain(note);
     return 0;
 }
 

@@ -23,12 +23,15 @@ namespace {
 const char* const kUsage =
     "Usage: pellum-cli COMMAND [ARGS...]\n"
     "\n"
-    "Pellum's command-line companion for MIDI System Exclusive (.syx) files.\n"
+    "Pellum's command-line companion for MIDI System Exclusive (.syx) files, and for the\n"
+    "SysEx messages in Standard MIDI Files (.mid, .midi).\n"
     "\n"
     "Commands:\n"
     "  list FILE...                 print the SysEx list lines that loading each file shows\n"
+    "  convert IN OUT               write IN's SysEx as OUT, .syx or .mid by its extension\n"
     "  ports                        list the MIDI input and output devices\n"
-    "  send FILE.syx --out X        send each message of a file to an output device\n"
+    "  send FILE --out X            send each message of a .syx or .mid file to an output\n"
+    "                               device\n"
     "  receive FILE.syx --in X      save the SysEx an input device receives\n"
     "  identify --in X --out X      ask an instrument who it is (Identity Request)\n"
     "  identity HEX...              show the System Information of an Identity Reply\n"
@@ -46,6 +49,7 @@ struct Command {
 
 const Command kCommands[] = {
     {"list", pellum::cli::listCommand, &pellum::cli::kListHelp},
+    {"convert", pellum::cli::convertCommand, &pellum::cli::kConvertHelp},
     {"ports", pellum::cli::portsCommand, &pellum::cli::kPortsHelp},
     {"send", pellum::cli::sendCommand, &pellum::cli::kSendHelp},
     {"receive", pellum::cli::receiveCommand, &pellum::cli::kReceiveHelp},

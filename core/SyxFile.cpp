@@ -15,6 +15,7 @@
 #include "core/ListLabel.h"
 #include "core/RegularFile.h"
 #include "core/Texts.h"
+#include "core/WholeFile.h"
 
 namespace pellum {
 namespace {
@@ -124,92 +125,16 @@ LoadResult loadSyx(std::span<const std::uint8_t> bytes, CaptureStore& store) {
     return fileMessages(std::move(block), bytes.size(), scanner, store);
 }
 
-namespace {
-
-// Size and modification time of a regular file with content. Files that report no size (those
-// the system makes up as they are read, /proc and the like) have nothing to compare.
-struct FileStamp {
-    bool known = false;
-    std::uintmax_t size = 0;
-    std::filesystem::file_time_type modified;
-    bool operator==(const FileStamp&) const = default;
-};
-
-FileStamp stampOf(const std::string& path) {
-    std::error_code error;
-    const std::filesystem::path name = pathFromUtf8(path);
-    FileStamp stamp;
-    if (!std::filesystem::is_regular_file(name, error)) return stamp;
-    stamp.size = std::filesystem::file_size(name, error);
-    if (error) return stamp;
-    stamp.modified = std::filesystem::last_write_time(name, error);
-    stamp.known = !error && stamp.size > 0;
-    return stamp;
-}
-
-// Reads the whole file into `block`, which ends up one byte longer than what was read; the
-// size the file reported is only where to start, since it is no bound on what the file hands
-// over (those of /proc report 0). Each piece goes to `scanner` as soon as it is read, while it
-// is still in the cache. Returns the bytes read, or more than `limit` when the file had more.
-std::uintmax_t readWhole(std::FILE* file, std::uintmax_t expected, std::uintmax_t limit,
-                         ByteBlock& block, SyxScanner& scanner) {
-    constexpr std::size_t kFirstGuess = std::size_t{1} << 16;
-    constexpr std::size_t kPiece = std::size_t{256} << 10;
-    std::size_t got = 0;
-    block.resize(static_cast<std::size_t>(
-                     std::min<std::uintmax_t>(limit, expected ? expected : kFirstGuess)) +
-                 1);
-    for (;;) {
-        const std::size_t want = std::min(block.size() - 1 - got, kPiece);
-        const std::size_t read = std::fread(block.data() + got, 1, want, file);
-        scanner.feed({block.data() + got, read}, got);
-        got += read;
-        if (read < want) break;  // the end, or a failure the caller looks at
-        if (got < block.size() - 1) continue;
-        const int next = std::fgetc(file);
-        if (next == EOF) break;
-        if (got >= limit) return limit + 1;
-        std::ungetc(next, file);
-        block.resize(static_cast<std::size_t>(std::min<std::uintmax_t>(limit, 2 * got)) + 1);
-    }
-    block.resize(got + 1);
-    return got;
-}
-
-struct ReadOutcome {
-    std::uintmax_t bytes = 0;   // more than the limit when the file had more
-    bool stoppedEarly = false;  // on purpose, with the rest of the file unread
-};
-
-// Opens the file, lets `read` take its bytes and refuses what another program cut or rewrote
-// meanwhile: such a file can hand over bytes of neither version (a truncation in progress reads
-// as zeros).
-template <typename Read>
-void readUnchanged(const std::string& path, Read read) {
-    const FileStamp before = stampOf(path);
-    const RegularFile file = openRegularFile(pathFromUtf8(path), kMaxSyxFileBytes);
-    if (file.outcome != OpenOutcome::opened) throw FileOpenError(path);
-    const ReadOutcome outcome = read(file.file.get(), before.size);
-    if (std::ferror(file.file.get()) || outcome.bytes > kMaxSyxFileBytes) throw FileOpenError(path);
-    const FileStamp after = stampOf(path);
-    if (before.known && !(after == before && (outcome.stoppedEarly || outcome.bytes == after.size)))
-        throw FileOpenError(path);
-}
-
-}  // namespace
-
 LoadResult loadSyxFile(const std::string& path, CaptureStore& store) {
     // Read once into one block, which the store keeps: the live store is only replaced once the
     // whole file has been read.
     ByteBlock block;
     SyxScanner scanner;
-    std::uintmax_t size = 0;
     try {
-        readUnchanged(path, [&](std::FILE* file, std::uintmax_t expected) {
-            size = readWhole(file, expected, kMaxSyxFileBytes, block, scanner);
-            return ReadOutcome{size, false};
-        });
-        return fileMessages(std::move(block), static_cast<std::size_t>(size), scanner, store);
+        const std::size_t size = readWholeFile(
+            path, block,
+            [&](std::span<const std::uint8_t> piece, std::size_t at) { scanner.feed(piece, at); });
+        return fileMessages(std::move(block), size, scanner, store);
     } catch (const MessageTooLongError& e) {
         throw MessageTooLongError(path, e.number());
     }

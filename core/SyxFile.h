@@ -24,6 +24,9 @@ struct LoadResult {
     // The number (1-based) of a last message the bytes ended inside, closed with an added F7;
     // 0 when every message was whole.
     int unfinished = 0;
+    // F7 escape events of a Standard MIDI File that continue no message (raw real-time or MTC
+    // bytes): not SysEx, so not in the store.
+    int escapes = 0;
 };
 
 // Scans `bytes` for messages and replaces the store's content with the first 9999 of them.
@@ -40,6 +43,7 @@ struct SyxListing {
     int count = 0;      // messages, so lines
     bool truncated = false;
     int unfinished = 0;  // as in LoadResult
+    int escapes = 0;     // as in LoadResult
 };
 
 // What a user is told of a load besides its lines (the file name shown as `path`): a file with

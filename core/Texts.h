@@ -22,6 +22,10 @@ enum class Text {
     RequestFileEnd,      // %1 file name, %2 what is missing
     UnfinishedMessage,   // %1 file name, %2 message number
     NoMessage,           // %1 file name
+    MidiFileHeader,      // %1 file name
+    MidiFileCut,         // %1 file name
+    MidiFileDamaged,     // %1 file name, %2 track number, %3 byte offset in the file
+    MidiEscapes,         // %1 file name, %2 how many
     RegistryRead,        // %1 value name
     RegistryWrite,       // %1 value name
     RegistryType,        // %1 value name

@@ -90,6 +90,14 @@
         <translation>System Exclusive Message(*.syx)|*.syx</translation>
     </message>
     <message>
+        <source>Standard MIDI Files(*.mid;*.midi)|*.mid;*.midi</source>
+        <translation>スタンダード MIDI ファイル(*.mid;*.midi)|*.mid;*.midi</translation>
+    </message>
+    <message>
+        <source>Standard MIDI File(*.mid)|*.mid</source>
+        <translation>スタンダード MIDI ファイル(*.mid)|*.mid</translation>
+    </message>
+    <message>
         <source>Open Request File</source>
         <translation>Open Config Files</translation>
     </message>

@@ -541,3 +541,33 @@ TEST_F(CaptureSend, ConfigControlsSteerEachOther) {
     EXPECT_EQ(form->manualWait->text(), "800 ms");
     EXPECT_EQ(setting("SEND_SPEED")->data, Bytes{2});
 }
+
+TEST_F(CaptureSend, AMidiFileOpensListsInPlayOrderSendsAndSaves) {
+    // Two tracks: a message in two packets at 0 ticks, another at 5, and an escape.
+    const std::string song(
+        "MThd\0\0\0\6\0\1\0\2\0\x60MTrk\0\0\0\x0F\0\xF0\3\x43\x10\x4C\n\xF7\2\0\xF7"
+        "\0\xFF\x2F\0MTrk\0\0\0\n\5\xF0\3\x41\x10\xF7\0\xF7\1\xF8",
+        55);
+    writeBytes(dir.file("song.MID"), Bytes(song.begin(), song.end()));
+    const QStringList listed{"0001 YAMAHA(43H) 6Byte", "0002 Roland(41H) 4Byte"};
+    for (const char* file : {"song.MID", "saved.mid"}) {  // saved with the override on channel 3
+        dialogs.answers.push_back(QString::fromStdString(dir.file(file)));
+        QTest::mouseClick(form->openButton, Qt::LeftButton);
+        EXPECT_EQ(lines(form->messageList), listed);
+        form->overrideBox->setChecked(false);
+        form->autoSpeed->click();
+        QTest::mouseClick(form->sendAllButton, Qt::LeftButton);
+        ASSERT_TRUE(pumpUntil([&] { return !form->sendTimer->isActive(); }));
+        form->overrideBox->setChecked(true);
+        form->channelStepper->setPosition(3);
+        dialogs.answers.push_back(QString::fromStdString(dir.file("saved.mid")));
+        form->saveAction->trigger();
+    }
+    EXPECT_EQ(dialogs.messages, QStringList{QString::fromStdString(dir.file("song.MID")) +
+                                            ": F7 エスケープイベント 1 個 (リアルタイムまたは MTC "
+                                            "のバイトで SysEx ではありません) は一覧に入りません"});
+    EXPECT_EQ(sent(), (std::vector<Bytes>{{0xF0, 0x43, 0x10, 0x4C, 0x00, 0xF7},
+                                          {0xF0, 0x41, 0x10, 0xF7},
+                                          {0xF0, 0x43, 0x12, 0x4C, 0x00, 0xF7},
+                                          {0xF0, 0x41, 0x12, 0xF7}}));
+}

@@ -153,16 +153,22 @@ TEST_F(Window, StartsInItsInitialState) {
 
     // The dialogs' titles, filters and extensions.
     EXPECT_EQ(form->openSyxDialog.title, "Open Syx File");
-    EXPECT_EQ(form->openSyxDialog.filter, "System Exclusive Message(*.syx)|*.ex;*.syx");
+    EXPECT_EQ(form->openSyxDialog.filter,
+              "System Exclusive Message(*.syx)|*.ex;*.syx|"
+              "スタンダード MIDI ファイル(*.mid;*.midi)|*.mid;*.midi");
     EXPECT_TRUE(form->openSyxDialog.defaultExtension.isEmpty());
     EXPECT_EQ(form->saveSyxDialog.title, "Syx File Save");
-    EXPECT_EQ(form->saveSyxDialog.filter, "System Exclusive Message(*.syx)|*.syx");
+    EXPECT_EQ(form->saveSyxDialog.filter,
+              "System Exclusive Message(*.syx)|*.syx|"
+              "スタンダード MIDI ファイル(*.mid)|*.mid");
     EXPECT_EQ(form->saveSyxDialog.defaultExtension, "syx");
     EXPECT_FALSE(form->saveSyxDialog.confirmOverwrite);
     EXPECT_EQ(form->openRequestDialog.title, "Open CFG File");
     EXPECT_EQ(form->openRequestDialog.filter, "USER DUMP FILE(*.CFG)|*.cfg");
     EXPECT_EQ(form->openRequestDialog.defaultExtension, "cfg");
-    EXPECT_EQ(qtFilter(form->openSyxDialog.filter), "System Exclusive Message(*.syx) (*.ex *.syx)");
+    EXPECT_EQ(qtFilter(form->openSyxDialog.filter),
+              "System Exclusive Message(*.syx) (*.ex *.syx);;"
+              "スタンダード MIDI ファイル(*.mid;*.midi) (*.mid *.midi)");
 }
 
 TEST_F(Window, OpeningAFileFillsTheListWithLoadedLabels) {

@@ -121,18 +121,21 @@ TEST_F(CliTest, SendDeliversEveryMessageWholeAtAnySizeAndPace) {
         const char* what;
         std::vector<std::size_t> sizes;
         std::vector<std::string> pace;
+        const char* file = "in.syx";  // a .mid is converted from it
     };
     const Case cases[] = {
         {"40 messages and one of 65535 bytes", fortyAndBig, {}},
         {"one each at the servers' event limits", {32735, 32736, 40000, 65535}, {}},
         {"1000 x 1 KiB with no pause", std::vector<std::size_t>(1000, 1024), {"--interval", "0"}},
+        {"the same in a .mid file", {32735, 32736, 40000, 65535, 5}, {}, "in.mid"},
     };
     peer.process().writeLine("report on");
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.what) + " on " + test::serverKind());
         const Bytes file = test::patternStream(c.sizes);
         test::writeBytes(dir.file("in.syx"), file);
-        std::vector<std::string> args{"send", dir.file("in.syx"), "--out", peer.inPort()};
+        runCli({"convert", dir.file("in.syx"), dir.file("in.mid")});
+        std::vector<std::string> args{"send", dir.file(c.file), "--out", peer.inPort()};
         args.insert(args.end(), c.pace.begin(), c.pace.end());
         const CliRun send = runCli(args);
         EXPECT_EQ(send.status, 0);

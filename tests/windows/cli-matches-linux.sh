@@ -26,6 +26,16 @@ printf '\xF0\x00\x20\x29\x01\xF7\xF0\x43\x10\x4C\xF7\xF0\x7E\x7F\x06\x02\xF7\xF0
 for i in $(seq 1 3000); do printf '\xF0\x42\x30\x00\x01\x2F\xF7'; done >many.syx
 cp roland.syx 'ダンプ 音色.syx'
 files=(roland.syx junk-and-unterminated.syx vendors.syx empty.syx many.syx 'ダンプ 音色.syx')
+# Standard MIDI Files: one the Linux build wrote, one with a message in two packets and an F7
+# escape, one cut short. Both builds write the same .mid file.
+"$linux" convert vendors.syx vendors.mid
+printf 'MThd\x00\x00\x00\x06\x00\x01\x00\x01\x00\x60MTrk\x00\x00\x00\x0F' >divided.mid
+printf '\x00\xF0\x03\x43\x10\x4C\x0A\xF7\x02\x00\xF7\x00\xF7\x01\xF8' >>divided.mid
+head -c 30 vendors.mid >cut.mid
+files+=(vendors.mid divided.mid cut.mid)
+"$wine_run" "$prefix" "$windows" convert many.syx windows.mid >/dev/null 2>&1
+"$linux" convert many.syx linux.mid
+cmp -s linux.mid windows.mid || fail "convert: the .mid files differ"
 
 compare() {
   local what=$1
