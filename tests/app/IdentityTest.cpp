@@ -1,7 +1,6 @@
 // The Identity Request sent whenever the ports open, and the reply shown on the Receive tab.
 #include <QComboBox>
 #include <QLabel>
-#include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 
@@ -20,11 +19,8 @@ const Bytes kSc88Reply{0xF0, 0x7E, 0x10, 0x06, 0x02, 0x41, 0x42, 0x00,
 class Identity : public WindowTest {
 protected:
     Identity() {
-        in = midi.addInput("Synth In");
-        out = midi.addOutput("Synth Out");
+        addSavedSynth();
         midi.connect(out, in, midi::LoopbackMidi::identityResponder(kSc88Reply));
-        setSetting("MIDI_IN", RegistryValue::binary({1}));
-        setSetting("MIDI_OUT", RegistryValue::binary({1}));
     }
 
     // The seven value labels, top to bottom.
@@ -35,14 +31,6 @@ protected:
             texts << l->text();
         return texts;
     }
-
-    void clickTab(int index) {
-        QTabBar* bar = form->tabs->tabBar();
-        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(index).center());
-    }
-
-    std::uint32_t in = 0;
-    std::uint32_t out = 0;
 };
 
 const QStringList kReset{"--", "unknown", "--", "unknown", "--", "--", "--"};

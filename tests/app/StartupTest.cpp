@@ -45,10 +45,7 @@ TEST_F(Startup, FirstStartCreatesTheKeyAndOpensNothing) {
 }
 
 TEST_F(Startup, SavedDevicesAreOpenedAndAskedWhoTheyAre) {
-    const auto in = midi.addInput("Synth In");
-    const auto out = midi.addOutput("Synth Out");
-    setSetting("MIDI_IN", RegistryValue::binary({1}));
-    setSetting("MIDI_OUT", RegistryValue::binary({1}));
+    addSavedSynth();
     setSetting("CFG_FILE", RegistryValue::string("/home/user/synth.cfg"));
     start();
 
@@ -199,11 +196,8 @@ TEST_F(Startup, WrongSettingTypesAreReportedByName) {
 TEST_F(Startup, UnreadableSettingsNeverStopTheWindow) {
     midi.addInput("In");
     std::filesystem::create_directories(registry.file().parent_path());
-    writeBytes(registry.file().string(),
-               Bytes{'[', 'H', 'K', 'E',  'Y',  '_', 'C', 'U', 'R', 'R', 'E', 'N', 'T',  '_', 'U',
-                     'S', 'E', 'R', '\\', 'S',  'O', 'F', 'T', 'W', 'A', 'R', 'E', '\\', 'V', 'O',
-                     'S', 'S', 'E', 'L',  '\\', 'P', 'e', 'l', 'l', 'u', 'm', ']', '\n', '"', 'M',
-                     'I', 'D', 'I', '_',  'I',  'N', '"', '=', 'h', 'e', 'x', ':', 'z',  '\n'});
+    writeText(registry.file().string(),
+              "[HKEY_CURRENT_USER\\SOFTWARE\\VOSSEL\\Pellum]\n\"MIDI_IN\"=hex:z\n");
     start();
     EXPECT_EQ(dialogs.errors, QStringList{"'MIDI_IN' の取得に失敗しました."});
     EXPECT_EQ(entries(form->inputList), (QStringList{"(None)", "In"}));
@@ -236,34 +230,29 @@ TEST_F(Startup, WithoutAnyMidiDeviceTheWindowStillWorks) {
 TEST_F(Startup, ExitEndsTheLoopAndTeardownClosesTheInput) {
     const auto in = midi.addInput("In");
     setSetting("MIDI_IN", RegistryValue::binary({1}));
-    start();
-    ASSERT_TRUE(midi.isInputOpen(in));
-    form->show();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
-    // F10 asks the loop to end; the window is not closed on this path.
-    QTimer::singleShot(0, form.get(), [this] { QTest::keyClick(form.get(), Qt::Key_F10); });
-    QTimer safety;
-    safety.setSingleShot(true);
-    bool timedOut = false;
-    QObject::connect(&safety, &QTimer::timeout, [&] {
-        timedOut = true;
-        QCoreApplication::exit(1);
-    });
-    safety.start(10000);
-    EXPECT_EQ(QCoreApplication::exec(), 0);
-    EXPECT_FALSE(timedOut);
-    EXPECT_TRUE(midi.isInputOpen(in));
-    form.reset();
-    EXPECT_FALSE(midi.isInputOpen(in));
-
-    // The exit button does the same.
-    start();
-    ASSERT_TRUE(midi.isInputOpen(in));
-    QTimer::singleShot(0, form.get(),
-                       [this] { QTest::mouseClick(form->exitButton, Qt::LeftButton); });
-    EXPECT_EQ(QCoreApplication::exec(), 0);
-    form.reset();
-    EXPECT_FALSE(midi.isInputOpen(in));
+    // F10 on the shown window asks the loop to end, and so does the exit button; the window is
+    // not closed on this path.
+    for (const bool button : {false, true}) {
+        SCOPED_TRACE(button ? "exit button" : "F10");
+        start();
+        ASSERT_TRUE(midi.isInputOpen(in));
+        if (!button) form->show();
+        ASSERT_TRUE(button || QTest::qWaitForWindowActive(form.get()));
+        QTimer::singleShot(0, form.get(), [this, button] {
+            if (button) QTest::mouseClick(form->exitButton, Qt::LeftButton);
+            if (!button) QTest::keyClick(form.get(), Qt::Key_F10);
+        });
+        bool timedOut = false;
+        QTimer::singleShot(10000, form.get(), [&] {
+            timedOut = true;
+            QCoreApplication::exit(1);
+        });
+        EXPECT_EQ(QCoreApplication::exec(), 0);
+        EXPECT_FALSE(timedOut);
+        EXPECT_TRUE(midi.isInputOpen(in));
+        form.reset();
+        EXPECT_FALSE(midi.isInputOpen(in));
+    }
 
     // Closing the window closes the input at once.
     start();

@@ -5,7 +5,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
@@ -35,23 +34,15 @@ std::string settingText(const std::optional<RegistryValue>& value) {
 class UserTab : public WindowTest {
 protected:
     UserTab() {
-        in = midi.addInput("Synth In");
-        out = midi.addOutput("Synth Out");
+        addSavedSynth();
         midi.connect(out, in, [](std::span<const std::uint8_t> sent) {
             return sent.size() > 2 && sent[1] == 0x41 ? kDump : Bytes{};
         });
-        setSetting("MIDI_IN", RegistryValue::binary({1}));
-        setSetting("MIDI_OUT", RegistryValue::binary({1}));
         start();
         sentBefore = midi.sentMessages(out).size();
         form->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
         clickTab(1);
-    }
-
-    void clickTab(int index) {
-        QTabBar* bar = form->tabs->tabBar();
-        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(index).center());
     }
 
     // Opens `bytes` (none: a file that does not exist) through the tab's open button.
@@ -62,15 +53,6 @@ protected:
         QTest::mouseClick(form->openRequestButton, Qt::LeftButton);
         return path;
     }
-
-    std::vector<Bytes> sent() {
-        auto all = midi.sentMessages(out);
-        return {all.begin() + static_cast<std::ptrdiff_t>(sentBefore), all.end()};
-    }
-
-    std::uint32_t in = 0;
-    std::uint32_t out = 0;
-    std::size_t sentBefore = 0;
 };
 
 TEST_F(UserTab, ALoadedRequestIsPreviewedChosenAndSentWithTheOverride) {
@@ -116,8 +98,7 @@ TEST_F(UserTab, ALoadedRequestIsPreviewedChosenAndSentWithTheOverride) {
     EXPECT_EQ(sent()[1], part1);
     deliver(in);
     ASSERT_EQ(form->messageList->count(), 2);
-    const auto captured = form->store().message(1);
-    EXPECT_EQ(Bytes(captured.begin(), captured.end()), kDump);
+    EXPECT_EQ(stored(form->store(), 1), kDump);
     EXPECT_TRUE(dialogs.errors.isEmpty());
 }
 
@@ -176,11 +157,7 @@ TEST_F(UserTab, NamesReadAsTheFileWasWrittenAndACutCharacterIsLeftOff) {
 class SavedRequestFile : public WindowTest {};
 
 TEST_F(SavedRequestFile, IsReloadedAtStartUpAndOneThatFailsIsToldOnceWhileStartUpGoesOn) {
-    const auto in = midi.addInput("Synth In");
-    const auto out = midi.addOutput("Synth Out");
-    static_cast<void>(in);
-    setSetting("MIDI_IN", RegistryValue::binary({1}));
-    setSetting("MIDI_OUT", RegistryValue::binary({1}));
+    addSavedSynth();
 
     // A stop after an entry, a FIFO, a device, a 10 MB line, a 1 GB file: each told once, at once.
     const std::string bad = dir.file("bad.cfg"), fifo = dir.file("fifo.cfg");

@@ -8,13 +8,17 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QListWidget>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QTest>
+#include <QToolButton>
 #include <filesystem>
 #include <memory>
 #include <optional>
 
 #include "app/MainWindow.h"
 #include "app/PellumApplication.h"
+#include "core/CaptureStore.h"
 #include "platform/NoticeWindow.h"
 #include "platform/registry/RegFile.h"
 #include "tests/app/EventLoop.h"
@@ -36,6 +40,12 @@ inline QStringList entries(const QComboBox* combo) {
     QStringList texts;
     for (int i = 0; i < combo->count(); ++i) texts << combo->itemText(i);
     return texts;
+}
+
+// Message `k` of `store`.
+inline Bytes stored(const CaptureStore& store, int k) {
+    const auto message = store.message(k);
+    return Bytes(message.begin(), message.end());
 }
 
 // A click on line `row` of a list, as the mouse gives it.
@@ -92,13 +102,38 @@ protected:
     ~WindowTest() override { form.reset(); }
 
     MainWindow& start() { return startOn(midi); }
+    // An instrument, "Synth In" and "Synth Out", saved as the window's input and output.
+    void addSavedSynth(std::size_t ringBytes = pellum::midi::InputPump::kDefaultRingBytes) {
+        in = midi.addInput("Synth In", ringBytes);
+        out = midi.addOutput("Synth Out");
+        setSetting("MIDI_IN", RegistryValue::binary({1}));
+        setSetting("MIDI_OUT", RegistryValue::binary({1}));
+    }
+    // What the synth's output was sent after the first `sentBefore` messages.
+    std::vector<Bytes> sent() const {
+        const auto all = midi.sentMessages(out);
+        return {all.begin() + static_cast<std::ptrdiff_t>(sentBefore), all.end()};
+    }
     // Delivers everything injected into `input` and lets the window handle the notices.
     void deliver(std::uint32_t input) {
         midi.flush(input);
         for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
     }
+    // A click on tab `index`, as the mouse gives it.
+    void clickTab(int index) {
+        QTabBar* bar = form->tabs->tabBar();
+        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(index).center());
+    }
+    // A .syx file in the temporary folder, opened through the tool bar as a user would.
+    void openThroughToolBar(const Bytes& content, const std::string& name = "in.syx") {
+        writeBytes(dir.file(name), content);
+        dialogs.answers.push_back(QString::fromStdString(dir.file(name)));
+        QTest::mouseClick(form->openButton, Qt::LeftButton);
+    }
 
     midi::LoopbackMidi midi;
+    std::uint32_t in = 0, out = 0;  // the synth's, once added
+    std::size_t sentBefore = 0;
 };
 
 }  // namespace pellum::test
