@@ -22,15 +22,6 @@ protected:
         addSavedSynth();
         midi.connect(out, in, midi::LoopbackMidi::identityResponder(kSc88Reply));
     }
-
-    // The seven value labels, top to bottom.
-    QStringList shown() const {
-        QStringList texts;
-        for (QLabel* l : {form->globalChannel, form->vendorName, form->vendorId, form->machineName,
-                          form->machineId, form->systemVersion, form->softwareVersion})
-            texts << l->text();
-        return texts;
-    }
 };
 
 const QStringList kReset{"--", "unknown", "--", "unknown", "--", "--", "--"};
@@ -40,9 +31,9 @@ TEST_F(Identity, TheReplyFillsTheReceiveTabAndEveryReopeningAsksAgain) {
     start();
     const Bytes request(kIdentityRequest.begin(), kIdentityRequest.end());
     EXPECT_EQ(midi.sentMessages(out), std::vector<Bytes>{request});
-    EXPECT_EQ(shown(), kReset);  // nothing handled yet: the answer waits in the input
+    EXPECT_EQ(identityShown(), kReset);  // nothing handled yet: the answer waits in the input
     deliver(in);
-    EXPECT_EQ(shown(), kSc88);
+    EXPECT_EQ(identityShown(), kSc88);
     EXPECT_EQ(form->messageList->count(), 0);
     EXPECT_EQ(form->store().count(), 0);
 
@@ -50,7 +41,8 @@ TEST_F(Identity, TheReplyFillsTheReceiveTabAndEveryReopeningAsksAgain) {
     midi.inject(in, {0xF0, 0x7E, 0x00, 0x06, 0x02, 0x43, 0x05, 0x00, 0x00, 0x00, 0x00, 0x01, 0x00,
                      0x00, 0xF7});
     deliver(in);
-    EXPECT_EQ(shown(), (QStringList{"1", "YAMAHA", "43H", "unknown", "05H 00H", "128", "0"}));
+    EXPECT_EQ(identityShown(),
+              (QStringList{"1", "YAMAHA", "43H", "unknown", "05H 00H", "128", "0"}));
 
     // "(None)" as output: the labels are reset and the request goes nowhere, so they stay so.
     form->show();
@@ -58,9 +50,9 @@ TEST_F(Identity, TheReplyFillsTheReceiveTabAndEveryReopeningAsksAgain) {
     clickTab(3);
     QTest::keyClick(form->outputList, Qt::Key_Up);
     ASSERT_EQ(form->outputList->currentIndex(), 0);
-    EXPECT_EQ(shown(), kReset);
+    EXPECT_EQ(identityShown(), kReset);
     deliver(in);
-    EXPECT_EQ(shown(), kReset);
+    EXPECT_EQ(identityShown(), kReset);
 
     // The instrument's port again: asked once more, it answers.
     QTest::keyClick(form->outputList, Qt::Key_Down);
@@ -69,7 +61,7 @@ TEST_F(Identity, TheReplyFillsTheReceiveTabAndEveryReopeningAsksAgain) {
     deliver(in);
     clickTab(2);
     EXPECT_EQ(form->tabs->currentWidget(), form->identityTab);
-    EXPECT_EQ(shown(), kSc88);
+    EXPECT_EQ(identityShown(), kSc88);
     EXPECT_TRUE(form->machineId->isVisible());
     EXPECT_GE(form->machineId->width(), form->machineId->sizeHint().width());  // not clipped
     EXPECT_TRUE(dialogs.errors.isEmpty());

@@ -24,11 +24,6 @@ const Bytes kExample = cfgBytes(kExampleCfgLines);
 const QString kSystemPreview = "  F0 41 10 42 11 40 00 7F 00 00 01 40 F7";
 const Bytes kDump{0xF0, 0x41, 0x10, 0x42, 0x12, 0x40, 0x10, 0x00, 0x55, 0x1B, 0xF7};
 
-std::string settingText(const std::optional<RegistryValue>& value) {
-    if (!value) return "(absent)";
-    return std::string(value->data.begin(), value->data.end());
-}
-
 // A window open on an instrument that tells who it is and answers a Roland dump request with
 // one dump message, with the USER tab in front.
 class UserTab : public WindowTest {
@@ -66,7 +61,7 @@ TEST_F(UserTab, ALoadedRequestIsPreviewedChosenAndSentWithTheOverride) {
     EXPECT_EQ(form->requestBytes->text(), kSystemPreview);
     EXPECT_TRUE(form->requestList->isEnabled());
     EXPECT_TRUE(form->sendRequestButton->isEnabled());
-    EXPECT_EQ(settingText(setting("CFG_FILE")), path + '\0');
+    EXPECT_EQ(settingText("CFG_FILE"), path + '\0');
     EXPECT_TRUE(sent().empty());  // loading only previews
 
     // A message on channel 3 moves the selector; the user turns the override on. Sending the
@@ -125,7 +120,7 @@ TEST_F(UserTab, AFileThatFailsToLoadChangesNothing) {
     // Nothing of them is remembered: the next start opens the good file.
     clickTab(3);
     QTest::keyClick(form->outputList, Qt::Key_Up);  // any device change saves the settings
-    EXPECT_EQ(settingText(setting("CFG_FILE")), good + '\0');
+    EXPECT_EQ(settingText("CFG_FILE"), good + '\0');
     start();
     EXPECT_EQ(entries(form->requestList), (QStringList{"1:System", "2:Part 1"}));
 }
@@ -193,7 +188,7 @@ TEST_F(SavedRequestFile, IsReloadedAtStartUpAndOneThatFailsIsToldOnceWhileStartU
     EXPECT_EQ(form->requestBytes->text(), kSystemPreview);
     EXPECT_TRUE(form->sendRequestButton->isEnabled());
     EXPECT_EQ(setting("CFG_FILE")->type, REG_SZ);
-    EXPECT_EQ(settingText(setting("CFG_FILE")), good + '\0');
+    EXPECT_EQ(settingText("CFG_FILE"), good + '\0');
     EXPECT_EQ(setting("MIDI_OUT")->data, Bytes{1});
     EXPECT_TRUE(midi.isOutputOpen(out));
     const Bytes request(kIdentityRequest.begin(), kIdentityRequest.end());

@@ -7,6 +7,7 @@
 
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QLabel>
 #include <QListWidget>
 #include <QTabBar>
 #include <QTabWidget>
@@ -16,10 +17,12 @@
 #include <memory>
 #include <optional>
 
+#include "app/DesktopLinks.h"
 #include "app/MainWindow.h"
 #include "app/PellumApplication.h"
 #include "core/CaptureStore.h"
 #include "platform/NoticeWindow.h"
+#include "platform/midi/SystemMidi.h"
 #include "platform/registry/RegFile.h"
 #include "tests/app/EventLoop.h"
 #include "tests/app/RecordingDialogs.h"
@@ -54,6 +57,12 @@ inline void clickLine(QListWidget* list, int row) {
                       list->visualItemRect(list->item(row)).center());
 }
 
+// Records the addresses the About box would open instead of opening them.
+struct RecordingLinks : DesktopLinks {
+    QList<QUrl> opened;
+    void open(const QUrl& address) override { opened << address; }
+};
+
 // The main window over any MIDI service, settings in `settingsFolder`, recording dialogs, and
 // every error box recorded in `dialogs.errors`.
 class WindowHarness {
@@ -76,11 +85,31 @@ protected:
         form = std::make_unique<MainWindow>(dialogs, midi, notices, registry);
         return *form;
     }
+    // The window as the program starts it, on the machine's own MIDI service.
+    MainWindow& startOnSystem() {
+        form.reset();
+        service = midi::createSystemMidiService();
+        return startOn(*service);
+    }
     void setSetting(const std::string& name, const RegistryValue& value) {
         registry.openOrCreateKey(MainWindow::kRegistryKey)->write(name, value);
     }
     std::optional<RegistryValue> setting(const std::string& name) {
         return registry.openOrCreateKey(MainWindow::kRegistryKey)->read(name);
+    }
+    // A setting's bytes as text, "(absent)" when there is none.
+    std::string settingText(const std::string& name) {
+        const auto value = setting(name);
+        return value ? std::string(value->data.begin(), value->data.end()) : "(absent)";
+    }
+    // The Receive tab's seven values, top to bottom.
+    QStringList identityShown() const {
+        QStringList texts;
+        for (const QLabel* l :
+             {form->globalChannel, form->vendorName, form->vendorId, form->machineName,
+              form->machineId, form->systemVersion, form->softwareVersion})
+            texts << l->text();
+        return texts;
     }
 
     RecordingDialogs dialogs;
