@@ -9,7 +9,6 @@
 #include <cstdlib>
 
 #include "core/CaptureStore.h"
-#include "platform/midi/SystemMidi.h"
 #include "tests/app/WindowFixture.h"
 
 namespace pellum {
@@ -28,8 +27,7 @@ TEST_F(WindowOverAlsa, ADumpAtFullSpeedIsCapturedWhole) {
     const char* file = "/pellum/files/forty-and-big.syx";
     const test::Bytes expected = test::readBytes(file);
     ASSERT_FALSE(expected.empty());
-    service = midi::createSystemMidiService();
-    MainWindow& form = startOn(*service);
+    MainWindow& form = startOnSystem();
     const int in = form.inputList->findText("VirMIDI 0-0", Qt::MatchContains);
     ASSERT_GT(in, 0);
     test::choose(form.inputList, in);

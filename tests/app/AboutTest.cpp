@@ -9,17 +9,10 @@
 
 #include "app/AboutBox.h"
 #include "app/Appearance.h"
-#include "app/DesktopLinks.h"
 #include "tests/app/WindowFixture.h"
 
 namespace pellum::test {
 namespace {
-
-class RecordingLinks : public DesktopLinks {
-public:
-    QList<QUrl> opened;
-    void open(const QUrl& address) override { opened << address; }
-};
 
 std::string textColour(const QWidget* w) {
     return w->palette().color(QPalette::WindowText).name().toStdString();

@@ -37,12 +37,6 @@ Bytes sysex(std::uint8_t vendor, std::uint8_t channelByte, std::size_t length,
     return m;
 }
 
-Bytes concatenated(const std::vector<Bytes>& messages) {
-    Bytes all;
-    for (const Bytes& m : messages) all.insert(all.end(), m.begin(), m.end());
-    return all;
-}
-
 // A real modal window over `owner`, open until it has taken the activation from it, as a file
 // dialog or a message box does.
 void runModalWindow(QWidget* owner) {
@@ -58,10 +52,7 @@ void runModalWindow(QWidget* owner) {
 class CaptureSend : public WindowTest {
 protected:
     CaptureSend() {
-        in = midi.addInput("Synth In");
-        out = midi.addOutput("Synth Out");
-        setSetting("MIDI_IN", RegistryValue::binary({1}));
-        setSetting("MIDI_OUT", RegistryValue::binary({1}));
+        addSavedSynth();
         start();
         sentBefore = midi.sentMessages(out).size();  // the Identity Request
     }
@@ -69,11 +60,6 @@ protected:
     void receive(const Bytes& bytes) {
         midi.inject(in, bytes);
         deliver(in);
-    }
-
-    std::vector<Bytes> sent() {
-        auto all = midi.sentMessages(out);
-        return std::vector<Bytes>(all.begin() + static_cast<std::ptrdiff_t>(sentBefore), all.end());
     }
 
     void clickLine(int row) { test::clickLine(form->messageList, row); }
@@ -84,18 +70,6 @@ protected:
         for (const Bytes& m : sent()) numbers.push_back(m[3]);
         return numbers;
     }
-
-    // Opens a .syx file through the tool bar; loading leaves the override controls alone.
-    void openFile(const std::vector<Bytes>& messages) {
-        const std::string path = dir.file("list.syx");
-        writeBytes(path, concatenated(messages));
-        dialogs.answers.push_back(QString::fromStdString(path));
-        QTest::mouseClick(form->openButton, Qt::LeftButton);
-    }
-
-    std::uint32_t in = 0;
-    std::uint32_t out = 0;
-    std::size_t sentBefore = 0;
 };
 
 }  // namespace
@@ -108,7 +82,7 @@ TEST_F(CaptureSend, CapturesAreLabelledCountedAndSyncTheChannel) {
     EXPECT_EQ(lines(form->messageList),
               (QStringList{"0001 Roland(41H) 11Byte", "0002 Casio(44H) 9Byte", "0003 8Byte"}));
     EXPECT_EQ(form->store().count(), 3);
-    EXPECT_EQ(Bytes(form->store().message(0).begin(), form->store().message(0).end()), roland);
+    EXPECT_EQ(stored(form->store(), 0), roland);
     EXPECT_TRUE(form->sendAllButton->isEnabled());
     EXPECT_TRUE(form->deleteButton->isEnabled());
 
@@ -168,7 +142,7 @@ TEST_F(CaptureSend, WrongChecksumsAreMarkedCountedAndViewedWithoutSending) {
         "00000  F0 41 10 42 12 40 00 7E 00 41 F7"));
     EXPECT_TRUE(sent().empty());
 
-    openFile({bad, sysex(0x42, 0x30, 9), bad, good});
+    openThroughToolBar(joined({bad, sysex(0x42, 0x30, 9), bad, good}));
     EXPECT_EQ(form->checksumState->text(), "サム誤り 2");
     EXPECT_EQ(form->messageList->item(0)->text(), "0001 Roland(41H) 11Byte");  // label whole
     clickLine(0);
@@ -239,8 +213,7 @@ TEST_F(CaptureSend, WhatArrivesWhileCaptureIsPausedIsListedOnResumeAndReopeningD
     // What was held is gone once the ports are reopened.
     clickLine(0);
     receive(sysex(0x44, 0x10, 9));
-    form->inputList->setCurrentIndex(1);
-    emit form->inputList->activated(1);
+    choose(form->inputList, 1);
     pumpUntil([] { return false; }, std::chrono::milliseconds(50));
     EXPECT_TRUE(form->captureOn->isChecked());
     EXPECT_EQ(form->messageList->count(), 102);
@@ -249,16 +222,8 @@ TEST_F(CaptureSend, WhatArrivesWhileCaptureIsPausedIsListedOnResumeAndReopeningD
 // Longer than the store keeps: left out whole and told, never filed in pieces; the largest
 // message that fits and the one after the long one are kept.
 TEST_F(CaptureSend, ASysExLongerThanTheStoreKeepsIsLeftOutWhole) {
-    Bytes big(200003, 0x22);
-    big.front() = 0xF0;
-    big[1] = 0x43;
-    big.back() = 0xF7;
-    Bytes largest(65535, 0x11);
-    largest.front() = 0xF0;
-    largest[1] = 0x41;
-    largest.back() = 0xF7;
-    receive(largest);
-    receive(big);
+    receive(sysex(0x41, 0x11, 65535));
+    receive(sysex(0x43, 0x22, 200003, 0x22));
     receive(sysex(0x42, 0x20, 7));
     EXPECT_EQ(lines(form->messageList),
               (QStringList{"0001 Roland(41H) 65535Byte", "0002 KORG(42H) 7Byte"}));
@@ -313,8 +278,8 @@ TEST_F(CaptureSend, OnlyTheUsersChoiceOfALineSendsIt) {
     // file loaded into the list.
     dialogs.whileOpen = [&] { runModalWindow(form.get()); };
     const std::string path = dir.file("three.syx");
-    writeBytes(path, concatenated({sysex(0x41, 0x10, 6, 0), sysex(0x41, 0x10, 6, 1),
-                                   sysex(0x41, 0x10, 6, 2)}));
+    writeBytes(path,
+               joined({sysex(0x41, 0x10, 6, 0), sysex(0x41, 0x10, 6, 1), sysex(0x41, 0x10, 6, 2)}));
     for (const QString& answer : {QString(), QString::fromStdString(path)}) {
         dialogs.answers.push_back(answer);
         QTest::keyClick(form->messageList, Qt::Key_O, Qt::ControlModifier);
@@ -461,8 +426,8 @@ TEST_F(CaptureSend, StopAndStartResumeWithTheLineSentLast) {
 
 TEST_F(CaptureSend, LaterWaitsFollowTheNextMessageAndManualNeverGoesFaster) {
     // Loaded, not captured: the box is unchecked and the selector enabled, as at start.
-    openFile({sysex(0x41, 0x10, 11, 0), sysex(0x41, 0x10, 300, 1), sysex(0x41, 0x10, 600, 2),
-              sysex(0x41, 0x10, 1000, 3)});
+    openThroughToolBar(joined({sysex(0x41, 0x10, 11, 0), sysex(0x41, 0x10, 300, 1),
+                               sysex(0x41, 0x10, 600, 2), sysex(0x41, 0x10, 1000, 3)}));
     ASSERT_EQ(form->messageList->count(), 4);
     ASSERT_TRUE(form->channelStepper->isEnabled());
 

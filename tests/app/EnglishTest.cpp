@@ -8,7 +8,6 @@
 #include <QToolButton>
 
 #include "app/AboutBox.h"
-#include "app/DesktopLinks.h"
 #include "app/Language.h"
 #include "tests/app/WindowFixture.h"
 #include "tests/support/Japanese.h"
@@ -58,10 +57,7 @@ TEST_F(English, EveryTabMenuAndBoxSpeaksEnglish) {
     setSetting("MIDI_IN_NAME", RegistryValue::string("Gone Synth"));
     start();
     ASSERT_TRUE(pumpUntil([&] { return !dialogs.messages.isEmpty(); }));
-    struct Links : DesktopLinks {
-        QList<QUrl> opened;
-        void open(const QUrl& address) override { opened << address; }
-    } links;
+    RecordingLinks links;
     AboutBox about(links);
     about.writeMail();
     ASSERT_EQ(links.opened.size(), 1);

@@ -1,7 +1,6 @@
 // The Identity Request sent whenever the ports open, and the reply shown on the Receive tab.
 #include <QComboBox>
 #include <QLabel>
-#include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 
@@ -20,29 +19,9 @@ const Bytes kSc88Reply{0xF0, 0x7E, 0x10, 0x06, 0x02, 0x41, 0x42, 0x00,
 class Identity : public WindowTest {
 protected:
     Identity() {
-        in = midi.addInput("Synth In");
-        out = midi.addOutput("Synth Out");
+        addSavedSynth();
         midi.connect(out, in, midi::LoopbackMidi::identityResponder(kSc88Reply));
-        setSetting("MIDI_IN", RegistryValue::binary({1}));
-        setSetting("MIDI_OUT", RegistryValue::binary({1}));
     }
-
-    // The seven value labels, top to bottom.
-    QStringList shown() const {
-        QStringList texts;
-        for (QLabel* l : {form->globalChannel, form->vendorName, form->vendorId, form->machineName,
-                          form->machineId, form->systemVersion, form->softwareVersion})
-            texts << l->text();
-        return texts;
-    }
-
-    void clickTab(int index) {
-        QTabBar* bar = form->tabs->tabBar();
-        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(index).center());
-    }
-
-    std::uint32_t in = 0;
-    std::uint32_t out = 0;
 };
 
 const QStringList kReset{"--", "unknown", "--", "unknown", "--", "--", "--"};
@@ -52,9 +31,9 @@ TEST_F(Identity, TheReplyFillsTheReceiveTabAndEveryReopeningAsksAgain) {
     start();
     const Bytes request(kIdentityRequest.begin(), kIdentityRequest.end());
     EXPECT_EQ(midi.sentMessages(out), std::vector<Bytes>{request});
-    EXPECT_EQ(shown(), kReset);  // nothing handled yet: the answer waits in the input
+    EXPECT_EQ(identityShown(), kReset);  // nothing handled yet: the answer waits in the input
     deliver(in);
-    EXPECT_EQ(shown(), kSc88);
+    EXPECT_EQ(identityShown(), kSc88);
     EXPECT_EQ(form->messageList->count(), 0);
     EXPECT_EQ(form->store().count(), 0);
 
@@ -62,7 +41,8 @@ TEST_F(Identity, TheReplyFillsTheReceiveTabAndEveryReopeningAsksAgain) {
     midi.inject(in, {0xF0, 0x7E, 0x00, 0x06, 0x02, 0x43, 0x05, 0x00, 0x00, 0x00, 0x00, 0x01, 0x00,
                      0x00, 0xF7});
     deliver(in);
-    EXPECT_EQ(shown(), (QStringList{"1", "YAMAHA", "43H", "unknown", "05H 00H", "128", "0"}));
+    EXPECT_EQ(identityShown(),
+              (QStringList{"1", "YAMAHA", "43H", "unknown", "05H 00H", "128", "0"}));
 
     // "(None)" as output: the labels are reset and the request goes nowhere, so they stay so.
     form->show();
@@ -70,9 +50,9 @@ TEST_F(Identity, TheReplyFillsTheReceiveTabAndEveryReopeningAsksAgain) {
     clickTab(3);
     QTest::keyClick(form->outputList, Qt::Key_Up);
     ASSERT_EQ(form->outputList->currentIndex(), 0);
-    EXPECT_EQ(shown(), kReset);
+    EXPECT_EQ(identityShown(), kReset);
     deliver(in);
-    EXPECT_EQ(shown(), kReset);
+    EXPECT_EQ(identityShown(), kReset);
 
     // The instrument's port again: asked once more, it answers.
     QTest::keyClick(form->outputList, Qt::Key_Down);
@@ -81,7 +61,7 @@ TEST_F(Identity, TheReplyFillsTheReceiveTabAndEveryReopeningAsksAgain) {
     deliver(in);
     clickTab(2);
     EXPECT_EQ(form->tabs->currentWidget(), form->identityTab);
-    EXPECT_EQ(shown(), kSc88);
+    EXPECT_EQ(identityShown(), kSc88);
     EXPECT_TRUE(form->machineId->isVisible());
     EXPECT_GE(form->machineId->width(), form->machineId->sizeHint().width());  // not clipped
     EXPECT_TRUE(dialogs.errors.isEmpty());

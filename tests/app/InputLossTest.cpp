@@ -16,10 +16,7 @@ namespace {
 class InputLoss : public WindowTest {
 protected:
     InputLoss() {
-        in = midi.addInput("Synth In", kRingBytes);
-        midi.addOutput("Synth Out");
-        setSetting("MIDI_IN", RegistryValue::binary({1}));
-        setSetting("MIDI_OUT", RegistryValue::binary({1}));
+        addSavedSynth(kRingBytes);
         start();
     }
     // A burst the window does not see until it is over: the input keeps as many messages as it
@@ -31,7 +28,6 @@ protected:
 
     static constexpr std::size_t kSize = 1000;
     static constexpr std::size_t kRingBytes = 4096;
-    std::uint32_t in = 0;
 };
 
 TEST_F(InputLoss, ALossIsToldOncePerBurstAndWhatArrivedIsKept) {

@@ -19,7 +19,6 @@
 #include <QUrl>
 
 #include "app/MainWindow.h"
-#include "app/PellumApplication.h"
 #include "app/UpDown.h"
 #include "core/CaptureStore.h"
 #include "tests/app/WindowFixture.h"
@@ -30,32 +29,13 @@ using namespace pellum::test;
 
 namespace {
 
-Bytes stored(const CaptureStore& store, int i) {
-    const auto m = store.message(i);
-    return Bytes(m.begin(), m.end());
-}
-
 const Bytes kRoland{0xF0, 0x41, 0x10, 0x42, 0x12, 0x40, 0x00, 0x7F, 0x00, 0x41, 0xF7};
 const Bytes kYamaha{0xF0, 0x43, 0x10, 0x4C, 0x00, 0x00, 0x7E, 0x00, 0xF7};
 const Bytes kCasio{0xF0, 0x44, 0x10, 0x01, 0xF7};
 
-Bytes concat(std::initializer_list<Bytes> parts) {
-    Bytes all;
-    for (const Bytes& p : parts) all.insert(all.end(), p.begin(), p.end());
-    return all;
-}
-
 class Window : public WindowTest {
 protected:
     Window() { start(); }
-
-    // A .syx file in the temporary folder, opened through the tool bar as a user would.
-    void openThroughToolBar(const Bytes& content, const std::string& name = "in.syx") {
-        const std::string path = dir.file(name);
-        writeBytes(path, content);
-        dialogs.answers.push_back(QString::fromStdString(path));
-        QTest::mouseClick(form->openButton, Qt::LeftButton);
-    }
 
     void selectLine(int row) { clickLine(form->messageList, row); }
 };
@@ -125,12 +105,7 @@ TEST_F(Window, StartsInItsInitialState) {
     EXPECT_EQ(form->requestVendor->text(), "unknown");
     EXPECT_EQ(form->requestType->text(), "unknown");
     // Start-up has reset the System Information to its empty texts.
-    const std::pair<QLabel*, const char*> info[] = {
-        {form->globalChannel, "--"},    {form->vendorName, "unknown"}, {form->vendorId, "--"},
-        {form->machineName, "unknown"}, {form->machineId, "--"},       {form->systemVersion, "--"},
-        {form->softwareVersion, "--"},
-    };
-    for (const auto& [value, text] : info) EXPECT_EQ(value->text(), text);
+    EXPECT_EQ(identityShown(), (QStringList{"--", "unknown", "--", "unknown", "--", "--", "--"}));
 
     EXPECT_TRUE(form->captureOn->isChecked());
     EXPECT_FALSE(form->captureOn->isEnabled());
@@ -172,7 +147,7 @@ TEST_F(Window, StartsInItsInitialState) {
 }
 
 TEST_F(Window, OpeningAFileFillsTheListWithLoadedLabels) {
-    openThroughToolBar(concat({{0x00, 0xF7}, kRoland, kCasio, {0x7F}, kYamaha}));
+    openThroughToolBar(joined({{0x00, 0xF7}, kRoland, kCasio, {0x7F}, kYamaha}));
     EXPECT_EQ(dialogs.asked.back().title, "Open Syx File");
     EXPECT_EQ(lines(form->messageList),
               (QStringList{"0001 Roland(41H) 11Byte", "0002 Casio(44H) 5Byte",
@@ -193,7 +168,7 @@ TEST_F(Window, OpeningAFileFillsTheListWithLoadedLabels) {
     EXPECT_TRUE(dialogs.errors.isEmpty());
 
     // A file with no message, and one cut inside its second, are told once per load.
-    openThroughToolBar(concat({kRoland, {0xF0, 0x43, 0x10}}), "cut.syx");
+    openThroughToolBar(joined({kRoland, {0xF0, 0x43, 0x10}}), "cut.syx");
     EXPECT_EQ(form->messageList->item(1)->text(), "0002 YAMAHA(43H) 4Byte");
     ASSERT_EQ(dialogs.messages.size(), 2);
     EXPECT_TRUE(dialogs.messages[0].endsWith("empty.syx に SysEx メッセージがありません"));
@@ -203,7 +178,7 @@ TEST_F(Window, OpeningAFileFillsTheListWithLoadedLabels) {
 }
 
 TEST_F(Window, ListDeleteRemovesTheLineAndItsMessage) {
-    openThroughToolBar(concat({kRoland, kCasio, kYamaha}));
+    openThroughToolBar(joined({kRoland, kCasio, kYamaha}));
     form->deleteButton->setEnabled(true);  // as after a capture
 
     // Nothing selected: nothing deleted.
@@ -221,7 +196,7 @@ TEST_F(Window, ListDeleteRemovesTheLineAndItsMessage) {
     // Saving writes what the list shows.
     dialogs.answers.push_back(QString::fromStdString(dir.file("all.syx")));
     form->saveAction->trigger();
-    EXPECT_EQ(readBytes(dir.file("all.syx")), concat({kRoland, kYamaha}));
+    EXPECT_EQ(readBytes(dir.file("all.syx")), joined({kRoland, kYamaha}));
 
     for (int i = 0; i < 2; ++i) {
         selectLine(0);
@@ -234,34 +209,30 @@ TEST_F(Window, ListDeleteRemovesTheLineAndItsMessage) {
 }
 
 TEST_F(Window, NewKeepsTheButtonsAndInitListDisablesThem) {
-    openThroughToolBar(concat({kRoland, kYamaha}));
     form->deleteButton->setEnabled(true);
-    form->newAction->trigger();
-    EXPECT_EQ(form->messageList->count(), 0);
-    EXPECT_EQ(form->store().count(), 0);
-    EXPECT_TRUE(form->sendAllButton->isEnabled());
-    EXPECT_TRUE(form->deleteButton->isEnabled());
-
-    openThroughToolBar(concat({kRoland, kYamaha}));
-    QTest::mouseClick(form->clearListButton, Qt::LeftButton);
-    EXPECT_EQ(form->messageList->count(), 0);
-    EXPECT_EQ(form->store().count(), 0);
-    EXPECT_FALSE(form->sendAllButton->isEnabled());
-    EXPECT_FALSE(form->deleteButton->isEnabled());
+    for (const bool initList : {false, true}) {
+        SCOPED_TRACE(initList ? "Clear List" : "New");
+        openThroughToolBar(joined({kRoland, kYamaha}));
+        if (initList) QTest::mouseClick(form->clearListButton, Qt::LeftButton);
+        if (!initList) form->newAction->trigger();
+        EXPECT_EQ(form->messageList->count(), 0);
+        EXPECT_EQ(form->store().count(), 0);
+        EXPECT_EQ(form->sendAllButton->isEnabled(), !initList);
+        EXPECT_EQ(form->deleteButton->isEnabled(), !initList);
+    }
 }
 
 TEST_F(Window, CtrlSSavesFromAnyTabWithTheOverride) {
-    openThroughToolBar(concat({kRoland, kYamaha}));
+    openThroughToolBar(joined({kRoland, kYamaha}));
     form->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
 
     // Override on, channel 3, set with the Config tab's own controls.
     form->tabs->setCurrentIndex(3);
     form->overrideBox->setChecked(true);
-    form->channelStepper->click(UpDown::Button::Up);
-    form->channelStepper->click(UpDown::Button::Up);
-    form->channelStepper->click(UpDown::Button::Up);
-    form->channelStepper->click(UpDown::Button::Down);
+    for (const auto button :
+         {UpDown::Button::Up, UpDown::Button::Up, UpDown::Button::Up, UpDown::Button::Down})
+        form->channelStepper->click(button);
     EXPECT_EQ(form->channelStepper->position(), 3);
 
     form->tabs->setCurrentIndex(1);
@@ -271,7 +242,7 @@ TEST_F(Window, CtrlSSavesFromAnyTabWithTheOverride) {
     QTest::keyClick(form.get(), Qt::Key_S, Qt::ControlModifier);
     ASSERT_EQ(dialogs.asked.back().title, "Syx File Save");
 
-    Bytes expected = concat({kRoland, kYamaha});
+    Bytes expected = joined({kRoland, kYamaha});
     expected[2] = 0x12;
     expected[kRoland.size() + 2] = 0x12;
     EXPECT_EQ(readBytes(path), expected);
@@ -284,7 +255,7 @@ TEST_F(Window, CtrlSSavesFromAnyTabWithTheOverride) {
 }
 
 TEST_F(Window, FileErrorsShowTheirTextAndLoseNothing) {
-    openThroughToolBar(concat({kRoland, kYamaha}));
+    openThroughToolBar(joined({kRoland, kYamaha}));
 
     const QString missing = QString::fromStdString(dir.file("missing.syx"));
     dialogs.answers.push_back(missing);
@@ -309,7 +280,7 @@ TEST_F(Window, DroppingFilesOpensOnlyTheFirst) {
     const std::string first = dir.file("first.dump");  // any extension is tried
     const std::string second = dir.file("second.syx");
     writeBytes(first, kCasio);
-    writeBytes(second, concat({kRoland, kYamaha}));
+    writeBytes(second, joined({kRoland, kYamaha}));
 
     QMimeData mime;
     mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(first)),

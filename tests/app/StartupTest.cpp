@@ -45,10 +45,7 @@ TEST_F(Startup, FirstStartCreatesTheKeyAndOpensNothing) {
 }
 
 TEST_F(Startup, SavedDevicesAreOpenedAndAskedWhoTheyAre) {
-    const auto in = midi.addInput("Synth In");
-    const auto out = midi.addOutput("Synth Out");
-    setSetting("MIDI_IN", RegistryValue::binary({1}));
-    setSetting("MIDI_OUT", RegistryValue::binary({1}));
+    addSavedSynth();
     setSetting("CFG_FILE", RegistryValue::string("/home/user/synth.cfg"));
     start();
 
@@ -74,10 +71,8 @@ TEST_F(Startup, SavedDevicesAreOpenedAndAskedWhoTheyAre) {
     EXPECT_EQ(midi.sentMessages(out).size(), 2u);
     EXPECT_EQ(setting("MIDI_IN")->data, Bytes{1});
     EXPECT_EQ(setting("MIDI_IN")->type, REG_BINARY);
-    const auto cfg = setting("CFG_FILE");
-    EXPECT_EQ(cfg->type, REG_SZ);
-    EXPECT_EQ(std::string(cfg->data.begin(), cfg->data.end()),
-              std::string("/home/user/synth.cfg") + '\0');
+    EXPECT_EQ(setting("CFG_FILE")->type, REG_SZ);
+    EXPECT_EQ(settingText("CFG_FILE"), std::string("/home/user/synth.cfg") + '\0');
 
     // "(None)" as output: the port closes, 0 is saved, and the input is reopened.
     choose(form->outputList, 0);
@@ -157,16 +152,7 @@ TEST_F(Startup, ASavedInputBeyondTheDevicesStopsStartUp) {
 TEST_F(Startup, WrongSettingTypesAreReportedByName) {
     const auto in = midi.addInput("In");
     midi.addOutput("Out");
-    setSetting("MIDI_IN", RegistryValue::dword(1));
-    start();
-    EXPECT_EQ(dialogs.errors, QStringList{"'MIDI_IN' のデータ型が不正です."});
-    EXPECT_EQ(entries(form->inputList), (QStringList{"(None)", "In"}));
-    EXPECT_EQ(entries(form->outputList), (QStringList{"(None)", "Out"}));
-    EXPECT_FALSE(midi.isInputOpen(in));
-    EXPECT_FALSE(midi.isOutputOpen(0));
-    form.reset();
-
-    // Two bytes are as wrong as a DWORD; a string where the path belongs is too; an empty
+    // A DWORD is wrong, two bytes as wrong; a string where the path belongs is too; an empty
     // binary is simply no setting. Each case starts from a saved input of 1, which a wrong
     // value keeps closed because start-up stops.
     struct Case {
@@ -176,6 +162,7 @@ TEST_F(Startup, WrongSettingTypesAreReportedByName) {
         int input;  // the input entry start-up ends on
     };
     const Case cases[] = {
+        {"MIDI_IN", RegistryValue::dword(1), "'MIDI_IN' のデータ型が不正です.", 0},
         {"MIDI_OUT", RegistryValue::binary({1, 0}), "'MIDI_OUT' のデータ型が不正です.", 0},
         {"MIDI_OUT", RegistryValue::string("1"), "'MIDI_OUT' のデータ型が不正です.", 0},
         {"CFG_FILE", RegistryValue::dword(7), "'CFG_FILE' のデータ型が不正です.", 0},
@@ -190,8 +177,11 @@ TEST_F(Startup, WrongSettingTypesAreReportedByName) {
         dialogs.errors.clear();
         start();
         EXPECT_EQ(dialogs.errors, c.error ? QStringList{c.error} : QStringList{});
+        EXPECT_EQ(entries(form->inputList), (QStringList{"(None)", "In"}));
+        EXPECT_EQ(entries(form->outputList), (QStringList{"(None)", "Out"}));
         EXPECT_EQ(form->inputList->currentIndex(), c.input);
         EXPECT_EQ(midi.isInputOpen(in), c.input == 1);
+        EXPECT_FALSE(midi.isOutputOpen(0));
         form.reset();
     }
 }
@@ -199,11 +189,8 @@ TEST_F(Startup, WrongSettingTypesAreReportedByName) {
 TEST_F(Startup, UnreadableSettingsNeverStopTheWindow) {
     midi.addInput("In");
     std::filesystem::create_directories(registry.file().parent_path());
-    writeBytes(registry.file().string(),
-               Bytes{'[', 'H', 'K', 'E',  'Y',  '_', 'C', 'U', 'R', 'R', 'E', 'N', 'T',  '_', 'U',
-                     'S', 'E', 'R', '\\', 'S',  'O', 'F', 'T', 'W', 'A', 'R', 'E', '\\', 'V', 'O',
-                     'S', 'S', 'E', 'L',  '\\', 'P', 'e', 'l', 'l', 'u', 'm', ']', '\n', '"', 'M',
-                     'I', 'D', 'I', '_',  'I',  'N', '"', '=', 'h', 'e', 'x', ':', 'z',  '\n'});
+    writeText(registry.file().string(),
+              "[HKEY_CURRENT_USER\\SOFTWARE\\VOSSEL\\Pellum]\n\"MIDI_IN\"=hex:z\n");
     start();
     EXPECT_EQ(dialogs.errors, QStringList{"'MIDI_IN' の取得に失敗しました."});
     EXPECT_EQ(entries(form->inputList), (QStringList{"(None)", "In"}));
@@ -236,34 +223,29 @@ TEST_F(Startup, WithoutAnyMidiDeviceTheWindowStillWorks) {
 TEST_F(Startup, ExitEndsTheLoopAndTeardownClosesTheInput) {
     const auto in = midi.addInput("In");
     setSetting("MIDI_IN", RegistryValue::binary({1}));
-    start();
-    ASSERT_TRUE(midi.isInputOpen(in));
-    form->show();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
-    // F10 asks the loop to end; the window is not closed on this path.
-    QTimer::singleShot(0, form.get(), [this] { QTest::keyClick(form.get(), Qt::Key_F10); });
-    QTimer safety;
-    safety.setSingleShot(true);
-    bool timedOut = false;
-    QObject::connect(&safety, &QTimer::timeout, [&] {
-        timedOut = true;
-        QCoreApplication::exit(1);
-    });
-    safety.start(10000);
-    EXPECT_EQ(QCoreApplication::exec(), 0);
-    EXPECT_FALSE(timedOut);
-    EXPECT_TRUE(midi.isInputOpen(in));
-    form.reset();
-    EXPECT_FALSE(midi.isInputOpen(in));
-
-    // The exit button does the same.
-    start();
-    ASSERT_TRUE(midi.isInputOpen(in));
-    QTimer::singleShot(0, form.get(),
-                       [this] { QTest::mouseClick(form->exitButton, Qt::LeftButton); });
-    EXPECT_EQ(QCoreApplication::exec(), 0);
-    form.reset();
-    EXPECT_FALSE(midi.isInputOpen(in));
+    // F10 on the shown window asks the loop to end, and so does the exit button; the window is
+    // not closed on this path.
+    for (const bool button : {false, true}) {
+        SCOPED_TRACE(button ? "exit button" : "F10");
+        start();
+        ASSERT_TRUE(midi.isInputOpen(in));
+        if (!button) form->show();
+        ASSERT_TRUE(button || QTest::qWaitForWindowActive(form.get()));
+        QTimer::singleShot(0, form.get(), [this, button] {
+            if (button) QTest::mouseClick(form->exitButton, Qt::LeftButton);
+            if (!button) QTest::keyClick(form.get(), Qt::Key_F10);
+        });
+        bool timedOut = false;
+        QTimer::singleShot(10000, form.get(), [&] {
+            timedOut = true;
+            QCoreApplication::exit(1);
+        });
+        EXPECT_EQ(QCoreApplication::exec(), 0);
+        EXPECT_FALSE(timedOut);
+        EXPECT_TRUE(midi.isInputOpen(in));
+        form.reset();
+        EXPECT_FALSE(midi.isInputOpen(in));
+    }
 
     // Closing the window closes the input at once.
     start();

@@ -5,7 +5,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
@@ -25,33 +24,20 @@ const Bytes kExample = cfgBytes(kExampleCfgLines);
 const QString kSystemPreview = "  F0 41 10 42 11 40 00 7F 00 00 01 40 F7";
 const Bytes kDump{0xF0, 0x41, 0x10, 0x42, 0x12, 0x40, 0x10, 0x00, 0x55, 0x1B, 0xF7};
 
-std::string settingText(const std::optional<RegistryValue>& value) {
-    if (!value) return "(absent)";
-    return std::string(value->data.begin(), value->data.end());
-}
-
 // A window open on an instrument that tells who it is and answers a Roland dump request with
 // one dump message, with the USER tab in front.
 class UserTab : public WindowTest {
 protected:
     UserTab() {
-        in = midi.addInput("Synth In");
-        out = midi.addOutput("Synth Out");
+        addSavedSynth();
         midi.connect(out, in, [](std::span<const std::uint8_t> sent) {
             return sent.size() > 2 && sent[1] == 0x41 ? kDump : Bytes{};
         });
-        setSetting("MIDI_IN", RegistryValue::binary({1}));
-        setSetting("MIDI_OUT", RegistryValue::binary({1}));
         start();
         sentBefore = midi.sentMessages(out).size();
         form->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
         clickTab(1);
-    }
-
-    void clickTab(int index) {
-        QTabBar* bar = form->tabs->tabBar();
-        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(index).center());
     }
 
     // Opens `bytes` (none: a file that does not exist) through the tab's open button.
@@ -62,15 +48,6 @@ protected:
         QTest::mouseClick(form->openRequestButton, Qt::LeftButton);
         return path;
     }
-
-    std::vector<Bytes> sent() {
-        auto all = midi.sentMessages(out);
-        return {all.begin() + static_cast<std::ptrdiff_t>(sentBefore), all.end()};
-    }
-
-    std::uint32_t in = 0;
-    std::uint32_t out = 0;
-    std::size_t sentBefore = 0;
 };
 
 TEST_F(UserTab, ALoadedRequestIsPreviewedChosenAndSentWithTheOverride) {
@@ -84,7 +61,7 @@ TEST_F(UserTab, ALoadedRequestIsPreviewedChosenAndSentWithTheOverride) {
     EXPECT_EQ(form->requestBytes->text(), kSystemPreview);
     EXPECT_TRUE(form->requestList->isEnabled());
     EXPECT_TRUE(form->sendRequestButton->isEnabled());
-    EXPECT_EQ(settingText(setting("CFG_FILE")), path + '\0');
+    EXPECT_EQ(settingText("CFG_FILE"), path + '\0');
     EXPECT_TRUE(sent().empty());  // loading only previews
 
     // A message on channel 3 moves the selector; the user turns the override on. Sending the
@@ -116,8 +93,7 @@ TEST_F(UserTab, ALoadedRequestIsPreviewedChosenAndSentWithTheOverride) {
     EXPECT_EQ(sent()[1], part1);
     deliver(in);
     ASSERT_EQ(form->messageList->count(), 2);
-    const auto captured = form->store().message(1);
-    EXPECT_EQ(Bytes(captured.begin(), captured.end()), kDump);
+    EXPECT_EQ(stored(form->store(), 1), kDump);
     EXPECT_TRUE(dialogs.errors.isEmpty());
 }
 
@@ -144,7 +120,7 @@ TEST_F(UserTab, AFileThatFailsToLoadChangesNothing) {
     // Nothing of them is remembered: the next start opens the good file.
     clickTab(3);
     QTest::keyClick(form->outputList, Qt::Key_Up);  // any device change saves the settings
-    EXPECT_EQ(settingText(setting("CFG_FILE")), good + '\0');
+    EXPECT_EQ(settingText("CFG_FILE"), good + '\0');
     start();
     EXPECT_EQ(entries(form->requestList), (QStringList{"1:System", "2:Part 1"}));
 }
@@ -176,11 +152,7 @@ TEST_F(UserTab, NamesReadAsTheFileWasWrittenAndACutCharacterIsLeftOff) {
 class SavedRequestFile : public WindowTest {};
 
 TEST_F(SavedRequestFile, IsReloadedAtStartUpAndOneThatFailsIsToldOnceWhileStartUpGoesOn) {
-    const auto in = midi.addInput("Synth In");
-    const auto out = midi.addOutput("Synth Out");
-    static_cast<void>(in);
-    setSetting("MIDI_IN", RegistryValue::binary({1}));
-    setSetting("MIDI_OUT", RegistryValue::binary({1}));
+    addSavedSynth();
 
     // A stop after an entry, a FIFO, a device, a 10 MB line, a 1 GB file: each told once, at once.
     const std::string bad = dir.file("bad.cfg"), fifo = dir.file("fifo.cfg");
@@ -216,7 +188,7 @@ TEST_F(SavedRequestFile, IsReloadedAtStartUpAndOneThatFailsIsToldOnceWhileStartU
     EXPECT_EQ(form->requestBytes->text(), kSystemPreview);
     EXPECT_TRUE(form->sendRequestButton->isEnabled());
     EXPECT_EQ(setting("CFG_FILE")->type, REG_SZ);
-    EXPECT_EQ(settingText(setting("CFG_FILE")), good + '\0');
+    EXPECT_EQ(settingText("CFG_FILE"), good + '\0');
     EXPECT_EQ(setting("MIDI_OUT")->data, Bytes{1});
     EXPECT_TRUE(midi.isOutputOpen(out));
     const Bytes request(kIdentityRequest.begin(), kIdentityRequest.end());

@@ -7,15 +7,22 @@
 
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QLabel>
 #include <QListWidget>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QTest>
+#include <QToolButton>
 #include <filesystem>
 #include <memory>
 #include <optional>
 
+#include "app/DesktopLinks.h"
 #include "app/MainWindow.h"
 #include "app/PellumApplication.h"
+#include "core/CaptureStore.h"
 #include "platform/NoticeWindow.h"
+#include "platform/midi/SystemMidi.h"
 #include "platform/registry/RegFile.h"
 #include "tests/app/EventLoop.h"
 #include "tests/app/RecordingDialogs.h"
@@ -38,11 +45,23 @@ inline QStringList entries(const QComboBox* combo) {
     return texts;
 }
 
+// Message `k` of `store`.
+inline Bytes stored(const CaptureStore& store, int k) {
+    const auto message = store.message(k);
+    return Bytes(message.begin(), message.end());
+}
+
 // A click on line `row` of a list, as the mouse gives it.
 inline void clickLine(QListWidget* list, int row) {
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                       list->visualItemRect(list->item(row)).center());
 }
+
+// Records the addresses the About box would open instead of opening them.
+struct RecordingLinks : DesktopLinks {
+    QList<QUrl> opened;
+    void open(const QUrl& address) override { opened << address; }
+};
 
 // The main window over any MIDI service, settings in `settingsFolder`, recording dialogs, and
 // every error box recorded in `dialogs.errors`.
@@ -66,11 +85,31 @@ protected:
         form = std::make_unique<MainWindow>(dialogs, midi, notices, registry);
         return *form;
     }
+    // The window as the program starts it, on the machine's own MIDI service.
+    MainWindow& startOnSystem() {
+        form.reset();
+        service = midi::createSystemMidiService();
+        return startOn(*service);
+    }
     void setSetting(const std::string& name, const RegistryValue& value) {
         registry.openOrCreateKey(MainWindow::kRegistryKey)->write(name, value);
     }
     std::optional<RegistryValue> setting(const std::string& name) {
         return registry.openOrCreateKey(MainWindow::kRegistryKey)->read(name);
+    }
+    // A setting's bytes as text, "(absent)" when there is none.
+    std::string settingText(const std::string& name) {
+        const auto value = setting(name);
+        return value ? std::string(value->data.begin(), value->data.end()) : "(absent)";
+    }
+    // The Receive tab's seven values, top to bottom.
+    QStringList identityShown() const {
+        QStringList texts;
+        for (const QLabel* l :
+             {form->globalChannel, form->vendorName, form->vendorId, form->machineName,
+              form->machineId, form->systemVersion, form->softwareVersion})
+            texts << l->text();
+        return texts;
     }
 
     RecordingDialogs dialogs;
@@ -92,13 +131,38 @@ protected:
     ~WindowTest() override { form.reset(); }
 
     MainWindow& start() { return startOn(midi); }
+    // An instrument, "Synth In" and "Synth Out", saved as the window's input and output.
+    void addSavedSynth(std::size_t ringBytes = pellum::midi::InputPump::kDefaultRingBytes) {
+        in = midi.addInput("Synth In", ringBytes);
+        out = midi.addOutput("Synth Out");
+        setSetting("MIDI_IN", RegistryValue::binary({1}));
+        setSetting("MIDI_OUT", RegistryValue::binary({1}));
+    }
+    // What the synth's output was sent after the first `sentBefore` messages.
+    std::vector<Bytes> sent() const {
+        const auto all = midi.sentMessages(out);
+        return {all.begin() + static_cast<std::ptrdiff_t>(sentBefore), all.end()};
+    }
     // Delivers everything injected into `input` and lets the window handle the notices.
     void deliver(std::uint32_t input) {
         midi.flush(input);
         for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
     }
+    // A click on tab `index`, as the mouse gives it.
+    void clickTab(int index) {
+        QTabBar* bar = form->tabs->tabBar();
+        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(index).center());
+    }
+    // A .syx file in the temporary folder, opened through the tool bar as a user would.
+    void openThroughToolBar(const Bytes& content, const std::string& name = "in.syx") {
+        writeBytes(dir.file(name), content);
+        dialogs.answers.push_back(QString::fromStdString(dir.file(name)));
+        QTest::mouseClick(form->openButton, Qt::LeftButton);
+    }
 
     midi::LoopbackMidi midi;
+    std::uint32_t in = 0, out = 0;  // the synth's, once added
+    std::size_t sentBefore = 0;
 };
 
 }  // namespace pellum::test

@@ -10,8 +10,6 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QRadioButton>
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QTimer>
 #include <QToolButton>
 #include <algorithm>
@@ -21,7 +19,6 @@
 #include <thread>
 
 #include "app/MainWindow.h"
-#include "app/PellumApplication.h"
 #include "core/CaptureStore.h"
 #include "device/InputDevice.h"
 #include "platform/NoticeWindow.h"
@@ -53,10 +50,8 @@ protected:
     Bytes wholeThenBroken() {
         const Bytes whole = test::patternStream(20, 1024);
         test::writeBytes(dir.file("whole.syx"), whole);
-        Bytes stream = whole;
-        const Bytes big = test::patternMessage(20, 65535);
-        stream.insert(stream.end(), big.begin(), big.end());
-        test::writeBytes(dir.file("stream.syx"), stream);
+        test::writeBytes(dir.file("stream.syx"),
+                         test::joined({whole, test::patternMessage(20, 65535)}));
         return whole;
     }
 
@@ -217,12 +212,8 @@ TEST_F(DeviceFault, CliTellsOnlyTheChosenSourceGoing) {
 // complete dump whose sender then closes its port ends with the device gone (3).
 TEST_F(DeviceFault, CliCountsEachUnfinishedMessageOnce) {
     const Bytes three = test::patternStream(3, 100);
-    Bytes started(three);
-    started.push_back(0xF0);
-    started.insert(started.end(), 499, 0x11);
-    Bytes restarted(started);
-    const Bytes next = test::patternMessage(3, 100);
-    restarted.insert(restarted.end(), next.begin(), next.end());
+    const Bytes started = test::joined({three, {0xF0}, Bytes(499, 0x11)});
+    const Bytes restarted = test::joined({started, test::patternMessage(3, 100)});
     const Bytes withLong = test::patternStream({100, 200003, 100});
     struct Case {
         const char* what;
@@ -309,18 +300,17 @@ TEST_F(DeviceFault, StartingWhileTheServerComesAndGoesNeverAborts) {
     const int none = run("pellum-no-such-server");
     EXPECT_TRUE(none == 0 || none == 1) << "ended with " << none;
     for (int round = 0; round < 3; ++round) {
-        std::thread starting([&] { server = std::make_unique<test::TestJackServer>(); });
-        for (int i = 0; i < 5; ++i) {
-            const int status = run("pellum-test-0");
-            EXPECT_TRUE(status == 0 || status == 1) << "ended with " << status;
+        for (const bool up : {true, false}) {
+            std::thread changing([&] {
+                if (up) server = std::make_unique<test::TestJackServer>();
+                if (!up) server.reset();
+            });
+            for (int i = 0; i < 5; ++i) {
+                const int status = run("pellum-test-0");
+                EXPECT_TRUE(status == 0 || status == 1) << "ended with " << status;
+            }
+            changing.join();
         }
-        starting.join();
-        std::thread stopping([&] { server.reset(); });
-        for (int i = 0; i < 5; ++i) {
-            const int status = run("pellum-test-0");
-            EXPECT_TRUE(status == 0 || status == 1) << "ended with " << status;
-        }
-        stopping.join();
     }
 }
 
@@ -344,8 +334,7 @@ TEST_F(DeviceFault, TheWindowsListsFollowTheServer) {
         peer = std::make_unique<test::JackPeer>();
         const QString port = QString::fromStdString(peer->outPort());
         ASSERT_TRUE(pumpUntil([&] { return form.inputList->findText(port) > 0; }, 10s));
-        form.inputList->setCurrentIndex(form.inputList->findText(port));
-        emit form.inputList->activated(form.inputList->currentIndex());
+        test::choose(form.inputList, form.inputList->findText(port));
         EXPECT_TRUE(form.inputDevice->isOpen()) << "server " << round + 1;
         peer.reset();
         server.reset();
@@ -357,8 +346,7 @@ TEST_F(DeviceFault, TheWindowsListsFollowTheServer) {
 class WindowFault : public DeviceFault, protected test::WindowHarness {
 protected:
     WindowFault() : WindowHarness(dir.path()), other(std::make_unique<test::JackPeer>()) {
-        service = midi::createSystemMidiService();
-        startOn(*service);
+        startOnSystem();
         choose(form->inputList, peer->outPort());
         settle();
     }
@@ -382,10 +370,8 @@ TEST_F(WindowFault, APeerVanishingMidMessageLeavesTheWholeOnesAndAWorkingWindow)
     EXPECT_EQ(dialogs.messages.front(),
               "MIDI 入力デバイスとの接続が切れました\n受信中に 30000 バイトのデータが失われました");
     ASSERT_EQ(form->store().count(), 20);
-    for (int k = 0; k < 20; ++k) {
-        const auto m = form->store().message(k);
-        EXPECT_TRUE(Bytes(m.begin(), m.end()) == test::patternMessage(k, 1024)) << k;
-    }
+    for (int k = 0; k < 20; ++k)
+        EXPECT_TRUE(test::stored(form->store(), k) == test::patternMessage(k, 1024)) << k;
 
     // Another instrument, chosen afterwards, is heard.
     choose(form->inputList, other->outPort());

@@ -13,7 +13,6 @@
 
 #include <atomic>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -110,7 +109,7 @@ TestJackServer::TestJackServer() {
     }
     // A server of this name whose test process was killed may still be on its way out.
     for (int tries = 0; tries < 20; ++tries) {
-        if (tryStart(why)) return;
+        if (launch(jackdCommand(name_), jackServerRunning, why)) return;
         // "`name' server already active", not "Too many servers already active".
         if (why.find("' server already active") == std::string::npos) break;
         std::this_thread::sleep_for(std::chrono::milliseconds(500));
@@ -118,7 +117,7 @@ TestJackServer::TestJackServer() {
     // A full table of dead servers: with no jackd alive, nothing in it can be in use.
     if (!anyJackdRunning()) {
         clearStaleJackRegistry();
-        if (tryStart(why)) return;
+        if (launch(jackdCommand(name_), jackServerRunning, why)) return;
     }
     ::close(lock_);
     throw std::runtime_error("jackd did not come up as " + name_ + ": " + why);
@@ -129,11 +128,6 @@ TestJackServer::~TestJackServer() {
     if (process_) ::kill(process_->pid(), SIGTERM);
     process_.reset();
     if (lock_ >= 0) ::close(lock_);
-}
-
-bool TestJackServer::tryStart(std::string& why) {
-    return launch(
-        jackdCommand(name_), [] { return jackServerRunning(); }, why);
 }
 
 bool TestJackServer::launch(const std::vector<std::string>& argv, const std::function<bool()>& up,

@@ -41,7 +41,6 @@ public:
     const std::string& name() const { return name_; }
 
 private:
-    bool tryStart(std::string& why);
     bool tryStartPipeWire(std::string& why);
     // launchServer() logging to log_; false, with its last lines in `why`, when it failed.
     bool launch(const std::vector<std::string>& argv, const std::function<bool()>& up,

@@ -36,7 +36,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <memory>
 #include <random>
 #include <sstream>
 #include <string>
@@ -296,14 +295,10 @@ int main(int argc, char** argv) {
                     waitUntilSent(peer);
                     jack_client_close(peer.client);
                     return 0;
-                } else if (verb == "echo") {
+                } else if (verb == "echo" || verb == "report") {
                     std::string mode;
                     command >> mode;
-                    echo = mode == "on";
-                } else if (verb == "report") {
-                    std::string mode;
-                    command >> mode;
-                    report = mode == "on";
+                    (verb == "echo" ? echo : report) = mode == "on";
                 } else if (verb == "play") {
                     std::string path;
                     std::string cut;

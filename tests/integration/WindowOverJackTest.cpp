@@ -6,8 +6,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -21,12 +19,9 @@
 #include <thread>
 
 #include "app/MainWindow.h"
-#include "app/PellumApplication.h"
 #include "app/UpDown.h"
 #include "core/CaptureStore.h"
 #include "device/InputDevice.h"
-#include "platform/NoticeWindow.h"
-#include "platform/midi/SystemMidi.h"
 #include "platform/registry/RegFile.h"
 #include "tests/app/EventLoop.h"
 #include "tests/app/RecordingDialogs.h"
@@ -65,13 +60,6 @@ class WindowOverJack : public ::testing::Test,
 protected:
     WindowOverJack() : WindowHarness(dir.path()) {}
 
-    // The window as the program starts it, on the machine's MIDI service.
-    MainWindow& start() {
-        form.reset();
-        service = midi::createSystemMidiService();
-        return startOn(*service);
-    }
-
     // Picks the peer in both lists, as the user would.
     void choosePeer() {
         const int in = entryOf(form->inputList, peer.outPort());
@@ -85,7 +73,7 @@ protected:
     // The window started with the peer chosen, the identity requests the choice sent taken (once
     // the peer's reply is shown, with `afterReply`).
     void startWithPeer(bool afterReply = false) {
-        start();
+        startOnSystem();
         choosePeer();
         if (afterReply) {
             ASSERT_TRUE(pumpUntil([&] { return form->vendorId->text() == "7DH"; }, 10s))
@@ -93,12 +81,6 @@ protected:
         }
         while (peer.nextReceived(1s)) {
         }
-    }
-
-    // Captured message `k`.
-    Bytes stored(int k) const {
-        const auto message = form->store().message(k);
-        return Bytes(message.begin(), message.end());
     }
 
     // One full-rate capture of `sizes` in events cut by `cut`, checked whole; true when it came
@@ -110,7 +92,7 @@ protected:
 };
 
 TEST_F(WindowOverJack, ChoosingThePeerAsksWhoItIsAndSurvivesARestart) {
-    start();
+    startOnSystem();
     choosePeer();
     // Each choice reopens the input and asks again; the last request is the input's.
     std::optional<Bytes> received;
@@ -127,7 +109,7 @@ TEST_F(WindowOverJack, ChoosingThePeerAsksWhoItIsAndSurvivesARestart) {
     EXPECT_EQ(key->read("CFG_FILE")->type, REG_SZ);
 
     // A restart opens the same ports and asks again.
-    start();
+    startOnSystem();
     EXPECT_EQ(form->inputList->currentText().toStdString(), peer.outPort());
     EXPECT_EQ(form->outputList->currentText().toStdString(), peer.inPort());
     EXPECT_EQ(peer.nextReceived(10s), kIdentityRequest);
@@ -136,12 +118,7 @@ TEST_F(WindowOverJack, ChoosingThePeerAsksWhoItIsAndSurvivesARestart) {
 
 TEST_F(WindowOverJack, ThePeerSaysWhoItIsAndAnswersADumpRequestFromTheUserTab) {
     startWithPeer(true);
-    QStringList shown;
-    for (const QLabel* l :
-         {form->globalChannel, form->vendorName, form->vendorId, form->machineName, form->machineId,
-          form->systemVersion, form->softwareVersion})
-        shown << l->text();
-    EXPECT_EQ(shown,
+    EXPECT_EQ(identityShown(),
               (QStringList{"128", "Non-Commercial", "7DH", "unknown", "1A12H D6H", "386", "644"}));
     EXPECT_EQ(form->messageList->count(), 0);
 
@@ -168,10 +145,8 @@ TEST_F(WindowOverJack, ThePeerSaysWhoItIsAndAnswersADumpRequestFromTheUserTab) {
 
     ASSERT_TRUE(pumpUntil([&] { return form->messageList->count() == 3; }, 20s))
         << form->messageList->count() << " of 3 captured";
-    for (int k = 0; k < 3; ++k) {
-        EXPECT_TRUE(stored(k) == test::patternMessage(static_cast<std::size_t>(k), 300))
-            << "message " << k;
-    }
+    for (int k = 0; k < 3; ++k)
+        EXPECT_TRUE(test::stored(form->store(), k) == test::patternMessage(k, 300)) << k;
     EXPECT_TRUE(dialogs.errors.isEmpty());
 }
 
@@ -214,8 +189,8 @@ TEST_F(WindowOverJack, ADumpIsCapturedWholeAndSentBackInOrder) {
     // The user turns the override on at channel 3: byte 2 of what is saved and sent takes it.
     form->tabs->setCurrentWidget(form->configTab);
     click(form->overrideBox);
-    form->channelStepper->click(
-        UpDown::Button::Down);  // from 4, where the last message's 03H put it
+    // Down from 4, where the last message's 03H put it.
+    form->channelStepper->click(UpDown::Button::Down);
     Bytes rewritten = expected;
     for (std::size_t k = 0; k < kCount; ++k) rewritten[k * kSize + 2] = 0x02;
     EXPECT_EQ(withFile("channel3.syx", Qt::Key_S), rewritten);
@@ -329,7 +304,7 @@ bool WindowOverJack::fullRateCaptureTry(const std::string& cut,
     EXPECT_EQ(service->droppedInputBytes(), droppedBefore);
     EXPECT_EQ(form->store().count(), count);
     for (int k = 0; k < std::min(count, form->store().count()); ++k) {
-        if (stored(k) != test::patternMessage(static_cast<std::size_t>(k), sizes[k])) {
+        if (test::stored(form->store(), k) != test::patternMessage(k, sizes[k])) {
             ADD_FAILURE() << "message " << k;
             break;
         }
@@ -355,7 +330,7 @@ TEST_F(WindowOverJack, TheStoreFillsExactlyAndTheNextMessageIsRefusedNotLost) {
     EXPECT_EQ(form->inputDevice->pendingCount(), 1);
     EXPECT_EQ(peer.waitPlayed(10s), stream.size());
     EXPECT_EQ(service->droppedInputBytes(), 0u);
-    EXPECT_TRUE(stored(CaptureStore::kCapacity - 1) ==
+    EXPECT_TRUE(test::stored(form->store(), CaptureStore::kCapacity - 1) ==
                 test::patternMessage(CaptureStore::kCapacity - 1, 100));
 
     // Clear lists what waited, and the next dump is captured.
@@ -387,9 +362,7 @@ TEST_F(WindowOverJack, WhatALineShowsIsWhatGoesOutByMouseAndKeys) {
     EXPECT_EQ(peer.nextReceived(10s), m(2));
     dialogs.answers.push_back(QString::fromStdString(dir.file("saved.syx")));
     QTest::keyClick(form.get(), Qt::Key_S, Qt::ControlModifier);
-    Bytes saved = m(0);
-    for (std::uint8_t b : m(2)) saved.push_back(b);
-    EXPECT_EQ(test::readBytes(dir.file("saved.syx")), saved);
+    EXPECT_EQ(test::readBytes(dir.file("saved.syx")), test::joined({m(0), m(2)}));
 
     // F5 runs the list; Esc stops a run before its first message.
     QTest::keyClick(form.get(), Qt::Key_F5);
@@ -416,7 +389,7 @@ TEST_F(WindowOverJack, WhatALineShowsIsWhatGoesOutByMouseAndKeys) {
 // old place; a missing one is left unopened and named.
 TEST_F(WindowOverJack, SavedDevicesAreOpenedByNameAndAMissingOneIsNamed) {
     auto wanted = std::make_unique<test::JackPeer>();
-    start();
+    startOnSystem();
     // As after a run in which the peers were listed the other way round.
     const auto key = registry.openOrCreateKey(MainWindow::kRegistryKey);
     const auto at = [](int entry) { return RegistryValue::binary({std::uint8_t(entry)}); };
@@ -424,13 +397,13 @@ TEST_F(WindowOverJack, SavedDevicesAreOpenedByNameAndAMissingOneIsNamed) {
     key->write("MIDI_OUT", at(entryOf(form->outputList, peer.inPort())));
     key->write("MIDI_IN_NAME", RegistryValue::string(wanted->outPort()));
     key->write("MIDI_OUT_NAME", RegistryValue::string(wanted->inPort()));
-    start();
+    startOnSystem();
     EXPECT_EQ(form->inputList->currentText().toStdString(), wanted->outPort());
     EXPECT_EQ(wanted->nextReceived(10s), kIdentityRequest);  // on the output found by name
 
     const QString gone = QString::fromStdString("「" + wanted->outPort() + "」");
     wanted.reset();
-    start();
+    startOnSystem();
     EXPECT_FALSE(form->inputDevice->isOpen());
     EXPECT_FALSE(form->outputDevice().isOpen());
     ASSERT_TRUE(pumpUntil([&] { return !dialogs.messages.isEmpty(); }, 10s));

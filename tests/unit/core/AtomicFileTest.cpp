@@ -141,13 +141,8 @@ TEST(AtomicFile, AFolderWithoutWritePermissionRefusesAnOrdinaryUser) {
             if (::setgid(65534) != 0 || ::setuid(65534) != 0) std::_Exit(2);
             int failures = 0;
             for (const std::string& path : {existing, (folder / "new.syx").string()}) {
-                try {
-                    writeFileAtomically(path, kNew);
-                    ++failures;
-                } catch (const FileCreateError& e) {
-                    if (std::string(e.what()) != "ファイル " + path + " を作成できません")
-                        ++failures;
-                }
+                failures += thrownText<FileCreateError>([&] { writeFileAtomically(path, kNew); }) !=
+                            "ファイル " + path + " を作成できません";
             }
             std::_Exit(failures);
         },

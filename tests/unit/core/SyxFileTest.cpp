@@ -1,10 +1,7 @@
 #include <gtest/gtest.h>
-#include <sys/resource.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
-#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -78,18 +75,16 @@ TEST(SyxReader, LabelsOfALoadedFile) {
 
 TEST(SyxReader, StopsAtCapacityAndSaysSo) {
     Bytes file;
-    for (int i = 0; i < CaptureStore::kCapacity + 2; ++i) {
-        const Bytes m{0xF0, 0x43, static_cast<std::uint8_t>(i & 0x7F),
-                      static_cast<std::uint8_t>((i >> 7) & 0x7F), 0xF7};
-        file.insert(file.end(), m.begin(), m.end());
-    }
+    for (int i = 0; i < CaptureStore::kCapacity + 2; ++i)
+        file.insert(file.end(), {0xF0, 0x43, static_cast<std::uint8_t>(i & 0x7F),
+                                 static_cast<std::uint8_t>((i >> 7) & 0x7F), 0xF7});
     CaptureStore store;
     const LoadResult result = loadSyx(file, store);
     EXPECT_TRUE(result.truncated);
     EXPECT_EQ(result.count, 9999);
     EXPECT_EQ(store.count(), 9999);
     const Bytes last{0xF0, 0x43, 9998 & 0x7F, (9998 >> 7) & 0x7F, 0xF7};
-    EXPECT_EQ(Bytes(store.message(9998).begin(), store.message(9998).end()), last);
+    EXPECT_EQ(stored(store).at(9998), last);
 
     // Exactly 9999 followed only by junk is not a truncation.
     file.resize(9999 * 5);
@@ -107,9 +102,7 @@ TEST(SyxFile, SaveAndLoadRoundTripWithOverride) {
 
     const std::string plain = dir.file("plain.syx");
     saveSyxFile(plain, store, {false, 3});
-    Bytes expected = a;
-    expected.insert(expected.end(), b.begin(), b.end());
-    EXPECT_EQ(readBytes(plain), expected);
+    EXPECT_EQ(readBytes(plain), joined({a, b}));
     EXPECT_EQ(readBytes(plain).size(), 20u);
 
     CaptureStore reloaded;

@@ -43,11 +43,11 @@ protected:
     device::EventRing* ring = nullptr;
     device::CallbackInstance* instance = nullptr;
     RecordingSink sink;
+    midi::MIDIHDR header{};
+    const std::uintptr_t headerAddress = reinterpret_cast<std::uintptr_t>(&header);
 };
 
 TEST_F(DriverCallback, FiltersMessagesAsTheInputNeeds) {
-    midi::MIDIHDR header{};
-    const auto headerAddress = reinterpret_cast<std::uintptr_t>(&header);
     struct Case {
         const char* what;
         std::uint32_t msg;
@@ -111,8 +111,6 @@ TEST_F(DriverCallback, FullRingPostsOverflowInsteadOfEventsWaiting) {
 }
 
 TEST_F(DriverCallback, WithoutARingOrAnInstanceNothingHappens) {
-    midi::MIDIHDR header{};
-    const auto headerAddress = reinterpret_cast<std::uintptr_t>(&header);
     const std::pair<std::uint32_t, std::uintptr_t> calls[] = {{midi::MIM_DATA, 0x90},
                                                               {midi::MIM_LONGDATA, headerAddress},
                                                               {midi::MIM_LONGERROR, headerAddress}};

@@ -336,9 +336,6 @@ TEST_F(InputDeviceTest, DumpArrivesWhileTheWindowThreadDrains) {
     input->setSysexBufferSize(64);
     input->setSysexBufferCount(4);
     openAndStart();
-    input->onInput = [&](device::InputDevice& sender) {
-        while (sender.pendingCount() > 0) events.push_back(*sender.takeEvent());
-    };
     auto messageFor = [](int n) {
         Bytes message{0xF0, 0x41, static_cast<std::uint8_t>(n & 0x7F)};
         message.resize(3 + n % 58, static_cast<std::uint8_t>(n % 128));

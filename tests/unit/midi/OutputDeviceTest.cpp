@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "device/OutputDevice.h"
+#include "tests/support/VendorMessage.h"
 #include "tests/support/loopback/LoopbackMidi.h"
 
 namespace pellum {
@@ -83,9 +84,7 @@ TEST(OutputDeviceTest, SendsExactlyTheGivenBytesFromItsOwnCopy) {
     port.sendLongMessage(request);
     request.assign(request.size(), 0);  // the caller reuses its array at once
     port.sendLongMessage(Bytes{});      // nothing at all
-    Bytes large(65535, 0x11);
-    large.front() = 0xF0;
-    large.back() = 0xF7;
+    const Bytes large = test::vendorMessage(0x11, 65535);
     port.sendLongMessage(large);
 
     EXPECT_EQ(service.sentMessages(0),

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -22,10 +21,18 @@ Bytes bytesOf(const std::string& content) {
     return Bytes(content.begin(), content.end());
 }
 
-// UTF-16LE of text that is ASCII only.
-Bytes utf16(const std::string& ascii) {
+// UTF-16LE of UTF-8 text whose characters are all in the BMP.
+Bytes utf16(const std::string& utf8) {
     Bytes out;
-    for (char c : ascii) out.insert(out.end(), {static_cast<std::uint8_t>(c), 0});
+    for (std::size_t i = 0; i < utf8.size();) {
+        const unsigned char b = utf8[i];
+        char32_t c = b < 0x80 ? b : (b & 0x0F);
+        const int extra = b < 0x80 ? 0 : 2;
+        for (int k = 1; k <= extra; ++k) c = (c << 6) | (utf8[i + k] & 0x3F);
+        i += 1 + extra;
+        out.insert(out.end(),
+                   {static_cast<std::uint8_t>(c & 0xFF), static_cast<std::uint8_t>(c >> 8)});
+    }
     return out;
 }
 
@@ -144,21 +151,10 @@ TEST(RegFile, ReadsEditorFilesTolerantly) {
     EXPECT_EQ(registry.openOrCreateKey(kKey)->read("MIDI_IN")->data, Bytes{0x02});
 
     // The editor's own UTF-16 export reads the same.
-    const std::string utf8 =
-        "Windows Registry Editor Version "
-        "5.00\r\n\r\n[HKEY_CURRENT_USER\\SOFTWARE\\VOSSEL\\Pellum]\r\n"
-        "\"CFG_FILE\"=\"C:\\\\ユーザー.cfg\"\r\n";
-    Bytes utf16{0xFF, 0xFE};
-    for (std::size_t i = 0; i < utf8.size();) {  // the text is BMP-only
-        const unsigned char b = utf8[i];
-        char32_t c = b < 0x80 ? b : (b & 0x0F);
-        const int extra = b < 0x80 ? 0 : 2;
-        for (int k = 1; k <= extra; ++k) c = (c << 6) | (utf8[i + k] & 0x3F);
-        i += 1 + extra;
-        utf16.push_back(static_cast<std::uint8_t>(c & 0xFF));
-        utf16.push_back(static_cast<std::uint8_t>(c >> 8));
-    }
-    writeBytes(file, utf16);
+    writeBytes(file, joined({{0xFF, 0xFE},
+                             utf16("Windows Registry Editor Version 5.00\r\n\r\n"
+                                   "[HKEY_CURRENT_USER\\SOFTWARE\\VOSSEL\\Pellum]\r\n"
+                                   "\"CFG_FILE\"=\"C:\\\\ユーザー.cfg\"\r\n")}));
     const auto cfg = RegFileRegistry(file).openOrCreateKey(kKey)->read("CFG_FILE");
     EXPECT_EQ(std::string(cfg->data.begin(), cfg->data.end()),
               std::string("C:\\ユーザー.cfg") + '\0');
@@ -179,20 +175,17 @@ TEST(RegFile, AKeyThatCannotBeCreatedReadsEmptyAndRefusesWrites) {
 TEST(RegFile, ValuesSurviveReadWriteAndReadAgain) {
     const std::string header =
         "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\SOFTWARE\\VOSSEL\\Pellum]\n";
-    const Bytes utf16File = [&] {
-        Bytes b{0xEF, 0xBB, 0xBF, 0xFF, 0xFE};  // a UTF-8 mark put before the UTF-16 one
-        const Bytes text = utf16(
-            "Windows Registry Editor Version 5.00\r\n\r\n"
-            "[HKEY_CURRENT_USER\\SOFTWARE\\VOSSEL\\Pellum]\r\n\"MIDI_IN\"=hex:01\r\n"
-            "\"CFG_FILE\"=\"a.cfg\"\r\n");
-        b.insert(b.end(), text.begin(), text.end());
-        return b;
-    }();
+    // A UTF-8 mark put before the UTF-16 one.
+    const Bytes utf16File =
+        joined({{0xEF, 0xBB, 0xBF, 0xFF, 0xFE},
+                utf16("Windows Registry Editor Version 5.00\r\n\r\n"
+                      "[HKEY_CURRENT_USER\\SOFTWARE\\VOSSEL\\Pellum]\r\n\"MIDI_IN\"=hex:01\r\n"
+                      "\"CFG_FILE\"=\"a.cfg\"\r\n")});
     struct Case {
         const char* what;
-        Bytes file;     // what the file holds first (none when empty)
-        Values writes;  // then written through a key
-        Values expected;
+        Bytes file;       // what the file holds first (none when empty)
+        Values writes;    // then written through a key
+        Values expected;  // the writes when empty
     };
     const RegistryValue nulInside{REG_SZ, {'a', 0, 'b', 0}};
     const RegistryValue lineFeed = RegistryValue::string("/home/u/new\nline.cfg");
@@ -203,23 +196,18 @@ TEST(RegFile, ValuesSurviveReadWriteAndReadAgain) {
     const RegistryValue notUtf8{REG_SZ, {0, 0xB7, 'a', 0xC0, 0x80, 0xED, 0xA0, 0x80, 0xFF, 0}};
     const RegistryValue notUtf8Expand{REG_EXPAND_SZ, {'%', 0xE9, '%', 0xF4, 0x90, 0x80, 0x80}};
     const Case cases[] = {
-        {"a NUL inside a string", {}, {{"CFG_FILE", nulInside}}, {{"CFG_FILE", nulInside}}},
+        {"a NUL inside a string", {}, {{"CFG_FILE", nulInside}}, {}},
         {"line breaks in a string",
          {},
          {{"CFG_FILE", lineFeed},
           {"OTHER", carriageReturn},
           {"MIDI_IN", RegistryValue::binary({1})}},
-         {{"CFG_FILE", lineFeed},
-          {"OTHER", carriageReturn},
-          {"MIDI_IN", RegistryValue::binary({1})}}},
+         {}},
         {"bytes that are not UTF-8 in the UTF-16 form",
          {},
          {{"CFG_FILE", notUtf8}, {"PATHS", notUtf8Expand}},
-         {{"CFG_FILE", notUtf8}, {"PATHS", notUtf8Expand}}},
-        {"a string without its NUL",
-         {},
-         {{"CFG_FILE", unterminated}},
-         {{"CFG_FILE", unterminated}}},
+         {}},
+        {"a string without its NUL", {}, {{"CFG_FILE", unterminated}}, {}},
         {"hex(1) text gets no NUL added",
          bytesOf(header + "\"A\"=hex(1):41,00,42,00\n\"B\"=hex(1):41,00,00,00\n\"C\"=hex(1):\n"),
          {},
@@ -246,15 +234,16 @@ TEST(RegFile, ValuesSurviveReadWriteAndReadAgain) {
     for (const Case& c : cases) {
         TempDir dir;
         const std::string file = dir.file("Pellum.reg");
+        const Values& expected = c.expected.empty() ? c.writes : c.expected;
         if (!c.file.empty()) writeBytes(file, c.file);
         // Opening a key saves the file; the first read must see the file as it was given.
         if (!c.writes.empty()) writeAll(file, c.writes);
-        const Values first = readAll(file, c.expected);
-        expectValues(first, c.expected, c.what);
+        const Values first = readAll(file, expected);
+        expectValues(first, expected, c.what);
         writeAll(file, first);
         const Bytes once = readBytes(file);
-        const Values second = readAll(file, c.expected);
-        expectValues(second, c.expected, std::string(c.what) + " after writing back");
+        const Values second = readAll(file, expected);
+        expectValues(second, expected, std::string(c.what) + " after writing back");
         writeAll(file, second);
         EXPECT_EQ(readBytes(file), once) << c.what;
     }
