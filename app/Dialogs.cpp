@@ -48,6 +48,20 @@ std::optional<QString> QtDialogs::saveFile(const FileDialogSpec& spec) {
     return runFileDialog(parent_, spec, QFileDialog::AcceptSave);
 }
 
+Dialogs::Unsaved QtDialogs::askUnsaved(const QString& text) {
+    QMessageBox box(QMessageBox::Warning, QApplication::applicationDisplayName(), text,
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, parent_);
+    box.setDefaultButton(QMessageBox::Save);
+    switch (box.exec()) {
+        case QMessageBox::Save:
+            return Unsaved::save;
+        case QMessageBox::Discard:
+            return Unsaved::discard;
+        default:
+            return Unsaved::cancel;
+    }
+}
+
 void QtDialogs::message(const QString& text) {
     QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), text,
                     QMessageBox::Ok, parent_);

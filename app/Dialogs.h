@@ -27,6 +27,9 @@ public:
     virtual std::optional<QString> saveFile(const FileDialogSpec& spec) = 0;
     // A plain notice: caption "Pellum", OK.
     virtual void message(const QString& text) = 0;
+    // Asks whether to save work a command would throw away: Save, Discard or Cancel.
+    enum class Unsaved { save, discard, cancel };
+    virtual Unsaved askUnsaved(const QString& text) = 0;
     // The standard error box: caption "Pellum", error icon, OK. `text` is already worded.
     virtual void error(const QString& text) = 0;
     // The run-time library's error box, for an error that ends the program: caption
@@ -45,6 +48,7 @@ public:
     std::optional<QString> openFile(const FileDialogSpec& spec) override;
     std::optional<QString> saveFile(const FileDialogSpec& spec) override;
     void message(const QString& text) override;
+    Unsaved askUnsaved(const QString& text) override;
     void error(const QString& text) override;
     void runtimeError(const QString& text) override;
 

@@ -60,8 +60,8 @@ MainWindow::~MainWindow() = default;
 
 void MainWindow::connectHandlers() {
     connect(saveAction, &QAction::triggered, this, handler(this, &MainWindow::saveList));
-    connect(clearListAction, &QAction::triggered, this, handler(this, &MainWindow::clearList));
-    connect(newAction, &QAction::triggered, this, handler(this, &MainWindow::newList));
+    connect(clearListAction, &QAction::triggered, this, handler(this, &MainWindow::clearListAsked));
+    connect(newAction, &QAction::triggered, this, handler(this, &MainWindow::newListAsked));
     connect(openAction, &QAction::triggered, this, handler(this, &MainWindow::openSyx));
     connect(saveMenuItem, &QAction::triggered, saveAction, &QAction::trigger);
     connect(exitAction, &QAction::triggered, this, handler(this, &MainWindow::exitProgram));

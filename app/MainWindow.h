@@ -81,6 +81,9 @@ public:
     // List commands.
     void newList();
     void clearList();
+    // New and Clear List as the user gives them: after asking about unsaved work.
+    void newListAsked();
+    void clearListAsked();
     void deleteMessage();
     // Opens the message view on the selected line (or the current one); sends nothing.
     void viewMessage();
@@ -88,6 +91,11 @@ public:
     // File commands.
     void openSyx();
     void saveList();
+    // Saves under a name the user picks; false when the user cancelled.
+    bool saveToChosenFile();
+    // Asks before a command throws away captured or edited messages no file holds: true when
+    // the command may go on (nothing to lose, saved, or discarded on purpose).
+    bool mayDiscardList();
     void openSyxFile(const QString& fileName);
 
     // The override as the Config tab sets it right now.
@@ -321,6 +329,7 @@ private:
     QTimer* lossCheck_ = nullptr;
     QTimer* deviceWatch_ = nullptr;
     int wrongChecksums_ = 0;
+    bool unsaved_ = false;  // the list holds captures or deletions no file has
     std::uint64_t lossShown_ = 0;
     std::uint64_t devicesLostShown_ = 0;
     std::uint64_t gapsShown_ = 0;

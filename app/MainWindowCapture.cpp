@@ -130,6 +130,7 @@ void MainWindow::logMessage(const device::ReceivedEvent& event) {
         deleteButton->setEnabled(true);
         const int number = store_->count() + 1;
         store_->append(message);
+        unsaved_ = true;
         messageList->addItem(QString::fromStdString(capturedLabel(number, message)));
         checkListedChecksum(messageList->item(messageList->count() - 1), message);
         showChecksumCount();

@@ -28,6 +28,7 @@ ChannelOverride MainWindow::channelOverride() const {
 void MainWindow::newList() {
     messageList->clear();
     store_->clear();
+    unsaved_ = false;
     wrongChecksums_ = 0;
     showChecksumCount();
     takeWhatWaits();  // a full list left it in the input
@@ -40,6 +41,14 @@ void MainWindow::clearList() {
     newList();
 }
 
+void MainWindow::newListAsked() {
+    if (mayDiscardList()) newList();
+}
+
+void MainWindow::clearListAsked() {
+    if (mayDiscardList()) clearList();
+}
+
 void MainWindow::deleteMessage() {
     // The message goes with its line: sending and saving take line i's message from slot i,
     // so a message left behind would go out under another line's label and back into files.
@@ -48,6 +57,7 @@ void MainWindow::deleteMessage() {
     if (row >= 0) {
         QListWidgetItem* item = messageList->takeItem(row);
         if (!item->toolTip().isEmpty()) --wrongChecksums_;
+        unsaved_ = true;
         delete item;
         showChecksumCount();
         store_->erase(row);
@@ -63,6 +73,7 @@ void MainWindow::deleteMessage() {
 }
 
 void MainWindow::openSyx() {
+    if (!mayDiscardList()) return;
     if (const auto file = dialogs_.openFile(openSyxDialog)) openSyxFile(*file);
 }
 
@@ -75,6 +86,7 @@ void MainWindow::openSyxFile(const QString& fileName) {
     lines.reserve(result.count);
     for (const std::string& text : loadedLabels(*store_)) lines << QString::fromStdString(text);
     messageList->addItems(lines);
+    unsaved_ = false;
     wrongChecksums_ = 0;
     for (int i = 0; i < store_->count(); ++i)
         checkListedChecksum(messageList->item(i), store_->message(i));
@@ -106,9 +118,29 @@ void MainWindow::viewMessage() {
 }
 
 void MainWindow::saveList() {
-    if (const auto file = dialogs_.saveFile(saveSyxDialog))
-        saveMessageFile(fileNameUtf8(*file), *store_, channelOverride(),
-                        autoSpeed->isChecked() ? 0 : manualWaitMs());
+    saveToChosenFile();
+}
+
+bool MainWindow::saveToChosenFile() {
+    const auto file = dialogs_.saveFile(saveSyxDialog);
+    if (!file) return false;
+    saveMessageFile(fileNameUtf8(*file), *store_, channelOverride(),
+                    autoSpeed->isChecked() ? 0 : manualWaitMs());
+    unsaved_ = false;
+    return true;
+}
+
+bool MainWindow::mayDiscardList() {
+    if (!unsaved_ || store_->count() == 0) return true;
+    switch (dialogs_.askUnsaved(tr("The SysEx list has changes that are not saved. Save them?"))) {
+        case Dialogs::Unsaved::save:
+            return saveToChosenFile();  // a failed save throws: the command stops there too
+        case Dialogs::Unsaved::discard:
+            return true;
+        case Dialogs::Unsaved::cancel:
+            break;
+    }
+    return false;
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
@@ -120,7 +152,9 @@ void MainWindow::dropEvent(QDropEvent* event) {
     for (const QUrl& url : event->mimeData()->urls()) {
         if (!url.isLocalFile()) continue;
         event->acceptProposedAction();
-        guarded([&] { openSyxFile(url.toLocalFile()); });
+        guarded([&] {
+            if (mayDiscardList()) openSyxFile(url.toLocalFile());
+        });
         return;
     }
 }

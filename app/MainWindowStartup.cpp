@@ -284,6 +284,7 @@ void MainWindow::outputChosen() {
 }
 
 void MainWindow::exitProgram() {
+    if (!mayDiscardList()) return;
     // A request the loop takes in turn; it ends the loop without closing the window first
     // (quit() would close it), and the input closes when the window is torn down.
     QMetaObject::invokeMethod(
@@ -291,6 +292,12 @@ void MainWindow::exitProgram() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+    bool close = false;
+    guarded([&] { close = mayDiscardList(); });
+    if (!close) {
+        event->ignore();
+        return;
+    }
     guarded([this] { closeDevices(); });
     QMainWindow::closeEvent(event);
 }

@@ -76,6 +76,7 @@ struct Rig {
         std::optional<QString> openFile(const pellum::FileDialogSpec&) override { return {}; }
         std::optional<QString> saveFile(const pellum::FileDialogSpec&) override { return {}; }
         void message(const QString&) override {}
+        Unsaved askUnsaved(const QString&) override { return Unsaved::discard; }
         void error(const QString&) override {}
     } dialogs;
     std::filesystem::path folder;

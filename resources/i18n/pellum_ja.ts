@@ -353,6 +353,10 @@
         <source>&amp;View Message...</source>
         <translation>メッセージの内容(&amp;V)...</translation>
     </message>
+    <message>
+        <source>The SysEx list has changes that are not saved. Save them?</source>
+        <translation>SysEx リストに保存していない変更があります。保存しますか?</translation>
+    </message>
 </context>
 <context>
     <name>pellum::MessageView</name>

@@ -152,6 +152,24 @@ TEST_F(CaptureSend, WrongChecksumsAreMarkedCountedAndViewedWithoutSending) {
     EXPECT_FALSE(form->checksumState->isVisibleTo(form.get()));
 }
 
+TEST_F(CaptureSend, UnsavedCapturesAreAskedAboutBeforeACommandThrowsThemAway) {
+    receive(sysex(0x41, 0x10, 6));
+    // Cancel keeps the list, whichever command asked; Open never gets to its dialog.
+    dialogs.unsavedAnswers.assign(5, Dialogs::Unsaved::cancel);
+    form->newAction->trigger();
+    for (QToolButton* b : {form->clearListButton, form->openButton, form->exitButton})
+        QTest::mouseClick(b, Qt::LeftButton);
+    EXPECT_FALSE(form->close());
+    EXPECT_EQ(std::tuple(dialogs.questions.size(), dialogs.asked.size(), form->store().count()),
+              std::tuple(5, 0, 1));
+    // Save writes the list before New clears it; a list just saved is not asked about.
+    dialogs.unsavedAnswers = {Dialogs::Unsaved::save};
+    dialogs.answers = {QString::fromStdString(dir.file("kept.syx"))};
+    for (int i = 0; i < 2; ++i) form->newAction->trigger();
+    EXPECT_EQ(readBytes(dir.file("kept.syx")), sysex(0x41, 0x10, 6));
+    EXPECT_EQ(std::tuple(dialogs.questions.size(), form->store().count()), std::tuple(6, 0));
+}
+
 TEST_F(CaptureSend, AFullStoreLeavesEventsPendingAndSaysSo) {
     for (int i = 0; i < CaptureStore::kCapacity - 1; ++i) form->store().append(sysex(0x43, 0, 4));
     midi.inject(in, sysex(0x41, 0, 5));

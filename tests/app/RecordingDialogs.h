@@ -21,6 +21,8 @@ public:
     QStringList messages;
     QStringList errors;
     QStringList runtimeErrors;
+    std::deque<Unsaved> unsavedAnswers;  // then Discard, as before there was a question
+    QStringList questions;
     // Runs while a dialog or notice is open, as what happens during a modal window's own loop.
     std::function<void()> whileOpen;
 
@@ -29,6 +31,12 @@ public:
     void message(const QString& text) override {
         messages << text;
         if (whileOpen) whileOpen();
+    }
+    Unsaved askUnsaved(const QString& text) override {
+        questions << text;
+        const Unsaved next = unsavedAnswers.empty() ? Unsaved::discard : unsavedAnswers.front();
+        if (!unsavedAnswers.empty()) unsavedAnswers.pop_front();
+        return next;
     }
     void error(const QString& text) override { errors << text; }
     void runtimeError(const QString& text) override { runtimeErrors << text; }
