@@ -114,7 +114,7 @@ void MainWindow::viewMessage() {
     if (row < 0) row = std::max(messageList->currentRow(), 0);
     if (row >= store_->count()) return;
     if (messageView == nullptr) messageView = new MessageView(this);
-    messageView->show(messageList->item(row)->text(), store_->message(row));
+    messageView->showMessage(messageList->item(row)->text(), store_->message(row));
 }
 
 void MainWindow::saveList() {

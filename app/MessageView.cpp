@@ -61,7 +61,7 @@ MessageView::MessageView(QWidget* parent) : QDialog(parent) {
     resize(640, 480);
 }
 
-void MessageView::show(const QString& label, std::span<const std::uint8_t> message) {
+void MessageView::showMessage(const QString& label, std::span<const std::uint8_t> message) {
     const MessageFacts f = describeMessage(message);
     QString text = label + '\n';
     const auto row = [&](const QString& caption, const std::string& value) {
@@ -89,7 +89,7 @@ void MessageView::show(const QString& label, std::span<const std::uint8_t> messa
     }
     facts->setPlainText(text);
     bytes->setPlainText(hexDump(message));
-    QDialog::show();
+    show();
     raise();
     activateWindow();
 }

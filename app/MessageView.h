@@ -18,7 +18,7 @@ public:
     explicit MessageView(QWidget* parent = nullptr);
 
     // Shows `message`, listed as `label`.
-    void show(const QString& label, std::span<const std::uint8_t> message);
+    void showMessage(const QString& label, std::span<const std::uint8_t> message);
 
     QPlainTextEdit* facts;
     QPlainTextEdit* bytes;

@@ -119,14 +119,9 @@ std::vector<std::string> loadedLabels(const CaptureStore& store) {
 }
 
 std::string hexBytes(std::span<const std::uint8_t> bytes) {
-    static const char kDigits[] = "0123456789ABCDEF";
-    std::string text;
-    text.reserve(bytes.size() * 3);
-    for (std::uint8_t b : bytes) {
-        if (!text.empty()) text += ' ';
-        text += kDigits[b >> 4];
-        text += kDigits[b & 0x0F];
-    }
+    std::string text(bytes.empty() ? 0 : bytes.size() * 3 - 1, ' ');
+    char* p = text.data();
+    for (std::uint8_t b : bytes) p = hexByte(p, b) + 1;  // past the space between
     return text;
 }
 

@@ -132,6 +132,16 @@ std::string universalCommand(std::span<const std::uint8_t> m) {
     return "(" + hexH(m.subspan(3, 1)) + ")";
 }
 
+// The verdict for a message already known to be of one of the two formats, or of neither.
+Checksum checksumOf(std::span<const std::uint8_t> m, RolandLayout roland, bool yamahaBulk) {
+    if (roland.command != 0) {
+        const std::size_t from = roland.command + 1;
+        return verdictOf(m.subspan(from, m.size() - 2 - from), m[m.size() - 2]);
+    }
+    if (yamahaBulk) return verdictOf(m.subspan(6, m.size() - 8), m[m.size() - 2]);
+    return {};
+}
+
 std::size_t makerIdLength(std::span<const std::uint8_t> message) {
     if (message.size() < 2) return 0;
     if (message[1] != 0x00) return 1;
@@ -151,19 +161,8 @@ const char* makerName(std::span<const std::uint8_t> message) {
     return row != end && row->key == key ? row->name : nullptr;
 }
 
-std::string makerLabel(std::span<const std::uint8_t> message) {
-    const char* name = makerName(message);
-    if (name == nullptr) return {};
-    return std::string(name) + "(" + hexH(message.subspan(1, makerIdLength(message))) + ")";
-}
-
 Checksum checkChecksum(std::span<const std::uint8_t> m) {
-    if (const RolandLayout roland = rolandLayout(m); roland.command != 0) {
-        const std::size_t from = roland.command + 1;
-        return verdictOf(m.subspan(from, m.size() - 2 - from), m[m.size() - 2]);
-    }
-    if (isYamahaBulk(m)) return verdictOf(m.subspan(6, m.size() - 8), m[m.size() - 2]);
-    return {};
+    return checksumOf(m, rolandLayout(m), isYamahaBulk(m));
 }
 
 std::string checksumText(const Checksum& checksum) {
@@ -182,10 +181,12 @@ std::string checksumText(const Checksum& checksum) {
 MessageFacts describeMessage(std::span<const std::uint8_t> m) {
     MessageFacts facts;
     if (const char* name = makerName(m)) facts.maker = name;
-    if (const std::size_t length = makerIdLength(m); length != 0)
-        facts.makerId = hexH(m.subspan(1, length));
-    facts.checksum = checkChecksum(m);
-    const std::size_t afterId = 1 + makerIdLength(m);
+    const std::size_t idLength = makerIdLength(m);
+    if (idLength != 0) facts.makerId = hexH(m.subspan(1, idLength));
+    const RolandLayout roland = rolandLayout(m);
+    const bool yamahaBulk = isYamahaBulk(m);
+    facts.checksum = checksumOf(m, roland, yamahaBulk);
+    const std::size_t afterId = 1 + idLength;
     if (m.size() < 2 || afterId >= m.size() || m[afterId] >= 0x80) return facts;
 
     const std::uint8_t device = m[afterId];
@@ -193,7 +194,7 @@ MessageFacts describeMessage(std::span<const std::uint8_t> m) {
     if (m[1] == kUniversalNonRealTime || m[1] == kUniversalRealTime) {
         if (device == 0x7F) facts.device += " (all)";
         facts.command = universalCommand(m);
-    } else if (const RolandLayout roland = rolandLayout(m); roland.command != 0) {
+    } else if (roland.command != 0) {
         facts.model = hexH(m.subspan(3, roland.command - 3));
         facts.command =
             (m[roland.command] == 0x11 ? "RQ1 (" : "DT1 (") + hexText(m[roland.command]) + "H)";
@@ -210,7 +211,7 @@ MessageFacts describeMessage(std::span<const std::uint8_t> m) {
         } else {
             facts.size = std::to_string(payload) + " (address and data)";
         }
-    } else if (isYamahaBulk(m)) {
+    } else if (yamahaBulk) {
         facts.command = "bulk dump (format " + hexText(m[3]) + "H)";
         facts.size = std::to_string(m.size() - 8);
     }

@@ -30,9 +30,6 @@ struct MessageFacts {
 // the list has no such ID or the message ends before it.
 const char* makerName(std::span<const std::uint8_t> message);
 
-// "Name(41H)", "Name(00 20 32H)": a list label's maker part; empty when makerName is null.
-std::string makerLabel(std::span<const std::uint8_t> message);
-
 // Roland DT1/RQ1 and YAMAHA bulk dumps; every other message has no verdict.
 Checksum checkChecksum(std::span<const std::uint8_t> message);
 

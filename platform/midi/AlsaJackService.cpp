@@ -3,7 +3,6 @@
 // per process so our own ports can be left out.
 #include "platform/midi/AlsaJackService.h"
 
-
 #include <algorithm>
 #include <cstring>
 #include <new>

@@ -1,9 +1,7 @@
 #define PELLUM_ALSA_LOADER
 #include "platform/midi/alsa/AlsaLibrary.h"
 
-#include <dlfcn.h>
-
-#include <type_traits>
+#include "platform/midi/LoadedLibrary.h"
 
 namespace pellum::midi {
 
@@ -12,19 +10,14 @@ const AlsaFunctions* loadedAlsa = nullptr;
 }  // namespace detail
 
 const AlsaFunctions* alsaLibrary() {
-    // Once, whichever thread asks first; never unloaded, since its threads may outlive a client.
-    static const AlsaFunctions* const functions = []() -> const AlsaFunctions* {
+    // Once, whichever thread asks first.
+    static const AlsaFunctions* const functions = [] {
         static AlsaFunctions found;
-        void* library = ::dlopen("libasound.so.2", RTLD_NOW | RTLD_LOCAL);
-        const auto find = [library](const char* name, auto& function) {
-            function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(
-                ::dlsym(library, name));
-            return function != nullptr;
-        };
+        return detail::loadedAlsa = loadLibrary("libasound.so.2", found, [](auto find) {
 #define PELLUM_FIND(name) &&find(#name, found.name)
-        if (!(library != nullptr PELLUM_ALSA_FUNCTIONS(PELLUM_FIND))) return nullptr;
+            return true PELLUM_ALSA_FUNCTIONS(PELLUM_FIND);
 #undef PELLUM_FIND
-        return detail::loadedAlsa = &found;
+        });
     }();
     return functions;
 }
