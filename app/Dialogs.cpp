@@ -35,8 +35,12 @@ std::optional<QString> runFileDialog(QWidget* parent, const FileDialogSpec& spec
 QString qtFilter(const QString& filter) {
     QStringList entries;
     const QStringList parts = filter.split('|');
-    for (qsizetype i = 0; i + 1 < parts.size(); i += 2)
-        entries << parts[i] + " (" + QString(parts[i + 1]).replace(';', ' ') + ")";
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        const QString patterns = "(" + QString(parts[i + 1]).replace(';', ' ') + ")";
+        // A text that already ends with its patterns does not get them twice.
+        const QString shown = QString(parts[i]).replace(';', ' ');
+        entries << (shown.endsWith(patterns) ? shown : parts[i] + " " + patterns);
+    }
     return entries.join(";;");
 }
 

@@ -29,6 +29,10 @@ void ListBox::focusInEvent(QFocusEvent* event) {
 }
 
 void ListBox::keyPressEvent(QKeyEvent* event) {
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && selectedRow() >= 0) {
+        emit lineActivated();
+        return;
+    }
     const int before = selectedRow();
     QListWidget::keyPressEvent(event);
     if (selectedRow() >= 0 && selectedRow() != before) emit chosen();
@@ -46,6 +50,7 @@ void ListBox::mouseDoubleClickEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return;
     leftPressOnLine_ = itemAt(event->position().toPoint()) != nullptr;
     QListWidget::mouseDoubleClickEvent(event);
+    if (leftPressOnLine_ && selectedRow() >= 0) emit lineActivated();
 }
 
 void ListBox::mouseReleaseEvent(QMouseEvent* event) {

@@ -20,6 +20,8 @@ public:
 
 signals:
     void chosen();
+    // Enter on the selected line, or a double-click on a line: the user asks for that line.
+    void lineActivated();
 
 protected:
     void focusInEvent(QFocusEvent* event) override;

@@ -8,13 +8,18 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGuiApplication>
+#include <QLabel>
+#include <QLocale>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QTimer>
 #include <QToolButton>
+#include <utility>
 
 #include "app/AboutBox.h"
+#include "app/ElidedLabel.h"
 #include "app/PellumApplication.h"
 #include "app/UpDown.h"
 #include "core/CaptureStore.h"
@@ -54,6 +59,7 @@ MainWindow::MainWindow(Dialogs& dialogs, midi::MidiService& midi, midi::NoticeSi
     deviceWatch_->setInterval(1000);
     connect(deviceWatch_, &QTimer::timeout, this, handler(this, &MainWindow::followDevices));
     deviceWatch_->start();
+    showStatusSoon();
 }
 
 MainWindow::~MainWindow() = default;
@@ -64,6 +70,10 @@ void MainWindow::connectHandlers() {
     connect(newAction, &QAction::triggered, this, handler(this, &MainWindow::newListAsked));
     connect(openAction, &QAction::triggered, this, handler(this, &MainWindow::openSyx));
     connect(saveMenuItem, &QAction::triggered, saveAction, &QAction::trigger);
+    connect(saveAsAction, &QAction::triggered, this, handler(this, &MainWindow::saveListAs));
+    connect(resumeCaptureAction, &QAction::triggered, this,
+            handler(this, &MainWindow::resumeCapture));
+    connect(sendOnSelectAction, &QAction::toggled, this, handler(this, &MainWindow::saveSettings));
     connect(exitAction, &QAction::triggered, this, handler(this, &MainWindow::exitProgram));
     connect(aboutAction, &QAction::triggered, this, handler(this, &MainWindow::showAbout));
     connect(viewAction, &QAction::triggered, this, handler(this, &MainWindow::viewMessage));
@@ -81,6 +91,19 @@ void MainWindow::connectHandlers() {
 
     // Only the user's choice of a line sends it, never a selection Qt or the program makes.
     connect(messageList, &ListBox::chosen, this, handler(this, &MainWindow::sendChosenMessage));
+    connect(messageList, &ListBox::lineActivated, this,
+            handler(this, &MainWindow::sendActivatedMessage));
+    // A line picked by the keyboard can go as well as one picked by the mouse.
+    connect(messageList, &QListWidget::itemSelectionChanged, this, [this] {
+        if (messageList->selectedRow() >= 0 && !sendTimer->isActive())
+            deleteButton->setEnabled(true);
+    });
+    for (QComboBox* list : {inputList, outputList})
+        connect(list, &QComboBox::currentIndexChanged, this, &MainWindow::showStatusSoon);
+    connect(messageList->model(), &QAbstractItemModel::rowsInserted, this,
+            &MainWindow::showStatusSoon);
+    connect(messageList->model(), &QAbstractItemModel::rowsRemoved, this,
+            &MainWindow::showStatusSoon);
 
     connect(sendTimer, &QTimer::timeout, this, handler(this, &MainWindow::sendNextMessage));
     // The box runs its handler whenever its state changes, also when the program sets it.
@@ -92,6 +115,10 @@ void MainWindow::connectHandlers() {
             if (on) guarded([this] { takeWhatWaits(); });
         },
         Qt::QueuedConnection);
+    connect(captureOn, &QCheckBox::toggled, this, [this](bool on) {
+        resumeCaptureAction->setEnabled(!on);
+        showStatusSoon();
+    });
     connect(channelStepper, &UpDown::clicked, this, handler(this, &MainWindow::channelClicked));
     // CH and the request preview follow the override whoever moves it: the channel sync of a
     // received message moves it too, and what is shown must be what goes out.
@@ -107,6 +134,32 @@ void MainWindow::connectHandlers() {
     connect(sendSpeed, &QSlider::valueChanged, this, handler(this, &MainWindow::speedChanged));
     connect(manualSpeed, &QRadioButton::clicked, this,
             handler(this, &MainWindow::manualSpeedClicked));
+}
+
+void MainWindow::showStatusSoon() {
+    if (std::exchange(statusPending_, true)) return;
+    QTimer::singleShot(0, this, &MainWindow::showStatus);
+}
+
+void MainWindow::showStatus() {
+    statusPending_ = false;
+    std::uint64_t bytes = 0;
+    for (int i = 0; i < store_->count(); ++i) bytes += store_->length(i);
+    const QLocale locale;
+    listStatus->setText(tr("Messages: %1  Bytes: %2")
+                            .arg(locale.toString(store_->count()),
+                                 locale.toString(static_cast<qulonglong>(bytes))));
+    const auto device = [](const QComboBox* list) {
+        return list->currentIndex() >= 1 ? list->currentText() : tr("(None)");
+    };
+    deviceStatus->setFullText(tr("In: %1  Out: %2").arg(device(inputList), device(outputList)));
+    const bool capturing = captureOn->isChecked();
+    captureStatus->setText(capturing ? tr("Capture on") : tr("Capture paused"));
+    captureStatus->setStyleSheet(capturing ? QString() : "color: #c00000;");
+    resumeButton->setVisible(!capturing);
+    overrideStatus->setText(overrideBox->isChecked()
+                                ? tr("Override CH%1").arg(channelStepper->position())
+                                : tr("Override off"));
 }
 
 void MainWindow::setWaitCursor(bool waiting) {

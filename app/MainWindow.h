@@ -54,6 +54,7 @@ class CaptureStore;
 class Registry;
 struct SystemInformation;
 class AboutBox;
+class ElidedLabel;
 class MessageView;
 class UpDown;
 class UserDumpSet;
@@ -90,7 +91,10 @@ public:
 
     // File commands.
     void openSyx();
+    // Save writes the file the list came from or was last saved to, and asks only when there
+    // is none; Save As always asks.
     void saveList();
+    void saveListAs();
     // Saves under a name the user picks; false when the user cancelled.
     bool saveToChosenFile();
     // Asks before a command throws away captured or edited messages no file holds: true when
@@ -127,6 +131,10 @@ public:
 
     // Sending.
     void sendChosenMessage();
+    // Enter or a double-click on a line: sends it when choosing a line does not.
+    void sendActivatedMessage();
+    // Capture back on after a send paused it, without reopening the ports.
+    void resumeCapture();
     void startSendingAll();
     void sendNextMessage();
     void stopSending();
@@ -174,6 +182,9 @@ public:
     QAction* openAction;
     QAction* saveMenuItem;
     QAction* fileMenuSeparator;
+    QAction* saveAsAction;
+    QAction* openRequestAction;
+    QAction* sendRequestAction;
     QAction* exitAction;
     QMenu* helpMenu;
     QAction* aboutAction;
@@ -186,6 +197,9 @@ public:
     QAction* viewAction;
     QAction* sendAllAction;
     QAction* stopAction;
+    // On: choosing a line sends it; off: moving selects, Enter or a double-click sends.
+    QAction* sendOnSelectAction;
+    QAction* resumeCaptureAction;
 
     QTabWidget* tabs;
     QWidget* sysexTab;
@@ -206,6 +220,7 @@ public:
 
     // "USER" tab.
     QLabel* requestCaption;
+    ElidedLabel* requestTitle;  // the request file's own title line
     QComboBox* requestList;
     QPushButton* sendRequestButton;
     QLabel* informationCaption;
@@ -247,6 +262,13 @@ public:
 
     QTimer* sendTimer;
 
+    // The status line.
+    QLabel* listStatus;         // messages and bytes
+    ElidedLabel* deviceStatus;  // the open input and output
+    QLabel* captureStatus;      // capture on or paused
+    QToolButton* resumeButton;
+    QLabel* overrideStatus;
+
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -262,6 +284,15 @@ private:
     void buildUserTab();
     void buildReceiveTab();
     void buildConfigTab();
+    void buildStatusLine();
+    // Brings the status line up to date once the events in hand are handled: a burst of
+    // captures redraws it once.
+    void showStatusSoon();
+    void showStatus();
+    // The window's title: the list's file and, while the list differs from it, a mark.
+    void showTitle();
+    void setUnsaved(bool unsaved);
+    void writeList(const QString& file);
 
     void readPosition(class RegistryKey& key, const char* name, std::uint8_t& position);
     std::string readText(RegistryKey& key, const char* name);
@@ -330,6 +361,12 @@ private:
     QTimer* deviceWatch_ = nullptr;
     int wrongChecksums_ = 0;
     bool unsaved_ = false;  // the list holds captures or deletions no file has
+    QString listFile_;      // the file the list was opened from or last saved to
+    // Where Save writes without asking: not a file the list holds only part of (a .mid's
+    // other events, messages the list had no room for), which a save would cut down.
+    QString saveTarget_;
+    int nextLineNumber_ = 1;  // a capture after a deletion does not take a listed number
+    bool statusPending_ = false;
     std::uint64_t lossShown_ = 0;
     std::uint64_t devicesLostShown_ = 0;
     std::uint64_t gapsShown_ = 0;

@@ -80,7 +80,9 @@ void MainWindow::checkInputLoss() {
         possibleGaps <= possibleGapsShown_)
         return;
     QStringList lines;
-    if (devicesLost > devicesLostShown_) lines << tr("The MIDI input device was disconnected");
+    if (devicesLost > devicesLostShown_)
+        lines << tr("The MIDI input device \"%1\" was disconnected")
+                     .arg(QString::fromStdString(inputName_));
     if (gaps > gapsShown_) {
         // The input fell behind: data went missing, and how much is not known, so a count of
         // the bytes seen lost would say too little.
@@ -128,10 +130,12 @@ void MainWindow::logMessage(const device::ReceivedEvent& event) {
     } else {
         sendAllButton->setEnabled(true);
         deleteButton->setEnabled(true);
-        const int number = store_->count() + 1;
+        // Never below the count: messages put in the store by other means count too.
+        const int lineNumber = std::max(nextLineNumber_, store_->count() + 1);
+        nextLineNumber_ = lineNumber + 1;
         store_->append(message);
-        unsaved_ = true;
-        messageList->addItem(QString::fromStdString(capturedLabel(number, message)));
+        setUnsaved(true);
+        messageList->addItem(QString::fromStdString(capturedLabel(lineNumber, message)));
         checkListedChecksum(messageList->item(messageList->count() - 1), message);
         showChecksumCount();
     }
@@ -191,7 +195,18 @@ void MainWindow::sendOut(std::span<const std::uint8_t> bytes) {
 }
 
 void MainWindow::sendChosenMessage() {
-    if (messageList->selectedRow() >= 0) sendStoredMessage(messageList->selectedRow());
+    if (sendOnSelectAction->isChecked() && messageList->selectedRow() >= 0)
+        sendStoredMessage(messageList->selectedRow());
+}
+
+void MainWindow::sendActivatedMessage() {
+    // With choosing that sends, the click or key that chose the line has sent it already.
+    if (!sendOnSelectAction->isChecked() && messageList->selectedRow() >= 0)
+        sendStoredMessage(messageList->selectedRow());
+}
+
+void MainWindow::resumeCapture() {
+    captureOn->setChecked(true);  // what waits is listed through the switch's own handler
 }
 
 void MainWindow::armTimer(int milliseconds) {
@@ -206,6 +221,7 @@ void MainWindow::startSendingAll() {
     sendAllButton->setEnabled(false);
     // An empty range would turn the bar into a busy indicator; an empty list shows it empty.
     listFill->setMaximum(std::max(messageList->count(), 1));
+    listFill->setTextVisible(true);
     if (messageList->selectedRow() < 0 || messageList->selectedRow() == messageList->count() - 1)
         messageList->setCurrentRow(0);
     autoSendPosition_ = std::max(messageList->selectedRow(), 0);
@@ -231,9 +247,7 @@ void MainWindow::sendNextMessage() {
         listFill->setValue(autoSendPosition_);
         armTimer(waitBefore(autoSendPosition_));
     } else {
-        sendTimer->stop();
-        sendAllButton->setEnabled(true);
-        stopButton->setEnabled(false);
+        stopSending();
         deleteButton->setEnabled(true);
     }
 }
@@ -242,6 +256,9 @@ void MainWindow::stopSending() {
     sendTimer->stop();
     stopButton->setEnabled(false);
     sendAllButton->setEnabled(true);
+    // A bar left full would read as a run still going.
+    listFill->setTextVisible(false);
+    listFill->setValue(0);
 }
 
 int MainWindow::manualWaitMs() const {

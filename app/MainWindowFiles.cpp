@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMimeData>
 #include <QRadioButton>
@@ -28,7 +29,10 @@ ChannelOverride MainWindow::channelOverride() const {
 void MainWindow::newList() {
     messageList->clear();
     store_->clear();
-    unsaved_ = false;
+    nextLineNumber_ = 1;
+    listFile_.clear();
+    saveTarget_.clear();
+    setUnsaved(false);
     wrongChecksums_ = 0;
     showChecksumCount();
     takeWhatWaits();  // a full list left it in the input
@@ -57,7 +61,7 @@ void MainWindow::deleteMessage() {
     if (row >= 0) {
         QListWidgetItem* item = messageList->takeItem(row);
         if (!item->toolTip().isEmpty()) --wrongChecksums_;
-        unsaved_ = true;
+        setUnsaved(true);
         delete item;
         showChecksumCount();
         store_->erase(row);
@@ -86,7 +90,12 @@ void MainWindow::openSyxFile(const QString& fileName) {
     lines.reserve(result.count);
     for (const std::string& text : loadedLabels(*store_)) lines << QString::fromStdString(text);
     messageList->addItems(lines);
-    unsaved_ = false;
+    nextLineNumber_ = store_->count() + 1;
+    listFile_ = fileName;
+    const bool whole =
+        !result.truncated && result.unfinished == 0 && result.escapes == 0 && !isMidiFileName(name);
+    saveTarget_ = whole ? fileName : QString();
+    setUnsaved(false);
     wrongChecksums_ = 0;
     for (int i = 0; i < store_->count(); ++i)
         checkListedChecksum(messageList->item(i), store_->message(i));
@@ -118,16 +127,46 @@ void MainWindow::viewMessage() {
 }
 
 void MainWindow::saveList() {
+    if (saveTarget_.isEmpty())
+        saveToChosenFile();
+    else
+        writeList(saveTarget_);
+}
+
+void MainWindow::saveListAs() {
     saveToChosenFile();
 }
 
 bool MainWindow::saveToChosenFile() {
-    const auto file = dialogs_.saveFile(saveSyxDialog);
+    FileDialogSpec dialog = saveSyxDialog;
+    if (dialog.initialFile.isEmpty()) dialog.initialFile = listFile_;
+    const auto file = dialogs_.saveFile(dialog);
     if (!file) return false;
-    saveMessageFile(fileNameUtf8(*file), *store_, channelOverride(),
-                    autoSpeed->isChecked() ? 0 : manualWaitMs());
-    unsaved_ = false;
+    writeList(*file);
     return true;
+}
+
+void MainWindow::writeList(const QString& file) {
+    saveMessageFile(fileNameUtf8(file), *store_, channelOverride(),
+                    autoSpeed->isChecked() ? 0 : manualWaitMs());
+    listFile_ = file;
+    saveTarget_ = file;
+    setUnsaved(false);
+}
+
+void MainWindow::setUnsaved(bool unsaved) {
+    unsaved_ = unsaved;
+    showTitle();
+    showStatusSoon();
+}
+
+void MainWindow::showTitle() {
+    if (listFile_.isEmpty() && !unsaved_) {
+        setWindowTitle("Pellum");
+        return;
+    }
+    const QString name = listFile_.isEmpty() ? tr("Untitled") : QFileInfo(listFile_).fileName();
+    setWindowTitle(name + (unsaved_ ? "*" : "") + " - Pellum");
 }
 
 bool MainWindow::mayDiscardList() {

@@ -5,7 +5,9 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
+#include <QGridLayout>
 #include <QGuiApplication>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -16,12 +18,14 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QSlider>
+#include <QStatusBar>
 #include <QStringList>
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
 
 #include "app/Appearance.h"
+#include "app/ElidedLabel.h"
 #include "app/Glyphs.h"
 #include "app/MainWindow.h"
 #include "app/UpDown.h"
@@ -82,8 +86,8 @@ QString hintWithKey(const QString& hint, const QKeySequence& key) {
 // button, and the action is enabled exactly while the button is, whoever switches the button.
 class ButtonCommand : public QObject {
 public:
-    ButtonCommand(QToolButton* button, QAction* action) : QObject(button), action_(action) {
-        connect(action, &QAction::triggered, button, &QToolButton::click);
+    ButtonCommand(QAbstractButton* button, QAction* action) : QObject(button), action_(action) {
+        connect(action, &QAction::triggered, button, &QAbstractButton::click);
         action->setEnabled(button->isEnabled());
         button->installEventFilter(this);
         button->setToolTip(hintWithKey(button->toolTip(), action->shortcut()));
@@ -117,7 +121,7 @@ void MainWindow::buildLayout() {
                      "", "", false};
     saveSyxDialog = {tr("Save SysEx File", "dialog title"),
                      tr("SysEx Files(*.syx)|*.syx") + "|" + tr("Standard MIDI File(*.mid)|*.mid"),
-                     "syx", "", false};
+                     "syx", "", true};
     openRequestDialog = {tr("Open Request File", "dialog title"), tr("Request Files(*.cfg)|*.cfg"),
                          "cfg", "", false};
     requestDialog_ = openRequestDialog;
@@ -141,6 +145,7 @@ void MainWindow::buildLayout() {
     buildReceiveTab();
     buildConfigTab();
     tabs->setCurrentIndex(0);
+    buildStatusLine();
 
     sendTimer = new QTimer(this);
     sendTimer->setTimerType(Qt::PreciseTimer);
@@ -172,6 +177,14 @@ void MainWindow::buildMenu() {
     // The item only shows the action's shortcut: a second Ctrl+S would make both ambiguous;
     // it triggers the action instead (see connectHandlers).
     saveMenuItem = fileMenu->addAction(tr("&Save\tCtrl+S"));
+    saveAsAction = fileMenu->addAction(tr("Save &As..."));
+    saveAsAction->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    // The USER tab's two buttons, for the keyboard; a menu of their own would not fit the bar.
+    fileMenu->addSeparator();
+    openRequestAction = fileMenu->addAction(tr("Open &Request File..."));
+    openRequestAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+    sendRequestAction = fileMenu->addAction(tr("Send Re&quest"));
+    sendRequestAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Return));
     fileMenuSeparator = fileMenu->addSeparator();
     exitAction = fileMenu->addAction(tr("E&xit"));
     exitAction->setShortcut(QKeySequence(Qt::Key_F10));
@@ -189,6 +202,13 @@ void MainWindow::buildMenu() {
     sendAllAction->setShortcut(QKeySequence(Qt::Key_F5));
     stopAction = listMenu->addAction(tr("S&top Sending"));
     stopAction->setShortcut(QKeySequence(Qt::Key_Escape));
+    listMenu->addSeparator();
+    sendOnSelectAction = listMenu->addAction(tr("Send the &Selected Line"));
+    sendOnSelectAction->setCheckable(true);
+    sendOnSelectAction->setChecked(true);
+    resumeCaptureAction = listMenu->addAction(tr("&Resume Capture"));
+    resumeCaptureAction->setShortcut(QKeySequence(Qt::Key_F6));
+    resumeCaptureAction->setEnabled(false);
 
     helpMenu = menuBar()->addMenu(tr("&Help"));
     aboutAction = helpMenu->addAction(tr("&About"));
@@ -227,16 +247,14 @@ void MainWindow::buildSysExTab() {
     listFill = place(new QProgressBar(sysexTab), 70, 0, 163, 17);
     listFill->setRange(0, 100);
     listFill->setValue(0);
-    listFill->setTextVisible(false);
+    listFill->setTextVisible(false);  // shown while a run goes
+    listFill->setFormat("%v / %m");
+    listFill->setAlignment(Qt::AlignCenter);
     overrideState = label(sysexTab, QString(), 150, 0, arial(12, true));
     overrideState->setStyleSheet("color: #c00000;");
     overrideState->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     overrideState->setGeometry(150, 0, 83, 17);
     overrideState->hide();
-    checksumState = label(sysexTab, QString(), 72, 0, arial(11, true));
-    checksumState->setStyleSheet("color: #c00000;");
-    checksumState->setGeometry(72, 1, 76, 15);  // inside the fill bar, clear of the override
-    checksumState->hide();
 
     messageList = place(new ListBox(sysexTab), 0, 17, 233, 118);
     messageList->setFont(arial(13, true));
@@ -253,6 +271,10 @@ void MainWindow::buildUserTab() {
     tabs->addTab(requestTab, tr("USER"));
 
     requestCaption = label(requestTab, tr("Dump Request"), 5, 0, arial(12, true));
+    requestTitle = new ElidedLabel(requestTab);
+    requestTitle->setFont(arial(11));
+    const int titleLeft = requestCaption->geometry().right() + 8;
+    requestTitle->setGeometry(titleLeft, 1, 233 - titleLeft, 14);
     requestList = dropDownList(requestTab, 4, 16, 197, 19);
     requestList->setEnabled(false);
     sendRequestButton = place(new QPushButton(requestTab), 208, 16, 24, 24);
@@ -267,6 +289,11 @@ void MainWindow::buildUserTab() {
     typeCaption = label(requestTab, tr("Type"), 12, 70, arial(11, true));
     requestType = label(requestTab, "unknown", 59, 70, arial(11, true));
     openRequestButton = speedButton(requestTab, "opencfg", tr("Open Request File"), 208, 56, 24);
+    openRequestButton->setFocusPolicy(Qt::TabFocus);
+    new ButtonCommand(openRequestButton, openRequestAction);
+    new ButtonCommand(sendRequestButton, sendRequestAction);
+    QWidget::setTabOrder(requestList, sendRequestButton);
+    QWidget::setTabOrder(sendRequestButton, openRequestButton);
     informationCaption->raise();
 
     sendCaption = label(requestTab, tr("Send"), 5, 92, arial(11, true));
@@ -364,6 +391,49 @@ void MainWindow::buildConfigTab() {
     // The switches sit on top of the device lists' right ends, as they always have.
     captureOn->raise();
     sendOn->raise();
+}
+
+}  // namespace pellum
+
+namespace pellum {
+
+void MainWindow::buildStatusLine() {
+    // Two rows, so that the window's smallest width holds them: the list and capture, then
+    // the devices and the override.
+    auto* line = new QWidget;
+    line->setFont(arial(11));
+    auto* grid = new QGridLayout(line);
+    grid->setContentsMargins(2, 0, 2, 0);
+    grid->setSpacing(0);
+    grid->setHorizontalSpacing(6);
+    listStatus = new QLabel;
+    checksumState = new QLabel;
+    checksumState->setStyleSheet("color: #c00000; font-weight: bold;");
+    checksumState->hide();
+    captureStatus = new QLabel;
+    resumeButton = new QToolButton;
+    resumeButton->setDefaultAction(resumeCaptureAction);
+    resumeButton->setAutoRaise(true);
+    resumeButton->setFocusPolicy(Qt::NoFocus);
+    resumeButton->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    resumeButton->setToolTip(
+        hintWithKey(resumeCaptureAction->text().remove('&'), resumeCaptureAction->shortcut()));
+    deviceStatus = new ElidedLabel;
+    overrideStatus = new QLabel;
+    auto* row = new QHBoxLayout;
+    row->setSpacing(6);
+    row->addWidget(listStatus);
+    row->addWidget(checksumState);
+    row->addStretch(1);
+    row->addWidget(captureStatus);
+    row->addWidget(resumeButton);
+    grid->addLayout(row, 0, 0, 1, 2);
+    grid->addWidget(deviceStatus, 1, 0);
+    grid->addWidget(overrideStatus, 1, 1, Qt::AlignRight);
+    grid->setColumnStretch(0, 1);
+    statusBar()->addWidget(line, 1);
+    statusBar()->setSizeGripEnabled(false);
+    resumeButton->setMaximumHeight(QFontMetrics(line->font()).height() + 2);
 }
 
 }  // namespace pellum

@@ -7,6 +7,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 
+#include "app/ElidedLabel.h"
 #include "app/FileText.h"
 #include "app/MainWindow.h"
 #include "app/UpDown.h"
@@ -70,6 +71,7 @@ void MainWindow::loadRequestFile(const std::string& path, bool quietWhenMissing)
     requestList->setCurrentIndex(0);
     requestVendor->setText(QString::fromStdString(load.vendorText));
     requestType->setText(QString::fromStdString(load.typeText));
+    requestTitle->setFullText(fileText(load.title));
     requestVendor->adjustSize();
     requestType->adjustSize();
     prepareRequest(false);
@@ -103,6 +105,7 @@ void MainWindow::overrideChanged() {
     overrideState->setText(tr("Override CH%1").arg(channelStepper->position()));
     overrideState->setVisible(on);
     listFill->setFixedWidth(on ? 78 : 163);
+    showStatusSoon();
     // The preview shows the request as the send button would send it now.
     previewRequest();
 }

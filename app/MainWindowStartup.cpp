@@ -1,5 +1,6 @@
 // MainWindow's start-up, the settings it keeps, device selection, and the end of the program.
 #include <QAbstractItemView>
+#include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -194,6 +195,11 @@ void MainWindow::readPacing(RegistryKey& key) {
     };
     const auto automatic = byte("SEND_AUTO");
     const auto speed = byte("SEND_SPEED");
+    const auto onSelect = byte("SEND_ON_SELECT");
+    if (onSelect && *onSelect <= 1) {
+        const QSignalBlocker quietChoice(sendOnSelectAction);
+        sendOnSelectAction->setChecked(*onSelect == 1);
+    }
     const QSignalBlocker quiet(sendSpeed);  // loading is not a change to save
     if (speed && *speed >= sendSpeed->minimum() && *speed <= sendSpeed->maximum())
         sendSpeed->setValue(*speed);
@@ -219,6 +225,9 @@ void MainWindow::saveSettings() {
     key->write("MIDI_OUT_NAME", RegistryValue::string(outputName_));
     key->write("SEND_AUTO", RegistryValue::binary({autoSpeed->isChecked() ? std::uint8_t{1} : std::uint8_t{0}}));
     key->write("SEND_SPEED", RegistryValue::binary({static_cast<std::uint8_t>(sendSpeed->value())}));
+    key->write("SEND_ON_SELECT",
+               RegistryValue::binary(
+                   {sendOnSelectAction->isChecked() ? std::uint8_t{1} : std::uint8_t{0}}));
 }
 
 void MainWindow::loadSettings() {

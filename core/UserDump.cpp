@@ -205,6 +205,7 @@ UserDumpLoad UserDumpSet::load(std::span<const std::uint8_t> file) {
     const Lines lines(file);
     try {
         parse(lines, result);
+        result.title = lines[1];
         result.outcome = UserDumpLoad::Outcome::Loaded;
     } catch (const NotANumberError& e) {
         result.error = e.what();

@@ -60,6 +60,7 @@ struct UserDumpLoad {
     bool firstSelected = false;
     std::string vendorText;  // requestVendor, only when Loaded
     std::string typeText;    // requestType, only when Loaded
+    std::string title;       // the file's first line, bytes of the file, only when Loaded
     // Stopped: the message for the error box (a refused line's bytes as the file holds them).
     std::string error;
     // Stopped by the conversion: the refused line's bytes, to decode and pass to notANumberText.

@@ -58,10 +58,6 @@
         <translation>CH%1 で送信</translation>
     </message>
     <message>
-        <source>The MIDI input device was disconnected</source>
-        <translation>MIDI 入力デバイスとの接続が切れました</translation>
-    </message>
-    <message>
         <source>Data was lost while receiving</source>
         <translation>受信中にデータが失われました</translation>
     </message>
@@ -356,6 +352,54 @@
     <message>
         <source>The SysEx list has changes that are not saved. Save them?</source>
         <translation>SysEx リストに保存していない変更があります。保存しますか?</translation>
+    </message>
+    <message>
+        <source>In: %1  Out: %2</source>
+        <translation>入力: %1  出力: %2</translation>
+    </message>
+    <message>
+        <source>Capture on</source>
+        <translation>キャプチャ中</translation>
+    </message>
+    <message>
+        <source>Capture paused</source>
+        <translation>キャプチャ一時停止中</translation>
+    </message>
+    <message>
+        <source>Override off</source>
+        <translation>CH 上書きなし</translation>
+    </message>
+    <message>
+        <source>The MIDI input device &quot;%1&quot; was disconnected</source>
+        <translation>MIDI 入力デバイス「%1」との接続が切れました</translation>
+    </message>
+    <message>
+        <source>Untitled</source>
+        <translation>無題</translation>
+    </message>
+    <message>
+        <source>Save &amp;As...</source>
+        <translation>Save As(&amp;A)</translation>
+    </message>
+    <message>
+        <source>Send the &amp;Selected Line</source>
+        <translation>Send the Selected Line(&amp;S)</translation>
+    </message>
+    <message>
+        <source>&amp;Resume Capture</source>
+        <translation>Resume Capture(&amp;R)</translation>
+    </message>
+    <message>
+        <source>Open &amp;Request File...</source>
+        <translation>Open Request File(&amp;R)</translation>
+    </message>
+    <message>
+        <source>Send Re&amp;quest</source>
+        <translation>Send Request(&amp;Q)</translation>
+    </message>
+    <message>
+        <source>Messages: %1  Bytes: %2</source>
+        <translation>メッセージ: %1  バイト: %2</translation>
     </message>
 </context>
 <context>

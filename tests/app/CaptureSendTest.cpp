@@ -16,6 +16,7 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include "app/ElidedLabel.h"
 #include "app/MessageView.h"
 #include "app/UpDown.h"
 #include "core/CaptureStore.h"
@@ -168,6 +169,76 @@ TEST_F(CaptureSend, UnsavedCapturesAreAskedAboutBeforeACommandThrowsThemAway) {
     for (int i = 0; i < 2; ++i) form->newAction->trigger();
     EXPECT_EQ(readBytes(dir.file("kept.syx")), sysex(0x41, 0x10, 6));
     EXPECT_EQ(std::tuple(dialogs.questions.size(), form->store().count()), std::tuple(6, 0));
+}
+
+TEST_F(CaptureSend, TheTitleNamesTheListsFileAndSaveAsksOnlyWhenNoFileHoldsTheListWhole) {
+    openThroughToolBar(sysex(0x41, 0x10, 6));
+    receive(sysex(0x42, 0x10, 7));
+    EXPECT_EQ(form->windowTitle(), "in.syx* - Pellum");
+    // Save As asks and confirms overwriting; a .mid holds more than its SysEx, so Save then asks
+    // rather than cut it down.
+    dialogs.answers = {QString::fromStdString(dir.file("as.mid")), {}};
+    form->saveAsAction->trigger();
+    EXPECT_EQ(
+        std::tuple(dialogs.asked[1].title, dialogs.asked[1].confirmOverwrite, form->windowTitle()),
+        std::tuple(QString("Syx File Save"), true, QString("as.mid - Pellum")));
+    form->openSyxFile(QString::fromStdString(dir.file("as.mid")));
+    form->saveAction->trigger();
+    EXPECT_EQ(dialogs.asked.size(), 3u);
+}
+
+TEST_F(CaptureSend, WithSendingOnChoiceOffArrowsBrowseEnterSendsAndDeleteTakesTheKeyboardsLine) {
+    openThroughToolBar(joined({sysex(0x41, 0x10, 6, 0), sysex(0x41, 0x10, 6, 1),
+                               sysex(0x41, 0x10, 6, 2), sysex(0x41, 0x10, 6, 3)}));
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    form->sendOnSelectAction->trigger();
+    EXPECT_EQ(setting("SEND_ON_SELECT")->data, Bytes{0});
+    form->messageList->setFocus();
+    for (const Qt::Key key :
+         {Qt::Key_Down, Qt::Key_End, Qt::Key_Up, Qt::Key_Home, Qt::Key_PageDown})
+        QTest::keyClick(form->messageList, key);
+    EXPECT_TRUE(sent().empty());
+    QTest::keyClick(form->messageList, Qt::Key_Return);
+    QTest::mouseDClick(form->messageList->viewport(), Qt::LeftButton, {},
+                       form->messageList->visualItemRect(form->messageList->item(0)).center());
+    EXPECT_EQ(sentNumbers(), (std::vector<int>{3, 0}));
+
+    // Del takes the line the keyboard chose; a capture after it takes a number not listed.
+    QTest::keyClick(form->messageList, Qt::Key_Down);
+    QTest::keyClick(form->messageList, Qt::Key_Delete);
+    QTest::keyClick(form->messageList, Qt::Key_F6);  // the sends paused capture
+    receive(sysex(0x42, 0x10, 7));
+    EXPECT_EQ(lines(form->messageList),
+              (QStringList{"0001 Roland(41H) 6Byte", "0003 Roland(41H) 6Byte",
+                           "0004 Roland(41H) 6Byte", "0005 KORG(42H) 7Byte"}));
+    start();
+    EXPECT_FALSE(form->sendOnSelectAction->isChecked());
+}
+
+TEST_F(CaptureSend, TheStatusLineShowsTheListDevicesCaptureAndOverrideAndF6Resumes) {
+    const auto status = [&] {
+        pumpUntil([] { return false; }, std::chrono::milliseconds(20));
+        return QStringList{form->listStatus->text(), form->deviceStatus->fullText(),
+                           form->captureStatus->text(), form->overrideStatus->text()};
+    };
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    receive(sysex(0x41, 0x10, 6));
+    receive(sysex(0x41, 0x10, 10));
+    EXPECT_EQ(status(), (QStringList{"メッセージ: 2  バイト: 16", "入力: Synth In  出力: Synth Out",
+                                     "キャプチャ中", "CH 上書きなし"}));
+    // A send pauses capture and says so; F6 resumes it and lists the dump sent meanwhile.
+    clickLine(0);
+    form->overrideBox->click();
+    EXPECT_EQ(status().mid(2), (QStringList{"キャプチャ一時停止中", "CH1 で送信"}));
+    EXPECT_TRUE(form->resumeButton->isVisibleTo(form.get()));
+    receive(sysex(0x42, 0x10, 7));
+    QTest::keyClick(form->messageList, Qt::Key_F6);
+    ASSERT_TRUE(pumpUntil([&] { return form->messageList->count() == 3; }));
+    EXPECT_EQ(std::pair(status()[2], form->resumeButton->isVisibleTo(form.get())),
+              std::pair(QString("キャプチャ中"), false));
+    EXPECT_EQ(dialogs.messages.size(), 1);
 }
 
 TEST_F(CaptureSend, AFullStoreLeavesEventsPendingAndSaysSo) {
@@ -389,8 +460,11 @@ TEST_F(CaptureSend, AutoSendRunsThroughTheListInOrder) {
     form->tabs->setCurrentIndex(3);
 
     std::vector<int> meter;
-    QObject::connect(form->listFill, &QProgressBar::valueChanged,
-                     [&](int v) { meter.push_back(v); });
+    QStringList shown;  // while the bar says anything
+    QObject::connect(form->listFill, &QProgressBar::valueChanged, [&](int v) {
+        meter.push_back(v);
+        if (form->listFill->isTextVisible()) shown << form->listFill->text();
+    });
     QTest::mouseClick(form->sendAllButton, Qt::LeftButton);
     EXPECT_EQ(form->tabs->currentIndex(), 0);
     EXPECT_TRUE(form->stopButton->isEnabled());
@@ -401,7 +475,8 @@ TEST_F(CaptureSend, AutoSendRunsThroughTheListInOrder) {
 
     ASSERT_TRUE(pumpUntil([&] { return !form->sendTimer->isActive(); }));
     EXPECT_EQ(sent(), (std::vector<Bytes>{a, b, c}));
-    EXPECT_EQ(meter, (std::vector<int>{1, 2, 3}));
+    EXPECT_EQ(meter, (std::vector<int>{1, 2, 3, 0}));  // empty once over
+    EXPECT_EQ(shown, (QStringList{"1 / 3", "2 / 3", "3 / 3"}));
     EXPECT_TRUE(form->sendAllButton->isEnabled());
     EXPECT_FALSE(form->stopButton->isEnabled());
     EXPECT_TRUE(form->deleteButton->isEnabled());
@@ -419,7 +494,7 @@ TEST_F(CaptureSend, AutoSendRunsThroughTheListInOrder) {
     QTest::mouseClick(form->sendAllButton, Qt::LeftButton);
     ASSERT_TRUE(pumpUntil([&] { return !form->sendTimer->isActive(); }));
     EXPECT_EQ(sent(), (std::vector<Bytes>{b, c}));
-    EXPECT_EQ(meter, (std::vector<int>{2, 3}));
+    EXPECT_EQ(meter, (std::vector<int>{2, 3, 0}));
 }
 
 TEST_F(CaptureSend, StopAndStartResumeWithTheLineSentLast) {
@@ -453,7 +528,7 @@ TEST_F(CaptureSend, LaterWaitsFollowTheNextMessageAndManualNeverGoesFaster) {
     std::vector<int> waits;
     int meter = -1;
     QObject::connect(form->sendTimer, &QTimer::timeout, form.get(), [&] {
-        if (form->listFill->value() == meter) return;
+        if (form->listFill->value() == meter || !form->listFill->isTextVisible()) return;
         meter = form->listFill->value();
         waits.push_back(form->sendTimer->interval());
     });

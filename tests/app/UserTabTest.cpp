@@ -1,5 +1,6 @@
 // The USER tab: loading a .cfg file, choosing a request and sending it, and the file reloaded
 // at start-up.
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -9,6 +10,7 @@
 #include <QTest>
 #include <QToolButton>
 
+#include "app/ElidedLabel.h"
 #include "app/UpDown.h"
 #include "core/CaptureStore.h"
 #include "core/IdentityReply.h"
@@ -95,6 +97,32 @@ TEST_F(UserTab, ALoadedRequestIsPreviewedChosenAndSentWithTheOverride) {
     ASSERT_EQ(form->messageList->count(), 2);
     EXPECT_EQ(stored(form->store(), 1), kDump);
     EXPECT_TRUE(dialogs.errors.isEmpty());
+}
+
+TEST_F(UserTab, OpenAndSendWorkFromTheKeyboardAlone) {
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    dialogs.answers = {QString::fromStdString(dir.file("sc88.cfg")), {}};
+    writeBytes(dir.file("sc88.cfg"), kExample);
+    // Tab reaches the open button past the list and button a file has not enabled yet.
+    form->tabs->tabBar()->setFocus(Qt::TabFocusReason);
+    for (int i = 0; i < 10 && !form->openRequestButton->hasFocus(); ++i)
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    ASSERT_TRUE(form->openRequestButton->hasFocus());
+    QTest::keyClick(form->openRequestButton, Qt::Key_Space);
+    EXPECT_EQ(form->requestTitle->fullText(), "SC-88 requests");
+    // Back through the send button to the list: the second request, then Send.
+    for (int i = 0; i < 2; ++i)
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ShiftModifier);
+    ASSERT_TRUE(form->requestList->hasFocus());
+    QTest::keyClick(form->requestList, Qt::Key_Down);
+    QTest::keyClick(form->requestList, Qt::Key_Tab);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    // The Request menu's keys do the same from anywhere.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return, Qt::ControlModifier);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_R, Qt::ControlModifier);
+    const Bytes part1{0xF0, 0x41, 0x10, 0x42, 0x11, 0x40, 0x10, 0x00, 0x00, 0x00, 0x7F, 0x31, 0xF7};
+    EXPECT_EQ(sent(), (std::vector<Bytes>{part1, part1}));
+    EXPECT_EQ(dialogs.asked.size(), 2u);
 }
 
 TEST_F(UserTab, AFileThatFailsToLoadChangesNothing) {
