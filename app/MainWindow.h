@@ -291,6 +291,11 @@ private:
     void showPacing();
     // The pacing last chosen; a value this window did not write leaves the choice as it is.
     void readPacing(RegistryKey& key);
+    // The size and place of the last run; a size below the smallest is raised to it, and a
+    // place off every screen is left for the centre.
+    void readWindowPlace(RegistryKey& key);
+    // Saved as the window closes or the program exits.
+    void saveWindowPlace();
     void setWaitCursor(bool waiting);
     void showIdentityReply(std::span<const std::uint8_t> message);
     // Marks the line if its message's checksum is wrong, and counts it.
