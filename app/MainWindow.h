@@ -272,6 +272,7 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
@@ -285,6 +286,8 @@ private:
     void buildReceiveTab();
     void buildConfigTab();
     void buildStatusLine();
+    void arrangeStatusLine(bool oneRow);
+    static constexpr int kOneRowStatusWidth = 560;
     // Brings the status line up to date once the events in hand are handled: a burst of
     // captures redraws it once.
     void showStatusSoon();
@@ -322,6 +325,11 @@ private:
     void showPacing();
     // The pacing last chosen; a value this window did not write leaves the choice as it is.
     void readPacing(RegistryKey& key);
+    // The size and place of the last run; a size below the smallest is raised to it, and a
+    // place off every screen is left for the centre.
+    void readWindowPlace(RegistryKey& key);
+    // Saved as the window closes or the program exits.
+    void saveWindowPlace();
     void setWaitCursor(bool waiting);
     void showIdentityReply(std::span<const std::uint8_t> message);
     // Marks the line if its message's checksum is wrong, and counts it.
@@ -367,6 +375,8 @@ private:
     QString saveTarget_;
     int nextLineNumber_ = 1;  // a capture after a deletion does not take a listed number
     bool statusPending_ = false;
+    class QVBoxLayout* statusRows_ = nullptr;
+    bool statusOneRow_ = false;
     std::uint64_t lossShown_ = 0;
     std::uint64_t devicesLostShown_ = 0;
     std::uint64_t gapsShown_ = 0;

@@ -1,4 +1,5 @@
-// The main window's layout: every control at its place with its caption and initial state.
+// The main window's layout: every control at its place at the smallest size, with its caption and
+// initial state, and how it follows the window as the window grows (Anchors.h).
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -23,7 +24,9 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
+#include <QVBoxLayout>
 
+#include "app/Anchors.h"
 #include "app/Appearance.h"
 #include "app/ElidedLabel.h"
 #include "app/Glyphs.h"
@@ -127,17 +130,20 @@ void MainWindow::buildLayout() {
     requestDialog_ = openRequestDialog;
     setWindowTitle("Pellum");
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+                   Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint |
+                   Qt::WindowCloseButtonHint);
     setFont(face({"System", "Liberation Sans"}, 13));
 
     auto* client = new QWidget(this);
-    client->setFixedSize(kClientWidth, kClientHeight);
+    // Laid out for its smallest size, which is also its first; anchor() lets it grow.
+    client->setMinimumSize(kClientWidth, kClientHeight);
     setCentralWidget(client);
 
     buildMenu();
     buildToolBar(client);
 
     tabs = place(new QTabWidget(client), 0, 28, kClientWidth, 165);
+    anchor(tabs, Follow::Width | Follow::Height);
     tabs->setFont(arial(12));
     tabs->setUsesScrollButtons(false);
     buildSysExTab();
@@ -151,8 +157,9 @@ void MainWindow::buildLayout() {
     sendTimer->setTimerType(Qt::PreciseTimer);
     sendTimer->setInterval(100);
 
-    // The window keeps its size: fixed client, no maximize, no sizing borders.
-    setFixedSize(sizeHint());
+    const QSize smallest = sizeHint();
+    setMinimumSize(smallest);
+    resize(smallest);
 }
 
 void MainWindow::buildMenu() {
@@ -216,6 +223,7 @@ void MainWindow::buildMenu() {
 
 void MainWindow::buildToolBar(QWidget* client) {
     toolBar = place(new QFrame(client), 0, 0, kClientWidth, 28);
+    anchor(toolBar, Follow::Width);
 
     clearListButton = speedButton(toolBar, "initlist", "", 0, 2, 23);
     clearListButton->setDefaultAction(clearListAction);
@@ -227,8 +235,10 @@ void MainWindow::buildToolBar(QWidget* client) {
     sendAllButton = speedButton(toolBar, "start", tr("Send All"), 92, 2, 23);
     stopButton = speedButton(toolBar, "stop", tr("Stop Sending"), 115, 2, 23);
     toolBarGap = place(new QFrame(toolBar), 138, 2, 79, 23);  // separator
+    anchor(toolBarGap, Follow::Width);
     exitButton =
         speedButton(toolBar, "exit", hintWithKey(tr("Exit"), exitAction->shortcut()), 217, 2, 23);
+    anchor(exitButton, Follow::Right);
 
     deleteButton->setEnabled(false);
     sendAllButton->setEnabled(false);
@@ -250,13 +260,16 @@ void MainWindow::buildSysExTab() {
     listFill->setTextVisible(false);  // shown while a run goes
     listFill->setFormat("%v / %m");
     listFill->setAlignment(Qt::AlignCenter);
+    anchor(listFill, Follow::Width);
     overrideState = label(sysexTab, QString(), 150, 0, arial(12, true));
     overrideState->setStyleSheet("color: #c00000;");
     overrideState->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     overrideState->setGeometry(150, 0, 83, 17);
+    anchor(overrideState, Follow::Right);  // at the fill bar's right end
     overrideState->hide();
 
     messageList = place(new ListBox(sysexTab), 0, 17, 233, 118);
+    anchor(messageList, Follow::Width | Follow::Height);
     messageList->setFont(arial(13, true));
     messageList->setUniformItemSizes(true);
     messageList->setStyleSheet("QListWidget::item { height: 16px; padding: 0; }");
@@ -275,20 +288,25 @@ void MainWindow::buildUserTab() {
     requestTitle->setFont(arial(11));
     const int titleLeft = requestCaption->geometry().right() + 8;
     requestTitle->setGeometry(titleLeft, 1, 233 - titleLeft, 14);
+    anchor(requestTitle, Follow::Width);
     requestList = dropDownList(requestTab, 4, 16, 197, 19);
     requestList->setEnabled(false);
+    anchor(requestList, Follow::Width);
     sendRequestButton = place(new QPushButton(requestTab), 208, 16, 24, 24);
     sendRequestButton->setIcon(twoStateGlyph("action"));
     sendRequestButton->setToolTip(tr("Send Request"));
     sendRequestButton->setEnabled(false);
+    anchor(sendRequestButton, Follow::Right);
 
     informationCaption = label(requestTab, tr("Information"), 10, 42, arial(11, true));
     informationFrame = frameBevel(requestTab, 4, 48, 197, 41);
+    anchor(informationFrame, Follow::Width);
     vendorCaption = label(requestTab, tr("Vendor"), 12, 55, arial(11, true));
     requestVendor = label(requestTab, "unknown", 59, 55, arial(11, true));
     typeCaption = label(requestTab, tr("Type"), 12, 70, arial(11, true));
     requestType = label(requestTab, "unknown", 59, 70, arial(11, true));
     openRequestButton = speedButton(requestTab, "opencfg", tr("Open Request File"), 208, 56, 24);
+    anchor(openRequestButton, Follow::Right);
     openRequestButton->setFocusPolicy(Qt::TabFocus);
     new ButtonCommand(openRequestButton, openRequestAction);
     new ButtonCommand(sendRequestButton, sendRequestAction);
@@ -298,6 +316,7 @@ void MainWindow::buildUserTab() {
 
     sendCaption = label(requestTab, tr("Send"), 5, 92, arial(11, true));
     requestBytes = place(new QLineEdit(requestTab), 4, 108, 229, 21);
+    anchor(requestBytes, Follow::Width);
     requestBytes->setReadOnly(true);
     requestBytes->setFocusPolicy(Qt::ClickFocus);
     requestBytes->setFrame(false);
@@ -333,6 +352,7 @@ void MainWindow::buildReceiveTab() {
         top += 16;
     }
     identityFrame = frameBevel(identityTab, 0, 137 - 126, 233, 126);
+    anchor(identityFrame, Follow::Width | Follow::Height);
 }
 
 void MainWindow::buildConfigTab() {
@@ -341,6 +361,7 @@ void MainWindow::buildConfigTab() {
 
     configPanel = place(new QFrame(configTab), 0, 0, 233, 137);
     configPanel->setFrameShape(QFrame::NoFrame);
+    anchor(configPanel, Follow::Width | Follow::Height);
 
     label(configPanel, tr("In"), 8, 1, arial(12, true));
     inputList = dropDownList(configPanel, 32, 3, 193, 19);
@@ -348,7 +369,9 @@ void MainWindow::buildConfigTab() {
     label(configPanel, tr("Out"), 8, 25, arial(12, true));
     outputList = dropDownList(configPanel, 32, 27, 193, 19);
     sendOn = place(new QCheckBox(configPanel), 175, 31, 13, 16);
+    for (QWidget* list : {inputList, outputList}) anchor(list, Follow::Width);
     for (QCheckBox* sw : {captureOn, sendOn}) {
+        anchor(sw, Follow::Right);  // on the list's right end
         sw->setFont(arial(11));
         sw->setChecked(true);
         sw->setEnabled(false);  // switches the program sets, never the user
@@ -377,6 +400,7 @@ void MainWindow::buildConfigTab() {
     manualWait = label(configPanel, QString(), 199, 99, arial(10));
     manualWait->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     manualWait->setGeometry(199, 99, 233 - 199, 14);
+    anchor(manualWait, Follow::Right);
     lowCaption = label(configPanel, tr("Low"), 24, 113, arial(12, true));
     sendSpeed = place(new QSlider(Qt::Horizontal, configPanel), 48, 113, 145, 20);
     sendSpeed->setRange(1, 9);
@@ -384,8 +408,10 @@ void MainWindow::buildConfigTab() {
     sendSpeed->setTickInterval(1);
     sendSpeed->setSingleStep(1);
     sendSpeed->setPageStep(1);
+    anchor(sendSpeed, Follow::Width);
     sendSpeed->setTickPosition(QSlider::TicksBelow);
     highCaption = label(configPanel, tr("High"), 200, 113, arial(12, true));
+    anchor(highCaption, Follow::Right);
     showPacing();
 
     // The switches sit on top of the device lists' right ends, as they always have.
@@ -398,14 +424,11 @@ void MainWindow::buildConfigTab() {
 namespace pellum {
 
 void MainWindow::buildStatusLine() {
-    // Two rows, so that the window's smallest width holds them: the list and capture, then
-    // the devices and the override.
     auto* line = new QWidget;
     line->setFont(arial(11));
-    auto* grid = new QGridLayout(line);
-    grid->setContentsMargins(2, 0, 2, 0);
-    grid->setSpacing(0);
-    grid->setHorizontalSpacing(6);
+    statusRows_ = new QVBoxLayout(line);
+    statusRows_->setContentsMargins(2, 0, 2, 0);
+    statusRows_->setSpacing(0);
     listStatus = new QLabel;
     checksumState = new QLabel;
     checksumState->setStyleSheet("color: #c00000; font-weight: bold;");
@@ -418,22 +441,38 @@ void MainWindow::buildStatusLine() {
     resumeButton->setToolButtonStyle(Qt::ToolButtonTextOnly);
     resumeButton->setToolTip(
         hintWithKey(resumeCaptureAction->text().remove('&'), resumeCaptureAction->shortcut()));
+    resumeButton->setMaximumHeight(QFontMetrics(line->font()).height() + 2);
     deviceStatus = new ElidedLabel;
     overrideStatus = new QLabel;
-    auto* row = new QHBoxLayout;
-    row->setSpacing(6);
-    row->addWidget(listStatus);
-    row->addWidget(checksumState);
-    row->addStretch(1);
-    row->addWidget(captureStatus);
-    row->addWidget(resumeButton);
-    grid->addLayout(row, 0, 0, 1, 2);
-    grid->addWidget(deviceStatus, 1, 0);
-    grid->addWidget(overrideStatus, 1, 1, Qt::AlignRight);
-    grid->setColumnStretch(0, 1);
+    arrangeStatusLine(false);
     statusBar()->addWidget(line, 1);
     statusBar()->setSizeGripEnabled(false);
-    resumeButton->setMaximumHeight(QFontMetrics(line->font()).height() + 2);
+}
+
+void MainWindow::arrangeStatusLine(bool oneRow) {
+    // Two rows where the window is narrow (the list and capture, then the devices and the
+    // override), one where it is wide, so that the list keeps its room.
+    while (QLayoutItem* row = statusRows_->takeAt(0)) delete row;
+    auto* first = new QHBoxLayout;
+    auto* second = oneRow ? first : new QHBoxLayout;
+    for (auto* row : {first, second}) row->setSpacing(6);
+    first->addWidget(listStatus);
+    first->addWidget(checksumState);
+    if (oneRow) first->addWidget(deviceStatus, 1);
+    first->addStretch(oneRow ? 0 : 1);
+    first->addWidget(captureStatus);
+    first->addWidget(resumeButton);
+    if (!oneRow) second->addWidget(deviceStatus, 1);
+    second->addWidget(overrideStatus);
+    statusRows_->addLayout(first);
+    if (!oneRow) statusRows_->addLayout(second);
+    statusOneRow_ = oneRow;
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    const bool oneRow = width() >= kOneRowStatusWidth;
+    if (oneRow != statusOneRow_) arrangeStatusLine(oneRow);
 }
 
 }  // namespace pellum

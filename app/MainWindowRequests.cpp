@@ -7,6 +7,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 
+#include "app/Anchors.h"
 #include "app/ElidedLabel.h"
 #include "app/FileText.h"
 #include "app/MainWindow.h"
@@ -104,7 +105,7 @@ void MainWindow::overrideChanged() {
     const bool on = overrideBox->isChecked();
     overrideState->setText(tr("Override CH%1").arg(channelStepper->position()));
     overrideState->setVisible(on);
-    listFill->setFixedWidth(on ? 78 : 163);
+    reanchor(listFill, QRect(70, 0, on ? 78 : 163, 17));
     showStatusSoon();
     // The preview shows the request as the send button would send it now.
     previewRequest();

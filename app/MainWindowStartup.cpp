@@ -232,6 +232,7 @@ void MainWindow::saveSettings() {
 
 void MainWindow::loadSettings() {
     const auto key = registry_.openOrCreateKey(kRegistryKey);
+    readWindowPlace(*key);  // first: it never throws
     userDumpPath_.clear();
     readPosition(*key, "MIDI_IN", inputPosition_);
     readPosition(*key, "MIDI_OUT", outputPosition_);
@@ -294,6 +295,7 @@ void MainWindow::outputChosen() {
 
 void MainWindow::exitProgram() {
     if (!mayDiscardList()) return;
+    guarded([this] { saveWindowPlace(); });
     // A request the loop takes in turn; it ends the loop without closing the window first
     // (quit() would close it), and the input closes when the window is torn down.
     QMetaObject::invokeMethod(
@@ -307,6 +309,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    guarded([this] { saveWindowPlace(); });
     guarded([this] { closeDevices(); });
     QMainWindow::closeEvent(event);
 }

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -11,6 +12,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSlider>
 #include <QTabWidget>
 #include <QTest>
@@ -46,8 +48,10 @@ TEST_F(Window, StartsInItsInitialState) {
     form->show();
     EXPECT_EQ(form->windowTitle(), "Pellum");
     EXPECT_EQ(form->centralWidget()->size(), QSize(241, 194));
-    EXPECT_EQ(form->minimumSize(), form->maximumSize());  // not resizable
-    EXPECT_FALSE(form->windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_TRUE(form->windowFlags() & Qt::WindowMaximizeButtonHint);
+    const QSize first = form->size();
+    form->resize(100, 100);  // the first size is also the smallest
+    EXPECT_EQ(form->size(), first);
 
     // Tool bar: places, hints and enabled states.
     struct Button {
@@ -74,6 +78,17 @@ TEST_F(Window, StartsInItsInitialState) {
         EXPECT_NE(b.button->icon().pixmap(16, QIcon::Normal).toImage(),
                   b.button->icon().pixmap(16, QIcon::Disabled).toImage());
     }
+
+    // Every glyph is drawn again for twice the scale, in both states, not blown up.
+    for (const QAbstractButton* b : std::initializer_list<const QAbstractButton*>{
+             form->clearListButton, form->openButton, form->saveButton, form->deleteButton,
+             form->sendAllButton, form->stopButton, form->exitButton, form->openRequestButton,
+             form->sendRequestButton})
+        for (const QIcon::Mode mode : {QIcon::Normal, QIcon::Disabled}) {
+            const QImage twice = b->icon().pixmap(QSize(16, 16), 2, mode).toImage();
+            EXPECT_TRUE(twice.size() == QSize(32, 32) &&
+                        twice != b->icon().pixmap(QSize(16, 16), 1, mode).toImage().scaled(32, 32));
+        }
 
     // Menu captions and shortcuts.
     EXPECT_EQ(form->fileMenu->title(), "File(&F)");
@@ -301,4 +316,64 @@ TEST_F(Window, AFileBeyondCapacityLoadsTheFirst9999AndSaysSo) {
     EXPECT_EQ(form->store().count(), 9999);
     EXPECT_EQ(form->messageList->item(9998)->text(), "9999 Casio(44H) 5Byte");
     EXPECT_EQ(dialogs.messages, QStringList{"これ以上記録できません"});
+}
+
+TEST_F(Window, GivesTheRoomToWhatShowsContentAndKeepsItsSizeAndPlace) {
+    Bytes file;
+    for (int i = 0; i < 300; ++i) file.insert(file.end(), kCasio.begin(), kCasio.end());
+    openThroughToolBar(file);
+    form->show();
+    QWidget* client = form->centralWidget();
+    const int smallest = client->width();
+    const QPoint exitAt = form->exitButton->pos(), switchAt = form->sendOn->pos();
+    form->resize(800, 600);
+    for (int tab = 0; tab < 4; ++tab) {
+        form->tabs->setCurrentIndex(tab);
+        QCoreApplication::processEvents();
+        for (const QWidget* w : form->toolBar->findChildren<QWidget*>() +
+                                    form->tabs->currentWidget()->findChildren<QWidget*>())
+            EXPECT_TRUE(!w->isVisible() ||
+                        client->rect().contains(QRect(w->mapTo(client, QPoint()), w->size())))
+                << "tab " << tab << " " << w->metaObject()->className();
+    }
+    // What sits at the right ends of the content moves with them.
+    EXPECT_EQ(form->exitButton->pos(), exitAt + QPoint(client->width() - smallest, 0));
+    EXPECT_EQ(form->sendOn->pos(), switchAt + QPoint(client->width() - smallest, 0));
+    form->tabs->setCurrentIndex(0);  // only the tab in front follows the window
+    int linesShown = 0;
+    for (int row = 0; row < form->messageList->count(); ++row)
+        linesShown += form->messageList->viewport()->rect().contains(
+            form->messageList->visualItemRect(form->messageList->item(row)));
+    EXPECT_GE(linesShown, 30);
+
+    const QRect place(40, 50, 500, 400);
+    form->setGeometry(place);
+    form->close();
+    start();
+    EXPECT_EQ(form->geometry(), place);
+    form->showMaximized();
+    form->close();
+    start();
+    EXPECT_TRUE(form->windowState() & Qt::WindowMaximized);
+    setSetting("WINDOW_MAXIMIZED", RegistryValue::dword(0));
+    // A size is raised to the smallest; a value of the wrong type or a place off every screen
+    // is passed over: the first size, or the centre.
+    const std::tuple<const char*, RegistryValue, QSize, bool> cases[] = {
+        {"WINDOW_WIDTH", RegistryValue::dword(10), QSize(form->minimumWidth(), 400), true},
+        {"WINDOW_HEIGHT", RegistryValue::binary({0x90, 1, 0, 0}), form->minimumSize(), true},
+        {"WINDOW_LEFT", RegistryValue::dword(0xFFFFEC78), place.size(), false},  // -5000
+    };
+    const QPoint centre = QGuiApplication::primaryScreen()->availableGeometry().center();
+    for (const auto& [name, value, size, placed] : cases) {
+        SCOPED_TRACE(name);
+        const auto saved = setting(name);
+        setSetting(name, value);
+        start();
+        form->show();
+        EXPECT_EQ(form->size(), size);
+        EXPECT_EQ(form->geometry().topLeft() == place.topLeft(), placed);
+        EXPECT_TRUE(placed || (form->frameGeometry().center() - centre).manhattanLength() < 5);
+        setSetting(name, *saved);
+    }
+    EXPECT_TRUE(dialogs.errors.isEmpty());
 }
