@@ -435,7 +435,8 @@ void MainWindow::buildStatusLine() {
     checksumState->hide();
     captureStatus = new QLabel;
     resumeButton = new QToolButton;
-    resumeButton->setDefaultAction(resumeCaptureAction);
+    resumeButton->setText(tr("Resume"));  // the menu's longer text would not fit the line
+    connect(resumeButton, &QToolButton::clicked, resumeCaptureAction, &QAction::trigger);
     resumeButton->setAutoRaise(true);
     resumeButton->setFocusPolicy(Qt::NoFocus);
     resumeButton->setToolButtonStyle(Qt::ToolButtonTextOnly);
@@ -450,20 +451,19 @@ void MainWindow::buildStatusLine() {
 }
 
 void MainWindow::arrangeStatusLine(bool oneRow) {
-    // Two rows where the window is narrow (the list and capture, then the devices and the
-    // override), one where it is wide, so that the list keeps its room.
+    // Two rows where the window is narrow (the list, then the devices, capture and override,
+    // the devices' names giving way), one where it is wide, so that the list keeps its room.
     while (QLayoutItem* row = statusRows_->takeAt(0)) delete row;
     auto* first = new QHBoxLayout;
     auto* second = oneRow ? first : new QHBoxLayout;
     for (auto* row : {first, second}) row->setSpacing(6);
     first->addWidget(listStatus);
     first->addWidget(checksumState);
-    if (oneRow) first->addWidget(deviceStatus, 1);
-    first->addStretch(oneRow ? 0 : 1);
-    first->addWidget(captureStatus);
-    first->addWidget(resumeButton);
-    if (!oneRow) second->addWidget(deviceStatus, 1);
-    second->addWidget(overrideStatus);
+    if (!oneRow) first->addStretch(1);
+    second->addWidget(deviceStatus, 1);
+    for (QWidget* w : {static_cast<QWidget*>(captureStatus), static_cast<QWidget*>(resumeButton),
+                       static_cast<QWidget*>(overrideStatus)})
+        second->addWidget(w);
     statusRows_->addLayout(first);
     if (!oneRow) statusRows_->addLayout(second);
     statusOneRow_ = oneRow;

@@ -399,7 +399,11 @@
     </message>
     <message>
         <source>Messages: %1  Bytes: %2</source>
-        <translation>メッセージ: %1  バイト: %2</translation>
+        <translation>%1 件  %2 バイト</translation>
+    </message>
+    <message>
+        <source>Resume</source>
+        <translation>再開</translation>
     </message>
 </context>
 <context>

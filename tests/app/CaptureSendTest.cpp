@@ -226,7 +226,7 @@ TEST_F(CaptureSend, TheStatusLineShowsTheListDevicesCaptureAndOverrideAndF6Resum
     ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
     receive(sysex(0x41, 0x10, 6));
     receive(sysex(0x41, 0x10, 10));
-    EXPECT_EQ(status(), (QStringList{"メッセージ: 2  バイト: 16", "入力: Synth In  出力: Synth Out",
+    EXPECT_EQ(status(), (QStringList{"2 件  16 バイト", "入力: Synth In  出力: Synth Out",
                                      "キャプチャ中", "CH 上書きなし"}));
     // A send pauses capture and says so; F6 resumes it and lists the dump sent meanwhile.
     clickLine(0);
