@@ -37,6 +37,7 @@ class QSlider;
 class QTabWidget;
 class QTimer;
 class QToolButton;
+class QVBoxLayout;
 
 namespace pellum {
 
@@ -375,7 +376,7 @@ private:
     QString saveTarget_;
     int nextLineNumber_ = 1;  // a capture after a deletion does not take a listed number
     bool statusPending_ = false;
-    class QVBoxLayout* statusRows_ = nullptr;
+    QVBoxLayout* statusRows_ = nullptr;
     bool statusOneRow_ = false;
     std::uint64_t lossShown_ = 0;
     std::uint64_t devicesLostShown_ = 0;
