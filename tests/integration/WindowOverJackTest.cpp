@@ -164,16 +164,18 @@ TEST_F(WindowOverJack, ADumpIsCapturedWholeAndSentBackInOrder) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
 
     // Saved by Ctrl+S, the file holds exactly what the peer sent, though its device numbers
-    // run 0 to 3; opened again by Ctrl+O and saved elsewhere, it stays the same.
+    // run 0 to 3; opened again by Ctrl+O and saved elsewhere (Ctrl+Shift+S), it stays the same.
     const Bytes expected = test::patternStream(kCount, kSize);
-    const auto withFile = [&](const std::string& name, Qt::Key key) {
+    const auto withFile = [&](const std::string& name, Qt::Key key,
+                              Qt::KeyboardModifiers keys = Qt::ControlModifier) {
         dialogs.answers.push_back(QString::fromStdString(dir.file(name)));
-        QTest::keyClick(form.get(), key, Qt::ControlModifier);
+        QTest::keyClick(form.get(), key, keys);
         return test::readBytes(dir.file(name));
     };
+    const auto saveAs = Qt::ControlModifier | Qt::ShiftModifier;
     EXPECT_EQ(withFile("dump.syx", Qt::Key_S), expected);
     withFile("dump.syx", Qt::Key_O);
-    EXPECT_EQ(withFile("again.syx", Qt::Key_S), expected);
+    EXPECT_EQ(withFile("again.syx", Qt::Key_S, saveAs), expected);
 
     // Sent back with the auto-send run (F5), it reaches the peer in order, byte for byte.
     form->autoSpeed->click();
@@ -193,7 +195,7 @@ TEST_F(WindowOverJack, ADumpIsCapturedWholeAndSentBackInOrder) {
     form->channelStepper->click(UpDown::Button::Down);
     Bytes rewritten = expected;
     for (std::size_t k = 0; k < kCount; ++k) rewritten[k * kSize + 2] = 0x02;
-    EXPECT_EQ(withFile("channel3.syx", Qt::Key_S), rewritten);
+    EXPECT_EQ(withFile("channel3.syx", Qt::Key_S, saveAs), rewritten);
     test::clickLine(form->messageList, 5);
     EXPECT_EQ(peer.nextReceived(10s), Bytes(&rewritten[5 * kSize], &rewritten[6 * kSize]));
 }
