@@ -69,10 +69,15 @@ public:
 inline void run(int argc, char** argv, benchmark::BenchmarkReporter& reporter) {
     std::vector<char*> args(argv, argv + argc);
     std::string repetitions = "--benchmark_repetitions=11";
-    if (std::none_of(args.begin(), args.end(), [](const char* a) {
-            return std::string(a).starts_with("--benchmark_repetitions");
-        }))
-        args.push_back(repetitions.data());
+    // Repetitions in a shuffled order: a program and its floor then meet the machine's drift
+    // alike, which all of one and then all of the other do not.
+    std::string interleaving = "--benchmark_enable_random_interleaving=true";
+    const auto given = [&](const char* option) {
+        return std::any_of(args.begin(), args.end(),
+                           [&](const char* a) { return std::string(a).starts_with(option); });
+    };
+    if (!given("--benchmark_repetitions")) args.push_back(repetitions.data());
+    if (!given("--benchmark_enable_random_interleaving")) args.push_back(interleaving.data());
     argc = static_cast<int>(args.size());
     benchmark::Initialize(&argc, args.data());
     benchmark::RunSpecifiedBenchmarks(&reporter);
