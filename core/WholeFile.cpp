@@ -69,7 +69,15 @@ void readUnchanged(const std::string& path,
     const FileStamp before = stampOf(path);
     const RegularFile file = openRegularFile(pathFromUtf8(path), kMaxSyxFileBytes);
     if (file.outcome != OpenOutcome::opened) throw FileOpenError(path);
-    const ReadOutcome outcome = read(file.file.get(), before.size);
+    ReadOutcome outcome;
+    try {
+        outcome = read(file.file.get(), before.size);
+    } catch (const MessageTooLongError&) {
+        // A file cut down while it was read reads as zeros where the cut was in progress: no
+        // message of it is too long, the file changed.
+        if (!(stampOf(path) == before)) throw FileOpenError(path);
+        throw;
+    }
     if (std::ferror(file.file.get()) || outcome.bytes > kMaxSyxFileBytes) throw FileOpenError(path);
     const FileStamp after = stampOf(path);
     if (before.known && !(after == before && (outcome.stoppedEarly || outcome.bytes == after.size)))
