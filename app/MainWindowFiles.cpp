@@ -155,6 +155,8 @@ void MainWindow::writeList(const QString& file) {
 }
 
 void MainWindow::setUnsaved(bool unsaved) {
+    // Every capture marks the list; the title changes only with the mark or the file.
+    if (unsaved && unsaved_) return;
     unsaved_ = unsaved;
     showTitle();
     showStatusSoon();

@@ -23,6 +23,7 @@ using test::runCli;
 
 class CliTest : public ::testing::Test {
 protected:
+    test::ServerWatch watch;
     test::JackPeer peer;
     test::TempDir dir;
 };

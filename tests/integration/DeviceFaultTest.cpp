@@ -211,6 +211,7 @@ TEST_F(DeviceFault, CliTellsOnlyTheChosenSourceGoing) {
 // A message left unfinished, however it ends, is one damaged message and fails the capture; a
 // complete dump whose sender then closes its port ends with the device gone (3).
 TEST_F(DeviceFault, CliCountsEachUnfinishedMessageOnce) {
+    const test::ServerWatch watch;  // at the full rate
     const Bytes three = test::patternStream(3, 100);
     const Bytes started = test::joined({three, {0xF0}, Bytes(499, 0x11)});
     const Bytes restarted = test::joined({started, test::patternMessage(3, 100)});
@@ -366,6 +367,7 @@ protected:
 };
 
 TEST_F(WindowFault, APeerVanishingMidMessageLeavesTheWholeOnesAndAWorkingWindow) {
+    const test::ServerWatch watch;  // at the full rate
     const Bytes whole = wholeThenBroken();
     peer->play(dir.file("stream.syx"), "1024", 0, whole.size() + 30000);
     ASSERT_TRUE(pumpUntil([&] { return !dialogs.messages.isEmpty(); }, 20s));

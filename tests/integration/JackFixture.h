@@ -105,6 +105,24 @@ private:
     Arrival lastArrival_;
 };
 
+// Watches the server while it lives: a cycle run late (an xrun) or gone by without the watch (the
+// frame time jumped) counts as the server held up, the machine too busy for it. Held up, a server
+// drops what full-rate ports carry before any client sees it, so a test program that failed with
+// the server held up proves nothing of Pellum: it runs again, up to three times in all, and the
+// last run's result stands. Declared by the tests at the full rate.
+class ServerWatch {
+public:
+    ServerWatch();
+    ~ServerWatch();
+    ServerWatch(const ServerWatch&) = delete;
+    ServerWatch& operator=(const ServerWatch&) = delete;
+
+    struct Client;
+
+private:
+    std::unique_ptr<Client> client_;
+};
+
 // Waits until something is connected to `port`; false when `limit` passed first.
 bool waitForConnection(const std::string& port, std::chrono::milliseconds limit);
 

@@ -72,6 +72,7 @@ private:
 
 class JackMidiTest : public ::testing::Test {
 protected:
+    test::ServerWatch watch;
     test::JackPeer peer;
     // Made after the peer is up, so its ports are in the device lists.
     midi::AlsaJackService service;

@@ -88,6 +88,7 @@ protected:
     bool fullRateCaptureTry(const std::string& cut, const std::vector<std::size_t>& sizes,
                             bool mayRetry);
 
+    test::ServerWatch watch;
     test::JackPeer peer;
 };
 
