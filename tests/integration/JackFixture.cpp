@@ -11,6 +11,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
@@ -307,8 +308,10 @@ class RunAgainWhenHeldUp : public ::testing::EmptyTestEventListener {
         if (!unit.Failed() || held == 0) return;
         const char* previous = std::getenv("PELLUM_TEST_RUN");
         const int run = previous != nullptr ? std::atoi(previous) : 1;
-        std::printf("\nThe JACK server was held up %d %s in this run, so it dropped data.\n", held,
-                    held == 1 ? "time" : "times");
+        std::printf(
+            "\nThe JACK server or the receiver was held up %d %s in this run, so data "
+            "was dropped.\n",
+            held, held == 1 ? "time" : "times");
         if (run >= 3) return;
         std::printf("The run proves nothing: run %d of 3 follows.\n\n", run + 1);
         std::fflush(stdout);
@@ -359,5 +362,9 @@ ServerWatch::ServerWatch() : client_(std::make_unique<Client>()) {
 }
 
 ServerWatch::~ServerWatch() = default;
+
+void receiverHeldUp(std::uint64_t times) {
+    heldUpCycles.fetch_add(static_cast<int>(std::min<std::uint64_t>(times, 1000)));
+}
 
 }  // namespace pellum::test

@@ -123,6 +123,10 @@ private:
     std::unique_ptr<Client> client_;
 };
 
+// A receiver under test said it fell behind `times` times: cycles of its own went by, the machine
+// too busy for it as for a held-up server, and the run proves as little.
+void receiverHeldUp(std::uint64_t times);
+
 // Waits until something is connected to `port`; false when `limit` passed first.
 bool waitForConnection(const std::string& port, std::chrono::milliseconds limit);
 

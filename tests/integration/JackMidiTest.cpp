@@ -77,6 +77,10 @@ protected:
     // Made after the peer is up, so its ports are in the device lists.
     midi::AlsaJackService service;
 
+    void TearDown() override {
+        test::receiverHeldUp(service.inputGaps() + service.possibleInputGaps());
+    }
+
     // Our ports as the peer sees them: those connected to its own.
     std::vector<std::string> ourPorts() {
         auto ports = test::jackConnections(peer.outPort());

@@ -59,6 +59,9 @@ class WindowOverJack : public ::testing::Test,
                        protected test::WindowHarness {
 protected:
     WindowOverJack() : WindowHarness(dir.path()) {}
+    void TearDown() override {
+        if (service) test::receiverHeldUp(service->inputGaps() + service->possibleInputGaps());
+    }
 
     // Picks the peer in both lists, as the user would.
     void choosePeer() {
