@@ -11,7 +11,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
@@ -300,18 +299,18 @@ bool waitForConnection(const std::string& port, std::chrono::milliseconds limit)
 
 namespace {
 
-std::atomic<int> heldUpCycles{0};
+std::atomic<std::uint64_t> heldUpCycles{0};
 
 class RunAgainWhenHeldUp : public ::testing::EmptyTestEventListener {
     void OnTestProgramEnd(const ::testing::UnitTest& unit) override {
-        const int held = heldUpCycles.load();
+        const std::uint64_t held = heldUpCycles.load();
         if (!unit.Failed() || held == 0) return;
         const char* previous = std::getenv("PELLUM_TEST_RUN");
         const int run = previous != nullptr ? std::atoi(previous) : 1;
         std::printf(
-            "\nThe JACK server or the receiver was held up %d %s in this run, so data "
+            "\nThe JACK server or the receiver was held up %llu %s in this run, so data "
             "was dropped.\n",
-            held, held == 1 ? "time" : "times");
+            static_cast<unsigned long long>(held), held == 1 ? "time" : "times");
         if (run >= 3) return;
         std::printf("The run proves nothing: run %d of 3 follows.\n\n", run + 1);
         std::fflush(stdout);
@@ -364,7 +363,7 @@ ServerWatch::ServerWatch() : client_(std::make_unique<Client>()) {
 ServerWatch::~ServerWatch() = default;
 
 void receiverHeldUp(std::uint64_t times) {
-    heldUpCycles.fetch_add(static_cast<int>(std::min<std::uint64_t>(times, 1000)));
+    heldUpCycles.fetch_add(times);
 }
 
 }  // namespace pellum::test

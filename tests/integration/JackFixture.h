@@ -117,9 +117,8 @@ public:
     ServerWatch(const ServerWatch&) = delete;
     ServerWatch& operator=(const ServerWatch&) = delete;
 
-    struct Client;
-
 private:
+    struct Client;
     std::unique_ptr<Client> client_;
 };
 
