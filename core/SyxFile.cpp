@@ -32,6 +32,10 @@ const std::uint8_t* find(const std::uint8_t* from, const std::uint8_t* end, std:
 // maker ID of up to three bytes (F7 where the bytes end sooner: the F7 added to close it).
 class SyxScanner {
 public:
+    // Room for as many as a list holds, taken up front: growing by copies would cost a listing
+    // more than its labels do. Only the pages used are ever touched.
+    SyxScanner() { found_.reserve(CaptureStore::kCapacity); }
+
     struct Found {
         std::size_t offset = 0;
         std::size_t length = 0;
