@@ -24,6 +24,8 @@
 #include <stdexcept>
 #include <thread>
 
+#include "tests/support/TempFiles.h"
+
 namespace pellum::test {
 
 namespace {
@@ -364,6 +366,12 @@ ServerWatch::~ServerWatch() = default;
 
 void receiverHeldUp(std::uint64_t times) {
     heldUpCycles.fetch_add(times);
+}
+
+std::string receiverSaid(const std::string& errorFile) {
+    std::string said = readText(errorFile);
+    if (said.find("fell behind") != std::string::npos) receiverHeldUp(1);
+    return said;
 }
 
 }  // namespace pellum::test

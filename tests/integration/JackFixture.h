@@ -125,6 +125,8 @@ private:
 // A receiver under test said it fell behind `times` times: cycles of its own went by, the machine
 // too busy for it as for a held-up server, and the run proves as little.
 void receiverHeldUp(std::uint64_t times);
+// What a receiving pellum-cli wrote to `errorFile`; counted as above when it says it fell behind.
+std::string receiverSaid(const std::string& errorFile);
 
 // Waits until something is connected to `port`; false when `limit` passed first.
 bool waitForConnection(const std::string& port, std::chrono::milliseconds limit);
