@@ -3,7 +3,7 @@
 #include <QCoreApplication>
 #include <QTranslator>
 
-#include "core/Texts.h"
+#include "core/text/Texts.h"
 
 namespace pellum {
 

@@ -16,7 +16,7 @@
 #include "app/Dialogs.h"
 #include "app/MainWindow.h"
 #include "app/PellumApplication.h"
-#include "core/ErrorText.h"
+#include "core/text/ErrorText.h"
 #include "platform/midi/MidiService.h"
 #include "platform/midi/notices/NoticeSink.h"
 #include "platform/registry/Registry.h"

@@ -20,10 +20,10 @@
 
 #include "app/AboutBox.h"
 #include "app/ElidedLabel.h"
+#include "app/MessageListModel.h"
 #include "app/PellumApplication.h"
 #include "app/UpDown.h"
-#include "core/CaptureStore.h"
-#include "core/UserDump.h"
+#include "core/messages/RequestFile.h"
 #include "device/InputDevice.h"
 
 namespace pellum {
@@ -93,17 +93,10 @@ void MainWindow::connectHandlers() {
     connect(messageList, &ListBox::chosen, this, handler(this, &MainWindow::sendChosenMessage));
     connect(messageList, &ListBox::lineActivated, this,
             handler(this, &MainWindow::sendActivatedMessage));
-    // A line picked by the keyboard can go as well as one picked by the mouse.
-    connect(messageList, &QListWidget::itemSelectionChanged, this, [this] {
-        if (messageList->selectedRow() >= 0 && !sendTimer->isActive())
-            deleteButton->setEnabled(true);
-    });
     for (QComboBox* list : {inputList, outputList})
         connect(list, &QComboBox::currentIndexChanged, this, &MainWindow::showStatusSoon);
-    connect(messageList->model(), &QAbstractItemModel::rowsInserted, this,
-            &MainWindow::showStatusSoon);
-    connect(messageList->model(), &QAbstractItemModel::rowsRemoved, this,
-            &MainWindow::showStatusSoon);
+    // The buttons, the counts and the title follow the list, whatever changed it.
+    connect(listModel_, &MessageListModel::changed, this, &MainWindow::followList);
 
     connect(sendTimer, &QTimer::timeout, this, handler(this, &MainWindow::sendNextMessage));
     // The box runs its handler whenever its state changes, also when the program sets it.
@@ -143,12 +136,10 @@ void MainWindow::showStatusSoon() {
 
 void MainWindow::showStatus() {
     statusPending_ = false;
-    std::uint64_t bytes = 0;
-    for (int i = 0; i < store_->count(); ++i) bytes += store_->length(i);
     const QLocale locale;
     listStatus->setText(tr("Messages: %1  Bytes: %2")
-                            .arg(locale.toString(store_->count()),
-                                 locale.toString(static_cast<qulonglong>(bytes))));
+                            .arg(locale.toString(list_.count()),
+                                 locale.toString(static_cast<qulonglong>(list_.totalBytes()))));
     const auto device = [](const QComboBox* list) {
         return list->currentIndex() >= 1 ? list->currentText() : tr("(None)");
     };

@@ -19,7 +19,8 @@
 
 #include "app/Dialogs.h"
 #include "app/ListBox.h"
-#include "core/ChannelOverride.h"
+#include "core/list/MessageList.h"
+#include "core/messages/ChannelOverride.h"
 #include "device/OutputDevice.h"
 
 class QAction;
@@ -28,7 +29,6 @@ class QComboBox;
 class QFrame;
 class QLabel;
 class QLineEdit;
-class QListWidgetItem;
 class QMenu;
 class QProgressBar;
 class QPushButton;
@@ -51,14 +51,14 @@ class InputDevice;
 struct ReceivedEvent;
 }  // namespace device
 
-class CaptureStore;
 class Registry;
 struct SystemInformation;
 class AboutBox;
 class ElidedLabel;
+class MessageListModel;
 class MessageView;
 class UpDown;
-class UserDumpSet;
+class RequestSet;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -78,7 +78,8 @@ public:
     FileDialogSpec saveSyxDialog;
     FileDialogSpec openRequestDialog;
 
-    CaptureStore& store() { return *store_; }
+    // The SysEx list: what the list view shows, and what is sent and saved.
+    const MessageList& list() const { return list_; }
 
     // List commands.
     void newList();
@@ -119,7 +120,7 @@ public:
     void showAbout();
     std::uint8_t inputPosition() const { return inputPosition_; }
     std::uint8_t outputPosition() const { return outputPosition_; }
-    const std::string& userDumpPath() const { return userDumpPath_; }
+    const std::string& requestFilePath() const { return requestFilePath_; }
     device::OutputDevice& outputDevice() { return output_; }
 
     // Capture.
@@ -295,7 +296,6 @@ private:
     void showStatus();
     // The window's title: the list's file and, while the list differs from it, a mark.
     void showTitle();
-    void setUnsaved(bool unsaved);
     void writeList(const QString& file);
 
     void readPosition(class RegistryKey& key, const char* name, std::uint8_t& position);
@@ -333,9 +333,8 @@ private:
     void saveWindowPlace();
     void setWaitCursor(bool waiting);
     void showIdentityReply(std::span<const std::uint8_t> message);
-    // Marks the line if its message's checksum is wrong, and counts it.
-    void checkListedChecksum(QListWidgetItem* item, std::span<const std::uint8_t> message);
-    void showChecksumCount();
+    // Everything that follows from the list: the buttons, the counts, the mark in the title.
+    void followList();
     void showSystemInformation(const SystemInformation& info);
     // A plain notice, unless the same one is still open: its modal loop goes on handling input
     // events, each of which would stack another box.
@@ -348,14 +347,16 @@ private:
     midi::MidiService& midi_;
     Registry& registry_;
     device::OutputDevice output_;
-    std::unique_ptr<CaptureStore> store_;
-    std::unique_ptr<UserDumpSet> userDumps_;
+    MessageList list_;
+    MessageListModel* listModel_ = nullptr;
+    bool titleUnsaved_ = false;  // the mark the title shows
+    std::unique_ptr<RequestSet> requests_;
     std::uint8_t inputPosition_ = 0;
     std::uint8_t outputPosition_ = 0;
     // The chosen devices' names, saved beside the positions; empty for "(None)".
     std::string inputName_;
     std::string outputName_;
-    std::string userDumpPath_;
+    std::string requestFilePath_;
     bool outputLost_ = false;  // a send found the output's destination gone
     // Received while capture was paused, oldest first, and what found no room.
     std::deque<std::unique_ptr<device::ReceivedEvent>> heldWhilePaused_;
@@ -368,13 +369,10 @@ private:
     QSet<QString> openNotices_;
     QTimer* lossCheck_ = nullptr;
     QTimer* deviceWatch_ = nullptr;
-    int wrongChecksums_ = 0;
-    bool unsaved_ = false;  // the list holds captures or deletions no file has
-    QString listFile_;      // the file the list was opened from or last saved to
+    QString listFile_;  // the file the list was opened from or last saved to
     // Where Save writes without asking: not a file the list holds only part of (a .mid's
     // other events, messages the list had no room for), which a save would cut down.
     QString saveTarget_;
-    int nextLineNumber_ = 1;  // a capture after a deletion does not take a listed number
     bool statusPending_ = false;
     QVBoxLayout* statusRows_ = nullptr;
     bool statusOneRow_ = false;

@@ -13,21 +13,19 @@
 
 #include "app/MainWindow.h"
 #include "app/UpDown.h"
-#include "core/CaptureStore.h"
-#include "core/Errors.h"
-#include "core/ListLabel.h"
-#include "core/Pacing.h"
+#include "core/messages/Pacing.h"
+#include "core/text/Errors.h"
 #include "device/InputDevice.h"
 
 namespace pellum {
 
 void MainWindow::takeInput() {
     setWaitCursor(true);
-    if (store_->full()) {
+    if (list_.full()) {
         // Nothing is taken: the events wait in the input device.
         showNotice(tr("The list is full"));
     } else if (captureOn->isChecked()) {
-        while (inputDevice->pendingCount() > 0 && !store_->full()) {
+        while (inputDevice->pendingCount() > 0 && !list_.full()) {
             const std::unique_ptr<device::ReceivedEvent> event = inputDevice->takeEvent();
             if (!event) break;
             logMessage(*event);
@@ -39,8 +37,7 @@ void MainWindow::takeInput() {
         while (inputDevice->pendingCount() > 0) {
             std::unique_ptr<device::ReceivedEvent> event = inputDevice->takeEvent();
             if (!event) break;
-            if (static_cast<int>(heldWhilePaused_.size()) <
-                CaptureStore::kCapacity - store_->count())
+            if (static_cast<int>(heldWhilePaused_.size()) < list_.room())
                 heldWhilePaused_.push_back(std::move(event));
             else
                 ++letGoWhilePaused_;
@@ -51,12 +48,12 @@ void MainWindow::takeInput() {
 
 void MainWindow::takeWhatWaits() {
     if (!captureOn->isChecked()) return;
-    const int before = store_->count();
-    while (!heldWhilePaused_.empty() && !store_->full()) {
+    const int before = list_.count();
+    while (!heldWhilePaused_.empty() && !list_.full()) {
         logMessage(*heldWhilePaused_.front());
         heldWhilePaused_.pop_front();
     }
-    const int listed = store_->count() - before;
+    const int listed = list_.count() - before;
     if (listed > 0 || letGoWhilePaused_ > 0) {
         QString text =
             tr("%1 messages that arrived while capture was paused are now in the list").arg(listed);
@@ -115,11 +112,11 @@ void MainWindow::logMessage(const device::ReceivedEvent& event) {
         skippingTooLong_ = !ends && !message.empty();  // an empty buffer: it was broken off
         if (!skippingTooLong_) {
             showNotice(tr("Received a message longer than %1 bytes. It is not recorded")
-                           .arg(CaptureStore::kMaxMessageBytes));
+                           .arg(MessageList::kMaxMessageBytes));
         }
         return;
     }
-    if (!ends && message.size() >= CaptureStore::kMaxMessageBytes && message.front() == 0xF0) {
+    if (!ends && message.size() >= MessageList::kMaxMessageBytes && message.front() == 0xF0) {
         skippingTooLong_ = true;
         return;
     }
@@ -128,16 +125,7 @@ void MainWindow::logMessage(const device::ReceivedEvent& event) {
     if (message.size() >= 2 && message[1] == 0x7E) {
         showIdentityReply(message);
     } else {
-        sendAllButton->setEnabled(true);
-        deleteButton->setEnabled(true);
-        // Never below the count: messages put in the store by other means count too.
-        const int lineNumber = std::max(nextLineNumber_, store_->count() + 1);
-        nextLineNumber_ = lineNumber + 1;
-        store_->append(message);
-        setUnsaved(true);
-        messageList->addItem(QString::fromStdString(capturedLabel(lineNumber, message)));
-        checkListedChecksum(messageList->item(messageList->count() - 1), message);
-        showChecksumCount();
+        list_.append(message, Origin::capture);
     }
 
     // The selector follows the instrument's device number, so that turning the override on
@@ -158,8 +146,7 @@ void MainWindow::showNotice(const QString& text) {
 
 void MainWindow::sendStoredMessage(int index) {
     setWaitCursor(true);
-    // A line index at or beyond the count (after "List Delete" and a capture) reaches no slot.
-    const auto stored = store_->message(index);
+    const auto stored = list_.message(index);
     std::vector<std::uint8_t> work(stored.begin(), stored.end());
     applyChannelOverride(work, channelOverride());
     if (sendOn->isChecked() && !work.empty()) {
@@ -227,7 +214,7 @@ void MainWindow::startSendingAll() {
     autoSendPosition_ = std::max(messageList->selectedRow(), 0);
     // The first wait is Manual's own, without the length's: a run starts when the user says.
     armTimer(autoSpeed->isChecked()
-                 ? static_cast<int>(waitBeforeMessage(store_->length(autoSendPosition_)))
+                 ? static_cast<int>(waitBeforeMessage(list_.length(autoSendPosition_)))
                  : manualWaitMs());
     sendTimer->start();
 }
@@ -248,14 +235,13 @@ void MainWindow::sendNextMessage() {
         armTimer(waitBefore(autoSendPosition_));
     } else {
         stopSending();
-        deleteButton->setEnabled(true);
     }
 }
 
 void MainWindow::stopSending() {
     sendTimer->stop();
     stopButton->setEnabled(false);
-    sendAllButton->setEnabled(true);
+    followList();
     // A bar left full would read as a run still going.
     listFill->setTextVisible(false);
     listFill->setValue(0);
@@ -269,7 +255,7 @@ int MainWindow::waitBefore(int position) const {
     // Past the last message there is no length to read: the closing tick comes after 1 ms.
     if (position >= messageList->count()) return static_cast<int>(waitBeforeMessage(0));
     return static_cast<int>(
-        waitBeforeMessage(store_->length(position), autoSpeed->isChecked() ? 0 : manualWaitMs()));
+        waitBeforeMessage(list_.length(position), autoSpeed->isChecked() ? 0 : manualWaitMs()));
 }
 
 void MainWindow::showPacing() {

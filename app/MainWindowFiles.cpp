@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QMimeData>
 #include <QRadioButton>
+#include <QTimer>
 #include <QToolButton>
 #include <algorithm>
 
@@ -16,9 +17,8 @@
 #include "app/MessageView.h"
 #include "app/PellumApplication.h"
 #include "app/UpDown.h"
-#include "core/CaptureStore.h"
-#include "core/ListLabel.h"
-#include "core/MidiFile.h"
+#include "core/files/MidiFile.h"
+#include "core/list/CaptureStore.h"
 
 namespace pellum {
 
@@ -27,21 +27,15 @@ ChannelOverride MainWindow::channelOverride() const {
 }
 
 void MainWindow::newList() {
-    messageList->clear();
-    store_->clear();
-    nextLineNumber_ = 1;
+    list_.clear();
+    list_.markSaved();
     listFile_.clear();
     saveTarget_.clear();
-    setUnsaved(false);
-    wrongChecksums_ = 0;
-    showChecksumCount();
+    followList();
     takeWhatWaits();  // a full list left it in the input
 }
 
 void MainWindow::clearList() {
-    // Before New: what it then lists from the input enables them again.
-    sendAllButton->setEnabled(false);
-    deleteButton->setEnabled(false);
     newList();
 }
 
@@ -54,24 +48,12 @@ void MainWindow::clearListAsked() {
 }
 
 void MainWindow::deleteMessage() {
-    // The message goes with its line: sending and saving take line i's message from slot i,
-    // so a message left behind would go out under another line's label and back into files.
-    // The other lines keep their labels.
+    // The message goes with its line; the other lines keep their labels.
     const int row = messageList->selectedRow();
     if (row >= 0) {
-        QListWidgetItem* item = messageList->takeItem(row);
-        if (!item->toolTip().isEmpty()) --wrongChecksums_;
-        setUnsaved(true);
-        delete item;
-        showChecksumCount();
-        store_->erase(row);
+        list_.erase(row, 1);
         // Qt selects the next line; none stays selected, so a second press deletes nothing.
         messageList->selectNone();
-    }
-    if (messageList->count() == 0) {
-        deleteButton->setEnabled(false);
-        sendAllButton->setEnabled(false);
-        store_->clear();
     }
     takeWhatWaits();
 }
@@ -82,24 +64,18 @@ void MainWindow::openSyx() {
 }
 
 void MainWindow::openSyxFile(const QString& fileName) {
-    messageList->clear();
+    // Read whole before anything changes: a file that is refused leaves the list, its file and
+    // its mark as they were.
     const std::string name = fileNameUtf8(fileName);
-    const LoadResult result = loadMessageFile(name, *store_);
-    if (result.count > 0) sendAllButton->setEnabled(true);
-    QStringList lines;
-    lines.reserve(result.count);
-    for (const std::string& text : loadedLabels(*store_)) lines << QString::fromStdString(text);
-    messageList->addItems(lines);
-    nextLineNumber_ = store_->count() + 1;
+    auto loaded = std::make_shared<CaptureStore>();
+    const LoadResult result = loadMessageFile(name, *loaded);
+    list_.replaceAll(MessageList::fileLines(std::move(loaded)));
+    list_.markSaved();
     listFile_ = fileName;
     const bool whole =
         !result.truncated && result.unfinished == 0 && result.escapes == 0 && !isMidiFileName(name);
     saveTarget_ = whole ? fileName : QString();
-    setUnsaved(false);
-    wrongChecksums_ = 0;
-    for (int i = 0; i < store_->count(); ++i)
-        checkListedChecksum(messageList->item(i), store_->message(i));
-    showChecksumCount();
+    followList();
     if (result.truncated) dialogs_.message(tr("The list is full"));
     // A message the file cut off goes out with an F7 the file never had: the user must know.
     for (const std::string& warning :
@@ -107,23 +83,27 @@ void MainWindow::openSyxFile(const QString& fileName) {
         if (!warning.empty()) dialogs_.message(QString::fromStdString(warning));
 }
 
-void MainWindow::checkListedChecksum(QListWidgetItem* item, std::span<const std::uint8_t> message) {
-    if (markChecksum(item, message)) ++wrongChecksums_;
-}
-
-void MainWindow::showChecksumCount() {
-    checksumState->setText(tr("%n bad sum(s)", "", wrongChecksums_));
-    checksumState->setToolTip(tr("Messages whose checksum is wrong: %1").arg(wrongChecksums_));
-    checksumState->setVisible(wrongChecksums_ > 0);
+void MainWindow::followList() {
+    const bool running = sendTimer->isActive();
+    const bool lines = list_.count() > 0;
+    sendAllButton->setEnabled(lines && !running);
+    deleteButton->setEnabled(lines);
+    const int wrong = list_.wrongChecksums();
+    checksumState->setText(tr("%n bad sum(s)", "", wrong));
+    checksumState->setToolTip(tr("Messages whose checksum is wrong: %1").arg(wrong));
+    checksumState->setVisible(wrong > 0);
+    // A burst of captures changes the mark once.
+    if (list_.unsaved() != titleUnsaved_) showTitle();
+    showStatusSoon();
 }
 
 void MainWindow::viewMessage() {
     // Without a line picked, the first: picking one with a click or the arrows sends it.
     int row = messageList->selectedRow();
     if (row < 0) row = std::max(messageList->currentRow(), 0);
-    if (row >= store_->count()) return;
+    if (row >= list_.count()) return;
     if (messageView == nullptr) messageView = new MessageView(this);
-    messageView->showMessage(messageList->item(row)->text(), store_->message(row));
+    messageView->showMessage(QString::fromStdString(list_.line(row).label), list_.message(row));
 }
 
 void MainWindow::saveList() {
@@ -147,32 +127,29 @@ bool MainWindow::saveToChosenFile() {
 }
 
 void MainWindow::writeList(const QString& file) {
-    saveMessageFile(fileNameUtf8(file), *store_, channelOverride(),
-                    autoSpeed->isChecked() ? 0 : manualWaitMs());
+    const ChannelOverride override = channelOverride();
+    writeMessageFile(fileNameUtf8(file), list_.spans(), override,
+                     autoSpeed->isChecked() ? 0 : manualWaitMs());
+    // The list keeps what the file got.
+    list_.keepOverride(override);
+    list_.markSaved();
     listFile_ = file;
     saveTarget_ = file;
-    setUnsaved(false);
-}
-
-void MainWindow::setUnsaved(bool unsaved) {
-    // Every capture marks the list; the title changes only with the mark or the file.
-    if (unsaved && unsaved_) return;
-    unsaved_ = unsaved;
     showTitle();
-    showStatusSoon();
 }
 
 void MainWindow::showTitle() {
-    if (listFile_.isEmpty() && !unsaved_) {
+    titleUnsaved_ = list_.unsaved();
+    if (listFile_.isEmpty() && !titleUnsaved_) {
         setWindowTitle("Pellum");
         return;
     }
     const QString name = listFile_.isEmpty() ? tr("Untitled") : QFileInfo(listFile_).fileName();
-    setWindowTitle(name + (unsaved_ ? "*" : "") + " - Pellum");
+    setWindowTitle(name + (titleUnsaved_ ? "*" : "") + " - Pellum");
 }
 
 bool MainWindow::mayDiscardList() {
-    if (!unsaved_ || store_->count() == 0) return true;
+    if (!list_.unsaved() || list_.count() == 0) return true;
     switch (dialogs_.askUnsaved(tr("The SysEx list has changes that are not saved. Save them?"))) {
         case Dialogs::Unsaved::save:
             return saveToChosenFile();  // a failed save throws: the command stops there too

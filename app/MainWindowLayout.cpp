@@ -11,7 +11,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QProgressBar>
@@ -31,6 +31,7 @@
 #include "app/ElidedLabel.h"
 #include "app/Glyphs.h"
 #include "app/MainWindow.h"
+#include "app/MessageListModel.h"
 #include "app/UpDown.h"
 
 namespace pellum {
@@ -271,8 +272,9 @@ void MainWindow::buildSysExTab() {
     messageList = place(new ListBox(sysexTab), 0, 17, 233, 118);
     anchor(messageList, Follow::Width | Follow::Height);
     messageList->setFont(arial(13, true));
-    messageList->setUniformItemSizes(true);
-    messageList->setStyleSheet("QListWidget::item { height: 16px; padding: 0; }");
+    listModel_ = new MessageListModel(list_, this);
+    messageList->setModel(listModel_);
+    messageList->setStyleSheet("QListView::item { height: 16px; padding: 0; }");
     messageList->setAttribute(Qt::WA_InputMethodEnabled, false);
     // A long maker name gives way in the middle: the line's number and byte count stay in sight.
     messageList->setTextElideMode(Qt::ElideMiddle);

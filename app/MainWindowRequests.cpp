@@ -12,8 +12,8 @@
 #include "app/FileText.h"
 #include "app/MainWindow.h"
 #include "app/UpDown.h"
-#include "core/IdentityReply.h"
-#include "core/UserDump.h"
+#include "core/messages/IdentityReply.h"
+#include "core/messages/RequestFile.h"
 
 namespace pellum {
 
@@ -49,26 +49,26 @@ void MainWindow::openRequestFile() {
 void MainWindow::loadRequestFile(const std::string& path, bool quietWhenMissing) {
     // Read into a set of its own: a file that fails leaves the tab, the requests that can be
     // sent and the saved path as the last good file left them.
-    auto fresh = std::make_unique<UserDumpSet>();
-    const UserDumpLoad load = fresh->loadFile(path);
+    auto fresh = std::make_unique<RequestSet>();
+    const RequestFileLoad load = fresh->loadFile(path);
     // The saved file may come back; one the user chose, or one that is there and cannot be a
     // request file, is refused aloud.
-    if (load.outcome == UserDumpLoad::Outcome::NotOpened && quietWhenMissing) return;
-    if (load.outcome == UserDumpLoad::Outcome::NotOpened ||
-        load.outcome == UserDumpLoad::Outcome::Refused)
+    if (load.outcome == RequestFileLoad::Outcome::NotOpened && quietWhenMissing) return;
+    if (load.outcome == RequestFileLoad::Outcome::NotOpened ||
+        load.outcome == RequestFileLoad::Outcome::Refused)
         throw FileOpenError(path);
-    if (load.outcome == UserDumpLoad::Outcome::Stopped) {
+    if (load.outcome == RequestFileLoad::Outcome::Stopped) {
         // A refused line is shown as the file's text reads, not as its raw bytes.
         const std::string why =
             load.notANumber ? notANumberText(fileText(*load.notANumber).toStdString()) : load.error;
         throw PellumError(stoppedLoadText(path, load.errorLine, why));
     }
 
-    userDumps_ = std::move(fresh);
-    userDumpPath_ = path;
+    requests_ = std::move(fresh);
+    requestFilePath_ = path;
     requestList->clear();
     for (int i = 0; i < static_cast<int>(load.entries.size()); ++i)
-        requestList->addItem(QString::number(i + 1) + ":" + fileText(userDumps_->name(i)));
+        requestList->addItem(QString::number(i + 1) + ":" + fileText(requests_->name(i)));
     requestList->setCurrentIndex(0);
     requestVendor->setText(QString::fromStdString(load.vendorText));
     requestType->setText(QString::fromStdString(load.typeText));
@@ -90,7 +90,7 @@ void MainWindow::prepareRequest(bool send) {
 }
 
 std::optional<std::vector<std::uint8_t>> MainWindow::previewRequest() {
-    auto message = userDumps_->request(requestList->currentIndex(), channelOverride());
+    auto message = requests_->request(requestList->currentIndex(), channelOverride());
     if (!message) return message;
     requestBytes->setText(QString::fromStdString(previewText(*message)));
     // A request wider than the field shows its end, the checksum and F7 the user checks; the

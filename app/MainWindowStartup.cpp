@@ -14,17 +14,15 @@
 
 #include "app/MainWindow.h"
 #include "app/PellumApplication.h"
-#include "core/CaptureStore.h"
-#include "core/IdentityReply.h"
-#include "core/UserDump.h"
+#include "core/messages/IdentityReply.h"
+#include "core/messages/RequestFile.h"
 #include "device/InputDevice.h"
 #include "platform/registry/Registry.h"
 
 namespace pellum {
 
 void MainWindow::startUp() {
-    userDumps_ = std::make_unique<UserDumpSet>();
-    store_ = std::make_unique<CaptureStore>();
+    requests_ = std::make_unique<RequestSet>();
     autoSendPosition_ = 0;
     setWaitCursor(true);
 
@@ -62,7 +60,9 @@ void MainWindow::startUp() {
 
     openDevices();
     setWaitCursor(false);
-    store_->clear();
+    list_.clear();
+    list_.markSaved();
+    followList();
     tellMissing(inputMissing, outputMissing);
 }
 
@@ -99,8 +99,8 @@ bool MainWindow::findSavedDevice(QComboBox* list, const std::string& name, std::
 
 void MainWindow::showUnopened(QComboBox* list, const std::string& name, bool listed) {
     list->setCurrentIndex(-1);
-    list->setPlaceholderText((listed ? tr("(not open) %1") : tr("(missing) %1"))
-                                 .arg(QString::fromStdString(name)));
+    list->setPlaceholderText(
+        (listed ? tr("(not open) %1") : tr("(missing) %1")).arg(QString::fromStdString(name)));
 }
 
 QStringList MainWindow::outputEntries() {
@@ -220,11 +220,13 @@ void MainWindow::saveSettings() {
     const auto key = registry_.openOrCreateKey(kRegistryKey);
     key->write("MIDI_IN", RegistryValue::binary({inputPosition_}));
     key->write("MIDI_OUT", RegistryValue::binary({outputPosition_}));
-    key->write("CFG_FILE", RegistryValue::string(userDumpPath_));
+    key->write("CFG_FILE", RegistryValue::string(requestFilePath_));
     key->write("MIDI_IN_NAME", RegistryValue::string(inputName_));
     key->write("MIDI_OUT_NAME", RegistryValue::string(outputName_));
-    key->write("SEND_AUTO", RegistryValue::binary({autoSpeed->isChecked() ? std::uint8_t{1} : std::uint8_t{0}}));
-    key->write("SEND_SPEED", RegistryValue::binary({static_cast<std::uint8_t>(sendSpeed->value())}));
+    key->write("SEND_AUTO",
+               RegistryValue::binary({autoSpeed->isChecked() ? std::uint8_t{1} : std::uint8_t{0}}));
+    key->write("SEND_SPEED",
+               RegistryValue::binary({static_cast<std::uint8_t>(sendSpeed->value())}));
     key->write("SEND_ON_SELECT",
                RegistryValue::binary(
                    {sendOnSelectAction->isChecked() ? std::uint8_t{1} : std::uint8_t{0}}));
@@ -233,20 +235,20 @@ void MainWindow::saveSettings() {
 void MainWindow::loadSettings() {
     const auto key = registry_.openOrCreateKey(kRegistryKey);
     readWindowPlace(*key);  // first: it never throws
-    userDumpPath_.clear();
+    requestFilePath_.clear();
     readPosition(*key, "MIDI_IN", inputPosition_);
     readPosition(*key, "MIDI_OUT", outputPosition_);
     // Before the request file, whose load saves them all again.
     inputName_ = readText(*key, "MIDI_IN_NAME");
     outputName_ = readText(*key, "MIDI_OUT_NAME");
-    userDumpPath_ = readText(*key, "CFG_FILE");
+    requestFilePath_ = readText(*key, "CFG_FILE");
     readPacing(*key);
-    requestDialog_.initialFile = QString::fromStdString(userDumpPath_);
-    if (!userDumpPath_.empty()) {
+    requestDialog_.initialFile = QString::fromStdString(requestFilePath_);
+    if (!requestFilePath_.empty()) {
         // A request file that fails is told once and start-up goes on with an empty USER
         // tab: no file the setting names may keep the window from coming up, or the user
         // could never choose another.
-        guarded([&] { loadRequestFile(userDumpPath_, true); });
+        guarded([&] { loadRequestFile(requestFilePath_, true); });
     }
 }
 

@@ -9,8 +9,8 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
-#include "core/MessageFacts.h"
-#include "core/NumberText.h"
+#include "core/messages/MessageFacts.h"
+#include "core/text/NumberText.h"
 
 namespace pellum {
 namespace {

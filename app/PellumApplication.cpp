@@ -5,7 +5,7 @@
 #include <exception>
 
 #include "app/Language.h"
-#include "core/ErrorText.h"
+#include "core/text/ErrorText.h"
 
 namespace pellum {
 

@@ -22,7 +22,7 @@
 
 #include "app/MainWindow.h"
 #include "app/PellumApplication.h"
-#include "core/CaptureStore.h"
+#include "core/list/CaptureStore.h"
 #include "device/InputDevice.h"
 #include "platform/NoticeWindow.h"
 #include "platform/registry/RegFile.h"
@@ -102,7 +102,7 @@ void BM_CaptureIntoStoreAndList(benchmark::State& state) {
         r.form->clearList();
         state.ResumeTiming();
         r.receiveAll(kCaptured);
-        if (r.form->store().count() != kCaptured) state.SkipWithError("messages were lost");
+        if (r.form->list().count() != kCaptured) state.SkipWithError("messages were lost");
     }
     state.SetItemsProcessed(state.iterations() * kCaptured);
     state.SetBytesProcessed(state.iterations() * kCaptured * static_cast<int64_t>(kMessageSize));
@@ -138,17 +138,22 @@ BENCHMARK(BM_CaptureCopyOnly)->Unit(benchmark::kMillisecond)->UseRealTime();
 void BM_AutoSendPacing(benchmark::State& state) {
     Rig& r = rig();
     constexpr int kRun = 1000;
-    std::vector<double> late;
-    for (auto _ : state) {
-        r.form->clearList();
+    const std::filesystem::path run =
+        std::filesystem::temp_directory_path() / "pellum-bench-run.syx";
+    {
+        std::ofstream out(run, std::ios::binary);
         for (int i = 0; i < kRun; ++i) {
             Bytes m(100 + (i * 37) % 1900, 0x11);
             m[0] = 0xF0;
             m[1] = 0x43;
             m.back() = 0xF7;
-            r.form->store().append(m);
-            r.form->messageList->addItem("x");
+            out.write(reinterpret_cast<const char*>(m.data()),
+                      static_cast<std::streamsize>(m.size()));
         }
+    }
+    std::vector<double> late;
+    for (auto _ : state) {
+        r.form->openSyxFile(QString::fromStdString(run.string()));
         r.form->autoSpeed->setChecked(true);
         const std::size_t sentBefore = r.midi.sentMessages(r.out).size();
         std::size_t sent = sentBefore;
@@ -179,6 +184,7 @@ void BM_AutoSendPacing(benchmark::State& state) {
     state.counters["late_min_ms"] = late.empty() ? 0 : late.front();
     state.counters["late_max_ms"] = late.empty() ? 0 : late.back();
     state.counters["waits"] = static_cast<double>(late.size());
+    std::filesystem::remove(run);
 }
 BENCHMARK(BM_AutoSendPacing)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 
@@ -193,7 +199,8 @@ long residentKib() {
 // The window's resident memory around the largest file it opens (9999 messages of 65,535 bytes,
 // 655 MB): fresh, after loading it, after loading it again, after New, and after a small file.
 void BM_WindowMemoryAroundTheLargestFile(benchmark::State& state) {
-    const std::filesystem::path big = std::filesystem::temp_directory_path() / "pellum-bench-big.syx";
+    const std::filesystem::path big =
+        std::filesystem::temp_directory_path() / "pellum-bench-big.syx";
     const std::filesystem::path small =
         std::filesystem::temp_directory_path() / "pellum-bench-small.syx";
     {
@@ -202,7 +209,8 @@ void BM_WindowMemoryAroundTheLargestFile(benchmark::State& state) {
         m.front() = 0xF0;
         m.back() = 0xF7;
         for (int i = 0; i < pellum::CaptureStore::kCapacity; ++i) {
-            out.write(reinterpret_cast<const char*>(m.data()), static_cast<std::streamsize>(m.size()));
+            out.write(reinterpret_cast<const char*>(m.data()),
+                      static_cast<std::streamsize>(m.size()));
         }
         std::ofstream(small, std::ios::binary).write("\xF0\x41\x10\xF7", 4);
     }

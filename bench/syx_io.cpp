@@ -19,10 +19,10 @@
 #include <vector>
 
 #include "bench/Compare.h"
-#include "core/ByteBlock.h"
-#include "core/CaptureStore.h"
-#include "core/ListLabel.h"
-#include "core/SyxFile.h"
+#include "core/files/ByteBlock.h"
+#include "core/list/CaptureStore.h"
+#include "core/list/ListLabel.h"
+#include "core/files/SyxFile.h"
 
 namespace {
 

@@ -9,9 +9,9 @@
 #include "cli/Commands.h"
 #include "cli/Interrupt.h"
 #include "cli/Options.h"
-#include "core/Errors.h"
-#include "core/FilePath.h"
-#include "core/MidiFile.h"
+#include "core/text/Errors.h"
+#include "core/files/FilePath.h"
+#include "core/files/MidiFile.h"
 
 namespace pellum::cli {
 

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "cli/Receiver.h"
-#include "core/AtomicFile.h"
+#include "core/files/AtomicFile.h"
 #include "platform/midi/MidiService.h"
 
 namespace pellum::cli {

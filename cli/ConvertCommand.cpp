@@ -6,10 +6,10 @@
 
 #include "cli/Commands.h"
 #include "cli/Options.h"
-#include "core/CaptureStore.h"
-#include "core/Errors.h"
-#include "core/FilePath.h"
-#include "core/MidiFile.h"
+#include "core/list/CaptureStore.h"
+#include "core/text/Errors.h"
+#include "core/files/FilePath.h"
+#include "core/files/MidiFile.h"
 
 namespace pellum::cli {
 

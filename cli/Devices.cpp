@@ -3,8 +3,8 @@
 
 #include <algorithm>
 
-#include "core/ErrorText.h"
-#include "core/Errors.h"
+#include "core/text/ErrorText.h"
+#include "core/text/Errors.h"
 
 namespace pellum::cli {
 

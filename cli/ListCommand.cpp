@@ -5,11 +5,11 @@
 
 #include "cli/Commands.h"
 #include "cli/Options.h"
-#include "core/CaptureStore.h"
-#include "core/ListLabel.h"
-#include "core/MessageFacts.h"
-#include "core/MidiFile.h"
-#include "core/SyxFile.h"
+#include "core/list/CaptureStore.h"
+#include "core/list/ListLabel.h"
+#include "core/messages/MessageFacts.h"
+#include "core/files/MidiFile.h"
+#include "core/files/SyxFile.h"
 
 namespace pellum::cli {
 

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "core/ErrorText.h"
+#include "core/text/ErrorText.h"
 
 namespace pellum::cli {
 

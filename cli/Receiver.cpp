@@ -6,8 +6,8 @@
 #include <utility>
 
 #include "cli/Interrupt.h"
-#include "core/CaptureStore.h"
-#include "core/Errors.h"
+#include "core/list/CaptureStore.h"
+#include "core/text/Errors.h"
 
 namespace pellum::cli {
 

@@ -9,8 +9,8 @@
 #include "cli/Interrupt.h"
 #include "cli/Options.h"
 #include "cli/Receiver.h"
-#include "core/Errors.h"
-#include "core/UserDump.h"
+#include "core/text/Errors.h"
+#include "core/messages/RequestFile.h"
 #include "device/OutputDevice.h"
 #include "platform/midi/SystemMidi.h"
 
@@ -125,14 +125,14 @@ int sendRequest(const Request& request, const std::vector<std::uint8_t>& message
 int requestCommand(const Args& args) {
     const Request request = parseRequest(args);
 
-    UserDumpSet set;
-    const UserDumpLoad load = set.loadFile(request.path);
-    if (load.outcome == UserDumpLoad::Outcome::NotOpened ||
-        load.outcome == UserDumpLoad::Outcome::Refused) {
+    RequestSet set;
+    const RequestFileLoad load = set.loadFile(request.path);
+    if (load.outcome == RequestFileLoad::Outcome::NotOpened ||
+        load.outcome == RequestFileLoad::Outcome::Refused) {
         throw FileOpenError(request.path);
     }
     for (const std::string& entry : load.entries) std::printf("%s\n", entry.c_str());
-    if (load.outcome == UserDumpLoad::Outcome::Stopped)
+    if (load.outcome == RequestFileLoad::Outcome::Stopped)
         throw PellumError(stoppedLoadText(request.path, load.errorLine, load.error));
     std::printf("Vendor: %s\nTYPE: %s\n", load.vendorText.c_str(), load.typeText.c_str());
 

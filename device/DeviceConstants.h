@@ -4,11 +4,16 @@
 
 #include <cstdint>
 
+#include "platform/midi/MidiApi.h"
+
 namespace pellum::device {
 
-// Notices carry no data; the records wait in the event ring.
-inline constexpr std::uint32_t kEventsWaitingNotice = 963;
-inline constexpr std::uint32_t kOverflowNotice = 1024;
+// Notices carry no data; the records wait in the event ring. They are window message numbers,
+// as the hidden notice window receives them on Windows: winmm's own number for input data, and
+// the first number Windows leaves to programs (WM_USER) for an overflow.
+inline constexpr std::uint32_t kWindowsUserMessage = 0x0400;
+inline constexpr std::uint32_t kEventsWaitingNotice = midi::MIM_DATA;
+inline constexpr std::uint32_t kOverflowNotice = kWindowsUserMessage;
 
 inline constexpr std::uintptr_t kActiveSensing = 0xFE;
 inline constexpr std::uintptr_t kTimingClock = 0xF8;

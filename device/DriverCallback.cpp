@@ -2,7 +2,7 @@
 #include "device/DriverCallback.h"
 
 #include "device/DeviceConstants.h"
-#include "device/SharedBlocks.h"
+#include "device/FixedAddressBlocks.h"
 
 namespace pellum::device {
 

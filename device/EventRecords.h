@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "device/SharedBlocks.h"
+#include "device/FixedAddressBlocks.h"
 #include "platform/midi/MidiApi.h"
 
 namespace pellum::device {

@@ -6,7 +6,7 @@
 #include <atomic>
 #include <cstdint>
 
-#include "device/SharedBlocks.h"
+#include "device/FixedAddressBlocks.h"
 #include "platform/midi/MidiApi.h"
 
 namespace pellum::device {

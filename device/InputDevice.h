@@ -14,7 +14,7 @@
 #include "device/DeviceConstants.h"
 #include "device/EventRecords.h"
 #include "device/EventRing.h"
-#include "device/SharedBlocks.h"
+#include "device/FixedAddressBlocks.h"
 #include "platform/midi/MidiService.h"
 #include "platform/midi/notices/NoticeSink.h"
 

@@ -8,9 +8,9 @@
 #include <sstream>
 #include <system_error>
 
-#include "core/HexText.h"
-#include "core/RegularFile.h"
-#include "core/SyxFile.h"
+#include "core/text/HexText.h"
+#include "core/files/RegularFile.h"
+#include "core/files/SyxFile.h"
 #include "platform/registry/TextEncoding.h"
 
 namespace pellum {

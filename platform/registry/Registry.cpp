@@ -1,6 +1,6 @@
 #include "platform/registry/Registry.h"
 
-#include "core/Texts.h"
+#include "core/text/Texts.h"
 #include "platform/registry/RegFile.h"
 
 #if defined(_WIN32)

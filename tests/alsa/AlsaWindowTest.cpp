@@ -8,7 +8,7 @@
 #include <QComboBox>
 #include <cstdlib>
 
-#include "core/CaptureStore.h"
+#include "core/list/MessageList.h"
 #include "tests/app/WindowFixture.h"
 
 namespace pellum {
@@ -32,8 +32,8 @@ TEST_F(WindowOverAlsa, ADumpAtFullSpeedIsCapturedWhole) {
     ASSERT_GT(in, 0);
     test::choose(form.inputList, in);
     ASSERT_EQ(std::system("amidi -p hw:0,0 -s /pellum/files/forty-and-big.syx"), 0);
-    ASSERT_TRUE(test::pumpUntil([&] { return form.store().count() >= 41; }, 60s))
-        << form.store().count() << " of 41 captured";
+    ASSERT_TRUE(test::pumpUntil([&] { return form.list().count() >= 41; }, 60s))
+        << form.list().count() << " of 41 captured";
     const std::string saved = dir.file("saved.syx");
     dialogs.answers.push_back(QString::fromStdString(saved));
     form.saveAction->trigger();

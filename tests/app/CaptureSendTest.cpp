@@ -1,11 +1,15 @@
 // Capturing what the instrument sends, and sending stored messages back, one by click or all of
 // them paced by the timer.
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
 #include <QLabel>
-#include <QListWidget>
+#include <QListView>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QRadioButton>
@@ -19,7 +23,7 @@
 #include "app/ElidedLabel.h"
 #include "app/MessageView.h"
 #include "app/UpDown.h"
-#include "core/CaptureStore.h"
+#include "core/list/MessageList.h"
 #include "device/InputDevice.h"
 #include "tests/app/WindowFixture.h"
 
@@ -82,8 +86,8 @@ TEST_F(CaptureSend, CapturesAreLabelledCountedAndSyncTheChannel) {
     receive(sysex(0x7F, 0x00, 8));
     EXPECT_EQ(lines(form->messageList),
               (QStringList{"0001 Roland(41H) 11Byte", "0002 Casio(44H) 9Byte", "0003 8Byte"}));
-    EXPECT_EQ(form->store().count(), 3);
-    EXPECT_EQ(stored(form->store(), 0), roland);
+    EXPECT_EQ(form->list().count(), 3);
+    EXPECT_EQ(stored(form->list(), 0), roland);
     EXPECT_TRUE(form->sendAllButton->isEnabled());
     EXPECT_TRUE(form->deleteButton->isEnabled());
 
@@ -98,15 +102,15 @@ TEST_F(CaptureSend, CapturesAreLabelledCountedAndSyncTheChannel) {
     }
 
     // A Universal Non-real-time message is not filed, yet moves the selector.
-    const int count = form->store().count();
+    const int count = form->list().count();
     receive({0xF0, 0x7E, 0x05, 0x06, 0x02, 0x41, 0x10, 0xF7});
-    EXPECT_EQ(form->store().count(), count);
+    EXPECT_EQ(form->list().count(), count);
     EXPECT_EQ(form->messageList->count(), count);
     EXPECT_EQ(form->channelStepper->position(), 6);
 
     // Too short for a channel byte: filed, nothing read beyond it.
     receive({0xF0, 0xF7});
-    EXPECT_EQ(form->messageList->item(form->messageList->count() - 1)->text(),
+    EXPECT_EQ(form->messageList->lineText(form->messageList->count() - 1),
               QString("%1 2Byte").arg(count + 1, 4, 10, QChar('0')));
     EXPECT_EQ(form->channelStepper->position(), 6);
     EXPECT_EQ(form->cursor().shape(), Qt::ArrowCursor);
@@ -125,8 +129,8 @@ TEST_F(CaptureSend, WrongChecksumsAreMarkedCountedAndViewedWithoutSending) {
     bad[7] = 0x7E;
     receive(good);
     receive(bad);
-    EXPECT_TRUE(form->messageList->item(0)->toolTip().isEmpty());
-    EXPECT_EQ(form->messageList->item(1)->toolTip(), "checksum wrong (41H, want 42H)");
+    EXPECT_TRUE(lineTip(form->messageList, 0).isEmpty());
+    EXPECT_EQ(lineTip(form->messageList, 1), "checksum wrong (41H, want 42H)");
     EXPECT_TRUE(form->checksumState->isVisibleTo(form.get()));
 
     // F3 shows the current line, which the keyboard or a click would have sent.
@@ -145,7 +149,7 @@ TEST_F(CaptureSend, WrongChecksumsAreMarkedCountedAndViewedWithoutSending) {
 
     openThroughToolBar(joined({bad, sysex(0x42, 0x30, 9), bad, good}));
     EXPECT_EQ(form->checksumState->text(), "サム誤り 2");
-    EXPECT_EQ(form->messageList->item(0)->text(), "0001 Roland(41H) 11Byte");  // label whole
+    EXPECT_EQ(form->messageList->lineText(0), "0001 Roland(41H) 11Byte");  // label whole
     clickLine(0);
     QTest::keyClick(form->messageList, Qt::Key_Delete);
     EXPECT_EQ(form->checksumState->text(), "サム誤り 1");
@@ -161,14 +165,14 @@ TEST_F(CaptureSend, UnsavedCapturesAreAskedAboutBeforeACommandThrowsThemAway) {
     for (QToolButton* b : {form->clearListButton, form->openButton, form->exitButton})
         QTest::mouseClick(b, Qt::LeftButton);
     EXPECT_FALSE(form->close());
-    EXPECT_EQ(std::tuple(dialogs.questions.size(), dialogs.asked.size(), form->store().count()),
+    EXPECT_EQ(std::tuple(dialogs.questions.size(), dialogs.asked.size(), form->list().count()),
               std::tuple(5, 0, 1));
     // Save writes the list before New clears it; a list just saved is not asked about.
     dialogs.unsavedAnswers = {Dialogs::Unsaved::save};
     dialogs.answers = {QString::fromStdString(dir.file("kept.syx"))};
     for (int i = 0; i < 2; ++i) form->newAction->trigger();
     EXPECT_EQ(readBytes(dir.file("kept.syx")), sysex(0x41, 0x10, 6));
-    EXPECT_EQ(std::tuple(dialogs.questions.size(), form->store().count()), std::tuple(6, 0));
+    EXPECT_EQ(std::tuple(dialogs.questions.size(), form->list().count()), std::tuple(6, 0));
 }
 
 TEST_F(CaptureSend, TheTitleNamesTheListsFileAndSaveAsksOnlyWhenNoFileHoldsTheListWhole) {
@@ -201,7 +205,7 @@ TEST_F(CaptureSend, WithSendingOnChoiceOffArrowsBrowseEnterSendsAndDeleteTakesTh
     EXPECT_TRUE(sent().empty());
     QTest::keyClick(form->messageList, Qt::Key_Return);
     QTest::mouseDClick(form->messageList->viewport(), Qt::LeftButton, {},
-                       form->messageList->visualItemRect(form->messageList->item(0)).center());
+                       form->messageList->lineRect(0).center());
     EXPECT_EQ(sentNumbers(), (std::vector<int>{3, 0}));
 
     // Del takes the line the keyboard chose; a capture after it takes a number not listed.
@@ -241,28 +245,86 @@ TEST_F(CaptureSend, TheStatusLineShowsTheListDevicesCaptureAndOverrideAndF6Resum
     EXPECT_EQ(dialogs.messages.size(), 1);
 }
 
+TEST_F(CaptureSend, ARefusedFileLeavesTheListAsItWasAndEveryLineSendsItsOwnMessage) {
+    const Bytes loaded = sysex(0x41, 0x10, 11), captured = sysex(0x43, 0x10, 9);
+    openThroughToolBar(loaded, "one.syx");
+    receive(captured);
+    const QString title = form->windowTitle();
+    EXPECT_EQ(title, "one.syx* - Pellum");
+    form->show();  // a window takes drops once it is shown
+
+    // Refused: a message over 65,535 bytes, a FIFO, a folder, a file that is not there, and
+    // one without read permission where that keeps the tests' user out.
+    Bytes tooLong(70000, 0x11);
+    tooLong.front() = 0xF0;
+    tooLong.back() = 0xF7;
+    writeBytes(dir.file("long.syx"), tooLong);
+    ASSERT_EQ(::mkfifo(dir.file("fifo.syx").c_str(), 0600), 0);
+    std::filesystem::create_directory(dir.file("folder.syx"));
+    std::vector<std::string> refused{"long.syx", "fifo.syx", "folder.syx", "missing.syx"};
+    if (::geteuid() != 0) {
+        writeBytes(dir.file("locked.syx"), loaded);
+        ::chmod(dir.file("locked.syx").c_str(), 0);
+        refused.push_back("locked.syx");
+    }
+    for (const std::string& name : refused) {
+        for (const bool drop : {false, true}) {
+            SCOPED_TRACE(name + (drop ? " dropped" : " opened"));
+            const QString file = QString::fromStdString(dir.file(name));
+            const qsizetype errors = dialogs.errors.size();
+            if (drop) {
+                QMimeData mime;
+                mime.setUrls({QUrl::fromLocalFile(file)});
+                QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton,
+                                      Qt::NoModifier);
+                QApplication::sendEvent(form.get(), &enter);
+                QDropEvent event(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton,
+                                 Qt::NoModifier);
+                QApplication::sendEvent(form.get(), &event);
+            } else {
+                dialogs.answers.push_back(file);
+                QTest::mouseClick(form->openButton, Qt::LeftButton);
+            }
+            EXPECT_EQ(dialogs.errors.size(), errors + 1);
+            EXPECT_EQ(lines(form->messageList),
+                      (QStringList{"0001 Roland(41H) 11Byte", "0002 YAMAHA(43H) 9Byte"}));
+            EXPECT_EQ(form->windowTitle(), title);
+        }
+    }
+
+    // What comes in after them is numbered after the list, and every line sends its own bytes.
+    const Bytes later = sysex(0x42, 0x10, 7);
+    receive(later);
+    ASSERT_EQ(form->messageList->lineText(2), "0003 KORG(42H) 7Byte");
+    for (int row : {2, 0, 1}) clickLine(row);
+    EXPECT_EQ(sent(), (std::vector<Bytes>{later, loaded, captured}));
+    dialogs.answers.push_back(QString::fromStdString(dir.file("out.syx")));
+    form->saveAsAction->trigger();
+    EXPECT_EQ(readBytes(dir.file("out.syx")), joined({loaded, captured, later}));
+    EXPECT_EQ(form->windowTitle(), "out.syx - Pellum");
+}
+
 TEST_F(CaptureSend, AFullStoreLeavesEventsPendingAndSaysSo) {
-    for (int i = 0; i < CaptureStore::kCapacity - 1; ++i) form->store().append(sysex(0x43, 0, 4));
+    fillList(MessageList::kCapacity - 1);
     midi.inject(in, sysex(0x41, 0, 5));
     midi.inject(in, sysex(0x42, 0, 5));
     midi.inject(in, sysex(0x43, 0, 5));
     deliver(in);
     // The first announcement files one message; the two that follow find the store full.
-    EXPECT_EQ(form->store().count(), 9999);
-    EXPECT_EQ(form->messageList->count(), 1);
-    EXPECT_EQ(form->messageList->item(0)->text(), "9999 Roland(41H) 5Byte");
+    EXPECT_EQ(form->list().count(), 9999);
+    EXPECT_EQ(form->messageList->count(), 9999);
+    EXPECT_EQ(form->messageList->lineText(9998), "9999 Roland(41H) 5Byte");
     EXPECT_EQ(form->inputDevice->pendingCount(), 2);
     EXPECT_EQ(dialogs.messages, QStringList(2, "これ以上記録できません"));
 
     receive(sysex(0x44, 0, 5));  // every further input event says so again and takes nothing
     EXPECT_EQ(dialogs.messages.size(), 3);
-    EXPECT_EQ(form->store().count(), 9999);
-    EXPECT_EQ(form->messageList->count(), 1);
+    EXPECT_EQ(form->list().count(), 9999);
     EXPECT_EQ(form->inputDevice->pendingCount(), 3);
 }
 
 TEST_F(CaptureSend, AFullStoreShowsOneBoxPerBurst) {
-    for (int i = 0; i < CaptureStore::kCapacity; ++i) form->store().append(sysex(0x43, 0, 4));
+    fillList(MessageList::kCapacity);
     // While the box is open its own loop goes on handling input events: a burst arrives.
     bool burst = true;
     dialogs.whileOpen = [&] {
@@ -272,7 +334,7 @@ TEST_F(CaptureSend, AFullStoreShowsOneBoxPerBurst) {
     receive(sysex(0x42, 0, 5));
     EXPECT_EQ(dialogs.messages, QStringList{"これ以上記録できません"});
     EXPECT_EQ(form->inputDevice->pendingCount(), 6);
-    EXPECT_EQ(form->store().count(), 9999);
+    EXPECT_EQ(form->list().count(), 9999);
 
     // Once it is closed, the next input event says so again.
     receive(sysex(0x42, 0, 5));
@@ -331,7 +393,7 @@ TEST_F(CaptureSend, ClickSendAppliesTheOverrideToTheCopyOnly) {
     clickLine(0);  // the same line again sends again
     ASSERT_EQ(sent().size(), 2u);
     EXPECT_EQ(sent()[0], sysex(0x41, 0x12, 11));
-    EXPECT_EQ(form->store().message(0)[2], 0x10);
+    EXPECT_EQ(form->list().message(0)[2], 0x10);
     EXPECT_FALSE(form->captureOn->isChecked());
 
     // The keyboard selects and sends too.
@@ -340,13 +402,7 @@ TEST_F(CaptureSend, ClickSendAppliesTheOverrideToTheCopyOnly) {
     ASSERT_EQ(sent().size(), 3u);
     EXPECT_EQ(sent()[2], sysex(0x42, 0x22, 7));
 
-    // A line beyond the stored messages (after "List Delete" and a capture) sends nothing.
-    form->store().clear();
-    clickLine(1);
-    EXPECT_EQ(sent().size(), 3u);
-
     // Nothing leaves while the sending switch is off.
-    form->store().append(sysex(0x41, 0x10, 5));
     form->sendOn->setChecked(false);
     clickLine(0);
     EXPECT_EQ(sent().size(), 3u);
@@ -383,8 +439,8 @@ TEST_F(CaptureSend, OnlyTheUsersChoiceOfALineSendsIt) {
 
     // Nor a right click, which selects nothing either.
     QTest::mouseClick(form->messageList->viewport(), Qt::RightButton, {},
-                      form->messageList->visualItemRect(form->messageList->item(2)).center());
-    EXPECT_TRUE(form->messageList->selectedItems().isEmpty());
+                      form->messageList->lineRect(2).center());
+    EXPECT_TRUE(form->messageList->selectionModel()->selectedIndexes().isEmpty());
     EXPECT_TRUE(sent().empty());
     EXPECT_TRUE(form->captureOn->isChecked());
 
@@ -415,9 +471,7 @@ TEST_F(CaptureSend, AClickAfterADragAcrossLinesSendsOnce) {
     form->show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
     QWidget* view = form->messageList->viewport();
-    const auto at = [&](int row) {
-        return form->messageList->visualItemRect(form->messageList->item(row)).center();
-    };
+    const auto at = [&](int row) { return form->messageList->lineRect(row).center(); };
     QTest::mousePress(view, Qt::LeftButton, {}, at(0));
     QTest::mouseMove(view, at(1));
     QTest::mouseMove(view, at(2));
@@ -439,7 +493,7 @@ TEST_F(CaptureSend, ListDeleteLeavesNoLineSelected) {
     EXPECT_EQ(lines(form->messageList),
               (QStringList{"0001 Roland(41H) 6Byte", "0003 Roland(41H) 6Byte",
                            "0004 Roland(41H) 6Byte"}));
-    EXPECT_TRUE(form->messageList->selectedItems().isEmpty());
+    EXPECT_TRUE(form->messageList->selectionModel()->selectedIndexes().isEmpty());
 
     // A second press finds nothing to delete, and a run starts with line 0.
     QTest::mouseClick(form->deleteButton, Qt::LeftButton);
@@ -570,12 +624,13 @@ TEST_F(CaptureSend, TheFirstWaitFollowsThePacingChoice) {
     }
     EXPECT_TRUE(sent().empty());
 
-    // Over an empty list nothing goes out and the first tick ends the run.
+    // Over an empty list there is no run to start, from the button or the menu.
     form->newAction->trigger();
     QTest::mouseClick(form->sendAllButton, Qt::LeftButton);
-    ASSERT_TRUE(pumpUntil([&] { return !form->sendTimer->isActive(); }));
+    form->sendAllAction->trigger();
+    EXPECT_FALSE(form->sendTimer->isActive());
     EXPECT_TRUE(sent().empty());
-    EXPECT_TRUE(form->sendAllButton->isEnabled());
+    EXPECT_FALSE(form->sendAllButton->isEnabled());
 }
 
 TEST_F(CaptureSend, ConfigControlsSteerEachOther) {

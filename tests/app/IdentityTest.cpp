@@ -4,8 +4,8 @@
 #include <QTabWidget>
 #include <QTest>
 
-#include "core/CaptureStore.h"
-#include "core/IdentityReply.h"
+#include "core/list/MessageList.h"
+#include "core/messages/IdentityReply.h"
 #include "tests/app/WindowFixture.h"
 
 using namespace pellum;
@@ -35,7 +35,7 @@ TEST_F(Identity, TheReplyFillsTheReceiveTabAndEveryReopeningAsksAgain) {
     deliver(in);
     EXPECT_EQ(identityShown(), kSc88);
     EXPECT_EQ(form->messageList->count(), 0);
-    EXPECT_EQ(form->store().count(), 0);
+    EXPECT_EQ(form->list().count(), 0);
 
     // A second reply overwrites every label, the machine name falling back to "unknown".
     midi.inject(in, {0xF0, 0x7E, 0x00, 0x06, 0x02, 0x43, 0x05, 0x00, 0x00, 0x00, 0x00, 0x01, 0x00,

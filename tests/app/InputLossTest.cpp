@@ -1,9 +1,9 @@
 // Received bytes that the input had to drop are not a silent gap in the list: the window says
 // so, once per burst, and keeps what did arrive.
 #include <QCheckBox>
-#include <QListWidget>
+#include <QListView>
 
-#include "core/CaptureStore.h"
+#include "core/list/MessageList.h"
 #include "tests/app/WindowFixture.h"
 #include "tests/support/PatternMessage.h"
 
@@ -59,10 +59,10 @@ TEST_F(InputLoss, ALossIsToldOncePerBurstAndWhatArrivedIsKept) {
     pumpUntil([] { return false; }, 1500ms);
     EXPECT_EQ(dialogs.messages.size(), 1);
     // Everything that found a buffer is in the list, none of it damaged.
-    EXPECT_EQ(static_cast<std::uint64_t>(form->store().count()) * kSize + lost + lostInBox,
+    EXPECT_EQ(static_cast<std::uint64_t>(form->list().count()) * kSize + lost + lostInBox,
               200 * kSize);
-    for (int i = 0; i < form->store().count(); ++i) {
-        ASSERT_EQ(form->store().length(i), static_cast<int>(kSize)) << "message " << i;
+    for (int i = 0; i < form->list().count(); ++i) {
+        ASSERT_EQ(form->list().length(i), static_cast<int>(kSize)) << "message " << i;
     }
 
     // A later burst is told again, with its own count.
@@ -88,8 +88,8 @@ TEST_F(InputLoss, AGapBreaksTheMessageInFlightAndIsTold) {
     midi.flush(in);
     ASSERT_TRUE(pumpUntil([&] { return !dialogs.messages.isEmpty(); }, 5s));
     EXPECT_EQ(dialogs.messages, QStringList{QStringLiteral("受信中にデータが失われました")});
-    ASSERT_TRUE(pumpUntil([&] { return form->store().count() == 2; }, 5s));
-    for (int i = 0; i < form->store().count(); ++i) {
-        EXPECT_EQ(form->store().length(i), static_cast<int>(kSize)) << "message " << i;
+    ASSERT_TRUE(pumpUntil([&] { return form->list().count() == 2; }, 5s));
+    for (int i = 0; i < form->list().count(); ++i) {
+        EXPECT_EQ(form->list().length(i), static_cast<int>(kSize)) << "message " << i;
     }
 }

@@ -6,7 +6,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QMenu>
 #include <QMimeData>
 #include <QProgressBar>
@@ -22,7 +22,7 @@
 
 #include "app/MainWindow.h"
 #include "app/UpDown.h"
-#include "core/CaptureStore.h"
+#include "core/list/MessageList.h"
 #include "tests/app/WindowFixture.h"
 #include "tests/support/TempFiles.h"
 
@@ -166,24 +166,25 @@ TEST_F(Window, OpeningAFileFillsTheListWithLoadedLabels) {
     EXPECT_EQ(lines(form->messageList),
               (QStringList{"0001 Roland(41H) 11Byte", "0002 Casio(44H) 5Byte",
                            "0003 YAMAHA(43H) 9Byte"}));
-    EXPECT_EQ(form->store().count(), 3);
+    EXPECT_EQ(form->list().count(), 3);
     EXPECT_TRUE(form->sendAllButton->isEnabled());
-    EXPECT_FALSE(form->deleteButton->isEnabled());  // loading leaves "List Delete" alone
+    EXPECT_TRUE(form->deleteButton->isEnabled());
 
     // Cancelling the dialog changes nothing.
     QTest::mouseClick(form->openButton, Qt::LeftButton);
     EXPECT_EQ(form->messageList->count(), 3);
 
-    // An empty file empties the list and the store, and "Auto Sending" stays as it was.
+    // An empty file empties the list, and the buttons follow it.
     openThroughToolBar({}, "empty.syx");
     EXPECT_EQ(form->messageList->count(), 0);
-    EXPECT_EQ(form->store().count(), 0);
-    EXPECT_TRUE(form->sendAllButton->isEnabled());
+    EXPECT_EQ(form->list().count(), 0);
+    EXPECT_FALSE(form->sendAllButton->isEnabled());
+    EXPECT_FALSE(form->deleteButton->isEnabled());
     EXPECT_TRUE(dialogs.errors.isEmpty());
 
     // A file with no message, and one cut inside its second, are told once per load.
     openThroughToolBar(joined({kRoland, {0xF0, 0x43, 0x10}}), "cut.syx");
-    EXPECT_EQ(form->messageList->item(1)->text(), "0002 YAMAHA(43H) 4Byte");
+    EXPECT_EQ(form->messageList->lineText(1), "0002 YAMAHA(43H) 4Byte");
     ASSERT_EQ(dialogs.messages.size(), 2);
     EXPECT_TRUE(dialogs.messages[0].endsWith("empty.syx に SysEx メッセージがありません"));
     EXPECT_TRUE(
@@ -193,7 +194,6 @@ TEST_F(Window, OpeningAFileFillsTheListWithLoadedLabels) {
 
 TEST_F(Window, ListDeleteRemovesTheLineAndItsMessage) {
     openThroughToolBar(joined({kRoland, kCasio, kYamaha}));
-    form->deleteButton->setEnabled(true);  // as after a capture
 
     // Nothing selected: nothing deleted.
     QTest::mouseClick(form->deleteButton, Qt::LeftButton);
@@ -203,9 +203,9 @@ TEST_F(Window, ListDeleteRemovesTheLineAndItsMessage) {
     QTest::mouseClick(form->deleteButton, Qt::LeftButton);
     EXPECT_EQ(lines(form->messageList),
               (QStringList{"0001 Roland(41H) 11Byte", "0003 YAMAHA(43H) 9Byte"}));
-    EXPECT_EQ(form->store().count(), 2);
+    EXPECT_EQ(form->list().count(), 2);
     // Line 1 shows the third message, and slot 1 holds it.
-    EXPECT_EQ(stored(form->store(), 1), kYamaha);
+    EXPECT_EQ(stored(form->list(), 1), kYamaha);
 
     // Saving writes what the list shows.
     dialogs.answers.push_back(QString::fromStdString(dir.file("all.syx")));
@@ -217,22 +217,21 @@ TEST_F(Window, ListDeleteRemovesTheLineAndItsMessage) {
         QTest::mouseClick(form->deleteButton, Qt::LeftButton);
     }
     EXPECT_EQ(form->messageList->count(), 0);
-    EXPECT_EQ(form->store().count(), 0);
+    EXPECT_EQ(form->list().count(), 0);
     EXPECT_FALSE(form->deleteButton->isEnabled());
     EXPECT_FALSE(form->sendAllButton->isEnabled());
 }
 
-TEST_F(Window, NewKeepsTheButtonsAndInitListDisablesThem) {
-    form->deleteButton->setEnabled(true);
+TEST_F(Window, NewAndClearListEmptyTheListAndTheButtonsFollow) {
     for (const bool initList : {false, true}) {
         SCOPED_TRACE(initList ? "Clear List" : "New");
         openThroughToolBar(joined({kRoland, kYamaha}));
         if (initList) QTest::mouseClick(form->clearListButton, Qt::LeftButton);
         if (!initList) form->newAction->trigger();
         EXPECT_EQ(form->messageList->count(), 0);
-        EXPECT_EQ(form->store().count(), 0);
-        EXPECT_EQ(form->sendAllButton->isEnabled(), !initList);
-        EXPECT_EQ(form->deleteButton->isEnabled(), !initList);
+        EXPECT_EQ(form->list().count(), 0);
+        EXPECT_FALSE(form->sendAllButton->isEnabled());
+        EXPECT_FALSE(form->deleteButton->isEnabled());
     }
 }
 
@@ -261,7 +260,7 @@ TEST_F(Window, CtrlSSavesFromAnyTabWithTheOverride) {
     expected[kRoland.size() + 2] = 0x12;
     EXPECT_EQ(readBytes(path), expected);
     EXPECT_EQ(readBytes(path).size(), 20u);
-    EXPECT_EQ(form->store().message(0)[2], 0x12);  // the store keeps the new channel
+    EXPECT_EQ(form->list().message(0)[2], 0x12);  // the store keeps the new channel
 
     // The up-down stops at its ends.
     for (int i = 0; i < 20; ++i) form->channelStepper->click(UpDown::Button::Up);
@@ -276,8 +275,8 @@ TEST_F(Window, FileErrorsShowTheirTextAndLoseNothing) {
     QTest::mouseClick(form->openButton, Qt::LeftButton);
     ASSERT_EQ(dialogs.errors.size(), 1);
     EXPECT_EQ(dialogs.errors[0], "ファイル " + missing + " は開けません.");
-    EXPECT_EQ(form->messageList->count(), 0);  // the list was already cleared
-    EXPECT_EQ(form->store().count(), 2);  // the store keeps its content
+    EXPECT_EQ(form->messageList->count(), 2);
+    EXPECT_EQ(form->windowTitle(), "in.syx - Pellum");
 
     const std::string target = dir.file("keep.syx");
     writeBytes(target, kCasio);
@@ -309,12 +308,12 @@ TEST_F(Window, DroppingFilesOpensOnlyTheFirst) {
 
 TEST_F(Window, AFileBeyondCapacityLoadsTheFirst9999AndSaysSo) {
     Bytes file;
-    for (int i = 0; i < CaptureStore::kCapacity + 1; ++i)
+    for (int i = 0; i < MessageList::kCapacity + 1; ++i)
         file.insert(file.end(), kCasio.begin(), kCasio.end());
     openThroughToolBar(file);
     EXPECT_EQ(form->messageList->count(), 9999);
-    EXPECT_EQ(form->store().count(), 9999);
-    EXPECT_EQ(form->messageList->item(9998)->text(), "9999 Casio(44H) 5Byte");
+    EXPECT_EQ(form->list().count(), 9999);
+    EXPECT_EQ(form->messageList->lineText(9998), "9999 Casio(44H) 5Byte");
     EXPECT_EQ(dialogs.messages, QStringList{"これ以上記録できません"});
 }
 
@@ -342,8 +341,8 @@ TEST_F(Window, GivesTheRoomToWhatShowsContentAndKeepsItsSizeAndPlace) {
     form->tabs->setCurrentIndex(0);  // only the tab in front follows the window
     int linesShown = 0;
     for (int row = 0; row < form->messageList->count(); ++row)
-        linesShown += form->messageList->viewport()->rect().contains(
-            form->messageList->visualItemRect(form->messageList->item(row)));
+        linesShown +=
+            form->messageList->viewport()->rect().contains(form->messageList->lineRect(row));
     EXPECT_GE(linesShown, 30);
 
     const QRect place(40, 50, 500, 400);

@@ -1,9 +1,9 @@
 // Start-up, device selection, the settings they keep, and the end of the program.
+#include <QApplication>
 #include <QComboBox>
 #include <QFileInfo>
-#include <QApplication>
 #include <QLabel>
-#include <QListWidget>
+#include <QListView>
 #include <QRadioButton>
 #include <QSlider>
 #include <QTest>
@@ -13,7 +13,7 @@
 #include <system_error>
 
 #include "app/MainSequence.h"
-#include "core/CaptureStore.h"
+#include "core/list/MessageList.h"
 #include "device/InputDevice.h"
 #include "tests/app/WindowFixture.h"
 
@@ -55,7 +55,7 @@ TEST_F(Startup, SavedDevicesAreOpenedAndAskedWhoTheyAre) {
     EXPECT_TRUE(midi.isInputOpen(in));
     EXPECT_TRUE(midi.isOutputOpen(out));
     EXPECT_EQ(midi.sentMessages(out), std::vector<Bytes>{kIdentityRequest});
-    EXPECT_EQ(form->userDumpPath(), "/home/user/synth.cfg");
+    EXPECT_EQ(form->requestFilePath(), "/home/user/synth.cfg");
 
     // Started: what the instrument sends now is captured.
     midi.inject(in, {0xF0, 0x41, 0x10, 0x42, 0xF7});

@@ -12,8 +12,8 @@
 
 #include "app/ElidedLabel.h"
 #include "app/UpDown.h"
-#include "core/CaptureStore.h"
-#include "core/IdentityReply.h"
+#include "core/list/MessageList.h"
+#include "core/messages/IdentityReply.h"
 #include "tests/app/WindowFixture.h"
 #include "tests/support/ExampleCfg.h"
 
@@ -95,7 +95,7 @@ TEST_F(UserTab, ALoadedRequestIsPreviewedChosenAndSentWithTheOverride) {
     EXPECT_EQ(sent()[1], part1);
     deliver(in);
     ASSERT_EQ(form->messageList->count(), 2);
-    EXPECT_EQ(stored(form->store(), 1), kDump);
+    EXPECT_EQ(stored(form->list(), 1), kDump);
     EXPECT_TRUE(dialogs.errors.isEmpty());
 }
 
@@ -140,7 +140,7 @@ TEST_F(UserTab, AFileThatFailsToLoadChangesNothing) {
     EXPECT_EQ(form->requestVendor->text(), "41H Roland");
     EXPECT_EQ(form->requestType->text(), "42H GS");
     EXPECT_EQ(form->requestBytes->text(), kSystemPreview);
-    EXPECT_EQ(form->userDumpPath(), good);
+    EXPECT_EQ(form->requestFilePath(), good);
     QTest::mouseClick(form->sendRequestButton, Qt::LeftButton);
     EXPECT_EQ(sent(), (std::vector<Bytes>{{0xF0, 0x41, 0x10, 0x42, 0x11, 0x40, 0x00, 0x7F, 0x00,
                                            0x00, 0x01, 0x40, 0xF7}}));

@@ -8,7 +8,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QLabel>
-#include <QListWidget>
+#include <QListView>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
@@ -20,7 +20,7 @@
 #include "app/DesktopLinks.h"
 #include "app/MainWindow.h"
 #include "app/PellumApplication.h"
-#include "core/CaptureStore.h"
+#include "core/list/MessageList.h"
 #include "platform/NoticeWindow.h"
 #include "platform/midi/SystemMidi.h"
 #include "platform/registry/RegFile.h"
@@ -32,10 +32,15 @@
 namespace pellum::test {
 
 // The texts of a list's lines, top to bottom.
-inline QStringList lines(const QListWidget* list) {
+inline QStringList lines(const ListBox* list) {
     QStringList texts;
-    for (int i = 0; i < list->count(); ++i) texts << list->item(i)->text();
+    for (int i = 0; i < list->count(); ++i) texts << list->lineText(i);
     return texts;
+}
+
+// Line `row`'s tip: the checksum's verdict on a marked line, empty on others.
+inline QString lineTip(const ListBox* list, int row) {
+    return list->model()->index(row, 0).data(Qt::ToolTipRole).toString();
 }
 
 // The texts of a combo box's entries, top to bottom.
@@ -45,16 +50,15 @@ inline QStringList entries(const QComboBox* combo) {
     return texts;
 }
 
-// Message `k` of `store`.
-inline Bytes stored(const CaptureStore& store, int k) {
-    const auto message = store.message(k);
+// Message `k` of `list`.
+inline Bytes stored(const MessageList& list, int k) {
+    const auto message = list.message(k);
     return Bytes(message.begin(), message.end());
 }
 
 // A click on line `row` of a list, as the mouse gives it.
-inline void clickLine(QListWidget* list, int row) {
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                      list->visualItemRect(list->item(row)).center());
+inline void clickLine(ListBox* list, int row) {
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->lineRect(row).center());
 }
 
 // Records the addresses the About box would open instead of opening them.
@@ -158,6 +162,13 @@ protected:
         writeBytes(dir.file(name), content);
         dialogs.answers.push_back(QString::fromStdString(dir.file(name)));
         QTest::mouseClick(form->openButton, Qt::LeftButton);
+    }
+    // Fills the list with `count` loaded messages F0 43 00 F7, as a file brings them.
+    void fillList(int count) {
+        Bytes file;
+        for (int i = 0; i < count; ++i) file.insert(file.end(), {0xF0, 0x43, 0x00, 0xF7});
+        writeBytes(dir.file("fill.syx"), file);
+        form->openSyxFile(QString::fromStdString(dir.file("fill.syx")));
     }
 
     midi::LoopbackMidi midi;

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "core/ListLabel.h"
+#include "core/list/ListLabel.h"
 #include "tests/support/CliRun.h"
 #include "tests/support/PatternMessage.h"
 

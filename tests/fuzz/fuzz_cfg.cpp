@@ -6,20 +6,20 @@
 #include <string>
 #include <string_view>
 
-#include "core/UserDump.h"
+#include "core/messages/RequestFile.h"
 #include "tests/fuzz/FuzzCheck.h"
 
 using namespace pellum;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     // A fresh set for every input, so that a finding does not depend on the inputs before it.
-    const auto set = std::make_unique<UserDumpSet>();
-    const UserDumpLoad load = set->load({data, size});
+    const auto set = std::make_unique<RequestSet>();
+    const RequestFileLoad load = set->load({data, size});
 
-    FUZZ_CHECK(load.outcome != UserDumpLoad::Outcome::NotOpened);
+    FUZZ_CHECK(load.outcome != RequestFileLoad::Outcome::NotOpened);
     FUZZ_CHECK(static_cast<int>(load.entries.size()) == set->entryCount());
-    FUZZ_CHECK(set->entryCount() <= UserDumpSet::kMaxRequests);
-    const bool loaded = load.outcome == UserDumpLoad::Outcome::Loaded;
+    FUZZ_CHECK(set->entryCount() <= RequestSet::kMaxRequests);
+    const bool loaded = load.outcome == RequestFileLoad::Outcome::Loaded;
     FUZZ_CHECK(loaded == load.error.empty());
     FUZZ_CHECK(loaded ? load.firstSelected && set->entryCount() >= 1 && !load.vendorText.empty() &&
                             !load.typeText.empty()
@@ -43,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::size_t checksum = set->checksumOn() ? 1 : 0;
         FUZZ_CHECK(m.size() >= 2 + 1 + 1 + checksum);
         FUZZ_CHECK(m.front() == 0xF0 && m.back() == 0xF7);
-        FUZZ_CHECK(m.size() <= 2 + UserDumpSet::kMaxHeaderBytes + UserDumpSet::kMaxBodyBytes + 1);
+        FUZZ_CHECK(m.size() <= 2 + RequestSet::kMaxHeaderBytes + RequestSet::kMaxBodyBytes + 1);
         if (set->checksumOn()) FUZZ_CHECK(m[m.size() - 2] < 128);  // a 7-bit checksum
         // The override touches byte 2 and nothing else.
         const auto withOverride = set->request(i, {true, 16});

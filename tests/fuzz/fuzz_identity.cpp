@@ -4,7 +4,7 @@
 #include <span>
 #include <string>
 
-#include "core/IdentityReply.h"
+#include "core/messages/IdentityReply.h"
 #include "tests/fuzz/FuzzCheck.h"
 
 using namespace pellum;

@@ -1,7 +1,7 @@
 // The Standard MIDI File reader: any bytes load, or are refused with the store untouched; every
 // stored message runs from F0 to F7; and the store written as a file reads back the same.
-#include "core/Errors.h"
-#include "core/MidiFile.h"
+#include "core/text/Errors.h"
+#include "core/files/MidiFile.h"
 #include "tests/fuzz/FuzzCheck.h"
 
 using namespace pellum;

@@ -12,11 +12,11 @@
 #include <string>
 #include <vector>
 
-#include "core/CaptureStore.h"
-#include "core/Errors.h"
-#include "core/ListLabel.h"
-#include "core/MessageFacts.h"
-#include "core/SyxFile.h"
+#include "core/list/CaptureStore.h"
+#include "core/text/Errors.h"
+#include "core/list/ListLabel.h"
+#include "core/messages/MessageFacts.h"
+#include "core/files/SyxFile.h"
 #include "tests/fuzz/FuzzCheck.h"
 
 using namespace pellum;

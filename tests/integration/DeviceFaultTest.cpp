@@ -19,7 +19,7 @@
 #include <thread>
 
 #include "app/MainWindow.h"
-#include "core/CaptureStore.h"
+#include "core/list/MessageList.h"
 #include "device/InputDevice.h"
 #include "platform/NoticeWindow.h"
 #include "platform/midi/AlsaJackService.h"
@@ -362,15 +362,15 @@ TEST_F(WindowFault, APeerVanishingMidMessageLeavesTheWholeOnesAndAWorkingWindow)
     peer->play(dir.file("stream.syx"), "1024", 0, whole.size() + 30000);
     ASSERT_TRUE(pumpUntil([&] { return !dialogs.messages.isEmpty(); }, 20s));
     EXPECT_EQ(dialogs.messages.front(), gone + "\n受信中に 30000 バイトのデータが失われました");
-    ASSERT_EQ(form->store().count(), 20);
+    ASSERT_EQ(form->list().count(), 20);
     for (int k = 0; k < 20; ++k)
-        EXPECT_TRUE(test::stored(form->store(), k) == test::patternMessage(k, 1024)) << k;
+        EXPECT_TRUE(test::stored(form->list(), k) == test::patternMessage(k, 1024)) << k;
 
     // Another instrument, chosen afterwards, is heard.
     choose(form->inputList, other->outPort());
     other->play(dir.file("whole.syx"), "1024", 0);
-    EXPECT_TRUE(pumpUntil([&] { return form->store().count() == 40; }, 20s))
-        << form->store().count();
+    EXPECT_TRUE(pumpUntil([&] { return form->list().count() == 40; }, 20s))
+        << form->list().count();
     EXPECT_TRUE(dialogs.errors.isEmpty()) << dialogs.errors.join("; ").toStdString();
 }
 
@@ -450,8 +450,8 @@ TEST_F(WindowFault, AServerThatStopsIsToldOnce) {
     for (int attempt = 1;; ++attempt) {
         peer->play(dir.file("whole.syx"), "1024", 0);
         ASSERT_TRUE(pumpUntil(
-            [&] { return form->store().count() == 20 || !dialogs.messages.isEmpty(); }, 20s))
-            << form->store().count() << " of 20 in try " << attempt;
+            [&] { return form->list().count() == 20 || !dialogs.messages.isEmpty(); }, 20s))
+            << form->list().count() << " of 20 in try " << attempt;
         if (dialogs.messages.isEmpty()) break;
         ASSERT_TRUE(withoutLossNotices(dialogs.messages).isEmpty()) << "try " << attempt;
         ASSERT_LT(attempt, 3);
@@ -465,7 +465,7 @@ TEST_F(WindowFault, AServerThatStopsIsToldOnce) {
     pumpUntil([] { return false; }, 1500ms);
     ASSERT_EQ(dialogs.messages.size(), 1);
     EXPECT_EQ(withoutLossNotices(dialogs.messages.front().split('\n')), QStringList{gone});
-    EXPECT_EQ(form->store().count(), 20);
+    EXPECT_EQ(form->list().count(), 20);
     EXPECT_TRUE(dialogs.errors.isEmpty()) << dialogs.errors.join("; ").toStdString();
     // Sending to the gone server says so once and ends the run, rather than passing in silence.
     form->startSendingAll();
@@ -476,7 +476,7 @@ TEST_F(WindowFault, AServerThatStopsIsToldOnce) {
     EXPECT_TRUE(form->sendAllButton->isEnabled());
     // The window goes on: the list's commands still work.
     form->newAction->trigger();
-    EXPECT_EQ(form->store().count(), 0);
+    EXPECT_EQ(form->list().count(), 0);
 }
 
 }  // namespace

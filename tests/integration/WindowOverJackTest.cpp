@@ -8,7 +8,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
@@ -20,7 +20,7 @@
 
 #include "app/MainWindow.h"
 #include "app/UpDown.h"
-#include "core/CaptureStore.h"
+#include "core/list/MessageList.h"
 #include "device/InputDevice.h"
 #include "platform/registry/RegFile.h"
 #include "tests/app/EventLoop.h"
@@ -148,7 +148,7 @@ TEST_F(WindowOverJack, ThePeerSaysWhoItIsAndAnswersADumpRequestFromTheUserTab) {
     ASSERT_TRUE(pumpUntil([&] { return form->messageList->count() == 3; }, 20s))
         << form->messageList->count() << " of 3 captured";
     for (int k = 0; k < 3; ++k)
-        EXPECT_TRUE(test::stored(form->store(), k) == test::patternMessage(k, 300)) << k;
+        EXPECT_TRUE(test::stored(form->list(), k) == test::patternMessage(k, 300)) << k;
     EXPECT_TRUE(dialogs.errors.isEmpty());
 }
 
@@ -161,7 +161,7 @@ TEST_F(WindowOverJack, ADumpIsCapturedWholeAndSentBackInOrder) {
     ASSERT_TRUE(
         pumpUntil([&] { return form->messageList->count() >= static_cast<int>(kCount); }, 30s))
         << form->messageList->count() << " of " << kCount << " captured";
-    ASSERT_EQ(form->store().count(), static_cast<int>(kCount));
+    ASSERT_EQ(form->list().count(), static_cast<int>(kCount));
     form->show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
 
@@ -286,20 +286,20 @@ void WindowOverJack::fullRateCapture(const std::string& cut,
     int boxes = 0;
     dialogs.whileOpen = [&] {
         ++boxes;
-        pumpUntil([&] { return form->store().count() >= 600; }, 20s);
+        pumpUntil([&] { return form->list().count() >= 600; }, 20s);
     };
     // A box opens on the window's own loop while the dump goes on arriving.
     QTimer::singleShot(0, form.get(), [&] { dialogs.message("busy"); });
     const int count = static_cast<int>(sizes.size());
-    const bool whole = pumpUntil([&] { return form->store().count() >= count; }, 30s);
+    const bool whole = pumpUntil([&] { return form->list().count() >= count; }, 30s);
     dialogs.whileOpen = nullptr;
     EXPECT_EQ(peer.waitPlayed(10s), stream.size());
-    EXPECT_TRUE(whole) << form->store().count() << " of " << count << " captured";
+    EXPECT_TRUE(whole) << form->list().count() << " of " << count << " captured";
     EXPECT_EQ(boxes, 1);
     EXPECT_EQ(service->droppedInputBytes(), droppedBefore);
-    EXPECT_EQ(form->store().count(), count);
-    for (int k = 0; k < std::min(count, form->store().count()); ++k) {
-        if (test::stored(form->store(), k) != test::patternMessage(k, sizes[k])) {
+    EXPECT_EQ(form->list().count(), count);
+    for (int k = 0; k < std::min(count, form->list().count()); ++k) {
+        if (test::stored(form->list(), k) != test::patternMessage(k, sizes[k])) {
             ADD_FAILURE() << "message " << k;
             break;
         }
@@ -311,29 +311,29 @@ void WindowOverJack::fullRateCapture(const std::string& cut,
 // message waits in the input rather than being lost.
 TEST_F(WindowOverJack, TheStoreFillsExactlyAndTheNextMessageIsRefusedNotLost) {
     startWithPeer();
-    const Bytes stream = test::patternStream(CaptureStore::kCapacity + 1, 100);
+    const Bytes stream = test::patternStream(MessageList::kCapacity + 1, 100);
     test::writeBytes(dir.file("dump.syx"), stream);
     peer.play(dir.file("dump.syx"), "1000", 0);
     ASSERT_TRUE(pumpUntil([&] { return !dialogs.messages.isEmpty(); }, 60s))
-        << form->store().count() << " captured, no notice";
+        << form->list().count() << " captured, no notice";
     EXPECT_EQ(dialogs.messages.front(), "これ以上記録できません");
     EXPECT_EQ(dialogs.messages.count("これ以上記録できません"), dialogs.messages.size());
-    EXPECT_EQ(form->store().count(), CaptureStore::kCapacity);
-    ASSERT_EQ(form->messageList->count(), CaptureStore::kCapacity);
-    EXPECT_EQ(form->messageList->item(CaptureStore::kCapacity - 1)->text().left(4), "9999");
+    EXPECT_EQ(form->list().count(), MessageList::kCapacity);
+    ASSERT_EQ(form->messageList->count(), MessageList::kCapacity);
+    EXPECT_EQ(form->messageList->lineText(MessageList::kCapacity - 1).left(4), "9999");
     EXPECT_EQ(form->inputDevice->pendingCount(), 1);
     EXPECT_EQ(peer.waitPlayed(10s), stream.size());
     EXPECT_EQ(service->droppedInputBytes(), 0u);
-    EXPECT_TRUE(test::stored(form->store(), CaptureStore::kCapacity - 1) ==
-                test::patternMessage(CaptureStore::kCapacity - 1, 100));
+    EXPECT_TRUE(test::stored(form->list(), MessageList::kCapacity - 1) ==
+                test::patternMessage(MessageList::kCapacity - 1, 100));
 
     // Clear lists what waited, and the next dump is captured.
     form->show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
     QTest::keyClick(form.get(), Qt::Key_L, Qt::ControlModifier);
     peer.process().writeLine("emit 100 50");
-    EXPECT_TRUE(pumpUntil([&] { return form->store().count() == 101; }, 20s))
-        << form->store().count();
+    EXPECT_TRUE(pumpUntil([&] { return form->list().count() == 101; }, 20s))
+        << form->list().count();
 }
 
 // The peer dumps three messages on channel 8; the user deletes, sends, saves, runs, stops and
@@ -351,7 +351,7 @@ TEST_F(WindowOverJack, WhatALineShowsIsWhatGoesOutByMouseAndKeys) {
     test::clickLine(form->messageList, 1);
     EXPECT_EQ(peer.nextReceived(10s), m(1));
     QTest::keyClick(form.get(), Qt::Key_Delete);
-    ASSERT_TRUE(form->messageList->item(1)->text().startsWith("0003"));
+    ASSERT_TRUE(form->messageList->lineText(1).startsWith("0003"));
     test::clickLine(form->messageList, 1);
     EXPECT_EQ(peer.nextReceived(10s), m(2));
     dialogs.answers.push_back(QString::fromStdString(dir.file("saved.syx")));
@@ -375,7 +375,7 @@ TEST_F(WindowOverJack, WhatALineShowsIsWhatGoesOutByMouseAndKeys) {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Left);
     EXPECT_EQ(form->overrideChannel->text(), "7");
     QTest::keyClick(form.get(), Qt::Key_L, Qt::ControlModifier);
-    EXPECT_EQ(form->store().count(), 0);
+    EXPECT_EQ(form->list().count(), 0);
     EXPECT_TRUE(dialogs.errors.isEmpty()) << dialogs.errors.join("; ").toStdString();
 }
 

@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "core/CaptureStore.h"
-#include "core/Errors.h"
-#include "core/FilePath.h"
-#include "core/SyxFile.h"
+#include "core/list/CaptureStore.h"
+#include "core/text/Errors.h"
+#include "core/files/FilePath.h"
+#include "core/files/SyxFile.h"
 #include "platform/midi/WideText.h"
 #include "tests/support/Thrown.h"
 

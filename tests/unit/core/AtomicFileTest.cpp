@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "core/AtomicFile.h"
-#include "core/Errors.h"
+#include "core/files/AtomicFile.h"
+#include "core/text/Errors.h"
 #include "tests/support/TempFiles.h"
 #include "tests/support/Thrown.h"
 

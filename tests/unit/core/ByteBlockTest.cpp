@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "core/ByteBlock.h"
+#include "core/files/ByteBlock.h"
 
 using namespace pellum;
 

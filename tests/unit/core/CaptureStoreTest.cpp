@@ -3,8 +3,8 @@
 
 #include <vector>
 
-#include "core/CaptureStore.h"
-#include "core/Errors.h"
+#include "core/list/CaptureStore.h"
+#include "core/text/Errors.h"
 #include "tests/support/VendorMessage.h"
 
 using namespace pellum;

@@ -4,7 +4,7 @@
 #include <span>
 #include <vector>
 
-#include "core/ChannelOverride.h"
+#include "core/messages/ChannelOverride.h"
 
 using namespace pellum;
 using Bytes = std::vector<std::uint8_t>;

@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "core/ErrorText.h"
-#include "core/Errors.h"
+#include "core/text/ErrorText.h"
+#include "core/text/Errors.h"
 
 using namespace pellum;
 

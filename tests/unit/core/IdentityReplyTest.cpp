@@ -4,7 +4,7 @@
 #include <memory>
 #include <vector>
 
-#include "core/IdentityReply.h"
+#include "core/messages/IdentityReply.h"
 
 using namespace pellum;
 

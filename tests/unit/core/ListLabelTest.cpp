@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "core/ListLabel.h"
+#include "core/list/ListLabel.h"
 #include "tests/support/VendorMessage.h"
 
 using namespace pellum;

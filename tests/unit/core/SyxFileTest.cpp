@@ -9,10 +9,10 @@
 #include <thread>
 #include <vector>
 
-#include "core/CaptureStore.h"
-#include "core/Errors.h"
-#include "core/ListLabel.h"
-#include "core/SyxFile.h"
+#include "core/list/CaptureStore.h"
+#include "core/text/Errors.h"
+#include "core/list/ListLabel.h"
+#include "core/files/SyxFile.h"
 #include "tests/support/TempFiles.h"
 #include "tests/support/Thrown.h"
 

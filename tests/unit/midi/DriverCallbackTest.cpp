@@ -9,7 +9,7 @@
 #include "device/DeviceConstants.h"
 #include "device/DriverCallback.h"
 #include "device/EventRing.h"
-#include "device/SharedBlocks.h"
+#include "device/FixedAddressBlocks.h"
 
 namespace pellum {
 namespace {

@@ -1,0 +1,87 @@
+#include "app/MessageListModel.h"
+
+#include <QApplication>
+#include <QBrush>
+#include <QColor>
+#include <QStyle>
+
+namespace pellum {
+
+MessageListModel::MessageListModel(MessageList& list, QObject* parent)
+    : QAbstractListModel(parent),
+      list_(list),
+      wrongChecksum_(QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning)) {
+    list_.addObserver(this);
+}
+
+MessageListModel::~MessageListModel() {
+    list_.removeObserver(this);
+}
+
+int MessageListModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : list_.count();
+}
+
+QVariant MessageListModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= list_.count()) return {};
+    const ListLine& line = list_.line(index.row());
+    const bool wrong = line.checksum.verdict == Checksum::Verdict::wrong;
+    switch (role) {
+        case Qt::DisplayRole:
+            return QString::fromStdString(line.label);
+        case Qt::DecorationRole:
+            return wrong ? QVariant(wrongChecksum_) : QVariant();
+        case Qt::ForegroundRole:
+            return wrong ? QVariant(QBrush(QColor(0xC0, 0x00, 0x00))) : QVariant();
+        case Qt::ToolTipRole:
+            return wrong ? QVariant(QString::fromStdString(checksumText(line.checksum)))
+                         : QVariant();
+        default:
+            return {};
+    }
+}
+
+void MessageListModel::listChanging(const ListChange& change) {
+    const int last = change.first + change.count - 1;
+    switch (change.kind) {
+        case ListChange::Kind::insert:
+            beginInsertRows({}, change.first, last);
+            break;
+        case ListChange::Kind::erase:
+            beginRemoveRows({}, change.first, last);
+            break;
+        case ListChange::Kind::move:
+            // Qt names the row the lines go before, counted before the move.
+            beginMoveRows({}, change.first, last, {},
+                          change.to > change.first ? change.to + change.count : change.to);
+            break;
+        case ListChange::Kind::reset:
+            beginResetModel();
+            break;
+        case ListChange::Kind::replace:
+            break;
+    }
+}
+
+void MessageListModel::listChanged(const ListChange& change) {
+    switch (change.kind) {
+        case ListChange::Kind::insert:
+            endInsertRows();
+            break;
+        case ListChange::Kind::erase:
+            endRemoveRows();
+            break;
+        case ListChange::Kind::move:
+            endMoveRows();
+            break;
+        case ListChange::Kind::reset:
+            endResetModel();
+            break;
+        case ListChange::Kind::replace:
+            emit dataChanged(index(change.first), index(change.first + change.count - 1));
+            break;
+    }
+    emit changed();
+}
+
+}  // namespace pellum

@@ -1,0 +1,35 @@
+// The SysEx list as Qt's views see it: one row per line of the MessageList, its label, and the
+// wrong-checksum mark (an icon before the label, which stays whole, red text and the verdict as
+// the tip). It holds nothing of its own; every change comes from the list.
+#pragma once
+
+#include <QAbstractListModel>
+#include <QIcon>
+
+#include "core/list/MessageList.h"
+
+namespace pellum {
+
+class MessageListModel : public QAbstractListModel, private ListObserver {
+    Q_OBJECT
+public:
+    // `list` must outlive the model.
+    explicit MessageListModel(MessageList& list, QObject* parent = nullptr);
+    ~MessageListModel() override;
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+
+signals:
+    // After every step of the list, once the views know of it.
+    void changed();
+
+private:
+    void listChanging(const ListChange& change) override;
+    void listChanged(const ListChange& change) override;
+
+    MessageList& list_;
+    QIcon wrongChecksum_;
+};
+
+}  // namespace pellum

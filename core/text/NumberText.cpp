@@ -1,0 +1,13 @@
+#include "core/text/NumberText.h"
+
+#include <cstdio>
+
+namespace pellum {
+
+std::string hexText(std::uint32_t value) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%02X", static_cast<unsigned>(value));
+    return text;
+}
+
+}  // namespace pellum

@@ -1,0 +1,56 @@
+// Every shared text in every language: one column per language, one row per Text, in the
+// order Text lists them. %1, %2, ... mark where the values go. The first column, English, stands
+// in for a text a later column leaves out (nullptr).
+#include "core/text/TextTable.h"
+
+namespace pellum {
+
+const TextColumn kTextTable[] = {
+    {"en",
+     {
+         "Cannot open file %1",
+         "Cannot create file %1",
+         "Message %1 is longer than %2 bytes",
+         "File %1: message %2 is longer than %3 bytes",
+         "'%1' is not a number",
+         "More than %1 lines",
+         "The header is longer than %1 bytes",
+         "%1, line %2: %3",
+         "%1 ends too early: %2",
+         "%1: message %2 ends without F7; an F7 was added to close it",
+         "No SysEx message in %1",
+         "%1 is not a Standard MIDI File: its MThd header is missing or damaged",
+         "%1 is cut short: it ends inside a chunk or before its last track",
+         "%1 is damaged: track %2 holds no valid event at byte %3",
+         "%1: F7 escape events (real-time or MTC bytes, not SysEx) not listed: %2",
+         "Cannot read '%1'",
+         "Cannot write '%1'",
+         "'%1' has the wrong data type",
+     }},
+    {"ja",
+     {
+         "ファイル %1 は開けません",
+         "ファイル %1 を作成できません",
+         "%1 番目のメッセージが %2 バイトを超えています",
+         "ファイル %1 の %2 番目のメッセージが %3 バイトを超えています",
+         "'%1' は数値ではありません",
+         "有効な行が %1 行を超えています",
+         "ヘッダーが %1 バイトを超えています",
+         "%1 の %2 行目: %3",
+         "%1 は途中で終わっています: %2",
+         "%1 の %2 番目のメッセージは F7 で終わっていません。F7 を補って閉じました",
+         "%1 に SysEx メッセージがありません",
+         "%1 は Standard MIDI File ではありません: MThd ヘッダーがないか壊れています",
+         "%1 は途中で切れています: チャンクの途中か最後のトラックの前で終わっています",
+         "%1 は壊れています: トラック %2 の %3 バイト目に有効なイベントがありません",
+         "%1: F7 エスケープイベント %2 個 (リアルタイムまたは MTC のバイトで SysEx ではありません) "
+         "は一覧に入りません",
+         "'%1' の取得に失敗しました",
+         "'%1' の設定に失敗しました",
+         "'%1' のデータ型が不正です",
+     }},
+};
+
+const std::size_t kTextColumns = std::size(kTextTable);
+
+}  // namespace pellum
