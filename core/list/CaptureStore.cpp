@@ -55,17 +55,6 @@ int CaptureStore::append(std::span<const std::uint8_t> bytes) {
     return i;
 }
 
-void CaptureStore::erase(int i) {
-    if (i < 0 || i >= count_) return;
-    // The removed slot's buffer goes to the free end, where the next message reuses it. Moving a
-    // vector keeps its bytes where they are, so the moved messages still point at them.
-    std::rotate(live_->owned.begin() + i, live_->owned.begin() + i + 1,
-                live_->owned.begin() + count_);
-    std::rotate(live_->messages.begin() + i, live_->messages.begin() + i + 1,
-                live_->messages.begin() + count_);
-    --count_;
-}
-
 void CaptureStore::replaceWithBlock(ByteBlock block, std::span<const Extent> extents) {
     if (extents.size() > static_cast<std::size_t>(kCapacity))
         throw std::out_of_range("message count");

@@ -1,7 +1,7 @@
-// The Capture store: 9999 message slots, their length table and the message count, which is
-// also the next free slot. Slots at or above the count are stale and never read as messages.
-// A message is at most 65,535 bytes, what one receive buffer of the window holds; a longer one
-// is refused whole wherever it comes from, since pieces of it would pass for messages.
+// The messages of a loaded file, as the readers fill it and pellum-cli and the SysEx list
+// (MessageList, which keeps it as its lines' storage) take them: up to 9999 messages and their
+// lengths. A message is at most 65,535 bytes, what one receive buffer of the window holds; a
+// longer one is refused whole wherever it comes from, since pieces of it would pass for messages.
 // A loaded file's messages stay in the one block the file was read into; messages filed one by
 // one have buffers of their own.
 #pragma once
@@ -35,10 +35,6 @@ public:
     // Files a message in the next free slot; returns its index, or -1 when the store is full.
     // Throws MessageTooLongError for a message over kMaxMessageBytes.
     int append(std::span<const std::uint8_t> bytes);
-
-    // Removes message i (0 <= i < count()); the later ones move down one slot, so slot i
-    // always holds the message of list line i. Nothing happens for any other index.
-    void erase(int i);
 
     // Emptying resets the count and gives the messages' memory back; nothing at or above the
     // count was ever readable anyway.
