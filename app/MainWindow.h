@@ -19,6 +19,7 @@
 
 #include "app/Dialogs.h"
 #include "app/ListBox.h"
+#include "app/MainWindowControls.h"
 #include "core/list/MessageList.h"
 #include "core/messages/ChannelOverride.h"
 #include "device/OutputDevice.h"
@@ -60,7 +61,7 @@ class MessageView;
 class UpDown;
 class RequestSet;
 
-class MainWindow : public QMainWindow {
+class MainWindow : public QMainWindow, private MainWindowControls {
     Q_OBJECT
 public:
     // Builds the window and runs the start-up sequence. `midi`, `notices` and `registry` must
@@ -167,111 +168,10 @@ public:
     // The input device.
     std::unique_ptr<device::InputDevice> inputDevice;
 
-    // Tool bar.
-    QFrame* toolBar;
-    QToolButton* clearListButton;
-    QToolButton* openButton;
-    QToolButton* saveButton;
-    QToolButton* deleteButton;
-    QToolButton* sendAllButton;
-    QToolButton* stopButton;
-    QFrame* toolBarGap;
-    QToolButton* exitButton;
-
-    // Menu and actions.
-    QMenu* fileMenu;
-    QAction* newAction;
-    QAction* openAction;
-    QAction* saveMenuItem;
-    QAction* fileMenuSeparator;
-    QAction* saveAsAction;
-    QAction* openRequestAction;
-    QAction* sendRequestAction;
-    QAction* exitAction;
-    QMenu* helpMenu;
-    QAction* aboutAction;
-    QAction* saveAction;
-    QAction* clearListAction;
-    // The List menu: "Clear List" is clearListAction; the others click deleteButton, sendAllButton
-    // and stopButton.
-    QMenu* listMenu;
-    QAction* deleteAction;
-    QAction* viewAction;
-    QAction* sendAllAction;
-    QAction* stopAction;
-    // On: choosing a line sends it; off: moving selects, Enter or a double-click sends.
-    QAction* sendOnSelectAction;
-    QAction* resumeCaptureAction;
-
-    QTabWidget* tabs;
-    QWidget* sysexTab;
-    QWidget* requestTab;
-    QWidget* identityTab;
-    QWidget* configTab;
-
-    // "SysEx" tab.
-    QLabel* listCaption;
-    QProgressBar* listFill;
-    // Says, while the override is on, the channel saves and sends take: beside the list they
-    // change, not only on the Config tab.
-    QLabel* overrideState;
-    // How many listed messages have a wrong checksum; hidden while none has.
-    QLabel* checksumState;
-    ListBox* messageList;
-    MessageView* messageView = nullptr;
-
-    // "USER" tab.
-    QLabel* requestCaption;
-    ElidedLabel* requestTitle;  // the request file's own title line
-    QComboBox* requestList;
-    QPushButton* sendRequestButton;
-    QLabel* informationCaption;
-    QFrame* informationFrame;
-    QLabel* vendorCaption;
-    QLabel* requestVendor;
-    QLabel* typeCaption;
-    QLabel* requestType;
-    QToolButton* openRequestButton;
-    QLabel* sendCaption;
-    QLineEdit* requestBytes;
-
-    // "Receive" tab: System Information.
-    QLabel* identityCaption;
-    QLabel* globalChannel;
-    QLabel* vendorName;
-    QLabel* vendorId;
-    QLabel* machineName;
-    QLabel* machineId;
-    QLabel* systemVersion;
-    QLabel* softwareVersion;
-    QFrame* identityFrame;
-
-    // "Config" tab.
-    QFrame* configPanel;
-    QComboBox* inputList;
-    QCheckBox* captureOn;
-    QComboBox* outputList;
-    QCheckBox* sendOn;
-    QCheckBox* overrideBox;
-    QLabel* overrideChannel;
-    UpDown* channelStepper;
-    QRadioButton* autoSpeed;
-    QRadioButton* manualSpeed;
-    QLabel* manualWait;
-    QLabel* lowCaption;
-    QSlider* sendSpeed;
-    QLabel* highCaption;
-
-    QTimer* sendTimer;
-
-    // The status line.
-    QLabel* listStatus;         // messages and bytes
-    ElidedLabel* deviceStatus;  // the open input and output
-    QLabel* captureStatus;      // capture on or paused
-    QToolButton* resumeButton;
-    QLabel* overrideStatus;
-
 protected:
+    // The tests' way to the controls.
+    friend struct WindowControlsAccess;
+
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;

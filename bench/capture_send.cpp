@@ -2,13 +2,14 @@
 // - capture: 9999 SysEx messages of 1 KiB from the instrument into the store and the list, and
 //   the same bytes merely copied out of the input device, to show what filing costs;
 // - pacing: an auto-send run of 1000 messages, each wait measured against the one computed
-//   (floor(length / 256) + 1 ms), reported as the median and the extremes of (actual - computed).
+//   (floor(length / 256) + 1 ms), reported as the median and the extremes of (actual - computed);
+// - opening: the 60 MiB file of 9999 messages into the list and its view, shown and painted,
+//   against `pellum-cli list` of the same file (goal: at most 3 x).
 #include <benchmark/benchmark.h>
 
 #include <QAction>
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QListWidget>
 #include <QRadioButton>
 #include <QTimer>
 #include <QToolButton>
@@ -17,18 +18,24 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
+#include "app/ListBox.h"
 #include "app/MainWindow.h"
 #include "app/PellumApplication.h"
+#include "bench/Compare.h"
 #include "core/list/CaptureStore.h"
 #include "device/InputDevice.h"
 #include "platform/NoticeWindow.h"
 #include "platform/registry/RegFile.h"
+#include "tests/app/WindowControls.h"
 #include "tests/support/loopback/LoopbackMidi.h"
 
 namespace {
+
+using pellum::ui;
 
 using pellum::RegistryValue;
 using Bytes = std::vector<std::uint8_t>;
@@ -154,13 +161,13 @@ void BM_AutoSendPacing(benchmark::State& state) {
     std::vector<double> late;
     for (auto _ : state) {
         r.form->openSyxFile(QString::fromStdString(run.string()));
-        r.form->autoSpeed->setChecked(true);
+        ui(*r.form).autoSpeed->setChecked(true);
         const std::size_t sentBefore = r.midi.sentMessages(r.out).size();
         std::size_t sent = sentBefore;
         auto last = std::chrono::steady_clock::now();
         int computed = 0;
         bool first = true;
-        auto conn = QObject::connect(r.form->sendTimer, &QTimer::timeout, [&] {
+        auto conn = QObject::connect(ui(*r.form).sendTimer, &QTimer::timeout, [&] {
             const auto now = std::chrono::steady_clock::now();
             const std::size_t total = r.midi.sentMessages(r.out).size();
             if (total == sent) return;  // a tick that only waited longer
@@ -170,11 +177,11 @@ void BM_AutoSendPacing(benchmark::State& state) {
                                computed);
             first = false;
             last = now;
-            computed = r.form->sendTimer->interval();
+            computed = ui(*r.form).sendTimer->interval();
         });
-        r.form->messageList->setCurrentRow(-1);
+        ui(*r.form).messageList->setCurrentRow(-1);
         r.form->startSendingAll();
-        while (r.form->sendTimer->isActive())
+        while (ui(*r.form).sendTimer->isActive())
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         QObject::disconnect(conn);
         if (sent - sentBefore != kRun) state.SkipWithError("not every message was sent");
@@ -221,7 +228,7 @@ void BM_WindowMemoryAroundTheLargestFile(benchmark::State& state) {
         state.counters["after_load_MB"] = residentKib() / 1024.0;
         r.form->openSyxFile(QString::fromStdString(big.string()));
         state.counters["after_second_load_MB"] = residentKib() / 1024.0;
-        r.form->newAction->trigger();
+        ui(*r.form).newAction->trigger();
         state.counters["after_new_MB"] = residentKib() / 1024.0;
         r.form->openSyxFile(QString::fromStdString(big.string()));
         r.form->openSyxFile(QString::fromStdString(small.string()));
@@ -233,14 +240,58 @@ void BM_WindowMemoryAroundTheLargestFile(benchmark::State& state) {
 }
 BENCHMARK(BM_WindowMemoryAroundTheLargestFile)->Unit(benchmark::kSecond)->Iterations(1);
 
+// 9999 messages of 6 KiB, random data bytes, four makers: the load benchmark's file.
+const std::string& bigListFile() {
+    static const std::string path = [] {
+        const auto p = std::filesystem::temp_directory_path() / "pellum-bench-list-view.syx";
+        std::ofstream out(p, std::ios::binary);
+        std::mt19937 random(42);
+        Bytes m(6 * 1024);
+        for (int i = 0; i < kCaptured; ++i) {
+            m.front() = 0xF0;
+            m[1] = static_cast<std::uint8_t>(0x41 + i % 4);
+            for (std::size_t j = 2; j + 1 < m.size(); ++j) m[j] = random() & 0x7F;
+            m.back() = 0xF7;
+            out.write(reinterpret_cast<const char*>(m.data()),
+                      static_cast<std::streamsize>(m.size()));
+        }
+        return p.string();
+    }();
+    return path;
+}
+
+void BM_OpenIntoListView(benchmark::State& state) {
+    Rig& r = rig();
+    r.form->show();
+    const QString file = QString::fromStdString(bigListFile());
+    for (auto _ : state) {
+        r.form->openSyxFile(file);
+        // Laid out and painted as the user then sees it.
+        ui(*r.form).messageList->viewport()->repaint();
+        QCoreApplication::processEvents();
+        if (ui(*r.form).messageList->count() != kCaptured) state.SkipWithError("lines are missing");
+    }
+    r.form->hide();
+}
+BENCHMARK(BM_OpenIntoListView)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(11);
+
+void BM_CliListOfTheSameFile(benchmark::State& state) {
+    pellum::bench::runToNull(state, {PELLUM_CLI, "list", bigListFile()});
+}
+BENCHMARK(BM_CliListOfTheSameFile)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(11);
+
 }  // namespace
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     pellum::PellumApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
+    pellum::bench::RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
+    reporter.ratio("open into the list view / pellum-cli list", "BM_OpenIntoListView",
+                   "BM_CliListOfTheSameFile", 3.0);
     gRig.reset();
+    std::filesystem::remove(bigListFile());
     return 0;
 }

@@ -28,15 +28,15 @@ TEST_F(WindowOverAlsa, ADumpAtFullSpeedIsCapturedWhole) {
     const test::Bytes expected = test::readBytes(file);
     ASSERT_FALSE(expected.empty());
     MainWindow& form = startOnSystem();
-    const int in = form.inputList->findText("VirMIDI 0-0", Qt::MatchContains);
+    const int in = ui(form).inputList->findText("VirMIDI 0-0", Qt::MatchContains);
     ASSERT_GT(in, 0);
-    test::choose(form.inputList, in);
+    test::choose(ui(form).inputList, in);
     ASSERT_EQ(std::system("amidi -p hw:0,0 -s /pellum/files/forty-and-big.syx"), 0);
     ASSERT_TRUE(test::pumpUntil([&] { return form.list().count() >= 41; }, 60s))
         << form.list().count() << " of 41 captured";
     const std::string saved = dir.file("saved.syx");
     dialogs.answers.push_back(QString::fromStdString(saved));
-    form.saveAction->trigger();
+    ui(form).saveAction->trigger();
     EXPECT_TRUE(test::readBytes(saved) == expected);
     EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join("; ").toStdString();
     EXPECT_EQ(service->droppedInputBytes(), 0u);

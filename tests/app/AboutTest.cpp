@@ -78,10 +78,10 @@ TEST_F(AboutTest, HelpAboutShowsTheVersionModallyAndEnterClosesIt) {
     // Help(&H), then About(&A), with the mouse.
     QMenuBar* bar = form->menuBar();
     QTest::mouseClick(bar, Qt::LeftButton, {},
-                      bar->actionGeometry(form->helpMenu->menuAction()).center());
-    ASSERT_TRUE(pumpUntil([&] { return form->helpMenu->isVisible(); }));
-    QTest::mouseClick(form->helpMenu, Qt::LeftButton, {},
-                      form->helpMenu->actionGeometry(form->aboutAction).center());
+                      bar->actionGeometry(ui(*form).helpMenu->menuAction()).center());
+    ASSERT_TRUE(pumpUntil([&] { return ui(*form).helpMenu->isVisible(); }));
+    QTest::mouseClick(ui(*form).helpMenu, Qt::LeftButton, {},
+                      ui(*form).helpMenu->actionGeometry(ui(*form).aboutAction).center());
     ASSERT_TRUE(pumpUntil([&] { return shown && !about.isVisible(); }));
 
     EXPECT_TRUE(seen.modal);

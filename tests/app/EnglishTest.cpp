@@ -65,10 +65,10 @@ TEST_F(English, EveryTabMenuAndBoxSpeaksEnglish) {
         QStringList texts;
         const char* expected;
     } cases[] = {
-        {shownTexts(form->sysexTab), "SysEx List"},
-        {shownTexts(form->requestTab), "Dump Request"},
-        {shownTexts(form->identityTab), "Software Version"},
-        {shownTexts(form->configTab), "SysEx Channel"},
+        {shownTexts(ui(*form).sysexTab), "SysEx List"},
+        {shownTexts(ui(*form).requestTab), "Dump Request"},
+        {shownTexts(ui(*form).identityTab), "Software Version"},
+        {shownTexts(ui(*form).configTab), "SysEx Channel"},
         {shownTexts(form.get()), "Stop Sending"},  // menus, tab captions and tool bar hints
         {shownTexts(&about), "The latest version is here"},
         {{links.opened.front().toString()}, "subject=About Pellum"},  // the mail it starts
@@ -87,13 +87,13 @@ TEST_F(English, EveryTabMenuAndBoxSpeaksEnglish) {
         {"file error",
          [&] {
              dialogs.answers.push_back(QString::fromStdString(dir.file("none.syx")));
-             form->openAction->trigger();
+             ui(*form).openAction->trigger();
          },
          dialogs.errors, "Cannot open file"},
         {"request file error",
          [&] {
              dialogs.answers.push_back(QString::fromStdString(cfg));
-             form->openRequestButton->click();
+             ui(*form).openRequestButton->click();
          },
          dialogs.errors, "'zz' is not a number"},
     };

@@ -34,7 +34,7 @@ TEST_F(Identity, TheReplyFillsTheReceiveTabAndEveryReopeningAsksAgain) {
     EXPECT_EQ(identityShown(), kReset);  // nothing handled yet: the answer waits in the input
     deliver(in);
     EXPECT_EQ(identityShown(), kSc88);
-    EXPECT_EQ(form->messageList->count(), 0);
+    EXPECT_EQ(ui(*form).messageList->count(), 0);
     EXPECT_EQ(form->list().count(), 0);
 
     // A second reply overwrites every label, the machine name falling back to "unknown".
@@ -48,22 +48,23 @@ TEST_F(Identity, TheReplyFillsTheReceiveTabAndEveryReopeningAsksAgain) {
     form->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
     clickTab(3);
-    QTest::keyClick(form->outputList, Qt::Key_Up);
-    ASSERT_EQ(form->outputList->currentIndex(), 0);
+    QTest::keyClick(ui(*form).outputList, Qt::Key_Up);
+    ASSERT_EQ(ui(*form).outputList->currentIndex(), 0);
     EXPECT_EQ(identityShown(), kReset);
     deliver(in);
     EXPECT_EQ(identityShown(), kReset);
 
     // The instrument's port again: asked once more, it answers.
-    QTest::keyClick(form->outputList, Qt::Key_Down);
-    ASSERT_EQ(form->outputList->currentIndex(), 1);
+    QTest::keyClick(ui(*form).outputList, Qt::Key_Down);
+    ASSERT_EQ(ui(*form).outputList->currentIndex(), 1);
     EXPECT_EQ(midi.sentMessages(out), (std::vector<Bytes>{request, request}));
     deliver(in);
     clickTab(2);
-    EXPECT_EQ(form->tabs->currentWidget(), form->identityTab);
+    EXPECT_EQ(ui(*form).tabs->currentWidget(), ui(*form).identityTab);
     EXPECT_EQ(identityShown(), kSc88);
-    EXPECT_TRUE(form->machineId->isVisible());
-    EXPECT_GE(form->machineId->width(), form->machineId->sizeHint().width());  // not clipped
+    EXPECT_TRUE(ui(*form).machineId->isVisible());
+    EXPECT_GE(ui(*form).machineId->width(),
+              ui(*form).machineId->sizeHint().width());  // not clipped
     EXPECT_TRUE(dialogs.errors.isEmpty());
 }
 

@@ -31,7 +31,7 @@ protected:
 };
 
 TEST_F(InputLoss, ALossIsToldOncePerBurstAndWhatArrivedIsKept) {
-    ASSERT_TRUE(form->captureOn->isChecked());
+    ASSERT_TRUE(ui(*form).captureOn->isChecked());
     const std::uint64_t lostBefore = midi.droppedInputBytes();
     burstWhileBusy(100);
     // The loss is known where it happened in the stream, once what came before was taken. More

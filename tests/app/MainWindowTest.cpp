@@ -39,7 +39,7 @@ class Window : public WindowTest {
 protected:
     Window() { start(); }
 
-    void selectLine(int row) { clickLine(form->messageList, row); }
+    void selectLine(int row) { clickLine(ui(*form).messageList, row); }
 };
 
 }  // namespace
@@ -61,13 +61,13 @@ TEST_F(Window, StartsInItsInitialState) {
         bool enabled;
     };
     const Button buttons[] = {
-        {form->clearListButton, 0, "Clear List (Ctrl+L)", true},
-        {form->openButton, 23, "Open Syx File (Ctrl+O)", true},
-        {form->saveButton, 46, "Save Syx File (Ctrl+S)", true},
-        {form->deleteButton, 69, "List Delete (Del)", false},
-        {form->sendAllButton, 92, "Auto Sending (F5)", false},
-        {form->stopButton, 115, "Send Stop (Esc)", false},
-        {form->exitButton, 217, "Exit (F10)", true},
+        {ui(*form).clearListButton, 0, "Clear List (Ctrl+L)", true},
+        {ui(*form).openButton, 23, "Open Syx File (Ctrl+O)", true},
+        {ui(*form).saveButton, 46, "Save Syx File (Ctrl+S)", true},
+        {ui(*form).deleteButton, 69, "List Delete (Del)", false},
+        {ui(*form).sendAllButton, 92, "Auto Sending (F5)", false},
+        {ui(*form).stopButton, 115, "Send Stop (Esc)", false},
+        {ui(*form).exitButton, 217, "Exit (F10)", true},
     };
     for (const Button& b : buttons) {
         EXPECT_EQ(b.button->geometry(), QRect(b.left, 2, 23, 23)) << b.hint;
@@ -81,9 +81,9 @@ TEST_F(Window, StartsInItsInitialState) {
 
     // Every glyph is drawn again for twice the scale, in both states, not blown up.
     for (const QAbstractButton* b : std::initializer_list<const QAbstractButton*>{
-             form->clearListButton, form->openButton, form->saveButton, form->deleteButton,
-             form->sendAllButton, form->stopButton, form->exitButton, form->openRequestButton,
-             form->sendRequestButton})
+             ui(*form).clearListButton, ui(*form).openButton, ui(*form).saveButton,
+             ui(*form).deleteButton, ui(*form).sendAllButton, ui(*form).stopButton,
+             ui(*form).exitButton, ui(*form).openRequestButton, ui(*form).sendRequestButton})
         for (const QIcon::Mode mode : {QIcon::Normal, QIcon::Disabled}) {
             const QImage twice = b->icon().pixmap(QSize(16, 16), 2, mode).toImage();
             EXPECT_TRUE(twice.size() == QSize(32, 32) &&
@@ -91,55 +91,55 @@ TEST_F(Window, StartsInItsInitialState) {
         }
 
     // Menu captions and shortcuts.
-    EXPECT_EQ(form->fileMenu->title(), "File(&F)");
-    EXPECT_EQ(form->helpMenu->title(), "Help(&H)");
-    EXPECT_EQ(form->newAction->text(), "New(&N)");
-    EXPECT_EQ(form->newAction->shortcut(), QKeySequence("Ctrl+N"));
-    EXPECT_EQ(form->openAction->text(), "Open(&O)");
-    EXPECT_EQ(form->openAction->shortcut(), QKeySequence("Ctrl+O"));
-    EXPECT_TRUE(form->saveMenuItem->text().startsWith("Save(&S)"));
-    EXPECT_EQ(form->saveAction->shortcut(), QKeySequence("Ctrl+S"));
-    EXPECT_TRUE(form->fileMenuSeparator->isSeparator());
-    EXPECT_EQ(form->exitAction->text(), "Exit(&X)");
-    EXPECT_EQ(form->exitAction->shortcut(), QKeySequence(Qt::Key_F10));
-    EXPECT_EQ(form->aboutAction->text(), "About(&A)");
+    EXPECT_EQ(ui(*form).fileMenu->title(), "File(&F)");
+    EXPECT_EQ(ui(*form).helpMenu->title(), "Help(&H)");
+    EXPECT_EQ(ui(*form).newAction->text(), "New(&N)");
+    EXPECT_EQ(ui(*form).newAction->shortcut(), QKeySequence("Ctrl+N"));
+    EXPECT_EQ(ui(*form).openAction->text(), "Open(&O)");
+    EXPECT_EQ(ui(*form).openAction->shortcut(), QKeySequence("Ctrl+O"));
+    EXPECT_TRUE(ui(*form).saveMenuItem->text().startsWith("Save(&S)"));
+    EXPECT_EQ(ui(*form).saveAction->shortcut(), QKeySequence("Ctrl+S"));
+    EXPECT_TRUE(ui(*form).fileMenuSeparator->isSeparator());
+    EXPECT_EQ(ui(*form).exitAction->text(), "Exit(&X)");
+    EXPECT_EQ(ui(*form).exitAction->shortcut(), QKeySequence(Qt::Key_F10));
+    EXPECT_EQ(ui(*form).aboutAction->text(), "About(&A)");
 
     // Tabs and their controls.
-    ASSERT_EQ(form->tabs->count(), 4);
+    ASSERT_EQ(ui(*form).tabs->count(), 4);
     const QStringList tabs{"SysEx", "USER", "Receive", "Config"};
-    for (int i = 0; i < 4; ++i) EXPECT_EQ(form->tabs->tabText(i), tabs[i]);
-    EXPECT_EQ(form->tabs->currentIndex(), 0);
-    EXPECT_EQ(form->messageList->count(), 0);
-    EXPECT_EQ(form->listFill->value(), 0);
-    EXPECT_EQ(form->listFill->maximum(), 100);
-    EXPECT_FALSE(form->requestList->isEnabled());
-    EXPECT_FALSE(form->sendRequestButton->isEnabled());
-    EXPECT_EQ(form->sendRequestButton->toolTip(), "Action! (Ctrl+Return)");
-    EXPECT_EQ(form->openRequestButton->toolTip(), "Open Config Files (Ctrl+R)");
-    EXPECT_TRUE(form->requestBytes->isReadOnly());
-    EXPECT_EQ(form->requestVendor->text(), "unknown");
-    EXPECT_EQ(form->requestType->text(), "unknown");
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(ui(*form).tabs->tabText(i), tabs[i]);
+    EXPECT_EQ(ui(*form).tabs->currentIndex(), 0);
+    EXPECT_EQ(ui(*form).messageList->count(), 0);
+    EXPECT_EQ(ui(*form).listFill->value(), 0);
+    EXPECT_EQ(ui(*form).listFill->maximum(), 100);
+    EXPECT_FALSE(ui(*form).requestList->isEnabled());
+    EXPECT_FALSE(ui(*form).sendRequestButton->isEnabled());
+    EXPECT_EQ(ui(*form).sendRequestButton->toolTip(), "Action! (Ctrl+Return)");
+    EXPECT_EQ(ui(*form).openRequestButton->toolTip(), "Open Config Files (Ctrl+R)");
+    EXPECT_TRUE(ui(*form).requestBytes->isReadOnly());
+    EXPECT_EQ(ui(*form).requestVendor->text(), "unknown");
+    EXPECT_EQ(ui(*form).requestType->text(), "unknown");
     // Start-up has reset the System Information to its empty texts.
     EXPECT_EQ(identityShown(), (QStringList{"--", "unknown", "--", "unknown", "--", "--", "--"}));
 
-    EXPECT_TRUE(form->captureOn->isChecked());
-    EXPECT_FALSE(form->captureOn->isEnabled());
-    EXPECT_TRUE(form->sendOn->isChecked());
-    EXPECT_FALSE(form->sendOn->isEnabled());
-    EXPECT_EQ(form->overrideBox->text(), "SysEx  Send");
-    EXPECT_FALSE(form->overrideBox->isChecked());
-    EXPECT_EQ(form->channelStepper->position(), 1);
-    EXPECT_EQ(form->channelStepper->min(), 1);
-    EXPECT_EQ(form->channelStepper->max(), 16);
-    EXPECT_EQ(form->overrideChannel->text(), "1");
-    EXPECT_TRUE(form->manualSpeed->isChecked());
-    EXPECT_FALSE(form->autoSpeed->isChecked());
-    EXPECT_EQ(form->sendSpeed->value(), 5);
-    EXPECT_EQ(form->sendSpeed->minimum(), 1);
-    EXPECT_EQ(form->sendSpeed->maximum(), 9);
-    EXPECT_FALSE(form->sendTimer->isActive());
-    EXPECT_EQ(form->sendTimer->interval(), 100);
-    EXPECT_EQ(form->sendTimer->timerType(), Qt::PreciseTimer);
+    EXPECT_TRUE(ui(*form).captureOn->isChecked());
+    EXPECT_FALSE(ui(*form).captureOn->isEnabled());
+    EXPECT_TRUE(ui(*form).sendOn->isChecked());
+    EXPECT_FALSE(ui(*form).sendOn->isEnabled());
+    EXPECT_EQ(ui(*form).overrideBox->text(), "SysEx  Send");
+    EXPECT_FALSE(ui(*form).overrideBox->isChecked());
+    EXPECT_EQ(ui(*form).channelStepper->position(), 1);
+    EXPECT_EQ(ui(*form).channelStepper->min(), 1);
+    EXPECT_EQ(ui(*form).channelStepper->max(), 16);
+    EXPECT_EQ(ui(*form).overrideChannel->text(), "1");
+    EXPECT_TRUE(ui(*form).manualSpeed->isChecked());
+    EXPECT_FALSE(ui(*form).autoSpeed->isChecked());
+    EXPECT_EQ(ui(*form).sendSpeed->value(), 5);
+    EXPECT_EQ(ui(*form).sendSpeed->minimum(), 1);
+    EXPECT_EQ(ui(*form).sendSpeed->maximum(), 9);
+    EXPECT_FALSE(ui(*form).sendTimer->isActive());
+    EXPECT_EQ(ui(*form).sendTimer->interval(), 100);
+    EXPECT_EQ(ui(*form).sendTimer->timerType(), Qt::PreciseTimer);
 
     // The dialogs' titles, filters and extensions.
     EXPECT_EQ(form->openSyxDialog.title, "Open Syx File");
@@ -163,28 +163,28 @@ TEST_F(Window, StartsInItsInitialState) {
 TEST_F(Window, OpeningAFileFillsTheListWithLoadedLabels) {
     openThroughToolBar(joined({{0x00, 0xF7}, kRoland, kCasio, {0x7F}, kYamaha}));
     EXPECT_EQ(dialogs.asked.back().title, "Open Syx File");
-    EXPECT_EQ(lines(form->messageList),
+    EXPECT_EQ(lines(ui(*form).messageList),
               (QStringList{"0001 Roland(41H) 11Byte", "0002 Casio(44H) 5Byte",
                            "0003 YAMAHA(43H) 9Byte"}));
     EXPECT_EQ(form->list().count(), 3);
-    EXPECT_TRUE(form->sendAllButton->isEnabled());
-    EXPECT_TRUE(form->deleteButton->isEnabled());
+    EXPECT_TRUE(ui(*form).sendAllButton->isEnabled());
+    EXPECT_TRUE(ui(*form).deleteButton->isEnabled());
 
     // Cancelling the dialog changes nothing.
-    QTest::mouseClick(form->openButton, Qt::LeftButton);
-    EXPECT_EQ(form->messageList->count(), 3);
+    QTest::mouseClick(ui(*form).openButton, Qt::LeftButton);
+    EXPECT_EQ(ui(*form).messageList->count(), 3);
 
     // An empty file empties the list, and the buttons follow it.
     openThroughToolBar({}, "empty.syx");
-    EXPECT_EQ(form->messageList->count(), 0);
+    EXPECT_EQ(ui(*form).messageList->count(), 0);
     EXPECT_EQ(form->list().count(), 0);
-    EXPECT_FALSE(form->sendAllButton->isEnabled());
-    EXPECT_FALSE(form->deleteButton->isEnabled());
+    EXPECT_FALSE(ui(*form).sendAllButton->isEnabled());
+    EXPECT_FALSE(ui(*form).deleteButton->isEnabled());
     EXPECT_TRUE(dialogs.errors.isEmpty());
 
     // A file with no message, and one cut inside its second, are told once per load.
     openThroughToolBar(joined({kRoland, {0xF0, 0x43, 0x10}}), "cut.syx");
-    EXPECT_EQ(form->messageList->lineText(1), "0002 YAMAHA(43H) 4Byte");
+    EXPECT_EQ(ui(*form).messageList->lineText(1), "0002 YAMAHA(43H) 4Byte");
     ASSERT_EQ(dialogs.messages.size(), 2);
     EXPECT_TRUE(dialogs.messages[0].endsWith("empty.syx に SysEx メッセージがありません"));
     EXPECT_TRUE(
@@ -196,12 +196,12 @@ TEST_F(Window, ListDeleteRemovesTheLineAndItsMessage) {
     openThroughToolBar(joined({kRoland, kCasio, kYamaha}));
 
     // Nothing selected: nothing deleted.
-    QTest::mouseClick(form->deleteButton, Qt::LeftButton);
-    EXPECT_EQ(form->messageList->count(), 3);
+    QTest::mouseClick(ui(*form).deleteButton, Qt::LeftButton);
+    EXPECT_EQ(ui(*form).messageList->count(), 3);
 
     selectLine(1);
-    QTest::mouseClick(form->deleteButton, Qt::LeftButton);
-    EXPECT_EQ(lines(form->messageList),
+    QTest::mouseClick(ui(*form).deleteButton, Qt::LeftButton);
+    EXPECT_EQ(lines(ui(*form).messageList),
               (QStringList{"0001 Roland(41H) 11Byte", "0003 YAMAHA(43H) 9Byte"}));
     EXPECT_EQ(form->list().count(), 2);
     // Line 1 shows the third message, and slot 1 holds it.
@@ -209,29 +209,29 @@ TEST_F(Window, ListDeleteRemovesTheLineAndItsMessage) {
 
     // Saving writes what the list shows.
     dialogs.answers.push_back(QString::fromStdString(dir.file("all.syx")));
-    form->saveAsAction->trigger();
+    ui(*form).saveAsAction->trigger();
     EXPECT_EQ(readBytes(dir.file("all.syx")), joined({kRoland, kYamaha}));
 
     for (int i = 0; i < 2; ++i) {
         selectLine(0);
-        QTest::mouseClick(form->deleteButton, Qt::LeftButton);
+        QTest::mouseClick(ui(*form).deleteButton, Qt::LeftButton);
     }
-    EXPECT_EQ(form->messageList->count(), 0);
+    EXPECT_EQ(ui(*form).messageList->count(), 0);
     EXPECT_EQ(form->list().count(), 0);
-    EXPECT_FALSE(form->deleteButton->isEnabled());
-    EXPECT_FALSE(form->sendAllButton->isEnabled());
+    EXPECT_FALSE(ui(*form).deleteButton->isEnabled());
+    EXPECT_FALSE(ui(*form).sendAllButton->isEnabled());
 }
 
 TEST_F(Window, NewAndClearListEmptyTheListAndTheButtonsFollow) {
     for (const bool initList : {false, true}) {
         SCOPED_TRACE(initList ? "Clear List" : "New");
         openThroughToolBar(joined({kRoland, kYamaha}));
-        if (initList) QTest::mouseClick(form->clearListButton, Qt::LeftButton);
-        if (!initList) form->newAction->trigger();
-        EXPECT_EQ(form->messageList->count(), 0);
+        if (initList) QTest::mouseClick(ui(*form).clearListButton, Qt::LeftButton);
+        if (!initList) ui(*form).newAction->trigger();
+        EXPECT_EQ(ui(*form).messageList->count(), 0);
         EXPECT_EQ(form->list().count(), 0);
-        EXPECT_FALSE(form->sendAllButton->isEnabled());
-        EXPECT_FALSE(form->deleteButton->isEnabled());
+        EXPECT_FALSE(ui(*form).sendAllButton->isEnabled());
+        EXPECT_FALSE(ui(*form).deleteButton->isEnabled());
     }
 }
 
@@ -241,15 +241,15 @@ TEST_F(Window, CtrlSSavesFromAnyTabWithTheOverride) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
 
     // Override on, channel 3, set with the Config tab's own controls.
-    form->tabs->setCurrentIndex(3);
-    form->overrideBox->setChecked(true);
+    ui(*form).tabs->setCurrentIndex(3);
+    ui(*form).overrideBox->setChecked(true);
     for (const auto button :
          {UpDown::Button::Up, UpDown::Button::Up, UpDown::Button::Up, UpDown::Button::Down})
-        form->channelStepper->click(button);
-    EXPECT_EQ(form->channelStepper->position(), 3);
+        ui(*form).channelStepper->click(button);
+    EXPECT_EQ(ui(*form).channelStepper->position(), 3);
 
-    form->tabs->setCurrentIndex(1);
-    form->requestBytes->setFocus();
+    ui(*form).tabs->setCurrentIndex(1);
+    ui(*form).requestBytes->setFocus();
     // Into the file the list came from, without asking.
     const std::string path = dir.file("in.syx");
     QTest::keyClick(form.get(), Qt::Key_S, Qt::ControlModifier);
@@ -263,8 +263,8 @@ TEST_F(Window, CtrlSSavesFromAnyTabWithTheOverride) {
     EXPECT_EQ(form->list().message(0)[2], 0x12);  // the store keeps the new channel
 
     // The up-down stops at its ends.
-    for (int i = 0; i < 20; ++i) form->channelStepper->click(UpDown::Button::Up);
-    EXPECT_EQ(form->channelStepper->position(), 16);
+    for (int i = 0; i < 20; ++i) ui(*form).channelStepper->click(UpDown::Button::Up);
+    EXPECT_EQ(ui(*form).channelStepper->position(), 16);
 }
 
 TEST_F(Window, FileErrorsShowTheirTextAndLoseNothing) {
@@ -272,17 +272,17 @@ TEST_F(Window, FileErrorsShowTheirTextAndLoseNothing) {
 
     const QString missing = QString::fromStdString(dir.file("missing.syx"));
     dialogs.answers.push_back(missing);
-    QTest::mouseClick(form->openButton, Qt::LeftButton);
+    QTest::mouseClick(ui(*form).openButton, Qt::LeftButton);
     ASSERT_EQ(dialogs.errors.size(), 1);
     EXPECT_EQ(dialogs.errors[0], "ファイル " + missing + " は開けません.");
-    EXPECT_EQ(form->messageList->count(), 2);
+    EXPECT_EQ(ui(*form).messageList->count(), 2);
     EXPECT_EQ(form->windowTitle(), "in.syx - Pellum");
 
     const std::string target = dir.file("keep.syx");
     writeBytes(target, kCasio);
     const QString nowhere = QString::fromStdString(dir.file("no/such/x.syx"));
     dialogs.answers.push_back(nowhere);
-    form->saveAsAction->trigger();
+    ui(*form).saveAsAction->trigger();
     ASSERT_EQ(dialogs.errors.size(), 2);
     EXPECT_EQ(dialogs.errors[1], "ファイル " + nowhere + " を作成できません.");
     EXPECT_EQ(readBytes(target), kCasio);
@@ -303,7 +303,7 @@ TEST_F(Window, DroppingFilesOpensOnlyTheFirst) {
     EXPECT_TRUE(enter.isAccepted());
     QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(form.get(), &drop);
-    EXPECT_EQ(lines(form->messageList), QStringList{"0001 Casio(44H) 5Byte"});
+    EXPECT_EQ(lines(ui(*form).messageList), QStringList{"0001 Casio(44H) 5Byte"});
 }
 
 TEST_F(Window, AFileBeyondCapacityLoadsTheFirst9999AndSaysSo) {
@@ -311,9 +311,9 @@ TEST_F(Window, AFileBeyondCapacityLoadsTheFirst9999AndSaysSo) {
     for (int i = 0; i < MessageList::kCapacity + 1; ++i)
         file.insert(file.end(), kCasio.begin(), kCasio.end());
     openThroughToolBar(file);
-    EXPECT_EQ(form->messageList->count(), 9999);
+    EXPECT_EQ(ui(*form).messageList->count(), 9999);
     EXPECT_EQ(form->list().count(), 9999);
-    EXPECT_EQ(form->messageList->lineText(9998), "9999 Casio(44H) 5Byte");
+    EXPECT_EQ(ui(*form).messageList->lineText(9998), "9999 Casio(44H) 5Byte");
     EXPECT_EQ(dialogs.messages, QStringList{"これ以上記録できません"});
 }
 
@@ -324,25 +324,25 @@ TEST_F(Window, GivesTheRoomToWhatShowsContentAndKeepsItsSizeAndPlace) {
     form->show();
     QWidget* client = form->centralWidget();
     const int smallest = client->width();
-    const QPoint exitAt = form->exitButton->pos(), switchAt = form->sendOn->pos();
+    const QPoint exitAt = ui(*form).exitButton->pos(), switchAt = ui(*form).sendOn->pos();
     form->resize(800, 600);
     for (int tab = 0; tab < 4; ++tab) {
-        form->tabs->setCurrentIndex(tab);
+        ui(*form).tabs->setCurrentIndex(tab);
         QCoreApplication::processEvents();
-        for (const QWidget* w : form->toolBar->findChildren<QWidget*>() +
-                                    form->tabs->currentWidget()->findChildren<QWidget*>())
+        for (const QWidget* w : ui(*form).toolBar->findChildren<QWidget*>() +
+                                    ui(*form).tabs->currentWidget()->findChildren<QWidget*>())
             EXPECT_TRUE(!w->isVisible() ||
                         client->rect().contains(QRect(w->mapTo(client, QPoint()), w->size())))
                 << "tab " << tab << " " << w->metaObject()->className();
     }
     // What sits at the right ends of the content moves with them.
-    EXPECT_EQ(form->exitButton->pos(), exitAt + QPoint(client->width() - smallest, 0));
-    EXPECT_EQ(form->sendOn->pos(), switchAt + QPoint(client->width() - smallest, 0));
-    form->tabs->setCurrentIndex(0);  // only the tab in front follows the window
+    EXPECT_EQ(ui(*form).exitButton->pos(), exitAt + QPoint(client->width() - smallest, 0));
+    EXPECT_EQ(ui(*form).sendOn->pos(), switchAt + QPoint(client->width() - smallest, 0));
+    ui(*form).tabs->setCurrentIndex(0);  // only the tab in front follows the window
     int linesShown = 0;
-    for (int row = 0; row < form->messageList->count(); ++row)
-        linesShown +=
-            form->messageList->viewport()->rect().contains(form->messageList->lineRect(row));
+    for (int row = 0; row < ui(*form).messageList->count(); ++row)
+        linesShown += ui(*form).messageList->viewport()->rect().contains(
+            ui(*form).messageList->lineRect(row));
     EXPECT_GE(linesShown, 30);
 
     const QRect place(40, 50, 500, 400);

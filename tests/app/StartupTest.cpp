@@ -33,15 +33,15 @@ TEST_F(Startup, FirstStartCreatesTheKeyAndOpensNothing) {
     start();
     EXPECT_TRUE(std::filesystem::exists(registry.file()));
     EXPECT_FALSE(setting("MIDI_IN"));  // the key exists, without values
-    EXPECT_EQ(entries(form->inputList), QStringList{"(None)"});
-    EXPECT_EQ(entries(form->outputList), (QStringList{"(None)", "Synth Out"}));
-    EXPECT_EQ(form->inputList->currentIndex(), 0);
-    EXPECT_EQ(form->outputList->currentIndex(), 0);
+    EXPECT_EQ(entries(ui(*form).inputList), QStringList{"(None)"});
+    EXPECT_EQ(entries(ui(*form).outputList), (QStringList{"(None)", "Synth Out"}));
+    EXPECT_EQ(ui(*form).inputList->currentIndex(), 0);
+    EXPECT_EQ(ui(*form).outputList->currentIndex(), 0);
     EXPECT_FALSE(midi.isOutputOpen(out));
     EXPECT_TRUE(midi.sentMessages(out).empty());
     EXPECT_TRUE(dialogs.errors.isEmpty());
     EXPECT_EQ(form->cursor().shape(), Qt::ArrowCursor);
-    EXPECT_EQ(form->vendorId->text(), "--");
+    EXPECT_EQ(ui(*form).vendorId->text(), "--");
 }
 
 TEST_F(Startup, SavedDevicesAreOpenedAndAskedWhoTheyAre) {
@@ -50,8 +50,8 @@ TEST_F(Startup, SavedDevicesAreOpenedAndAskedWhoTheyAre) {
     start();
 
     EXPECT_TRUE(dialogs.errors.isEmpty());
-    EXPECT_EQ(form->inputList->currentText(), "Synth In");
-    EXPECT_EQ(form->outputList->currentText(), "Synth Out");
+    EXPECT_EQ(ui(*form).inputList->currentText(), "Synth In");
+    EXPECT_EQ(ui(*form).outputList->currentText(), "Synth Out");
     EXPECT_TRUE(midi.isInputOpen(in));
     EXPECT_TRUE(midi.isOutputOpen(out));
     EXPECT_EQ(midi.sentMessages(out), std::vector<Bytes>{kIdentityRequest});
@@ -60,14 +60,14 @@ TEST_F(Startup, SavedDevicesAreOpenedAndAskedWhoTheyAre) {
     // Started: what the instrument sends now is captured.
     midi.inject(in, {0xF0, 0x41, 0x10, 0x42, 0xF7});
     deliver(in);
-    EXPECT_EQ(form->messageList->count(), 1);
+    EXPECT_EQ(ui(*form).messageList->count(), 1);
 
     // Picking the same input again reopens it, resets the labels and asks again; the settings
     // are written back, the request file path untouched.
-    form->globalChannel->setText("5");
-    choose(form->inputList, 1);
+    ui(*form).globalChannel->setText("5");
+    choose(ui(*form).inputList, 1);
     EXPECT_TRUE(midi.isInputOpen(in));
-    EXPECT_EQ(form->globalChannel->text(), "--");
+    EXPECT_EQ(ui(*form).globalChannel->text(), "--");
     EXPECT_EQ(midi.sentMessages(out).size(), 2u);
     EXPECT_EQ(setting("MIDI_IN")->data, Bytes{1});
     EXPECT_EQ(setting("MIDI_IN")->type, REG_BINARY);
@@ -75,14 +75,14 @@ TEST_F(Startup, SavedDevicesAreOpenedAndAskedWhoTheyAre) {
     EXPECT_EQ(settingText("CFG_FILE"), std::string("/home/user/synth.cfg") + '\0');
 
     // "(None)" as output: the port closes, 0 is saved, and the input is reopened.
-    choose(form->outputList, 0);
+    choose(ui(*form).outputList, 0);
     EXPECT_FALSE(midi.isOutputOpen(out));
     EXPECT_EQ(setting("MIDI_OUT")->data, Bytes{0});
     EXPECT_TRUE(midi.isInputOpen(in));
     EXPECT_EQ(midi.sentMessages(out).size(), 2u);  // the request found no port
 
     // "(None)" as input closes it and sends nothing.
-    choose(form->inputList, 0);
+    choose(ui(*form).inputList, 0);
     EXPECT_FALSE(midi.isInputOpen(in));
     EXPECT_EQ(setting("MIDI_IN")->data, Bytes{0});
     EXPECT_EQ(form->cursor().shape(), Qt::ArrowCursor);
@@ -95,11 +95,11 @@ TEST_F(Startup, ASavedOutputBeyondTheDevicesIsKeptQuietly) {
     setSetting("MIDI_OUT", RegistryValue::binary({3}));
     start();
     EXPECT_TRUE(dialogs.errors.isEmpty());
-    EXPECT_EQ(form->outputList->currentIndex(), -1);
+    EXPECT_EQ(ui(*form).outputList->currentIndex(), -1);
     EXPECT_FALSE(midi.isOutputOpen(0));
     EXPECT_FALSE(midi.isOutputOpen(1));
 
-    choose(form->inputList, 1);
+    choose(ui(*form).inputList, 1);
     EXPECT_TRUE(midi.isInputOpen(in));
     EXPECT_EQ(setting("MIDI_OUT")->data, Bytes{3});  // written back as it was
 }
@@ -120,12 +120,12 @@ TEST_F(Startup, SavedPacingComesBackAndAMissingInputIsShownInTheWindowsLanguage)
         setSetting("SEND_SPEED", c.speed);
         start();
         EXPECT_TRUE(dialogs.errors.isEmpty());
-        EXPECT_EQ(form->autoSpeed->isChecked(), c.autoChecked);
-        EXPECT_EQ(form->sendSpeed->value(), c.position);
-        EXPECT_EQ(form->sendSpeed->isEnabled(), !c.autoChecked);
-        EXPECT_EQ(form->inputList->currentIndex(), -1);
-        EXPECT_EQ(form->inputList->placeholderText(), "(見つかりません) Gone Synth");
-        EXPECT_EQ(form->outputList->itemText(0), "(None)");
+        EXPECT_EQ(ui(*form).autoSpeed->isChecked(), c.autoChecked);
+        EXPECT_EQ(ui(*form).sendSpeed->value(), c.position);
+        EXPECT_EQ(ui(*form).sendSpeed->isEnabled(), !c.autoChecked);
+        EXPECT_EQ(ui(*form).inputList->currentIndex(), -1);
+        EXPECT_EQ(ui(*form).inputList->placeholderText(), "(見つかりません) Gone Synth");
+        EXPECT_EQ(ui(*form).outputList->itemText(0), "(None)");
     }
 }
 
@@ -137,15 +137,15 @@ TEST_F(Startup, ASavedInputBeyondTheDevicesStopsStartUp) {
     setSetting("MIDI_OUT", RegistryValue::binary({1}));
     start();
     EXPECT_EQ(dialogs.errors, QStringList{"Invalid device ID."});
-    EXPECT_EQ(form->inputList->currentIndex(), 0);
-    EXPECT_EQ(form->outputList->currentIndex(), -1);
+    EXPECT_EQ(ui(*form).inputList->currentIndex(), 0);
+    EXPECT_EQ(ui(*form).outputList->currentIndex(), -1);
     EXPECT_FALSE(midi.isOutputOpen(out));
     EXPECT_FALSE(midi.isInputOpen(0));
     EXPECT_FALSE(midi.isInputOpen(1));
     EXPECT_TRUE(midi.sentMessages(out).empty());
     // openDevices never ran: the labels keep their layout captions, and the hourglass stays.
-    EXPECT_EQ(form->vendorId->text(), "00H");
-    EXPECT_EQ(form->systemVersion->text(), "00");
+    EXPECT_EQ(ui(*form).vendorId->text(), "00H");
+    EXPECT_EQ(ui(*form).systemVersion->text(), "00");
     EXPECT_EQ(form->cursor().shape(), Qt::WaitCursor);
 }
 
@@ -177,9 +177,9 @@ TEST_F(Startup, WrongSettingTypesAreReportedByName) {
         dialogs.errors.clear();
         start();
         EXPECT_EQ(dialogs.errors, c.error ? QStringList{c.error} : QStringList{});
-        EXPECT_EQ(entries(form->inputList), (QStringList{"(None)", "In"}));
-        EXPECT_EQ(entries(form->outputList), (QStringList{"(None)", "Out"}));
-        EXPECT_EQ(form->inputList->currentIndex(), c.input);
+        EXPECT_EQ(entries(ui(*form).inputList), (QStringList{"(None)", "In"}));
+        EXPECT_EQ(entries(ui(*form).outputList), (QStringList{"(None)", "Out"}));
+        EXPECT_EQ(ui(*form).inputList->currentIndex(), c.input);
         EXPECT_EQ(midi.isInputOpen(in), c.input == 1);
         EXPECT_FALSE(midi.isOutputOpen(0));
         form.reset();
@@ -193,9 +193,9 @@ TEST_F(Startup, UnreadableSettingsNeverStopTheWindow) {
               "[HKEY_CURRENT_USER\\SOFTWARE\\VOSSEL\\Pellum]\n\"MIDI_IN\"=hex:z\n");
     start();
     EXPECT_EQ(dialogs.errors, QStringList{"'MIDI_IN' の取得に失敗しました."});
-    EXPECT_EQ(entries(form->inputList), (QStringList{"(None)", "In"}));
+    EXPECT_EQ(entries(ui(*form).inputList), (QStringList{"(None)", "In"}));
     // Choosing a device repairs the setting.
-    choose(form->inputList, 1);
+    choose(ui(*form).inputList, 1);
     EXPECT_EQ(setting("MIDI_IN")->data, Bytes{1});
 }
 
@@ -203,7 +203,7 @@ TEST_F(Startup, TwoInputsOfOneNameOpenTheFirst) {
     const auto first = midi.addInput("Twin");
     const auto second = midi.addInput("Twin");
     start();
-    choose(form->inputList, 2);
+    choose(ui(*form).inputList, 2);
     EXPECT_TRUE(midi.isInputOpen(first));
     EXPECT_FALSE(midi.isInputOpen(second));
 }
@@ -211,13 +211,13 @@ TEST_F(Startup, TwoInputsOfOneNameOpenTheFirst) {
 TEST_F(Startup, WithoutAnyMidiDeviceTheWindowStillWorks) {
     start();
     EXPECT_TRUE(dialogs.errors.isEmpty());
-    EXPECT_EQ(entries(form->inputList), QStringList{"(None)"});
-    EXPECT_EQ(entries(form->outputList), QStringList{"(None)"});
+    EXPECT_EQ(entries(ui(*form).inputList), QStringList{"(None)"});
+    EXPECT_EQ(entries(ui(*form).outputList), QStringList{"(None)"});
     const std::string path = dir.file("a.syx");
     writeBytes(path, {0xF0, 0x43, 0x10, 0xF7});
     dialogs.answers.push_back(QString::fromStdString(path));
-    form->openAction->trigger();
-    EXPECT_EQ(form->messageList->count(), 1);
+    ui(*form).openAction->trigger();
+    EXPECT_EQ(ui(*form).messageList->count(), 1);
 }
 
 TEST_F(Startup, ExitEndsTheLoopAndTeardownClosesTheInput) {
@@ -232,7 +232,7 @@ TEST_F(Startup, ExitEndsTheLoopAndTeardownClosesTheInput) {
         if (!button) form->show();
         ASSERT_TRUE(button || QTest::qWaitForWindowActive(form.get()));
         QTimer::singleShot(0, form.get(), [this, button] {
-            if (button) QTest::mouseClick(form->exitButton, Qt::LeftButton);
+            if (button) QTest::mouseClick(ui(*form).exitButton, Qt::LeftButton);
             if (!button) QTest::keyClick(form.get(), Qt::Key_F10);
         });
         bool timedOut = false;
@@ -300,7 +300,8 @@ TEST_F(Startup, AnErrorEscapingTheMainSequenceShowsTheRunTimeBoxAndEndsWith1) {
     int listed = -1;
     QTimer::singleShot(0, [&] {
         for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* window = qobject_cast<MainWindow*>(w)) listed = window->messageList->count();
+            if (auto* window = qobject_cast<MainWindow*>(w))
+                listed = ui(*window).messageList->count();
         QCoreApplication::exit(0);
     });
     EXPECT_EQ(runMainSequence(*app(), dialogs, {makeRegistry, withInput, makeNotices},
@@ -353,13 +354,13 @@ TEST_F(Startup, ASettingsFileThatIsNotOursIsLeftAsItWasAndStartUpGoesOn) {
         EXPECT_EQ(readBytes(settings.file().string()), c.file) << "start-up changed the file";
         if (!c.startError) {
             // Start-up ran to its end with the settings it could take.
-            EXPECT_EQ(window.vendorId->text(), "--");
+            EXPECT_EQ(ui(window).vendorId->text(), "--");
             EXPECT_EQ(window.cursor().shape(), Qt::ArrowCursor);
-            EXPECT_EQ(window.inputList->currentIndex(), 0);
+            EXPECT_EQ(ui(window).inputList->currentIndex(), 0);
         }
         if (!c.refusesSaves) continue;
         // Choosing an output saves the settings: the file is not ours to overwrite.
-        choose(window.outputList, 1);
+        choose(ui(window).outputList, 1);
         EXPECT_EQ(dialogs.errors, QStringList{"'MIDI_IN' の設定に失敗しました."});
         EXPECT_EQ(readBytes(settings.file().string()), c.file) << "a save changed the file";
     }

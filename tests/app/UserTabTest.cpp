@@ -47,7 +47,7 @@ protected:
         const std::string path = dir.file(name);
         if (bytes) writeBytes(path, *bytes);
         dialogs.answers.push_back(QString::fromStdString(path));
-        QTest::mouseClick(form->openRequestButton, Qt::LeftButton);
+        QTest::mouseClick(ui(*form).openRequestButton, Qt::LeftButton);
         return path;
     }
 };
@@ -56,13 +56,13 @@ TEST_F(UserTab, ALoadedRequestIsPreviewedChosenAndSentWithTheOverride) {
     const std::string path = open("sc88.cfg", kExample);
     ASSERT_EQ(dialogs.asked.size(), 1u);
     EXPECT_EQ(dialogs.asked[0].title, "Open CFG File");
-    EXPECT_EQ(entries(form->requestList), (QStringList{"1:System", "2:Part 1"}));
-    EXPECT_EQ(form->requestList->currentIndex(), 0);
-    EXPECT_EQ(form->requestVendor->text(), "41H Roland");
-    EXPECT_EQ(form->requestType->text(), "42H GS");
-    EXPECT_EQ(form->requestBytes->text(), kSystemPreview);
-    EXPECT_TRUE(form->requestList->isEnabled());
-    EXPECT_TRUE(form->sendRequestButton->isEnabled());
+    EXPECT_EQ(entries(ui(*form).requestList), (QStringList{"1:System", "2:Part 1"}));
+    EXPECT_EQ(ui(*form).requestList->currentIndex(), 0);
+    EXPECT_EQ(ui(*form).requestVendor->text(), "41H Roland");
+    EXPECT_EQ(ui(*form).requestType->text(), "42H GS");
+    EXPECT_EQ(ui(*form).requestBytes->text(), kSystemPreview);
+    EXPECT_TRUE(ui(*form).requestList->isEnabled());
+    EXPECT_TRUE(ui(*form).sendRequestButton->isEnabled());
     EXPECT_EQ(settingText("CFG_FILE"), path + '\0');
     EXPECT_TRUE(sent().empty());  // loading only previews
 
@@ -70,31 +70,31 @@ TEST_F(UserTab, ALoadedRequestIsPreviewedChosenAndSentWithTheOverride) {
     // message back by its line switches capture off.
     midi.inject(in, {0xF0, 0x43, 0x12, 0x01, 0xF7});
     deliver(in);
-    form->overrideBox->click();
-    ASSERT_EQ(form->channelStepper->position(), 3);
+    ui(*form).overrideBox->click();
+    ASSERT_EQ(ui(*form).channelStepper->position(), 3);
     // The preview follows at once, scrolled to the request's end.
-    EXPECT_EQ(form->requestBytes->text(), "  F0 41 12 42 11 40 00 7F 00 00 01 40 F7");
-    EXPECT_EQ(form->requestBytes->cursorPosition(), form->requestBytes->text().size());
+    EXPECT_EQ(ui(*form).requestBytes->text(), "  F0 41 12 42 11 40 00 7F 00 00 01 40 F7");
+    EXPECT_EQ(ui(*form).requestBytes->cursorPosition(), ui(*form).requestBytes->text().size());
     clickTab(0);
-    clickLine(form->messageList, 0);
+    clickLine(ui(*form).messageList, 0);
     ASSERT_EQ(sent().size(), 1u);
-    ASSERT_FALSE(form->captureOn->isChecked());
+    ASSERT_FALSE(ui(*form).captureOn->isChecked());
 
     // Choosing request 2 previews it with the override, checksum as assembled, and switches
     // capture back on; nothing goes out.
     clickTab(1);
-    QTest::keyClick(form->requestList, Qt::Key_Down);
+    QTest::keyClick(ui(*form).requestList, Qt::Key_Down);
     const Bytes part1{0xF0, 0x41, 0x12, 0x42, 0x11, 0x40, 0x10, 0x00, 0x00, 0x00, 0x7F, 0x31, 0xF7};
-    EXPECT_EQ(form->requestBytes->text(), "  F0 41 12 42 11 40 10 00 00 00 7F 31 F7");
-    EXPECT_TRUE(form->captureOn->isChecked());
+    EXPECT_EQ(ui(*form).requestBytes->text(), "  F0 41 12 42 11 40 10 00 00 00 7F 31 F7");
+    EXPECT_TRUE(ui(*form).captureOn->isChecked());
     EXPECT_EQ(sent().size(), 1u);
 
     // The button sends exactly those bytes, and the instrument's dump is captured.
-    QTest::mouseClick(form->sendRequestButton, Qt::LeftButton);
+    QTest::mouseClick(ui(*form).sendRequestButton, Qt::LeftButton);
     ASSERT_EQ(sent().size(), 2u);
     EXPECT_EQ(sent()[1], part1);
     deliver(in);
-    ASSERT_EQ(form->messageList->count(), 2);
+    ASSERT_EQ(ui(*form).messageList->count(), 2);
     EXPECT_EQ(stored(form->list(), 1), kDump);
     EXPECT_TRUE(dialogs.errors.isEmpty());
 }
@@ -104,18 +104,18 @@ TEST_F(UserTab, OpenAndSendWorkFromTheKeyboardAlone) {
     dialogs.answers = {QString::fromStdString(dir.file("sc88.cfg")), {}};
     writeBytes(dir.file("sc88.cfg"), kExample);
     // Tab reaches the open button past the list and button a file has not enabled yet.
-    form->tabs->tabBar()->setFocus(Qt::TabFocusReason);
-    for (int i = 0; i < 10 && !form->openRequestButton->hasFocus(); ++i)
+    ui(*form).tabs->tabBar()->setFocus(Qt::TabFocusReason);
+    for (int i = 0; i < 10 && !ui(*form).openRequestButton->hasFocus(); ++i)
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    ASSERT_TRUE(form->openRequestButton->hasFocus());
-    QTest::keyClick(form->openRequestButton, Qt::Key_Space);
-    EXPECT_EQ(form->requestTitle->fullText(), "SC-88 requests");
+    ASSERT_TRUE(ui(*form).openRequestButton->hasFocus());
+    QTest::keyClick(ui(*form).openRequestButton, Qt::Key_Space);
+    EXPECT_EQ(ui(*form).requestTitle->fullText(), "SC-88 requests");
     // Back through the send button to the list: the second request, then Send.
     for (int i = 0; i < 2; ++i)
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ShiftModifier);
-    ASSERT_TRUE(form->requestList->hasFocus());
-    QTest::keyClick(form->requestList, Qt::Key_Down);
-    QTest::keyClick(form->requestList, Qt::Key_Tab);
+    ASSERT_TRUE(ui(*form).requestList->hasFocus());
+    QTest::keyClick(ui(*form).requestList, Qt::Key_Down);
+    QTest::keyClick(ui(*form).requestList, Qt::Key_Tab);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
     // The Request menu's keys do the same from anywhere.
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return, Qt::ControlModifier);
@@ -136,21 +136,21 @@ TEST_F(UserTab, AFileThatFailsToLoadChangesNothing) {
     EXPECT_EQ(dialogs.errors,
               (QStringList{QString::fromStdString(bad + " の 10 行目: '３' は数値ではありません."),
                            QString::fromStdString("ファイル " + missing + " は開けません.")}));
-    EXPECT_EQ(entries(form->requestList), (QStringList{"1:System", "2:Part 1"}));
-    EXPECT_EQ(form->requestVendor->text(), "41H Roland");
-    EXPECT_EQ(form->requestType->text(), "42H GS");
-    EXPECT_EQ(form->requestBytes->text(), kSystemPreview);
+    EXPECT_EQ(entries(ui(*form).requestList), (QStringList{"1:System", "2:Part 1"}));
+    EXPECT_EQ(ui(*form).requestVendor->text(), "41H Roland");
+    EXPECT_EQ(ui(*form).requestType->text(), "42H GS");
+    EXPECT_EQ(ui(*form).requestBytes->text(), kSystemPreview);
     EXPECT_EQ(form->requestFilePath(), good);
-    QTest::mouseClick(form->sendRequestButton, Qt::LeftButton);
+    QTest::mouseClick(ui(*form).sendRequestButton, Qt::LeftButton);
     EXPECT_EQ(sent(), (std::vector<Bytes>{{0xF0, 0x41, 0x10, 0x42, 0x11, 0x40, 0x00, 0x7F, 0x00,
                                            0x00, 0x01, 0x40, 0xF7}}));
 
     // Nothing of them is remembered: the next start opens the good file.
     clickTab(3);
-    QTest::keyClick(form->outputList, Qt::Key_Up);  // any device change saves the settings
+    QTest::keyClick(ui(*form).outputList, Qt::Key_Up);  // any device change saves the settings
     EXPECT_EQ(settingText("CFG_FILE"), good + '\0');
     start();
-    EXPECT_EQ(entries(form->requestList), (QStringList{"1:System", "2:Part 1"}));
+    EXPECT_EQ(entries(ui(*form).requestList), (QStringList{"1:System", "2:Part 1"}));
 }
 
 TEST_F(UserTab, NamesReadAsTheFileWasWrittenAndACutCharacterIsLeftOff) {
@@ -164,15 +164,15 @@ TEST_F(UserTab, NamesReadAsTheFileWasWrittenAndACutCharacterIsLeftOff) {
     open("names.cfg", cfgBytes({"names", "YES", "66", "48", "48", "?" + cp932Test, "1",
                                 "?" + cp932Long, "2", "?" + utf8Long, "3", "4"}));
     EXPECT_EQ(
-        entries(form->requestList),
+        entries(ui(*form).requestList),
         (QStringList{"1:テスト", "2:ABテストテストテストテストテスト", "3:x日本語のリクエスト名"}));
-    EXPECT_EQ(form->requestVendor->text(), "42H KORG");
-    EXPECT_EQ(form->requestType->text(), "30H 03R/W");
+    EXPECT_EQ(ui(*form).requestVendor->text(), "42H KORG");
+    EXPECT_EQ(ui(*form).requestType->text(), "30H 03R/W");
 
     // The cut name's request goes out whole.
-    QTest::keyClick(form->requestList, Qt::Key_End);
-    ASSERT_EQ(form->requestList->currentIndex(), 2);
-    QTest::mouseClick(form->sendRequestButton, Qt::LeftButton);
+    QTest::keyClick(ui(*form).requestList, Qt::Key_End);
+    ASSERT_EQ(ui(*form).requestList->currentIndex(), 2);
+    QTest::mouseClick(ui(*form).sendRequestButton, Qt::LeftButton);
     EXPECT_EQ(sent(), (std::vector<Bytes>{{0xF0, 0x42, 0x30, 0x30, 0x03, 0x04, 0x79, 0xF7}}));
     EXPECT_TRUE(dialogs.errors.isEmpty());
 }
@@ -197,8 +197,8 @@ TEST_F(SavedRequestFile, IsReloadedAtStartUpAndOneThatFailsIsToldOnceWhileStartU
                                      ? bad + " は途中で終わっています: '/' は数値ではありません."
                                      : "ファイル " + path + " は開けません.";
         EXPECT_EQ(dialogs.errors, QStringList{QString::fromStdString(told)});
-        EXPECT_EQ(form->requestList->count(), 0) << path;
-        EXPECT_EQ(form->vendorId->text(), "--") << path;  // start-up ran to its end
+        EXPECT_EQ(ui(*form).requestList->count(), 0) << path;
+        EXPECT_EQ(ui(*form).vendorId->text(), "--") << path;  // start-up ran to its end
         form.reset();
         dialogs.errors.clear();
     }
@@ -212,9 +212,9 @@ TEST_F(SavedRequestFile, IsReloadedAtStartUpAndOneThatFailsIsToldOnceWhileStartU
     setSetting("CFG_FILE", RegistryValue{REG_EXPAND_SZ, expandable});
     start();
     EXPECT_TRUE(dialogs.errors.isEmpty());
-    EXPECT_EQ(entries(form->requestList), (QStringList{"1:System", "2:Part 1"}));
-    EXPECT_EQ(form->requestBytes->text(), kSystemPreview);
-    EXPECT_TRUE(form->sendRequestButton->isEnabled());
+    EXPECT_EQ(entries(ui(*form).requestList), (QStringList{"1:System", "2:Part 1"}));
+    EXPECT_EQ(ui(*form).requestBytes->text(), kSystemPreview);
+    EXPECT_TRUE(ui(*form).sendRequestButton->isEnabled());
     EXPECT_EQ(setting("CFG_FILE")->type, REG_SZ);
     EXPECT_EQ(settingText("CFG_FILE"), good + '\0');
     EXPECT_EQ(setting("MIDI_OUT")->data, Bytes{1});

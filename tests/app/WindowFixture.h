@@ -26,6 +26,7 @@
 #include "platform/registry/RegFile.h"
 #include "tests/app/EventLoop.h"
 #include "tests/app/RecordingDialogs.h"
+#include "tests/app/WindowControls.h"
 #include "tests/support/TempFiles.h"
 #include "tests/support/loopback/LoopbackMidi.h"
 
@@ -109,9 +110,9 @@ protected:
     // The Receive tab's seven values, top to bottom.
     QStringList identityShown() const {
         QStringList texts;
-        for (const QLabel* l :
-             {form->globalChannel, form->vendorName, form->vendorId, form->machineName,
-              form->machineId, form->systemVersion, form->softwareVersion})
+        for (const QLabel* l : {ui(*form).globalChannel, ui(*form).vendorName, ui(*form).vendorId,
+                                ui(*form).machineName, ui(*form).machineId, ui(*form).systemVersion,
+                                ui(*form).softwareVersion})
             texts << l->text();
         return texts;
     }
@@ -154,14 +155,14 @@ protected:
     }
     // A click on tab `index`, as the mouse gives it.
     void clickTab(int index) {
-        QTabBar* bar = form->tabs->tabBar();
+        QTabBar* bar = ui(*form).tabs->tabBar();
         QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(index).center());
     }
     // A .syx file in the temporary folder, opened through the tool bar as a user would.
     void openThroughToolBar(const Bytes& content, const std::string& name = "in.syx") {
         writeBytes(dir.file(name), content);
         dialogs.answers.push_back(QString::fromStdString(dir.file(name)));
-        QTest::mouseClick(form->openButton, Qt::LeftButton);
+        QTest::mouseClick(ui(*form).openButton, Qt::LeftButton);
     }
     // Fills the list with `count` loaded messages F0 43 00 F7, as a file brings them.
     void fillList(int count) {

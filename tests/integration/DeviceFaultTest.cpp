@@ -324,13 +324,13 @@ TEST_F(DeviceFault, TheWindowsListsFollowTheServer) {
         server = std::make_unique<test::TestJackServer>();
         peer = std::make_unique<test::JackPeer>();
         const QString port = QString::fromStdString(peer->outPort());
-        ASSERT_TRUE(pumpUntil([&] { return form.inputList->findText(port) > 0; }, 10s));
-        test::choose(form.inputList, form.inputList->findText(port));
+        ASSERT_TRUE(pumpUntil([&] { return ui(form).inputList->findText(port) > 0; }, 10s));
+        test::choose(ui(form).inputList, ui(form).inputList->findText(port));
         EXPECT_TRUE(form.inputDevice->isOpen()) << "server " << round + 1;
         peer.reset();
         server.reset();
-        ASSERT_TRUE(pumpUntil([&] { return form.inputList->findText(port) < 0; }, 10s));
-        EXPECT_EQ(form.inputList->currentIndex(), -1);  // gone, not replaced by another entry
+        ASSERT_TRUE(pumpUntil([&] { return ui(form).inputList->findText(port) < 0; }, 10s));
+        EXPECT_EQ(ui(form).inputList->currentIndex(), -1);  // gone, not replaced by another entry
     }
 }
 
@@ -338,7 +338,7 @@ class WindowFault : public DeviceFault, protected test::WindowHarness {
 protected:
     WindowFault() : WindowHarness(dir.path()), other(std::make_unique<test::JackPeer>()) {
         startOnSystem();
-        choose(form->inputList, peer->outPort());
+        choose(ui(*form).inputList, peer->outPort());
         settle();
     }
     const QString gone =
@@ -367,10 +367,9 @@ TEST_F(WindowFault, APeerVanishingMidMessageLeavesTheWholeOnesAndAWorkingWindow)
         EXPECT_TRUE(test::stored(form->list(), k) == test::patternMessage(k, 1024)) << k;
 
     // Another instrument, chosen afterwards, is heard.
-    choose(form->inputList, other->outPort());
+    choose(ui(*form).inputList, other->outPort());
     other->play(dir.file("whole.syx"), "1024", 0);
-    EXPECT_TRUE(pumpUntil([&] { return form->list().count() == 40; }, 20s))
-        << form->list().count();
+    EXPECT_TRUE(pumpUntil([&] { return form->list().count() == 40; }, 20s)) << form->list().count();
     EXPECT_TRUE(dialogs.errors.isEmpty()) << dialogs.errors.join("; ").toStdString();
 }
 
@@ -391,29 +390,29 @@ TEST_F(WindowFault, OnlyTheChosenSourceGoingIsTold) {
 // The instrument goes in the middle of an auto-send run: the run stops with a box naming it.
 // Back under its name, it is the output again, and a click reaches it.
 TEST_F(WindowFault, ARunToAnInstrumentThatGoesStopsAndItIsUsedAgainWhenBack) {
-    choose(form->outputList, peer->inPort());
+    choose(ui(*form).outputList, peer->inPort());
     test::writeBytes(dir.file("big.syx"), test::patternStream(3000, 1024));
     form->openSyxFile(QString::fromStdString(dir.file("big.syx")));
     peer->process().writeLine("report off");
-    form->autoSpeed->click();
+    ui(*form).autoSpeed->click();
     form->startSendingAll();
     ASSERT_TRUE(pumpUntil([&] { return form->autoSendPosition() > 100; }, 20s));
     ::kill(peer->process().pid(), SIGKILL);
-    ASSERT_TRUE(pumpUntil([&] { return !form->sendTimer->isActive(); }, 20s));
+    ASSERT_TRUE(pumpUntil([&] { return !ui(*form).sendTimer->isActive(); }, 20s));
     EXPECT_TRUE(dialogs.errors.join("").contains(QString::fromStdString(peer->inPort())));
     // Seen gone, then back under its name: both its ports are opened again as start-up opens
     // them, it is asked who it is, its reply is shown, and the user is told; a click reaches it.
-    ASSERT_TRUE(pumpUntil([&] { return form->inputList->currentIndex() < 0; }, 10s));
+    ASSERT_TRUE(pumpUntil([&] { return ui(*form).inputList->currentIndex() < 0; }, 10s));
     dialogs.messages.clear();
     peer = std::make_unique<test::JackPeer>("", peer->name());
-    ASSERT_TRUE(pumpUntil([&] { return form->inputList->currentIndex() >= 1; }, 10s));
+    ASSERT_TRUE(pumpUntil([&] { return ui(*form).inputList->currentIndex() >= 1; }, 10s));
     EXPECT_EQ(peer->nextReceived(10s), (Bytes{0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7}));
-    ASSERT_TRUE(pumpUntil([&] { return form->vendorId->text() == "7DH"; }, 10s));
+    ASSERT_TRUE(pumpUntil([&] { return ui(*form).vendorId->text() == "7DH"; }, 10s));
     ASSERT_TRUE(pumpUntil([&] { return !dialogs.messages.isEmpty(); }, 5s));
     EXPECT_TRUE(dialogs.messages.front().contains(QString::fromStdString(peer->outPort())))
         << dialogs.messages.front().toStdString();
     form->show();
-    test::clickLine(form->messageList, 7);
+    test::clickLine(ui(*form).messageList, 7);
     EXPECT_EQ(peer->nextReceived(10s), test::patternMessage(7, 1024));
 }
 
@@ -439,7 +438,7 @@ TEST_F(WindowFault, EachLossIsToldAndOnlyALoss) {
 
 TEST_F(WindowFault, AServerThatStopsIsToldOnce) {
     const Bytes whole = wholeThenBroken();
-    choose(form->outputList, peer->inPort());
+    choose(ui(*form).outputList, peer->inPort());
     settle();
     // A busy machine may make the server skip a cycle: the window then says data was lost (and
     // may say it again as the server goes), and only then is a try repeated.
@@ -456,7 +455,7 @@ TEST_F(WindowFault, AServerThatStopsIsToldOnce) {
         ASSERT_TRUE(withoutLossNotices(dialogs.messages).isEmpty()) << "try " << attempt;
         ASSERT_LT(attempt, 3);
         dialogs.messages.clear();
-        form->newAction->trigger();
+        ui(*form).newAction->trigger();
     }
     peer.reset();
     other.reset();
@@ -469,13 +468,13 @@ TEST_F(WindowFault, AServerThatStopsIsToldOnce) {
     EXPECT_TRUE(dialogs.errors.isEmpty()) << dialogs.errors.join("; ").toStdString();
     // Sending to the gone server says so once and ends the run, rather than passing in silence.
     form->startSendingAll();
-    ASSERT_TRUE(pumpUntil([&] { return !form->sendTimer->isActive(); }, 20s));
+    ASSERT_TRUE(pumpUntil([&] { return !ui(*form).sendTimer->isActive(); }, 20s));
     ASSERT_EQ(dialogs.errors.size(), 1);
     EXPECT_TRUE(dialogs.errors.front().contains("went away"))
         << dialogs.errors.front().toStdString();
-    EXPECT_TRUE(form->sendAllButton->isEnabled());
+    EXPECT_TRUE(ui(*form).sendAllButton->isEnabled());
     // The window goes on: the list's commands still work.
-    form->newAction->trigger();
+    ui(*form).newAction->trigger();
     EXPECT_EQ(form->list().count(), 0);
 }
 

@@ -65,12 +65,12 @@ protected:
 
     // Picks the peer in both lists, as the user would.
     void choosePeer() {
-        const int in = entryOf(form->inputList, peer.outPort());
-        const int out = entryOf(form->outputList, peer.inPort());
+        const int in = entryOf(ui(*form).inputList, peer.outPort());
+        const int out = entryOf(ui(*form).outputList, peer.inPort());
         ASSERT_GT(in, 0) << "the peer's output is not in the input list";
         ASSERT_GT(out, 0) << "the peer's input is not in the output list";
-        choose(form->outputList, out);
-        choose(form->inputList, in);
+        choose(ui(*form).outputList, out);
+        choose(ui(*form).inputList, in);
     }
 
     // The window started with the peer chosen, the identity requests the choice sent taken (once
@@ -79,7 +79,7 @@ protected:
         startOnSystem();
         choosePeer();
         if (afterReply) {
-            ASSERT_TRUE(pumpUntil([&] { return form->vendorId->text() == "7DH"; }, 10s))
+            ASSERT_TRUE(pumpUntil([&] { return ui(*form).vendorId->text() == "7DH"; }, 10s))
                 << "no reply shown";
         }
         while (peer.nextReceived(1s)) {
@@ -106,14 +106,14 @@ TEST_F(WindowOverJack, ChoosingThePeerAsksWhoItIsAndSurvivesARestart) {
     const auto out = key->read("MIDI_OUT");
     ASSERT_TRUE(in && out);
     EXPECT_EQ(in->type, REG_BINARY);
-    EXPECT_EQ(in->data, Bytes{static_cast<std::uint8_t>(form->inputList->currentIndex())});
-    EXPECT_EQ(out->data, Bytes{static_cast<std::uint8_t>(form->outputList->currentIndex())});
+    EXPECT_EQ(in->data, Bytes{static_cast<std::uint8_t>(ui(*form).inputList->currentIndex())});
+    EXPECT_EQ(out->data, Bytes{static_cast<std::uint8_t>(ui(*form).outputList->currentIndex())});
     EXPECT_EQ(key->read("CFG_FILE")->type, REG_SZ);
 
     // A restart opens the same ports and asks again.
     startOnSystem();
-    EXPECT_EQ(form->inputList->currentText().toStdString(), peer.outPort());
-    EXPECT_EQ(form->outputList->currentText().toStdString(), peer.inPort());
+    EXPECT_EQ(ui(*form).inputList->currentText().toStdString(), peer.outPort());
+    EXPECT_EQ(ui(*form).outputList->currentText().toStdString(), peer.inPort());
     EXPECT_EQ(peer.nextReceived(10s), kIdentityRequest);
     EXPECT_TRUE(dialogs.errors.isEmpty());
 }
@@ -122,7 +122,7 @@ TEST_F(WindowOverJack, ThePeerSaysWhoItIsAndAnswersADumpRequestFromTheUserTab) {
     startWithPeer(true);
     EXPECT_EQ(identityShown(),
               (QStringList{"128", "Non-Commercial", "7DH", "unknown", "1A12H D6H", "386", "644"}));
-    EXPECT_EQ(form->messageList->count(), 0);
+    EXPECT_EQ(ui(*form).messageList->count(), 0);
 
     // The peer answers the next request with three messages; its EMITTED line says it has the
     // command before the request can reach it.
@@ -138,15 +138,15 @@ TEST_F(WindowOverJack, ThePeerSaysWhoItIsAndAnswersADumpRequestFromTheUserTab) {
     test::writeText(cfg, text);
     form->show();
     dialogs.answers.push_back(QString::fromStdString(cfg));
-    form->tabs->setCurrentWidget(form->requestTab);
-    click(form->openRequestButton);
+    ui(*form).tabs->setCurrentWidget(ui(*form).requestTab);
+    click(ui(*form).openRequestButton);
     // The reply's device ID 7F moved only the selector: the request goes out as the file has it.
-    ASSERT_EQ(form->requestBytes->text(), "  F0 7D 10 20 01 02 F7");
-    click(form->sendRequestButton);
+    ASSERT_EQ(ui(*form).requestBytes->text(), "  F0 7D 10 20 01 02 F7");
+    click(ui(*form).sendRequestButton);
     EXPECT_EQ(peer.nextReceived(10s), Bytes({0xF0, 0x7D, 0x10, 0x20, 0x01, 0x02, 0xF7}));
 
-    ASSERT_TRUE(pumpUntil([&] { return form->messageList->count() == 3; }, 20s))
-        << form->messageList->count() << " of 3 captured";
+    ASSERT_TRUE(pumpUntil([&] { return ui(*form).messageList->count() == 3; }, 20s))
+        << ui(*form).messageList->count() << " of 3 captured";
     for (int k = 0; k < 3; ++k)
         EXPECT_TRUE(test::stored(form->list(), k) == test::patternMessage(k, 300)) << k;
     EXPECT_TRUE(dialogs.errors.isEmpty());
@@ -159,8 +159,8 @@ TEST_F(WindowOverJack, ADumpIsCapturedWholeAndSentBackInOrder) {
 
     peer.process().writeLine("emit " + std::to_string(kCount) + " " + std::to_string(kSize));
     ASSERT_TRUE(
-        pumpUntil([&] { return form->messageList->count() >= static_cast<int>(kCount); }, 30s))
-        << form->messageList->count() << " of " << kCount << " captured";
+        pumpUntil([&] { return ui(*form).messageList->count() >= static_cast<int>(kCount); }, 30s))
+        << ui(*form).messageList->count() << " of " << kCount << " captured";
     ASSERT_EQ(form->list().count(), static_cast<int>(kCount));
     form->show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
@@ -180,9 +180,9 @@ TEST_F(WindowOverJack, ADumpIsCapturedWholeAndSentBackInOrder) {
     EXPECT_EQ(withFile("again.syx", Qt::Key_S, saveAs), expected);
 
     // Sent back with the auto-send run (F5), it reaches the peer in order, byte for byte.
-    form->autoSpeed->click();
+    ui(*form).autoSpeed->click();
     QTest::keyClick(form.get(), Qt::Key_F5);
-    ASSERT_TRUE(pumpUntil([&] { return !form->sendTimer->isActive(); }, 60s));
+    ASSERT_TRUE(pumpUntil([&] { return !ui(*form).sendTimer->isActive(); }, 60s));
     for (std::size_t k = 0; k < kCount; ++k) {
         const auto got = peer.nextReceived(10s);
         ASSERT_TRUE(got) << "message " << k << " did not arrive";
@@ -191,14 +191,14 @@ TEST_F(WindowOverJack, ADumpIsCapturedWholeAndSentBackInOrder) {
     }
 
     // The user turns the override on at channel 3: byte 2 of what is saved and sent takes it.
-    form->tabs->setCurrentWidget(form->configTab);
-    click(form->overrideBox);
+    ui(*form).tabs->setCurrentWidget(ui(*form).configTab);
+    click(ui(*form).overrideBox);
     // Down from 4, where the last message's 03H put it.
-    form->channelStepper->click(UpDown::Button::Down);
+    ui(*form).channelStepper->click(UpDown::Button::Down);
     Bytes rewritten = expected;
     for (std::size_t k = 0; k < kCount; ++k) rewritten[k * kSize + 2] = 0x02;
     EXPECT_EQ(withFile("channel3.syx", Qt::Key_S, saveAs), rewritten);
-    test::clickLine(form->messageList, 5);
+    test::clickLine(ui(*form).messageList, 5);
     EXPECT_EQ(peer.nextReceived(10s), Bytes(&rewritten[5 * kSize], &rewritten[6 * kSize]));
 }
 
@@ -214,11 +214,11 @@ TEST_F(WindowOverJack, AutoSendDeliversMessagesOfEverySizeWhole) {
         const Bytes file = test::patternStream(sizes);
         test::writeBytes(dir.file("out.syx"), file);
         form->openSyxFile(QString::fromStdString(dir.file("out.syx")));
-        ASSERT_EQ(form->messageList->count(), static_cast<int>(sizes.size()));
-        form->overrideBox->setChecked(false);
-        form->autoSpeed->click();
-        click(form->sendAllButton);
-        ASSERT_TRUE(pumpUntil([&] { return !form->sendTimer->isActive(); }, 60s));
+        ASSERT_EQ(ui(*form).messageList->count(), static_cast<int>(sizes.size()));
+        ui(*form).overrideBox->setChecked(false);
+        ui(*form).autoSpeed->click();
+        click(ui(*form).sendAllButton);
+        ASSERT_TRUE(pumpUntil([&] { return !ui(*form).sendTimer->isActive(); }, 60s));
         for (std::size_t k = 0; k < sizes.size(); ++k) {
             const auto got = peer.nextReceived(10s);
             ASSERT_TRUE(got) << "message " << k << " did not arrive";
@@ -234,12 +234,12 @@ TEST_F(WindowOverJack, ManualPacingHoldsBetweenEveryTwoMessagesAsTheyArrive) {
     startWithPeer(true);
     test::writeBytes(dir.file("ten.syx"), test::patternStream(10, 100));
     form->openSyxFile(QString::fromStdString(dir.file("ten.syx")));
-    form->overrideBox->setChecked(false);
-    form->manualSpeed->click();
-    form->sendSpeed->setValue(8);
-    ASSERT_EQ(form->manualWait->text(), "200 ms");
-    click(form->sendAllButton);
-    ASSERT_TRUE(pumpUntil([&] { return !form->sendTimer->isActive(); }, 20s));
+    ui(*form).overrideBox->setChecked(false);
+    ui(*form).manualSpeed->click();
+    ui(*form).sendSpeed->setValue(8);
+    ASSERT_EQ(ui(*form).manualWait->text(), "200 ms");
+    click(ui(*form).sendAllButton);
+    ASSERT_TRUE(pumpUntil([&] { return !ui(*form).sendTimer->isActive(); }, 20s));
     std::vector<std::uint32_t> frames;
     for (std::size_t k = 0; k < 10; ++k) {
         const auto got = peer.nextReceived(10s);
@@ -276,7 +276,7 @@ TEST_F(WindowOverJack, AFullRateDumpIsCapturedWholeWhileTheWindowIsBusy) {
 
 void WindowOverJack::fullRateCapture(const std::string& cut,
                                      const std::vector<std::size_t>& sizes) {
-    form->newAction->trigger();
+    ui(*form).newAction->trigger();
     dialogs.messages.clear();
     const std::uint64_t droppedBefore = service->droppedInputBytes();
     const Bytes stream = test::patternStream(sizes);
@@ -319,8 +319,8 @@ TEST_F(WindowOverJack, TheStoreFillsExactlyAndTheNextMessageIsRefusedNotLost) {
     EXPECT_EQ(dialogs.messages.front(), "これ以上記録できません");
     EXPECT_EQ(dialogs.messages.count("これ以上記録できません"), dialogs.messages.size());
     EXPECT_EQ(form->list().count(), MessageList::kCapacity);
-    ASSERT_EQ(form->messageList->count(), MessageList::kCapacity);
-    EXPECT_EQ(form->messageList->lineText(MessageList::kCapacity - 1).left(4), "9999");
+    ASSERT_EQ(ui(*form).messageList->count(), MessageList::kCapacity);
+    EXPECT_EQ(ui(*form).messageList->lineText(MessageList::kCapacity - 1).left(4), "9999");
     EXPECT_EQ(form->inputDevice->pendingCount(), 1);
     EXPECT_EQ(peer.waitPlayed(10s), stream.size());
     EXPECT_EQ(service->droppedInputBytes(), 0u);
@@ -343,16 +343,16 @@ TEST_F(WindowOverJack, WhatALineShowsIsWhatGoesOutByMouseAndKeys) {
     const auto m = [](std::size_t k) { return test::patternMessage(896 + k, 100); };  // byte 2: 07
     test::writeBytes(dir.file("three.syx"), test::patternStream(3, 100, 896));
     peer.play(dir.file("three.syx"), "1024", 0);
-    ASSERT_TRUE(pumpUntil([&] { return form->messageList->count() == 3; }, 10s));
-    EXPECT_EQ(form->overrideChannel->text(), "8");
+    ASSERT_TRUE(pumpUntil([&] { return ui(*form).messageList->count() == 3; }, 10s));
+    EXPECT_EQ(ui(*form).overrideChannel->text(), "8");
     form->show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
 
-    test::clickLine(form->messageList, 1);
+    test::clickLine(ui(*form).messageList, 1);
     EXPECT_EQ(peer.nextReceived(10s), m(1));
     QTest::keyClick(form.get(), Qt::Key_Delete);
-    ASSERT_TRUE(form->messageList->lineText(1).startsWith("0003"));
-    test::clickLine(form->messageList, 1);
+    ASSERT_TRUE(ui(*form).messageList->lineText(1).startsWith("0003"));
+    test::clickLine(ui(*form).messageList, 1);
     EXPECT_EQ(peer.nextReceived(10s), m(2));
     dialogs.answers.push_back(QString::fromStdString(dir.file("saved.syx")));
     QTest::keyClick(form.get(), Qt::Key_S, Qt::ControlModifier);
@@ -361,19 +361,19 @@ TEST_F(WindowOverJack, WhatALineShowsIsWhatGoesOutByMouseAndKeys) {
     // F5 runs the list; Esc stops a run before its first message.
     QTest::keyClick(form.get(), Qt::Key_F5);
     QTest::keyClick(form.get(), Qt::Key_Escape);
-    EXPECT_FALSE(form->sendTimer->isActive());
+    EXPECT_FALSE(ui(*form).sendTimer->isActive());
     QTest::keyClick(form.get(), Qt::Key_F5);
-    ASSERT_TRUE(pumpUntil([&] { return !form->sendTimer->isActive(); }, 10s));
+    ASSERT_TRUE(pumpUntil([&] { return !ui(*form).sendTimer->isActive(); }, 10s));
     EXPECT_EQ(peer.nextReceived(10s), m(0));
     EXPECT_EQ(peer.nextReceived(10s), m(2));
 
     // The override turned on by Space, the channel selector takes the focus and the arrow keys.
-    form->tabs->setCurrentWidget(form->configTab);
-    form->overrideBox->setFocus();
-    QTest::keyClick(form->overrideBox, Qt::Key_Space);
-    QTest::keyClick(form->overrideBox, Qt::Key_Tab);
+    ui(*form).tabs->setCurrentWidget(ui(*form).configTab);
+    ui(*form).overrideBox->setFocus();
+    QTest::keyClick(ui(*form).overrideBox, Qt::Key_Space);
+    QTest::keyClick(ui(*form).overrideBox, Qt::Key_Tab);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Left);
-    EXPECT_EQ(form->overrideChannel->text(), "7");
+    EXPECT_EQ(ui(*form).overrideChannel->text(), "7");
     QTest::keyClick(form.get(), Qt::Key_L, Qt::ControlModifier);
     EXPECT_EQ(form->list().count(), 0);
     EXPECT_TRUE(dialogs.errors.isEmpty()) << dialogs.errors.join("; ").toStdString();
@@ -387,12 +387,12 @@ TEST_F(WindowOverJack, SavedDevicesAreOpenedByNameAndAMissingOneIsNamed) {
     // As after a run in which the peers were listed the other way round.
     const auto key = registry.openOrCreateKey(MainWindow::kRegistryKey);
     const auto at = [](int entry) { return RegistryValue::binary({std::uint8_t(entry)}); };
-    key->write("MIDI_IN", at(entryOf(form->inputList, peer.outPort())));
-    key->write("MIDI_OUT", at(entryOf(form->outputList, peer.inPort())));
+    key->write("MIDI_IN", at(entryOf(ui(*form).inputList, peer.outPort())));
+    key->write("MIDI_OUT", at(entryOf(ui(*form).outputList, peer.inPort())));
     key->write("MIDI_IN_NAME", RegistryValue::string(wanted->outPort()));
     key->write("MIDI_OUT_NAME", RegistryValue::string(wanted->inPort()));
     startOnSystem();
-    EXPECT_EQ(form->inputList->currentText().toStdString(), wanted->outPort());
+    EXPECT_EQ(ui(*form).inputList->currentText().toStdString(), wanted->outPort());
     EXPECT_EQ(wanted->nextReceived(10s), kIdentityRequest);  // on the output found by name
 
     const QString gone = QString::fromStdString("「" + wanted->outPort() + "」");
