@@ -17,8 +17,8 @@
 #include "app/MessageView.h"
 #include "app/PellumApplication.h"
 #include "app/UpDown.h"
+#include "core/files/LoadedMessages.h"
 #include "core/files/MidiFile.h"
-#include "core/list/CaptureStore.h"
 
 namespace pellum {
 
@@ -67,7 +67,7 @@ void MainWindow::openSyxFile(const QString& fileName) {
     // Read whole before anything changes: a file that is refused leaves the list, its file and
     // its mark as they were.
     const std::string name = fileNameUtf8(fileName);
-    auto loaded = std::make_shared<CaptureStore>();
+    auto loaded = std::make_shared<LoadedMessages>();
     const LoadResult result = loadMessageFile(name, *loaded);
     list_.replaceAll(MessageList::fileLines(std::move(loaded)));
     list_.markSaved();

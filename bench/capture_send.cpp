@@ -26,7 +26,7 @@
 #include "app/MainWindow.h"
 #include "app/PellumApplication.h"
 #include "bench/Compare.h"
-#include "core/list/CaptureStore.h"
+#include "core/files/LoadedMessages.h"
 #include "device/InputDevice.h"
 #include "platform/NoticeWindow.h"
 #include "platform/registry/RegFile.h"
@@ -40,7 +40,7 @@ using pellum::ui;
 using pellum::RegistryValue;
 using Bytes = std::vector<std::uint8_t>;
 
-constexpr int kCaptured = pellum::CaptureStore::kCapacity;
+constexpr int kCaptured = pellum::LoadedMessages::kCapacity;
 constexpr std::size_t kMessageSize = 1024;
 // The input device queues 16 buffers; an instrument sends no faster than they come back.
 constexpr int kBurst = 16;
@@ -212,10 +212,10 @@ void BM_WindowMemoryAroundTheLargestFile(benchmark::State& state) {
         std::filesystem::temp_directory_path() / "pellum-bench-small.syx";
     {
         std::ofstream out(big, std::ios::binary);
-        Bytes m(pellum::CaptureStore::kMaxMessageBytes, 0x11);
+        Bytes m(pellum::LoadedMessages::kMaxMessageBytes, 0x11);
         m.front() = 0xF0;
         m.back() = 0xF7;
-        for (int i = 0; i < pellum::CaptureStore::kCapacity; ++i) {
+        for (int i = 0; i < pellum::LoadedMessages::kCapacity; ++i) {
             out.write(reinterpret_cast<const char*>(m.data()),
                       static_cast<std::streamsize>(m.size()));
         }

@@ -20,9 +20,9 @@
 
 #include "bench/Compare.h"
 #include "core/files/ByteBlock.h"
-#include "core/list/CaptureStore.h"
-#include "core/list/ListLabel.h"
+#include "core/files/LoadedMessages.h"
 #include "core/files/SyxFile.h"
+#include "core/list/ListLabel.h"
 
 namespace {
 
@@ -117,7 +117,7 @@ BENCHMARK(BM_OneReadIntoFreshMemory)->Arg(0)->Arg(16)->Arg(64)->Unit(benchmark::
 // The reader over bytes already in memory, into the store.
 void BM_ReaderInMemory(benchmark::State& state) {
     const auto& bytes = fileBytes();
-    pellum::CaptureStore store;
+    pellum::LoadedMessages store;
     for (auto _ : state) {
         const auto result = pellum::loadSyx(bytes, store);
         benchmark::DoNotOptimize(result.count);
@@ -129,7 +129,7 @@ BENCHMARK(BM_ReaderInMemory)->Unit(benchmark::kMillisecond);
 // What "Open" does: read the file, fill the store, build every label.
 void BM_WholeLoadWithLabels(benchmark::State& state) {
     const std::string& path = filePath();
-    pellum::CaptureStore store;
+    pellum::LoadedMessages store;
     for (auto _ : state) {
         const auto result = pellum::loadSyxFile(path, store);
         auto labels = pellum::loadedLabels(store);
@@ -144,7 +144,7 @@ BENCHMARK(BM_WholeLoadWithLabels)->Unit(benchmark::kMillisecond);
 void BM_WholeLoadIntoFreshStore(benchmark::State& state) {
     const std::string& path = filePath();
     for (auto _ : state) {
-        auto store = std::make_unique<pellum::CaptureStore>();
+        auto store = std::make_unique<pellum::LoadedMessages>();
         const auto result = pellum::loadSyxFile(path, *store);
         auto labels = pellum::loadedLabels(*store);
         benchmark::DoNotOptimize(result.count);

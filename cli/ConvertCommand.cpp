@@ -6,10 +6,10 @@
 
 #include "cli/Commands.h"
 #include "cli/Options.h"
-#include "core/list/CaptureStore.h"
-#include "core/text/Errors.h"
 #include "core/files/FilePath.h"
+#include "core/files/LoadedMessages.h"
 #include "core/files/MidiFile.h"
+#include "core/text/Errors.h"
 
 namespace pellum::cli {
 
@@ -58,7 +58,7 @@ int convertCommand(const Args& args) {
     const long interval = options.number("--interval", 0, 0);
     if (sameFile(in, out)) throw UsageError("convert: OUT is IN; give another file to write");
 
-    const auto store = std::make_unique<CaptureStore>();
+    const auto store = std::make_unique<LoadedMessages>();
     const LoadResult loaded = loadMessageFile(in, *store);
     if (loaded.truncated)
         throw PellumError(in + " holds more than 9999 messages, more than Pellum keeps; " + out +

@@ -5,11 +5,11 @@
 
 #include "cli/Commands.h"
 #include "cli/Options.h"
-#include "core/list/CaptureStore.h"
-#include "core/list/ListLabel.h"
-#include "core/messages/MessageFacts.h"
+#include "core/files/LoadedMessages.h"
 #include "core/files/MidiFile.h"
 #include "core/files/SyxFile.h"
+#include "core/list/ListLabel.h"
+#include "core/messages/MessageFacts.h"
 
 namespace pellum::cli {
 
@@ -57,8 +57,8 @@ int listCommand(const Args& args) {
     // Only --hex and --check need the bytes: a store is 400 KB to set up before the first file
     // is read.
     const bool whole = hex || check;
-    std::unique_ptr<CaptureStore> store;
-    if (whole) store = std::make_unique<CaptureStore>();
+    std::unique_ptr<LoadedMessages> store;
+    if (whole) store = std::make_unique<LoadedMessages>();
     for (const std::string& file : files) {
         // Without --hex only the labels are needed: the file is read a piece at a time, never
         // held whole.

@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "cli/Interrupt.h"
-#include "core/list/CaptureStore.h"
+#include "core/files/LoadedMessages.h"
 #include "core/text/Errors.h"
 
 namespace pellum::cli {
@@ -127,7 +127,7 @@ void SysexReceiver::take(std::uint8_t byte) {
         if (byte == 0xF7) inMessage_ = tooLong_ = false;
     } else {
         partial_.push_back(byte);
-        if (byte != 0xF7 && partial_.size() >= CaptureStore::kMaxMessageBytes) {
+        if (byte != 0xF7 && partial_.size() >= LoadedMessages::kMaxMessageBytes) {
             ++tooLongMessages_;
             tooLong_ = true;
             partial_.clear();

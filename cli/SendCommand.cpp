@@ -7,10 +7,10 @@
 #include "cli/Commands.h"
 #include "cli/Devices.h"
 #include "cli/Options.h"
-#include "core/list/CaptureStore.h"
-#include "core/text/Errors.h"
+#include "core/files/LoadedMessages.h"
 #include "core/files/MidiFile.h"
 #include "core/messages/Pacing.h"
+#include "core/text/Errors.h"
 #include "device/OutputDevice.h"
 #include "platform/midi/SystemMidi.h"
 
@@ -45,7 +45,7 @@ int sendCommand(const Args& args) {
     const long interval = options.number("--interval", 0, -1);
     const std::string& path = options.plain.front();
 
-    CaptureStore store;
+    LoadedMessages store;
     const LoadResult loaded = loadMessageFile(path, store);
     if (loaded.truncated) {
         throw PellumError(path + " holds more than 9999 messages, more than Pellum keeps; " +

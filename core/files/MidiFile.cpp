@@ -46,21 +46,21 @@ public:
     void add(Message&& message) {
         ++seen_;
         kept_.push_back(std::move(message));
-        if (kept_.size() >= 4 * static_cast<std::size_t>(CaptureStore::kCapacity)) keepFirst();
+        if (kept_.size() >= 4 * static_cast<std::size_t>(LoadedMessages::kCapacity)) keepFirst();
     }
 
     std::vector<Message>& sorted() {
         keepFirst();
         return kept_;
     }
-    bool truncated() const { return seen_ > static_cast<std::uint64_t>(CaptureStore::kCapacity); }
+    bool truncated() const { return seen_ > static_cast<std::uint64_t>(LoadedMessages::kCapacity); }
 
 private:
     void keepFirst() {
         std::sort(kept_.begin(), kept_.end(),
                   [](const Message& a, const Message& b) { return a.before(b); });
-        if (kept_.size() > static_cast<std::size_t>(CaptureStore::kCapacity))
-            kept_.resize(CaptureStore::kCapacity);
+        if (kept_.size() > static_cast<std::size_t>(LoadedMessages::kCapacity))
+            kept_.resize(LoadedMessages::kCapacity);
     }
 
     std::vector<Message> kept_;
@@ -157,7 +157,7 @@ private:
         const auto packet = skip(number());
         if (packet.empty()) return;
         // One already too long is refused if it is kept at all: its packets need no record.
-        if (message_.length <= CaptureStore::kMaxMessageBytes) message_.packets.push_back(packet);
+        if (message_.length <= LoadedMessages::kMaxMessageBytes) message_.packets.push_back(packet);
         message_.length += packet.size();
         if (packet.back() == kSysExEnd) finish(found, false);
     }
@@ -232,7 +232,7 @@ bool isMidiFileName(const std::string& path) {
     return tail.ends_with(".mid") || tail == ".midi";
 }
 
-LoadResult loadMidi(std::span<const std::uint8_t> bytes, CaptureStore& store,
+LoadResult loadMidi(std::span<const std::uint8_t> bytes, LoadedMessages& store,
                     const std::string& name) {
     Parsed parsed;
     try {
@@ -247,13 +247,13 @@ LoadResult loadMidi(std::span<const std::uint8_t> bytes, CaptureStore& store,
     for (std::size_t i = 0; i < parsed.messages.size(); ++i) {
         const Message& m = parsed.messages[i];
         const int number = static_cast<int>(i) + 1;
-        if (m.length > CaptureStore::kMaxMessageBytes)
+        if (m.length > LoadedMessages::kMaxMessageBytes)
             throw name.empty() ? MessageTooLongError(number) : MessageTooLongError(name, number);
         if (m.unfinished && result.unfinished == 0) result.unfinished = number;
         total += m.length;
     }
     ByteBlock block(std::max<std::size_t>(total, 1));
-    std::vector<CaptureStore::Extent> extents;
+    std::vector<LoadedMessages::Extent> extents;
     extents.reserve(parsed.messages.size());
     std::uint8_t* out = block.data();
     for (const Message& m : parsed.messages) {
@@ -266,20 +266,20 @@ LoadResult loadMidi(std::span<const std::uint8_t> bytes, CaptureStore& store,
     return result;
 }
 
-LoadResult loadMidiFile(const std::string& path, CaptureStore& store) {
+LoadResult loadMidiFile(const std::string& path, LoadedMessages& store) {
     ByteBlock block;
     const std::size_t size = readWholeFile(path, block);
     return loadMidi({block.data(), size}, store, path);
 }
 
-LoadResult loadMessageFile(const std::string& path, CaptureStore& store) {
+LoadResult loadMessageFile(const std::string& path, LoadedMessages& store) {
     return isMidiFileName(path) ? loadMidiFile(path, store) : loadSyxFile(path, store);
 }
 
 SyxListing listMessageFile(const std::string& path) {
     if (!isMidiFileName(path)) return listSyxFile(path);
     // The messages are joined from their packets anyway: listed from a store.
-    CaptureStore store;
+    LoadedMessages store;
     const LoadResult loaded = loadMidiFile(path, store);
     SyxListing listing{{}, loaded.count, loaded.truncated, loaded.unfinished, loaded.escapes};
     for (const std::string& line : loadedLabels(store)) listing.lines += line + '\n';

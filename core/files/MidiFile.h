@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "core/files/LoadedMessages.h"
 #include "core/files/SyxFile.h"
-#include "core/list/CaptureStore.h"
 #include "core/messages/ChannelOverride.h"
 
 namespace pellum {
@@ -25,11 +25,11 @@ bool isMidiFileName(const std::string& path);
 // chunks other than tracks are skipped. The first 9999 messages are kept, as from a .syx file.
 // Throws PellumError naming `name` for a file that is cut short or damaged, and
 // MessageTooLongError for a message over 65,535 bytes; the store is then untouched.
-LoadResult loadMidi(std::span<const std::uint8_t> bytes, CaptureStore& store,
+LoadResult loadMidi(std::span<const std::uint8_t> bytes, LoadedMessages& store,
                     const std::string& name = {});
 
 // Reads the file and loads it as loadMidi does, refusing it as loadSyxFile refuses a file.
-LoadResult loadMidiFile(const std::string& path, CaptureStore& store);
+LoadResult loadMidiFile(const std::string& path, LoadedMessages& store);
 
 // The bytes of a format 0 file of messages 0..count-1 of the store, one F0 event each, spaced
 // as a run of sends paces them: each message's time on a MIDI cable and then the wait before the
@@ -37,16 +37,16 @@ LoadResult loadMidiFile(const std::string& path, CaptureStore& store);
 // The override is applied to the file's bytes only.
 std::vector<std::uint8_t> midiFileBytes(const MessageSpans& messages, long intervalMs,
                                         ChannelOverride override = {});
-std::vector<std::uint8_t> midiFileBytes(const CaptureStore& store, long intervalMs);
+std::vector<std::uint8_t> midiFileBytes(const LoadedMessages& store, long intervalMs);
 
 // Writes that file as saveSyxFile writes a .syx file, the channel override applied the same way.
-void saveMidiFile(const std::string& path, CaptureStore& store, ChannelOverride override,
+void saveMidiFile(const std::string& path, LoadedMessages& store, ChannelOverride override,
                   long intervalMs);
 
 // The loaders, lister and savers that fit the file name: a Standard MIDI File or a .syx file.
-LoadResult loadMessageFile(const std::string& path, CaptureStore& store);
+LoadResult loadMessageFile(const std::string& path, LoadedMessages& store);
 SyxListing listMessageFile(const std::string& path);
-void saveMessageFile(const std::string& path, CaptureStore& store, ChannelOverride override,
+void saveMessageFile(const std::string& path, LoadedMessages& store, ChannelOverride override,
                      long intervalMs);
 // Writes the messages in the kind of file the name asks for, the override applied to the file's
 // bytes only.

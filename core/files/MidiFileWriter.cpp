@@ -30,7 +30,7 @@ void putNumber(std::vector<std::uint8_t>& out, std::uint64_t value) {
 
 }  // namespace
 
-std::vector<std::uint8_t> midiFileBytes(const CaptureStore& store, long intervalMs) {
+std::vector<std::uint8_t> midiFileBytes(const LoadedMessages& store, long intervalMs) {
     return midiFileBytes(messageSpans(store), intervalMs);
 }
 
@@ -72,14 +72,14 @@ std::vector<std::uint8_t> midiFileBytes(const MessageSpans& messages, long inter
     return file;
 }
 
-void saveMidiFile(const std::string& path, CaptureStore& store, ChannelOverride override,
+void saveMidiFile(const std::string& path, LoadedMessages& store, ChannelOverride override,
                   long intervalMs) {
     writeFileAtomically(path, midiFileBytes(messageSpans(store), intervalMs, override));
     // The store keeps what the file got, once the file exists.
     for (int i = 0; i < store.count(); ++i) applyChannelOverride(store.message(i), override);
 }
 
-void saveMessageFile(const std::string& path, CaptureStore& store, ChannelOverride override,
+void saveMessageFile(const std::string& path, LoadedMessages& store, ChannelOverride override,
                      long intervalMs) {
     if (isMidiFileName(path))
         saveMidiFile(path, store, override, intervalMs);

@@ -10,9 +10,9 @@
 
 #include "core/files/AtomicFile.h"
 #include "core/files/FilePath.h"
+#include "core/files/LoadedMessages.h"
 #include "core/files/RegularFile.h"
 #include "core/files/WholeFile.h"
-#include "core/list/CaptureStore.h"
 #include "core/list/ListLabel.h"
 #include "core/text/Errors.h"
 #include "core/text/Texts.h"
@@ -34,7 +34,7 @@ class SyxScanner {
 public:
     // Room for as many as a list holds, taken up front: growing by copies would cost a listing
     // more than its labels do. Only the pages used are ever touched.
-    SyxScanner() { found_.reserve(CaptureStore::kCapacity); }
+    SyxScanner() { found_.reserve(LoadedMessages::kCapacity); }
 
     struct Found {
         std::size_t offset = 0;
@@ -56,7 +56,7 @@ public:
             if (!open_) {
                 const std::uint8_t* start = find(p, end, kSysExStart);
                 if (!start) return;
-                if (found_.size() == static_cast<std::size_t>(CaptureStore::kCapacity)) {
+                if (found_.size() == static_cast<std::size_t>(LoadedMessages::kCapacity)) {
                     truncated_ = true;
                     return;
                 }
@@ -95,7 +95,7 @@ private:
     void grow(std::size_t endOffset) {
         Found& message = found_.back();
         message.length = endOffset - message.offset;
-        if (message.length > CaptureStore::kMaxMessageBytes)
+        if (message.length > LoadedMessages::kMaxMessageBytes)
             throw MessageTooLongError(static_cast<int>(found_.size()));
     }
 
@@ -109,10 +109,10 @@ private:
 // `scanner` found in them. The block has one byte more, for the F7 that closes an unterminated
 // last message.
 LoadResult fileMessages(ByteBlock block, std::size_t length, SyxScanner& scanner,
-                        CaptureStore& store) {
+                        LoadedMessages& store) {
     const int unfinished = scanner.finish(length);
     if (unfinished != 0) block.data()[length] = kSysExEnd;
-    std::vector<CaptureStore::Extent> extents;
+    std::vector<LoadedMessages::Extent> extents;
     extents.reserve(scanner.found().size());
     for (const SyxScanner::Found& m : scanner.found()) extents.push_back({m.offset, m.length});
     store.replaceWithBlock(std::move(block), extents);
@@ -121,7 +121,7 @@ LoadResult fileMessages(ByteBlock block, std::size_t length, SyxScanner& scanner
 
 }  // namespace
 
-LoadResult loadSyx(std::span<const std::uint8_t> bytes, CaptureStore& store) {
+LoadResult loadSyx(std::span<const std::uint8_t> bytes, LoadedMessages& store) {
     ByteBlock block(bytes.size() + 1);
     if (!bytes.empty()) std::memcpy(block.data(), bytes.data(), bytes.size());
     SyxScanner scanner;
@@ -129,7 +129,7 @@ LoadResult loadSyx(std::span<const std::uint8_t> bytes, CaptureStore& store) {
     return fileMessages(std::move(block), bytes.size(), scanner, store);
 }
 
-LoadResult loadSyxFile(const std::string& path, CaptureStore& store) {
+LoadResult loadSyxFile(const std::string& path, LoadedMessages& store) {
     // Read once into one block, which the store keeps: the live store is only replaced once the
     // whole file has been read.
     ByteBlock block;
@@ -181,7 +181,7 @@ std::string loadWarning(const std::string& path, int count, int unfinished) {
     return {};
 }
 
-MessageSpans messageSpans(const CaptureStore& store) {
+MessageSpans messageSpans(const LoadedMessages& store) {
     MessageSpans spans;
     spans.reserve(static_cast<std::size_t>(store.count()));
     for (int i = 0; i < store.count(); ++i) spans.push_back(store.message(i));
@@ -201,7 +201,7 @@ void writeSyxFile(const std::string& path, const MessageSpans& messages, Channel
     writeFileAtomically(path, bytes);
 }
 
-void saveSyxFile(const std::string& path, CaptureStore& store, ChannelOverride override) {
+void saveSyxFile(const std::string& path, LoadedMessages& store, ChannelOverride override) {
     writeSyxFile(path, messageSpans(store), override);
     // The override sticks to the stored messages, but only once the file exists: a failed save
     // leaves the store as it was.

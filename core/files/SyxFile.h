@@ -9,14 +9,14 @@
 #include <vector>
 
 #include "core/files/AtomicFile.h"
-#include "core/list/CaptureStore.h"
+#include "core/files/LoadedMessages.h"
 #include "core/messages/ChannelOverride.h"
 
 namespace pellum {
 
 // No file the store can hold whole is larger: 9999 messages of 65,535 bytes (about 625 MiB).
 inline constexpr std::uintmax_t kMaxSyxFileBytes =
-    std::uintmax_t{CaptureStore::kCapacity} * CaptureStore::kMaxMessageBytes;
+    std::uintmax_t{LoadedMessages::kCapacity} * LoadedMessages::kMaxMessageBytes;
 
 struct LoadResult {
     int count = 0;           // messages now in the store
@@ -31,12 +31,12 @@ struct LoadResult {
 
 // Scans `bytes` for messages and replaces the store's content with the first 9999 of them.
 // Throws MessageTooLongError, the store untouched, when one of them is over 65,535 bytes.
-LoadResult loadSyx(std::span<const std::uint8_t> bytes, CaptureStore& store);
+LoadResult loadSyx(std::span<const std::uint8_t> bytes, LoadedMessages& store);
 
 // Reads the file into the store as loadSyx does. Throws FileOpenError for anything but a
 // regular file of at most kMaxSyxFileBytes, on a read failure, or when the file changed while
 // it was read, and MessageTooLongError; the store is then untouched.
-LoadResult loadSyxFile(const std::string& path, CaptureStore& store);
+LoadResult loadSyxFile(const std::string& path, LoadedMessages& store);
 
 struct SyxListing {
     std::string lines;  // the labels loadedLabels gives after loadSyxFile, each ending a line
@@ -56,7 +56,7 @@ SyxListing listSyxFile(const std::string& path);
 
 // The messages a file is written from, in order.
 using MessageSpans = std::vector<std::span<const std::uint8_t>>;
-MessageSpans messageSpans(const CaptureStore& store);
+MessageSpans messageSpans(const LoadedMessages& store);
 
 // Writes the messages with the override applied to the file's bytes; the messages stay as they
 // are. Throws FileCreateError, leaving any previous file of that name intact.
@@ -64,6 +64,6 @@ void writeSyxFile(const std::string& path, const MessageSpans& messages, Channel
 
 // Writes messages 0..count-1 as writeSyxFile does; once the file exists, the stored slots keep
 // the override's byte too.
-void saveSyxFile(const std::string& path, CaptureStore& store, ChannelOverride override);
+void saveSyxFile(const std::string& path, LoadedMessages& store, ChannelOverride override);
 
 }  // namespace pellum

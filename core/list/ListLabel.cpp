@@ -4,7 +4,7 @@
 #include <charconv>
 #include <string_view>
 
-#include "core/list/CaptureStore.h"
+#include "core/files/LoadedMessages.h"
 #include "core/messages/MessageFacts.h"
 
 namespace pellum {
@@ -111,7 +111,7 @@ void appendLoadedLine(std::string& out, int number, std::span<const std::uint8_t
     out.append(text, end);
 }
 
-std::vector<std::string> loadedLabels(const CaptureStore& store) {
+std::vector<std::string> loadedLabels(const LoadedMessages& store) {
     std::vector<std::string> labels;
     labels.reserve(store.count());
     for (int i = 0; i < store.count(); ++i) labels.push_back(loadedLabel(i + 1, store.message(i)));

@@ -10,7 +10,7 @@
 
 namespace pellum {
 
-class CaptureStore;
+class LoadedMessages;
 
 // `number` is the 1-based list number (1..9999).
 std::string capturedLabel(int number, std::span<const std::uint8_t> message);
@@ -23,7 +23,7 @@ void appendLoadedLine(std::string& out, int number, std::span<const std::uint8_t
                       std::size_t length);
 
 // The labels of every stored message as a file load shows them, in store order.
-std::vector<std::string> loadedLabels(const CaptureStore& store);
+std::vector<std::string> loadedLabels(const LoadedMessages& store);
 
 // Upper-case hex, two digits a byte, separated by single spaces ("F0 41 10 F7").
 std::string hexBytes(std::span<const std::uint8_t> bytes);

@@ -51,7 +51,7 @@ ListLine MessageList::makeLine(std::span<const std::uint8_t> bytes, int number, 
     return line;
 }
 
-std::vector<ListLine> MessageList::fileLines(std::shared_ptr<const CaptureStore> loaded) {
+std::vector<ListLine> MessageList::fileLines(std::shared_ptr<const LoadedMessages> loaded) {
     std::vector<ListLine> lines(static_cast<std::size_t>(loaded->count()));
     for (int i = 0; i < loaded->count(); ++i) {
         ListLine& line = lines[static_cast<std::size_t>(i)];

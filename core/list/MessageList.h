@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "core/list/CaptureStore.h"
+#include "core/files/LoadedMessages.h"
 #include "core/messages/ChannelOverride.h"
 #include "core/messages/MessageFacts.h"
 
@@ -50,8 +50,8 @@ protected:
 
 class MessageList {
 public:
-    static constexpr int kCapacity = CaptureStore::kCapacity;
-    static constexpr std::size_t kMaxMessageBytes = CaptureStore::kMaxMessageBytes;
+    static constexpr int kCapacity = LoadedMessages::kCapacity;
+    static constexpr std::size_t kMaxMessageBytes = LoadedMessages::kMaxMessageBytes;
 
     int count() const { return static_cast<int>(lines_.size()); }
     bool full() const { return count() >= kCapacity; }
@@ -76,7 +76,7 @@ public:
     static ListLine makeLine(std::span<const std::uint8_t> bytes, int number, Origin origin,
                              std::optional<std::int64_t> arrivalNs = {});
     // The lines of a loaded file, whose bytes stay in `loaded`.
-    static std::vector<ListLine> fileLines(std::shared_ptr<const CaptureStore> loaded);
+    static std::vector<ListLine> fileLines(std::shared_ptr<const LoadedMessages> loaded);
 
     // Files a captured or typed message at the end, numbered after every number the list has
     // given since it was last emptied; returns its row, or -1 when the list is full.

@@ -1,6 +1,6 @@
 #include "core/text/ErrorText.h"
 
-#include "core/list/CaptureStore.h"
+#include "core/files/LoadedMessages.h"
 #include "core/text/Errors.h"
 #include "core/text/Texts.h"
 
@@ -14,12 +14,13 @@ FileCreateError::FileCreateError(const std::string& fileName)
 
 MessageTooLongError::MessageTooLongError(int number)
     : PellumError(text(Text::MessageTooLong,
-                       {std::to_string(number), std::to_string(CaptureStore::kMaxMessageBytes)})),
+                       {std::to_string(number), std::to_string(LoadedMessages::kMaxMessageBytes)})),
       number_(number) {}
 
 MessageTooLongError::MessageTooLongError(const std::string& fileName, int number)
-    : PellumError(text(Text::FileMessageTooLong, {fileName, std::to_string(number),
-                                                  std::to_string(CaptureStore::kMaxMessageBytes)})),
+    : PellumError(text(
+          Text::FileMessageTooLong,
+          {fileName, std::to_string(number), std::to_string(LoadedMessages::kMaxMessageBytes)})),
       number_(number) {}
 
 std::string withFullStop(const std::string& message) {

@@ -1,12 +1,12 @@
 // The Standard MIDI File reader: any bytes load, or are refused with the store untouched; every
 // stored message runs from F0 to F7; and the store written as a file reads back the same.
-#include "core/text/Errors.h"
 #include "core/files/MidiFile.h"
+#include "core/text/Errors.h"
 #include "tests/fuzz/FuzzCheck.h"
 
 using namespace pellum;
 
-static std::vector<std::vector<std::uint8_t>> messagesOf(const CaptureStore& store) {
+static std::vector<std::vector<std::uint8_t>> messagesOf(const LoadedMessages& store) {
     std::vector<std::vector<std::uint8_t>> out;
     for (int i = 0; i < store.count(); ++i)
         out.emplace_back(store.message(i).begin(), store.message(i).end());
@@ -14,8 +14,8 @@ static std::vector<std::vector<std::uint8_t>> messagesOf(const CaptureStore& sto
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static auto store = std::make_unique<CaptureStore>(),
-                reloaded = std::make_unique<CaptureStore>();
+    static auto store = std::make_unique<LoadedMessages>(),
+                reloaded = std::make_unique<LoadedMessages>();
     const auto before = messagesOf(*store);
     try {
         const LoadResult loaded = loadMidi({data, size}, *store, "fuzz.mid");

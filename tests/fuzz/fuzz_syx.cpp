@@ -12,11 +12,11 @@
 #include <string>
 #include <vector>
 
-#include "core/list/CaptureStore.h"
-#include "core/text/Errors.h"
+#include "core/files/LoadedMessages.h"
+#include "core/files/SyxFile.h"
 #include "core/list/ListLabel.h"
 #include "core/messages/MessageFacts.h"
-#include "core/files/SyxFile.h"
+#include "core/text/Errors.h"
 #include "tests/fuzz/FuzzCheck.h"
 
 using namespace pellum;
@@ -25,7 +25,7 @@ namespace {
 
 using Messages = std::vector<std::vector<std::uint8_t>>;
 
-Messages messagesOf(const CaptureStore& store) {
+Messages messagesOf(const LoadedMessages& store) {
     Messages out;
     for (int i = 0; i < store.count(); ++i) {
         const auto m = store.message(i);
@@ -50,23 +50,23 @@ const std::string& scratchFile() {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     // The stores are large (9999 slots each): made once, reused as the program does.
-    static auto store = std::make_unique<CaptureStore>();
-    static auto reloaded = std::make_unique<CaptureStore>();
+    static auto store = std::make_unique<LoadedMessages>();
+    static auto reloaded = std::make_unique<LoadedMessages>();
 
     const Messages before = messagesOf(*store);
     LoadResult loaded;
     try {
         loaded = loadSyx({data, size}, *store);
     } catch (const MessageTooLongError&) {  // refused whole: the store keeps what it held
-        FUZZ_CHECK(size > CaptureStore::kMaxMessageBytes && messagesOf(*store) == before);
+        FUZZ_CHECK(size > LoadedMessages::kMaxMessageBytes && messagesOf(*store) == before);
         return 0;
     }
     FUZZ_CHECK(loaded.count == store->count());
-    FUZZ_CHECK(loaded.count <= CaptureStore::kCapacity);
-    FUZZ_CHECK(!loaded.truncated || loaded.count == CaptureStore::kCapacity);
+    FUZZ_CHECK(loaded.count <= LoadedMessages::kCapacity);
+    FUZZ_CHECK(!loaded.truncated || loaded.count == LoadedMessages::kCapacity);
     const Messages messages = messagesOf(*store);
     for (const auto& m : messages) {
-        FUZZ_CHECK(m.size() >= 2 && m.size() <= CaptureStore::kMaxMessageBytes);
+        FUZZ_CHECK(m.size() >= 2 && m.size() <= LoadedMessages::kMaxMessageBytes);
         FUZZ_CHECK(m.front() == 0xF0 && m.back() == 0xF7);
         for (std::size_t i = 0; i + 1 < m.size(); ++i) FUZZ_CHECK(m[i] != 0xF7);
     }

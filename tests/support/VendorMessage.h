@@ -1,4 +1,4 @@
-// A SysEx message of `length` bytes for the tests of labels and the capture store: F0, the
+// A SysEx message of `length` bytes for the tests of labels and the SysEx list: F0, the
 // vendor byte, 10H up to the closing F7.
 #pragma once
 

@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "core/list/CaptureStore.h"
-#include "core/text/Errors.h"
 #include "core/files/FilePath.h"
+#include "core/files/LoadedMessages.h"
 #include "core/files/SyxFile.h"
+#include "core/text/Errors.h"
 #include "platform/midi/WideText.h"
 #include "tests/support/Thrown.h"
 
@@ -36,12 +36,14 @@ TEST(WideFileNames, SyxFilesOpenSaveAndReplaceUnderNamesOfAnyScript) {
     EXPECT_EQ(midi::utf8FromWide(L"\u97F3\u8272 \U0001F3B9"),
               "音色 🎹");  // beyond UTF-16's one unit
     const wchar_t lone[] = {L'a', static_cast<wchar_t>(0xD800), L'b'};
-    EXPECT_EQ(midi::utf8FromWide(std::wstring_view(lone, 3)), "a\xEF\xBF\xBD" "b");
+    EXPECT_EQ(midi::utf8FromWide(std::wstring_view(lone, 3)),
+              "a\xEF\xBF\xBD"
+              "b");
 
     for (const std::string& name :
          {std::string("ダンプ.syx"), std::string("Ωmega ①.syx"), std::string("plain.syx")}) {
         const std::string path = folderUtf8 + "\\" + name;
-        CaptureStore store;
+        LoadedMessages store;
         const Bytes bytes = {0xF0, 0x41, 0x10, 0xF7, 0xF0, 0x43, 0x20, 0x00, 0xF7};
         loadSyx(bytes, store);
         saveSyxFile(path, store, {});
@@ -52,7 +54,7 @@ TEST(WideFileNames, SyxFilesOpenSaveAndReplaceUnderNamesOfAnyScript) {
         saveSyxFile(path, store, {});
         EXPECT_EQ(readWide(pathFromUtf8(path)), (Bytes{0xF0, 0x7E, 0xF7})) << name;
 
-        CaptureStore loaded;
+        LoadedMessages loaded;
         EXPECT_EQ(loadSyxFile(path, loaded).count, 1) << name;
         EXPECT_EQ(Bytes(loaded.message(0).begin(), loaded.message(0).end()),
                   (Bytes{0xF0, 0x7E, 0xF7}));
@@ -63,7 +65,7 @@ TEST(WideFileNames, SyxFilesOpenSaveAndReplaceUnderNamesOfAnyScript) {
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::string>{"plain.syx", "Ωmega ①.syx", "ダンプ.syx"}));
 
-    CaptureStore store;
+    LoadedMessages store;
     const std::string missing = folderUtf8 + "\\無い.syx";
     EXPECT_EQ(test::thrownText<FileOpenError>([&] { loadSyxFile(missing, store); }),
               "ファイル " + missing + " は開けません");

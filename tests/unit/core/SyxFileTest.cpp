@@ -9,8 +9,8 @@
 #include <thread>
 #include <vector>
 
+#include "core/files/LoadedMessages.h"
 #include "core/files/SyxFile.h"
-#include "core/list/CaptureStore.h"
 #include "core/list/ListLabel.h"
 #include "core/list/MessageList.h"
 #include "core/text/Errors.h"
@@ -23,7 +23,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::vector<Bytes> stored(const CaptureStore& store) {
+std::vector<Bytes> stored(const LoadedMessages& store) {
     std::vector<Bytes> messages;
     for (int i = 0; i < store.count(); ++i)
         messages.emplace_back(store.message(i).begin(), store.message(i).end());
@@ -54,8 +54,8 @@ TEST(SyxReader, ScanningRules) {
          {{0xF0, 0x90, 0x3C, 0xF8, 0xF7}, {0xF0, 0xF7}}},
     };
     for (const Case& c : cases) {
-        CaptureStore store;
-        store.append(Bytes{0xF0, 0x01, 0xF7});  // a load replaces what was there
+        LoadedMessages store;
+        loadSyx(Bytes{0xF0, 0x01, 0xF7}, store);  // a load replaces what was there
         const LoadResult result = loadSyx(c.file, store);
         EXPECT_EQ(stored(store), c.messages) << c.what;
         EXPECT_EQ(result.count, static_cast<int>(c.messages.size())) << c.what;
@@ -67,7 +67,7 @@ TEST(SyxReader, ScanningRules) {
 
 TEST(SyxReader, LabelsOfALoadedFile) {
     const Bytes file{0x00, 0xF7, 0xF0, 0x41, 0x10, 0xF7, 0x7F, 0xF0, 0x44, 0x01, 0xF7, 0xF0, 0xF7};
-    CaptureStore store;
+    LoadedMessages store;
     loadSyx(file, store);
     EXPECT_EQ(loadedLabels(store),
               (std::vector<std::string>{"0001 Roland(41H) 4Byte", "0002 Casio(44H) 4Byte",
@@ -76,10 +76,10 @@ TEST(SyxReader, LabelsOfALoadedFile) {
 
 TEST(SyxReader, StopsAtCapacityAndSaysSo) {
     Bytes file;
-    for (int i = 0; i < CaptureStore::kCapacity + 2; ++i)
+    for (int i = 0; i < LoadedMessages::kCapacity + 2; ++i)
         file.insert(file.end(), {0xF0, 0x43, static_cast<std::uint8_t>(i & 0x7F),
                                  static_cast<std::uint8_t>((i >> 7) & 0x7F), 0xF7});
-    CaptureStore store;
+    LoadedMessages store;
     const LoadResult result = loadSyx(file, store);
     EXPECT_TRUE(result.truncated);
     EXPECT_EQ(result.count, 9999);
@@ -95,18 +95,17 @@ TEST(SyxReader, StopsAtCapacityAndSaysSo) {
 
 TEST(SyxFile, SaveAndLoadRoundTripWithOverride) {
     TempDir dir;
-    CaptureStore store;
+    LoadedMessages store;
     const Bytes a{0xF0, 0x41, 0x10, 0x42, 0x12, 0x40, 0x00, 0x7F, 0x00, 0x41, 0xF7};  // 11 bytes
     const Bytes b{0xF0, 0x43, 0x10, 0x4C, 0x00, 0x00, 0x7E, 0x00, 0xF7};              // 9 bytes
-    store.append(a);
-    store.append(b);
+    loadSyx(joined({a, b}), store);
 
     const std::string plain = dir.file("plain.syx");
     saveSyxFile(plain, store, {false, 3});
     EXPECT_EQ(readBytes(plain), joined({a, b}));
     EXPECT_EQ(readBytes(plain).size(), 20u);
 
-    CaptureStore reloaded;
+    LoadedMessages reloaded;
     EXPECT_EQ(loadSyxFile(plain, reloaded).count, 2);
     EXPECT_EQ(stored(reloaded), stored(store));
 
@@ -131,11 +130,11 @@ TEST(SyxFile, OverrideOnSaveKeepsShortMessagesApart) {
     // messages, with the channel changed only where there is one.
     const std::vector<Bytes> messages{
         {0xF0, 0x41, 0xF7}, {0xF0, 0x41, 0xF0, 0x10, 0xF7}, {0xF0, 0x43, 0x10, 0xF7}};
-    CaptureStore store;
-    for (const Bytes& m : messages) store.append(m);
+    LoadedMessages store;
+    loadSyx(joined(messages), store);
     TempDir dir;
     saveSyxFile(dir.file("short.syx"), store, {true, 4});
-    CaptureStore reloaded;
+    LoadedMessages reloaded;
     loadSyxFile(dir.file("short.syx"), reloaded);
     std::vector<Bytes> expected = messages;
     expected[2][2] = 0x13;
@@ -145,8 +144,8 @@ TEST(SyxFile, OverrideOnSaveKeepsShortMessagesApart) {
 
 TEST(SyxFile, FailuresNameTheFileAndLoseNothing) {
     TempDir dir;
-    CaptureStore store;
-    store.append(Bytes{0xF0, 0x41, 0x10, 0xF7});
+    LoadedMessages store;
+    loadSyx(Bytes{0xF0, 0x41, 0x10, 0xF7}, store);
 
     const std::string missing = dir.file("missing.syx");
     EXPECT_EQ(thrownText<FileOpenError>([&] { loadSyxFile(missing, store); }),
@@ -185,7 +184,10 @@ TEST(SyxFile, FailuresNameTheFileAndLoseNothing) {
     // previous file intact and no temporary behind.
     const std::string target = dir.file("keep.syx");
     writeBytes(target, {0xF0, 0x42, 0x30, 0xF7});
-    for (int i = 0; i < 100; ++i) store.append(Bytes(100, 0x10));
+    Bytes hundred(100, 0x10);
+    hundred.front() = 0xF0;
+    hundred.back() = 0xF7;
+    loadSyx(joined(std::vector<Bytes>(100, hundred)), store);
     {
         const FileSizeLimit limit(1000);
         ASSERT_TRUE(limit.applied());
@@ -216,7 +218,7 @@ TEST(SyxFile, StreamedLoadMatchesTheWholeFileScan) {
 
     TempDir dir;
     writeBytes(dir.file("big.syx"), file);
-    CaptureStore streamed, scanned;
+    LoadedMessages streamed, scanned;
     EXPECT_EQ(loadSyxFile(dir.file("big.syx"), streamed).count, 24);
     loadSyx(file, scanned);
     EXPECT_EQ(stored(streamed), stored(scanned));
@@ -233,7 +235,7 @@ TEST(SyxFile, StreamedLoadMatchesTheWholeFileScan) {
     edge.back() = 0xF0;
     edge.insert(edge.end(), {0x43, 0x10, 0xF7, 0xF0});
     Bytes many;
-    for (int i = 0; i < CaptureStore::kCapacity + 1; ++i)
+    for (int i = 0; i < LoadedMessages::kCapacity + 1; ++i)
         many.insert(many.end(), {0xF0, 0x41, 0xF7});
     for (const Bytes& content : {file, edge, many}) {
         writeBytes(dir.file("list.syx"), content);
@@ -247,9 +249,8 @@ TEST(SyxFile, StreamedLoadMatchesTheWholeFileScan) {
 }
 
 TEST(SyxFile, AReadErrorAfterOpeningLeavesTheStoreAsItWas) {
-    CaptureStore store;
-    store.append(Bytes{0xF0, 0x41, 0x10, 0xF7});
-    store.append(Bytes{0xF0, 0x43, 0x10, 0xF7});
+    LoadedMessages store;
+    loadSyx(Bytes{0xF0, 0x41, 0x10, 0xF7, 0xF0, 0x43, 0x10, 0xF7}, store);
     // Opens fine, then every read fails.
     EXPECT_THROW(loadSyxFile("/proc/self/mem", store), FileOpenError);
     EXPECT_EQ(stored(store),
@@ -278,7 +279,7 @@ TEST(SyxFile, AFileThatShrinksWhileLoadsReadItGivesWholeMessagesAndAtMostOneCutS
         fs::resize_file(path, 0);
         done = true;
     });
-    CaptureStore store;
+    LoadedMessages store;
     int loads = 0;
     int refused = 0;
     while (!done || loads == 0) {
@@ -320,7 +321,7 @@ TEST(SyxFile, LoadedMessagesAreDeletedAddedToAndSavedLikeFiledOnes) {
     const std::string path = dir.file("mixed.syx");
     writeBytes(path, {0xF0, 0x41, 0x10, 0xF7, 0x00, 0xF0, 0x42, 0x11, 0x22, 0xF7, 0xF0, 0x43, 0x12,
                       0xF7, 0xF0, 0x44, 0x13});
-    auto loaded = std::make_shared<CaptureStore>();
+    auto loaded = std::make_shared<LoadedMessages>();
     ASSERT_EQ(loadSyxFile(path, *loaded).count, 4);
     MessageList list;
     list.replaceAll(MessageList::fileLines(loaded));
@@ -342,7 +343,7 @@ TEST(SyxFile, LoadedMessagesAreDeletedAddedToAndSavedLikeFiledOnes) {
     writeSyxFile(path, list.spans(), {true, 8});
     EXPECT_EQ(listed(), kept);  // the file's bytes only
     list.keepOverride({true, 8});
-    CaptureStore reloaded;
+    LoadedMessages reloaded;
     ASSERT_EQ(loadSyxFile(path, reloaded).count, 3);
     std::vector<Bytes> expected = kept;
     for (Bytes& m : expected) m[2] = static_cast<std::uint8_t>((m[2] & 0xF0) | 7);
