@@ -192,36 +192,6 @@ TEST_F(Window, OpeningAFileFillsTheListWithLoadedLabels) {
                                      "いません。F7 を補って閉じました"));
 }
 
-TEST_F(Window, ListDeleteRemovesTheLineAndItsMessage) {
-    openThroughToolBar(joined({kRoland, kCasio, kYamaha}));
-
-    // Nothing selected: nothing deleted.
-    QTest::mouseClick(ui(*form).deleteButton, Qt::LeftButton);
-    EXPECT_EQ(ui(*form).messageList->count(), 3);
-
-    selectLine(1);
-    QTest::mouseClick(ui(*form).deleteButton, Qt::LeftButton);
-    EXPECT_EQ(lines(ui(*form).messageList),
-              (QStringList{"0001 Roland(41H) 11Byte", "0003 YAMAHA(43H) 9Byte"}));
-    EXPECT_EQ(form->list().count(), 2);
-    // Line 1 shows the third message, and slot 1 holds it.
-    EXPECT_EQ(stored(form->list(), 1), kYamaha);
-
-    // Saving writes what the list shows.
-    dialogs.answers.push_back(QString::fromStdString(dir.file("all.syx")));
-    ui(*form).saveAsAction->trigger();
-    EXPECT_EQ(readBytes(dir.file("all.syx")), joined({kRoland, kYamaha}));
-
-    for (int i = 0; i < 2; ++i) {
-        selectLine(0);
-        QTest::mouseClick(ui(*form).deleteButton, Qt::LeftButton);
-    }
-    EXPECT_EQ(ui(*form).messageList->count(), 0);
-    EXPECT_EQ(form->list().count(), 0);
-    EXPECT_FALSE(ui(*form).deleteButton->isEnabled());
-    EXPECT_FALSE(ui(*form).sendAllButton->isEnabled());
-}
-
 TEST_F(Window, NewAndClearListEmptyTheListAndTheButtonsFollow) {
     for (const bool initList : {false, true}) {
         SCOPED_TRACE(initList ? "Clear List" : "New");
