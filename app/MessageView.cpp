@@ -1,12 +1,8 @@
 #include "app/MessageView.h"
 
-#include <QApplication>
-#include <QColor>
 #include <QDialogButtonBox>
 #include <QFontDatabase>
-#include <QListWidgetItem>
 #include <QPlainTextEdit>
-#include <QStyle>
 #include <QVBoxLayout>
 
 #include "core/messages/MessageFacts.h"
@@ -92,15 +88,6 @@ void MessageView::showMessage(const QString& label, std::span<const std::uint8_t
     show();
     raise();
     activateWindow();
-}
-
-bool markChecksum(QListWidgetItem* item, std::span<const std::uint8_t> message) {
-    const Checksum checksum = checkChecksum(message);
-    if (checksum.verdict != Checksum::Verdict::wrong) return false;
-    item->setIcon(QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning));
-    item->setForeground(QColor(0xC0, 0x00, 0x00));
-    item->setToolTip(QString::fromStdString(checksumText(checksum)));
-    return true;
 }
 
 }  // namespace pellum

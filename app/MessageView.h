@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <span>
 
-class QListWidgetItem;
 class QPlainTextEdit;
 
 namespace pellum {
@@ -23,9 +22,5 @@ public:
     QPlainTextEdit* facts;
     QPlainTextEdit* bytes;
 };
-
-// Marks a list line whose message has a wrong checksum (an icon before the label, which stays
-// whole, and the verdict as its tip); returns whether it did.
-bool markChecksum(QListWidgetItem* item, std::span<const std::uint8_t> message);
 
 }  // namespace pellum
