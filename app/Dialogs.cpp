@@ -56,6 +56,7 @@ Dialogs::Unsaved QtDialogs::askUnsaved(const QString& text) {
     QMessageBox box(QMessageBox::Warning, QApplication::applicationDisplayName(), text,
                     QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, parent_);
     box.setDefaultButton(QMessageBox::Save);
+    box.setTextFormat(Qt::PlainText);
     switch (box.exec()) {
         case QMessageBox::Save:
             return Unsaved::save;
@@ -69,18 +70,22 @@ Dialogs::Unsaved QtDialogs::askUnsaved(const QString& text) {
 void QtDialogs::message(const QString& text) {
     QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), text,
                     QMessageBox::Ok, parent_);
+    box.setTextFormat(Qt::PlainText);  // names from outside are shown as they are
     box.exec();
 }
 
 void QtDialogs::error(const QString& text) {
     QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(), text,
                     QMessageBox::Ok, parent_);
+    box.setTextFormat(Qt::PlainText);  // names from outside are shown as they are
     box.exec();
 }
 
 void QtDialogs::runtimeError(const QString& text) {
-    QMessageBox box(QMessageBox::Critical, QCoreApplication::translate("Dialogs", "Application Error"), text,
+    QMessageBox box(QMessageBox::Critical,
+                    QCoreApplication::translate("Dialogs", "Application Error"), text,
                     QMessageBox::Ok);
+    box.setTextFormat(Qt::PlainText);  // names from outside are shown as they are
     box.exec();
 }
 

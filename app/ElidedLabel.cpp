@@ -1,17 +1,20 @@
 #include "app/ElidedLabel.h"
 
 #include <QFontMetrics>
+#include <QTextDocument>
 
 namespace pellum {
 
 ElidedLabel::ElidedLabel(QWidget* parent) : QLabel(parent) {
     setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    setTextFormat(Qt::PlainText);
 }
 
 void ElidedLabel::setFullText(const QString& text) {
     if (text == fullText_ && !this->text().isEmpty()) return;
     fullText_ = text;
-    setToolTip(text);
+    // A hint takes text that looks like markup as markup: this one is always written out.
+    setToolTip(text.isEmpty() ? text : Qt::convertFromPlainText(text, Qt::WhiteSpaceNoWrap));
     elide();
 }
 

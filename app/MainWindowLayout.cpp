@@ -153,6 +153,9 @@ void MainWindow::buildLayout() {
     buildConfigTab();
     tabs->setCurrentIndex(0);
     buildStatusLine();
+    // Labels show names from outside (ports, files, request files) as they are: "<b>" in a
+    // port's name is three characters, not bold.
+    for (QLabel* label : findChildren<QLabel*>()) label->setTextFormat(Qt::PlainText);
 
     sendTimer = new QTimer(this);
     sendTimer->setTimerType(Qt::PreciseTimer);

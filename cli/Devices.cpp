@@ -37,11 +37,21 @@ std::uint32_t pickDevice(const std::vector<std::string>& names, const std::strin
         }
         return static_cast<std::uint32_t>(position - 1);
     }
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        if (names[i].find(wanted) != std::string::npos) return static_cast<std::uint32_t>(i);
+    // A part of a name picks a device only when no other name holds it too: the first of
+    // several may be another instrument than the one meant.
+    std::vector<std::size_t> fits;
+    for (std::size_t i = 0; i < names.size(); ++i)
+        if (names[i].find(wanted) != std::string::npos) fits.push_back(i);
+    if (fits.size() == 1) return static_cast<std::uint32_t>(fits.front());
+    if (fits.empty()) {
+        throw PellumError("no " + kind + " device's name contains '" + excerpt(wanted) +
+                          "' (see 'pellum-cli ports')");
     }
-    throw PellumError("no " + kind + " device's name contains '" + excerpt(wanted) +
-                      "' (see 'pellum-cli ports')");
+    std::string list;
+    for (std::size_t i : fits) list += "\n  " + std::to_string(i + 1) + " " + names[i];
+    throw PellumError("'" + excerpt(wanted) + "' is in the names of " +
+                      std::to_string(fits.size()) + " " + kind +
+                      " devices; give the whole name or the number:" + list);
 }
 
 void throwOnMidiError(const std::string& what, midi::MMRESULT code) {

@@ -83,13 +83,11 @@ std::span<const std::uint8_t> headOf(std::span<const std::uint8_t> message) {
 }  // namespace
 
 std::string capturedLabel(int number, std::span<const std::uint8_t> message) {
+    // Every maker a loaded line names; an ID no one holds stays without a word.
     std::string_view vendor;
-    if (message.size() >= 2) {
-        if (const char* known = knownVendor(message[1]))
-            vendor = known;
-        else if (message[1] == 0x44)
-            vendor = "Casio(44H)";
-    }
+    char room[64];
+    if (message.size() >= 2 && makerName(headOf(message)) != nullptr)
+        vendor = loadedVendor(headOf(message), room);
     return label(number, vendor, message.size());
 }
 

@@ -1,6 +1,6 @@
-// The lines of the SysEx list: "0001 Roland(41H) 11Byte". Captured and loaded messages name
-// their vendor by different rules, and the difference is kept on purpose: a loaded message of
-// another maker is named from the published ID list ("Behringer(00 20 32H)"), or Unknown(XXH).
+// The lines of the SysEx list: "0001 Roland(41H) 11Byte". A maker is named from the published ID
+// list ("Behringer(00 20 32H)"); an ID no one holds is Unknown(XXH) in a loaded line and left
+// out of a captured one.
 #pragma once
 
 #include <cstdint>

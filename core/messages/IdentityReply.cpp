@@ -4,6 +4,7 @@
 
 #include "core/messages/MessageFacts.h"
 #include "core/text/NumberText.h"
+#include "core/text/Texts.h"
 
 namespace pellum {
 namespace {
@@ -128,16 +129,27 @@ bool isIdentityMessage(std::span<const std::uint8_t> message) {
 SystemInformation decodeIdentityReply(std::span<const std::uint8_t> message) {
     const Positions b(message);
     SystemInformation info = resetSystemInformation();
-    if (const auto device = b.at(2)) info.globalChannel = std::to_string(*device + 1);
-    if (const auto vendor = b.at(5)) {
-        info.vendorId = hexText(*vendor) + "H";
-        info.vendorName = vendorName(message);
+    if (const auto device = b.at(2))
+        info.globalChannel = *device == 0x7F ? text(Text::AllDevices) : std::to_string(*device + 1);
+    const auto vendor = b.at(5);
+    if (!vendor) return info;
+    // A maker ID of 00H is three bytes long, and every field after it moves with it.
+    const std::size_t idLength = *vendor == 0x00 ? 3 : 1;
+    if (message.size() < 5 + idLength) {
+        info.vendorId = text(Text::ReplyCutInItsId);
+        return info;
     }
-    const auto family = b.joined(6);
-    const auto member = b.joined(8);
+    info.vendorId.clear();
+    for (std::size_t i = 5; i < 5 + idLength; ++i)
+        info.vendorId += (i > 5 ? " " : "") + hexText(message[i]);
+    info.vendorId += "H";
+    info.vendorName = vendorName(message);
+    const std::size_t fields = 5 + idLength;
+    const auto family = b.joined(fields);
+    const auto member = b.joined(fields + 2);
     if (family && member) info.machineId = hexText(*family) + "H " + hexText(*member) + "H";
-    info.systemVersion = decimalOr(b.joined(10));
-    info.softwareVersion = decimalOr(b.joined(12));
+    info.systemVersion = decimalOr(b.joined(fields + 4));
+    info.softwareVersion = decimalOr(b.joined(fields + 6));
     info.machineName = machineName(b);
     return info;
 }

@@ -26,6 +26,8 @@ const TextColumn kTextTable[] = {
          "Cannot read '%1'",
          "Cannot write '%1'",
          "'%1' has the wrong data type",
+         "all",
+         "cut short inside the maker ID",
      }},
     {"ja",
      {
@@ -48,6 +50,8 @@ const TextColumn kTextTable[] = {
          "'%1' の取得に失敗しました",
          "'%1' の設定に失敗しました",
          "'%1' のデータ型が不正です",
+         "全機器",
+         "メーカー ID の途中で切れています",
      }},
 };
 

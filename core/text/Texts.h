@@ -29,6 +29,8 @@ enum class Text {
     RegistryRead,        // %1 value name
     RegistryWrite,       // %1 value name
     RegistryType,        // %1 value name
+    AllDevices,          // an Identity Reply's device 7FH
+    ReplyCutInItsId,     // an Identity Reply that ends inside its maker ID
     Count
 };
 

@@ -85,7 +85,8 @@ TEST_F(CaptureSend, CapturesAreLabelledCountedAndSyncTheChannel) {
     receive(sysex(0x44, 0x10, 9));
     receive(sysex(0x7F, 0x00, 8));
     EXPECT_EQ(lines(ui(*form).messageList),
-              (QStringList{"0001 Roland(41H) 11Byte", "0002 Casio(44H) 9Byte", "0003 8Byte"}));
+              (QStringList{"0001 Roland(41H) 11Byte", "0002 Casio(44H) 9Byte",
+                           "0003 Universal Real Time(7FH) 8Byte"}));
     EXPECT_EQ(form->list().count(), 3);
     EXPECT_EQ(stored(form->list(), 0), roland);
     EXPECT_TRUE(ui(*form).sendAllButton->isEnabled());

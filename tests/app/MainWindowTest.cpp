@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
@@ -20,6 +21,7 @@
 #include <QToolButton>
 #include <QUrl>
 
+#include "app/ElidedLabel.h"
 #include "app/MainWindow.h"
 #include "app/UpDown.h"
 #include "core/list/MessageList.h"
@@ -345,4 +347,39 @@ TEST_F(Window, GivesTheRoomToWhatShowsContentAndKeepsItsSizeAndPlace) {
         setSetting(name, *saved);
     }
     EXPECT_TRUE(dialogs.errors.isEmpty());
+}
+
+// Names come from other programs, files and request files: "<b>" in one is three characters.
+TEST_F(WindowTest, NamesThatLookLikeMarkupAreShownCharacterForCharacter) {
+    const QString port = "<b>Synth</b> <img src=x>", file = "<h1>dump<img src=y>.syx";
+    midi.addInput(port.toStdString());
+    midi.addOutput(port.toStdString());
+    setSetting("MIDI_IN", RegistryValue::binary({1}));
+    setSetting("MIDI_OUT", RegistryValue::binary({1}));
+    start();
+    openThroughToolBar(kRoland, file.toStdString());
+    QCoreApplication::processEvents();  // the status line follows
+    EXPECT_EQ(entries(ui(*form).inputList)[1], port);
+    EXPECT_EQ(ui(*form).deviceStatus->fullText(), "入力: " + port + "  出力: " + port);
+    EXPECT_EQ(ui(*form).deviceStatus->toolTip(),
+              Qt::convertFromPlainText(ui(*form).deviceStatus->fullText(), Qt::WhiteSpaceNoWrap));
+    for (const QLabel* label : form->findChildren<QLabel*>())
+        EXPECT_EQ(label->textFormat(), Qt::PlainText) << label->text().toStdString();
+    EXPECT_EQ(form->windowTitle(), file + " - Pellum");
+
+    // The boxes that tell of them, as the program shows them.
+    QtDialogs boxes;
+    for (const bool error : {false, true}) {
+        QString shown;
+        Qt::TextFormat format = Qt::AutoText;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (box == nullptr) return;
+            shown = box->text();
+            format = box->textFormat();
+            box->accept();
+        });
+        error ? boxes.error(port) : boxes.message(port);
+        EXPECT_EQ(std::pair(shown, format), std::pair(port, Qt::PlainText)) << error;
+    }
 }

@@ -27,8 +27,13 @@ TEST(CliIdentity, PrintsTheSevenRowsOfTheReceiveTab) {
         {"'f0 7e 10 06 02' 41 42 00 00 02 01 00 02 00 f7", 0, kSc88Rows},
         // Shorter than a reply: what it holds, and "--" for the rest.
         {"F0 7E 7F 06 01 F7", 0,
-         "Global Channel: 128\nVendor Name: unknown\nVendor ID: F7H\nMachine Name: unknown\n"
+         "Global Channel: 全機器\nVendor Name: unknown\nVendor ID: F7H\nMachine Name: unknown\n"
          "Machine ID: --\nSystem Version: --\nSoftware Version: --\n"},
+        // A 3-byte maker ID: every field after it two bytes on.
+        {"F0 7E 10 06 02 00 20 33 01 00 0A 00 01 02 03 04 F7", 0,
+         "Global Channel: 17\nVendor Name: Access Music Electronics\nVendor ID: 00 20 33H\n"
+         "Machine Name: unknown\nMachine ID: 01H 0AH\nSystem Version: 257\nSoftware Version: "
+         "515\n"},
         {"F0 7E", 0,
          "Global Channel: --\nVendor Name: unknown\nVendor ID: --\nMachine Name: unknown\n"
          "Machine ID: --\nSystem Version: --\nSoftware Version: --\n"},

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/text/Texts.h"
 #include "tests/integration/JackFixture.h"
 #include "tests/support/CliRun.h"
 #include "tests/support/TempFiles.h"
@@ -36,6 +37,19 @@ TEST_F(CliTest, PortsListsThePeerNumberedFromOne) {
     EXPECT_EQ(run.out.rfind("in 1 ", 0), 0u) << run.out;
 }
 
+// "synth" with synthA and synthB picks neither: the first may be another instrument.
+TEST_F(CliTest, APartOfNamesOfSeveralPortsIsRefusedWithThemListedAndAWholeNameWins) {
+    test::JackPeer a({}, "synthA"), b({}, "synthB");
+    test::writeBytes(dir.file("one.syx"), {0xF0, 0x7D, 0x01, 0xF7});
+    const CliRun vague = runCli({"send", dir.file("one.syx"), "--out", "synth"});
+    EXPECT_EQ(vague.status, 1);
+    for (const std::string& port : {a.inPort(), b.inPort()})
+        EXPECT_NE(vague.err.find(" " + port + "\n"), std::string::npos) << vague.err;
+    const CliRun whole = runCli({"send", dir.file("one.syx"), "--out", b.inPort()});
+    EXPECT_EQ(whole.status, 0) << whole.err;
+    EXPECT_EQ(b.nextReceived(5s), (Bytes{0xF0, 0x7D, 0x01, 0xF7}));
+}
+
 TEST(CliPorts, ARunningServerIsNeverSaidToBeMissing) {  // no peer: maybe no port at all
     const CliRun run = runCli({"ports"});
     EXPECT_EQ(run.status, 0);
@@ -49,11 +63,11 @@ TEST(CliPorts, ARunningServerIsNeverSaidToBeMissing) {  // no peer: maybe no por
 TEST_F(CliTest, IdentifyPrintsThePeersReply) {
     const CliRun run = runCli({"identify", "--in", peer.outPort(), "--out", peer.inPort()});
     EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(
-        run.out,
-        "F0 7E 7F 06 02 7D 12 34 56 01 02 03 04 05 F7\n"
-        "Global Channel: 128\nVendor Name: Non-Commercial\nVendor ID: 7DH\nMachine Name: unknown\n"
-        "Machine ID: 1A12H D6H\nSystem Version: 386\nSoftware Version: 644\n");
+    EXPECT_EQ(run.out,
+              "F0 7E 7F 06 02 7D 12 34 56 01 02 03 04 05 F7\nGlobal Channel: " +
+                  pellum::text(pellum::Text::AllDevices) +  // in the language both programs chose
+                  "\nVendor Name: Non-Commercial\nVendor ID: 7DH\nMachine Name: unknown\n"
+                  "Machine ID: 1A12H D6H\nSystem Version: 386\nSoftware Version: 644\n");
 }
 
 TEST_F(CliTest, SendThenReceiveRoundTripsAFileByteForByte) {
@@ -175,6 +189,25 @@ TEST(CliPacing, APhysicalPortIsFedAtTheCablesRate) {
     ASSERT_EQ(std::sscanf(line->c_str(), "CYCLES %zu %zu", &bytes, &events), 2) << *line;
     EXPECT_GT(bytes, 0u);
     EXPECT_LE(bytes, 256u + 67u);
+}
+
+// JACK clients write a message as one event, and many receivers take an event as a message: a
+// message one cycle holds goes whole, a longer one in pieces.
+TEST_F(CliTest, AMessageACycleHoldsGoesAsOneEventAndALongerOneInPieces) {
+    const auto mostEventsInACycle = [&](std::size_t size) {
+        const Bytes message = patternMessage(0, size);
+        test::writeBytes(dir.file("one.syx"), message);
+        EXPECT_EQ(runCli({"send", dir.file("one.syx"), "--out", peer.inPort()}).status, 0);
+        EXPECT_TRUE(receivedStream(peer, size, 5s) == message) << size;
+        peer.process().writeLine("cycles");
+        const auto line = peer.process().readLine(5s);
+        std::size_t bytes = 0, events = 0;
+        EXPECT_TRUE(line && std::sscanf(line->c_str(), "CYCLES %zu %zu", &bytes, &events) == 2);
+        return events;
+    };
+    EXPECT_EQ(mostEventsInACycle(8000), 1u);
+    EXPECT_EQ(mostEventsInACycle(32000), 1u);
+    EXPECT_GT(mostEventsInACycle(40000), 1u);
 }
 
 TEST_F(CliTest, FailuresExitWithStatusOneAndUsageErrorsWithTwo) {

@@ -120,8 +120,8 @@ TEST_F(WindowOverJack, ChoosingThePeerAsksWhoItIsAndSurvivesARestart) {
 
 TEST_F(WindowOverJack, ThePeerSaysWhoItIsAndAnswersADumpRequestFromTheUserTab) {
     startWithPeer(true);
-    EXPECT_EQ(identityShown(),
-              (QStringList{"128", "Non-Commercial", "7DH", "unknown", "1A12H D6H", "386", "644"}));
+    EXPECT_EQ(identityShown(), (QStringList{"全機器", "Non-Commercial", "7DH", "unknown",
+                                            "1A12H D6H", "386", "644"}));
     EXPECT_EQ(ui(*form).messageList->count(), 0);
 
     // The peer answers the next request with three messages; its EMITTED line says it has the

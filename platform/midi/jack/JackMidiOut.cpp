@@ -146,6 +146,12 @@ void JackMidiOut::writeEvents(void* buffer, jack_nframes_t frames) noexcept {
         cableCredit_ = std::min(cableCredit_ + perCycle, std::max(perCycle, kCableBacklog));
         cable = static_cast<std::size_t>(cableCredit_);
     }
+    const std::size_t serverMax = jack_midi_max_event_size(buffer);
+    // What one event may hold in a cycle of its own: a message that fits goes whole, as JACK
+    // clients write and many receivers read them; a longer one goes in pieces.
+    const std::size_t whole = std::min(
+        JackCycleBudget().room(serverMax, JackCycleBudget::kLargestWholeEvent),
+        paced_ ? static_cast<std::size_t>(std::max(cableBytesPerFrame_ * frames, 1.0)) : SIZE_MAX);
     for (;;) {
         if (remaining_ == 0) {
             std::uint32_t length = 0;
@@ -153,18 +159,16 @@ void JackMidiOut::writeEvents(void* buffer, jack_nframes_t frames) noexcept {
             if (ring_.readable() < sizeof length + 1) return;
             ring_.peek(&length, sizeof length);
             ring_.consume(sizeof length);
-            std::uint8_t first = 0;
-            ring_.peek(&first, 1);
             remaining_ = length;
-            remainingIsSysex_ = first == 0xF0;
+            remainingWhole_ = length <= whole;
         }
-        const std::size_t room = std::min(budget_.room(jack_midi_max_event_size(buffer)), cable);
+        const std::size_t room =
+            std::min(budget_.room(serverMax, remainingWhole_ ? JackCycleBudget::kLargestWholeEvent
+                                                             : JackCycleBudget::kEventBytes),
+                     cable);
         if (room == 0) return;
-        // Other messages wait for a cycle that holds them whole, unless even an empty one can't.
-        if (!remainingIsSysex_ && room < remaining_ &&
-            (jack_midi_get_event_count(buffer) > 0 || cable < remaining_)) {
-            return;
-        }
+        // A message that goes whole waits for a cycle with room for it.
+        if (remainingWhole_ && room < remaining_) return;
         const std::size_t size = std::min(room, remaining_);
         jack_midi_data_t* event = jack_midi_event_reserve(buffer, 0, size);
         if (event == nullptr) return;

@@ -76,7 +76,7 @@ private:
     // SysEx, which may be cut into several events (other messages go whole); this cycle's
     // budget; the bytes the cable has room for.
     std::size_t remaining_ = 0;
-    bool remainingIsSysex_ = false;
+    bool remainingWhole_ = false;  // the message goes as one event
     JackCycleBudget budget_;
     double cableCredit_ = 0;
     std::atomic<std::uint64_t> cycles_{0};

@@ -40,7 +40,18 @@ TEST(IdentityReply, DecodesEveryLabelOfAReply) {
         {"Roland, other family",
          reply({{6, 0x10}}),
          {"17", "Roland", "41H", "unknown", "10H 100H", "1", "2"}},
-        {"device 7F", reply({{2, 0x7F}}), {"128", "Roland", "41H", "SC-88", "42H 100H", "1", "2"}},
+        {"device 7F",
+         reply({{2, 0x7F}}),
+         {"全機器", "Roland", "41H", "SC-88", "42H 100H", "1", "2"}},
+        // A 3-byte maker ID moves every field after it two bytes on.
+        {"3-byte ID",
+         Bytes{0xF0, 0x7E, 0x10, 0x06, 0x02, 0x00, 0x20, 0x33, 0x01, 0x00, 0x0A, 0x00, 0x01, 0x02,
+               0x03, 0x04, 0xF7},
+         {"17", "Access Music Electronics", "00 20 33H", "unknown", "01H 0AH", "257", "515"}},
+        {"3-byte ID no one holds",
+         Bytes{0xF0, 0x7E, 0x00, 0x06, 0x02, 0x00, 0x7F, 0x7F, 0x42, 0x00, 0x00, 0x02, 0x01, 0x00,
+               0x02, 0x00, 0xF7},
+         {"1", "unknown", "00 7F 7FH", "unknown", "42H 100H", "1", "2"}},
         {"revision pairs 00 01",
          reply({{10, 0x00}, {11, 0x01}, {12, 0x00}, {13, 0x01}}),
          {"17", "Roland", "41H", "SC-88", "42H 100H", "128", "128"}},
@@ -81,7 +92,7 @@ TEST(IdentityReply, DecodesEveryLabelOfAReply) {
         // Bytes are taken whole, even where a status byte stands.
         {"14 bytes, F7 at 13",
          Bytes{0xF0, 0x7E, 0x7F, 0x06, 0x02, 0x7D, 0x12, 0x34, 0x56, 0x01, 0x02, 0x03, 0x04, 0xF7},
-         {"128", "Non-Commercial", "7DH", "unknown", "1A12H D6H", "386", "31620"}},
+         {"全機器", "Non-Commercial", "7DH", "unknown", "1A12H D6H", "386", "31620"}},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(decodeIdentityReply(c.message), c.shown) << c.what;
@@ -99,7 +110,11 @@ TEST(IdentityReply, ShortMessagesShowOnlyWhatTheyHold) {
         {{}, {"--", "unknown", "--", "unknown", "--", "--", "--"}},
         {{0xF0}, {"--", "unknown", "--", "unknown", "--", "--", "--"}},
         {{0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7},
-         {"128", "unknown", "F7H", "unknown", "--", "--", "--"}},
+         {"全機器", "unknown", "F7H", "unknown", "--", "--", "--"}},
+        {{0xF0, 0x7E, 0x10, 0x06, 0x02, 0x00, 0x20},
+         {"17", "unknown", "メーカー ID の途中で切れています", "unknown", "--", "--", "--"}},
+        {{0xF0, 0x7E, 0x10, 0x06, 0x02, 0x00, 0x20, 0x33, 0x01, 0x00, 0x0A, 0x00, 0x01},
+         {"17", "Access Music Electronics", "00 20 33H", "unknown", "01H 0AH", "--", "--"}},
         {{0xF0, 0x7E, 0x10, 0x06, 0x02, 0x41, 0x42},
          {"17", "Roland", "41H", "unknown", "--", "--", "--"}},
         {{0xF0, 0x7E, 0x10, 0x06, 0x02, 0x42, 0x26, 0x00},

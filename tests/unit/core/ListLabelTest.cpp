@@ -22,9 +22,13 @@ TEST(ListLabel, CapturedAndLoadedVendorRulesDiffer) {
         {2, 0x42, 9, "0002 KORG(42H) 9Byte", "0002 KORG(42H) 9Byte"},
         {12, 0x44, 9, "0012 Casio(44H) 9Byte", "0012 Casio(44H) 9Byte"},
         {13, 0x43, 65535, "0013 YAMAHA(43H) 65535Byte", "0013 YAMAHA(43H) 65535Byte"},
-        {300, 0x7F, 8, "0300 8Byte", "0300 Universal Real Time(7FH) 8Byte"},
+        {300, 0x7F, 8, "0300 Universal Real Time(7FH) 8Byte",
+         "0300 Universal Real Time(7FH) 8Byte"},
+        {301, 0x3E, 8, "0301 Waldorf(3EH) 8Byte", "0301 Waldorf(3EH) 8Byte"},
+        {302, 0x7C, 8, "0302 8Byte", "0302 Unknown(7CH) 8Byte"},
         {9999, 0x00, 12, "9999 12Byte", "9999 Unknown(00H) 12Byte"},
-        {3, 0x7E, 6, "0003 6Byte", "0003 Universal Non-Real Time(7EH) 6Byte"},
+        {3, 0x7E, 6, "0003 Universal Non-Real Time(7EH) 6Byte",
+         "0003 Universal Non-Real Time(7EH) 6Byte"},
         {4, 0xF7, 2, "0004 2Byte", "0004 Unknown(F7H) 2Byte"},
     };
     for (const Case& c : cases) {
@@ -34,4 +38,6 @@ TEST(ListLabel, CapturedAndLoadedVendorRulesDiffer) {
     }
     // A captured event too short to have a vendor byte still gets a number and a length.
     EXPECT_EQ(capturedLabel(5, Bytes{0xF0}), "0005 1Byte");
+    const Bytes behringer{0xF0, 0x00, 0x20, 0x32, 0x7F, 0xF7};
+    EXPECT_EQ(capturedLabel(6, behringer), "0006 Behringer(00 20 32H) 6Byte");
 }
