@@ -62,7 +62,12 @@ MainWindow::MainWindow(Dialogs& dialogs, midi::MidiService& midi, midi::NoticeSi
     showStatusSoon();
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+    // The list's view and model go before the list they show, which is destroyed before the
+    // widgets Qt deletes as the window's children.
+    delete messageList;
+    delete listModel_;
+}
 
 void MainWindow::connectHandlers() {
     connect(saveAction, &QAction::triggered, this, handler(this, &MainWindow::saveList));
