@@ -62,12 +62,7 @@ MainWindow::MainWindow(Dialogs& dialogs, midi::MidiService& midi, midi::NoticeSi
     showStatusSoon();
 }
 
-MainWindow::~MainWindow() {
-    // The list's view and model go before the list they show, which is destroyed before the
-    // widgets Qt deletes as the window's children.
-    delete messageList;
-    delete listModel_;
-}
+MainWindow::~MainWindow() = default;
 
 void MainWindow::connectHandlers() {
     connect(saveAction, &QAction::triggered, this, handler(this, &MainWindow::saveList));
@@ -101,7 +96,7 @@ void MainWindow::connectHandlers() {
     for (QComboBox* list : {inputList, outputList})
         connect(list, &QComboBox::currentIndexChanged, this, &MainWindow::showStatusSoon);
     // The buttons, the counts and the title follow the list, whatever changed it.
-    connect(listModel_, &MessageListModel::changed, this, &MainWindow::followList);
+    connect(listModel_.get(), &MessageListModel::changed, this, &MainWindow::followList);
 
     connect(sendTimer, &QTimer::timeout, this, handler(this, &MainWindow::sendNextMessage));
     // The box runs its handler whenever its state changes, also when the program sets it.

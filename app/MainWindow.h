@@ -248,7 +248,9 @@ private:
     Registry& registry_;
     device::OutputDevice output_;
     MessageList list_;
-    MessageListModel* listModel_ = nullptr;
+    // Not a child of the window: it goes before the list it shows, also when the constructor
+    // throws, while Qt deletes the children after every member.
+    std::unique_ptr<MessageListModel> listModel_;
     bool titleUnsaved_ = false;  // the mark the title shows
     std::unique_ptr<RequestSet> requests_;
     std::uint8_t inputPosition_ = 0;

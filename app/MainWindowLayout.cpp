@@ -275,8 +275,8 @@ void MainWindow::buildSysExTab() {
     messageList = place(new ListBox(sysexTab), 0, 17, 233, 118);
     anchor(messageList, Follow::Width | Follow::Height);
     messageList->setFont(arial(13, true));
-    listModel_ = new MessageListModel(list_, this);
-    messageList->setModel(listModel_);
+    listModel_ = std::make_unique<MessageListModel>(list_);
+    messageList->setModel(listModel_.get());
     messageList->setStyleSheet("QListView::item { height: 16px; padding: 0; }");
     messageList->setAttribute(Qt::WA_InputMethodEnabled, false);
     // A long maker name gives way in the middle: the line's number and byte count stay in sight.
