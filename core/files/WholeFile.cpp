@@ -68,7 +68,10 @@ void readUnchanged(const std::string& path,
                    const std::function<ReadOutcome(std::FILE*, std::uintmax_t)>& read) {
     const FileStamp before = stampOf(path);
     const RegularFile file = openRegularFile(pathFromUtf8(path), kMaxSyxFileBytes);
-    if (file.outcome != OpenOutcome::opened) throw FileOpenError(path);
+    if (file.outcome != OpenOutcome::opened) {
+        std::error_code error;
+        throw FileOpenError(path, std::filesystem::is_directory(pathFromUtf8(path), error));
+    }
     ReadOutcome outcome;
     try {
         outcome = read(file.file.get(), before.size);

@@ -6,11 +6,11 @@
 
 namespace pellum {
 
-FileOpenError::FileOpenError(const std::string& fileName)
-    : PellumError(text(Text::FileOpen, {fileName})) {}
+FileOpenError::FileOpenError(const std::string& fileName, bool folder)
+    : PellumError(text(folder ? Text::IsAFolder : Text::FileOpen, {fileName})) {}
 
-FileCreateError::FileCreateError(const std::string& fileName)
-    : PellumError(text(Text::FileCreate, {fileName})) {}
+FileCreateError::FileCreateError(const std::string& fileName, bool folder)
+    : PellumError(text(folder ? Text::IsAFolder : Text::FileCreate, {fileName})) {}
 
 MessageTooLongError::MessageTooLongError(int number)
     : PellumError(text(Text::MessageTooLong,

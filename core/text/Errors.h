@@ -12,16 +12,16 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// Text::FileOpen: "Cannot open file %1"
+// Text::FileOpen: "Cannot open file %1"; or Text::IsAFolder: "%1 is a folder"
 class FileOpenError : public PellumError {
 public:
-    explicit FileOpenError(const std::string& fileName);
+    explicit FileOpenError(const std::string& fileName, bool folder = false);
 };
 
-// Text::FileCreate: "Cannot create file %1"
+// Text::FileCreate: "Cannot create file %1"; or Text::IsAFolder
 class FileCreateError : public PellumError {
 public:
-    explicit FileCreateError(const std::string& fileName);
+    explicit FileCreateError(const std::string& fileName, bool folder = false);
 };
 
 // Text::MessageTooLong, or Text::FileMessageTooLong naming the file: a

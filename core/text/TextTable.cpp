@@ -28,6 +28,7 @@ const TextColumn kTextTable[] = {
          "'%1' has the wrong data type",
          "all",
          "cut short inside the maker ID",
+         "%1 is a folder",
      }},
     {"ja",
      {
@@ -52,6 +53,7 @@ const TextColumn kTextTable[] = {
          "'%1' のデータ型が不正です",
          "全機器",
          "メーカー ID の途中で切れています",
+         "%1 はフォルダーです",
      }},
 };
 

@@ -31,6 +31,7 @@ enum class Text {
     RegistryType,        // %1 value name
     AllDevices,          // an Identity Reply's device 7FH
     ReplyCutInItsId,     // an Identity Reply that ends inside its maker ID
+    IsAFolder,           // %1 file name
     Count
 };
 

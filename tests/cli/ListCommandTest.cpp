@@ -65,7 +65,11 @@ TEST(CliList, PrintsTheLabelsTheWindowShows) {
         for (const char* command : {"list ", "request "}) {
             r = runCliLine(command + path);
             EXPECT_EQ(r.status, 1) << command << path;
-            EXPECT_EQ(r.err, "pellum-cli: ファイル " + path + " は開けません\n");
+            const bool folderListed = path == dir.file("") && command == std::string("list ");
+            EXPECT_EQ(r.err, "pellum-cli: " +
+                                 (folderListed ? path + " はフォルダーです"
+                                               : "ファイル " + path + " は開けません") +
+                                 "\n");
         }
     }
 

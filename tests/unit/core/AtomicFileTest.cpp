@@ -94,12 +94,13 @@ TEST(AtomicFile, EveryFailureKeepsTheFileAndSaysItCannotBeCreated) {
         dir.file("loop-a"),                // links in a circle
         dir.file(std::string(300, 'n')),   // a name longer than any folder allows
         dir.file("no/such/folder/x.syx"),  // a folder that is not there
-        dir.file(""),                      // a folder's own name
     };
     for (const std::string& path : cases) {
         EXPECT_EQ(thrownText<FileCreateError>([&] { writeFileAtomically(path, kNew); }),
                   "ファイル " + path + " を作成できません");
     }
+    EXPECT_EQ(thrownText<FileCreateError>([&] { writeFileAtomically(dir.file(""), kNew); }),
+              dir.file("") + " はフォルダーです");
     EXPECT_EQ(readBytes(readOnly), kOld);
     EXPECT_EQ(mode(readOnly), 0444u);
     EXPECT_EQ(names(dir.path()),

@@ -24,7 +24,6 @@ TEST(ListLabel, CapturedAndLoadedVendorRulesDiffer) {
         {13, 0x43, 65535, "0013 YAMAHA(43H) 65535Byte", "0013 YAMAHA(43H) 65535Byte"},
         {300, 0x7F, 8, "0300 Universal Real Time(7FH) 8Byte",
          "0300 Universal Real Time(7FH) 8Byte"},
-        {301, 0x3E, 8, "0301 Waldorf(3EH) 8Byte", "0301 Waldorf(3EH) 8Byte"},
         {302, 0x7C, 8, "0302 8Byte", "0302 Unknown(7CH) 8Byte"},
         {9999, 0x00, 12, "9999 12Byte", "9999 Unknown(00H) 12Byte"},
         {3, 0x7E, 6, "0003 Universal Non-Real Time(7EH) 6Byte",

@@ -2,9 +2,9 @@
 // the message view tell them.
 #include <gtest/gtest.h>
 
+#include "core/files/SyxFile.h"
 #include "core/list/ListLabel.h"
 #include "core/messages/MessageFacts.h"
-#include "core/files/SyxFile.h"
 #include "tests/support/TempFiles.h"
 
 using namespace pellum;

@@ -263,7 +263,8 @@ TEST(RequestFile, VendorAndTypeTexts) {
     };
     for (const Case& c : cases) {
         RequestSet set;
-        const RequestFileLoad load = set.load(cfgBytes({"t", "y", c.vendor, "0", c.type, "?a", "1"}));
+        const RequestFileLoad load =
+            set.load(cfgBytes({"t", "y", c.vendor, "0", c.type, "?a", "1"}));
         EXPECT_EQ(load.vendorText, c.vendorText) << c.vendor << " " << c.type;
         EXPECT_EQ(load.typeText, c.typeText) << c.vendor << " " << c.type;
     }
@@ -356,7 +357,8 @@ TEST(RequestFile, AStoppedLoadKeepsWhatItRead) {
 
     RequestSet set;
     set.load(cfgBytes(kExample));
-    RequestFileLoad load = set.load(cfgBytes({"t", "NO", "1", "2", "3", "?a", "1", "?b", "2", "bad"}));
+    RequestFileLoad load =
+        set.load(cfgBytes({"t", "NO", "1", "2", "3", "?a", "1", "?b", "2", "bad"}));
     EXPECT_EQ(load.notANumber, "bad");
     EXPECT_EQ(requestOf(set, 0), Bytes({0xF0, 0x01, 0x02, 0x03, 0x01, 0xF7}));
 

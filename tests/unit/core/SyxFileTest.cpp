@@ -148,9 +148,11 @@ TEST(SyxFile, FailuresNameTheFileAndLoseNothing) {
     loadSyx(Bytes{0xF0, 0x41, 0x10, 0xF7}, store);
 
     const std::string missing = dir.file("missing.syx");
+    fs::create_directory(dir.file("sub.syx"));
     EXPECT_EQ(thrownText<FileOpenError>([&] { loadSyxFile(missing, store); }),
               "ファイル " + missing + " は開けません");
-    EXPECT_THROW(loadSyxFile(dir.file(""), store), FileOpenError);  // a folder
+    EXPECT_EQ(thrownText<FileOpenError>([&] { loadSyxFile(dir.file("sub.syx"), store); }),
+              dir.file("sub.syx") + " はフォルダーです");
 
     // Refused unread: a FIFO, a device, a file larger than the store; and a message too long.
     const std::string fifo = dir.file("fifo.syx");
@@ -196,7 +198,8 @@ TEST(SyxFile, FailuresNameTheFileAndLoseNothing) {
     EXPECT_EQ(readBytes(target), (Bytes{0xF0, 0x42, 0x30, 0xF7}));
 
     // Saving onto a folder's name fails the same way.
-    EXPECT_THROW(saveSyxFile(dir.file(""), store, {}), FileCreateError);
+    EXPECT_EQ(thrownText<FileCreateError>([&] { saveSyxFile(dir.file("sub.syx"), store, {}); }),
+              dir.file("sub.syx") + " はフォルダーです");
     for (const auto& entry : fs::directory_iterator(dir.file("")))
         EXPECT_EQ(entry.path().extension(), ".syx") << entry.path();
 }
