@@ -1,10 +1,12 @@
 // The Identity Reply decoder: any message decodes without reading past its end; a position the
-// message holds is shown as decoded, one it lacks as "--" (names "unknown").
+// message holds is shown as decoded, one it lacks as "--" (names "unknown"), a reply cut inside
+// its maker ID as such.
 #include <cstdint>
 #include <span>
 #include <string>
 
 #include "core/messages/IdentityReply.h"
+#include "core/text/Texts.h"
 #include "tests/fuzz/FuzzCheck.h"
 
 using namespace pellum;
@@ -15,17 +17,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const SystemInformation info = decodeIdentityReply(message);
     FUZZ_CHECK(isIdentityMessage(message) == (size >= 2 && data[1] == 0x7E));
 
-    FUZZ_CHECK(info.globalChannel == (size > 2 ? std::to_string(data[2] + 1) : std::string("--")));
+    const std::string channel = size <= 2 ? "--" : data[2] == 0x7F ? text(Text::AllDevices)
+                                                                    : std::to_string(data[2] + 1);
+    FUZZ_CHECK(info.globalChannel == channel);
+    // A maker ID of 00H takes three bytes and moves every field after it.
+    const std::size_t fields = size > 5 && data[5] == 0x00 ? 8 : 6;
     FUZZ_CHECK((info.vendorId == "--") == (size <= 5));
-    FUZZ_CHECK((info.machineId == "--") == (size <= 9));
-    FUZZ_CHECK((info.systemVersion == "--") == (size <= 11));
-    FUZZ_CHECK((info.softwareVersion == "--") == (size <= 13));
-    if (size > 11) FUZZ_CHECK(info.systemVersion == std::to_string(data[10] + 128 * data[11]));
-    if (size <= 5) FUZZ_CHECK(info.vendorName == "unknown" && info.machineName == "unknown");
+    FUZZ_CHECK((info.vendorId == text(Text::ReplyCutInItsId)) == (size > 5 && size < fields));
+    FUZZ_CHECK((info.machineId == "--") == (size < fields + 4));
+    FUZZ_CHECK((info.systemVersion == "--") == (size < fields + 6));
+    FUZZ_CHECK((info.softwareVersion == "--") == (size < fields + 8));
+    if (size >= fields + 6)
+        FUZZ_CHECK(info.systemVersion == std::to_string(data[fields + 4] + 128 * data[fields + 5]));
+    if (size < fields) FUZZ_CHECK(info.vendorName == "unknown" && info.machineName == "unknown");
     if (size > 6 && data[5] != 0x41 && data[5] != 0x42) FUZZ_CHECK(info.machineName == "unknown");
 
-    // A longer message decodes its first fourteen bytes the same way.
-    if (size > 14) FUZZ_CHECK(decodeIdentityReply(message.first(14)) == info);
+    // A longer message decodes its fields' bytes the same way.
+    if (size > fields + 8) FUZZ_CHECK(decodeIdentityReply(message.first(fields + 8)) == info);
     for (const auto& row : kSystemInformationRows) FUZZ_CHECK(!(info.*row.text).empty());
     return 0;
 }
