@@ -24,20 +24,8 @@
 #include "core/messages/ChannelOverride.h"
 #include "device/OutputDevice.h"
 
-class QAction;
-class QCheckBox;
 class QComboBox;
-class QFrame;
-class QLabel;
-class QLineEdit;
-class QMenu;
-class QProgressBar;
-class QPushButton;
-class QRadioButton;
-class QSlider;
-class QTabWidget;
 class QTimer;
-class QToolButton;
 class QVBoxLayout;
 
 namespace pellum {

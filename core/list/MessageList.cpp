@@ -154,9 +154,7 @@ std::vector<ListLine> MessageList::replaceAll(std::vector<ListLine> lines) {
 }
 
 std::vector<ListLine> MessageList::clear() {
-    std::vector<ListLine> taken = replaceAll({});
-    nextNumber_ = 1;
-    return taken;
+    return replaceAll({});
 }
 
 void MessageList::keepOverride(ChannelOverride override) {
