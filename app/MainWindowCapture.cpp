@@ -220,6 +220,13 @@ void MainWindow::startSendingAll() {
 }
 
 void MainWindow::sendNextMessage() {
+    // The wait counts from when the last message left the port: one the port still holds (a
+    // server's next cycle, a cable's pace) would otherwise shorten the gap the user chose.
+    if (output_.pending() == midi::MIDIERR_STILLPLAYING) {
+        timerArmed_.start();
+        sendTimer->setInterval(1);
+        return;
+    }
     // Qt's timers may fire a little early; a wait is never shorter than the one computed.
     const qint64 early = timerInterval_ - timerArmed_.elapsed();
     if (early > 0) {

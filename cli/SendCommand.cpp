@@ -25,8 +25,9 @@ const char* const kSendHelp =
     "has been handed on.\n"
     "\n"
     "  --out X          the output device\n"
-    "  --interval MS    wait at least MS milliseconds between two messages, as the window's\n"
-    "                   Manual pacing does, and never less than the default: the next\n"
+    "  --interval MS    wait at least MS milliseconds between two messages, counted from\n"
+    "                   when the first has left the port, as the window's Manual pacing\n"
+    "                   does, and never less than the default: the next\n"
     "                   message's length / 256 + 1 ms, the window's Auto pacing. 0 sends\n"
     "                   the messages back to back, for programs that take any pace.\n"
     "                   Older instruments often need 10 to 200 ms between messages to\n"
@@ -74,8 +75,10 @@ int sendCommand(const Args& args) {
               "message " + std::to_string(i + 1) + " (" + std::to_string(message.size()) +
                   " bytes) was not sent");
         bytes += message.size();
-        if (i + 1 < store.count() && interval != 0)
-            std::this_thread::sleep_for(
+        if (i + 1 == store.count() || interval == 0) continue;
+        // The wait counts from when the message left, not from when the port took it.
+        check(port.waitUntilSent(), i, "message " + std::to_string(i + 1) + " did not leave");
+        std::this_thread::sleep_for(
                 std::chrono::milliseconds(waitBeforeMessage(store.length(i + 1), interval)));
     }
     // Returns once the port has handed every byte on, or could not.

@@ -94,6 +94,20 @@ midi::MMRESULT OutputDevice::sendLongMessage(std::span<const std::uint8_t> bytes
     return code;
 }
 
+midi::MMRESULT OutputDevice::pending() {
+    releaseFinished();
+    if (handle_ == nullptr) return midi::MMSYSERR_NOERROR;
+    if (!inFlight_.empty()) return midi::MIDIERR_STILLPLAYING;
+    return service_.midiOutPending(handle_);
+}
+
+midi::MMRESULT OutputDevice::waitUntilSent() {
+    midi::MMRESULT code;
+    while ((code = pending()) == midi::MIDIERR_STILLPLAYING)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return code;
+}
+
 void OutputDevice::releaseFinished() {
     if (handle_ == nullptr) return;
     std::erase_if(inFlight_, [&](const std::unique_ptr<SendBlock>& block) {

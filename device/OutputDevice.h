@@ -44,6 +44,13 @@ public:
     // Returns the first failing result (the window ignores it).
     midi::MMRESULT sendLongMessage(std::span<const std::uint8_t> bytes);
 
+    // MIDIERR_STILLPLAYING while some bytes sent have not left the port; else 0, or the
+    // failure that keeps them from ever leaving.
+    midi::MMRESULT pending();
+    // Waits until every byte sent has left the port; the failure when some never will. A run
+    // counts its wait between two messages from here, not from when a message was handed over.
+    midi::MMRESULT waitUntilSent();
+
     // Send blocks the driver still holds (tests watch them being released).
     std::size_t blocksInFlight() const { return inFlight_.size(); }
 

@@ -344,6 +344,13 @@ MMRESULT AlsaJackService::midiOutUnprepareHeader(HMIDIOUT handle, MIDIHDR* heade
     return unprepareHeader(header, headerSize);
 }
 
+MMRESULT AlsaJackService::midiOutPending(HMIDIOUT handle) {
+    std::lock_guard lock(mutex_);
+    OpenOutput* port = openOutput(handle);
+    if (port == nullptr) return MMSYSERR_INVALHANDLE;
+    return port->pending();
+}
+
 MMRESULT AlsaJackService::midiOutClose(HMIDIOUT handle) {
     std::unique_ptr<OpenOutput> closing;
     {

@@ -68,6 +68,7 @@ public:
                                     std::uint32_t headerSize) override;
     // Hands on everything queued before the port goes.
     MMRESULT midiOutClose(HMIDIOUT handle) override;
+    MMRESULT midiOutPending(HMIDIOUT handle) override;
 
 private:
     enum class Api { alsa, jack };

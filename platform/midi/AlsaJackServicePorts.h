@@ -100,6 +100,12 @@ public:
         if (jackStopped) return kMidiServerStopped;
         return jack ? jack->flush() : MMSYSERR_NOERROR;
     }
+    // ALSA's send returns once its bytes are with the receiver; JACK's process callback writes
+    // them later.
+    MMRESULT pending() {
+        if (jackStopped) return kMidiServerStopped;
+        return jack ? jack->pending() : MMSYSERR_NOERROR;
+    }
     std::string jackClientName() const { return jack ? jack->clientName() : std::string(); }
     int alsaClientId() const { return alsa ? alsa->clientId() : -1; }
     // Its JACK server stopped: the dead client goes before another opens.

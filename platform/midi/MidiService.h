@@ -47,6 +47,10 @@ public:
     virtual MMRESULT midiOutUnprepareHeader(HMIDIOUT handle, MIDIHDR* header,
                                             std::uint32_t headerSize) = 0;
     virtual MMRESULT midiOutClose(HMIDIOUT handle) = 0;
+    // MIDIERR_STILLPLAYING while bytes of a message midiOutLongMsg took have not left the port
+    // yet, though its header is done; a failure when they never will. By default every header
+    // stays queued until its bytes have left (winmm), and nothing else waits.
+    virtual MMRESULT midiOutPending(HMIDIOUT) { return MMSYSERR_NOERROR; }
     virtual MMRESULT midiOutGetErrorTextA(MMRESULT code, char* text, std::uint32_t textSize);
 
     // A device's name in full, as its API names it: the capability records hold only 31

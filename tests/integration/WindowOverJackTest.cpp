@@ -252,6 +252,26 @@ TEST_F(WindowOverJack, ManualPacingHoldsBetweenEveryTwoMessagesAsTheyArrive) {
     ASSERT_GT(server.rate, 0u);
     for (std::size_t k = 1; k < frames.size(); ++k)
         EXPECT_GE(frames[k] - frames[k - 1], server.rate / 5 - server.period) << "before " << k;
+
+    // Behind a cable a 1000-byte message takes at least (1000 - 256) / 3125 s to leave (the
+    // port's start allowance is 256 bytes), and the wait counts from its end.
+    test::JackPeer cable("physical");
+    ASSERT_TRUE(pumpUntil([&] { return entryOf(ui(*form).outputList, cable.inPort()) > 0; }, 10s));
+    choose(ui(*form).outputList, entryOf(ui(*form).outputList, cable.inPort()));
+    test::writeBytes(dir.file("three.syx"), test::patternStream(3, 1000));
+    form->openSyxFile(QString::fromStdString(dir.file("three.syx")));
+    while (cable.nextReceived(1s)) {  // the Identity Request the choice sent
+    }
+    click(ui(*form).sendAllButton);
+    ASSERT_TRUE(pumpUntil([&] { return !ui(*form).sendTimer->isActive(); }, 20s));
+    frames.clear();
+    for (std::size_t k = 0; k < 3; ++k) {
+        ASSERT_EQ(cable.nextReceived(10s), test::patternMessage(k, 1000)) << "message " << k;
+        frames.push_back(cable.lastArrival().frame);
+    }
+    const std::uint32_t onCable = server.rate * (1000 - 256) / 3125;
+    for (std::size_t k = 1; k < frames.size(); ++k)
+        EXPECT_GE(frames[k] - frames[k - 1], onCable + server.rate / 5 - server.period) << k;
 }
 
 // The peer fills every cycle of its port, in events that cut the messages anywhere, while the

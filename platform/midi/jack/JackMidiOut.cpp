@@ -102,26 +102,37 @@ MMRESULT JackMidiOut::flush() {
     return failure_;
 }
 
+MMRESULT JackMidiOut::pending() {
+    if (failure_ != MMSYSERR_NOERROR || ring_.empty()) return failure_;
+    failure_ = stillCycling(true);
+    return failure_ != MMSYSERR_NOERROR ? failure_ : MIDIERR_STILLPLAYING;
+}
+
 bool JackMidiOut::destinationConnected() const {
     return jack_port_connected_to(port_, destination_.c_str()) != 0;
 }
 
 template <typename Done>
 MMRESULT JackMidiOut::waitWhileCycling(Done done, bool watchDestination) {
-    std::uint64_t lastCycle = cycles_.load(std::memory_order_acquire);
-    auto lastProgress = std::chrono::steady_clock::now();
+    lastCycle_ = cycles_.load(std::memory_order_acquire);
+    lastProgress_ = std::chrono::steady_clock::now();
     while (!done()) {
-        if (serverGone_.load(std::memory_order_acquire)) return kMidiServerStopped;
-        if (watchDestination && !destinationConnected()) return kMidiDestinationGone;
+        if (const MMRESULT code = stillCycling(watchDestination)) return code;
         std::this_thread::sleep_for(kPollInterval);
-        const std::uint64_t cycle = cycles_.load(std::memory_order_acquire);
-        const auto now = std::chrono::steady_clock::now();
-        if (cycle != lastCycle) {
-            lastCycle = cycle;
-            lastProgress = now;
-        } else if (now - lastProgress > kStallLimit) {
-            return kMidiServerStopped;
-        }
+    }
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT JackMidiOut::stillCycling(bool watchDestination) {
+    if (serverGone_.load(std::memory_order_acquire)) return kMidiServerStopped;
+    if (watchDestination && !destinationConnected()) return kMidiDestinationGone;
+    const std::uint64_t cycle = cycles_.load(std::memory_order_acquire);
+    const auto now = std::chrono::steady_clock::now();
+    if (cycle != lastCycle_) {
+        lastCycle_ = cycle;
+        lastProgress_ = now;
+    } else if (now - lastProgress_ > kStallLimit) {
+        return kMidiServerStopped;
     }
     return MMSYSERR_NOERROR;
 }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -43,6 +44,9 @@ public:
     // away or stopped running first, kMidiDestinationGone when the destination went while
     // bytes were still queued for it: some were never delivered.
     MMRESULT flush();
+    // Without waiting: MIDIERR_STILLPLAYING while queued bytes have not been written into a
+    // cycle yet, else what flush would return once they had.
+    MMRESULT pending();
 
     // The largest message send() accepts.
     std::size_t maxMessage() const { return ring_.capacity() - sizeof(std::uint32_t); }
@@ -60,6 +64,9 @@ private:
     // destination stays connected); the failure once they did not.
     template <typename Done>
     MMRESULT waitWhileCycling(Done done, bool watchDestination);
+    // One look from the sending thread: the failure once cycles stopped for kStallLimit, the
+    // server went or (when watched) the destination left.
+    MMRESULT stillCycling(bool watchDestination);
     bool destinationConnected() const;
     // Holds writing back until a fresh connection carries data: the first events written right
     // after jack_connect are lost now and then on PipeWire.
@@ -84,6 +91,9 @@ private:
     std::atomic<bool> serverGone_{false};
     // Why a send or flush failed; later sends fail at once with it.
     MMRESULT failure_ = MMSYSERR_NOERROR;
+    // The sending thread's last look at the cycles, for stillCycling.
+    std::uint64_t lastCycle_ = 0;
+    std::chrono::steady_clock::time_point lastProgress_{};
 };
 
 }  // namespace pellum::midi
