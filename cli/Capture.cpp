@@ -12,6 +12,7 @@
 #include "core/text/Errors.h"
 #include "core/files/FilePath.h"
 #include "core/files/MidiFile.h"
+#include "core/text/NumberText.h"
 
 namespace pellum::cli {
 
@@ -148,8 +149,9 @@ bool Capture::tellEnd(const Received& received) {
         lost = true;
     }
     if (received.broken > 0 || received.dropped > 0) {
-        complain(std::to_string(received.broken) + " damaged messages were left out and " +
-                 std::to_string(received.dropped) + " bytes were lost on the way");
+        complain(counted(received.broken, "damaged message was", "damaged messages were") +
+                 " left out and " + counted(received.dropped, "byte was", "bytes were") +
+                 " lost on the way");
         lost = true;
     }
     return lost;

@@ -10,6 +10,7 @@
 #include "core/files/LoadedMessages.h"
 #include "core/files/MidiFile.h"
 #include "core/messages/Pacing.h"
+#include "core/text/NumberText.h"
 #include "core/text/Errors.h"
 #include "device/OutputDevice.h"
 #include "platform/midi/SystemMidi.h"
@@ -84,8 +85,9 @@ int sendCommand(const Args& args) {
     // Returns once the port has handed every byte on, or could not.
     check(port.close(), store.count(),
           "not every byte of the " + std::to_string(store.count()) + " messages reached " + name);
-    std::fprintf(stderr, "sent %d messages, %llu bytes, to %s\n", store.count(),
-                 static_cast<unsigned long long>(bytes), name.c_str());
+    std::fprintf(stderr, "sent %s, %s, to %s\n",
+                 counted(static_cast<std::uint64_t>(store.count()), "message", "messages").c_str(),
+                 counted(bytes, "byte", "bytes").c_str(), name.c_str());
     if (const std::string note = escapeWarning(path, loaded.escapes); !note.empty()) complain(note);
     return 0;
 }

@@ -10,4 +10,8 @@ std::string hexText(std::uint32_t value) {
     return text;
 }
 
+std::string counted(std::uint64_t count, const char* one, const char* many) {
+    return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
 }  // namespace pellum

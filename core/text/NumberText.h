@@ -8,5 +8,7 @@
 namespace pellum {
 
 std::string hexText(std::uint32_t value);
+// "1 message", "2 messages": the count with the word's form for it (the CLI's English).
+std::string counted(std::uint64_t count, const char* one, const char* many);
 
 }  // namespace pellum

@@ -88,7 +88,7 @@ TEST_F(DeviceFault, CliKeepsWhatArrivedWholeWhenThePeerOrTheServerGoes) {
         EXPECT_TRUE(test::readBytes(dir.file("out.syx")) == whole);
         const std::string said = test::receiverSaid(dir.file("cli.out.err"));
         EXPECT_NE(said.find("the input device went away"), std::string::npos) << said;
-        EXPECT_EQ(said.find("1 damaged messages were left out") != std::string::npos, vanish);
+        EXPECT_EQ(said.find("1 damaged message was left out") != std::string::npos, vanish);
         if (vanish) peer = std::make_unique<test::JackPeer>();
     }
 }
@@ -143,7 +143,7 @@ TEST_F(DeviceFault, CliStoppedOrInterruptedMidDumpKeepsOnlyWholeMessages) {
         EXPECT_GT(kept, 0);
         EXPECT_LT(kept, kDump);
         const std::string said = readText(dir.file("cli.out.err"));
-        const bool lost = said.find("damaged messages") != std::string::npos ||
+        const bool lost = said.find("damaged message") != std::string::npos ||
                           said.find("in the middle of a message") != std::string::npos;
         const bool gone = said.find("went away") != std::string::npos;
         if (signal == SIGKILL) continue;
@@ -215,8 +215,8 @@ TEST_F(DeviceFault, CliCountsEachUnfinishedMessageOnce) {
     };
     const Case cases[] = {
         {"a message of 200,003 bytes between two", withLong, 2, 1, "longer than 65535 bytes"},
-        {"F0 and 499 bytes at the end", started, 3, 1, "1 damaged messages"},
-        {"F0 and 499 bytes cut by a new F0", restarted, 4, 1, "1 damaged messages"},
+        {"F0 and 499 bytes at the end", started, 3, 1, "1 damaged message "},
+        {"F0 and 499 bytes cut by a new F0", restarted, 4, 1, "1 damaged message "},
         {"a complete dump, then the sender closes", three, 3, 3, "went away"},
     };
     for (const Case& c : cases) {
