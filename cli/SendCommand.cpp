@@ -80,7 +80,7 @@ int sendCommand(const Args& args) {
         // The wait counts from when the message left, not from when the port took it.
         check(port.waitUntilSent(), i, "message " + std::to_string(i + 1) + " did not leave");
         std::this_thread::sleep_for(
-                std::chrono::milliseconds(waitBeforeMessage(store.length(i + 1), interval)));
+            std::chrono::milliseconds(waitBeforeMessage(store.length(i + 1), interval)));
     }
     // Returns once the port has handed every byte on, or could not.
     check(port.close(), store.count(),

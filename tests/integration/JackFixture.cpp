@@ -368,6 +368,18 @@ void receiverHeldUp(std::uint64_t times) {
     heldUpCycles.fetch_add(times);
 }
 
+void expectPacedArrivals(JackPeer& peer, std::size_t count, std::size_t size, double ms) {
+    std::uint32_t previous = 0;
+    for (std::size_t k = 0; k < count; ++k) {
+        ASSERT_EQ(peer.nextReceived(std::chrono::seconds(10)), patternMessage(k, size)) << k;
+        const auto& at = peer.lastArrival();
+        if (k > 0) {
+            EXPECT_GE(double(at.frame - previous), at.rate * ms / 1000 - at.period) << "before " << k;
+        }
+        previous = at.frame;
+    }
+}
+
 std::string receiverSaid(const std::string& errorFile) {
     std::string said = readText(errorFile);
     if (said.find("fell behind") != std::string::npos) receiverHeldUp(1);

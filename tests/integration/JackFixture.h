@@ -128,6 +128,11 @@ void receiverHeldUp(std::uint64_t times);
 // What a receiving pellum-cli wrote to `errorFile`; counted as above when it says it fell behind.
 std::string receiverSaid(const std::string& errorFile);
 
+// The peer's next `count` messages are the test pattern of `size` bytes, each beginning at
+// least `ms` after the one before. A message leaves at a cycle's start, so a gap may look up to
+// one period shorter than the wait between the sends.
+void expectPacedArrivals(JackPeer& peer, std::size_t count, std::size_t size, double ms);
+
 // Waits until something is connected to `port`; false when `limit` passed first.
 bool waitForConnection(const std::string& port, std::chrono::milliseconds limit);
 

@@ -240,18 +240,7 @@ TEST_F(WindowOverJack, ManualPacingHoldsBetweenEveryTwoMessagesAsTheyArrive) {
     ASSERT_EQ(ui(*form).manualWait->text(), "200 ms");
     click(ui(*form).sendAllButton);
     ASSERT_TRUE(pumpUntil([&] { return !ui(*form).sendTimer->isActive(); }, 20s));
-    std::vector<std::uint32_t> frames;
-    for (std::size_t k = 0; k < 10; ++k) {
-        const auto got = peer.nextReceived(10s);
-        ASSERT_TRUE(got && *got == test::patternMessage(k, 100)) << "message " << k;
-        frames.push_back(peer.lastArrival().frame);
-    }
-    // A message leaves in the cycle after the one it was handed over in: a gap between two
-    // arrivals may look up to one period shorter than the wait between the sends.
-    const auto& server = peer.lastArrival();
-    ASSERT_GT(server.rate, 0u);
-    for (std::size_t k = 1; k < frames.size(); ++k)
-        EXPECT_GE(frames[k] - frames[k - 1], server.rate / 5 - server.period) << "before " << k;
+    test::expectPacedArrivals(peer, 10, 100, 200);
 
     // Behind a cable a 1000-byte message takes at least (1000 - 256) / 3125 s to leave (the
     // port's start allowance is 256 bytes), and the wait counts from its end.
@@ -264,14 +253,7 @@ TEST_F(WindowOverJack, ManualPacingHoldsBetweenEveryTwoMessagesAsTheyArrive) {
     }
     click(ui(*form).sendAllButton);
     ASSERT_TRUE(pumpUntil([&] { return !ui(*form).sendTimer->isActive(); }, 20s));
-    frames.clear();
-    for (std::size_t k = 0; k < 3; ++k) {
-        ASSERT_EQ(cable.nextReceived(10s), test::patternMessage(k, 1000)) << "message " << k;
-        frames.push_back(cable.lastArrival().frame);
-    }
-    const std::uint32_t onCable = server.rate * (1000 - 256) / 3125;
-    for (std::size_t k = 1; k < frames.size(); ++k)
-        EXPECT_GE(frames[k] - frames[k - 1], onCable + server.rate / 5 - server.period) << k;
+    test::expectPacedArrivals(cable, 3, 1000, 200 + (1000 - 256) / 3.125);
 }
 
 // The peer fills every cycle of its port, in events that cut the messages anywhere, while the
