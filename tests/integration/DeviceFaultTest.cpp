@@ -345,8 +345,9 @@ protected:
         QString::fromStdString("MIDI 入力デバイス「" + peer->outPort() + "」との接続が切れました");
     // PipeWire may carry, or lose, what the peer writes right after jack_connect returned: wait
     // after the input is (re)opened, also by choosing an output, which reopens both.
-    void settle() {
-        EXPECT_TRUE(test::waitForConnection(peer->outPort(), 20s)) << "never connected";
+    void settle() { settle(peer->outPort()); }
+    void settle(const std::string& source) {
+        EXPECT_TRUE(test::waitForConnection(source, 20s)) << "never connected";
         pumpUntil([] { return false; }, 200ms);
     }
     void choose(QComboBox* combo, const std::string& name) {
@@ -368,6 +369,7 @@ TEST_F(WindowFault, APeerVanishingMidMessageLeavesTheWholeOnesAndAWorkingWindow)
 
     // Another instrument, chosen afterwards, is heard.
     choose(ui(*form).inputList, other->outPort());
+    settle(other->outPort());
     other->play(dir.file("whole.syx"), "1024", 0);
     EXPECT_TRUE(pumpUntil([&] { return form->list().count() == 40; }, 20s)) << form->list().count();
     EXPECT_TRUE(dialogs.errors.isEmpty()) << dialogs.errors.join("; ").toStdString();

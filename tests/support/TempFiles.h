@@ -23,10 +23,13 @@ using Bytes = std::vector<std::uint8_t>;
 class TempDir {
 public:
     TempDir() {
+        // A folder left by a killed process whose pid came round again is never reused: its
+        // files (settings above all) would leak into this test.
         static int counter = 0;
-        path_ = std::filesystem::temp_directory_path() /
-                ("pellum-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
-        std::filesystem::create_directories(path_);
+        do {
+            path_ = std::filesystem::temp_directory_path() /
+                    ("pellum-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
+        } while (!std::filesystem::create_directory(path_));
     }
     ~TempDir() { std::filesystem::remove_all(path_); }
     TempDir(const TempDir&) = delete;
