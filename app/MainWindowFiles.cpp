@@ -73,7 +73,7 @@ void MainWindow::openSyxFile(const QString& fileName) {
     list_.markSaved();
     listFile_ = fileName;
     const bool whole =
-        !result.truncated && result.unfinished == 0 && result.escapes == 0 && !isMidiFileName(name);
+        !result.truncated && result.unfinished.empty() && result.escapes == 0 && !isMidiFileName(name);
     saveTarget_ = whole ? fileName : QString();
     followList();
     if (result.truncated) dialogs_.message(tr("The list is full"));

@@ -10,8 +10,8 @@
 #include "core/files/LoadedMessages.h"
 #include "core/files/MidiFile.h"
 #include "core/messages/Pacing.h"
-#include "core/text/NumberText.h"
 #include "core/text/Errors.h"
+#include "core/text/NumberText.h"
 #include "device/OutputDevice.h"
 #include "platform/midi/SystemMidi.h"
 
@@ -54,6 +54,9 @@ int sendCommand(const Args& args) {
                           "nothing was sent");
     }
     if (store.count() == 0) throw PellumError(path + " holds no SysEx message; nothing was sent");
+    // Told before a send that may take minutes: the messages go as the list shows them, cut.
+    if (const std::string cut = loadWarning(path, store.count(), loaded.unfinished); !cut.empty())
+        complain(cut);
 
     auto service = midi::createCommandMidiService();
     device::OutputDevice port(*service);

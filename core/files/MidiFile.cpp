@@ -7,6 +7,7 @@
 #include "core/files/ByteBlock.h"
 #include "core/files/WholeFile.h"
 #include "core/list/ListLabel.h"
+#include "core/messages/StatusBytes.h"
 #include "core/text/Errors.h"
 #include "core/text/Texts.h"
 
@@ -99,12 +100,11 @@ public:
                 if (type == kEndOfTrack) break;
             } else if (status == kSysExStart) {
                 if (open_) finish(found, true);
-                open_ = true;
-                message_ = Message{time, order_++, 1, false, {}};
-                append(found);
+                start(time);
+                append(found, time);
             } else if (status == kSysExEnd) {
                 if (open_) {
-                    append(found);
+                    append(found, time);
                 } else {
                     ++escapes;
                     skip(number());
@@ -152,14 +152,37 @@ private:
         return bytes;
     }
 
-    // The next packet of the open message; an F7 as its last byte ends the message.
-    void append(Collector& found) {
-        const auto packet = skip(number());
-        if (packet.empty()) return;
-        // One already too long is refused if it is kept at all: its packets need no record.
-        if (message_.length <= LoadedMessages::kMaxMessageBytes) message_.packets.push_back(packet);
-        message_.length += packet.size();
-        if (packet.back() == kSysExEnd) finish(found, false);
+    void start(std::uint64_t time) {
+        open_ = true;
+        message_ = Message{time, order_++, 1, false, {}};
+    }
+
+    // The next packet of the open message. Its status bytes end messages as a cable's do: F7
+    // closes one, any other cuts it short, and after a cut only an F0 starts another.
+    void append(Collector& found, std::uint64_t time) {
+        auto packet = skip(number());
+        while (!packet.empty()) {
+            const std::uint8_t* const begin = packet.data();
+            const std::uint8_t* const end = begin + packet.size();
+            if (!open_) {
+                const auto* next = static_cast<const std::uint8_t*>(
+                    std::memchr(begin, kSysExStart, packet.size()));
+                if (!next) return;
+                start(time);
+                packet = packet.subspan(next + 1 - begin);
+                continue;
+            }
+            const std::uint8_t* close = findStatus(begin, end);
+            const bool whole = close && *close == kSysExEnd;
+            const auto part = packet.first((close ? close : end) - begin + (whole ? 1 : 0));
+            // One already too long is refused if it is kept at all: its parts need no record.
+            if (message_.length <= LoadedMessages::kMaxMessageBytes && !part.empty())
+                message_.packets.push_back(part);
+            message_.length += part.size();
+            if (!close) return;
+            finish(found, !whole);
+            packet = packet.subspan(part.size());
+        }
     }
 
     void finish(Collector& found, bool unfinished) {
@@ -242,14 +265,14 @@ LoadResult loadMidi(std::span<const std::uint8_t> bytes, LoadedMessages& store,
     }
     // Joined into one block the store keeps, in time order.
     std::size_t total = 0;
-    LoadResult result{static_cast<int>(parsed.messages.size()), parsed.truncated, 0,
-                      parsed.escapes};
+    LoadResult result{
+        static_cast<int>(parsed.messages.size()), parsed.truncated, {}, parsed.escapes};
     for (std::size_t i = 0; i < parsed.messages.size(); ++i) {
         const Message& m = parsed.messages[i];
         const int number = static_cast<int>(i) + 1;
         if (m.length > LoadedMessages::kMaxMessageBytes)
             throw name.empty() ? MessageTooLongError(number) : MessageTooLongError(name, number);
-        if (m.unfinished && result.unfinished == 0) result.unfinished = number;
+        if (m.unfinished) result.unfinished.push_back(number);
         total += m.length;
     }
     ByteBlock block(std::max<std::size_t>(total, 1));

@@ -19,8 +19,9 @@ bool isMidiFileName(const std::string& path);
 
 // Replaces the store's content with the SysEx messages of a Standard MIDI File (formats 0 and 1
 // in time order across the tracks, ties in file order; format 2 track after track). A message
-// divided into an F0 event and F7 continuation events is joined whole; one its track ends inside
-// is closed with an added F7, as a cut .syx file's last message is. F7 events that continue no
+// divided into an F0 event and F7 continuation events is joined whole; one its track ends inside,
+// or a status byte other than F7 cuts short, is closed with an added F7, as in a .syx file (an F0
+// byte then starts the next message at the same time). F7 events that continue no
 // message are counted, not stored. Running status is kept across meta and SysEx events, and
 // chunks other than tracks are skipped. The first 9999 messages are kept, as from a .syx file.
 // Throws PellumError naming `name` for a file that is cut short or damaged, and

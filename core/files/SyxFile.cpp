@@ -14,7 +14,9 @@
 #include "core/files/RegularFile.h"
 #include "core/files/WholeFile.h"
 #include "core/list/ListLabel.h"
+#include "core/messages/StatusBytes.h"
 #include "core/text/Errors.h"
+#include "core/text/NumberText.h"
 #include "core/text/Texts.h"
 
 namespace pellum {
@@ -30,6 +32,8 @@ const std::uint8_t* find(const std::uint8_t* from, const std::uint8_t* end, std:
 // Finds the messages in bytes that arrive piece by piece; a message may span any number of
 // pieces. Each is noted where it starts, how long it is and its first four bytes, which hold a
 // maker ID of up to three bytes (F7 where the bytes end sooner: the F7 added to close it).
+// A status byte other than F7 inside a message ends it, as on a cable: the message is closed
+// with an added F7 and an F0 starts the next one.
 class SyxScanner {
 public:
     // Room for as many as a list holds, taken up front: growing by copies would cost a listing
@@ -38,7 +42,8 @@ public:
 
     struct Found {
         std::size_t offset = 0;
-        std::size_t length = 0;
+        std::size_t length = 0;  // with the F7 added to close a cut message
+        bool cut = false;
         std::array<std::uint8_t, 4> head{kSysExStart, kSysExEnd, kSysExEnd, kSysExEnd};
         std::span<const std::uint8_t> headBytes() const {
             return std::span(head).first(std::min<std::size_t>(length, head.size()));
@@ -66,30 +71,37 @@ public:
                 p = start + 1;
                 if (p == end) return;
             }
+            const std::uint8_t* close = findStatus(p, end);
             if (headWanted_ != 0) {
-                const std::size_t take = std::min<std::size_t>(headWanted_, end - p);
+                const std::size_t take =
+                    std::min<std::size_t>(headWanted_, (close ? close : end) - p);
                 std::copy_n(p, take, found_.back().head.end() - headWanted_);
                 headWanted_ -= take;
             }
-            const std::uint8_t* close = find(p, end, kSysExEnd);
             // Refused as soon as it grows too long, whether or not its end is in sight.
             grow(offsetOf(close ? close + 1 : end));
             if (!close) return;
             open_ = false;
-            p = close + 1;
+            if (*close == kSysExEnd) {
+                p = close + 1;
+            } else {
+                cut();
+                p = close;  // an F0 starts the next message; other status bytes are passed over
+            }
         }
     }
 
-    // Closes a message left open at the end of the file's `size` bytes; returns its number
-    // (1-based), whose F7 then goes right after them, or 0 when none was open.
-    int finish(std::size_t size) {
-        if (!open_) return 0;
+    // Closes a message left open at the end of the file's `size` bytes.
+    void finish(std::size_t size) {
+        if (!open_) return;
         grow(size + 1);
         open_ = false;
-        return static_cast<int>(found_.size());
+        cut();
     }
 
     const std::vector<Found>& found() const { return found_; }
+    // The numbers (1-based) of the messages closed with an added F7, in order.
+    const std::vector<int>& cuts() const { return cuts_; }
 
 private:
     void grow(std::size_t endOffset) {
@@ -99,24 +111,59 @@ private:
             throw MessageTooLongError(static_cast<int>(found_.size()));
     }
 
+    void cut() {
+        found_.back().cut = true;
+        cuts_.push_back(static_cast<int>(found_.size()));
+    }
+
     std::vector<Found> found_;
+    std::vector<int> cuts_;
     bool open_ = false;
     std::size_t headWanted_ = 0;
     bool truncated_ = false;
 };
 
+// The messages `found` in the file's bytes, each cut one with its F7, in a block of their own.
+ByteBlock copiedClosed(const std::uint8_t* file, const std::vector<SyxScanner::Found>& found,
+                       std::vector<LoadedMessages::Extent>& extents) {
+    std::size_t total = 0;
+    for (const SyxScanner::Found& m : found) total += m.length;
+    ByteBlock block(std::max<std::size_t>(total, 1));
+    std::size_t at = 0;
+    for (const SyxScanner::Found& m : found) {
+        const std::size_t kept = m.cut ? m.length - 1 : m.length;
+        std::memcpy(block.data() + at, file + m.offset, kept);
+        if (m.cut) block.data()[at + kept] = kSysExEnd;
+        extents.push_back({at, m.length});
+        at += m.length;
+    }
+    return block;
+}
+
 // Hands the block, whose first `length` bytes are the file's, to the store with the messages
 // `scanner` found in them. The block has one byte more, for the F7 that closes an unterminated
-// last message.
+// last message. A message cut inside the file needs room for its F7: the messages are then
+// copied into a block of their own.
 LoadResult fileMessages(ByteBlock block, std::size_t length, SyxScanner& scanner,
                         LoadedMessages& store) {
-    const int unfinished = scanner.finish(length);
-    if (unfinished != 0) block.data()[length] = kSysExEnd;
+    scanner.finish(length);
+    const auto& found = scanner.found();
     std::vector<LoadedMessages::Extent> extents;
-    extents.reserve(scanner.found().size());
-    for (const SyxScanner::Found& m : scanner.found()) extents.push_back({m.offset, m.length});
-    store.replaceWithBlock(std::move(block), extents);
-    return {static_cast<int>(extents.size()), scanner.full(), unfinished};
+    extents.reserve(found.size());
+    const auto& cuts = scanner.cuts();
+    // Only a message the file's end cut has its F7's room: the block's last byte.
+    const bool onlyLastCut =
+        cuts.empty() ||
+        (cuts.size() == 1 && found.back().offset + found.back().length == length + 1);
+    if (onlyLastCut) {
+        if (!cuts.empty()) block.data()[length] = kSysExEnd;
+        for (const SyxScanner::Found& m : found) extents.push_back({m.offset, m.length});
+        store.replaceWithBlock(std::move(block), extents);
+    } else {
+        ByteBlock closed = copiedClosed(block.data(), found, extents);
+        store.replaceWithBlock(std::move(closed), extents);
+    }
+    return {static_cast<int>(extents.size()), scanner.full(), cuts};
 }
 
 }  // namespace
@@ -151,7 +198,6 @@ SyxListing listSyxFile(const std::string& path) {
     ByteBlock piece(kPiece);
     SyxScanner scanner;
     std::uintmax_t size = 0;
-    int unfinished = 0;
     try {
         readUnchanged(path, [&](std::FILE* file, std::uintmax_t) {
             // Never more than the limit, whatever the file goes on to hand over.
@@ -163,11 +209,12 @@ SyxListing listSyxFile(const std::string& path) {
             }
             return ReadOutcome{size, scanner.full()};
         });
-        unfinished = scanner.finish(static_cast<std::size_t>(size));
+        scanner.finish(static_cast<std::size_t>(size));
     } catch (const MessageTooLongError& e) {
         throw MessageTooLongError(path, e.number());
     }
-    SyxListing listing{{}, static_cast<int>(scanner.found().size()), scanner.full(), unfinished};
+    SyxListing listing{
+        {}, static_cast<int>(scanner.found().size()), scanner.full(), scanner.cuts()};
     listing.lines.reserve(scanner.found().size() * 24);
     int number = 0;
     for (const SyxScanner::Found& m : scanner.found())
@@ -175,9 +222,13 @@ SyxListing listSyxFile(const std::string& path) {
     return listing;
 }
 
-std::string loadWarning(const std::string& path, int count, int unfinished) {
+std::string loadWarning(const std::string& path, int count, const std::vector<int>& unfinished) {
     if (count == 0) return text(Text::NoMessage, {path});
-    if (unfinished != 0) return text(Text::UnfinishedMessage, {path, std::to_string(unfinished)});
+    if (unfinished.size() == 1)
+        return text(Text::UnfinishedMessage, {path, std::to_string(unfinished.front())});
+    if (unfinished.size() > 1)
+        return text(Text::UnfinishedMessages,
+                    {path, std::to_string(unfinished.size()), numberRanges(unfinished, 10)});
     return {};
 }
 

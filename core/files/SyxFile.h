@@ -1,6 +1,6 @@
 // .syx files: SysEx messages back to back. The reader is lenient (bytes outside messages are
-// skipped, an unterminated last message is closed with F7); the writer writes exactly what
-// the store holds and replaces the target only once the new file is complete.
+// skipped, a message a status byte or the file's end cuts short is closed with F7); the writer
+// writes exactly what the store holds and replaces the target only once the new file is complete.
 #pragma once
 
 #include <cstdint>
@@ -21,9 +21,9 @@ inline constexpr std::uintmax_t kMaxSyxFileBytes =
 struct LoadResult {
     int count = 0;           // messages now in the store
     bool truncated = false;  // the bytes held more messages than the store can take
-    // The number (1-based) of a last message the bytes ended inside, closed with an added F7;
-    // 0 when every message was whole.
-    int unfinished = 0;
+    // The numbers (1-based, in order) of the messages closed with an added F7: one a status byte
+    // other than F7 ended, or the last one when the bytes ended inside it.
+    std::vector<int> unfinished;
     // F7 escape events of a Standard MIDI File that continue no message (raw real-time or MTC
     // bytes): not SysEx, so not in the store.
     int escapes = 0;
@@ -42,13 +42,13 @@ struct SyxListing {
     std::string lines;  // the labels loadedLabels gives after loadSyxFile, each ending a line
     int count = 0;      // messages, so lines
     bool truncated = false;
-    int unfinished = 0;  // as in LoadResult
-    int escapes = 0;     // as in LoadResult
+    std::vector<int> unfinished;  // as in LoadResult
+    int escapes = 0;              // as in LoadResult
 };
 
 // What a user is told of a load besides its lines (the file name shown as `path`): a file with
-// no message, or one that ended inside its last message; empty when neither.
-std::string loadWarning(const std::string& path, int count, int unfinished);
+// no message, or the messages closed with an added F7; empty when neither.
+std::string loadWarning(const std::string& path, int count, const std::vector<int>& unfinished);
 
 // The labels a load of the file shows, without keeping its bytes; refused as loadSyxFile
 // refuses the file.

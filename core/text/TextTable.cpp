@@ -18,6 +18,7 @@ const TextColumn kTextTable[] = {
          "%1, line %2: %3",
          "%1 ends too early: %2",
          "%1: message %2 ends without F7; an F7 was added to close it",
+         "%1: %2 messages end without F7 (%3); an F7 was added to close each",
          "No SysEx message in %1",
          "%1 is not a Standard MIDI File: its MThd header is missing or damaged",
          "%1 is cut short: it ends inside a chunk or before its last track",
@@ -42,6 +43,8 @@ const TextColumn kTextTable[] = {
          "%1 の %2 行目: %3",
          "%1 は途中で終わっています: %2",
          "%1 の %2 番目のメッセージは F7 で終わっていません。F7 を補って閉じました",
+         "%1 の %2 個のメッセージ (%3 番目) は F7 で終わっていません。それぞれ F7 "
+         "を補って閉じました",
          "%1 に SysEx メッセージがありません",
          "%1 は Standard MIDI File ではありません: MThd ヘッダーがないか壊れています",
          "%1 は途中で切れています: チャンクの途中か最後のトラックの前で終わっています",

@@ -21,6 +21,7 @@ enum class Text {
     RequestFileLine,     // %1 file name, %2 line number, %3 what is wrong there
     RequestFileEnd,      // %1 file name, %2 what is missing
     UnfinishedMessage,   // %1 file name, %2 message number
+    UnfinishedMessages,  // %1 file name, %2 how many, %3 their numbers
     NoMessage,           // %1 file name
     MidiFileHeader,      // %1 file name
     MidiFileCut,         // %1 file name

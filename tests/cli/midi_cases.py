@@ -1,5 +1,5 @@
 # Writes Standard MIDI Files byte by byte, apart from Pellum, each with the .syx of its SysEx in
-# play order: midi_cases.py SEED COUNT FOLDER. FOLDER/cases: each pair and its F7 escape count,
+# play order, status bytes inside them included: midi_cases.py SEED COUNT FOLDER. FOLDER/cases: each pair and its F7 escape count,
 # or "bad" for a file cut short.
 import os, random, struct, sys
 
@@ -21,6 +21,10 @@ def track(index, fmt, found):  # events: messages in 1-4 packets, escapes, chann
             m = bytes([0xF0, rng.choice([0x41, 0x42, 0x43, 0x7E, 0x00])] +
                       [rng.randrange(128) for _ in range(rng.choice([0, 3, 40, 300]))] + [0xF7])
             cuts = sorted(rng.sample(range(2, len(m)), min(len(m) - 2, rng.randint(0, 3))))
+            if not cuts and rng.random() < 0.3:  # status bytes inside, which end it as on a cable
+                for _ in range(rng.randint(1, 2)):
+                    at = rng.randrange(1, len(m))
+                    m = m[:at] + bytes([rng.choice([0x90, 0xC3, 0xF0, 0xF1, 0xF6, 0xF7, 0xF8, 0xFE])]) + m[at:]
             for i, (a, b) in enumerate(zip([1] + cuts, cuts + [len(m)])):
                 if i and rng.random() < 0.3: event(b'\xFF\x01\x02hi')
                 event((b'\xF7', b'\xF0')[i == 0] + vlq(b - a) + m[a:b])

@@ -1,7 +1,7 @@
 // The .syx reader: any bytes load without a fault, or are refused for a message too long; every
-// stored message starts with F0, ends with F7 and holds no other F7; each gets a label; and a
-// save (with and without the channel override) reloads as exactly the stored messages; the
-// message decoder takes every message.
+// stored message is whole SysEx (F0, data or real-time bytes, F7); each gets a label; and a save
+// (with and without the channel override) reloads as exactly the stored messages; the message
+// decoder takes every message.
 #include <unistd.h>
 
 #include <cstdint>
@@ -66,10 +66,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(!loaded.truncated || loaded.count == LoadedMessages::kCapacity);
     const Messages messages = messagesOf(*store);
     for (const auto& m : messages) {
-        FUZZ_CHECK(m.size() >= 2 && m.size() <= LoadedMessages::kMaxMessageBytes);
-        FUZZ_CHECK(m.front() == 0xF0 && m.back() == 0xF7);
-        for (std::size_t i = 0; i + 1 < m.size(); ++i) FUZZ_CHECK(m[i] != 0xF7);
+        FUZZ_CHECK(m.size() <= LoadedMessages::kMaxMessageBytes && wholeSysEx(m));
     }
+    FUZZ_CHECK(validCuts(loaded.unfinished, loaded.count));
 
     const std::vector<std::string> labels = loadedLabels(*store);
     FUZZ_CHECK(labels.size() == messages.size());

@@ -74,16 +74,24 @@ TEST_F(CliTest, SendThenReceiveRoundTripsAFileByteForByte) {
     peer.process().writeLine("report off");
     peer.process().writeLine("echo on");
     const Bytes file = test::patternStream({6, 300, 65535, 20, 4097, 1024, 1024, 7});
-    test::writeBytes(dir.file("in.syx"), file);
-
-    ChildProcess receive({PELLUM_CLI, "receive", dir.file("out.syx"), "--in", peer.outPort(),
-                          "--count", "8", "--timeout", "20"});
-    // Sending before the receiver listens would lose the echo.
-    ASSERT_TRUE(test::waitForConnection(peer.outPort(), 20s)) << "the receiver never connected";
-    const CliRun send = runCli({"send", dir.file("in.syx"), "--out", peer.name() + ":in"});
-    EXPECT_EQ(send.status, 0);
-    EXPECT_EQ(receive.wait(30s), 0);
-    EXPECT_EQ(test::readBytes(dir.file("out.syx")), file);
+    // Status bytes inside messages end them as a cable would, and the sender says so.
+    const Bytes cut{0xF0, 0x41, 0x10, 0x90, 0x3C, 0xF0, 0x43, 0xC0};
+    const Bytes cutSent{0xF0, 0x41, 0x10, 0xF7, 0xF0, 0x43, 0xF7};
+    const std::string told = "in.syx: 2 messages end without F7 (1-2)";
+    for (const auto& [in, count, sent, warning] :
+         {std::tuple{file, "8", file, std::string()}, {cut, "2", cutSent, told}}) {
+        test::writeBytes(dir.file("in.syx"), in);
+        ChildProcess receive({PELLUM_CLI, "receive", dir.file("out.syx"), "--in", peer.outPort(),
+                              "--count", count, "--timeout", "20"});
+        // Sending before the receiver listens would lose the echo.
+        ASSERT_TRUE(test::waitForConnection(peer.outPort(), 20s)) << "the receiver never connected";
+        const CliRun send = runCli({"send", dir.file("in.syx"), "--out", peer.name() + ":in"});
+        EXPECT_EQ(send.status, 0);
+        EXPECT_EQ(send.err.find("without F7") != std::string::npos, !warning.empty());
+        EXPECT_NE(send.err.find(warning), std::string::npos) << send.err;
+        EXPECT_EQ(receive.wait(30s), 0);
+        EXPECT_EQ(test::readBytes(dir.file("out.syx")), sent);
+    }
 }
 
 // A sender that fills every cycle of its port, in events that cut the messages anywhere: every

@@ -37,21 +37,36 @@ TEST(SyxReader, ScanningRules) {
         const char* what;
         Bytes file;
         std::vector<Bytes> messages;
+        std::vector<int> cut;  // the messages closed with an added F7
     };
+    Bytes longRun{0xF0};  // a status byte past the first eight data bytes, and real-time ones
+    for (int i = 0; i < 20; ++i) longRun.push_back(i == 9 || i == 16 ? 0xFE : i);
+    Bytes longCut = longRun;
+    longCut.insert(longCut.end(), {0xC0, 0x01, 0xF0, 0xF7});
+    longRun.push_back(0xF7);  // and the message that C0 cuts is the same
+
     const Case cases[] = {
-        {"empty file", {}, {}},
-        {"no F0 at all", {0x41, 0xF7, 0x10}, {}},
+        {"empty file", {}, {}, {}},
+        {"no F0 at all", {0x41, 0xF7, 0x10}, {}, {}},
         {"bytes outside messages are skipped",
          {0x00, 0xF7, 0xF0, 0x41, 0x10, 0xF7, 0x7F},
-         {{0xF0, 0x41, 0x10, 0xF7}}},
-        {"a second F0 belongs to the open message",
+         {{0xF0, 0x41, 0x10, 0xF7}},
+         {}},
+        {"a second F0 cuts the open message and starts the next",
          {0xF0, 0x41, 0xF0, 0x43, 0xF7},
-         {{0xF0, 0x41, 0xF0, 0x43, 0xF7}}},
-        {"unterminated last message is closed", {0xF0, 0x43, 0x10}, {{0xF0, 0x43, 0x10, 0xF7}}},
-        {"lone F0 at the end", {0xF0, 0x41, 0xF7, 0xF0}, {{0xF0, 0x41, 0xF7}, {0xF0, 0xF7}}},
-        {"status bytes inside a message are kept",
-         {0xF0, 0x90, 0x3C, 0xF8, 0xF7, 0xF0, 0xF7},
-         {{0xF0, 0x90, 0x3C, 0xF8, 0xF7}, {0xF0, 0xF7}}},
+         {{0xF0, 0x41, 0xF7}, {0xF0, 0x43, 0xF7}},
+         {1}},
+        {"unterminated last message is closed",
+         {0xF0, 0x43, 0x10},
+         {{0xF0, 0x43, 0x10, 0xF7}},
+         {1}},
+        {"lone F0 at the end", {0xF0, 0x41, 0xF7, 0xF0}, {{0xF0, 0x41, 0xF7}, {0xF0, 0xF7}}, {2}},
+        {"any other status byte cuts it; what follows up to an F0 is no message",
+         {0xF0, 0x90, 0x3C, 0xF8, 0xF7, 0xF0, 0x41, 0xF6, 0xF0, 0xF0, 0x10},
+         {{0xF0, 0xF7}, {0xF0, 0x41, 0xF7}, {0xF0, 0xF7}, {0xF0, 0x10, 0xF7}},
+         {1, 2, 3, 4}},
+        {"real-time bytes stay where a cable carries them", longRun, {longRun}, {}},
+        {"a cut after them", longCut, {longRun, {0xF0, 0xF7}}, {1}},
     };
     for (const Case& c : cases) {
         LoadedMessages store;
@@ -59,10 +74,19 @@ TEST(SyxReader, ScanningRules) {
         const LoadResult result = loadSyx(c.file, store);
         EXPECT_EQ(stored(store), c.messages) << c.what;
         EXPECT_EQ(result.count, static_cast<int>(c.messages.size())) << c.what;
+        EXPECT_EQ(result.unfinished, c.cut) << c.what;
         EXPECT_FALSE(result.truncated) << c.what;
         for (int i = 0; i < store.count(); ++i)
             EXPECT_EQ(store.length(i), static_cast<int>(c.messages[i].size())) << c.what;
     }
+    // Every cut message is named, a long run of them shortly.
+    EXPECT_EQ(loadWarning("a.syx", 4, {2}),
+              "a.syx の 2 番目のメッセージは F7 で終わっていません。F7 を補って閉じました");
+    std::vector<int> many{1, 2, 3, 5};
+    for (int k = 7; k < 100; k += 2) many.push_back(k);
+    EXPECT_EQ(loadWarning("a.syx", 99, many),
+              "a.syx の 51 個のメッセージ (1-3, 5, 7, 9, 11, 13, 15, 17, 19, 21, ... 番目) は F7 "
+              "で終わっていません。それぞれ F7 を補って閉じました");
 }
 
 TEST(SyxReader, LabelsOfALoadedFile) {
@@ -126,10 +150,9 @@ TEST(SyxFile, SaveAndLoadRoundTripWithOverride) {
 }
 
 TEST(SyxFile, OverrideOnSaveKeepsShortMessagesApart) {
-    // F7 or F0 in byte 2 is a message boundary, not a channel: the file must reload as the same
-    // messages, with the channel changed only where there is one.
-    const std::vector<Bytes> messages{
-        {0xF0, 0x41, 0xF7}, {0xF0, 0x41, 0xF0, 0x10, 0xF7}, {0xF0, 0x43, 0x10, 0xF7}};
+    // F7 in byte 2, or no byte 2, is a message boundary, not a channel: the file must reload as
+    // the same messages, with the channel changed only where there is one.
+    const std::vector<Bytes> messages{{0xF0, 0x41, 0xF7}, {0xF0, 0xF7}, {0xF0, 0x43, 0x10, 0xF7}};
     LoadedMessages store;
     loadSyx(joined(messages), store);
     TempDir dir;
@@ -240,7 +263,9 @@ TEST(SyxFile, StreamedLoadMatchesTheWholeFileScan) {
     Bytes many;
     for (int i = 0; i < LoadedMessages::kCapacity + 1; ++i)
         many.insert(many.end(), {0xF0, 0x41, 0xF7});
-    for (const Bytes& content : {file, edge, many}) {
+    Bytes cutAtPiece((std::size_t{1} << 17) - 2, 0x00);  // a status byte starts the second piece
+    cutAtPiece.insert(cutAtPiece.end(), {0xF0, 0x41, 0x90, 0x3C, 0xF0, 0x43, 0xF7});
+    for (const Bytes& content : {file, edge, many, cutAtPiece}) {
         writeBytes(dir.file("list.syx"), content);
         const SyxListing listing = listSyxFile(dir.file("list.syx"));
         const LoadResult loaded = loadSyxFile(dir.file("list.syx"), streamed);
@@ -248,6 +273,7 @@ TEST(SyxFile, StreamedLoadMatchesTheWholeFileScan) {
         for (const std::string& label : loadedLabels(streamed)) lines += label + '\n';
         EXPECT_EQ(listing.lines, lines);
         EXPECT_EQ(listing.truncated, loaded.truncated);
+        EXPECT_EQ(listing.unfinished, loaded.unfinished);
     }
 }
 
