@@ -230,6 +230,8 @@ private:
     // Says once per burst that received bytes were lost (the driver holds a few seconds of
     // input while the window is busy, but no more), and that the input device went away.
     void checkInputLoss();
+    // The line that tells the chosen input went, once: empty when that is told already.
+    QString untoldInputLoss();
 
     Dialogs& dialogs_;
     midi::MidiService& midi_;

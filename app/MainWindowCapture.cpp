@@ -77,9 +77,7 @@ void MainWindow::checkInputLoss() {
         possibleGaps <= possibleGapsShown_)
         return;
     QStringList lines;
-    if (devicesLost > devicesLostShown_)
-        lines << tr("The MIDI input device \"%1\" was disconnected")
-                     .arg(QString::fromStdString(inputName_));
+    if (const QString gone = untoldInputLoss(); !gone.isEmpty()) lines << gone;
     if (gaps > gapsShown_) {
         // The input fell behind: data went missing, and how much is not known, so a count of
         // the bytes seen lost would say too little.
@@ -92,7 +90,6 @@ void MainWindow::checkInputLoss() {
         lines << tr("Data may have been lost while receiving");
     }
     lossNoticeOpen_ = true;
-    devicesLostShown_ = devicesLost;
     dialogs_.message(lines.join('\n'));
     // What was lost while the box was open belongs to the same burst; a device that went
     // meanwhile is news of its own, told at the next look.
@@ -100,6 +97,14 @@ void MainWindow::checkInputLoss() {
     gapsShown_ = midi_.inputGaps();
     possibleGapsShown_ = midi_.possibleInputGaps();
     lossNoticeOpen_ = false;
+}
+
+QString MainWindow::untoldInputLoss() {
+    const std::uint64_t lost = midi_.lostInputDevices();
+    if (lost <= devicesLostShown_) return {};
+    devicesLostShown_ = lost;
+    return tr("The MIDI input device \"%1\" was disconnected")
+        .arg(QString::fromStdString(inputName_));
 }
 
 void MainWindow::logMessage(const device::ReceivedEvent& event) {

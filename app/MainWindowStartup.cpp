@@ -147,6 +147,8 @@ void MainWindow::followDevices() {
         inputPosition_ = static_cast<std::uint8_t>(inputBack);
         closeDevices();
         openDevices();
+        // Its going, untold while another box was open, is told first: in the order it happened.
+        if (const QString gone = untoldInputLoss(); !gone.isEmpty()) told.prepend(gone);
         told << tr("The MIDI input device \"%1\" is back and open again")
                     .arg(QString::fromStdString(inputName_));
     } else if (outputBack >= 1 && inputList->currentIndex() >= 1) {
