@@ -149,7 +149,7 @@ AtomicFileWriter::AtomicFileWriter(const std::string& path, const std::string& s
         std::error_code error;
         const fs::file_status status = fs::status(target_, error);
         exists_ = fs::exists(status);
-        if (fs::is_directory(status)) throw FileCreateError(path_, true);
+        if (fs::is_directory(status)) throw FileCreateError(path_);
         if (exists_ && !mayReplace(target_, status)) throw FileCreateError(path_);
         temporary_ = temporaryBeside(target_, suffix);
         // "x": never reuse a file that happens to have the temporary's name.

@@ -68,10 +68,7 @@ void readUnchanged(const std::string& path,
                    const std::function<ReadOutcome(std::FILE*, std::uintmax_t)>& read) {
     const FileStamp before = stampOf(path);
     const RegularFile file = openRegularFile(pathFromUtf8(path), kMaxSyxFileBytes);
-    if (file.outcome != OpenOutcome::opened) {
-        std::error_code error;
-        throw FileOpenError(path, std::filesystem::is_directory(pathFromUtf8(path), error));
-    }
+    if (file.outcome != OpenOutcome::opened) throw FileOpenError(path);
     ReadOutcome outcome;
     try {
         outcome = read(file.file.get(), before.size);

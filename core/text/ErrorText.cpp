@@ -1,16 +1,29 @@
 #include "core/text/ErrorText.h"
 
+#include <filesystem>
+#include <system_error>
+
+#include "core/files/FilePath.h"
 #include "core/files/LoadedMessages.h"
 #include "core/text/Errors.h"
 #include "core/text/Texts.h"
 
 namespace pellum {
 
-FileOpenError::FileOpenError(const std::string& fileName, bool folder)
-    : PellumError(text(folder ? Text::IsAFolder : Text::FileOpen, {fileName})) {}
+namespace {
 
-FileCreateError::FileCreateError(const std::string& fileName, bool folder)
-    : PellumError(text(folder ? Text::IsAFolder : Text::FileCreate, {fileName})) {}
+bool isFolder(const std::string& fileName) {
+    std::error_code error;
+    return std::filesystem::is_directory(pathFromUtf8(fileName), error);
+}
+
+}  // namespace
+
+FileOpenError::FileOpenError(const std::string& fileName)
+    : PellumError(text(isFolder(fileName) ? Text::IsAFolder : Text::FileOpen, {fileName})) {}
+
+FileCreateError::FileCreateError(const std::string& fileName)
+    : PellumError(text(isFolder(fileName) ? Text::IsAFolder : Text::FileCreate, {fileName})) {}
 
 MessageTooLongError::MessageTooLongError(int number)
     : PellumError(text(Text::MessageTooLong,

@@ -12,16 +12,17 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// Text::FileOpen: "Cannot open file %1"; or Text::IsAFolder: "%1 is a folder"
+// Text::FileOpen: "Cannot open file %1"; or Text::IsAFolder: "%1 is a folder" when the name
+// is a folder's, which says what is wrong where "cannot open" would not.
 class FileOpenError : public PellumError {
 public:
-    explicit FileOpenError(const std::string& fileName, bool folder = false);
+    explicit FileOpenError(const std::string& fileName);
 };
 
-// Text::FileCreate: "Cannot create file %1"; or Text::IsAFolder
+// Text::FileCreate: "Cannot create file %1"; or Text::IsAFolder, as FileOpenError.
 class FileCreateError : public PellumError {
 public:
-    explicit FileCreateError(const std::string& fileName, bool folder = false);
+    explicit FileCreateError(const std::string& fileName);
 };
 
 // Text::MessageTooLong, or Text::FileMessageTooLong naming the file: a

@@ -59,19 +59,22 @@ TEST(CliList, PrintsTheLabelsTheWindowShows) {
               std::string::npos);
     EXPECT_EQ(r.out, "==> " + dir.file("b.syx") + " <==\n0001 YAMAHA(43H) 3Byte\n");
 
-    // Only regular files are read, .syx or .cfg: a FIFO, a device or a folder fails at once.
+    // Only regular files are read, .syx or .cfg: a FIFO, a device or a folder fails at once, a
+    // folder saying so, also as a capture's file.
     ASSERT_EQ(::mkfifo(dir.file("fifo").c_str(), 0600), 0);
     for (const std::string& path : {dir.file("fifo"), std::string("/dev/zero"), dir.file("")}) {
-        for (const char* command : {"list ", "request "}) {
-            r = runCliLine(command + path);
-            EXPECT_EQ(r.status, 1) << command << path;
-            const bool folderListed = path == dir.file("") && command == std::string("list ");
+        for (const std::string& command : {"list " + path, "request " + path}) {
+            r = runCliLine(command);
+            EXPECT_EQ(r.status, 1) << command;
             EXPECT_EQ(r.err, "pellum-cli: " +
-                                 (folderListed ? path + " はフォルダーです"
-                                               : "ファイル " + path + " は開けません") +
+                                 (path == dir.file("") ? path + " はフォルダーです"
+                                                       : "ファイル " + path + " は開けません") +
                                  "\n");
         }
     }
+    r = runCliLine("receive " + dir.file("") + " --in nothing");
+    EXPECT_EQ(std::tie(r.status, r.err),
+              std::make_tuple(1, "pellum-cli: " + dir.file("") + " はフォルダーです\n"));
 
     r = runCliLine("list --bogus " + dir.file("a.syx"));
     EXPECT_EQ(r.status, 2);
