@@ -1,10 +1,13 @@
 #include "app/MessageView.h"
 
+#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QFontDatabase>
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
+#include <algorithm>
 
+#include "core/messages/IdentityReply.h"
 #include "core/messages/MessageFacts.h"
 #include "core/text/NumberText.h"
 
@@ -52,8 +55,6 @@ MessageView::MessageView(QWidget* parent) : QDialog(parent) {
     layout->addWidget(facts);
     layout->addWidget(bytes, 1);
     layout->addWidget(close);
-    // Room for every fact without scrolling; the bytes take the rest.
-    facts->setFixedHeight(facts->fontMetrics().lineSpacing() * 9 + 12);
     resize(640, 480);
 }
 
@@ -83,7 +84,18 @@ void MessageView::showMessage(const QString& label, std::span<const std::uint8_t
             text += tr("Checksum: none known for this format") + '\n';
             break;
     }
+    // A reply to the Identity Request reads as the Receive tab reads it.
+    if (isIdentityReply(message)) {
+        const SystemInformation info = decodeIdentityReply(message);
+        for (const SystemInformationRow& r : kSystemInformationRows)
+            text += QCoreApplication::translate("pellum::MainWindow", r.caption) + ": " +
+                    QString::fromStdString(info.*r.text) + '\n';
+    }
+    text.chop(1);  // no empty line after the last fact
     facts->setPlainText(text);
+    // Room for every fact without scrolling; the bytes take the rest.
+    const int lines = std::max<int>(9, static_cast<int>(text.count('\n')) + 1);
+    facts->setFixedHeight(facts->fontMetrics().lineSpacing() * lines + 12);
     bytes->setPlainText(hexDump(message));
     show();
     raise();

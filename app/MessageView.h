@@ -1,6 +1,7 @@
 // The message view: what one SysEx message is (maker, device, model, command or Universal
-// sub-ID, address and size where its format has them, the checksum's verdict) and its bytes in
-// hex with their ASCII beside. It only shows: nothing is sent from it.
+// sub-ID, address and size where its format has them, the checksum's verdict, an Identity
+// Reply's System Information) and its bytes in hex with their ASCII beside. It only shows:
+// nothing is sent from it.
 #pragma once
 
 #include <QDialog>

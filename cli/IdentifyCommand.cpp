@@ -59,10 +59,6 @@ const char* const kIdentityHelp =
 
 namespace {
 
-bool isIdentityReply(const std::vector<std::uint8_t>& message) {
-    return message.size() >= 6 && message[1] == 0x7E && message[3] == 0x06 && message[4] == 0x02;
-}
-
 void printSystemInformation(std::span<const std::uint8_t> message) {
     const SystemInformation info = decodeIdentityReply(message);
     for (const SystemInformationRow& row : kSystemInformationRows)

@@ -122,6 +122,10 @@ SystemInformation resetSystemInformation() {
     return {kNotHeld, kUnknown, kNotHeld, kUnknown, kNotHeld, kNotHeld, kNotHeld};
 }
 
+bool isIdentityReply(std::span<const std::uint8_t> message) {
+    return message.size() >= 6 && message[1] == 0x7E && message[3] == 0x06 && message[4] == 0x02;
+}
+
 bool isIdentityMessage(std::span<const std::uint8_t> message) {
     return message.size() >= 2 && message[1] == 0x7E;
 }

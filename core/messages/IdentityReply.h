@@ -43,6 +43,9 @@ inline constexpr std::array<SystemInformationRow, 7> kSystemInformationRows = {{
 // What the labels show after the ports were (re)opened and before any reply.
 SystemInformation resetSystemInformation();
 
+// F0 7E <device> 06 02 ...: a reply to the Identity Request.
+bool isIdentityReply(std::span<const std::uint8_t> message);
+
 // True for every message that takes the identity branch instead of being captured.
 bool isIdentityMessage(std::span<const std::uint8_t> message);
 

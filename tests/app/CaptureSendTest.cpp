@@ -157,6 +157,17 @@ TEST_F(CaptureSend, WrongChecksumsAreMarkedCountedAndViewedWithoutSending) {
     EXPECT_EQ(ui(*form).checksumState->text(), "サム誤り 1");
     QTest::mouseClick(ui(*form).clearListButton, Qt::LeftButton);
     EXPECT_FALSE(ui(*form).checksumState->isVisibleTo(form.get()));
+
+    // An Identity Reply reads as the Receive tab reads one, a 3-byte maker ID included.
+    openThroughToolBar({0xF0, 0x7E, 0x10, 0x06, 0x02, 0x00, 0x20, 0x33, 0x01, 0x00, 0x0A, 0x00,
+                        0x01, 0x02, 0x03, 0x04, 0xF7});
+    ui(*form).messageList->setCurrentRow(0);
+    QTest::keyClick(ui(*form).messageList, Qt::Key_F3);
+    EXPECT_TRUE(ui(*form).messageView->facts->toPlainText().endsWith(
+        "Global Channel: 17\nVendor Name: Access Music Electronics\nVendor ID: 00 20 33H\n"
+        "Machine Name: unknown\nMachine ID: 01H 0AH\nSystem Version: 257\n"
+        "Software Version: 515"))
+        << ui(*form).messageView->facts->toPlainText().toStdString();
 }
 
 TEST_F(CaptureSend, UnsavedCapturesAreAskedAboutBeforeACommandThrowsThemAway) {
