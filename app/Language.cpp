@@ -15,7 +15,8 @@ void useUiLanguages(const QStringList& uiLanguages) {
 
     static QTranslator translator;
     QCoreApplication::removeTranslator(&translator);
-    // The source texts are English: English, and a language without a translation, load none.
+    // The source texts are English: English loads only its plural forms, a language without a
+    // translation loads none.
     if (translator.load(
             QStringLiteral(":/i18n/pellum_%1.qm").arg(QString::fromStdString(language))))
         QCoreApplication::installTranslator(&translator);

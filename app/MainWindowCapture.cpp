@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <algorithm>
+#include <climits>
 
 #include "app/MainWindow.h"
 #include "app/UpDown.h"
@@ -56,10 +57,11 @@ void MainWindow::takeWhatWaits() {
     const int listed = list_.count() - before;
     if (listed > 0 || letGoWhilePaused_ > 0) {
         QString text =
-            tr("%1 messages that arrived while capture was paused are now in the list").arg(listed);
+            tr("%n message(s) that arrived while capture was paused are now in the list", "",
+               listed);
         if (letGoWhilePaused_ > 0)
             text += '\n' +
-                    tr("%1 more found no room in the list and were let go").arg(letGoWhilePaused_);
+                    tr("%n more found no room in the list and were let go", "", letGoWhilePaused_);
         letGoWhilePaused_ = 0;
         showNotice(text);
     }
@@ -83,8 +85,11 @@ void MainWindow::checkInputLoss() {
         // the bytes seen lost would say too little.
         lines << tr("Data was lost while receiving");
     } else if (dropped > lossShown_) {
-        lines << tr("%1 bytes of data were lost while receiving")
-                     .arg(static_cast<qulonglong>(dropped - lossShown_));
+        // The count may pass what an int holds; it only picks the word's form.
+        const std::uint64_t lost = dropped - lossShown_;
+        lines << tr("%1 byte(s) of data were lost while receiving", "",
+                    static_cast<int>(std::min<std::uint64_t>(lost, INT_MAX)))
+                     .arg(static_cast<qulonglong>(lost));
     } else if (possibleGaps > possibleGapsShown_) {
         // Held up between messages while data was coming: whole ones may have gone, or none.
         lines << tr("Data may have been lost while receiving");

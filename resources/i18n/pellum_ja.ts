@@ -41,13 +41,17 @@
         <source>The MIDI output device &quot;%1&quot; went away or was disconnected. Not every byte reached it</source>
         <translation>MIDI 出力デバイス「%1」との接続が切れました。すべてのデータは届いていません</translation>
     </message>
-    <message>
-        <source>%1 messages that arrived while capture was paused are now in the list</source>
-        <translation>キャプチャの一時停止中に届いた %1 個のメッセージをリストに加えました</translation>
+    <message numerus="yes">
+        <source>%n message(s) that arrived while capture was paused are now in the list</source>
+        <translation>
+            <numerusform>キャプチャの一時停止中に届いた %n 個のメッセージをリストに加えました</numerusform>
+        </translation>
     </message>
-    <message>
-        <source>%1 more found no room in the list and were let go</source>
-        <translation>ほかの %1 個はリストに空きがなく、破棄しました</translation>
+    <message numerus="yes">
+        <source>%n more found no room in the list and were let go</source>
+        <translation>
+            <numerusform>ほかの %n 個はリストに空きがなく、破棄しました</numerusform>
+        </translation>
     </message>
     <message>
         <source>Data may have been lost while receiving</source>
@@ -61,9 +65,11 @@
         <source>Data was lost while receiving</source>
         <translation>受信中にデータが失われました</translation>
     </message>
-    <message>
-        <source>%1 bytes of data were lost while receiving</source>
-        <translation>受信中に %1 バイトのデータが失われました</translation>
+    <message numerus="yes">
+        <source>%1 byte(s) of data were lost while receiving</source>
+        <translation>
+            <numerusform>受信中に %1 バイトのデータが失われました</numerusform>
+        </translation>
     </message>
     <message>
         <source>Received a message longer than %1 bytes. It is not recorded</source>

@@ -106,5 +106,16 @@ TEST_F(English, EveryTabMenuAndBoxSpeaksEnglish) {
     expectEnglish(dialogTexts, "Open Request File", "file dialogs");
 }
 
+// One of a thing is said in the singular, as English has it, several in the plural.
+TEST_F(English, CountsTakeTheFormOfTheirNumber) {
+    start();
+    const Bytes bad{0xF0, 0x41, 0x10, 0x42, 0x12, 0x40, 0x00, 0x7F, 0x00, 0x40, 0xF7};
+    for (const auto& [copies, shown] : {std::pair{1, "1 bad sum"}, {2, "2 bad sums"}}) {
+        writeBytes(dir.file("x.syx"), joined(std::vector<Bytes>(copies, bad)));
+        form->openSyxFile(QString::fromStdString(dir.file("x.syx")));
+        EXPECT_EQ(ui(*form).checksumState->text(), shown);
+    }
+}
+
 }  // namespace
 }  // namespace pellum::test

@@ -1,0 +1,35 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en_US">
+<context>
+    <name>pellum::MainWindow</name>
+    <message numerus="yes">
+        <source>%n message(s) that arrived while capture was paused are now in the list</source>
+        <translation>
+            <numerusform>%n message that arrived while capture was paused is now in the list</numerusform>
+            <numerusform>%n messages that arrived while capture was paused are now in the list</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n more found no room in the list and were let go</source>
+        <translation>
+            <numerusform>%n more found no room in the list and was let go</numerusform>
+            <numerusform>%n more found no room in the list and were let go</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 byte(s) of data were lost while receiving</source>
+        <translation>
+            <numerusform>%1 byte of data was lost while receiving</numerusform>
+            <numerusform>%1 bytes of data were lost while receiving</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n bad sum(s)</source>
+        <translation>
+            <numerusform>%n bad sum</numerusform>
+            <numerusform>%n bad sums</numerusform>
+        </translation>
+    </message>
+</context>
+</TS>
