@@ -341,6 +341,10 @@ protected:
         choose(ui(*form).inputList, peer->outPort());
         settle();
     }
+    // The window's input fell behind: the machine was too busy for it, as for a held-up server.
+    void TearDown() override {
+        if (service) test::receiverHeldUp(service->inputGaps() + service->possibleInputGaps());
+    }
     const QString gone =
         QString::fromStdString("MIDI 入力デバイス「" + peer->outPort() + "」との接続が切れました");
     // PipeWire may carry, or lose, what the peer writes right after jack_connect returned: wait
