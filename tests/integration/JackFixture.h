@@ -108,7 +108,7 @@ private:
 // Watches the server while it lives: a cycle run late (an xrun) or gone by without the watch (the
 // frame time jumped) counts as the server held up, the machine too busy for it. Held up, a server
 // drops what full-rate ports carry before any client sees it, so a test program that failed with
-// the server held up proves nothing of Pellum: it runs again, up to three times in all, and the
+// the server held up proves nothing of Pellum: it runs again, up to five times in all, and the
 // last run's result stands. Declared by the tests at the full rate.
 class ServerWatch {
 public:
