@@ -115,7 +115,8 @@ long wholeInOrder(const Bytes& file) {
 TEST_F(DeviceFault, CliStoppedOrInterruptedMidDumpKeepsOnlyWholeMessages) {
     constexpr long kDump = 3000;
     test::writeBytes(dir.file("dump.syx"), test::patternStream(kDump, 1024));
-    const std::pair<int, std::chrono::milliseconds> cases[] = {{SIGSTOP, 300ms}, {SIGSTOP, 4000ms},
+    // The long stop outlasts the server's wait for a client (500 ms) and the quiet time (1.5 s).
+    const std::pair<int, std::chrono::milliseconds> cases[] = {{SIGSTOP, 300ms}, {SIGSTOP, 2000ms},
                                                                {SIGINT, 0ms},    {SIGTERM, 0ms},
                                                                {SIGHUP, 0ms},    {SIGKILL, 0ms}};
     for (const auto& [signal, stall] : cases) {
@@ -124,7 +125,7 @@ TEST_F(DeviceFault, CliStoppedOrInterruptedMidDumpKeepsOnlyWholeMessages) {
         std::filesystem::remove(dir.file("out.syx"));
         // A peer of its own: what the last one had left to play goes with it.
         peer = std::make_unique<test::JackPeer>();
-        auto cli = startReceive("3");
+        auto cli = startReceive("1.5");
         peer->play(dir.file("dump.syx"), "random:1:3000:4", 0);
         // Held up once messages are arriving, wherever the dump then is.
         for (int i = 0;
