@@ -172,7 +172,7 @@ TEST_F(CliTest, SendDeliversEveryMessageWholeAtAnySizeAndPace) {
     // A fresh connection carries the first message too, every time.
     const Bytes five = test::patternStream(5, 1024);
     test::writeBytes(dir.file("five.syx"), five);
-    for (int run = 0; run < (test::kSanitized ? 10 : 60); ++run) {
+    for (int run = 0; run < (test::kSanitized ? 10 : 30); ++run) {
         ASSERT_EQ(runCli({"send", dir.file("five.syx"), "--out", peer.inPort()}).status, 0);
         const int missed = peer.missedCycles();
         const Bytes got = receivedStream(peer, five.size(), 5s);
