@@ -74,12 +74,16 @@ test-tsan: tsan-build
 check-tsan:
 	cd $(TSAN_BUILD) && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" ctest --output-on-failure -j $(JOBS)
 
+# Optimized less and without debug information, which nothing reads under Wine: a file builds in
+# about two thirds of the time. The Linux builds keep -O2.
+WIN_FLAGS ?= -O1 -DNDEBUG
 # The Windows build (mingw-w64) of core/, midi/, platform/ and pellum-cli.exe, its tests run under
 # Wine in a prefix inside $(WIN_BUILD); pellum-cli.exe is compared with the Linux pellum-cli.
 windows-build: deps $(BUILD)/build.ninja
 	@scripts/install-deps windows
 	cmake --build $(BUILD) -j $(JOBS) --target pellum-cli
 	cmake -S . -B $(WIN_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="$(WIN_FLAGS)" \
 	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DPELLUM_BUILD_APP=OFF \
 	  -DPELLUM_LINUX_CLI=$(abspath $(BUILD))/cli/pellum-cli
 	cmake --build $(WIN_BUILD) -j $(JOBS)
