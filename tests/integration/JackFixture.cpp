@@ -269,6 +269,20 @@ std::optional<std::size_t> JackPeer::waitPlayed(std::chrono::milliseconds limit)
     return std::nullopt;
 }
 
+std::optional<JackPeer::Busiest> JackPeer::busiestCycle() {
+    process_.writeLine("cycles");
+    auto line = process_.readLine(std::chrono::seconds(5));
+    while (line && *line == "MISSED") {  // the peer was held up: the run is tried again
+        ++missedCycles_;
+        receiverHeldUp(1);
+        line = process_.readLine(std::chrono::seconds(5));
+    }
+    Busiest busiest;
+    if (!line || std::sscanf(line->c_str(), "CYCLES %zu %zu", &busiest.bytes, &busiest.events) != 2)
+        return std::nullopt;
+    return busiest;
+}
+
 std::optional<std::vector<std::uint8_t>> JackPeer::nextReceived(std::chrono::milliseconds limit) {
     const auto deadline = std::chrono::steady_clock::now() + limit;
     for (;;) {

@@ -87,6 +87,10 @@ public:
     // The bytes of the next "RECV" report, or nothing when none came within `limit`.
     std::optional<std::vector<std::uint8_t>> nextReceived(std::chrono::milliseconds limit);
 
+    // The most bytes and events it received in one cycle so far, or nothing when it did not say.
+    struct Busiest { std::size_t bytes = 0, events = 0; };
+    std::optional<Busiest> busiestCycle();
+
     // How often the peer said its own process was held up (the machine too busy for it), so
     // that input then lost was lost at its end, not Pellum's.
     int missedCycles() const { return missedCycles_; }
