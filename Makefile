@@ -7,6 +7,10 @@ WIN_BUILD  ?= build-windows
 JOBS       ?= $(shell nproc)
 WERROR     := $(if $(CI),ON,OFF)
 CMAKE_GEN  := -G Ninja -DPELLUM_WERROR=$(WERROR)
+# The sanitizer and Windows builds compile files in batches (CMake's unity build): each batch
+# parses the shared headers once, which takes a third off the ASan build. The normal build keeps
+# one file at a time, so that a file missing an include of its own still fails there.
+UNITY      := -DCMAKE_UNITY_BUILD=ON
 
 .PHONY: all deps build run test test-main test-asan test-tsan test-windows bench clean \
         check-main check-alsa check-asan check-tsan check-windows asan-build tsan-build \
@@ -52,7 +56,7 @@ check-alsa:
 
 # ASan+UBSan over every test but the ALSA machine's, whose programs come from the normal build.
 asan-build: deps
-	cmake -S . -B $(ASAN_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DPELLUM_SANITIZE=address
+	cmake -S . -B $(ASAN_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DPELLUM_SANITIZE=address $(UNITY)
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 
 test-asan: asan-build
@@ -65,7 +69,7 @@ check-asan:
 
 # ThreadSanitizer over the Qt-free tests: the ring, the driver callback and the device layer.
 tsan-build: deps
-	cmake -S . -B $(TSAN_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DPELLUM_SANITIZE=thread -DPELLUM_BUILD_APP=OFF
+	cmake -S . -B $(TSAN_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DPELLUM_SANITIZE=thread -DPELLUM_BUILD_APP=OFF $(UNITY)
 	cmake --build $(TSAN_BUILD) -j $(JOBS)
 
 test-tsan: tsan-build
@@ -84,7 +88,7 @@ windows-build: deps $(BUILD)/build.ninja
 	cmake --build $(BUILD) -j $(JOBS) --target pellum-cli
 	cmake -S . -B $(WIN_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="$(WIN_FLAGS)" \
-	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DPELLUM_BUILD_APP=OFF \
+	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DPELLUM_BUILD_APP=OFF $(UNITY) \
 	  -DPELLUM_LINUX_CLI=$(abspath $(BUILD))/cli/pellum-cli
 	cmake --build $(WIN_BUILD) -j $(JOBS)
 

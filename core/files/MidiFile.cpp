@@ -14,8 +14,6 @@
 namespace pellum {
 namespace {
 
-constexpr std::uint8_t kSysExStart = 0xF0;
-constexpr std::uint8_t kSysExEnd = 0xF7;
 constexpr std::uint8_t kMeta = 0xFF;
 constexpr std::uint8_t kEndOfTrack = 0x2F;
 

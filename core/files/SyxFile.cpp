@@ -22,9 +22,6 @@
 namespace pellum {
 namespace {
 
-constexpr std::uint8_t kSysExStart = 0xF0;
-constexpr std::uint8_t kSysExEnd = 0xF7;
-
 const std::uint8_t* find(const std::uint8_t* from, const std::uint8_t* end, std::uint8_t value) {
     return static_cast<const std::uint8_t*>(std::memchr(from, value, end - from));
 }

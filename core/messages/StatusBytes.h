@@ -12,6 +12,9 @@
 
 namespace pellum {
 
+inline constexpr std::uint8_t kSysExStart = 0xF0;
+inline constexpr std::uint8_t kSysExEnd = 0xF7;
+
 // The first byte of 80H or more in [p, end), or `end`. Sixty-four bytes a step where the
 // processor has SSE2 (every x86-64 does): this scan is most of what loading a file costs, and
 // memchr, which a search for F7 alone could use, goes as fast.

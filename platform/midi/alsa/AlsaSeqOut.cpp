@@ -5,17 +5,15 @@
 #include <cerrno>
 #include <thread>
 
+#include "platform/midi/MidiCable.h"
+
 namespace pellum::midi {
 
 namespace {
 
-// As long as JACK output waits for a stalled server.
-constexpr auto kStallLimit = std::chrono::seconds(5);
 constexpr auto kRetryInterval = std::chrono::milliseconds(1);
-// MIDI 1.0 runs at 31250 baud, ten bits to a byte.
-constexpr double kCableBytesPerSecond = 3125;
 // Half of the kernel's usual output buffer for a MIDI port (one page).
-constexpr std::size_t kCableBacklog = 2048;
+constexpr std::size_t kKernelBacklog = 2048;
 
 }  // namespace
 
@@ -105,7 +103,7 @@ std::unique_ptr<AlsaSeqOut> AlsaSeqOut::open(const std::string& clientName, int 
                        snd_seq_get_any_port_info(out->seq_, destClient, destPort, port) >= 0;
     if (!known || snd_seq_client_info_get_card(client) >= 0 ||
         (snd_seq_port_info_get_type(port) & SND_SEQ_PORT_TYPE_HARDWARE) != 0) {
-        out->pace_ = std::make_unique<MidiCablePace>(kCableBacklog);
+        out->pace_ = std::make_unique<MidiCablePace>(kKernelBacklog);
     }
     code = MMSYSERR_NOERROR;
     return out;

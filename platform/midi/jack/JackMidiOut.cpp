@@ -5,6 +5,7 @@
 #include <chrono>
 #include <thread>
 
+#include "platform/midi/MidiCable.h"
 #include "platform/midi/jack/JackClient.h"
 #include "platform/midi/jack/JackLibrary.h"
 
@@ -14,15 +15,12 @@ namespace {
 
 // Enough for several of the largest messages the program sends (65535 bytes) at once.
 constexpr std::size_t kQueueBytes = 256 * 1024;
-// Cycles run every few milliseconds; this long without one means the server has stalled.
-constexpr auto kStallLimit = std::chrono::seconds(5);
 constexpr auto kPollInterval = std::chrono::milliseconds(1);
 // How long a new connection may take to show, and how many cycles it is given after that.
 constexpr auto kConnectLimit = std::chrono::seconds(2);
 constexpr std::uint64_t kSettleCycles = 2;
-// MIDI 1.0 runs at 31250 baud, ten bits to a byte; an interface buffers a little beyond that.
-constexpr double kCableBytesPerSecond = 3125;
-constexpr double kCableBacklog = 256;
+// An interface buffers a little beyond the cable's rate.
+constexpr double kInterfaceBacklog = 256;
 
 }  // namespace
 
@@ -154,7 +152,7 @@ void JackMidiOut::writeEvents(void* buffer, jack_nframes_t frames) noexcept {
     std::size_t cable = SIZE_MAX;
     if (paced_) {
         const double perCycle = cableBytesPerFrame_ * frames;
-        cableCredit_ = std::min(cableCredit_ + perCycle, std::max(perCycle, kCableBacklog));
+        cableCredit_ = std::min(cableCredit_ + perCycle, std::max(perCycle, kInterfaceBacklog));
         cable = static_cast<std::size_t>(cableCredit_);
     }
     const std::size_t serverMax = jack_midi_max_event_size(buffer);
