@@ -115,7 +115,7 @@ bench: deps
 # FUZZERS="fuzz_syx fuzz_cfg" runs some of them.
 FUZZ_BUILD   ?= build-fuzz
 FUZZ_SECONDS ?= 60
-FUZZERS      ?= fuzz_syx fuzz_midi fuzz_cfg fuzz_settings fuzz_identity fuzz_midi_in
+FUZZERS      ?= fuzz_syx fuzz_midi fuzz_cfg fuzz_settings fuzz_identity fuzz_midi_in fuzz_hex
 .PHONY: fuzz fuzz-build test-fuzz
 
 fuzz-build: deps

@@ -52,6 +52,7 @@ MainWindow::MainWindow(Dialogs& dialogs, midi::MidiService& midi, midi::NoticeSi
     connect(lossCheck_, &QTimer::timeout, this, [this] { guarded([this] { checkInputLoss(); }); });
     lossCheck_->start();
     connectHandlers();
+    followHistory();
     guarded([this] { startUp(); });
     // Ports come and go with their programs, servers and cables; a look every second keeps the
     // lists in step without a restart.
@@ -79,7 +80,23 @@ void MainWindow::connectHandlers() {
     connect(viewAction, &QAction::triggered, this, handler(this, &MainWindow::viewMessage));
 
     connect(openButton, &QToolButton::clicked, this, handler(this, &MainWindow::openSyx));
-    connect(deleteButton, &QToolButton::clicked, this, handler(this, &MainWindow::deleteMessage));
+    connect(deleteButton, &QToolButton::clicked, this, handler(this, &MainWindow::deleteLines));
+    connect(cutAction, &QAction::triggered, this, handler(this, &MainWindow::cutLines));
+    connect(copyAction, &QAction::triggered, this, handler(this, &MainWindow::copyLines));
+    connect(pasteAction, &QAction::triggered, this, handler(this, &MainWindow::pasteLines));
+    connect(selectAllAction, &QAction::triggered, messageList, &ListBox::selectAll);
+    connect(undoAction, &QAction::triggered, this, handler(this, &MainWindow::undoStep));
+    connect(redoAction, &QAction::triggered, this, handler(this, &MainWindow::redoStep));
+    connect(moveUpAction, &QAction::triggered, this, [this] { guarded([this] { moveLines(-1); }); });
+    connect(moveDownAction, &QAction::triggered, this,
+            [this] { guarded([this] { moveLines(1); }); });
+    connect(messageList, &ListBox::linesDropped, this, [this](std::vector<int> rows, int before) {
+        guarded([&] { dropLines(rows, before); });
+    });
+    connect(sendSelectedAction, &QAction::triggered, this,
+            handler(this, &MainWindow::startSendingSelected));
+    connect(saveSelectedAction, &QAction::triggered, this,
+            handler(this, &MainWindow::saveSelectedAs));
     connect(sendAllButton, &QToolButton::clicked, this,
             handler(this, &MainWindow::startSendingAll));
     connect(stopButton, &QToolButton::clicked, this, handler(this, &MainWindow::stopSending));

@@ -20,6 +20,7 @@
 #include "app/Dialogs.h"
 #include "app/ListBox.h"
 #include "app/MainWindowControls.h"
+#include "core/list/ListHistory.h"
 #include "core/list/MessageList.h"
 #include "core/messages/ChannelOverride.h"
 #include "device/OutputDevice.h"
@@ -76,7 +77,21 @@ public:
     // New and Clear List as the user gives them: after asking about unsaved work.
     void newListAsked();
     void clearListAsked();
-    void deleteMessage();
+    // The commands on the selected lines; each change is a step that Undo takes back.
+    void deleteLines();
+    void cutLines();
+    void copyLines();
+    // Adds the messages of the clipboard's hex text after the selected lines (or the current
+    // one, or at the end); text that is not whole SysEx is refused and changes nothing.
+    void pasteLines();
+    // `by` -1 moves the selected lines up a line, +1 down.
+    void moveLines(int by);
+    void dropLines(const std::vector<int>& rows, int before);
+    void undoStep();
+    void redoStep();
+    // Saves the selected lines only, with the override as the Config tab sets it; the list,
+    // its file and its mark stay as they are.
+    void saveSelectedAs();
     // Opens the message view on the selected line (or the current one); sends nothing.
     void viewMessage();
 
@@ -127,9 +142,13 @@ public:
     // Capture back on after a send paused it, without reopening the ports.
     void resumeCapture();
     void startSendingAll();
+    // Sends the lines selected when it starts, paced as Send All.
+    void startSendingSelected();
     void sendNextMessage();
     void stopSending();
     void sendStoredMessage(int index);
+    // Sends `stored` with the override applied to a copy.
+    void sendMessage(std::span<const std::uint8_t> stored);
     // send long message on the output port; a message the port could not hand on (the MIDI
     // server went away) is raised as an error with the port's text.
     void sendOut(std::span<const std::uint8_t> bytes);
@@ -223,6 +242,16 @@ private:
     void showIdentityReply(std::span<const std::uint8_t> message);
     // Everything that follows from the list: the buttons, the counts, the mark in the title.
     void followList();
+    // The Edit menu names the steps Undo and Redo would take.
+    void followHistory();
+    // The selected lines' messages, in list order.
+    std::vector<std::span<const std::uint8_t>> selectedMessages() const;
+    // The file the list stands for, as a step that replaces the list records it.
+    ListFile listFile() const;
+    void takeOutcome(const ListHistory::Outcome& outcome);
+    // The first run of a run: the bar, the buttons and the first wait.
+    void beginRun(int total, std::size_t firstLength);
+    std::size_t runLength(int position) const;
     void showSystemInformation(const SystemInformation& info);
     // A plain notice, unless the same one is still open: its modal loop goes on handling input
     // events, each of which would stack another box.
@@ -238,6 +267,9 @@ private:
     Registry& registry_;
     device::OutputDevice output_;
     MessageList list_;
+    ListHistory history_{list_};
+    // The lines a Send Selected run sends, as they were when it began; empty in a Send All run.
+    std::vector<ListLine> runLines_;
     // Not a child of the window: it goes before the list it shows, also when the constructor
     // throws, while Qt deletes the children after every member.
     std::unique_ptr<MessageListModel> listModel_;

@@ -155,8 +155,11 @@ void MainWindow::showNotice(const QString& text) {
 // ---- Sending ----
 
 void MainWindow::sendStoredMessage(int index) {
+    sendMessage(list_.message(index));
+}
+
+void MainWindow::sendMessage(std::span<const std::uint8_t> stored) {
     setWaitCursor(true);
-    const auto stored = list_.message(index);
     std::vector<std::uint8_t> work(stored.begin(), stored.end());
     applyChannelOverride(work, channelOverride());
     if (sendOn->isChecked() && !work.empty()) {
@@ -213,20 +216,42 @@ void MainWindow::armTimer(int milliseconds) {
 }
 
 void MainWindow::startSendingAll() {
-    tabs->setCurrentIndex(0);
-    stopButton->setEnabled(true);
-    sendAllButton->setEnabled(false);
-    // An empty range would turn the bar into a busy indicator; an empty list shows it empty.
-    listFill->setMaximum(std::max(messageList->count(), 1));
-    listFill->setTextVisible(true);
+    runLines_.clear();
     if (messageList->selectedRow() < 0 || messageList->selectedRow() == messageList->count() - 1)
         messageList->setCurrentRow(0);
     autoSendPosition_ = std::max(messageList->selectedRow(), 0);
+    beginRun(messageList->count(), list_.length(autoSendPosition_));
+}
+
+void MainWindow::startSendingSelected() {
+    const std::vector<int> rows = messageList->selectedRows();
+    if (rows.empty()) return;
+    // What was chosen goes out, whatever the list does meanwhile.
+    runLines_.clear();
+    for (const int row : rows) runLines_.push_back(list_.line(row));
+    autoSendPosition_ = 0;
+    beginRun(static_cast<int>(runLines_.size()), runLength(0));
+}
+
+void MainWindow::beginRun(int total, std::size_t firstLength) {
+    tabs->setCurrentIndex(0);
+    stopButton->setEnabled(true);
+    sendAllButton->setEnabled(false);
+    sendSelectedAction->setEnabled(false);
+    // An empty range would turn the bar into a busy indicator; an empty list shows it empty.
+    listFill->setMaximum(std::max(total, 1));
+    listFill->setTextVisible(true);
     // The first wait is Manual's own, without the length's: a run starts when the user says.
-    armTimer(autoSpeed->isChecked()
-                 ? static_cast<int>(waitBeforeMessage(list_.length(autoSendPosition_)))
-                 : manualWaitMs());
+    armTimer(autoSpeed->isChecked() ? static_cast<int>(waitBeforeMessage(firstLength))
+                                    : manualWaitMs());
     sendTimer->start();
+}
+
+std::size_t MainWindow::runLength(int position) const {
+    if (runLines_.empty()) return list_.length(position);
+    return position < static_cast<int>(runLines_.size())
+               ? runLines_[static_cast<std::size_t>(position)].bytes.size()
+               : 0;
 }
 
 void MainWindow::sendNextMessage() {
@@ -244,9 +269,15 @@ void MainWindow::sendNextMessage() {
         return;
     }
     if (!overrideBox->isChecked()) channelStepper->setEnabled(false);
-    if (autoSendPosition_ < messageList->count()) {
-        messageList->setCurrentRow(autoSendPosition_);
-        sendStoredMessage(autoSendPosition_);
+    const int total = runLines_.empty() ? messageList->count() : static_cast<int>(runLines_.size());
+    if (autoSendPosition_ < total) {
+        if (runLines_.empty()) {
+            messageList->setCurrentRow(autoSendPosition_);
+            sendStoredMessage(autoSendPosition_);
+        } else {
+            // The selection stays as the user made it.
+            sendMessage(runLines_[static_cast<std::size_t>(autoSendPosition_)].bytes);
+        }
         ++autoSendPosition_;
         listFill->setValue(autoSendPosition_);
         armTimer(waitBefore(autoSendPosition_));
@@ -257,6 +288,7 @@ void MainWindow::sendNextMessage() {
 
 void MainWindow::stopSending() {
     sendTimer->stop();
+    runLines_.clear();
     stopButton->setEnabled(false);
     followList();
     // A bar left full would read as a run still going.
@@ -270,9 +302,10 @@ int MainWindow::manualWaitMs() const {
 
 int MainWindow::waitBefore(int position) const {
     // Past the last message there is no length to read: the closing tick comes after 1 ms.
-    if (position >= messageList->count()) return static_cast<int>(waitBeforeMessage(0));
+    const int total = runLines_.empty() ? messageList->count() : static_cast<int>(runLines_.size());
+    if (position >= total) return static_cast<int>(waitBeforeMessage(0));
     return static_cast<int>(
-        waitBeforeMessage(list_.length(position), autoSpeed->isChecked() ? 0 : manualWaitMs()));
+        waitBeforeMessage(runLength(position), autoSpeed->isChecked() ? 0 : manualWaitMs()));
 }
 
 void MainWindow::showPacing() {

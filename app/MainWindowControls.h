@@ -62,6 +62,18 @@ struct MainWindowControls {
     // On: choosing a line sends it; off: moving selects, Enter or a double-click sends.
     QAction* sendOnSelectAction;
     QAction* resumeCaptureAction;
+    QAction* moveUpAction;
+    QAction* moveDownAction;
+    QAction* sendSelectedAction;
+    QAction* saveSelectedAction;
+    // The Edit menu.
+    QMenu* editMenu;
+    QAction* undoAction;
+    QAction* redoAction;
+    QAction* cutAction;
+    QAction* copyAction;
+    QAction* pasteAction;
+    QAction* selectAllAction;
 
     QTabWidget* tabs;
     QWidget* sysexTab;

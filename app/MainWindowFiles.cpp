@@ -27,10 +27,10 @@ ChannelOverride MainWindow::channelOverride() const {
 }
 
 void MainWindow::newList() {
-    list_.clear();
-    list_.markSaved();
+    history_.replaceAll({}, StepKind::clear, listFile(), {});
     listFile_.clear();
     saveTarget_.clear();
+    followHistory();
     followList();
     takeWhatWaits();  // a full list left it in the input
 }
@@ -47,17 +47,6 @@ void MainWindow::clearListAsked() {
     if (mayDiscardList()) clearList();
 }
 
-void MainWindow::deleteMessage() {
-    // The message goes with its line; the other lines keep their labels.
-    const int row = messageList->selectedRow();
-    if (row >= 0) {
-        list_.erase(row, 1);
-        // Qt selects the next line; none stays selected, so a second press deletes nothing.
-        messageList->selectNone();
-    }
-    takeWhatWaits();
-}
-
 void MainWindow::openSyx() {
     if (!mayDiscardList()) return;
     if (const auto file = dialogs_.openFile(openSyxDialog)) openSyxFile(*file);
@@ -69,12 +58,13 @@ void MainWindow::openSyxFile(const QString& fileName) {
     const std::string name = fileNameUtf8(fileName);
     auto loaded = std::make_shared<LoadedMessages>();
     const LoadResult result = loadMessageFile(name, *loaded);
-    list_.replaceAll(MessageList::fileLines(std::move(loaded)));
-    list_.markSaved();
-    listFile_ = fileName;
     const bool whole =
         !result.truncated && result.unfinished.empty() && result.escapes == 0 && !isMidiFileName(name);
+    history_.replaceAll(MessageList::fileLines(std::move(loaded)), StepKind::open, listFile(),
+                        {fileName.toStdString(), whole ? fileName.toStdString() : std::string()});
+    listFile_ = fileName;
     saveTarget_ = whole ? fileName : QString();
+    followHistory();
     followList();
     if (result.truncated) dialogs_.message(tr("The list is full"));
     // A message the file cut off goes out with an F7 the file never had: the user must know.
@@ -87,6 +77,7 @@ void MainWindow::followList() {
     const bool running = sendTimer->isActive();
     const bool lines = list_.count() > 0;
     sendAllButton->setEnabled(lines && !running);
+    sendSelectedAction->setEnabled(lines && !running);
     deleteButton->setEnabled(lines);
     const int wrong = list_.wrongChecksums();
     checksumState->setText(tr("%n bad sum(s)", "", wrong));

@@ -200,19 +200,44 @@ void MainWindow::buildMenu() {
     exitAction = fileMenu->addAction(tr("E&xit"));
     exitAction->setShortcut(QKeySequence(Qt::Key_F10));
 
+    // Editing the list: each change a step that Undo takes back, messages copied as hex text.
+    editMenu = menuBar()->addMenu(tr("&Edit"));
+    undoAction = editMenu->addAction(tr("&Undo"));
+    undoAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    redoAction = editMenu->addAction(tr("&Redo"));
+    redoAction->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    editMenu->addSeparator();
+    cutAction = editMenu->addAction(tr("Cu&t"));
+    cutAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_X));
+    copyAction = editMenu->addAction(tr("&Copy"));
+    copyAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
+    pasteAction = editMenu->addAction(tr("&Paste"));
+    pasteAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
+    editMenu->addSeparator();
+    selectAllAction = editMenu->addAction(tr("Select &All"));
+    selectAllAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_A));
+
     // The tool bar's list and sending commands, where the keyboard finds them and their keys.
     listMenu = menuBar()->addMenu(tr("&List"));
     listMenu->addAction(clearListAction);
     deleteAction = listMenu->addAction(tr("&Delete Message"));
     deleteAction->setShortcut(QKeySequence(Qt::Key_Delete));
+    moveUpAction = listMenu->addAction(tr("Move &Up"));
+    moveUpAction->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Up));
+    moveDownAction = listMenu->addAction(tr("Move Dow&n"));
+    moveDownAction->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Down));
     // A key, not a click: clicking a line sends it.
     viewAction = listMenu->addAction(tr("&View Message..."));
     viewAction->setShortcut(QKeySequence(Qt::Key_F3));
     listMenu->addSeparator();
     sendAllAction = listMenu->addAction(tr("Send &All"));
     sendAllAction->setShortcut(QKeySequence(Qt::Key_F5));
+    sendSelectedAction = listMenu->addAction(tr("Send S&elected"));
+    sendSelectedAction->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F5));
     stopAction = listMenu->addAction(tr("S&top Sending"));
     stopAction->setShortcut(QKeySequence(Qt::Key_Escape));
+    saveSelectedAction = listMenu->addAction(tr("Save Selected &As..."));
     listMenu->addSeparator();
     sendOnSelectAction = listMenu->addAction(tr("Send the &Selected Line"));
     sendOnSelectAction->setCheckable(true);
@@ -277,6 +302,10 @@ void MainWindow::buildSysExTab() {
     messageList->setFont(arial(13, true));
     listModel_ = std::make_unique<MessageListModel>(list_);
     messageList->setModel(listModel_.get());
+    // The commands on the selection, under the right button too.
+    messageList->setContextMenuPolicy(Qt::ActionsContextMenu);
+    messageList->addActions({sendSelectedAction, saveSelectedAction, cutAction, copyAction,
+                             pasteAction, deleteAction, moveUpAction, moveDownAction});
     messageList->setStyleSheet("QListView::item { height: 16px; padding: 0; }");
     messageList->setAttribute(Qt::WA_InputMethodEnabled, false);
     // A long maker name gives way in the middle: the line's number and byte count stay in sight.

@@ -62,6 +62,8 @@ void MainWindow::startUp() {
     setWaitCursor(false);
     list_.clear();
     list_.markSaved();
+    history_.clear();
+    followHistory();
     followList();
     tellMissing(inputMissing, outputMissing);
 }

@@ -3,7 +3,11 @@
 #include <QApplication>
 #include <QBrush>
 #include <QColor>
+#include <QMimeData>
 #include <QStyle>
+#include <algorithm>
+
+#include "core/messages/HexMessages.h"
 
 namespace pellum {
 
@@ -39,6 +43,22 @@ QVariant MessageListModel::data(const QModelIndex& index, int role) const {
         default:
             return {};
     }
+}
+
+Qt::ItemFlags MessageListModel::flags(const QModelIndex& index) const {
+    if (!index.isValid()) return Qt::ItemIsDropEnabled;
+    return QAbstractListModel::flags(index) | Qt::ItemIsDragEnabled;
+}
+
+QMimeData* MessageListModel::mimeData(const QModelIndexList& indexes) const {
+    std::vector<int> rows;
+    for (const QModelIndex& index : indexes) rows.push_back(index.row());
+    std::sort(rows.begin(), rows.end());
+    std::vector<std::span<const std::uint8_t>> messages;
+    for (const int row : rows) messages.push_back(list_.message(row));
+    auto* data = new QMimeData;
+    data->setText(QString::fromStdString(messagesAsHex(messages)));
+    return data;
 }
 
 void MessageListModel::listChanging(const ListChange& change) {

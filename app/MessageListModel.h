@@ -19,6 +19,11 @@ public:
 
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
+    // Lines are dragged between lines, and carry their messages as hex text wherever they go.
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    Qt::DropActions supportedDropActions() const override { return Qt::MoveAction; }
+    QStringList mimeTypes() const override { return {QStringLiteral("text/plain")}; }
+    QMimeData* mimeData(const QModelIndexList& indexes) const override;
 
 signals:
     // After every step of the list, once the views know of it.

@@ -17,6 +17,7 @@ int identifyCommand(const Args& args);
 int identityCommand(const Args& args);
 int requestCommand(const Args& args);
 int convertCommand(const Args& args);
+int pickCommand(const Args& args);
 
 extern const char* const kListHelp;
 extern const char* const kPortsHelp;
@@ -26,8 +27,12 @@ extern const char* const kIdentifyHelp;
 extern const char* const kIdentityHelp;
 extern const char* const kRequestHelp;
 extern const char* const kConvertHelp;
+extern const char* const kPickHelp;
 
 // "pellum-cli: <text>" on standard error.
 void complain(const std::string& text);
+
+// `a` and `b` name one file, `b` perhaps not there yet.
+bool sameFile(const std::string& a, const std::string& b);
 
 }  // namespace pellum::cli

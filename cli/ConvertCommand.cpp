@@ -34,8 +34,6 @@ const char* const kConvertHelp =
     "more than 9999, or OUT could not be written, 2 on a usage error (OUT the same file as IN\n"
     "included).\n";
 
-namespace {
-
 bool sameFile(const std::string& a, const std::string& b) {
     std::error_code error;
     const auto pa = pathFromUtf8(a);
@@ -47,8 +45,6 @@ bool sameFile(const std::string& a, const std::string& b) {
     const auto cb = std::filesystem::weakly_canonical(pb, errorB);
     return !errorA && !errorB && ca == cb;
 }
-
-}  // namespace
 
 int convertCommand(const Args& args) {
     const Options options = parseOptions("convert", args, {"--interval"});

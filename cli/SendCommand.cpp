@@ -6,6 +6,7 @@
 
 #include "cli/Commands.h"
 #include "cli/Devices.h"
+#include "cli/LineList.h"
 #include "cli/Options.h"
 #include "core/files/LoadedMessages.h"
 #include "core/files/MidiFile.h"
@@ -18,7 +19,7 @@
 namespace pellum::cli {
 
 const char* const kSendHelp =
-    "Usage: pellum-cli send FILE --out X [--interval MS]\n"
+    "Usage: pellum-cli send FILE --out X [--interval MS] [--lines LINES]\n"
     "\n"
     "Sends each SysEx message of FILE (.syx, or a Standard MIDI File: .mid, .midi), in the\n"
     "order 'pellum-cli list' shows them, as one long message to output device X\n"
@@ -26,6 +27,9 @@ const char* const kSendHelp =
     "has been handed on.\n"
     "\n"
     "  --out X          the output device\n"
+    "  --lines LINES    only the messages on LINES, numbered from 1 as 'pellum-cli list'\n"
+    "                   shows them: single lines and ranges apart by commas, such as 1,3-5;\n"
+    "                   they go in FILE's order, each once\n"
     "  --interval MS    wait at least MS milliseconds between two messages, counted from\n"
     "                   when the first has left the port, as the window's Manual pacing\n"
     "                   does, and never less than the default: the next\n"
@@ -40,7 +44,7 @@ const char* const kSendHelp =
     "or the MIDI server gone before every byte was handed on), 2 on a usage error.\n";
 
 int sendCommand(const Args& args) {
-    const Options options = parseOptions("send", args, {"--out", "--interval"});
+    const Options options = parseOptions("send", args, {"--out", "--interval", "--lines"});
     if (options.plain.size() != 1) throw UsageError("send: give exactly one .syx or .mid file");
     const auto out = options.value("--out");
     if (!out) throw UsageError("send: --out is missing");
@@ -54,6 +58,13 @@ int sendCommand(const Args& args) {
                           "nothing was sent");
     }
     if (store.count() == 0) throw PellumError(path + " holds no SysEx message; nothing was sent");
+    std::vector<int> rows;
+    if (const auto lines = options.value("--lines")) {
+        rows = chosenLines("send", *lines, store.count());
+    } else {
+        for (int i = 0; i < store.count(); ++i) rows.push_back(i);
+    }
+    const int total = static_cast<int>(rows.size());
     // Told before a send that may take minutes: the messages go as the list shows them, cut.
     if (const std::string cut = loadWarning(path, store.count(), loaded.unfinished); !cut.empty())
         complain(cut);
@@ -67,29 +78,30 @@ int sendCommand(const Args& args) {
     const auto check = [&](midi::MMRESULT code, int handedOn, const std::string& what) {
         if (code == midi::kMidiDestinationGone) {
             throw PellumError(name + " went away or was disconnected; " + std::to_string(handedOn) +
-                              " of " + std::to_string(store.count()) +
+                              " of " + std::to_string(total) +
                               " messages had been handed on, not every byte reached it");
         }
         throwOnMidiError(what, code);
     };
     std::uint64_t bytes = 0;
-    for (int i = 0; i < store.count(); ++i) {
-        const auto message = store.message(i);
+    for (int i = 0; i < total; ++i) {
+        const int row = rows[static_cast<std::size_t>(i)];
+        const auto message = store.message(row);
         check(port.sendLongMessage(message), i,
-              "message " + std::to_string(i + 1) + " (" + std::to_string(message.size()) +
+              "message " + std::to_string(row + 1) + " (" + std::to_string(message.size()) +
                   " bytes) was not sent");
         bytes += message.size();
-        if (i + 1 == store.count() || interval == 0) continue;
+        if (i + 1 == total || interval == 0) continue;
         // The wait counts from when the message left, not from when the port took it.
-        check(port.waitUntilSent(), i, "message " + std::to_string(i + 1) + " did not leave");
-        std::this_thread::sleep_for(
-            std::chrono::milliseconds(waitBeforeMessage(store.length(i + 1), interval)));
+        check(port.waitUntilSent(), i, "message " + std::to_string(row + 1) + " did not leave");
+        std::this_thread::sleep_for(std::chrono::milliseconds(
+            waitBeforeMessage(store.length(rows[static_cast<std::size_t>(i) + 1]), interval)));
     }
     // Returns once the port has handed every byte on, or could not.
-    check(port.close(), store.count(),
-          "not every byte of the " + std::to_string(store.count()) + " messages reached " + name);
+    check(port.close(), total,
+          "not every byte of the " + std::to_string(total) + " messages reached " + name);
     std::fprintf(stderr, "sent %s, %s, to %s\n",
-                 counted(static_cast<std::uint64_t>(store.count()), "message", "messages").c_str(),
+                 counted(static_cast<std::uint64_t>(total), "message", "messages").c_str(),
                  counted(bytes, "byte", "bytes").c_str(), name.c_str());
     if (const std::string note = escapeWarning(path, loaded.escapes); !note.empty()) complain(note);
     return 0;

@@ -50,6 +50,7 @@ struct Command {
 const Command kCommands[] = {
     {"list", pellum::cli::listCommand, &pellum::cli::kListHelp},
     {"convert", pellum::cli::convertCommand, &pellum::cli::kConvertHelp},
+    {"pick", pellum::cli::pickCommand, &pellum::cli::kPickHelp},
     {"ports", pellum::cli::portsCommand, &pellum::cli::kPortsHelp},
     {"send", pellum::cli::sendCommand, &pellum::cli::kSendHelp},
     {"receive", pellum::cli::receiveCommand, &pellum::cli::kReceiveHelp},

@@ -68,8 +68,7 @@ int MessageList::append(std::span<const std::uint8_t> bytes, Origin origin,
                         std::optional<std::int64_t> arrivalNs) {
     if (full()) return -1;
     // Never below the count: a number shown is never given again until the list is emptied.
-    const int number = std::max(nextNumber_, count() + 1);
-    ListLine line = makeLine(bytes, number, origin, arrivalNs);
+    ListLine line = makeLine(bytes, nextNumber(), origin, arrivalNs);
     const int row = count();
     std::vector<ListLine> one;
     one.push_back(std::move(line));
@@ -119,7 +118,7 @@ void MessageList::move(int first, int count, int to) {
         std::rotate(begin + to, begin + first, begin + first + count);
     else
         std::rotate(begin + first, begin + first + count, begin + to + count);
-    ++revision_;
+    revise();
     changed(change);
 }
 
@@ -141,7 +140,7 @@ std::vector<ListLine> MessageList::replaceAll(std::vector<ListLine> lines) {
     const ListChange change{ListChange::Kind::reset, 0, count()};
     changing(change);
     std::swap(lines_, lines);
-    ++revision_;
+    revise();
     totalBytes_ = 0;
     wrongChecksums_ = 0;
     nextNumber_ = 1;
@@ -199,7 +198,7 @@ void MessageList::changed(const ListChange& change) {
 void MessageList::tally(const ListLine& line, int sign) {
     totalBytes_ += sign > 0 ? line.bytes.size() : -line.bytes.size();
     if (line.checksum.verdict == Checksum::Verdict::wrong) wrongChecksums_ += sign;
-    ++revision_;
+    revise();
 }
 
 }  // namespace pellum

@@ -4,6 +4,7 @@
 // before and after; a step that takes lines out hands them back, so that it can be undone.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -65,6 +66,14 @@ public:
     // The list differs from the file it was loaded from or last saved to.
     bool unsaved() const { return revision_ != savedRevision_; }
     void markSaved() { savedRevision_ = revision_; }
+    // Every state of the list has a revision of its own, never given to another; undoing a step
+    // takes the list back to its revision from before, and so to the saved state if it was.
+    std::uint64_t revision() const { return revision_; }
+    void restoreRevision(std::uint64_t revision) { revision_ = revision; }
+    std::uint64_t savedRevision() const { return savedRevision_; }
+    void restoreSavedRevision(std::uint64_t revision) { savedRevision_ = revision; }
+    // The number the next captured or typed message gets.
+    int nextNumber() const { return std::max(nextNumber_, count() + 1); }
     // Every line's bytes in order, as the file writers take them.
     std::vector<std::span<const std::uint8_t>> spans() const;
 
@@ -101,6 +110,7 @@ private:
     void changing(const ListChange& change);
     void changed(const ListChange& change);
     void tally(const ListLine& line, int sign);
+    void revise() { revision_ = ++lastRevision_; }
 
     std::vector<ListLine> lines_;
     std::vector<ListObserver*> observers_;
@@ -108,6 +118,7 @@ private:
     std::uint64_t totalBytes_ = 0;
     int wrongChecksums_ = 0;
     std::uint64_t revision_ = 0;
+    std::uint64_t lastRevision_ = 0;
     std::uint64_t savedRevision_ = 0;
 };
 

@@ -30,6 +30,13 @@ const TextColumn kTextTable[] = {
          "all",
          "cut short inside the maker ID",
          "%1 is a folder",
+         "Line %1: %2",
+         "no F0: a message must begin with F0",
+         "no F7: the message does not end",
+         "%1 inside a message: data bytes are below 80H",
+         "'%1' is not a hex byte",
+         "no SysEx message",
+         "The list has no room for the %1 lines this would put back",
      }},
     {"ja",
      {
@@ -57,6 +64,13 @@ const TextColumn kTextTable[] = {
          "全機器",
          "メーカー ID の途中で切れています",
          "%1 はフォルダーです",
+         "%1 行目: %2",
+         "F0 がありません: メッセージは F0 で始まります",
+         "F7 がありません: メッセージが終わっていません",
+         "メッセージの中に %1 があります: データバイトは 80H 未満です",
+         "'%1' は 16 進数のバイトではありません",
+         "SysEx メッセージがありません",
+         "元に戻す %1 行を入れる空きがリストにありません",
      }},
 };
 

@@ -33,6 +33,13 @@ enum class Text {
     AllDevices,          // an Identity Reply's device 7FH
     ReplyCutInItsId,     // an Identity Reply that ends inside its maker ID
     IsAFolder,           // %1 file name
+    HexLine,             // %1 line number, %2 what is wrong there
+    HexNoStart,          // a message that does not begin with F0
+    HexNoEnd,            // a message without its F7
+    HexHighByte,         // %1 the byte, inside a message
+    HexNotHex,           // %1 the word
+    HexNoMessage,        // text without a message
+    NoRoomToUndo,        // %1 how many lines
     Count
 };
 

@@ -4,6 +4,13 @@
 <context>
     <name>pellum::MainWindow</name>
     <message numerus="yes">
+        <source>The list has room for %n more message(s)</source>
+        <translation>
+            <numerusform>The list has room for %n more message</numerusform>
+            <numerusform>The list has room for %n more messages</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
         <source>%n message(s) that arrived while capture was paused are now in the list</source>
         <translation>
             <numerusform>%n message that arrived while capture was paused is now in the list</numerusform>

@@ -411,6 +411,96 @@
         <source>Resume</source>
         <translation>再開</translation>
     </message>
+    <message>
+        <source>Delete</source>
+        <translation>Delete</translation>
+    </message>
+    <message>
+        <source>Cut</source>
+        <translation>Cut</translation>
+    </message>
+    <message>
+        <source>Paste</source>
+        <translation>Paste</translation>
+    </message>
+    <message>
+        <source>Move</source>
+        <translation>Move</translation>
+    </message>
+    <message>
+        <source>Open</source>
+        <translation>Open</translation>
+    </message>
+    <message>
+        <source>New Message</source>
+        <translation>New Message</translation>
+    </message>
+    <message>
+        <source>Edit</source>
+        <translation>Edit</translation>
+    </message>
+    <message>
+        <source>Fix Checksum</source>
+        <translation>Fix Checksum</translation>
+    </message>
+    <message numerus="yes">
+        <source>The list has room for %n more message(s)</source>
+        <translation>
+            <numerusform>リストにはあと %n 個のメッセージしか入りません</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>&amp;Undo %1</source>
+        <translation>Undo %1(&amp;U)</translation>
+    </message>
+    <message>
+        <source>&amp;Undo</source>
+        <translation>Undo(&amp;U)</translation>
+    </message>
+    <message>
+        <source>&amp;Redo %1</source>
+        <translation>Redo %1(&amp;R)</translation>
+    </message>
+    <message>
+        <source>&amp;Redo</source>
+        <translation>Redo(&amp;R)</translation>
+    </message>
+    <message>
+        <source>&amp;Edit</source>
+        <translation>Edit(&amp;E)</translation>
+    </message>
+    <message>
+        <source>Cu&amp;t</source>
+        <translation>Cut(&amp;T)</translation>
+    </message>
+    <message>
+        <source>&amp;Copy</source>
+        <translation>Copy(&amp;C)</translation>
+    </message>
+    <message>
+        <source>&amp;Paste</source>
+        <translation>Paste(&amp;P)</translation>
+    </message>
+    <message>
+        <source>Select &amp;All</source>
+        <translation>Select All(&amp;A)</translation>
+    </message>
+    <message>
+        <source>Move &amp;Up</source>
+        <translation>Move Up(&amp;U)</translation>
+    </message>
+    <message>
+        <source>Move Dow&amp;n</source>
+        <translation>Move Down(&amp;N)</translation>
+    </message>
+    <message>
+        <source>Send S&amp;elected</source>
+        <translation>Send Selected(&amp;E)</translation>
+    </message>
+    <message>
+        <source>Save Selected &amp;As...</source>
+        <translation>Save Selected As(&amp;A)...</translation>
+    </message>
 </context>
 <context>
     <name>pellum::MessageView</name>

@@ -51,6 +51,21 @@ TEST_F(CliTest, APartOfNamesOfSeveralPortsIsRefusedWithThemListedAndAWholeNameWi
     EXPECT_EQ(b.nextReceived(5s), (Bytes{0xF0, 0x7D, 0x01, 0xF7}));
 }
 
+// --lines sends those messages only, in the file's order; a wrong part of LINES is named before
+// anything goes out.
+TEST_F(CliTest, SendLinesSendsOnlyThoseLinesInTheFilesOrder) {
+    test::writeBytes(dir.file("ten.syx"), test::patternStream(10, 50));
+    const CliRun run =
+        runCli({"send", dir.file("ten.syx"), "--out", peer.inPort(), "--lines", "9,2-3,3"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    for (const int k : {1, 2, 8}) EXPECT_EQ(peer.nextReceived(5s), patternMessage(k, 50));
+    const CliRun wrong =
+        runCli({"send", dir.file("ten.syx"), "--out", peer.inPort(), "--lines", "2,4-x"});
+    EXPECT_EQ(wrong.status, 2);
+    EXPECT_NE(wrong.err.find("'4-x'"), std::string::npos) << wrong.err;
+    EXPECT_FALSE(peer.nextReceived(500ms));
+}
+
 TEST(CliPorts, ARunningServerIsNeverSaidToBeMissing) {  // no peer: maybe no port at all
     const CliRun run = runCli({"ports"});
     EXPECT_EQ(run.status, 0);

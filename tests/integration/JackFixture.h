@@ -136,6 +136,9 @@ std::string receiverSaid(const std::string& errorFile);
 // least `ms` after the one before. A message leaves at a cycle's start, so a gap may look up to
 // one period shorter than the wait between the sends.
 void expectPacedArrivals(JackPeer& peer, std::size_t count, std::size_t size, double ms);
+// The same for the pattern's messages `which`, in that order.
+void expectPacedArrivals(JackPeer& peer, const std::vector<std::size_t>& which, std::size_t size,
+                         double ms);
 
 // Waits until something is connected to `port`; false when `limit` passed first.
 bool waitForConnection(const std::string& port, std::chrono::milliseconds limit);

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -18,6 +20,7 @@
 #include <memory>
 #include <thread>
 
+#include "app/ListBox.h"
 #include "app/MainWindow.h"
 #include "app/UpDown.h"
 #include "core/list/MessageList.h"
@@ -379,6 +382,65 @@ TEST_F(WindowOverJack, WhatALineShowsIsWhatGoesOutByMouseAndKeys) {
     QTest::keyClick(form.get(), Qt::Key_L, Qt::ControlModifier);
     EXPECT_EQ(form->list().count(), 0);
     EXPECT_TRUE(dialogs.errors.isEmpty()) << dialogs.errors.join("; ").toStdString();
+}
+
+// Three of ten lines chosen with Ctrl-clicks send nothing; then, by keys, they are sent paced,
+// saved, moved, deleted, put back and taken away again, and copied into a new list as hex.
+TEST_F(WindowOverJack, SeveralLinesAreChosenSentSavedMovedDeletedAndUndoneByMouseAndKeys) {
+    startWithPeer(true);
+    const auto m = [](std::size_t k) { return test::patternMessage(k, 100); };
+    const auto lines = [&] {
+        std::vector<Bytes> all;
+        for (int row = 0; row < form->list().count(); ++row) all.push_back(test::stored(form->list(), row));
+        return all;
+    };
+    test::writeBytes(dir.file("ten.syx"), test::patternStream(10, 100));
+    form->openSyxFile(QString::fromStdString(dir.file("ten.syx")));
+    ui(*form).overrideBox->setChecked(false);
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    ListBox* list = ui(*form).messageList;
+    for (const int row : {1, 4, 7})
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                          list->lineRect(row).center());
+    EXPECT_EQ(list->selectedRows(), (std::vector<int>{1, 4, 7}));
+    EXPECT_FALSE(peer.nextReceived(500ms)) << "a Ctrl-click sent its line";
+
+    ui(*form).manualSpeed->click();
+    ui(*form).sendSpeed->setValue(8);
+    QTest::keyClick(form.get(), Qt::Key_F5, Qt::ShiftModifier);
+    ASSERT_TRUE(pumpUntil([&] { return !ui(*form).sendTimer->isActive(); }, 20s));
+    test::expectPacedArrivals(peer, {1, 4, 7}, 100, 200);
+    dialogs.answers.push_back(QString::fromStdString(dir.file("three.syx")));
+    ui(*form).saveSelectedAction->trigger();
+    EXPECT_EQ(test::readBytes(dir.file("three.syx")), test::joined({m(1), m(4), m(7)}));
+
+    QTest::keyClick(form.get(), Qt::Key_Down, Qt::AltModifier);
+    const std::vector<Bytes> moved{m(0), m(2), m(1), m(3), m(5), m(4), m(6), m(8), m(7), m(9)};
+    EXPECT_EQ(lines(), moved);
+    QTest::keyClick(form.get(), Qt::Key_Delete);
+    const std::vector<Bytes> kept{m(0), m(2), m(3), m(5), m(6), m(8), m(9)};
+    EXPECT_EQ(lines(), kept);
+    QTest::keyClick(form.get(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(lines(), moved);
+    EXPECT_EQ(list->selectedRows(), (std::vector<int>{2, 5, 8}));
+    QTest::keyClick(form.get(), Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(lines(), kept);
+    EXPECT_FALSE(peer.nextReceived(500ms)) << "editing sent a line";
+
+    // Everything copied, a new list, pasted: the same bytes. Text that is not whole SysEx is
+    // refused, naming its line, and the list stays as it is.
+    QTest::keyClick(form.get(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(form.get(), Qt::Key_C, Qt::ControlModifier);
+    QTest::keyClick(form.get(), Qt::Key_N, Qt::ControlModifier);
+    ASSERT_EQ(form->list().count(), 0);
+    QTest::keyClick(form.get(), Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(lines(), kept);
+    QGuiApplication::clipboard()->setText("F0 7D 01 F7\nF0 7D 02 03");
+    QTest::keyClick(form.get(), Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(lines(), kept);
+    ASSERT_EQ(dialogs.errors.size(), 1);
+    EXPECT_TRUE(dialogs.errors.front().contains("2")) << dialogs.errors.front().toStdString();
 }
 
 // The saved devices are opened by name wherever they are listed, never another one at their

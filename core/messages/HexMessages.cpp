@@ -1,0 +1,91 @@
+#include "core/messages/HexMessages.h"
+
+#include <optional>
+
+#include "core/files/LoadedMessages.h"
+#include "core/messages/StatusBytes.h"
+#include "core/text/Errors.h"
+#include "core/text/HexText.h"
+#include "core/text/NumberText.h"
+#include "core/text/Texts.h"
+
+namespace pellum {
+namespace {
+
+std::optional<std::uint8_t> byteOfWord(std::string_view word) {
+    if (word.size() > 2 && (word.starts_with("0x") || word.starts_with("0X")))
+        word.remove_prefix(2);
+    else if (word.size() > 1 && word.front() == '$')
+        word.remove_prefix(1);
+    else if (word.size() > 1 && (word.back() == 'H' || word.back() == 'h'))
+        word.remove_suffix(1);
+    if (word.empty() || word.size() > 2) return std::nullopt;
+    const auto value = parseHexNumber(word);
+    if (!value) return std::nullopt;
+    return static_cast<std::uint8_t>(*value);
+}
+
+[[noreturn]] void refuseLine(int line, const std::string& what) {
+    throw PellumError(text(Text::HexLine, {std::to_string(line), what}));
+}
+
+}  // namespace
+
+std::string messagesAsHex(const std::vector<std::span<const std::uint8_t>>& messages) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string out;
+    for (const auto& message : messages) {
+        for (std::size_t i = 0; i < message.size(); ++i) {
+            if (i > 0) out += ' ';
+            out += kDigits[message[i] >> 4];
+            out += kDigits[message[i] & 0x0F];
+        }
+        out += '\n';
+    }
+    return out;
+}
+
+std::vector<std::vector<std::uint8_t>> messagesFromHex(std::string_view hex) {
+    std::vector<std::vector<std::uint8_t>> messages;
+    std::vector<std::uint8_t> open;  // the message being read, while it lacks its F7
+    int line = 1;
+    int openedAt = 0;
+    std::size_t at = 0;
+    while (at < hex.size()) {
+        const char c = hex[at];
+        if (c == '\n' || c == ' ' || c == '\t' || c == '\r' || c == ',') {
+            if (c == '\n') ++line;
+            ++at;
+            continue;
+        }
+        const std::size_t end = hex.find_first_of(" \t\r\n,", at);
+        const std::string_view word = hex.substr(at, end - at);
+        at = end == std::string_view::npos ? hex.size() : end;
+        const auto byte = byteOfWord(word);
+        if (!byte) refuseLine(line, text(Text::HexNotHex, {word}));
+        if (open.empty()) {
+            if (*byte != kSysExStart) refuseLine(line, text(Text::HexNoStart));
+            openedAt = line;
+        } else if (*byte == kSysExStart) {
+            refuseLine(openedAt, text(Text::HexNoEnd));
+        } else if (*byte >= 0x80 && *byte != kSysExEnd) {
+            refuseLine(line, text(Text::HexHighByte, {hexText(*byte) + "H"}));
+        }
+        open.push_back(*byte);
+        if (open.size() > LoadedMessages::kMaxMessageBytes) {
+            refuseLine(openedAt,
+                   text(Text::MessageTooLong,
+                                {std::to_string(messages.size() + 1),
+                                 std::to_string(LoadedMessages::kMaxMessageBytes)}));
+        }
+        if (*byte == kSysExEnd) {
+            messages.push_back(std::move(open));
+            open.clear();
+        }
+    }
+    if (!open.empty()) refuseLine(openedAt, text(Text::HexNoEnd));
+    if (messages.empty()) throw PellumError(text(Text::HexNoMessage));
+    return messages;
+}
+
+}  // namespace pellum
