@@ -14,6 +14,7 @@
 #include "platform/midi/AlsaJackService.h"
 #include "platform/midi/notices/NoticePipe.h"
 #include "tests/integration/JackFixture.h"
+#include "tests/support/Sanitized.h"
 
 namespace pellum {
 namespace {
@@ -185,6 +186,10 @@ TEST_F(JackMidiTest, BurstFromThePeerArrivesCompleteAndInOrder) {
     if (!whole) {
         const std::uint64_t told = service.inputGaps() + service.droppedInputBytes();
         ASSERT_GT(told, toldBefore) << capture.events.size() << " arrived, loss not told";
+        // Under a sanitizer the reader runs several times slower, and on a busy host it can fall
+        // behind a full-rate peer (seen once under ASan on PipeWire: 968 of 1000, told): such a
+        // run proves nothing and is played again. A plain build must keep up.
+        if (test::kSanitized && service.droppedInputBytes() > droppedBefore) test::receiverHeldUp(1);
     }
     ASSERT_EQ(capture.events.size(), kCount);
     EXPECT_EQ(service.droppedInputBytes(), droppedBefore);
