@@ -93,6 +93,9 @@ void MainWindow::connectHandlers() {
     connect(messageList, &ListBox::linesDropped, this, [this](std::vector<int> rows, int before) {
         guarded([&] { dropLines(rows, before); });
     });
+    connect(newMessageAction, &QAction::triggered, this, handler(this, &MainWindow::newMessage));
+    connect(fixChecksumAction, &QAction::triggered, this,
+            handler(this, &MainWindow::fixChecksums));
     connect(sendSelectedAction, &QAction::triggered, this,
             handler(this, &MainWindow::startSendingSelected));
     connect(saveSelectedAction, &QAction::triggered, this,

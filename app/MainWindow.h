@@ -94,6 +94,14 @@ public:
     void saveSelectedAs();
     // Opens the message view on the selected line (or the current one); sends nothing.
     void viewMessage();
+    // Opens the message view empty, for a message typed or pasted as hex.
+    void newMessage();
+    // The message view's bytes: the viewed line becomes them, or a new line after the current
+    // one holds them; one step either way.
+    void messageApplied(const std::vector<std::uint8_t>& bytes);
+    // Sets every wrong checksum of a known format right, in the selected lines or else the
+    // whole list, as one step, and says how many.
+    void fixChecksums();
 
     // File commands.
     void openSyx();
@@ -244,6 +252,11 @@ private:
     void followList();
     // The Edit menu names the steps Undo and Redo would take.
     void followHistory();
+    // The message view, made on first use.
+    MessageView* messageViewOf();
+    // Where new lines go: after the last selected line, else after the current one, else at
+    // the end.
+    int rowAfterSelection() const;
     // The selected lines' messages, in list order.
     std::vector<std::span<const std::uint8_t>> selectedMessages() const;
     // The file the list stands for, as a step that replaces the list records it.
@@ -268,6 +281,10 @@ private:
     device::OutputDevice output_;
     MessageList list_;
     ListHistory history_{list_};
+    // The line the message view shows, by its bytes (kept alive here, so never another's);
+    // none for a new message.
+    std::shared_ptr<const void> viewedOwner_;
+    const std::uint8_t* viewedBytes_ = nullptr;
     // The lines a Send Selected run sends, as they were when it began; empty in a Send All run.
     std::vector<ListLine> runLines_;
     // Not a child of the window: it goes before the list it shows, also when the constructor

@@ -66,6 +66,8 @@ struct MainWindowControls {
     QAction* moveDownAction;
     QAction* sendSelectedAction;
     QAction* saveSelectedAction;
+    QAction* newMessageAction;
+    QAction* fixChecksumAction;
     // The Edit menu.
     QMenu* editMenu;
     QAction* undoAction;

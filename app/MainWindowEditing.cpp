@@ -8,6 +8,9 @@
 #include "app/FileText.h"
 #include "app/ListBox.h"
 #include "app/MainWindow.h"
+#include "app/PellumApplication.h"
+#include "app/MessageView.h"
+#include "core/messages/MessageFacts.h"
 #include "core/files/MidiFile.h"
 #include "core/messages/HexMessages.h"
 #include "core/text/Errors.h"
@@ -40,6 +43,76 @@ QString stepName(StepKind kind) {
 }
 
 }  // namespace
+
+MessageView* MainWindow::messageViewOf() {
+    if (messageView == nullptr) {
+        messageView = new MessageView(this);
+        connect(messageView, &MessageView::applied, this, [this](const std::vector<std::uint8_t>& bytes) {
+            guarded([&] { messageApplied(bytes); });
+        });
+    }
+    return messageView;
+}
+
+void MainWindow::newMessage() {
+    viewedOwner_.reset();
+    viewedBytes_ = nullptr;
+    messageViewOf()->showNew();
+}
+
+int MainWindow::rowAfterSelection() const {
+    const std::vector<int> selected = messageList->selectedRows();
+    if (!selected.empty()) return selected.back() + 1;
+    if (messageList->currentRow() >= 0) return messageList->currentRow() + 1;
+    return list_.count();
+}
+
+void MainWindow::messageApplied(const std::vector<std::uint8_t>& bytes) {
+    ListLine line;
+    int row = -1;
+    if (viewedBytes_ == nullptr) {
+        if (list_.full()) throw PellumError(tr("The list is full").toStdString());
+        row = rowAfterSelection();
+        line = MessageList::makeLine(bytes, list_.nextNumber(), Origin::typed);
+        viewedOwner_ = line.owner;
+        viewedBytes_ = line.bytes.data();
+        history_.insert(row, {line}, StepKind::typed);
+    } else {
+        for (int r = 0; r < list_.count() && row < 0; ++r)
+            if (list_.line(r).bytes.data() == viewedBytes_) row = r;
+        if (row < 0)
+            throw PellumError(tr("The message's line is no longer in the list").toStdString());
+        const ListLine& old = list_.line(row);
+        // The line keeps its number and where it came from; its label follows its new length.
+        line = MessageList::makeLine(bytes, old.number, old.origin, old.arrivalNs);
+        viewedOwner_ = line.owner;
+        viewedBytes_ = line.bytes.data();
+        history_.replace(row, std::move(line), StepKind::edit);
+    }
+    messageList->selectRows({row});
+    followHistory();
+}
+
+void MainWindow::fixChecksums() {
+    std::vector<int> rows = messageList->selectedRows();
+    if (rows.empty())
+        for (int row = 0; row < list_.count(); ++row) rows.push_back(row);
+    std::vector<std::pair<int, ListLine>> fixed;
+    int unknown = 0;
+    for (const int row : rows) {
+        const ListLine& old = list_.line(row);
+        if (old.checksum.verdict == Checksum::Verdict::none) ++unknown;
+        if (const auto bytes = checksumFixed(old.bytes))
+            fixed.emplace_back(row, MessageList::makeLine(*bytes, old.number, old.origin, old.arrivalNs));
+    }
+    const int count = static_cast<int>(fixed.size());
+    history_.replace(std::move(fixed), StepKind::fixChecksum);
+    followHistory();
+    QString text = tr("%n checksum(s) fixed", "", count);
+    if (unknown > 0)
+        text += "; " + tr("%n message(s) of formats without a known checksum left as they were", "", unknown);
+    dialogs_.message(text);
+}
 
 void MainWindow::deleteLines() {
     // The messages go with their lines; the other lines keep their labels.
@@ -87,12 +160,7 @@ void MainWindow::pasteLines() {
         lines.push_back(MessageList::makeLine(
             message, list_.nextNumber() + static_cast<int>(lines.size()), Origin::typed));
     }
-    const std::vector<int> selected = messageList->selectedRows();
-    int row = list_.count();
-    if (!selected.empty())
-        row = selected.back() + 1;
-    else if (messageList->currentRow() >= 0)
-        row = messageList->currentRow() + 1;
+    const int row = rowAfterSelection();
     const int count = static_cast<int>(lines.size());
     history_.insert(row, std::move(lines), StepKind::paste);
     std::vector<int> pasted;

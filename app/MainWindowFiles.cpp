@@ -93,8 +93,10 @@ void MainWindow::viewMessage() {
     int row = messageList->selectedRow();
     if (row < 0) row = std::max(messageList->currentRow(), 0);
     if (row >= list_.count()) return;
-    if (messageView == nullptr) messageView = new MessageView(this);
-    messageView->showMessage(QString::fromStdString(list_.line(row).label), list_.message(row));
+    const ListLine& line = list_.line(row);
+    viewedOwner_ = line.owner;
+    viewedBytes_ = line.bytes.data();
+    messageViewOf()->showMessage(QString::fromStdString(line.label), line.bytes);
 }
 
 void MainWindow::saveList() {

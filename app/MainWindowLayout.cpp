@@ -230,6 +230,9 @@ void MainWindow::buildMenu() {
     // A key, not a click: clicking a line sends it.
     viewAction = listMenu->addAction(tr("&View Message..."));
     viewAction->setShortcut(QKeySequence(Qt::Key_F3));
+    newMessageAction = listMenu->addAction(tr("&New Message..."));
+    newMessageAction->setShortcut(QKeySequence(Qt::Key_Insert));
+    fixChecksumAction = listMenu->addAction(tr("&Fix Checksum"));
     listMenu->addSeparator();
     sendAllAction = listMenu->addAction(tr("Send &All"));
     sendAllAction->setShortcut(QKeySequence(Qt::Key_F5));

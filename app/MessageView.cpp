@@ -3,6 +3,11 @@
 #include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QFontDatabase>
+#include <QKeyEvent>
+#include <QRegularExpression>
+#include <QTextCursor>
+#include <QLabel>
+#include <QPushButton>
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -43,24 +48,141 @@ QString hexDump(std::span<const std::uint8_t> message) {
     return text;
 }
 
+// The bytes to edit: sixteen a line, as the dump shows them.
+QString hexLines(std::span<const std::uint8_t> message) {
+    QString text;
+    for (std::size_t at = 0; at < message.size(); at += 16) {
+        const auto row = message.subspan(at, std::min<std::size_t>(16, message.size() - at));
+        if (at > 0) text += '\n';
+        text += QString::fromStdString(messagesAsHex({row})).trimmed();
+    }
+    return text;
+}
+
 }  // namespace
+
+void OverwriteLine::keyPressEvent(QKeyEvent* event) {
+    // A character typed takes the place of the one after the cursor; deleting would move every
+    // byte after it, so Backspace and Delete only step.
+    const QString typed = event->text();
+    if (!typed.isEmpty() && typed.front().isPrint()) {
+        if (!hasSelectedText()) setSelection(cursorPosition(), typed.size());
+        if (selectedText().size() != typed.size()) return;
+    } else if (event->key() == Qt::Key_Backspace) {
+        cursorBackward(false);
+        return;
+    } else if (event->key() == Qt::Key_Delete) {
+        return;
+    }
+    QLineEdit::keyPressEvent(event);
+}
 
 MessageView::MessageView(QWidget* parent) : QDialog(parent) {
     setWindowTitle(tr("Message"));
     facts = readOnlyText(this);
     bytes = readOnlyText(this);
-    auto* close = new QDialogButtonBox(QDialogButtonBox::Close, this);
-    connect(close, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    hex = new QPlainTextEdit(this);
+    hex->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    hex->setFixedHeight(hex->fontMetrics().lineSpacing() * 4 + 12);
+    ascii = new OverwriteLine(this);
+    ascii->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    problem = new QLabel(this);
+    problem->setStyleSheet("color: #c00000;");
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    fixButton = buttons->addButton(tr("Fix Checksum"), QDialogButtonBox::ActionRole);
+    applyButton = buttons->addButton(tr("Apply"), QDialogButtonBox::ApplyRole);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(applyButton, &QPushButton::clicked, this, [this] { emit applied(typed_.bytes); });
+    connect(fixButton, &QPushButton::clicked, this, &MessageView::fixChecksum);
+    connect(hex, &QPlainTextEdit::textChanged, this, &MessageView::hexEdited);
+    connect(ascii, &QLineEdit::textEdited, this, &MessageView::asciiEdited);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(facts);
     layout->addWidget(bytes, 1);
-    layout->addWidget(close);
-    resize(640, 480);
+    layout->addWidget(new QLabel(tr("Hex:"), this));
+    layout->addWidget(hex);
+    layout->addWidget(new QLabel(tr("ASCII:"), this));
+    layout->addWidget(ascii);
+    layout->addWidget(problem);
+    layout->addWidget(buttons);
+    resize(640, 560);
 }
 
 void MessageView::showMessage(const QString& label, std::span<const std::uint8_t> message) {
+    label_ = label;
+    hex->setPlainText(hexLines(message));
+    popUp();
+}
+
+void MessageView::showNew() {
+    label_ = tr("New message");
+    hex->setPlainText("F0  F7");
+    QTextCursor cursor = hex->textCursor();
+    cursor.setPosition(3);
+    hex->setTextCursor(cursor);
+    popUp();
+    hex->setFocus();
+}
+
+void MessageView::popUp() {
+    show();
+    raise();
+    activateWindow();
+}
+
+void MessageView::hexEdited() {
+    typed_ = typedMessage(hex->toPlainText().toStdString());
+    const bool whole = typed_.error.empty();
+    problem->setText(QString::fromStdString(typed_.error));
+    applyButton->setEnabled(whole);
+    fixButton->setEnabled(whole && checkChecksum(typed_.bytes).verdict == Checksum::Verdict::wrong);
+    showFacts();
+    // The word the problem is at, marked where the user types.
+    QList<QTextEdit::ExtraSelection> marks;
+    if (!whole) {
+        const QString all = hex->toPlainText();
+        static const QRegularExpression word("[^\\s,]+");
+        auto words = word.globalMatch(all);
+        for (std::size_t n = 0; words.hasNext(); ++n) {
+            const auto match = words.next();
+            if (n != typed_.errorByte) continue;
+            QTextEdit::ExtraSelection mark;
+            mark.cursor = QTextCursor(hex->document());
+            mark.cursor.setPosition(static_cast<int>(match.capturedStart()));
+            mark.cursor.setPosition(static_cast<int>(match.capturedEnd()), QTextCursor::KeepAnchor);
+            mark.format.setBackground(QColor(0xFF, 0xC0, 0xC0));
+            marks << mark;
+            break;
+        }
+    }
+    hex->setExtraSelections(marks);
+    QString text;
+    for (const std::uint8_t b : typed_.bytes) text += b >= 0x20 && b < 0x7F ? QChar(b) : QChar('.');
+    // Not while its own typing is being taken in: its cursor stays where the user put it.
+    if (!ascii->hasFocus() || ascii->text().size() != text.size()) ascii->setText(text);
+}
+
+void MessageView::asciiEdited(const QString& text) {
+    // A printable character sets its byte; a dot leaves the byte as it was.
+    std::vector<std::uint8_t> edited = typed_.bytes;
+    for (qsizetype i = 0; i < text.size() && i < static_cast<qsizetype>(edited.size()); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c != '.' && c >= 0x20 && c < 0x7F) edited[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(c);
+    }
+    hex->setPlainText(hexLines(edited));
+}
+
+void MessageView::fixChecksum() {
+    if (const auto fixed = checksumFixed(typed_.bytes)) {
+        hex->setPlainText(hexLines(*fixed));
+        emit applied(typed_.bytes);
+    }
+}
+
+void MessageView::showFacts() {
+    const std::span<const std::uint8_t> message = typed_.bytes;
     const MessageFacts f = describeMessage(message);
-    QString text = label + '\n';
+    QString text = label_ + '\n';
     const auto row = [&](const QString& caption, const std::string& value) {
         if (!value.empty()) text += caption + ": " + QString::fromStdString(value) + '\n';
     };
@@ -97,9 +219,6 @@ void MessageView::showMessage(const QString& label, std::span<const std::uint8_t
     const int lines = std::max<int>(9, static_cast<int>(text.count('\n')) + 1);
     facts->setFixedHeight(facts->fontMetrics().lineSpacing() * lines + 12);
     bytes->setPlainText(hexDump(message));
-    show();
-    raise();
-    activateWindow();
 }
 
 }  // namespace pellum

@@ -1,27 +1,65 @@
 // The message view: what one SysEx message is (maker, device, model, command or Universal
 // sub-ID, address and size where its format has them, the checksum's verdict, an Identity
-// Reply's System Information) and its bytes in hex with their ASCII beside. It only shows:
-// nothing is sent from it.
+// Reply's System Information) and its bytes in hex with their ASCII beside. The bytes are edited
+// as hex, or as ASCII over the text fields; the facts follow while typing, and what is not whole
+// SysEx is refused at its byte. Apply hands the bytes to the window; nothing is sent from here.
 #pragma once
 
 #include <QDialog>
+#include <QLineEdit>
 #include <cstdint>
 #include <span>
+#include <vector>
 
+#include "core/messages/HexMessages.h"
+
+class QLabel;
 class QPlainTextEdit;
+class QPushButton;
 
 namespace pellum {
+
+// A line of ASCII whose typing replaces characters rather than adding them: one a byte.
+class OverwriteLine : public QLineEdit {
+    Q_OBJECT
+public:
+    using QLineEdit::QLineEdit;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+};
 
 class MessageView : public QDialog {
     Q_OBJECT
 public:
     explicit MessageView(QWidget* parent = nullptr);
 
-    // Shows `message`, listed as `label`.
+    // Shows `message`, listed as `label`, to look at or edit.
     void showMessage(const QString& label, std::span<const std::uint8_t> message);
+    // An empty editor for a message typed or pasted as hex.
+    void showNew();
 
     QPlainTextEdit* facts;
-    QPlainTextEdit* bytes;
+    QPlainTextEdit* bytes;  // offsets, hex and ASCII, as edited
+    QPlainTextEdit* hex;    // the bytes to edit
+    OverwriteLine* ascii;   // the same bytes as ASCII, a dot for what does not print
+    QLabel* problem;        // where the bytes are not whole SysEx
+    QPushButton* fixButton;
+    QPushButton* applyButton;
+
+signals:
+    // The user applies the bytes, whole SysEx; with `fixChecksum`, fixed first.
+    void applied(const std::vector<std::uint8_t>& bytes);
+
+private:
+    void hexEdited();
+    void asciiEdited(const QString& text);
+    void fixChecksum();
+    void showFacts();
+    void popUp();
+
+    QString label_;
+    TypedMessage typed_;
 };
 
 }  // namespace pellum

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "core/files/SyxFile.h"
+
 namespace pellum::cli {
 
 using Args = std::vector<std::string>;
@@ -18,6 +20,7 @@ int identityCommand(const Args& args);
 int requestCommand(const Args& args);
 int convertCommand(const Args& args);
 int pickCommand(const Args& args);
+int fixCommand(const Args& args);
 
 extern const char* const kListHelp;
 extern const char* const kPortsHelp;
@@ -28,9 +31,13 @@ extern const char* const kIdentityHelp;
 extern const char* const kRequestHelp;
 extern const char* const kConvertHelp;
 extern const char* const kPickHelp;
+extern const char* const kFixHelp;
 
 // "pellum-cli: <text>" on standard error.
 void complain(const std::string& text);
+
+// What loading `path` left out or closed, on standard error.
+void tellLoadNotes(const std::string& path, const LoadResult& loaded);
 
 // `a` and `b` name one file, `b` perhaps not there yet.
 bool sameFile(const std::string& a, const std::string& b);

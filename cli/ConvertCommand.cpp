@@ -34,6 +34,12 @@ const char* const kConvertHelp =
     "more than 9999, or OUT could not be written, 2 on a usage error (OUT the same file as IN\n"
     "included).\n";
 
+void tellLoadNotes(const std::string& path, const LoadResult& loaded) {
+    for (const std::string& note : {loadWarning(path, loaded.count, loaded.unfinished),
+                                    escapeWarning(path, loaded.escapes)})
+        if (!note.empty()) complain(note);
+}
+
 bool sameFile(const std::string& a, const std::string& b) {
     std::error_code error;
     const auto pa = pathFromUtf8(a);
@@ -61,9 +67,7 @@ int convertCommand(const Args& args) {
                           " was not written");
     if (loaded.count == 0)
         throw PellumError(in + " holds no SysEx message; " + out + " was not written");
-    for (const std::string& note :
-         {loadWarning(in, loaded.count, loaded.unfinished), escapeWarning(in, loaded.escapes)})
-        if (!note.empty()) complain(note);
+    tellLoadNotes(in, loaded);
     saveMessageFile(out, *store, {}, interval);
     return 0;
 }

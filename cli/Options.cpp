@@ -56,6 +56,7 @@ Options parseOptions(const std::string& command, const Args& args,
             if (i + 1 == args.size() || args[i + 1].starts_with("--"))
                 throw UsageError(command + ": " + arg + " wants a value");
             options.values[arg] = args[++i];
+            options.all[arg].push_back(args[i]);
         } else {
             options.plain.push_back(arg);
         }

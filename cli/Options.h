@@ -21,10 +21,15 @@ public:
 
 struct Options {
     std::vector<std::string> plain;
-    std::map<std::string, std::string> values;
+    std::map<std::string, std::string> values;           // the last one given
+    std::map<std::string, std::vector<std::string>> all;  // each one given, in order
     std::set<std::string> flags;
 
     std::optional<std::string> value(const std::string& name) const;
+    std::vector<std::string> every(const std::string& name) const {
+        const auto found = all.find(name);
+        return found == all.end() ? std::vector<std::string>{} : found->second;
+    }
     bool flag(const std::string& name) const { return flags.contains(name); }
     // A whole number from `low` up; `fallback` when the option is absent.
     long number(const std::string& name, long low, long fallback) const;

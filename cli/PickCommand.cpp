@@ -40,9 +40,7 @@ int pickCommand(const Args& args) {
     const std::vector<int> rows = chosenLines("pick", options.plain[1], store->count());
     MessageSpans messages;
     for (const int row : rows) messages.push_back(store->message(row));
-    for (const std::string& note :
-         {loadWarning(in, loaded.count, loaded.unfinished), escapeWarning(in, loaded.escapes)})
-        if (!note.empty()) complain(note);
+    tellLoadNotes(in, loaded);
     writeMessageFile(*out, messages, {}, 0);
     return 0;
 }

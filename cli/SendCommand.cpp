@@ -10,6 +10,8 @@
 #include "cli/Options.h"
 #include "core/files/LoadedMessages.h"
 #include "core/files/MidiFile.h"
+#include "core/files/SyxFile.h"
+#include "core/messages/HexMessages.h"
 #include "core/messages/Pacing.h"
 #include "core/text/Errors.h"
 #include "core/text/NumberText.h"
@@ -20,6 +22,7 @@ namespace pellum::cli {
 
 const char* const kSendHelp =
     "Usage: pellum-cli send FILE --out X [--interval MS] [--lines LINES]\n"
+    "       pellum-cli send --hex \"F0 ... F7\" [--hex ...] --out X [--interval MS]\n"
     "\n"
     "Sends each SysEx message of FILE (.syx, or a Standard MIDI File: .mid, .midi), in the\n"
     "order 'pellum-cli list' shows them, as one long message to output device X\n"
@@ -30,6 +33,9 @@ const char* const kSendHelp =
     "  --lines LINES    only the messages on LINES, numbered from 1 as 'pellum-cli list'\n"
     "                   shows them: single lines and ranges apart by commas, such as 1,3-5;\n"
     "                   they go in FILE's order, each once\n"
+    "  --hex \"F0 ... F7\" instead of FILE, messages typed as hex, two digits a byte, apart\n"
+    "                   by blanks or commas (0x or H may mark them); each must be whole\n"
+    "                   SysEx, and nothing is sent when one is not\n"
     "  --interval MS    wait at least MS milliseconds between two messages, counted from\n"
     "                   when the first has left the port, as the window's Manual pacing\n"
     "                   does, and never less than the default: the next\n"
@@ -41,18 +47,39 @@ const char* const kSendHelp =
     "\n"
     "Exit status: 0 when every message was sent, 1 on a failure (no such device, a file\n"
     "that cannot be read, a message the device refused, the device gone or disconnected,\n"
-    "or the MIDI server gone before every byte was handed on), 2 on a usage error.\n";
+    "or the MIDI server gone before every byte was handed on), 2 on a usage error (--hex\n"
+    "text that is not whole SysEx included).\n";
 
 int sendCommand(const Args& args) {
-    const Options options = parseOptions("send", args, {"--out", "--interval", "--lines"});
-    if (options.plain.size() != 1) throw UsageError("send: give exactly one .syx or .mid file");
+    const Options options =
+        parseOptions("send", args, {"--out", "--interval", "--lines", "--hex"});
+    const std::vector<std::string> typed = options.every("--hex");
+    if (typed.empty() && options.plain.size() != 1)
+        throw UsageError("send: give exactly one .syx or .mid file, or messages with --hex");
+    if (!typed.empty() && (!options.plain.empty() || options.value("--lines")))
+        throw UsageError("send: give --hex or a FILE, not both");
     const auto out = options.value("--out");
     if (!out) throw UsageError("send: --out is missing");
     const long interval = options.number("--interval", 0, -1);
-    const std::string& path = options.plain.front();
+    const std::string path = typed.empty() ? options.plain.front() : "--hex";
 
     LoadedMessages store;
-    const LoadResult loaded = loadMessageFile(path, store);
+    LoadResult loaded;
+    if (typed.empty()) {
+        loaded = loadMessageFile(path, store);
+    } else {
+        // Checked whole before anything goes out.
+        std::vector<std::uint8_t> joined;
+        for (const std::string& hex : typed) {
+            try {
+                for (const auto& message : messagesFromHex(hex))
+                    joined.insert(joined.end(), message.begin(), message.end());
+            } catch (const PellumError& e) {
+                throw UsageError("send: --hex \"" + hex + "\": " + e.what());
+            }
+        }
+        loaded = loadSyx(joined, store);
+    }
     if (loaded.truncated) {
         throw PellumError(path + " holds more than 9999 messages, more than Pellum keeps; " +
                           "nothing was sent");

@@ -31,7 +31,7 @@ const char* const kUsage =
     "  convert IN OUT               write IN's SysEx as OUT, .syx or .mid by its extension\n"
     "  ports                        list the MIDI input and output devices\n"
     "  send FILE --out X            send each message of a .syx or .mid file to an output\n"
-    "                               device\n"
+    "                               device (or messages typed with --hex)\n"
     "  receive FILE.syx --in X      save the SysEx an input device receives\n"
     "  identify --in X --out X      ask an instrument who it is (Identity Request)\n"
     "  identity HEX...              show the System Information of an Identity Reply\n"
@@ -51,6 +51,7 @@ const Command kCommands[] = {
     {"list", pellum::cli::listCommand, &pellum::cli::kListHelp},
     {"convert", pellum::cli::convertCommand, &pellum::cli::kConvertHelp},
     {"pick", pellum::cli::pickCommand, &pellum::cli::kPickHelp},
+    {"fix", pellum::cli::fixCommand, &pellum::cli::kFixHelp},
     {"ports", pellum::cli::portsCommand, &pellum::cli::kPortsHelp},
     {"send", pellum::cli::sendCommand, &pellum::cli::kSendHelp},
     {"receive", pellum::cli::receiveCommand, &pellum::cli::kReceiveHelp},

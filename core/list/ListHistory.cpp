@@ -104,11 +104,22 @@ std::vector<int> ListHistory::moveBefore(std::vector<int> rows, int before) {
 }
 
 void ListHistory::replace(int row, ListLine line, StepKind kind) {
+    std::vector<std::pair<int, ListLine>> one;
+    one.emplace_back(row, std::move(line));
+    replace(std::move(one), kind);
+}
+
+void ListHistory::replace(std::vector<std::pair<int, ListLine>> lines, StepKind kind) {
+    if (lines.empty()) return;
     Step step(kind);
-    step.rowsBefore = step.rowsAfter = {row};
-    Op op{Op::Type::replace, row, 1};
-    op.lines.push_back(std::move(line));
-    step.ops.push_back(std::move(op));
+    for (auto& [row, line] : lines) {
+        step.rowsBefore.push_back(row);
+        Op op{Op::Type::replace, row, 1};
+        op.lines.push_back(std::move(line));
+        step.ops.push_back(std::move(op));
+    }
+    std::sort(step.rowsBefore.begin(), step.rowsBefore.end());
+    step.rowsAfter = step.rowsBefore;
     run(std::move(step));
 }
 

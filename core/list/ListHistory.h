@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/list/MessageList.h"
@@ -38,6 +39,8 @@ public:
     // `before` now (the list's count: at the end). Returns their rows after it.
     std::vector<int> moveBefore(std::vector<int> rows, int before);
     void replace(int row, ListLine line, StepKind kind);
+    // Each line for the one at its row, all in one step.
+    void replace(std::vector<std::pair<int, ListLine>> lines, StepKind kind);
     // Replaces the whole list (a load, New, Clear List), which then stands saved as the file
     // `after` (their saved revisions are the history's to fill in).
     void replaceAll(std::vector<ListLine> lines, StepKind kind, ListFile before, ListFile after);

@@ -1,5 +1,6 @@
 #include "core/messages/HexMessages.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "core/files/LoadedMessages.h"
@@ -43,6 +44,42 @@ std::string messagesAsHex(const std::vector<std::span<const std::uint8_t>>& mess
         out += '\n';
     }
     return out;
+}
+
+TypedMessage typedMessage(std::string_view hex) {
+    TypedMessage typed;
+    const auto refuse = [&](std::size_t at, const std::string& what) {
+        typed.errorByte = at;
+        typed.error = text(Text::HexOffset, {hexText(static_cast<std::uint32_t>(at)), what});
+        return typed;
+    };
+    std::size_t at = 0;
+    while (at < hex.size()) {
+        const std::size_t start = hex.find_first_not_of(" \t\r\n,", at);
+        if (start == std::string_view::npos) break;
+        const std::size_t end = std::min(hex.find_first_of(" \t\r\n,", start), hex.size());
+        const std::string_view word = hex.substr(start, end - start);
+        at = end;
+        const auto byte = byteOfWord(word);
+        if (!byte) return refuse(typed.bytes.size(), text(Text::HexNotHex, {word}));
+        typed.bytes.push_back(*byte);
+    }
+    const std::size_t size = typed.bytes.size();
+    if (size == 0) {
+        typed.error = text(Text::HexNoMessage);
+        return typed;
+    }
+    if (typed.bytes.front() != kSysExStart) return refuse(0, text(Text::HexNoStart));
+    for (std::size_t i = 1; i + 1 < size; ++i)
+        if (typed.bytes[i] >= 0x80)
+            return refuse(i, text(Text::HexHighByte, {hexText(typed.bytes[i]) + "H"}));
+    if (size < 2 || typed.bytes.back() != kSysExEnd) return refuse(size - 1, text(Text::HexNoEnd));
+    if (size > LoadedMessages::kMaxMessageBytes) {
+        return refuse(LoadedMessages::kMaxMessageBytes,
+                      text(Text::MessageTooLong,
+                           {"1", std::to_string(LoadedMessages::kMaxMessageBytes)}));
+    }
+    return typed;
 }
 
 std::vector<std::vector<std::uint8_t>> messagesFromHex(std::string_view hex) {

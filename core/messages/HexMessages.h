@@ -19,4 +19,12 @@ std::string messagesAsHex(const std::vector<std::span<const std::uint8_t>>& mess
 // that is not hex, a message over 65535 bytes, or no message at all.
 std::vector<std::vector<std::uint8_t>> messagesFromHex(std::string_view text);
 
+// One message as it is typed or edited: its bytes, and where it is not whole SysEx.
+struct TypedMessage {
+    std::vector<std::uint8_t> bytes;
+    std::string error;          // empty when `bytes` is whole SysEx; else names the offset
+    std::size_t errorByte = 0;  // the byte the error concerns, from 0
+};
+TypedMessage typedMessage(std::string_view hex);
+
 }  // namespace pellum

@@ -165,6 +165,14 @@ Checksum checkChecksum(std::span<const std::uint8_t> m) {
     return checksumOf(m, rolandLayout(m), isYamahaBulk(m));
 }
 
+std::optional<std::vector<std::uint8_t>> checksumFixed(std::span<const std::uint8_t> message) {
+    const Checksum checksum = checkChecksum(message);
+    if (checksum.verdict != Checksum::Verdict::wrong) return std::nullopt;
+    std::vector<std::uint8_t> fixed(message.begin(), message.end());
+    fixed[fixed.size() - 2] = checksum.want;
+    return fixed;
+}
+
 std::string checksumText(const Checksum& checksum) {
     switch (checksum.verdict) {
         case Checksum::Verdict::ok:

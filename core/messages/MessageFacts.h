@@ -3,8 +3,10 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace pellum {
 
@@ -32,6 +34,10 @@ const char* makerName(std::span<const std::uint8_t> message);
 
 // Roland DT1/RQ1 and YAMAHA bulk dumps; every other message has no verdict.
 Checksum checkChecksum(std::span<const std::uint8_t> message);
+
+// The message with its wrong checksum made right: the byte before F7 set to the one the sum
+// wants. Nothing for a right checksum or a format without a known one.
+std::optional<std::vector<std::uint8_t>> checksumFixed(std::span<const std::uint8_t> message);
 
 // "checksum ok", "checksum wrong (12H, want 34H)"; empty without a verdict.
 std::string checksumText(const Checksum& checksum);

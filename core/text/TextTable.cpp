@@ -37,6 +37,7 @@ const TextColumn kTextTable[] = {
          "'%1' is not a hex byte",
          "no SysEx message",
          "The list has no room for the %1 lines this would put back",
+         "Offset %1H: %2",
      }},
     {"ja",
      {
@@ -71,6 +72,7 @@ const TextColumn kTextTable[] = {
          "'%1' は 16 進数のバイトではありません",
          "SysEx メッセージがありません",
          "元に戻す %1 行を入れる空きがリストにありません",
+         "オフセット %1H: %2",
      }},
 };
 

@@ -40,6 +40,7 @@ enum class Text {
     HexNotHex,           // %1 the word
     HexNoMessage,        // text without a message
     NoRoomToUndo,        // %1 how many lines
+    HexOffset,           // %1 offset in hex, %2 what is wrong there
     Count
 };
 

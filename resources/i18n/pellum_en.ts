@@ -4,6 +4,20 @@
 <context>
     <name>pellum::MainWindow</name>
     <message numerus="yes">
+        <source>%n message(s) of formats without a known checksum left as they were</source>
+        <translation>
+            <numerusform>%n message of a format without a known checksum left as it was</numerusform>
+            <numerusform>%n messages of formats without a known checksum left as they were</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n checksum(s) fixed</source>
+        <translation>
+            <numerusform>%n checksum fixed</numerusform>
+            <numerusform>%n checksums fixed</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
         <source>The list has room for %n more message(s)</source>
         <translation>
             <numerusform>The list has room for %n more message</numerusform>

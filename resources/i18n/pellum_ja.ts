@@ -501,6 +501,30 @@
         <source>Save Selected &amp;As...</source>
         <translation>Save Selected As(&amp;A)...</translation>
     </message>
+    <message>
+        <source>The message&apos;s line is no longer in the list</source>
+        <translation>このメッセージの行はもうリストにありません</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n checksum(s) fixed</source>
+        <translation>
+            <numerusform>チェックサムを %n 個直しました</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n message(s) of formats without a known checksum left as they were</source>
+        <translation>
+            <numerusform>チェックサムの形式が分からないメッセージ %n 個はそのままです</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>&amp;New Message...</source>
+        <translation>New Message(&amp;N)...</translation>
+    </message>
+    <message>
+        <source>&amp;Fix Checksum</source>
+        <translation>Fix Checksum(&amp;F)</translation>
+    </message>
 </context>
 <context>
     <name>pellum::MessageView</name>
@@ -543,6 +567,26 @@
     <message>
         <source>Checksum: none known for this format</source>
         <translation>チェックサム: この形式には既知のものがありません</translation>
+    </message>
+    <message>
+        <source>Fix Checksum</source>
+        <translation>Fix Checksum</translation>
+    </message>
+    <message>
+        <source>Apply</source>
+        <translation>Apply</translation>
+    </message>
+    <message>
+        <source>Hex:</source>
+        <translation>Hex:</translation>
+    </message>
+    <message>
+        <source>ASCII:</source>
+        <translation>ASCII:</translation>
+    </message>
+    <message>
+        <source>New message</source>
+        <translation>New message</translation>
     </message>
 </context>
 </TS>

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
-"""pellum-cli list --check against a checker written apart from it: several hundred generated
-Roland DT1/RQ1 and YAMAHA bulk dumps, right and wrong, among messages that get no verdict."""
+"""pellum-cli list --check and fix against a checker written apart from it: several hundred
+generated Roland DT1/RQ1 and YAMAHA bulk dumps, right and wrong, among messages that get no
+verdict, which fix must leave byte for byte."""
 import os, random, subprocess, sys, tempfile
 
 def verdict(summed, found):
@@ -39,6 +40,21 @@ def main(cli):
         with open(path, "wb") as f:
             f.write(bytes(b for m, _ in cases for b in m))
         run = subprocess.run([cli, "list", "--check", path], capture_output=True, text=True)
+        fixed = os.path.join(d, "fixed.syx")
+        fix = subprocess.run([cli, "fix", path, "-o", fixed], capture_output=True, text=True)
+        assert fix.returncode == 0, fix.stderr
+        want_fixed, want_said = [], []
+        for i, (m, want) in enumerate(cases):
+            if "wrong" in want:
+                right = int(want.split("want ")[1][:2], 16)
+                want_said.append(f"{i + 1:04d} checksum {m[-2]:02X}H -> {right:02X}H")
+                m = m[:-2] + [right, 0xF7]
+            want_fixed.append(bytes(m))
+        assert open(fixed, "rb").read() == b"".join(want_fixed), "fix wrote other bytes"
+        assert fix.stdout.splitlines() == want_said, fix.stdout
+        checks = [subprocess.run([cli, "fix", "--check", f], capture_output=True).returncode
+                  for f in (path, fixed)]
+        assert checks == [1 if want_said else 0, 0], checks
     lines = run.stdout.splitlines()
     assert len(lines) == len(cases), (len(lines), run.stderr)
     for i, (line, (m, want)) in enumerate(zip(lines, cases)):

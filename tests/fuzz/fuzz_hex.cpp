@@ -1,6 +1,6 @@
-// Hex text pasted or given to `send --hex`: any text is read or refused with a PellumError, never
-// a fault; what is read is whole SysEx with data bytes only inside, and as Copy writes it, it
-// reads back the same.
+// Hex text pasted, typed into the message view or given to `send --hex`: any text is read or
+// refused, never a fault; what is read is whole SysEx with data bytes only inside, and as Copy
+// writes it, it reads back the same.
 #include <cstdint>
 #include <span>
 #include <string_view>
@@ -13,9 +13,17 @@
 using namespace pellum;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    // One message as the message view reads it: whole, or refused at a byte it has read.
+    const TypedMessage typed = typedMessage(text);
+    if (typed.error.empty())
+        FUZZ_CHECK(messagesFromHex(messagesAsHex({typed.bytes})) ==
+                   std::vector<std::vector<std::uint8_t>>{typed.bytes});
+    else
+        FUZZ_CHECK(typed.errorByte <= typed.bytes.size());
     std::vector<std::vector<std::uint8_t>> messages;
     try {
-        messages = messagesFromHex({reinterpret_cast<const char*>(data), size});
+        messages = messagesFromHex(text);
     } catch (const PellumError&) {
         return 0;
     }

@@ -51,9 +51,9 @@ TEST_F(CliTest, APartOfNamesOfSeveralPortsIsRefusedWithThemListedAndAWholeNameWi
     EXPECT_EQ(b.nextReceived(5s), (Bytes{0xF0, 0x7D, 0x01, 0xF7}));
 }
 
-// --lines sends those messages only, in the file's order; a wrong part of LINES is named before
-// anything goes out.
-TEST_F(CliTest, SendLinesSendsOnlyThoseLinesInTheFilesOrder) {
+// --lines sends those messages only, in the file's order, and --hex the messages typed; a wrong
+// part of LINES or of the hex is refused before anything goes out.
+TEST_F(CliTest, SendLinesAndTypedHexSendOnlyThoseMessages) {
     test::writeBytes(dir.file("ten.syx"), test::patternStream(10, 50));
     const CliRun run =
         runCli({"send", dir.file("ten.syx"), "--out", peer.inPort(), "--lines", "9,2-3,3"});
@@ -63,6 +63,15 @@ TEST_F(CliTest, SendLinesSendsOnlyThoseLinesInTheFilesOrder) {
         runCli({"send", dir.file("ten.syx"), "--out", peer.inPort(), "--lines", "2,4-x"});
     EXPECT_EQ(wrong.status, 2);
     EXPECT_NE(wrong.err.find("'4-x'"), std::string::npos) << wrong.err;
+    EXPECT_FALSE(peer.nextReceived(500ms));
+
+    // Typed messages are checked whole before any goes out.
+    const CliRun typed = runCli({"send", "--hex", "F0 7D 01 F7", "--hex", "f0,7d,2,f7 F0 7D 03 F7",
+                                 "--out", peer.inPort()});
+    ASSERT_EQ(typed.status, 0) << typed.err;
+    for (const std::uint8_t k : {1, 2, 3}) EXPECT_EQ(peer.nextReceived(5s), (Bytes{0xF0, 0x7D, k, 0xF7}));
+    const CliRun cut = runCli({"send", "--hex", "F0 7D 01 F7", "--hex", "F0 7D 02", "--out", peer.inPort()});
+    EXPECT_EQ(cut.status, 2);
     EXPECT_FALSE(peer.nextReceived(500ms));
 }
 

@@ -12,9 +12,11 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMouseEvent>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <QTextCursor>
 #include <QTimer>
 #include <QToolButton>
 #include <memory>
@@ -22,6 +24,7 @@
 
 #include "app/ListBox.h"
 #include "app/MainWindow.h"
+#include "app/MessageView.h"
 #include "app/UpDown.h"
 #include "core/list/MessageList.h"
 #include "device/InputDevice.h"
@@ -441,6 +444,67 @@ TEST_F(WindowOverJack, SeveralLinesAreChosenSentSavedMovedDeletedAndUndoneByMous
     EXPECT_EQ(lines(), kept);
     ASSERT_EQ(dialogs.errors.size(), 1);
     EXPECT_TRUE(dialogs.errors.front().contains("2")) << dialogs.errors.front().toStdString();
+}
+
+// A DT1's data byte edited in the message view turns its verdict wrong; Fix Checksum sets the
+// byte an independent sum gives, and Ctrl+Z takes the fix back. A typed Identity Request becomes
+// a line that a click sends; a wrong byte is refused where it is.
+TEST_F(WindowOverJack, AMessageIsEditedFixedUndoneAndTypedThenSentByAClick) {
+    startWithPeer(true);
+    const Bytes dt1{0xF0, 0x41, 0x10, 0x42, 0x12, 0x40, 0x00, 0x7F, 0x00, 0x41, 0xF7};
+    test::writeBytes(dir.file("dt1.syx"), dt1);
+    form->openSyxFile(QString::fromStdString(dir.file("dt1.syx")));
+    ui(*form).overrideBox->setChecked(false);
+    const auto activate = [&] {
+        form->activateWindow();
+        return QTest::qWaitForWindowActive(form.get());
+    };
+    form->show();
+    ASSERT_TRUE(activate());
+    ui(*form).messageList->setCurrentRow(0);
+    QTest::keyClick(form.get(), Qt::Key_F3);
+    MessageView* view = ui(*form).messageView;
+    ASSERT_NE(view, nullptr);
+    QTextCursor at(view->hex->document());
+    at.setPosition(8 * 3);  // the data byte 00 after the address 40 00 7F
+    at.setPosition(8 * 3 + 2, QTextCursor::KeepAnchor);
+    view->hex->setTextCursor(at);
+    QTest::keyClicks(view->hex, "05");
+    Bytes edited = dt1;
+    edited[8] = 0x05;
+    int sum = 0;
+    for (std::size_t i = 5; i < 9; ++i) sum += edited[i];
+    const auto right = static_cast<std::uint8_t>((128 - sum % 128) % 128);
+    EXPECT_TRUE(view->facts->toPlainText().contains(QString("%1H").arg(right, 2, 16, QChar('0')).toUpper()))
+        << view->facts->toPlainText().toStdString();
+    QTest::mouseClick(view->applyButton, Qt::LeftButton);
+    EXPECT_EQ(test::stored(form->list(), 0), edited);
+    EXPECT_EQ(form->list().line(0).checksum.verdict, Checksum::Verdict::wrong);
+    ui(*form).fixChecksumAction->trigger();
+    Bytes fixed = edited;
+    fixed[9] = right;
+    EXPECT_EQ(test::stored(form->list(), 0), fixed);
+    view->close();
+    ASSERT_TRUE(activate());
+    QTest::keyClick(form.get(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(test::stored(form->list(), 0), edited);
+
+    // Ins: a new message, typed; F6 at its end is refused there until it is F7.
+    QTest::keyClick(form.get(), Qt::Key_Insert);
+    view->hex->selectAll();
+    QTest::keyClicks(view->hex, "F0 7E 7F 06 01 F6");
+    EXPECT_FALSE(view->applyButton->isEnabled());
+    EXPECT_TRUE(view->problem->text().contains("05H")) << view->problem->text().toStdString();
+    QTest::keyClick(view->hex, Qt::Key_Backspace);
+    QTest::keyClicks(view->hex, "7");
+    QTest::mouseClick(view->applyButton, Qt::LeftButton);
+    ASSERT_EQ(form->list().count(), 2);
+    view->close();
+    ASSERT_TRUE(activate());
+    EXPECT_FALSE(peer.nextReceived(500ms)) << "editing sent a message";
+    test::clickLine(ui(*form).messageList, 1);
+    EXPECT_EQ(peer.nextReceived(10s), kIdentityRequest);
+    EXPECT_TRUE(dialogs.errors.isEmpty()) << dialogs.errors.join("\n").toStdString();
 }
 
 // The saved devices are opened by name wherever they are listed, never another one at their

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "core/list/ListHistory.h"
@@ -141,6 +142,20 @@ TEST(HexMessages, CopiedTextPastesBackAndWhatIsNotWholeSysExNamesItsLine) {
         } catch (const PellumError& e) {
             EXPECT_EQ(std::string(e.what()), error);
         }
+    }
+
+    // One message typed or edited: refused at the byte the problem is at.
+    const std::tuple<const char*, std::size_t, const char*> edits[] = {
+        {"41 10 F7", 0, "Offset 00H: no F0: a message must begin with F0"},
+        {"F0 41 10", 2, "Offset 02H: no F7: the message does not end"},
+        {"F0 41 F7 10 F7", 2, "Offset 02H: F7H inside a message: data bytes are below 80H"},
+        {"F0 41\n10 zz F7", 3, "Offset 03H: 'zz' is not a hex byte"},
+        {"F0 7E 7F 06 01 F7", 0, ""},
+    };
+    for (const auto& [text, at, error] : edits) {
+        const TypedMessage typed = typedMessage(text);
+        EXPECT_EQ(typed.error, error) << text;
+        EXPECT_EQ(typed.errorByte, at) << text;
     }
 }
 
