@@ -4,7 +4,8 @@
 // - pacing: an auto-send run of 1000 messages, each wait measured against the one computed
 //   (floor(length / 256) + 1 ms), reported as the median and the extremes of (actual - computed);
 // - opening: the 60 MiB file of 9999 messages into the list and its view, shown and painted,
-//   against `pellum-cli list` of the same file (goal: at most 3 x).
+//   against `pellum-cli list` of the same file (goal: at most 3 x);
+// - editing: half of that list moved, deleted and both undone.
 #include <benchmark/benchmark.h>
 
 #include <QAction>
@@ -274,6 +275,27 @@ void BM_OpenIntoListView(benchmark::State& state) {
     r.form->hide();
 }
 BENCHMARK(BM_OpenIntoListView)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(11);
+
+// The heaviest edits of that list through the window and its view: every other line dragged to
+// the end and then deleted, and both steps undone.
+void BM_MoveDeleteAndUndoHalfOfTheList(benchmark::State& state) {
+    Rig& r = rig();
+    r.form->show();
+    r.form->openSyxFile(QString::fromStdString(bigListFile()));
+    std::vector<int> everyOther;
+    for (int row = 0; row < kCaptured; row += 2) everyOther.push_back(row);
+    for (auto _ : state) {
+        r.form->dropLines(everyOther, kCaptured);
+        r.form->deleteLines();
+        r.form->undoStep();
+        r.form->undoStep();
+        QCoreApplication::processEvents();
+    }
+    if (r.form->list().count() != kCaptured || r.form->list().line(1).number != 2)
+        state.SkipWithError("the list did not come back as it was");
+    r.form->hide();
+}
+BENCHMARK(BM_MoveDeleteAndUndoHalfOfTheList)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
 void BM_CliListOfTheSameFile(benchmark::State& state) {
     pellum::bench::runToNull(state, {PELLUM_CLI, "list", bigListFile()});

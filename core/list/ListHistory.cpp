@@ -39,9 +39,15 @@ void ListHistory::erase(std::vector<int> rows, StepKind kind) {
     Step step(kind);
     step.rowsBefore = sortedRows(std::move(rows));
     const auto runs = runsOf(step.rowsBefore);
-    // From the bottom up, so that each run's rows still hold when it goes.
-    for (auto run = runs.rbegin(); run != runs.rend(); ++run)
-        step.ops.push_back({Op::Type::erase, run->first, run->second});
+    if (runs.size() > kManyRuns) {
+        Op op{Op::Type::eraseRows, 0, static_cast<int>(step.rowsBefore.size())};
+        op.rows = step.rowsBefore;
+        step.ops.push_back(std::move(op));
+    } else {
+        // From the bottom up, so that each run's rows still hold when it goes.
+        for (auto run = runs.rbegin(); run != runs.rend(); ++run)
+            step.ops.push_back({Op::Type::erase, run->first, run->second});
+    }
     run(std::move(step));
 }
 
@@ -68,6 +74,7 @@ std::vector<int> ListHistory::shift(std::vector<int> rows, int by) {
     step.rowsBefore = rows;
     for (int& row : rows) row += by;
     step.rowsAfter = rows;
+    collapseMoves(step);
     run(std::move(step));
     return rows;
 }
@@ -99,8 +106,27 @@ std::vector<int> ListHistory::moveBefore(std::vector<int> rows, int before) {
         if (rows[static_cast<std::size_t>(i)] > target + i) moveTo(rows[static_cast<std::size_t>(i)], target + i);
     step.rowsBefore = rows;
     step.rowsAfter = rowsFrom(target, static_cast<int>(rows.size()));
+    collapseMoves(step);
     if (!step.ops.empty()) run(step);
     return step.rowsAfter;
+}
+
+void ListHistory::collapseMoves(Step& step) const {
+    if (step.ops.size() <= kManyRuns) return;
+    // One reorder instead: the order the moves make.
+    std::vector<int> order(static_cast<std::size_t>(list_.count()));
+    std::iota(order.begin(), order.end(), 0);
+    for (const Op& move : step.ops) {
+        const auto at = order.begin();
+        if (move.to < move.row)
+            std::rotate(at + move.to, at + move.row, at + move.row + move.count);
+        else
+            std::rotate(at + move.row, at + move.row + move.count, at + move.to + move.count);
+    }
+    Op op{Op::Type::reorder, 0, static_cast<int>(order.size())};
+    op.rows = std::move(order);
+    step.ops.clear();
+    step.ops.push_back(std::move(op));
 }
 
 void ListHistory::replace(int row, ListLine line, StepKind kind) {
@@ -145,9 +171,17 @@ void ListHistory::run(Step step) {
     step.revisionBefore = list_.revision();
     for (Op& op : step.ops) forward(op);
     step.revisionAfter = list_.revision();
+    for (const Op& op : step.ops)
+        for (const auto* lines : {&op.lines, &op.other})
+            for (const ListLine& line : *lines) step.bytes += line.bytes.size();
     done_.push_back(std::move(step));
-    if (done_.size() > kMaxSteps) done_.erase(done_.begin());
     undone_.clear();
+    std::uint64_t held = 0;
+    for (const Step& kept : done_) held += kept.bytes;
+    while (done_.size() > 1 && (done_.size() > kMaxSteps || held > kMaxBytes)) {
+        held -= done_.front().bytes;
+        done_.erase(done_.begin());
+    }
 }
 
 void ListHistory::forward(Op& op) {
@@ -165,6 +199,12 @@ void ListHistory::forward(Op& op) {
         case Op::Type::replace:
             op.other = {list_.replace(op.row, std::move(op.lines.front()))};
             op.lines.clear();
+            break;
+        case Op::Type::eraseRows:
+            op.lines = list_.eraseRows(op.rows);
+            break;
+        case Op::Type::reorder:
+            list_.reorder(op.rows);
             break;
         case Op::Type::reset: {
             // `row` lines are replaced by `to`; captures that came after them stay after them.
@@ -194,6 +234,17 @@ void ListHistory::backward(Op& op) {
             op.lines = {list_.replace(op.row, std::move(op.other.front()))};
             op.other.clear();
             break;
+        case Op::Type::eraseRows:
+            list_.insertRows(op.rows, std::move(op.lines));
+            op.lines.clear();
+            break;
+        case Op::Type::reorder: {
+            std::vector<int> back(op.rows.size());
+            for (std::size_t i = 0; i < op.rows.size(); ++i)
+                back[static_cast<std::size_t>(op.rows[i])] = static_cast<int>(i);
+            list_.reorder(back);
+            break;
+        }
         case Op::Type::reset: {
             std::vector<ListLine> lines = std::move(op.other);
             for (int r = op.to; r < list_.count(); ++r) lines.push_back(list_.line(r));
@@ -215,6 +266,7 @@ int ListHistory::peakGrowth(const Step& step, bool forwardWay) {
                 by = op.count;
                 break;
             case Op::Type::erase:
+            case Op::Type::eraseRows:
                 by = -op.count;
                 break;
             case Op::Type::reset:

@@ -61,10 +61,17 @@ public:
     void clear();
 
     static constexpr std::size_t kMaxSteps = 200;
+    // The bytes the steps may hold (a load holds the whole list it replaced): the oldest steps
+    // go beyond it, the newest always stays.
+    static constexpr std::uint64_t kMaxBytes = 256u << 20;
+    // Beyond this many separate runs of lines, a step takes them in one pass.
+    static constexpr std::size_t kManyRuns = 32;
 
 private:
     struct Op {
-        enum class Type { insert, erase, move, replace, reset };
+        // eraseRows takes out the lines at `rows` in one pass, reorder puts line rows[i] at i:
+        // for many lines at once, where a step of many small ops would redraw the list each time.
+        enum class Type { insert, erase, move, replace, reset, eraseRows, reorder };
         Op(Type type, int row, int count, int to = 0, std::vector<ListLine> lines = {})
             : type(type), row(row), count(count), to(to), lines(std::move(lines)) {}
         Type type;
@@ -73,6 +80,7 @@ private:
         int to = 0;
         std::vector<ListLine> lines;  // what the op puts in when done
         std::vector<ListLine> other;  // what it took out, for reset and replace
+        std::vector<int> rows;        // for eraseRows and reorder
     };
     struct Step {
         explicit Step(StepKind kind) : kind(kind) {}
@@ -84,9 +92,12 @@ private:
         std::uint64_t revisionAfter = 0;
         std::optional<ListFile> fileBefore;
         std::optional<ListFile> fileAfter;
+        std::uint64_t bytes = 0;  // held in its lines
     };
 
     void run(Step step);
+    // A step of more than kManyRuns moves becomes one reorder.
+    void collapseMoves(Step& step) const;
     void forward(Op& op);
     void backward(Op& op);
     // The most lines a step's ops add at any point, run one way or the other.

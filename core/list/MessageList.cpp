@@ -106,6 +106,66 @@ std::vector<ListLine> MessageList::erase(int first, int count) {
     return taken;
 }
 
+std::vector<ListLine> MessageList::eraseRows(const std::vector<int>& rows) {
+    if (!rows.empty() && (rows.front() < 0 || rows.back() >= count()))
+        throw std::out_of_range("list rows");
+    const ListChange change{ListChange::Kind::reset, 0, count()};
+    changing(change);
+    std::vector<ListLine> taken;
+    taken.reserve(rows.size());
+    std::vector<ListLine> kept;
+    kept.reserve(lines_.size() - rows.size());
+    std::size_t next = 0;
+    for (std::size_t row = 0; row < lines_.size(); ++row) {
+        if (next < rows.size() && static_cast<std::size_t>(rows[next]) == row) {
+            tally(lines_[row], -1);
+            taken.push_back(std::move(lines_[row]));
+            ++next;
+        } else {
+            kept.push_back(std::move(lines_[row]));
+        }
+    }
+    lines_ = std::move(kept);
+    changed(change);
+    return taken;
+}
+
+void MessageList::insertRows(const std::vector<int>& rows, std::vector<ListLine> lines) {
+    const std::size_t total = lines_.size() + lines.size();
+    if (rows.size() != lines.size() || (!rows.empty() && static_cast<std::size_t>(rows.back()) >= total))
+        throw std::out_of_range("list rows");
+    if (lines.size() > static_cast<std::size_t>(room())) throw std::out_of_range("list capacity");
+    const ListChange change{ListChange::Kind::reset, 0, count()};
+    changing(change);
+    std::vector<ListLine> all;
+    all.reserve(total);
+    std::size_t next = 0;
+    std::size_t old = 0;
+    for (std::size_t row = 0; row < total; ++row) {
+        if (next < rows.size() && static_cast<std::size_t>(rows[next]) == row) {
+            tally(lines[next], 1);
+            nextNumber_ = std::max(nextNumber_, lines[next].number + 1);
+            all.push_back(std::move(lines[next++]));
+        } else {
+            all.push_back(std::move(lines_[old++]));
+        }
+    }
+    lines_ = std::move(all);
+    changed(change);
+}
+
+void MessageList::reorder(const std::vector<int>& order) {
+    if (order.size() > lines_.size()) throw std::out_of_range("list rows");
+    const ListChange change{ListChange::Kind::reset, 0, count()};
+    changing(change);
+    std::vector<ListLine> moved;
+    moved.reserve(order.size());
+    for (const int row : order) moved.push_back(lines_.at(static_cast<std::size_t>(row)));
+    std::move(moved.begin(), moved.end(), lines_.begin());
+    revise();
+    changed(change);
+}
+
 void MessageList::move(int first, int count, int to) {
     if (first < 0 || count < 0 || first + count > this->count() || to < 0 ||
         to + count > this->count())

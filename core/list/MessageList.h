@@ -95,6 +95,12 @@ public:
     // kCapacity.
     void insert(int row, std::vector<ListLine> lines);
     std::vector<ListLine> erase(int first, int count);
+    // Many lines at once, in one pass, told as a reset: `rows` ascending. eraseRows hands the
+    // lines back in that order; insertRows puts each line at its row of the list after it.
+    std::vector<ListLine> eraseRows(const std::vector<int>& rows);
+    void insertRows(const std::vector<int>& rows, std::vector<ListLine> lines);
+    // Line `order[i]` becomes line i, for the first order.size() lines; told as a reset.
+    void reorder(const std::vector<int>& order);
     // Moves `count` lines from `first` so that the first of them ends at row `to`.
     void move(int first, int count, int to);
     ListLine replace(int row, ListLine line);

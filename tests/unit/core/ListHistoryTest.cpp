@@ -96,6 +96,33 @@ TEST(ListHistory, MovesTakeEachRunOfSelectedLinesAndUndoExactly) {
     }
 }
 
+// Many separate lines go in one pass, and come back as exactly.
+TEST(ListHistory, ManyScatteredLinesMoveAndGoInOnePassAndComeBack) {
+    MessageList list;
+    ListHistory history(list);
+    history.replaceAll(numberedLines(100), StepKind::open, {}, {});
+    const std::string whole = numbersOf(list);
+    std::vector<int> odd;
+    std::string kept;
+    for (int row = 1; row < 100; row += 2) odd.push_back(row);
+    for (int n = 1; n <= 100; n += 2) kept += (n > 1 ? "," : "") + std::to_string(n);
+    history.moveBefore(odd, 0);
+    EXPECT_EQ(numbersOf(list).substr(0, 9), "2,4,6,8,1");
+    history.undo();
+    EXPECT_EQ(numbersOf(list), whole);
+    EXPECT_EQ(history.shift(odd, -1).front(), 0);
+    EXPECT_EQ(numbersOf(list).substr(0, 9), "2,1,4,3,6");
+    history.undo();
+    EXPECT_EQ(numbersOf(list), whole);
+    history.erase(odd, StepKind::remove);
+    EXPECT_EQ(numbersOf(list), kept);
+    list.append(std::vector<std::uint8_t>{0xF0, 0x01, 0xF7}, Origin::capture);
+    history.undo();
+    EXPECT_EQ(numbersOf(list), whole + ",101");
+    history.redo();
+    EXPECT_EQ(numbersOf(list), kept + ",101");
+}
+
 TEST(ListHistory, TheUnsavedMarkFollowsTheSavedStateAndAFullListRefusesAnUndo) {
     MessageList list;
     list.replaceAll(numberedLines(MessageList::kCapacity));
