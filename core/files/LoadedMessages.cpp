@@ -45,13 +45,25 @@ void LoadedMessages::replaceWithBlock(ByteBlock block, std::span<const Extent> e
         messages[i] = {block.data() + e.offset, e.length};
     }
     messages_ = std::move(messages);
+    times_.clear();
     block_ = std::move(block);  // its bytes stay where they are
     // A second load of a big file costs no more than the first, and a small one after a big one
     // keeps only what it needs.
     giveBackFreedMemory();
 }
 
+void LoadedMessages::setTimes(std::vector<std::int64_t> times) {
+    if (!times.empty() && times.size() != messages_.size()) throw std::out_of_range("message times");
+    times_ = std::move(times);
+}
+
+std::optional<std::int64_t> LoadedMessages::timeNs(int i) const {
+    if (i < 0 || static_cast<std::size_t>(i) >= times_.size()) return std::nullopt;
+    return times_[static_cast<std::size_t>(i)];
+}
+
 void LoadedMessages::clear() {
+    times_.clear();
     messages_.clear();
     messages_.shrink_to_fit();
     block_ = ByteBlock();

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -41,10 +42,15 @@ public:
     // than kCapacity extents or one outside the block, and MessageTooLongError for one over
     // kMaxMessageBytes.
     void replaceWithBlock(ByteBlock block, std::span<const Extent> extents);
+    // Each message's time from the file's start, where the file gives one (a Standard MIDI
+    // File); `times` holds one for every message, or none. A new content has none.
+    void setTimes(std::vector<std::int64_t> times);
+    std::optional<std::int64_t> timeNs(int i) const;
 
 private:
     std::vector<std::span<std::uint8_t>> messages_;
     ByteBlock block_;
+    std::vector<std::int64_t> times_;
 };
 
 }  // namespace pellum

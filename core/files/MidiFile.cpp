@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstring>
 
 #include "core/files/ByteBlock.h"
@@ -16,6 +17,7 @@ namespace {
 
 constexpr std::uint8_t kMeta = 0xFF;
 constexpr std::uint8_t kEndOfTrack = 0x2F;
+constexpr std::uint8_t kSetTempo = 0x51;
 
 // Why a file is refused; worded with the file's name once it is known.
 struct Refusal {
@@ -27,7 +29,7 @@ struct Refusal {
 // A message as its track's events build it: where it starts in time and in the file, its
 // packets (spans of the file's bytes, after the F0 of the first) and its length with the F0.
 struct Message {
-    std::uint64_t time = 0;
+    std::uint64_t time = 0;  // in ticks
     std::uint64_t order = 0;  // the F0 event's place in the file: ties keep file order
     std::size_t length = 1;
     bool unfinished = false;
@@ -72,12 +74,18 @@ std::uint32_t bigEndian(const std::uint8_t* p, int bytes) {
     return value;
 }
 
+// A Set Tempo event: from `tick` on, a quarter note lasts `microseconds`.
+struct Tempo {
+    std::uint64_t tick = 0;
+    std::uint32_t microseconds = 500000;
+};
+
 // Reads one track's events, from `at` up to `end` in the file.
 class TrackReader {
 public:
     TrackReader(std::span<const std::uint8_t> file, std::size_t at, std::size_t end, int track,
-                std::uint64_t& order)
-        : file_(file), at_(at), end_(end), track_(track), order_(order) {}
+                std::uint64_t& order, std::vector<Tempo>& tempos)
+        : file_(file), at_(at), end_(end), track_(track), order_(order), tempos_(tempos) {}
 
     // The track's time starts at `startTime`: after the previous track's end in format 2.
     void read(Collector& found, int& escapes, std::uint64_t startTime) {
@@ -94,7 +102,9 @@ public:
             }
             if (status == kMeta) {
                 const std::uint8_t type = byte();
-                skip(number());
+                const auto data = skip(number());
+                if (type == kSetTempo && data.size() == 3)
+                    tempos_.push_back({time, bigEndian(data.data(), 3)});
                 if (type == kEndOfTrack) break;
             } else if (status == kSysExStart) {
                 if (open_) finish(found, true);
@@ -195,6 +205,7 @@ private:
     std::size_t end_;
     int track_;
     std::uint64_t& order_;
+    std::vector<Tempo>& tempos_;
     bool open_ = false;
     Message message_;
     std::uint64_t lastTime_ = 0;
@@ -202,9 +213,49 @@ private:
 
 struct Parsed {
     std::vector<Message> messages;
+    std::vector<std::int64_t> timesNs;  // each message's, from the song's start; none unknown
     bool truncated = false;
     int escapes = 0;
 };
+
+// A time as a whole number of nanoseconds; beyond what 64 bits hold (three centuries, seen only
+// in damaged files) it stays at the limit.
+std::int64_t wholeNs(double ns) {
+    constexpr double kLimit = 9.0e18;
+    return std::llround(std::min(ns, kLimit));
+}
+
+// Ticks to nanoseconds by the header's division: ticks a quarter note, with the tempo map
+// (120 beats a minute until the first Set Tempo), or SMPTE frames a second and ticks a frame,
+// which no tempo changes. Empty for a division of 0, which gives no time.
+std::vector<std::int64_t> timesOf(const std::vector<Message>& messages, unsigned division,
+                                  std::vector<Tempo> tempos) {
+    std::vector<std::int64_t> times;
+    const bool smpte = division & 0x8000;
+    const int frames = -static_cast<std::int8_t>(division >> 8);
+    if (division == 0 || (smpte && (frames <= 0 || (division & 0xFF) == 0))) return times;
+    times.reserve(messages.size());
+    if (smpte) {
+        const double perSecond = (frames == 29 ? 29.97 : frames) * (division & 0xFF);
+        for (const Message& m : messages) times.push_back(wholeNs(m.time * 1e9 / perSecond));
+        return times;
+    }
+    std::stable_sort(tempos.begin(), tempos.end(),
+                     [](const Tempo& a, const Tempo& b) { return a.tick < b.tick; });
+    // Messages come in time order: one walk through the map serves them all.
+    Tempo now;
+    double ns = 0;
+    std::size_t next = 0;
+    for (const Message& m : messages) {
+        while (next < tempos.size() && tempos[next].tick <= m.time) {
+            ns += double(tempos[next].tick - now.tick) * now.microseconds * 1000.0 / division;
+            now = tempos[next++];
+        }
+        times.push_back(
+            wholeNs(ns + double(m.time - now.tick) * now.microseconds * 1000.0 / division));
+    }
+    return times;
+}
 
 Parsed parse(std::span<const std::uint8_t> file) {
     constexpr std::size_t kChunkHeader = 8;
@@ -218,6 +269,7 @@ Parsed parse(std::span<const std::uint8_t> file) {
 
     Collector found;
     Parsed parsed;
+    std::vector<Tempo> tempos;
     std::uint64_t order = 0;
     std::uint64_t time = 0;
     std::size_t at = kChunkHeader + headerLength;
@@ -229,12 +281,13 @@ Parsed parse(std::span<const std::uint8_t> file) {
         if (length > file.size() - start) throw Refusal{Text::MidiFileCut};
         at = start + length;
         if (std::memcmp(file.data() + start - kChunkHeader, "MTrk", 4) != 0) continue;
-        TrackReader reader(file, start, at, static_cast<int>(++track), order);
+        TrackReader reader(file, start, at, static_cast<int>(++track), order, tempos);
         reader.read(found, parsed.escapes, format == 2 ? time : 0);
         time = reader.lastTime();
     }
     parsed.truncated = found.truncated();
     parsed.messages = std::move(found.sorted());
+    parsed.timesNs = timesOf(parsed.messages, bigEndian(file.data() + 12, 2), std::move(tempos));
     return parsed;
 }
 
@@ -284,6 +337,7 @@ LoadResult loadMidi(std::span<const std::uint8_t> bytes, LoadedMessages& store,
         if (m.unfinished) *out++ = kSysExEnd;
     }
     store.replaceWithBlock(std::move(block), extents);
+    store.setTimes(std::move(parsed.timesNs));
     return result;
 }
 

@@ -58,6 +58,7 @@ std::vector<ListLine> MessageList::fileLines(std::shared_ptr<const LoadedMessage
         line.bytes = loaded->message(i);
         line.owner = loaded;
         line.number = i + 1;
+        line.arrivalNs = loaded->timeNs(i);
         line.checksum = checkChecksum(line.bytes);
         line.label = loadedLabel(line.number, line.bytes);
     }

@@ -25,7 +25,9 @@ struct ListLine {
     std::shared_ptr<const void> owner;  // keeps the bytes where they are
     int number = 0;                     // the list number shown, 1..9999
     Origin origin = Origin::file;
-    std::optional<std::int64_t> arrivalNs;  // on the system clock, where known
+    // When it came, where known: on the system clock for a capture, from the song's start for
+    // a line of a Standard MIDI File.
+    std::optional<std::int64_t> arrivalNs;
     Checksum checksum;
     std::string label;
 };
