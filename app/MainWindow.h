@@ -264,6 +264,9 @@ private:
     void takeOutcome(const ListHistory::Outcome& outcome);
     // The first run of a run: the bar, the buttons and the first wait.
     void beginRun(int total, std::size_t firstLength);
+    // The run's count of messages and the length of its message at `position`: the selected
+    // lines it took, or the list's.
+    int runTotal() const;
     std::size_t runLength(int position) const;
     void showSystemInformation(const SystemInformation& info);
     // A plain notice, unless the same one is still open: its modal loop goes on handling input

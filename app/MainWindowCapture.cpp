@@ -247,6 +247,10 @@ void MainWindow::beginRun(int total, std::size_t firstLength) {
     sendTimer->start();
 }
 
+int MainWindow::runTotal() const {
+    return runLines_.empty() ? messageList->count() : static_cast<int>(runLines_.size());
+}
+
 std::size_t MainWindow::runLength(int position) const {
     if (runLines_.empty()) return list_.length(position);
     return position < static_cast<int>(runLines_.size())
@@ -269,8 +273,7 @@ void MainWindow::sendNextMessage() {
         return;
     }
     if (!overrideBox->isChecked()) channelStepper->setEnabled(false);
-    const int total = runLines_.empty() ? messageList->count() : static_cast<int>(runLines_.size());
-    if (autoSendPosition_ < total) {
+    if (autoSendPosition_ < runTotal()) {
         if (runLines_.empty()) {
             messageList->setCurrentRow(autoSendPosition_);
             sendStoredMessage(autoSendPosition_);
@@ -302,8 +305,7 @@ int MainWindow::manualWaitMs() const {
 
 int MainWindow::waitBefore(int position) const {
     // Past the last message there is no length to read: the closing tick comes after 1 ms.
-    const int total = runLines_.empty() ? messageList->count() : static_cast<int>(runLines_.size());
-    if (position >= total) return static_cast<int>(waitBeforeMessage(0));
+    if (position >= runTotal()) return static_cast<int>(waitBeforeMessage(0));
     return static_cast<int>(
         waitBeforeMessage(runLength(position), autoSpeed->isChecked() ? 0 : manualWaitMs()));
 }

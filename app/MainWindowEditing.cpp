@@ -82,9 +82,7 @@ void MainWindow::messageApplied(const std::vector<std::uint8_t>& bytes) {
             if (list_.line(r).bytes.data() == viewedBytes_) row = r;
         if (row < 0)
             throw PellumError(tr("The message's line is no longer in the list").toStdString());
-        const ListLine& old = list_.line(row);
-        // The line keeps its number and where it came from; its label follows its new length.
-        line = MessageList::makeLine(bytes, old.number, old.origin, old.arrivalNs);
+        line = MessageList::withBytes(list_.line(row), bytes);
         viewedOwner_ = line.owner;
         viewedBytes_ = line.bytes.data();
         history_.replace(row, std::move(line), StepKind::edit);
@@ -103,7 +101,7 @@ void MainWindow::fixChecksums() {
         const ListLine& old = list_.line(row);
         if (old.checksum.verdict == Checksum::Verdict::none) ++unknown;
         if (const auto bytes = checksumFixed(old.bytes))
-            fixed.emplace_back(row, MessageList::makeLine(*bytes, old.number, old.origin, old.arrivalNs));
+            fixed.emplace_back(row, MessageList::withBytes(old, *bytes));
     }
     const int count = static_cast<int>(fixed.size());
     history_.replace(std::move(fixed), StepKind::fixChecksum);
@@ -160,12 +158,7 @@ void MainWindow::pasteLines() {
         lines.push_back(MessageList::makeLine(
             message, list_.nextNumber() + static_cast<int>(lines.size()), Origin::typed));
     }
-    const int row = rowAfterSelection();
-    const int count = static_cast<int>(lines.size());
-    history_.insert(row, std::move(lines), StepKind::paste);
-    std::vector<int> pasted;
-    for (int k = 0; k < count; ++k) pasted.push_back(row + k);
-    messageList->selectRows(pasted);
+    messageList->selectRows(history_.insert(rowAfterSelection(), std::move(lines), StepKind::paste));
     followHistory();
 }
 

@@ -51,13 +51,15 @@ void ListHistory::erase(std::vector<int> rows, StepKind kind) {
     run(std::move(step));
 }
 
-void ListHistory::insert(int row, std::vector<ListLine> lines, StepKind kind) {
-    if (lines.empty()) return;
+std::vector<int> ListHistory::insert(int row, std::vector<ListLine> lines, StepKind kind) {
+    if (lines.empty()) return {};
     Step step(kind);
     const int count = static_cast<int>(lines.size());
     step.rowsAfter = rowsFrom(row, count);
     step.ops.push_back({Op::Type::insert, row, count, 0, std::move(lines)});
+    std::vector<int> rows = step.rowsAfter;
     run(std::move(step));
+    return rows;
 }
 
 std::vector<int> ListHistory::shift(std::vector<int> rows, int by) {

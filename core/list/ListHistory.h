@@ -30,8 +30,8 @@ public:
 
     // Each of these is one step. Rows need not be in order; none may repeat.
     void erase(std::vector<int> rows, StepKind kind);
-    // Inserts `lines` so that the first of them ends at `row`.
-    void insert(int row, std::vector<ListLine> lines, StepKind kind);
+    // Inserts `lines` so that the first of them ends at `row`; returns their rows.
+    std::vector<int> insert(int row, std::vector<ListLine> lines, StepKind kind);
     // Moves the lines at `rows` one place up (`by` -1) or down (+1), each run of neighbours as a
     // block; nothing moves when one of them is at that end. Returns their rows after it.
     std::vector<int> shift(std::vector<int> rows, int by);

@@ -236,7 +236,7 @@ void MessageList::keepOverride(ChannelOverride override) {
     for (int row = first; row <= last; ++row) {
         ListLine& line = lines_[static_cast<std::size_t>(row)];
         // A copy of its own: the old bytes may be shared with a step that can be undone.
-        ListLine changedLine = makeLine(line.bytes, line.number, line.origin, line.arrivalNs);
+        ListLine changedLine = withBytes(line, line.bytes);
         changedLine.label = line.label;
         auto* bytes = const_cast<std::uint8_t*>(changedLine.bytes.data());
         applyChannelOverride(std::span(bytes, changedLine.bytes.size()), override);

@@ -86,6 +86,11 @@ public:
     // MessageTooLongError (naming `number`) for a message over kMaxMessageBytes.
     static ListLine makeLine(std::span<const std::uint8_t> bytes, int number, Origin origin,
                              std::optional<std::int64_t> arrivalNs = {});
+    // `line` with `bytes` instead (edited, a checksum fixed): its number, origin and time stay,
+    // its label follows the new bytes.
+    static ListLine withBytes(const ListLine& line, std::span<const std::uint8_t> bytes) {
+        return makeLine(bytes, line.number, line.origin, line.arrivalNs);
+    }
     // The lines of a loaded file, whose bytes stay in `loaded`.
     static std::vector<ListLine> fileLines(std::shared_ptr<const LoadedMessages> loaded);
 

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "core/files/LoadedMessages.h"
+#include "core/list/ListLabel.h"
 #include "core/messages/StatusBytes.h"
 #include "core/text/Errors.h"
 #include "core/text/HexText.h"
@@ -26,6 +27,23 @@ std::optional<std::uint8_t> byteOfWord(std::string_view word) {
     return static_cast<std::uint8_t>(*value);
 }
 
+// Calls take(word, line) for each word of `hex`, apart by blanks or commas, lines from 1.
+template <class Take>
+void forEachWord(std::string_view hex, Take take) {
+    constexpr std::string_view kApart = " \t\r\n,";
+    int line = 1;
+    std::size_t at = 0;
+    while (at < hex.size()) {
+        if (kApart.find(hex[at]) != std::string_view::npos) {
+            if (hex[at++] == '\n') ++line;
+            continue;
+        }
+        const std::size_t end = std::min(hex.find_first_of(kApart, at), hex.size());
+        take(hex.substr(at, end - at), line);
+        at = end;
+    }
+}
+
 [[noreturn]] void refuseLine(int line, const std::string& what) {
     throw PellumError(text(Text::HexLine, {std::to_string(line), what}));
 }
@@ -33,16 +51,8 @@ std::optional<std::uint8_t> byteOfWord(std::string_view word) {
 }  // namespace
 
 std::string messagesAsHex(const std::vector<std::span<const std::uint8_t>>& messages) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
     std::string out;
-    for (const auto& message : messages) {
-        for (std::size_t i = 0; i < message.size(); ++i) {
-            if (i > 0) out += ' ';
-            out += kDigits[message[i] >> 4];
-            out += kDigits[message[i] & 0x0F];
-        }
-        out += '\n';
-    }
+    for (const auto& message : messages) out += hexBytes(message) + '\n';
     return out;
 }
 
@@ -53,17 +63,15 @@ TypedMessage typedMessage(std::string_view hex) {
         typed.error = text(Text::HexOffset, {hexText(static_cast<std::uint32_t>(at)), what});
         return typed;
     };
-    std::size_t at = 0;
-    while (at < hex.size()) {
-        const std::size_t start = hex.find_first_not_of(" \t\r\n,", at);
-        if (start == std::string_view::npos) break;
-        const std::size_t end = std::min(hex.find_first_of(" \t\r\n,", start), hex.size());
-        const std::string_view word = hex.substr(start, end - start);
-        at = end;
-        const auto byte = byteOfWord(word);
-        if (!byte) return refuse(typed.bytes.size(), text(Text::HexNotHex, {word}));
-        typed.bytes.push_back(*byte);
-    }
+    std::optional<std::string> notHex;
+    forEachWord(hex, [&](std::string_view word, int) {
+        if (notHex) return;
+        if (const auto byte = byteOfWord(word))
+            typed.bytes.push_back(*byte);
+        else
+            notHex = text(Text::HexNotHex, {word});
+    });
+    if (notHex) return refuse(typed.bytes.size(), *notHex);
     const std::size_t size = typed.bytes.size();
     if (size == 0) {
         typed.error = text(Text::HexNoMessage);
@@ -85,19 +93,8 @@ TypedMessage typedMessage(std::string_view hex) {
 std::vector<std::vector<std::uint8_t>> messagesFromHex(std::string_view hex) {
     std::vector<std::vector<std::uint8_t>> messages;
     std::vector<std::uint8_t> open;  // the message being read, while it lacks its F7
-    int line = 1;
     int openedAt = 0;
-    std::size_t at = 0;
-    while (at < hex.size()) {
-        const char c = hex[at];
-        if (c == '\n' || c == ' ' || c == '\t' || c == '\r' || c == ',') {
-            if (c == '\n') ++line;
-            ++at;
-            continue;
-        }
-        const std::size_t end = hex.find_first_of(" \t\r\n,", at);
-        const std::string_view word = hex.substr(at, end - at);
-        at = end == std::string_view::npos ? hex.size() : end;
+    forEachWord(hex, [&](std::string_view word, int line) {
         const auto byte = byteOfWord(word);
         if (!byte) refuseLine(line, text(Text::HexNotHex, {word}));
         if (open.empty()) {
@@ -110,16 +107,15 @@ std::vector<std::vector<std::uint8_t>> messagesFromHex(std::string_view hex) {
         }
         open.push_back(*byte);
         if (open.size() > LoadedMessages::kMaxMessageBytes) {
-            refuseLine(openedAt,
-                   text(Text::MessageTooLong,
-                                {std::to_string(messages.size() + 1),
-                                 std::to_string(LoadedMessages::kMaxMessageBytes)}));
+            refuseLine(openedAt, text(Text::MessageTooLong,
+                                      {std::to_string(messages.size() + 1),
+                                       std::to_string(LoadedMessages::kMaxMessageBytes)}));
         }
         if (*byte == kSysExEnd) {
             messages.push_back(std::move(open));
             open.clear();
         }
-    }
+    });
     if (!open.empty()) refuseLine(openedAt, text(Text::HexNoEnd));
     if (messages.empty()) throw PellumError(text(Text::HexNoMessage));
     return messages;
