@@ -20,9 +20,11 @@
 #include "app/Dialogs.h"
 #include "app/ListBox.h"
 #include "app/MainWindowControls.h"
+#include "core/files/MidiFile.h"
 #include "core/list/ListHistory.h"
 #include "core/list/MessageList.h"
 #include "core/messages/ChannelOverride.h"
+#include "core/messages/SysexAssembler.h"
 #include "device/OutputDevice.h"
 
 class QComboBox;
@@ -141,7 +143,14 @@ public:
     // was paused (told in a notice), then what waits in the input. Run whenever capture resumes
     // or the list gets room.
     void takeWhatWaits();
+    // One buffer the input handed back, joined into messages as they end.
     void logMessage(const device::ReceivedEvent& event);
+    void fileMessage(std::span<const std::uint8_t> message, std::int64_t arrivalNs);
+    // The list's times as the Times menu stands, counted from when capture started.
+    void timesChosen();
+    void showTimes();
+    // The times a Standard MIDI File of `rows` keeps.
+    MessageTimes fileTimes(const std::vector<int>& rows) const;
 
     // Sending.
     void sendChosenMessage();
@@ -163,6 +172,7 @@ public:
     void overrideClicked();
     void channelClicked();
     void autoSpeedClicked();
+    void asRecordedClicked();
     void manualSpeedClicked();
     void speedChanged();
     int autoSendPosition() const { return autoSendPosition_; }
@@ -324,7 +334,10 @@ private:
     std::uint64_t devicesLostShown_ = 0;
     std::uint64_t gapsShown_ = 0;
     std::uint64_t possibleGapsShown_ = 0;
-    bool skippingTooLong_ = false;  // the rest of a received message too long to keep
+    SysexAssembler assembler_;  // received buffers into messages
+    // The system clock when capture started for the list's captures: input started, or the
+    // list was emptied since.
+    std::int64_t captureStartNs_ = 0;
     bool lossNoticeOpen_ = false;
 };
 

@@ -13,7 +13,9 @@
 #include <climits>
 
 #include "app/MainWindow.h"
+#include "app/MessageListModel.h"
 #include "app/UpDown.h"
+#include "core/list/LineTimes.h"
 #include "core/messages/Pacing.h"
 #include "core/text/Errors.h"
 #include "device/InputDevice.h"
@@ -113,29 +115,29 @@ QString MainWindow::untoldInputLoss() {
 }
 
 void MainWindow::logMessage(const device::ReceivedEvent& event) {
-    const std::span<const std::uint8_t> message(
+    const std::span<const std::uint8_t> buffer(
         event.sysexBytes.data(), std::min<std::size_t>(event.sysexSize, event.sysexBytes.size()));
-    // A message longer than the store keeps fills a whole buffer and goes on in the next ones:
-    // none of its pieces is a message, so it is left out whole, as a file holding it is refused.
-    const bool ends = !message.empty() && message.back() == 0xF7;
-    if (skippingTooLong_) {
-        skippingTooLong_ = !ends && !message.empty();  // an empty buffer: it was broken off
-        if (!skippingTooLong_) {
-            showNotice(tr("Received a message longer than %1 bytes. It is not recorded")
-                           .arg(MessageList::kMaxMessageBytes));
+    for (const auto& outcome : assembler_.take(buffer, event.arrivalNs)) {
+        switch (outcome.verdict) {
+            case SysexAssembler::Verdict::whole:
+                fileMessage(outcome.bytes, outcome.arrivalNs);
+                break;
+            case SysexAssembler::Verdict::tooLong:
+                // Left out whole, as a file holding it is refused.
+                showNotice(tr("Received a message longer than %1 bytes. It is not recorded")
+                               .arg(MessageList::kMaxMessageBytes));
+                break;
+            case SysexAssembler::Verdict::broken:
+                break;  // its bytes were counted as lost, and the loss is told
         }
-        return;
     }
-    if (!ends && message.size() >= MessageList::kMaxMessageBytes && message.front() == 0xF0) {
-        skippingTooLong_ = true;
-        return;
-    }
-    if (message.empty()) return;  // nothing arrived: nothing to file
+}
 
+void MainWindow::fileMessage(std::span<const std::uint8_t> message, std::int64_t arrivalNs) {
     if (message.size() >= 2 && message[1] == 0x7E) {
         showIdentityReply(message);
     } else {
-        list_.append(message, Origin::capture);
+        list_.append(message, Origin::capture, arrivalNs);
     }
 
     // The selector follows the instrument's device number, so that turning the override on
@@ -242,8 +244,9 @@ void MainWindow::beginRun(int total, std::size_t firstLength) {
     listFill->setMaximum(std::max(total, 1));
     listFill->setTextVisible(true);
     // The first wait is Manual's own, without the length's: a run starts when the user says.
-    armTimer(autoSpeed->isChecked() ? static_cast<int>(waitBeforeMessage(firstLength))
-                                    : manualWaitMs());
+    armTimer(autoSpeed->isChecked() || asRecordedAction->isChecked()
+                 ? static_cast<int>(waitBeforeMessage(firstLength))
+                 : manualWaitMs());
     sendTimer->start();
 }
 
@@ -306,12 +309,22 @@ int MainWindow::manualWaitMs() const {
 int MainWindow::waitBefore(int position) const {
     // Past the last message there is no length to read: the closing tick comes after 1 ms.
     if (position >= runTotal()) return static_cast<int>(waitBeforeMessage(0));
+    if (asRecordedAction->isChecked() && position > 0) {
+        const ListLine& before = runLines_.empty() ? list_.line(position - 1)
+                                                   : runLines_[static_cast<std::size_t>(position) - 1];
+        const ListLine& next = runLines_.empty() ? list_.line(position)
+                                                 : runLines_[static_cast<std::size_t>(position)];
+        return static_cast<int>(waitAsRecorded(gapBetween(before, next), next.bytes.size()));
+    }
     return static_cast<int>(
         waitBeforeMessage(runLength(position), autoSpeed->isChecked() ? 0 : manualWaitMs()));
 }
 
 void MainWindow::showPacing() {
-    const bool manual = manualSpeed->isChecked();
+    const bool recorded = asRecordedAction->isChecked();
+    autoSpeed->setEnabled(!recorded);
+    manualSpeed->setEnabled(!recorded);
+    const bool manual = manualSpeed->isChecked() && !recorded;
     lowCaption->setEnabled(manual);
     highCaption->setEnabled(manual);
     sendSpeed->setEnabled(manual);
@@ -335,6 +348,24 @@ void MainWindow::channelClicked() {
 void MainWindow::autoSpeedClicked() {
     showPacing();
     saveSettings();
+}
+
+void MainWindow::asRecordedClicked() {
+    showPacing();
+    saveSettings();
+}
+
+void MainWindow::timesChosen() {
+    showTimes();
+    saveSettings();
+}
+
+void MainWindow::showTimes() {
+    using Times = MessageListModel::Times;
+    listModel_->showTimes(sinceStartAction->isChecked() ? Times::sinceStart
+                          : gapAction->isChecked()      ? Times::gap
+                                                        : Times::none,
+                          captureStartNs_);
 }
 
 void MainWindow::manualSpeedClicked() {
