@@ -247,6 +247,11 @@ private:
     // The wait before the message at `position` of a run: long messages get time to be taken
     // in, and Manual never goes faster than its own wait.
     int waitBefore(int position) const;
+    // As recorded: the gap between the run's messages at `position` - 1 and `position`, where
+    // both came in one recording; arms the timer for the time the next one is due (false when
+    // it is due now).
+    std::optional<std::int64_t> recordedGap(int position) const;
+    bool waitForRecordedTime();
     // The pacing controls as the Auto/Manual choice and the slider stand.
     void showPacing();
     // The pacing last chosen; a value this window did not write leaves the choice as it is.
@@ -319,6 +324,8 @@ private:
     int autoSendPosition_ = 0;
     int timerInterval_ = 100;
     QElapsedTimer timerArmed_;
+    QElapsedTimer recordedClock_;  // from when a run as recorded had its first message out
+    qint64 recordedDueNs_ = 0;     // when its next message is due on that clock
     bool centred_ = false;
     QSet<QString> openNotices_;
     QTimer* lossCheck_ = nullptr;

@@ -236,6 +236,7 @@ void MainWindow::startSendingSelected() {
 }
 
 void MainWindow::beginRun(int total, std::size_t firstLength) {
+    recordedClock_.invalidate();
     tabs->setCurrentIndex(0);
     stopButton->setEnabled(true);
     sendAllButton->setEnabled(false);
@@ -262,18 +263,31 @@ std::size_t MainWindow::runLength(int position) const {
 }
 
 void MainWindow::sendNextMessage() {
-    // The wait counts from when the last message left the port: one the port still holds (a
-    // server's next cycle, a cable's pace) would otherwise shorten the gap the user chose.
-    if (output_.pending() == midi::MIDIERR_STILLPLAYING) {
-        timerArmed_.start();
-        sendTimer->setInterval(1);
-        return;
-    }
-    // Qt's timers may fire a little early; a wait is never shorter than the one computed.
-    const qint64 early = timerInterval_ - timerArmed_.elapsed();
-    if (early > 0) {
-        sendTimer->setInterval(static_cast<int>(early));
-        return;
+    const bool recorded = asRecordedAction->isChecked() && autoSendPosition_ > 0;
+    if (recorded && recordedClock_.isValid()) {
+        // As recorded, each message goes at its time from when the first left: waiting for
+        // each to leave would add a server's cycle to every gap.
+        if (waitForRecordedTime()) return;
+    } else {
+        // The wait counts from when the last message left the port: one the port still holds
+        // (a server's next cycle, a cable's pace) would otherwise shorten the gap the user chose.
+        if (output_.pending() == midi::MIDIERR_STILLPLAYING) {
+            timerArmed_.start();
+            sendTimer->setInterval(1);
+            return;
+        }
+        if (recorded) {
+            recordedClock_.start();
+            recordedDueNs_ = waitAsRecordedNs(recordedGap(autoSendPosition_),
+                                              runLength(autoSendPosition_));
+            if (waitForRecordedTime()) return;
+        }
+        // Qt's timers may fire a little early; a wait is never shorter than the one computed.
+        const qint64 early = timerInterval_ - timerArmed_.elapsed();
+        if (!recorded && early > 0) {
+            sendTimer->setInterval(static_cast<int>(early));
+            return;
+        }
     }
     if (!overrideBox->isChecked()) channelStepper->setEnabled(false);
     if (autoSendPosition_ < runTotal()) {
@@ -286,7 +300,14 @@ void MainWindow::sendNextMessage() {
         }
         ++autoSendPosition_;
         listFill->setValue(autoSendPosition_);
-        armTimer(waitBefore(autoSendPosition_));
+        if (recorded && autoSendPosition_ < runTotal()) {
+            recordedDueNs_ += waitAsRecordedNs(recordedGap(autoSendPosition_),
+                                               runLength(autoSendPosition_));
+            waitForRecordedTime();
+        } else {
+            // As recorded, the first message's wait ends when it has left the port.
+            armTimer(asRecordedAction->isChecked() ? 1 : waitBefore(autoSendPosition_));
+        }
     } else {
         stopSending();
     }
@@ -306,16 +327,24 @@ int MainWindow::manualWaitMs() const {
     return (sendSpeed->maximum() - sendSpeed->value() + 1) * 100;
 }
 
+bool MainWindow::waitForRecordedTime() {
+    const qint64 left = recordedDueNs_ - recordedClock_.nsecsElapsed();
+    if (left <= 0) return false;
+    sendTimer->setInterval(static_cast<int>((left + 999'999) / 1'000'000));
+    return true;
+}
+
+std::optional<std::int64_t> MainWindow::recordedGap(int position) const {
+    const auto line = [&](int at) -> const ListLine& {
+        return runLines_.empty() ? list_.line(at) : runLines_[static_cast<std::size_t>(at)];
+    };
+    if (position <= 0 || position >= runTotal()) return std::nullopt;
+    return gapBetween(line(position - 1), line(position));
+}
+
 int MainWindow::waitBefore(int position) const {
     // Past the last message there is no length to read: the closing tick comes after 1 ms.
     if (position >= runTotal()) return static_cast<int>(waitBeforeMessage(0));
-    if (asRecordedAction->isChecked() && position > 0) {
-        const ListLine& before = runLines_.empty() ? list_.line(position - 1)
-                                                   : runLines_[static_cast<std::size_t>(position) - 1];
-        const ListLine& next = runLines_.empty() ? list_.line(position)
-                                                 : runLines_[static_cast<std::size_t>(position)];
-        return static_cast<int>(waitAsRecorded(gapBetween(before, next), next.bytes.size()));
-    }
     return static_cast<int>(
         waitBeforeMessage(runLength(position), autoSpeed->isChecked() ? 0 : manualWaitMs()));
 }

@@ -46,8 +46,9 @@ const char* const kSendHelp =
     "                   cable's pace: if one misses messages, raise MS.\n"
     "  --as-recorded    wait between two messages as long as between their times in a\n"
     "                   Standard MIDI File (a 'pellum-cli receive' capture keeps them),\n"
-    "                   counted from when the first was handed on, never less than the\n"
-    "                   default; messages without times (a .syx file) go at the default\n"
+    "                   counted from when the first message has left the port, each gap\n"
+    "                   never less than the default; messages without times (a .syx\n"
+    "                   file) go at the default\n"
     "\n"
     "Exit status: 0 when every message was sent, 1 on a failure (no such device, a file\n"
     "that cannot be read, a message the device refused, the device gone or disconnected,\n"
@@ -118,10 +119,10 @@ int sendCommand(const Args& args) {
         throwOnMidiError(what, code);
     };
     std::uint64_t bytes = 0;
+    std::chrono::steady_clock::time_point due;  // when the next message goes, as recorded
     for (int i = 0; i < total; ++i) {
         const int row = rows[static_cast<std::size_t>(i)];
         const auto message = store.message(row);
-        const auto sentAt = std::chrono::steady_clock::now();
         check(port.sendLongMessage(message), i,
               "message " + std::to_string(row + 1) + " (" + std::to_string(message.size()) +
                   " bytes) was not sent");
@@ -129,11 +130,16 @@ int sendCommand(const Args& args) {
         if (i + 1 == total) continue;
         const int next = rows[static_cast<std::size_t>(i) + 1];
         if (asRecorded) {
-            // Start to start, as they came: from when this one was handed on.
+            // Each at its time from the first, once the first has left the port (one just
+            // opened may hold it a while): waiting for each to leave would add a cycle a gap.
+            if (i == 0) {
+                check(port.waitUntilSent(), i, "message " + std::to_string(row + 1) + " did not leave");
+                due = std::chrono::steady_clock::now();
+            }
             std::optional<std::int64_t> gap;
             if (store.timeNs(row) && store.timeNs(next)) gap = *store.timeNs(next) - *store.timeNs(row);
-            std::this_thread::sleep_until(sentAt +
-                                          std::chrono::milliseconds(waitAsRecorded(gap, store.length(next))));
+            due += std::chrono::nanoseconds(waitAsRecordedNs(gap, store.length(next)));
+            std::this_thread::sleep_until(due);
             continue;
         }
         if (interval == 0) continue;

@@ -14,12 +14,12 @@ inline long waitBeforeMessage(std::size_t nextLength, long atLeastMs = 0) {
     return std::max(static_cast<long>(nextLength / 256 + 1), atLeastMs);
 }
 
-// As recorded: the gap the two messages came with, rounded up to whole milliseconds, never less
-// than the rule for the next one's length; without a recorded gap, that rule alone.
-inline long waitAsRecorded(std::optional<std::int64_t> gapNs, std::size_t nextLength) {
-    const long rule = waitBeforeMessage(nextLength);
-    if (!gapNs || *gapNs <= 0) return rule;
-    return std::max(static_cast<long>((*gapNs + 999'999) / 1'000'000), rule);
+// As recorded: the gap the two messages came with, never less than the rule for the next one's
+// length; without a recorded gap, that rule alone. In nanoseconds, so that a long run of
+// schedules adds up without rounding.
+inline std::int64_t waitAsRecordedNs(std::optional<std::int64_t> gapNs, std::size_t nextLength) {
+    const std::int64_t rule = std::int64_t{waitBeforeMessage(nextLength)} * 1'000'000;
+    return gapNs ? std::max(*gapNs, rule) : rule;
 }
 
 }  // namespace pellum
