@@ -341,6 +341,7 @@ private:
     std::uint64_t devicesLostShown_ = 0;
     std::uint64_t gapsShown_ = 0;
     std::uint64_t possibleGapsShown_ = 0;
+    std::uint64_t brokenShown_ = 0;  // messages the input broke off or left unfinished
     SysexAssembler assembler_;  // received buffers into messages
     // The system clock when capture started for the list's captures: input started, or the
     // list was emptied since.

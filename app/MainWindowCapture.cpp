@@ -77,8 +77,9 @@ void MainWindow::checkInputLoss() {
     const std::uint64_t devicesLost = midi_.lostInputDevices();
     const std::uint64_t gaps = midi_.inputGaps();
     const std::uint64_t possibleGaps = midi_.possibleInputGaps();
+    const std::uint64_t broken = midi_.brokenInputMessages();
     if (dropped <= lossShown_ && devicesLost <= devicesLostShown_ && gaps <= gapsShown_ &&
-        possibleGaps <= possibleGapsShown_)
+        possibleGaps <= possibleGapsShown_ && broken <= brokenShown_)
         return;
     QStringList lines;
     if (const QString gone = untoldInputLoss(); !gone.isEmpty()) lines << gone;
@@ -92,6 +93,9 @@ void MainWindow::checkInputLoss() {
         lines << tr("%1 byte(s) of data were lost while receiving", "",
                     static_cast<int>(std::min<std::uint64_t>(lost, INT_MAX)))
                      .arg(static_cast<qulonglong>(lost));
+    } else if (broken > brokenShown_) {
+        // A message left unfinished when input stopped: how much of it never came is unknown.
+        lines << tr("Data was lost while receiving");
     } else if (possibleGaps > possibleGapsShown_) {
         // Held up between messages while data was coming: whole ones may have gone, or none.
         lines << tr("Data may have been lost while receiving");
@@ -103,6 +107,7 @@ void MainWindow::checkInputLoss() {
     lossShown_ = midi_.droppedInputBytes();
     gapsShown_ = midi_.inputGaps();
     possibleGapsShown_ = midi_.possibleInputGaps();
+    brokenShown_ = midi_.brokenInputMessages();
     lossNoticeOpen_ = false;
 }
 
