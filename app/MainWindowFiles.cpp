@@ -97,6 +97,7 @@ void MainWindow::viewMessage() {
     viewedOwner_ = line.owner;
     viewedBytes_ = line.bytes.data();
     messageViewOf()->showMessage(QString::fromStdString(line.label), line.bytes);
+    showViewedComparison();
 }
 
 void MainWindow::saveList() {

@@ -13,11 +13,15 @@
 
 #include "core/messages/HexMessages.h"
 
+class QGridLayout;
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 
 namespace pellum {
+
+// Sixteen bytes a line: their offset, hex and ASCII (a dot for what does not print).
+QString hexDump(std::span<const std::uint8_t> message);
 
 // A line of ASCII whose typing replaces characters rather than adding them: one a byte.
 class OverwriteLine : public QLineEdit {
@@ -38,6 +42,11 @@ public:
     void showMessage(const QString& label, std::span<const std::uint8_t> message);
     // An empty editor for a message typed or pasted as hex.
     void showNew();
+    // Beside the bytes, `other` with `caption` above it, the bytes where the two differ marked in
+    // both as the user types (MessageViewCompare.cpp); with `other` empty, the caption alone (a
+    // line the compared file lacks).
+    void compareWith(const QString& caption, std::span<const std::uint8_t> other);
+    void endComparison();
 
     QPlainTextEdit* facts;
     QPlainTextEdit* bytes;  // offsets, hex and ASCII, as edited
@@ -46,6 +55,9 @@ public:
     QLabel* problem;        // where the bytes are not whole SysEx
     QPushButton* fixButton;
     QPushButton* applyButton;
+    QLabel* bytesCaption;   // above the bytes while they are compared
+    QLabel* otherCaption;
+    QPlainTextEdit* other;  // the compared message, as `bytes` shows its own
 
 signals:
     // The user applies the bytes, whole SysEx; with `fixChecksum`, fixed first.
@@ -57,9 +69,13 @@ private:
     void fixChecksum();
     void showFacts();
     void popUp();
+    void buildComparison(QGridLayout* sides);
+    void markDifferences();
 
     QString label_;
     TypedMessage typed_;
+    bool comparing_ = false;
+    std::vector<std::uint8_t> other_;
 };
 
 }  // namespace pellum

@@ -29,6 +29,7 @@ const char* const kUsage =
     "Commands:\n"
     "  list FILE...                 print the SysEx list lines that loading each file shows\n"
     "  convert IN OUT               write IN's SysEx as OUT, .syx or .mid by its extension\n"
+    "  diff A B                     which messages and bytes of two files differ\n"
     "  ports                        list the MIDI input and output devices\n"
     "  send FILE --out X            send each message of a .syx or .mid file to an output\n"
     "                               device (or messages typed with --hex)\n"
@@ -52,6 +53,7 @@ const Command kCommands[] = {
     {"convert", pellum::cli::convertCommand, &pellum::cli::kConvertHelp},
     {"pick", pellum::cli::pickCommand, &pellum::cli::kPickHelp},
     {"fix", pellum::cli::fixCommand, &pellum::cli::kFixHelp},
+    {"diff", pellum::cli::diffCommand, &pellum::cli::kDiffHelp},
     {"ports", pellum::cli::portsCommand, &pellum::cli::kPortsHelp},
     {"send", pellum::cli::sendCommand, &pellum::cli::kSendHelp},
     {"receive", pellum::cli::receiveCommand, &pellum::cli::kReceiveHelp},
