@@ -56,11 +56,13 @@ std::string byteText(int value) {
     return value < 0 ? "--" : hexText(static_cast<std::uint32_t>(value)) + "H";
 }
 
+std::string fourDigits(const std::string& digits) {
+    return std::string(4 - std::min<std::size_t>(4, digits.size()), '0') + digits;
+}
+
 // A line number as the list shows it, "0003"; "----" for none.
 std::string rowText(int row) {
-    if (row < 0) return "----";
-    const std::string number = std::to_string(row + 1);
-    return std::string(4 - std::min<std::size_t>(4, number.size()), '0') + number;
+    return row < 0 ? "----" : fourDigits(std::to_string(row + 1));
 }
 
 std::string addressText(std::span<const std::uint8_t> address) {
@@ -110,8 +112,8 @@ int compareFiles(const Options& options) {
             continue;
         }
         for (const ByteChange& change : byteChanges(a.messages[pair.a], b.messages[pair.b])) {
-            char offset[16];
-            std::snprintf(offset, sizeof offset, "%04zXH", change.offset);
+            const std::string offset =
+                fourDigits(hexText(static_cast<std::uint32_t>(change.offset))) + "H";
             out += text(Text::DiffByte,
                         {rows, offset, byteText(change.before), byteText(change.after)});
             if (!change.address.empty()) out += addressText(change.address);
