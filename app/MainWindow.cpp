@@ -76,6 +76,10 @@ void MainWindow::connectHandlers() {
     connect(resumeCaptureAction, &QAction::triggered, this,
             handler(this, &MainWindow::resumeCapture));
     connect(sendOnSelectAction, &QAction::toggled, this, handler(this, &MainWindow::saveSettings));
+    connect(asRecordedAction, &QAction::triggered, this,
+            handler(this, &MainWindow::asRecordedClicked));
+    for (QAction* choice : {noTimesAction, sinceStartAction, gapAction})
+        connect(choice, &QAction::triggered, this, handler(this, &MainWindow::timesChosen));
     connect(exitAction, &QAction::triggered, this, handler(this, &MainWindow::exitProgram));
     connect(aboutAction, &QAction::triggered, this, handler(this, &MainWindow::showAbout));
     connect(viewAction, &QAction::triggered, this, handler(this, &MainWindow::viewMessage));

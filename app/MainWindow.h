@@ -20,9 +20,11 @@
 #include "app/Dialogs.h"
 #include "app/ListBox.h"
 #include "app/MainWindowControls.h"
+#include "core/files/MidiFile.h"
 #include "core/list/ListHistory.h"
 #include "core/list/MessageList.h"
 #include "core/messages/ChannelOverride.h"
+#include "core/messages/SysexAssembler.h"
 #include "device/OutputDevice.h"
 
 class QComboBox;
@@ -147,7 +149,14 @@ public:
     // was paused (told in a notice), then what waits in the input. Run whenever capture resumes
     // or the list gets room.
     void takeWhatWaits();
+    // One buffer the input handed back, joined into messages as they end.
     void logMessage(const device::ReceivedEvent& event);
+    void fileMessage(std::span<const std::uint8_t> message, std::int64_t arrivalNs);
+    // The list's times as the Times menu stands, counted from when capture started.
+    void timesChosen();
+    void showTimes();
+    // The times a Standard MIDI File of `rows` keeps.
+    MessageTimes fileTimes(const std::vector<int>& rows) const;
 
     // Sending.
     void sendChosenMessage();
@@ -169,6 +178,7 @@ public:
     void overrideClicked();
     void channelClicked();
     void autoSpeedClicked();
+    void asRecordedClicked();
     void manualSpeedClicked();
     void speedChanged();
     int autoSendPosition() const { return autoSendPosition_; }
@@ -243,6 +253,11 @@ private:
     // The wait before the message at `position` of a run: long messages get time to be taken
     // in, and Manual never goes faster than its own wait.
     int waitBefore(int position) const;
+    // As recorded: the gap between the run's messages at `position` - 1 and `position`, where
+    // both came in one recording; arms the timer for the time the next one is due (false when
+    // it is due now).
+    std::optional<std::int64_t> recordedGap(int position) const;
+    bool waitForRecordedTime();
     // The pacing controls as the Auto/Manual choice and the slider stand.
     void showPacing();
     // The pacing last chosen; a value this window did not write leaves the choice as it is.
@@ -324,6 +339,8 @@ private:
     int autoSendPosition_ = 0;
     int timerInterval_ = 100;
     QElapsedTimer timerArmed_;
+    QElapsedTimer recordedClock_;  // from when a run as recorded had its first message out
+    qint64 recordedDueNs_ = 0;     // when its next message is due on that clock
     bool centred_ = false;
     QSet<QString> openNotices_;
     QTimer* lossCheck_ = nullptr;
@@ -339,7 +356,11 @@ private:
     std::uint64_t devicesLostShown_ = 0;
     std::uint64_t gapsShown_ = 0;
     std::uint64_t possibleGapsShown_ = 0;
-    bool skippingTooLong_ = false;  // the rest of a received message too long to keep
+    std::uint64_t brokenShown_ = 0;  // messages the input broke off or left unfinished
+    SysexAssembler assembler_;  // received buffers into messages
+    // The system clock when capture started for the list's captures: input started, or the
+    // list was emptied since.
+    std::int64_t captureStartNs_ = 0;
     bool lossNoticeOpen_ = false;
 };
 

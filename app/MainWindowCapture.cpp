@@ -13,7 +13,9 @@
 #include <climits>
 
 #include "app/MainWindow.h"
+#include "app/MessageListModel.h"
 #include "app/UpDown.h"
+#include "core/list/LineTimes.h"
 #include "core/messages/Pacing.h"
 #include "core/text/Errors.h"
 #include "device/InputDevice.h"
@@ -75,8 +77,9 @@ void MainWindow::checkInputLoss() {
     const std::uint64_t devicesLost = midi_.lostInputDevices();
     const std::uint64_t gaps = midi_.inputGaps();
     const std::uint64_t possibleGaps = midi_.possibleInputGaps();
+    const std::uint64_t broken = midi_.brokenInputMessages();
     if (dropped <= lossShown_ && devicesLost <= devicesLostShown_ && gaps <= gapsShown_ &&
-        possibleGaps <= possibleGapsShown_)
+        possibleGaps <= possibleGapsShown_ && broken <= brokenShown_)
         return;
     QStringList lines;
     if (const QString gone = untoldInputLoss(); !gone.isEmpty()) lines << gone;
@@ -90,6 +93,9 @@ void MainWindow::checkInputLoss() {
         lines << tr("%1 byte(s) of data were lost while receiving", "",
                     static_cast<int>(std::min<std::uint64_t>(lost, INT_MAX)))
                      .arg(static_cast<qulonglong>(lost));
+    } else if (broken > brokenShown_) {
+        // A message left unfinished when input stopped: how much of it never came is unknown.
+        lines << tr("Data was lost while receiving");
     } else if (possibleGaps > possibleGapsShown_) {
         // Held up between messages while data was coming: whole ones may have gone, or none.
         lines << tr("Data may have been lost while receiving");
@@ -101,6 +107,7 @@ void MainWindow::checkInputLoss() {
     lossShown_ = midi_.droppedInputBytes();
     gapsShown_ = midi_.inputGaps();
     possibleGapsShown_ = midi_.possibleInputGaps();
+    brokenShown_ = midi_.brokenInputMessages();
     lossNoticeOpen_ = false;
 }
 
@@ -113,29 +120,29 @@ QString MainWindow::untoldInputLoss() {
 }
 
 void MainWindow::logMessage(const device::ReceivedEvent& event) {
-    const std::span<const std::uint8_t> message(
+    const std::span<const std::uint8_t> buffer(
         event.sysexBytes.data(), std::min<std::size_t>(event.sysexSize, event.sysexBytes.size()));
-    // A message longer than the store keeps fills a whole buffer and goes on in the next ones:
-    // none of its pieces is a message, so it is left out whole, as a file holding it is refused.
-    const bool ends = !message.empty() && message.back() == 0xF7;
-    if (skippingTooLong_) {
-        skippingTooLong_ = !ends && !message.empty();  // an empty buffer: it was broken off
-        if (!skippingTooLong_) {
-            showNotice(tr("Received a message longer than %1 bytes. It is not recorded")
-                           .arg(MessageList::kMaxMessageBytes));
+    for (const auto& outcome : assembler_.take(buffer, event.arrivalNs)) {
+        switch (outcome.verdict) {
+            case SysexAssembler::Verdict::whole:
+                fileMessage(outcome.bytes, outcome.arrivalNs);
+                break;
+            case SysexAssembler::Verdict::tooLong:
+                // Left out whole, as a file holding it is refused.
+                showNotice(tr("Received a message longer than %1 bytes. It is not recorded")
+                               .arg(MessageList::kMaxMessageBytes));
+                break;
+            case SysexAssembler::Verdict::broken:
+                break;  // its bytes were counted as lost, and the loss is told
         }
-        return;
     }
-    if (!ends && message.size() >= MessageList::kMaxMessageBytes && message.front() == 0xF0) {
-        skippingTooLong_ = true;
-        return;
-    }
-    if (message.empty()) return;  // nothing arrived: nothing to file
+}
 
+void MainWindow::fileMessage(std::span<const std::uint8_t> message, std::int64_t arrivalNs) {
     if (message.size() >= 2 && message[1] == 0x7E) {
         showIdentityReply(message);
     } else {
-        list_.append(message, Origin::capture);
+        list_.append(message, Origin::capture, arrivalNs);
     }
 
     // The selector follows the instrument's device number, so that turning the override on
@@ -234,6 +241,7 @@ void MainWindow::startSendingSelected() {
 }
 
 void MainWindow::beginRun(int total, std::size_t firstLength) {
+    recordedClock_.invalidate();
     tabs->setCurrentIndex(0);
     stopButton->setEnabled(true);
     sendAllButton->setEnabled(false);
@@ -242,8 +250,9 @@ void MainWindow::beginRun(int total, std::size_t firstLength) {
     listFill->setMaximum(std::max(total, 1));
     listFill->setTextVisible(true);
     // The first wait is Manual's own, without the length's: a run starts when the user says.
-    armTimer(autoSpeed->isChecked() ? static_cast<int>(waitBeforeMessage(firstLength))
-                                    : manualWaitMs());
+    armTimer(autoSpeed->isChecked() || asRecordedAction->isChecked()
+                 ? static_cast<int>(waitBeforeMessage(firstLength))
+                 : manualWaitMs());
     sendTimer->start();
 }
 
@@ -259,18 +268,31 @@ std::size_t MainWindow::runLength(int position) const {
 }
 
 void MainWindow::sendNextMessage() {
-    // The wait counts from when the last message left the port: one the port still holds (a
-    // server's next cycle, a cable's pace) would otherwise shorten the gap the user chose.
-    if (output_.pending() == midi::MIDIERR_STILLPLAYING) {
-        timerArmed_.start();
-        sendTimer->setInterval(1);
-        return;
-    }
-    // Qt's timers may fire a little early; a wait is never shorter than the one computed.
-    const qint64 early = timerInterval_ - timerArmed_.elapsed();
-    if (early > 0) {
-        sendTimer->setInterval(static_cast<int>(early));
-        return;
+    const bool recorded = asRecordedAction->isChecked() && autoSendPosition_ > 0;
+    if (recorded && recordedClock_.isValid()) {
+        // As recorded, each message goes at its time from when the first left: waiting for
+        // each to leave would add a server's cycle to every gap.
+        if (waitForRecordedTime()) return;
+    } else {
+        // The wait counts from when the last message left the port: one the port still holds
+        // (a server's next cycle, a cable's pace) would otherwise shorten the gap the user chose.
+        if (output_.pending() == midi::MIDIERR_STILLPLAYING) {
+            timerArmed_.start();
+            sendTimer->setInterval(1);
+            return;
+        }
+        if (recorded) {
+            recordedClock_.start();
+            recordedDueNs_ = waitAsRecordedNs(recordedGap(autoSendPosition_),
+                                              runLength(autoSendPosition_));
+            if (waitForRecordedTime()) return;
+        }
+        // Qt's timers may fire a little early; a wait is never shorter than the one computed.
+        const qint64 early = timerInterval_ - timerArmed_.elapsed();
+        if (!recorded && early > 0) {
+            sendTimer->setInterval(static_cast<int>(early));
+            return;
+        }
     }
     if (!overrideBox->isChecked()) channelStepper->setEnabled(false);
     if (autoSendPosition_ < runTotal()) {
@@ -283,7 +305,14 @@ void MainWindow::sendNextMessage() {
         }
         ++autoSendPosition_;
         listFill->setValue(autoSendPosition_);
-        armTimer(waitBefore(autoSendPosition_));
+        if (recorded && autoSendPosition_ < runTotal()) {
+            recordedDueNs_ += waitAsRecordedNs(recordedGap(autoSendPosition_),
+                                               runLength(autoSendPosition_));
+            waitForRecordedTime();
+        } else {
+            // As recorded, the first message's wait ends when it has left the port.
+            armTimer(asRecordedAction->isChecked() ? 1 : waitBefore(autoSendPosition_));
+        }
     } else {
         stopSending();
     }
@@ -303,6 +332,21 @@ int MainWindow::manualWaitMs() const {
     return (sendSpeed->maximum() - sendSpeed->value() + 1) * 100;
 }
 
+bool MainWindow::waitForRecordedTime() {
+    const qint64 left = recordedDueNs_ - recordedClock_.nsecsElapsed();
+    if (left <= 0) return false;
+    sendTimer->setInterval(static_cast<int>((left + 999'999) / 1'000'000));
+    return true;
+}
+
+std::optional<std::int64_t> MainWindow::recordedGap(int position) const {
+    const auto line = [&](int at) -> const ListLine& {
+        return runLines_.empty() ? list_.line(at) : runLines_[static_cast<std::size_t>(at)];
+    };
+    if (position <= 0 || position >= runTotal()) return std::nullopt;
+    return gapBetween(line(position - 1), line(position));
+}
+
 int MainWindow::waitBefore(int position) const {
     // Past the last message there is no length to read: the closing tick comes after 1 ms.
     if (position >= runTotal()) return static_cast<int>(waitBeforeMessage(0));
@@ -311,7 +355,10 @@ int MainWindow::waitBefore(int position) const {
 }
 
 void MainWindow::showPacing() {
-    const bool manual = manualSpeed->isChecked();
+    const bool recorded = asRecordedAction->isChecked();
+    autoSpeed->setEnabled(!recorded);
+    manualSpeed->setEnabled(!recorded);
+    const bool manual = manualSpeed->isChecked() && !recorded;
     lowCaption->setEnabled(manual);
     highCaption->setEnabled(manual);
     sendSpeed->setEnabled(manual);
@@ -335,6 +382,24 @@ void MainWindow::channelClicked() {
 void MainWindow::autoSpeedClicked() {
     showPacing();
     saveSettings();
+}
+
+void MainWindow::asRecordedClicked() {
+    showPacing();
+    saveSettings();
+}
+
+void MainWindow::timesChosen() {
+    showTimes();
+    saveSettings();
+}
+
+void MainWindow::showTimes() {
+    using Times = MessageListModel::Times;
+    listModel_->showTimes(sinceStartAction->isChecked() ? Times::sinceStart
+                          : gapAction->isChecked()      ? Times::gap
+                                                        : Times::none,
+                          captureStartNs_);
 }
 
 void MainWindow::manualSpeedClicked() {

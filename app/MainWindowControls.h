@@ -62,6 +62,11 @@ struct MainWindowControls {
     // On: choosing a line sends it; off: moving selects, Enter or a double-click sends.
     QAction* sendOnSelectAction;
     QAction* resumeCaptureAction;
+    QAction* asRecordedAction;  // a run goes at the gaps its messages came with
+    QMenu* timesMenu;
+    QAction* noTimesAction;
+    QAction* sinceStartAction;
+    QAction* gapAction;
     QAction* moveUpAction;
     QAction* moveDownAction;
     QAction* sendSelectedAction;

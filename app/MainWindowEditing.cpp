@@ -10,9 +10,10 @@
 #include "app/MainWindow.h"
 #include "app/PellumApplication.h"
 #include "app/MessageView.h"
-#include "core/messages/MessageFacts.h"
 #include "core/files/MidiFile.h"
+#include "core/list/LineTimes.h"
 #include "core/messages/HexMessages.h"
+#include "core/messages/MessageFacts.h"
 #include "core/text/Errors.h"
 
 namespace pellum {
@@ -124,6 +125,12 @@ void MainWindow::deleteLines() {
     takeWhatWaits();
 }
 
+MessageTimes MainWindow::fileTimes(const std::vector<int>& rows) const {
+    std::vector<const ListLine*> lines;
+    for (const int row : rows) lines.push_back(&list_.line(row));
+    return timesForFile(lines);
+}
+
 std::vector<std::span<const std::uint8_t>> MainWindow::selectedMessages() const {
     std::vector<std::span<const std::uint8_t>> messages;
     for (const int row : messageList->selectedRows()) messages.push_back(list_.message(row));
@@ -217,7 +224,8 @@ void MainWindow::saveSelectedAs() {
     const auto file = dialogs_.saveFile(dialog);
     if (!file) return;
     writeMessageFile(fileNameUtf8(*file), messages, channelOverride(),
-                     autoSpeed->isChecked() ? 0 : manualWaitMs());
+                     autoSpeed->isChecked() ? 0 : manualWaitMs(),
+                     fileTimes(messageList->selectedRows()));
 }
 
 }  // namespace pellum

@@ -14,6 +14,7 @@
 #include "app/FileText.h"
 #include "app/ListBox.h"
 #include "app/MainWindow.h"
+#include "app/MessageListModel.h"
 #include "app/MessageView.h"
 #include "app/PellumApplication.h"
 #include "app/UpDown.h"
@@ -96,7 +97,12 @@ void MainWindow::viewMessage() {
     const ListLine& line = list_.line(row);
     viewedOwner_ = line.owner;
     viewedBytes_ = line.bytes.data();
-    messageViewOf()->showMessage(QString::fromStdString(line.label), line.bytes);
+    QString timing;
+    if (const QString time = listModel_->timeText(row); !time.isEmpty())
+        timing += tr("Time") + ": " + time + '\n';
+    if (const QString gap = listModel_->gapText(row); !gap.isEmpty())
+        timing += tr("Gap") + ": " + gap + '\n';
+    messageViewOf()->showMessage(QString::fromStdString(line.label), line.bytes, timing);
     showViewedComparison();
 }
 
@@ -122,8 +128,10 @@ bool MainWindow::saveToChosenFile() {
 
 void MainWindow::writeList(const QString& file) {
     const ChannelOverride override = channelOverride();
+    std::vector<int> rows(static_cast<std::size_t>(list_.count()));
+    for (int row = 0; row < list_.count(); ++row) rows[static_cast<std::size_t>(row)] = row;
     writeMessageFile(fileNameUtf8(file), list_.spans(), override,
-                     autoSpeed->isChecked() ? 0 : manualWaitMs());
+                     autoSpeed->isChecked() ? 0 : manualWaitMs(), fileTimes(rows));
     // The list keeps what the file got.
     list_.keepOverride(override);
     list_.markSaved();

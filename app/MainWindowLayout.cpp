@@ -1,6 +1,7 @@
 // The main window's layout: every control at its place at the smallest size, with its caption and
 // initial state, and how it follows the window as the window grows (Anchors.h).
 #include <QAction>
+#include <QActionGroup>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDragEnterEvent>
@@ -252,6 +253,20 @@ void MainWindow::buildMenu() {
     resumeCaptureAction = listMenu->addAction(tr("&Resume Capture"));
     resumeCaptureAction->setShortcut(QKeySequence(Qt::Key_F6));
     resumeCaptureAction->setEnabled(false);
+    // The Config tab's pacing row is full at the window's first size: the third choice is here,
+    // and Auto and Manual step aside while it is on.
+    asRecordedAction = listMenu->addAction(tr("Send As &Recorded"));
+    asRecordedAction->setCheckable(true);
+    timesMenu = listMenu->addMenu(tr("T&imes"));
+    auto* times = new QActionGroup(timesMenu);
+    noTimesAction = times->addAction(tr("&No Times"));
+    sinceStartAction = times->addAction(tr("Time Since Capture &Started"));
+    gapAction = times->addAction(tr("&Gap Since the Line Before"));
+    for (QAction* choice : times->actions()) {
+        choice->setCheckable(true);
+        timesMenu->addAction(choice);
+    }
+    noTimesAction->setChecked(true);
 
     helpMenu = menuBar()->addMenu(tr("&Help"));
     aboutAction = helpMenu->addAction(tr("&About"));

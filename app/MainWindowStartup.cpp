@@ -208,7 +208,12 @@ void MainWindow::readPacing(RegistryKey& key) {
     if (speed && *speed >= sendSpeed->minimum() && *speed <= sendSpeed->maximum())
         sendSpeed->setValue(*speed);
     if (automatic && *automatic <= 1) (*automatic ? autoSpeed : manualSpeed)->setChecked(true);
+    if (const auto recorded = byte("SEND_AS_RECORDED"); recorded && *recorded <= 1)
+        asRecordedAction->setChecked(*recorded == 1);
+    if (const auto times = byte("LIST_TIMES"); times && *times <= 2)
+        (*times == 1 ? sinceStartAction : *times == 2 ? gapAction : noTimesAction)->setChecked(true);
     showPacing();
+    showTimes();
 }
 
 void MainWindow::readPosition(RegistryKey& key, const char* name, std::uint8_t& position) {
@@ -231,6 +236,11 @@ void MainWindow::saveSettings() {
                RegistryValue::binary({autoSpeed->isChecked() ? std::uint8_t{1} : std::uint8_t{0}}));
     key->write("SEND_SPEED",
                RegistryValue::binary({static_cast<std::uint8_t>(sendSpeed->value())}));
+    key->write("SEND_AS_RECORDED",
+               RegistryValue::binary({asRecordedAction->isChecked() ? std::uint8_t{1} : std::uint8_t{0}}));
+    key->write("LIST_TIMES",
+               RegistryValue::binary({static_cast<std::uint8_t>(
+                   sinceStartAction->isChecked() ? 1 : gapAction->isChecked() ? 2 : 0)}));
     key->write("SEND_ON_SELECT",
                RegistryValue::binary(
                    {sendOnSelectAction->isChecked() ? std::uint8_t{1} : std::uint8_t{0}}));
@@ -261,6 +271,12 @@ void MainWindow::openDevices() {
         inputDevice->setProductName(inputList->currentText().toStdString());
         inputDevice->open();
         inputDevice->start();
+        // Times count from the first start that brought the list's captures.
+        bool captured = false;
+        for (int row = 0; row < list_.count() && !captured; ++row)
+            captured = list_.line(row).origin == Origin::capture;
+        if (!captured) captureStartNs_ = inputDevice->startedAtNs();
+        showTimes();
     }
     showSystemInformation(resetSystemInformation());
     captureOn->setChecked(true);
@@ -275,6 +291,7 @@ std::string MainWindow::chosenName(const QComboBox* list) {
 
 void MainWindow::closeDevices() {
     inputDevice->close();
+    assembler_.finish();  // a message still unfinished never will be
     // Reopening the ports discards what waited, in the input and here alike.
     heldWhilePaused_.clear();
     letGoWhilePaused_ = 0;

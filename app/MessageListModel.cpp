@@ -7,6 +7,7 @@
 #include <QStyle>
 #include <algorithm>
 
+#include "core/list/LineTimes.h"
 #include "core/messages/HexMessages.h"
 
 namespace pellum {
@@ -22,6 +23,25 @@ MessageListModel::~MessageListModel() {
     list_.removeObserver(this);
 }
 
+void MessageListModel::showTimes(Times times, std::int64_t captureStartNs) {
+    if (times == times_ && captureStartNs == captureStartNs_) return;
+    times_ = times;
+    captureStartNs_ = captureStartNs;
+    if (list_.count() > 0) emit dataChanged(index(0), index(list_.count() - 1), {Qt::DisplayRole});
+}
+
+QString MessageListModel::timeText(int row) const {
+    if (row < 0 || row >= list_.count()) return {};
+    const auto time = timeSinceStart(list_.line(row), captureStartNs_);
+    return time ? tr("%1 s").arg(QString::fromStdString(secondsText(*time))) : QString();
+}
+
+QString MessageListModel::gapText(int row) const {
+    if (row <= 0 || row >= list_.count()) return {};
+    const auto gap = gapBetween(list_.line(row - 1), list_.line(row));
+    return gap ? tr("+%1 s").arg(QString::fromStdString(secondsText(*gap))) : QString();
+}
+
 int MessageListModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : list_.count();
 }
@@ -31,8 +51,13 @@ QVariant MessageListModel::data(const QModelIndex& index, int role) const {
     const ListLine& line = list_.line(index.row());
     const bool wrong = line.checksum.verdict == Checksum::Verdict::wrong;
     switch (role) {
-        case Qt::DisplayRole:
-            return QString::fromStdString(line.label);
+        case Qt::DisplayRole: {
+            const QString label = QString::fromStdString(line.label);
+            const QString time = times_ == Times::sinceStart ? timeText(index.row())
+                                 : times_ == Times::gap     ? gapText(index.row())
+                                                            : QString();
+            return time.isEmpty() ? label : time + "  " + label;
+        }
         case Qt::DecorationRole:
             return wrong ? QVariant(wrongChecksum_) : QVariant();
         case Qt::ForegroundRole:
@@ -101,6 +126,9 @@ void MessageListModel::listChanged(const ListChange& change) {
             emit dataChanged(index(change.first), index(change.first + change.count - 1));
             break;
     }
+    // A gap belongs to two lines: the one after a step may have a new neighbour.
+    if (times_ == Times::gap && change.kind != ListChange::Kind::reset && list_.count() > 0)
+        emit dataChanged(index(0), index(list_.count() - 1), {Qt::DisplayRole});
     emit changed();
 }
 

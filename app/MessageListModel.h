@@ -5,6 +5,7 @@
 
 #include <QAbstractListModel>
 #include <QIcon>
+#include <cstdint>
 
 #include "core/list/MessageList.h"
 
@@ -13,6 +14,9 @@ namespace pellum {
 class MessageListModel : public QAbstractListModel, private ListObserver {
     Q_OBJECT
 public:
+    // What each line shows before its label: nothing, its time since its recording started
+    // (capture's start, or the song's), or the gap since the line before.
+    enum class Times { none, sinceStart, gap };
     // `list` must outlive the model.
     explicit MessageListModel(MessageList& list, QObject* parent = nullptr);
     ~MessageListModel() override;
@@ -25,6 +29,12 @@ public:
     QStringList mimeTypes() const override { return {QStringLiteral("text/plain")}; }
     QMimeData* mimeData(const QModelIndexList& indexes) const override;
 
+    void showTimes(Times times, std::int64_t captureStartNs);
+    Times times() const { return times_; }
+    // Line `row`'s time and gap as the message view shows them; empty where it has none.
+    QString timeText(int row) const;
+    QString gapText(int row) const;
+
 signals:
     // After every step of the list, once the views know of it.
     void changed();
@@ -35,6 +45,8 @@ private:
 
     MessageList& list_;
     QIcon wrongChecksum_;
+    Times times_ = Times::none;
+    std::int64_t captureStartNs_ = 0;
 };
 
 }  // namespace pellum

@@ -115,14 +115,17 @@ MessageView::MessageView(QWidget* parent) : QDialog(parent) {
     resize(640, 560);
 }
 
-void MessageView::showMessage(const QString& label, std::span<const std::uint8_t> message) {
+void MessageView::showMessage(const QString& label, std::span<const std::uint8_t> message,
+                              const QString& timing) {
     label_ = label;
+    timing_ = timing;
     hex->setPlainText(hexLines(message));
     popUp();
 }
 
 void MessageView::showNew() {
     label_ = tr("New message");
+    timing_.clear();
     endComparison();  // no line of the list, so no partner in a file
     hex->setPlainText("F0  F7");
     QTextCursor cursor = hex->textCursor();
@@ -190,7 +193,7 @@ void MessageView::fixChecksum() {
 void MessageView::showFacts() {
     const std::span<const std::uint8_t> message = typed_.bytes;
     const MessageFacts f = describeMessage(message);
-    QString text = label_ + '\n';
+    QString text = label_ + '\n' + timing_;
     const auto row = [&](const QString& caption, const std::string& value) {
         if (!value.empty()) text += caption + ": " + QString::fromStdString(value) + '\n';
     };

@@ -38,8 +38,10 @@ class MessageView : public QDialog {
 public:
     explicit MessageView(QWidget* parent = nullptr);
 
-    // Shows `message`, listed as `label`, to look at or edit.
-    void showMessage(const QString& label, std::span<const std::uint8_t> message);
+    // Shows `message`, listed as `label`, to look at or edit; `timing` (when it came, lines
+    // ending in newlines) under the label.
+    void showMessage(const QString& label, std::span<const std::uint8_t> message,
+                     const QString& timing = {});
     // An empty editor for a message typed or pasted as hex.
     void showNew();
     // Beside the bytes, `other` with `caption` above it, the bytes where the two differ marked in
@@ -73,6 +75,7 @@ private:
     void markDifferences();
 
     QString label_;
+    QString timing_;
     TypedMessage typed_;
     bool comparing_ = false;
     std::vector<std::uint8_t> other_;

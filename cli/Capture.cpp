@@ -12,6 +12,7 @@
 #include "core/text/Errors.h"
 #include "core/files/FilePath.h"
 #include "core/files/MidiFile.h"
+#include "core/list/LineTimes.h"
 #include "core/text/NumberText.h"
 
 namespace pellum::cli {
@@ -28,10 +29,6 @@ void progress(const SysexReceiver& receiver) {
 }  // namespace
 
 void checkWritable(const std::string& path) {
-    // A capture is written as it arrives, as a .syx file: one named .mid would be no MIDI file.
-    if (isMidiFileName(path))
-        throw UsageError("a capture is written as a .syx file, not as " + path +
-                         "; 'pellum-cli convert' makes a .mid file of it");
     const std::filesystem::path target = pathFromUtf8(path);
     const std::filesystem::path folder =
         target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
@@ -42,10 +39,12 @@ void checkWritable(const std::string& path) {
     }
 }
 
-Capture::Capture(const std::string& path)
+Capture::Capture(const std::string& path, bool printTimes)
     : path_(path),
       file_(std::make_unique<AtomicFileWriter>(path,
-                                               "." + std::to_string(::getpid()) + ".partial")) {}
+                                               "." + std::to_string(::getpid()) + ".partial")),
+      midiFile_(isMidiFileName(path)),
+      printTimes_(printTimes) {}
 
 Received Capture::receive(SysexReceiver& receiver, long count, double quietSeconds,
                           const midi::MidiService& service) {
@@ -53,11 +52,21 @@ Received Capture::receive(SysexReceiver& receiver, long count, double quietSecon
         // A message at a time, each in one piece: the file ends after a whole message whenever
         // it is looked at, also after a kill. When the disk fills or the file goes, what is
         // written so far stays, the rest is counted but cannot be kept.
-        for (const auto& message : receiver.takeMessages()) {
+        for (auto& [message, arrivalNs] : receiver.takeMessages()) {
+            if (printTimes_) {
+                std::printf("%04llu %s %zu\n", static_cast<unsigned long long>(++timed_),
+                            secondsText(arrivalNs - receiver.startedAtNs()).c_str(),
+                            message.size());
+                std::fflush(stdout);
+            }
             if (!writeFailed_ && file_->appendWhole(message)) {
                 ++written_;
             } else {
                 writeFailed_ = true;
+            }
+            if (midiFile_) {
+                kept_.push_back(std::move(message));
+                keptNs_.push_back(arrivalNs);
             }
         }
     };
@@ -96,7 +105,10 @@ int Capture::finish(const Received& received, long count, const std::string& sou
     }
     if (!writeFailed_) {
         try {
-            file_->commit();
+            if (midiFile_)
+                writeMidiCapture();
+            else
+                file_->commit();
         } catch (const FileCreateError&) {
             writeFailed_ = true;
         }
@@ -122,6 +134,15 @@ int Capture::finish(const Received& received, long count, const std::string& sou
     // Whole messages only, but the source went before the capture ended: what it had still to
     // send never came. A script must not take that for a finished dump.
     return status == 0 && received.deviceLost ? kExitDeviceGone : status;
+}
+
+void Capture::writeMidiCapture() {
+    MessageSpans messages(kept_.begin(), kept_.end());
+    MessageTimes times;
+    for (const std::int64_t ns : keptNs_) times.emplace_back(ns - keptNs_.front());
+    writeMessageFile(path_, messages, {}, 0, times);
+    // The partial file held them meanwhile, in case of a kill; the target now has them.
+    file_.reset();
 }
 
 bool Capture::tellEnd(const Received& received) {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "cli/Receiver.h"
 #include "core/files/AtomicFile.h"
@@ -14,8 +15,8 @@
 
 namespace pellum::cli {
 
-// Throws FileCreateError when `path` cannot be written, and UsageError when it names a .mid
-// file. Said before listening, so the user does not wait for a capture that cannot be saved.
+// Throws FileCreateError when `path` cannot be written. Said before listening, so the user does
+// not wait for a capture that cannot be saved.
 void checkWritable(const std::string& path);
 
 // The exit status of a capture whose device went away before it ended, with every message that
@@ -35,8 +36,11 @@ struct Received {
 
 class Capture {
 public:
-    // Opens "<path>.<pid>.partial" beside `path`; throws FileCreateError when it cannot.
-    explicit Capture(const std::string& path);
+    // Opens "<path>.<pid>.partial" beside `path`; throws FileCreateError when it cannot. A
+    // Standard MIDI File (by its name) is written at the end with each message at the time it
+    // arrived; meanwhile the partial file holds the messages as a .syx file does. `printTimes`:
+    // each message's time from the start of input goes to standard output as it comes.
+    explicit Capture(const std::string& path, bool printTimes = false);
 
     // Takes whole messages until `count` arrived (0: no limit), `quietSeconds` passed without
     // data, the device went away or the user stopped it, with a progress line on standard
@@ -51,6 +55,7 @@ public:
     int finish(const Received& received, long count, const std::string& source);
 
 private:
+    void writeMidiCapture();
     // Says how the input ended and what was lost on the way; true when something was.
     static bool tellEnd(const Received& received);
 
@@ -58,6 +63,12 @@ private:
     std::unique_ptr<AtomicFileWriter> file_;
     bool writeFailed_ = false;
     std::uint64_t written_ = 0;  // messages in the partial file
+    const bool midiFile_;
+    const bool printTimes_;
+    std::uint64_t timed_ = 0;  // messages whose time was printed
+    // For a Standard MIDI File: every message kept and when it came.
+    std::vector<std::vector<std::uint8_t>> kept_;
+    std::vector<std::int64_t> keptNs_;
 };
 
 }  // namespace pellum::cli

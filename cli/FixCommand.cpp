@@ -59,7 +59,7 @@ int fixCommand(const Args& args) {
     }
     if (check) return changed > 0 ? 1 : 0;
     tellLoadNotes(in, loaded);
-    writeMessageFile(*out, messages, {}, 0);
+    writeMessageFile(*out, messages, {}, 0, storeTimes(*store));
     return 0;
 }
 

@@ -128,7 +128,7 @@ int identifyCommand(const Args& args) {
         const double left =
             std::chrono::duration<double>(deadline - std::chrono::steady_clock::now()).count();
         if (left <= 0 || !receiver.waitForMessage(left)) break;
-        for (const auto& message : receiver.takeMessages()) {
+        for (const auto& [message, arrivalNs] : receiver.takeMessages()) {
             if (isIdentityReply(message)) {
                 std::printf("%s\n", hexBytes(message).c_str());
                 printSystemInformation(message);

@@ -39,9 +39,13 @@ int pickCommand(const Args& args) {
                           " was not written");
     const std::vector<int> rows = chosenLines("pick", options.plain[1], store->count());
     MessageSpans messages;
-    for (const int row : rows) messages.push_back(store->message(row));
+    MessageTimes times;
+    for (const int row : rows) {
+        messages.push_back(store->message(row));
+        times.push_back(store->timeNs(row));
+    }
     tellLoadNotes(in, loaded);
-    writeMessageFile(*out, messages, {}, 0);
+    writeMessageFile(*out, messages, {}, 0, times);
     return 0;
 }
 

@@ -1,5 +1,6 @@
-// `pellum-cli receive`: the SysEx an input device receives, saved as a .syx file. Messages are
-// written as they come to a file beside the target, which replaces the target at the end.
+// `pellum-cli receive`: the SysEx an input device receives, saved as a .syx file or a Standard
+// MIDI File with the times they came. Messages are written as they come to a file beside the
+// target, which replaces the target at the end.
 #include "cli/Capture.h"
 #include "cli/Commands.h"
 #include "cli/Devices.h"
@@ -11,19 +12,24 @@
 namespace pellum::cli {
 
 const char* const kReceiveHelp =
-    "Usage: pellum-cli receive FILE.syx --in X [--count K] [--timeout S]\n"
+    "Usage: pellum-cli receive FILE --in X [--count K] [--timeout S] [--times]\n"
     "\n"
     "Receives SysEx from input device X (its number from 'pellum-cli ports', or a part of\n"
-    "its name) and writes the whole F0..F7 messages back to back to FILE.syx, until K\n"
-    "messages arrived, S seconds passed without data, the device went away, or you stop it\n"
-    "with Ctrl+C (or SIGTERM, SIGHUP). A progress line goes to standard error. Messages are\n"
-    "written as they arrive to FILE.syx.<pid>.partial beside it, which replaces FILE.syx at\n"
-    "the end; if the program is killed, what arrived stays in that file. Only whole\n"
-    "messages are kept: one whose start or end was lost is left out and counted.\n"
+    "its name) and writes the whole F0..F7 messages to FILE, until K messages arrived, S\n"
+    "seconds passed without data, the device went away, or you stop it with Ctrl+C (or\n"
+    "SIGTERM, SIGHUP). FILE.syx gets them back to back; FILE.mid (or .midi) is a Standard\n"
+    "MIDI File (format 0) with each message at the time it arrived, to 20 microseconds.\n"
+    "A progress line goes to standard error. Messages are written as they arrive to\n"
+    "FILE.<pid>.partial beside it, back to back as in a .syx file, which replaces FILE.syx\n"
+    "at the end (for FILE.mid it is removed once FILE.mid is written); if the program is\n"
+    "killed, what arrived stays in that file. Only whole messages are kept: one whose start\n"
+    "or end was lost is left out and counted.\n"
     "\n"
     "  --in X          the input device\n"
     "  --count K       stop after K messages\n"
     "  --timeout S     stop after S seconds without data (default 5)\n"
+    "  --times         print each message as it comes: its number, the seconds since input\n"
+    "                  started, to the millisecond, and its length: '0001 2.048 24'\n"
     "\n"
     "Exit status: 0 when the file was written and nothing was damaged or lost (also when you\n"
     "stopped it), 1 on a failure (no such device, nothing received, fewer than K messages\n"
@@ -33,8 +39,9 @@ const char* const kReceiveHelp =
     "what it had still to send never came.\n";
 
 int receiveCommand(const Args& args) {
-    const Options options = parseOptions("receive", args, {"--in", "--count", "--timeout"});
-    if (options.plain.size() != 1) throw UsageError("receive: give exactly one .syx file");
+    const Options options =
+        parseOptions("receive", args, {"--in", "--count", "--timeout"}, {"--times"});
+    if (options.plain.size() != 1) throw UsageError("receive: give exactly one .syx or .mid file");
     const auto in = options.value("--in");
     if (!in) throw UsageError("receive: --in is missing");
     const long count = options.number("--count", 1, 0);
@@ -45,7 +52,7 @@ int receiveCommand(const Args& args) {
     auto service = midi::createCommandMidiService();
     const auto names = inputNames(*service);
     const std::uint32_t device = pickDevice(names, *in, "input");
-    Capture capture(path);
+    Capture capture(path, options.flag("--times"));
     SysexReceiver receiver(*service, static_cast<std::uint16_t>(device));
     catchInterrupts();
     const Received received = capture.receive(receiver, count, timeout, *service);

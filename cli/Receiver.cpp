@@ -6,7 +6,6 @@
 #include <utility>
 
 #include "cli/Interrupt.h"
-#include "core/files/LoadedMessages.h"
 #include "core/text/Errors.h"
 
 namespace pellum::cli {
@@ -89,55 +88,36 @@ void SysexReceiver::drain(device::InputDevice& input) {
     while (input.pendingCount() > 0) {
         std::unique_ptr<device::ReceivedEvent> event = input.takeEvent();
         if (!event) break;
-        // An empty SysEx buffer is one the driver broke off: whatever of it came before is
-        // not a message.
-        if (event->statusByte == device::kSysexStatus && event->sysexSize == 0) leaveOut();
-        for (std::uint16_t i = 0; i < event->sysexSize; ++i) take(event->sysexBytes[i]);
+        if (event->statusByte != device::kSysexStatus) continue;
+        tally(assembler_.take({event->sysexBytes.data(), event->sysexSize}, event->arrivalNs));
         bytes_ += event->sysexSize;
     }
 }
 
-void SysexReceiver::leaveOut() {
-    // A too-long message broken off is already counted.
-    if (!tooLong_) ++broken_;
-    partial_.clear();
-    inMessage_ = tooLong_ = false;
+void SysexReceiver::tally(const std::vector<SysexAssembler::Outcome>& outcomes) {
+    for (const auto& outcome : outcomes) {
+        switch (outcome.verdict) {
+            case SysexAssembler::Verdict::whole:
+                messages_.push_back({outcome.bytes, outcome.arrivalNs});
+                ++count_;
+                break;
+            case SysexAssembler::Verdict::tooLong:
+                ++tooLongMessages_;
+                break;
+            case SysexAssembler::Verdict::broken:
+                ++broken_;
+                break;
+        }
+    }
 }
 
-std::vector<std::vector<std::uint8_t>> SysexReceiver::takeMessages() {
+std::vector<SysexReceiver::Message> SysexReceiver::takeMessages() {
     return std::exchange(messages_, {});
 }
 
 std::uint64_t SysexReceiver::brokenMessages() const {
-    const std::uint64_t seen = broken_ + (inMessage_ && !tooLong_ ? 1 : 0);
+    const std::uint64_t seen = broken_ + (assembler_.unfinished() ? 1 : 0);
     return std::max(seen, service_.brokenInputMessages() - brokenBefore_);
-}
-
-// Byte by byte, since a buffer may end inside a message and the next one carry on with it.
-void SysexReceiver::take(std::uint8_t byte) {
-    if (byte == 0xF0) {
-        tooLong_ = false;
-        if (inMessage_) leaveOut();
-        partial_.assign(1, byte);
-        inMessage_ = true;
-    } else if (!inMessage_) {
-        if (byte == 0xF7) ++broken_;  // the end of a message whose start was lost
-    } else if (tooLong_) {
-        // The rest of a message longer than Pellum keeps, left out up to its end.
-        if (byte == 0xF7) inMessage_ = tooLong_ = false;
-    } else {
-        partial_.push_back(byte);
-        if (byte != 0xF7 && partial_.size() >= LoadedMessages::kMaxMessageBytes) {
-            ++tooLongMessages_;
-            tooLong_ = true;
-            partial_.clear();
-        } else if (byte == 0xF7) {
-            messages_.push_back(std::move(partial_));
-            partial_.clear();
-            inMessage_ = false;
-            ++count_;
-        }
-    }
 }
 
 }  // namespace pellum::cli

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/messages/SysexAssembler.h"
 #include "device/InputDevice.h"
 #include "platform/midi/MidiService.h"
 #include "platform/midi/notices/NoticeQueue.h"
@@ -27,9 +28,15 @@ public:
     // The device went away while receiving: its port vanished or its server stopped.
     bool deviceLost() const { return deviceLost_; }
 
+    struct Message {
+        std::vector<std::uint8_t> bytes;
+        std::int64_t arrivalNs = 0;  // when its F0 came, on the system clock
+    };
     // The whole messages completed since the last call, oldest first; only these are held.
-    std::vector<std::vector<std::uint8_t>> takeMessages();
+    std::vector<Message> takeMessages();
     std::uint64_t messageCount() const { return count_; }
+    // When input started, on the system clock: arrival times count from here.
+    std::int64_t startedAtNs() const { return input_.startedAtNs(); }
     std::uint64_t bytesReceived() const { return bytes_; }
     // Messages that lost their end (or their start) on the way and were left out, one still
     // unfinished included; at least what the input's driver counted as broken.
@@ -39,8 +46,7 @@ public:
 
 private:
     void drain(device::InputDevice& input);
-    void take(std::uint8_t byte);
-    void leaveOut();
+    void tally(const std::vector<SysexAssembler::Outcome>& outcomes);
 
     midi::MidiService& service_;
     const std::uint64_t lostBefore_;
@@ -48,13 +54,11 @@ private:
     bool deviceLost_ = false;
     midi::NoticeQueue notices_;
     device::InputDevice input_;
-    std::vector<std::vector<std::uint8_t>> messages_;
-    std::vector<std::uint8_t> partial_;
-    bool inMessage_ = false;
+    SysexAssembler assembler_;
+    std::vector<Message> messages_;
     std::uint64_t count_ = 0;
     std::uint64_t bytes_ = 0;
     std::uint64_t broken_ = 0;
-    bool tooLong_ = false;
     std::uint64_t tooLongMessages_ = 0;
 };
 

@@ -21,7 +21,7 @@
 namespace pellum::cli {
 
 const char* const kSendHelp =
-    "Usage: pellum-cli send FILE --out X [--interval MS] [--lines LINES]\n"
+    "Usage: pellum-cli send FILE --out X [--interval MS | --as-recorded] [--lines LINES]\n"
     "       pellum-cli send --hex \"F0 ... F7\" [--hex ...] --out X [--interval MS]\n"
     "\n"
     "Sends each SysEx message of FILE (.syx, or a Standard MIDI File: .mid, .midi), in the\n"
@@ -44,6 +44,11 @@ const char* const kSendHelp =
     "                   Older instruments often need 10 to 200 ms between messages to\n"
     "                   store each one, some a pause after every message even at the\n"
     "                   cable's pace: if one misses messages, raise MS.\n"
+    "  --as-recorded    wait between two messages as long as between their times in a\n"
+    "                   Standard MIDI File (a 'pellum-cli receive' capture keeps them),\n"
+    "                   counted from when the first message has left the port, each gap\n"
+    "                   never less than the default; messages without times (a .syx\n"
+    "                   file) go at the default\n"
     "\n"
     "Exit status: 0 when every message was sent, 1 on a failure (no such device, a file\n"
     "that cannot be read, a message the device refused, the device gone or disconnected,\n"
@@ -52,7 +57,7 @@ const char* const kSendHelp =
 
 int sendCommand(const Args& args) {
     const Options options =
-        parseOptions("send", args, {"--out", "--interval", "--lines", "--hex"});
+        parseOptions("send", args, {"--out", "--interval", "--lines", "--hex"}, {"--as-recorded"});
     const std::vector<std::string> typed = options.every("--hex");
     if (typed.empty() && options.plain.size() != 1)
         throw UsageError("send: give exactly one .syx or .mid file, or messages with --hex");
@@ -61,6 +66,9 @@ int sendCommand(const Args& args) {
     const auto out = options.value("--out");
     if (!out) throw UsageError("send: --out is missing");
     const long interval = options.number("--interval", 0, -1);
+    const bool asRecorded = options.flag("--as-recorded");
+    if (asRecorded && options.value("--interval"))
+        throw UsageError("send: give --interval or --as-recorded, not both");
     const std::string path = typed.empty() ? options.plain.front() : "--hex";
 
     LoadedMessages store;
@@ -111,6 +119,7 @@ int sendCommand(const Args& args) {
         throwOnMidiError(what, code);
     };
     std::uint64_t bytes = 0;
+    std::chrono::steady_clock::time_point due;  // when the next message goes, as recorded
     for (int i = 0; i < total; ++i) {
         const int row = rows[static_cast<std::size_t>(i)];
         const auto message = store.message(row);
@@ -118,11 +127,26 @@ int sendCommand(const Args& args) {
               "message " + std::to_string(row + 1) + " (" + std::to_string(message.size()) +
                   " bytes) was not sent");
         bytes += message.size();
-        if (i + 1 == total || interval == 0) continue;
+        if (i + 1 == total) continue;
+        const int next = rows[static_cast<std::size_t>(i) + 1];
+        if (asRecorded) {
+            // Each at its time from the first, once the first has left the port (one just
+            // opened may hold it a while): waiting for each to leave would add a cycle a gap.
+            if (i == 0) {
+                check(port.waitUntilSent(), i, "message " + std::to_string(row + 1) + " did not leave");
+                due = std::chrono::steady_clock::now();
+            }
+            std::optional<std::int64_t> gap;
+            if (store.timeNs(row) && store.timeNs(next)) gap = *store.timeNs(next) - *store.timeNs(row);
+            due += std::chrono::nanoseconds(waitAsRecordedNs(gap, store.length(next)));
+            std::this_thread::sleep_until(due);
+            continue;
+        }
+        if (interval == 0) continue;
         // The wait counts from when the message left, not from when the port took it.
         check(port.waitUntilSent(), i, "message " + std::to_string(row + 1) + " did not leave");
-        std::this_thread::sleep_for(std::chrono::milliseconds(
-            waitBeforeMessage(store.length(rows[static_cast<std::size_t>(i) + 1]), interval)));
+        std::this_thread::sleep_for(
+            std::chrono::milliseconds(waitBeforeMessage(store.length(next), interval)));
     }
     // Returns once the port has handed every byte on, or could not.
     check(port.close(), total,

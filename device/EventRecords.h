@@ -15,7 +15,8 @@ struct ReceivedEvent {
     std::uint8_t statusByte = 0;  // F0 for a SysEx event
     std::uint8_t firstData = 0;
     std::uint8_t secondData = 0;
-    std::uint32_t timeStamp = 0;
+    std::uint32_t timeStamp = 0;  // milliseconds from the input's start, as the driver stamped it
+    std::int64_t arrivalNs = 0;   // the same moment on the system clock (ns since 1970)
     std::uint16_t sysexSize = 0;
     std::vector<std::uint8_t> sysexBytes;  // the bytes of one SysEx buffer, exactly as received
 };

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <cstring>
 
 #include "device/DriverCallback.h"
@@ -167,6 +168,10 @@ void InputDevice::queueSysexBuffers() {
 
 void InputDevice::start() {
     if (state_ != State::open) return;
+    // The driver stamps what arrives in milliseconds from here.
+    startedAtNs_ = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                       std::chrono::system_clock::now().time_since_epoch())
+                       .count();
     check(service_.midiInStart(deviceHandle_));
 }
 
@@ -205,6 +210,7 @@ std::unique_ptr<ReceivedEvent> InputDevice::takeEvent() {
     if (state_ != State::open || ring_ == nullptr || !ringPeek(ring_, record)) return nullptr;
     auto event = std::make_unique<ReceivedEvent>();
     event->timeStamp = record.stamp;
+    event->arrivalNs = startedAtNs_ + std::int64_t{record.stamp} * 1'000'000;
     if (record.sysexHeader == nullptr) {
         event->statusByte = static_cast<std::uint8_t>(record.shortData);
         event->firstData = static_cast<std::uint8_t>(record.shortData >> 8);

@@ -68,6 +68,8 @@ public:
     // the driver call that failed, if one did. Does nothing while open.
     void open() noexcept;
     void start();
+    // The system clock (ns since 1970) when input last started; arrival times count from it.
+    std::int64_t startedAtNs() const { return startedAtNs_; }
     // Does nothing when closed. A close whose reset or close call failed left the device with
     // the driver; calling close again tries to finish it.
     void close();
@@ -106,6 +108,7 @@ private:
     std::uint16_t sysexBufferSize_ = kDefaultSysexBufferSize;
     std::uint16_t sysexBufferCount_ = kDefaultSysexBufferCount;
     bool sysexOnly_ = false;
+    std::int64_t startedAtNs_ = 0;  // system clock at the last start
 };
 
 }  // namespace pellum::device

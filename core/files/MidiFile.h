@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -32,12 +33,17 @@ LoadResult loadMidi(std::span<const std::uint8_t> bytes, LoadedMessages& store,
 // Reads the file and loads it as loadMidi does, refusing it as loadSyxFile refuses a file.
 LoadResult loadMidiFile(const std::string& path, LoadedMessages& store);
 
-// The bytes of a format 0 file of messages 0..count-1 of the store, one F0 event each, spaced
-// as a run of sends paces them: each message's time on a MIDI cable and then the wait before the
-// next one (waitBeforeMessage with `intervalMs`).
+// Each message's time from the file's start in nanoseconds, where it has one; empty: none has.
+using MessageTimes = std::vector<std::optional<std::int64_t>>;
+
+// The bytes of a format 0 file of messages 0..count-1 of the store, one F0 event each. A message
+// with a time goes at that time (20 us ticks; never before the message ahead of it); one without
+// is spaced as a run of sends paces it: the time of the one ahead on a MIDI cable and then the
+// wait before it (waitBeforeMessage with `intervalMs`).
 // The override is applied to the file's bytes only.
 std::vector<std::uint8_t> midiFileBytes(const MessageSpans& messages, long intervalMs,
-                                        ChannelOverride override = {});
+                                        ChannelOverride override = {},
+                                        const MessageTimes& times = {});
 std::vector<std::uint8_t> midiFileBytes(const LoadedMessages& store, long intervalMs);
 
 // Writes that file as saveSyxFile writes a .syx file, the channel override applied the same way.
@@ -51,8 +57,11 @@ void saveMessageFile(const std::string& path, LoadedMessages& store, ChannelOver
                      long intervalMs);
 // Writes the messages in the kind of file the name asks for, the override applied to the file's
 // bytes only.
+// A Standard MIDI File places the messages at `times`; a .syx file has no times.
 void writeMessageFile(const std::string& path, const MessageSpans& messages,
-                      ChannelOverride override, long intervalMs);
+                      ChannelOverride override, long intervalMs, const MessageTimes& times = {});
+// A store's times, as a loaded Standard MIDI File gave them; empty for any other.
+MessageTimes storeTimes(const LoadedMessages& store);
 
 // What a user is told of the F7 escape events a load left out; empty when there were none.
 std::string escapeWarning(const std::string& path, int escapes);

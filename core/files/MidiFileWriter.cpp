@@ -15,6 +15,7 @@ constexpr std::uint32_t kTempoMicroseconds = 500000;
 constexpr std::uint16_t kTicksPerBeat = 25000;
 constexpr std::uint64_t kTicksPerCableByte = 16;
 constexpr std::uint64_t kTicksPerMs = 50;
+constexpr std::int64_t kNsPerTick = 20'000;
 constexpr std::uint64_t kLongestDelta = 0x0FFFFFFF;  // four bytes of a variable-length number
 
 void putBigEndian(std::vector<std::uint8_t>& out, std::uint32_t value, int bytes) {
@@ -34,17 +35,32 @@ std::vector<std::uint8_t> midiFileBytes(const LoadedMessages& store, long interv
     return midiFileBytes(messageSpans(store), intervalMs);
 }
 
+MessageTimes storeTimes(const LoadedMessages& store) {
+    MessageTimes times;
+    if (!store.timeNs(0)) return times;
+    for (int i = 0; i < store.count(); ++i) times.push_back(store.timeNs(i));
+    return times;
+}
+
 std::vector<std::uint8_t> midiFileBytes(const MessageSpans& messages, long intervalMs,
-                                        ChannelOverride override) {
+                                        ChannelOverride override, const MessageTimes& times) {
     std::vector<std::uint8_t> track{0x00, 0xFF, 0x51, 0x03};
     putBigEndian(track, kTempoMicroseconds, 3);
     std::uint64_t delta = 0;
+    std::uint64_t at = 0;  // the tick of the message ahead
     for (std::size_t i = 0; i < messages.size(); ++i) {
         const auto message = messages[i];
-        if (i > 0)
+        const std::optional<std::int64_t> time = i < times.size() ? times[i] : std::nullopt;
+        if (time) {
+            // Events keep their order: a time before the one ahead (lines moved) goes with it.
+            const auto tick = static_cast<std::uint64_t>(std::max<std::int64_t>(*time, 0) / kNsPerTick);
+            delta = std::max(tick, at) - at;
+        } else if (i > 0) {
             delta +=
                 kTicksPerMs * std::min<std::uint64_t>(waitBeforeMessage(message.size(), intervalMs),
                                                       kLongestDelta);
+        }
+        at += std::min(delta, kLongestDelta);
         putNumber(track, delta);
         // The F0 is the event's status; the length counts the rest, the F7 included. Bytes that
         // do not start with F0 (a capture broken off) go out as they are, in an escape event.
@@ -74,7 +90,8 @@ std::vector<std::uint8_t> midiFileBytes(const MessageSpans& messages, long inter
 
 void saveMidiFile(const std::string& path, LoadedMessages& store, ChannelOverride override,
                   long intervalMs) {
-    writeFileAtomically(path, midiFileBytes(messageSpans(store), intervalMs, override));
+    writeFileAtomically(path,
+                        midiFileBytes(messageSpans(store), intervalMs, override, storeTimes(store)));
     // The store keeps what the file got, once the file exists.
     for (int i = 0; i < store.count(); ++i) applyChannelOverride(store.message(i), override);
 }
@@ -88,9 +105,9 @@ void saveMessageFile(const std::string& path, LoadedMessages& store, ChannelOver
 }
 
 void writeMessageFile(const std::string& path, const MessageSpans& messages,
-                      ChannelOverride override, long intervalMs) {
+                      ChannelOverride override, long intervalMs, const MessageTimes& times) {
     if (isMidiFileName(path))
-        writeFileAtomically(path, midiFileBytes(messages, intervalMs, override));
+        writeFileAtomically(path, midiFileBytes(messages, intervalMs, override, times));
     else
         writeSyxFile(path, messages, override);
 }

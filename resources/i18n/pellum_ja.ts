@@ -539,6 +539,34 @@
         <translation>Fix Checksum(&amp;F)</translation>
     </message>
     <message>
+        <source>Time</source>
+        <translation>時刻</translation>
+    </message>
+    <message>
+        <source>Gap</source>
+        <translation>間隔</translation>
+    </message>
+    <message>
+        <source>Send As &amp;Recorded</source>
+        <translation>Send As Recorded(&amp;R)</translation>
+    </message>
+    <message>
+        <source>T&amp;imes</source>
+        <translation>Times(&amp;I)</translation>
+    </message>
+    <message>
+        <source>&amp;No Times</source>
+        <translation>No Times(&amp;N)</translation>
+    </message>
+    <message>
+        <source>Time Since Capture &amp;Started</source>
+        <translation>Time Since Capture Started(&amp;S)</translation>
+    </message>
+    <message>
+        <source>&amp;Gap Since the Line Before</source>
+        <translation>Gap Since the Line Before(&amp;G)</translation>
+    </message>
+    <message>
         <source>Compare With File</source>
         <translation>Compare With File</translation>
     </message>
@@ -581,6 +609,17 @@
     <message>
         <source>End Com&amp;parison</source>
         <translation>End Comparison(&amp;P)</translation>
+    </message>
+</context>
+<context>
+    <name>pellum::MessageListModel</name>
+    <message>
+        <source>%1 s</source>
+        <translation>%1 s</translation>
+    </message>
+    <message>
+        <source>+%1 s</source>
+        <translation>+%1 s</translation>
     </message>
 </context>
 <context>

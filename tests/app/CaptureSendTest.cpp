@@ -233,6 +233,24 @@ TEST_F(CaptureSend, WithSendingOnChoiceOffArrowsBrowseEnterSendsAndDeleteTakesTh
     EXPECT_FALSE(ui(*form).sendOnSelectAction->isChecked());
 }
 
+TEST_F(CaptureSend, TheTimesChoiceAndSendingAsRecordedAreRemembered) {
+    ui(*form).gapAction->trigger();
+    ui(*form).asRecordedAction->trigger();
+    EXPECT_EQ(setting("LIST_TIMES")->data, Bytes{2});
+    EXPECT_FALSE(ui(*form).autoSpeed->isEnabled());
+    receive(sysex(0x41, 0x10, 6, 0));
+    pumpUntil([] { return false; }, std::chrono::milliseconds(30));
+    receive(sysex(0x41, 0x10, 6, 1));
+    const QStringList shown = lines(ui(*form).messageList);
+    ASSERT_EQ(shown.size(), 2);
+    EXPECT_EQ(shown[0], "0001 Roland(41H) 6Byte");  // nothing before it to be apart from
+    EXPECT_TRUE(shown[1].startsWith("+0.0") && shown[1].endsWith("0002 Roland(41H) 6Byte"))
+        << shown[1].toStdString();
+    start();
+    EXPECT_TRUE(ui(*form).gapAction->isChecked() && ui(*form).asRecordedAction->isChecked());
+    EXPECT_FALSE(ui(*form).manualSpeed->isEnabled());
+}
+
 TEST_F(CaptureSend, TheStatusLineShowsTheListDevicesCaptureAndOverrideAndF6Resumes) {
     const auto status = [&] {
         pumpUntil([] { return false; }, std::chrono::milliseconds(20));

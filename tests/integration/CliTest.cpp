@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -150,6 +151,62 @@ TEST_F(CliTest, ReceiveKeepsAFullRateDumpWholeHoweverTheEventsCutIt) {
         EXPECT_EQ(status, 0) << said;
         EXPECT_TRUE(test::readBytes(dir.file("out.syx")) == c.stream);
     }
+}
+
+// Messages at known frames, 0 to 1.5 s apart: receive keeps each one's time (as --times prints it,
+// and in a .mid file an independent reader reads), and send --as-recorded plays the gaps back.
+TEST_F(CliTest, ReceiveKeepsWhenEachMessageCameAndSendAsRecordedPlaysTheGapsBack) {
+    const std::vector<double> gapsMs{0, 3, 40, 250, 1500};
+    const std::size_t count = gapsMs.size() + 1;
+    ChildProcess receive({PELLUM_CLI, "receive", dir.file("timed.mid"), "--in", peer.outPort(),
+                          "--count", std::to_string(count), "--timeout", "20", "--times"},
+                         dir.file("receive"));
+    ASSERT_TRUE(test::waitForConnection(peer.outPort(), 20s)) << "the receiver never connected";
+    const auto sent = peer.spaced(12, gapsMs);
+    ASSERT_TRUE(sent);
+    ASSERT_EQ(receive.wait(30s), 0) << test::receiverSaid(dir.file("receive.err"));
+    // The times are stamped to the millisecond; the frames are exact.
+    const auto expectGaps = [&](const std::vector<double>& got, double within, const char* what) {
+        ASSERT_EQ(got.size(), count) << what;
+        for (std::size_t k = 1; k < count; ++k)
+            EXPECT_NEAR(got[k] - got[0], (*sent)[k], within) << what << ", message " << k;
+    };
+    std::vector<double> printed;
+    std::istringstream lines(test::readText(dir.file("receive")));
+    for (std::string number, seconds, size; lines >> number >> seconds >> size;) {
+        EXPECT_EQ(size, "12");
+        printed.push_back(std::stod(seconds));
+    }
+    expectGaps(printed, 0.002, "--times");
+    const char* mido =
+        "import mido, sys\nt = 0\nfor m in mido.MidiFile(sys.argv[1]):\n"
+        "    t += m.time\n    if m.type == 'sysex': print(t, m.hex().replace(' ', ''))";
+    const CliRun read = test::runToEnd({"/usr/bin/python3", "-c", mido, dir.file("timed.mid")}, 60s);
+    std::vector<double> inFile;
+    std::istringstream read_lines(read.out);
+    for (std::string seconds, hex; read_lines >> seconds >> hex;) {
+        std::string want;
+        for (const std::uint8_t b : patternMessage(inFile.size(), 12)) {
+            char two[3];
+            std::snprintf(two, sizeof two, "%02X", b);
+            want += two;
+        }
+        EXPECT_EQ(hex, want);
+        inFile.push_back(std::stod(seconds));
+    }
+    expectGaps(inFile, 0.002, "the .mid file");
+
+    const CliRun send = runCli({"send", dir.file("timed.mid"), "--out", peer.inPort(), "--as-recorded"});
+    ASSERT_EQ(send.status, 0) << send.err;
+    std::vector<double> arrived;
+    for (std::size_t k = 0; k < count; ++k) {
+        ASSERT_EQ(peer.nextReceived(10s), patternMessage(k, 12));
+        const auto& at = peer.lastArrival();
+        arrived.push_back(static_cast<double>(at.frame) / at.rate);
+    }
+    // A message leaves at the next cycle's start: a gap may be off by one period.
+    expectGaps(arrived, peer.lastArrival().period / double(peer.lastArrival().rate) + 0.002,
+               "as recorded");
 }
 
 // Every message the peer received, joined, until `bytes` have come or `limit` passed quietly.

@@ -199,39 +199,57 @@ TEST_F(DeviceFault, CliTellsOnlyTheChosenSourceGoing) {
     EXPECT_TRUE(test::readBytes(dir.file("out.syx")) == whole);
 }
 
+// What the window and pellum-cli make of a stream: the whole messages of 100 bytes it holds, and
+// what they tell of the rest. One table for both, which share the rules.
+struct VerdictCase {
+    const char* what;
+    Bytes stream;
+    std::size_t whole;
+    enum class Told { nothing, tooLong, lost } told;
+};
+
+std::vector<VerdictCase> verdictCases() {
+    const Bytes three = test::patternStream(3, 100);
+    const Bytes started = test::joined({three, {0xF0}, Bytes(499, 0x11)});
+    using Told = VerdictCase::Told;
+    return {
+        {"three whole messages", three, 3, Told::nothing},
+        {"a message of 200,003 bytes between two", test::patternStream({100, 200003, 100}), 2,
+         Told::tooLong},
+        {"F0 and 499 bytes at the end", started, 3, Told::lost},
+        {"F0 and 499 bytes cut by a new F0",
+         test::joined({started, test::patternMessage(3, 100)}), 4, Told::lost},
+        {"a note-on inside a message",
+         test::joined({three, {0xF0, 0x7D, 0x11, 0x90, 0x3C, 0x40}, test::patternMessage(3, 100)}),
+         4, Told::lost},
+    };
+}
+
 // A message left unfinished, however it ends, is one damaged message and fails the capture; a
 // complete dump whose sender then closes its port ends with the device gone (3).
 TEST_F(DeviceFault, CliCountsEachUnfinishedMessageOnce) {
     const test::ServerWatch watch;  // at the full rate
-    const Bytes three = test::patternStream(3, 100);
-    const Bytes started = test::joined({three, {0xF0}, Bytes(499, 0x11)});
-    const Bytes restarted = test::joined({started, test::patternMessage(3, 100)});
-    const Bytes withLong = test::patternStream({100, 200003, 100});
-    struct Case {
-        const char* what;
-        Bytes stream;
-        long whole;
-        int status;
-        const char* said;
-    };
-    const Case cases[] = {
-        {"a message of 200,003 bytes between two", withLong, 2, 1, "longer than 65535 bytes"},
-        {"F0 and 499 bytes at the end", started, 3, 1, "1 damaged message "},
-        {"F0 and 499 bytes cut by a new F0", restarted, 4, 1, "1 damaged message "},
-        {"a complete dump, then the sender closes", three, 3, 3, "went away"},
-    };
-    for (const Case& c : cases) {
+    using Told = VerdictCase::Told;
+    std::vector<VerdictCase> cases = verdictCases();
+    cases.push_back({"a complete dump, then the sender closes", test::patternStream(3, 100), 3,
+                     Told::nothing});
+    for (const VerdictCase& c : cases) {
         SCOPED_TRACE(c.what);
+        const bool closes = &c == &cases.back();
         test::writeBytes(dir.file("stream.syx"), c.stream);
-        auto cli = startReceive("1");
+        auto cli = startReceive(closes ? "30" : "1");
         peer->play(dir.file("stream.syx"), "1024", 0);
         ASSERT_EQ(peer->waitPlayed(20s), c.stream.size());
-        if (c.status == 3) peer->process().writeLine("quit");
-        EXPECT_EQ(cli->wait(20s), c.status);
+        if (closes) peer->process().writeLine("quit");
+        EXPECT_EQ(cli->wait(20s), closes ? 3 : c.told == Told::nothing ? 0 : 1);
         const Bytes file = test::readBytes(dir.file("out.syx"));
-        EXPECT_EQ(file.size(), static_cast<std::size_t>(c.whole) * 100);
+        EXPECT_EQ(file.size(), c.whole * 100);
         const std::string said = test::receiverSaid(dir.file("cli.out.err"));
-        EXPECT_NE(said.find(c.said), std::string::npos) << said;
+        const char* told = closes                     ? "went away"
+                           : c.told == Told::tooLong ? "longer than 65535 bytes"
+                           : c.told == Told::lost    ? "1 damaged message "
+                                                     : "received ";
+        EXPECT_NE(said.find(told), std::string::npos) << said;
     }
 }
 
@@ -493,6 +511,35 @@ TEST_F(WindowFault, AServerThatStopsIsToldOnce) {
     // The window goes on: the list's commands still work.
     ui(*form).newAction->trigger();
     EXPECT_EQ(form->list().count(), 0);
+}
+
+// The same table through the window: the whole messages listed, and a box for what was not, the
+// end of a message left unfinished told once capture from it stops.
+TEST_F(WindowFault, TheWindowTellsWhatPellumCliTellsOfEveryStream) {
+    const test::ServerWatch watch;  // at the full rate
+    using Told = VerdictCase::Told;
+    const QString tooLong = "65535";
+    const QString lost = "失われ";  // whether a count of bytes is known or not
+    for (const VerdictCase& c : verdictCases()) {
+        SCOPED_TRACE(c.what);
+        dialogs.messages.clear();
+        const int before = form->list().count();
+        test::writeBytes(dir.file("stream.syx"), c.stream);
+        peer->play(dir.file("stream.syx"), "1024", 0);
+        ASSERT_EQ(peer->waitPlayed(20s), c.stream.size());
+        pumpUntil([&] { return form->list().count() >= before + static_cast<int>(c.whole); }, 10s);
+        // Capture from it ends: another instrument is chosen, then it again.
+        choose(ui(*form).inputList, other->outPort());
+        pumpUntil([] { return false; }, 1200ms);  // the look at what was lost
+        ASSERT_EQ(form->list().count(), before + static_cast<int>(c.whole));
+        for (int k = before; k < form->list().count(); ++k)
+            EXPECT_EQ(form->list().length(k), 100u) << k;
+        const QString said = dialogs.messages.join('\n');
+        EXPECT_EQ(said.contains(tooLong), c.told == Told::tooLong) << said.toStdString();
+        EXPECT_EQ(said.contains(lost), c.told == Told::lost) << said.toStdString();
+        choose(ui(*form).inputList, peer->outPort());
+        settle();
+    }
 }
 
 }  // namespace

@@ -270,6 +270,26 @@ std::optional<std::size_t> JackPeer::waitPlayed(std::chrono::milliseconds limit)
     return std::nullopt;
 }
 
+std::optional<std::vector<double>> JackPeer::spaced(std::size_t size,
+                                                    const std::vector<double>& gapsMs) {
+    std::string command = "spaced " + std::to_string(size);
+    for (const double ms : gapsMs) command += " " + std::to_string(ms);
+    process_.writeLine(command);
+    for (;;) {
+        const auto line = process_.readLine(std::chrono::seconds(30));
+        if (!line) return std::nullopt;
+        if (line->rfind("SPACED ", 0) != 0) continue;
+        std::istringstream fields(line->substr(7));
+        double rate = 0;
+        std::uint32_t first = 0;
+        fields >> rate >> first;
+        std::vector<double> seconds{0};
+        for (std::uint32_t frame = 0; fields >> frame;)
+            seconds.push_back(static_cast<std::uint32_t>(frame - first) / rate);
+        return seconds;
+    }
+}
+
 std::optional<JackPeer::Busiest> JackPeer::busiestCycle() {
     process_.writeLine("cycles");
     auto line = process_.readLine(std::chrono::seconds(5));

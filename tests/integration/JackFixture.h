@@ -84,6 +84,10 @@ public:
     void play(const std::string& file, const std::string& cut, int delayMs,
               std::size_t vanishAt = 0);
     std::optional<std::size_t> waitPlayed(std::chrono::milliseconds limit);
+    // Sends the pattern's messages of `size` bytes, one event each, `gapsMs` apart at frames the
+    // server counts (see the peer's "spaced"); returns each one's gap from the first in seconds,
+    // as the frames say, once they are out, or nothing.
+    std::optional<std::vector<double>> spaced(std::size_t size, const std::vector<double>& gapsMs);
     // The bytes of the next "RECV" report, or nothing when none came within `limit`.
     std::optional<std::vector<std::uint8_t>> nextReceived(std::chrono::milliseconds limit);
 

@@ -16,6 +16,9 @@
 // without closing its client;
 // "answer N SIZE": answers the next SysEx it receives, other than the Identity Request, as an
 // instrument answers a dump request: with N messages of SIZE bytes of the emit pattern;
+// "spaced SIZE MS...": pattern messages of SIZE bytes, one event each, the first a third into the
+// next cycle and each next one MS milliseconds after the one before (rounded to frames), then
+// "SPACED <rate> <frame>..." with the frame each went at;
 // "flood COUNT SIZE": COUNT pattern messages of SIZE bytes made as they go, at the port's full
 // rate in 1 KiB events (for dumps too big to hold), then "PLAYED <bytes>";
 // "received": "RECEIVED <bytes>", every byte its input has taken so far;
@@ -88,6 +91,12 @@ struct Peer {
     std::atomic<bool> flooding{false};
     std::size_t floodAt = 0;  // bytes of the flood written, process thread only
     pellum::midi::JackCycleBudget budget;  // process thread only
+    // Spaced messages: set up before `spacing` is raised; the process thread lowers it.
+    std::vector<Bytes> spacedMessages;
+    std::vector<jack_nframes_t> spacedFrames;  // from the first; made absolute when it goes
+    std::atomic<bool> spacing{false};
+    std::size_t spacedAt = 0;  // process thread only
+    jack_nframes_t spacedBase = 0;
     std::atomic<std::size_t> mostBytesInCycle{0};
     std::atomic<std::size_t> bytesReceived{0};
     std::atomic<std::size_t> mostEventsInCycle{0};
@@ -131,6 +140,21 @@ void floodEvents(Peer& peer, void* buffer) {
     peer.flooding.store(false, std::memory_order_release);
 }
 
+// Each spaced message at its frame, in the cycle that holds it.
+void spaceEvents(Peer& peer, void* buffer, jack_nframes_t start, jack_nframes_t frames) {
+    if (peer.spacedAt == 0 && peer.spacedBase == 0) peer.spacedBase = start + frames / 3;
+    while (peer.spacedAt < peer.spacedMessages.size()) {
+        const jack_nframes_t at = peer.spacedBase + peer.spacedFrames[peer.spacedAt];
+        if (at - start >= frames) return;
+        const Bytes& message = peer.spacedMessages[peer.spacedAt];
+        jack_midi_data_t* event = jack_midi_event_reserve(buffer, at - start, message.size());
+        if (event == nullptr) return;
+        std::memcpy(event, message.data(), message.size());
+        peer.spacedFrames[peer.spacedAt++] = at;
+    }
+    peer.spacing.store(false, std::memory_order_release);
+}
+
 int process(jack_nframes_t frames, void* arg) {
     Peer& peer = *static_cast<Peer*>(arg);
     const jack_nframes_t start = jack_last_frame_time(peer.client);
@@ -165,6 +189,10 @@ int process(jack_nframes_t frames, void* arg) {
     }
     if (peer.flooding.load(std::memory_order_acquire)) {
         floodEvents(peer, outBuffer);
+        return 0;
+    }
+    if (peer.spacing.load(std::memory_order_acquire)) {
+        spaceEvents(peer, outBuffer, start, frames);
         return 0;
     }
     for (;;) {
@@ -333,6 +361,25 @@ int main(int argc, char** argv) {
                         std::this_thread::sleep_for(std::chrono::milliseconds(10));
                     }
                     std::printf("PLAYED %zu\n", peer.floodAt);
+                } else if (verb == "spaced") {
+                    std::size_t size = 0;
+                    command >> size;
+                    const jack_nframes_t rate = jack_get_sample_rate(peer.client);
+                    peer.spacedMessages.assign(1, patternMessage(0, size));
+                    peer.spacedFrames.assign(1, 0);
+                    for (double ms = 0; command >> ms;) {
+                        peer.spacedFrames.push_back(peer.spacedFrames.back() +
+                                                    static_cast<jack_nframes_t>(ms * rate / 1000 + 0.5));
+                        peer.spacedMessages.push_back(patternMessage(peer.spacedMessages.size(), size));
+                    }
+                    peer.spacedAt = 0;
+                    peer.spacedBase = 0;
+                    peer.spacing.store(true, std::memory_order_release);
+                    while (peer.spacing.load(std::memory_order_acquire))
+                        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                    std::printf("SPACED %u", rate);
+                    for (const jack_nframes_t frame : peer.spacedFrames) std::printf(" %u", frame);
+                    std::printf("\n");
                 } else if (verb == "received") {
                     std::printf("RECEIVED %zu\n", peer.bytesReceived.load());
                 } else if (verb == "cycles") {

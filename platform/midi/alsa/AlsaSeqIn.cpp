@@ -5,7 +5,9 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <vector>
 
 namespace pellum::midi {
@@ -27,7 +29,8 @@ std::unique_ptr<AlsaSeqIn> AlsaSeqIn::open(const std::string& clientName, int so
                                            int sourcePort, InputPump& pump, MMRESULT& code) {
     std::unique_ptr<AlsaSeqIn> in(new AlsaSeqIn(pump, sourceClient, sourcePort));
     if (alsaLibrary() == nullptr ||
-        snd_seq_open(&in->seq_, "default", SND_SEQ_OPEN_INPUT, SND_SEQ_NONBLOCK) < 0) {
+        // Duplex: starting the queue that stamps input is an event we send.
+        snd_seq_open(&in->seq_, "default", SND_SEQ_OPEN_DUPLEX, SND_SEQ_NONBLOCK) < 0) {
         in->seq_ = nullptr;
         code = MMSYSERR_NODRIVER;
         return nullptr;
@@ -35,10 +38,9 @@ std::unique_ptr<AlsaSeqIn> AlsaSeqIn::open(const std::string& clientName, int so
     snd_seq_set_client_name(in->seq_, clientName.c_str());
     snd_seq_set_client_pool_input(in->seq_, kInputPoolEvents);
     snd_seq_set_input_buffer_size(in->seq_, kInputBufferBytes);
-    in->port_ = snd_seq_create_simple_port(in->seq_, "in",
-                                           SND_SEQ_PORT_CAP_WRITE | SND_SEQ_PORT_CAP_SUBS_WRITE,
-                                           SND_SEQ_PORT_TYPE_MIDI_GENERIC |
-                                               SND_SEQ_PORT_TYPE_APPLICATION);
+    in->port_ = snd_seq_create_simple_port(
+        in->seq_, "in", SND_SEQ_PORT_CAP_WRITE | SND_SEQ_PORT_CAP_SUBS_WRITE,
+        SND_SEQ_PORT_TYPE_MIDI_GENERIC | SND_SEQ_PORT_TYPE_APPLICATION);
     if (in->port_ < 0 || snd_midi_event_new(kDecoderBytes, &in->decoder_) < 0 ||
         ::pipe2(in->stop_, O_CLOEXEC) != 0) {
         code = MMSYSERR_ERROR;
@@ -47,13 +49,49 @@ std::unique_ptr<AlsaSeqIn> AlsaSeqIn::open(const std::string& clientName, int so
     snd_midi_event_no_status(in->decoder_, 1);  // every short message whole, status included
     // The system's announcements tell when the source's port or client goes away.
     snd_seq_connect_from(in->seq_, in->port_, SND_SEQ_CLIENT_SYSTEM, SND_SEQ_PORT_SYSTEM_ANNOUNCE);
-    if (snd_seq_connect_from(in->seq_, in->port_, sourceClient, sourcePort) < 0) {
+    if (!in->subscribeStamped() &&
+        snd_seq_connect_from(in->seq_, in->port_, sourceClient, sourcePort) < 0) {
         code = MIDIERR_NODEVICE;  // the source went away since the list was made
         return nullptr;
     }
     in->reader_ = std::thread([raw = in.get()] { raw->run(); });
     code = MMSYSERR_NOERROR;
     return in;
+}
+
+bool AlsaSeqIn::subscribeStamped() {
+    queue_ = snd_seq_alloc_named_queue(seq_, "Pellum in");
+    if (queue_ < 0) return false;
+    if (snd_seq_start_queue(seq_, queue_, nullptr) < 0 || snd_seq_drain_output(seq_) < 0) {
+        queue_ = -1;  // it goes with the client
+        return false;
+    }
+    queueStart_ = EmulatedMidiIn::Clock::now();
+    snd_seq_port_subscribe_t* subscription = nullptr;
+    snd_seq_port_subscribe_alloca(&subscription);
+    const snd_seq_addr_t sender{static_cast<unsigned char>(sourceClient_),
+                                static_cast<unsigned char>(sourcePort_)};
+    const snd_seq_addr_t dest{static_cast<unsigned char>(snd_seq_client_id(seq_)),
+                              static_cast<unsigned char>(port_)};
+    snd_seq_port_subscribe_set_sender(subscription, &sender);
+    snd_seq_port_subscribe_set_dest(subscription, &dest);
+    snd_seq_port_subscribe_set_queue(subscription, queue_);
+    snd_seq_port_subscribe_set_time_update(subscription, 1);
+    snd_seq_port_subscribe_set_time_real(subscription, 1);
+    if (snd_seq_subscribe_port(seq_, subscription) == 0) return true;
+    queue_ = -1;
+    return false;
+}
+
+EmulatedMidiIn::Clock::time_point AlsaSeqIn::arrival(const snd_seq_event_t& event) const noexcept {
+    const auto now = EmulatedMidiIn::Clock::now();
+    if (queue_ < 0 || event.queue != queue_ ||
+        (event.flags & SND_SEQ_TIME_STAMP_MASK) != SND_SEQ_TIME_STAMP_REAL)
+        return now;
+    const auto at = queueStart_ + std::chrono::seconds(event.time.time.tv_sec) +
+                    std::chrono::nanoseconds(event.time.time.tv_nsec);
+    // The queue started a little after queueStart_ was read: never later than now.
+    return std::min(at, now);
 }
 
 AlsaSeqIn::~AlsaSeqIn() {
@@ -107,13 +145,14 @@ void AlsaSeqIn::take(const snd_seq_event_t& event) noexcept {
     }
     if (event.source.client != sourceClient_ || event.source.port != sourcePort_) return;
     if (event.type == SND_SEQ_EVENT_SYSEX) {
-        pump_.put(static_cast<const std::uint8_t*>(event.data.ext.ptr), event.data.ext.len);
+        pump_.put(static_cast<const std::uint8_t*>(event.data.ext.ptr), event.data.ext.len,
+                  arrival(event));
         return;
     }
     unsigned char bytes[kDecoderBytes];
     const long length =
         snd_midi_event_decode(decoder_, bytes, sizeof bytes, const_cast<snd_seq_event_t*>(&event));
-    if (length > 0) pump_.put(bytes, static_cast<std::size_t>(length));
+    if (length > 0) pump_.put(bytes, static_cast<std::size_t>(length), arrival(event));
 }
 
 bool AlsaSeqIn::sourceGone(const snd_seq_event_t& event) const noexcept {

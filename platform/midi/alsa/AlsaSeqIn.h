@@ -32,6 +32,11 @@ private:
         : pump_(pump), sourceClient_(sourceClient), sourcePort_(sourcePort) {}
     void run() noexcept;
     void take(const snd_seq_event_t& event) noexcept;
+    // Subscribes from the source with each event stamped on the real-time clock of a queue of
+    // our own; false when the sequencer gives none (input then goes unstamped).
+    bool subscribeStamped();
+    // When the event arrived: the sequencer's stamp where it has one of ours, else now.
+    EmulatedMidiIn::Clock::time_point arrival(const snd_seq_event_t& event) const noexcept;
     // Our subscription from the source went, or the source itself: input has ended.
     bool sourceGone(const snd_seq_event_t& event) const noexcept;
 
@@ -40,6 +45,8 @@ private:
     const int sourcePort_;
     snd_seq_t* seq_ = nullptr;
     int port_ = -1;
+    int queue_ = -1;  // stamps what arrives, from queueStart_ on
+    EmulatedMidiIn::Clock::time_point queueStart_;
     snd_midi_event_t* decoder_ = nullptr;
     int stop_[2] = {-1, -1};  // a pipe whose write end wakes the reader to end
     std::thread reader_;

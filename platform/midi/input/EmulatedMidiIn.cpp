@@ -55,7 +55,7 @@ MMRESULT EmulatedMidiIn::start() {
     std::lock_guard state(stateMutex_);
     if (!started_) {
         started_ = true;
-        startTime_ = std::chrono::steady_clock::now();
+        startTime_ = Clock::now();
     }
     return MMSYSERR_NOERROR;
 }
@@ -83,15 +83,17 @@ bool EmulatedMidiIn::hasQueuedBuffers() const {
     return !queue_.empty();
 }
 
-void EmulatedMidiIn::receive(const std::uint8_t* bytes, std::size_t count) {
-    receiveLocked(bytes, count, false);
+void EmulatedMidiIn::receive(const std::uint8_t* bytes, std::size_t count, Clock::time_point at) {
+    receiveLocked(bytes, count, false, at);
 }
 
-std::size_t EmulatedMidiIn::receiveWhileBuffered(const std::uint8_t* bytes, std::size_t count) {
-    return receiveLocked(bytes, count, true);
+std::size_t EmulatedMidiIn::receiveWhileBuffered(const std::uint8_t* bytes, std::size_t count,
+                                                 Clock::time_point at) {
+    return receiveLocked(bytes, count, true, at);
 }
 
-std::size_t EmulatedMidiIn::receiveLocked(const std::uint8_t* bytes, std::size_t count, bool wait) {
+std::size_t EmulatedMidiIn::receiveLocked(const std::uint8_t* bytes, std::size_t count, bool wait,
+                                          Clock::time_point at) {
     std::lock_guard delivery(deliveryMutex_);
     std::size_t taken = 0;
     {
@@ -100,7 +102,7 @@ std::size_t EmulatedMidiIn::receiveLocked(const std::uint8_t* bytes, std::size_t
             dropped_ += count;
             return count;
         }
-        const std::uint32_t stamp = stampNow();
+        const std::uint32_t stamp = stampAt(at);
         while (taken < count && take(bytes[taken], stamp, wait)) ++taken;
     }
     deliverPending();
@@ -246,9 +248,10 @@ void EmulatedMidiIn::appendSysex(std::uint8_t byte, std::uint32_t stamp) {
         return;
     }
     MIDIHDR* head = queue_.front();
+    if (head->dwBytesRecorded == 0) headStamp_ = stamp;
     head->lpData[head->dwBytesRecorded++] = static_cast<char>(byte);
     if (byte == kSysexEnd || head->dwBytesRecorded >= head->dwBufferLength) {
-        returnHead(MIM_LONGDATA, stamp);
+        returnHead(MIM_LONGDATA, headStamp_);
     }
 }
 
@@ -268,9 +271,9 @@ void EmulatedMidiIn::deliverPending() noexcept {
     pending_.clear();
 }
 
-std::uint32_t EmulatedMidiIn::stampNow() const {
-    if (!started_) return 0;
-    const auto elapsed = std::chrono::steady_clock::now() - startTime_;
+std::uint32_t EmulatedMidiIn::stampAt(Clock::time_point at) const {
+    if (!started_ || at <= startTime_) return 0;
+    const auto elapsed = at - startTime_;
     return static_cast<std::uint32_t>(
         std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count());
 }

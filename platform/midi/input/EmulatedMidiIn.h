@@ -22,6 +22,8 @@ public:
     // nothing came around it (Quiet), data was coming (Possible), or input was dropped there
     // for certain (Certain).
     enum class Gap { None, Quiet, Possible, Certain };
+    // The clock of arrival times; a message's time stamp counts milliseconds on it from start().
+    using Clock = std::chrono::steady_clock;
 
     EmulatedMidiIn(MidiInProc callback, std::uintptr_t instance);
 
@@ -35,13 +37,15 @@ public:
     MMRESULT reset();
     bool hasQueuedBuffers() const;
 
-    // The transport's side: bytes as they arrived, in any fragments. A buffer goes back to the
-    // client when it is full or when F7 ends the SysEx in it; the next SysEx starts in the next
-    // buffer. Bytes that arrive before start, or find no queued buffer, are dropped and counted.
-    void receive(const std::uint8_t* bytes, std::size_t count);
+    // The transport's side: bytes as they arrived at `at`, in any fragments. A buffer goes back
+    // to the client when it is full or when F7 ends the SysEx in it, stamped with the arrival of
+    // its first byte; the next SysEx starts in the next buffer. Bytes that arrive before start,
+    // or find no queued buffer, are dropped and counted.
+    void receive(const std::uint8_t* bytes, std::size_t count, Clock::time_point at = Clock::now());
     // As receive(), but stops before a SysEx byte that finds no queued buffer instead of
     // dropping it: returns how many bytes were taken. The rest waits with the caller.
-    std::size_t receiveWhileBuffered(const std::uint8_t* bytes, std::size_t count);
+    std::size_t receiveWhileBuffered(const std::uint8_t* bytes, std::size_t count,
+                                     Clock::time_point at = Clock::now());
     // Waits up to `limit` for a buffer to be queued (or input to stop); true when one is queued.
     bool waitForBuffer(std::chrono::milliseconds limit);
     // `count` bytes of the stream were lost before they got here: they are counted, and a SysEx
@@ -69,7 +73,8 @@ private:
         std::uintptr_t param2;
     };
 
-    std::size_t receiveLocked(const std::uint8_t* bytes, std::size_t count, bool wait);
+    std::size_t receiveLocked(const std::uint8_t* bytes, std::size_t count, bool wait,
+                              Clock::time_point at);
     // False, with nothing changed, when `wait` is set and the byte needs a buffer none is queued.
     bool take(std::uint8_t byte, std::uint32_t stamp, bool wait);
     void breakSysex(std::uint32_t stamp);
@@ -77,7 +82,8 @@ private:
     void appendSysex(std::uint8_t byte, std::uint32_t stamp);
     void returnHead(std::uint32_t msg, std::uint32_t stamp);
     void deliverPending() noexcept;
-    std::uint32_t stampNow() const;
+    std::uint32_t stampAt(Clock::time_point at) const;
+    std::uint32_t stampNow() const { return stampAt(Clock::now()); }
 
     const MidiInProc callback_;
     const std::uintptr_t instance_;
@@ -93,7 +99,8 @@ private:
     std::condition_variable bufferQueued_;
     std::deque<MIDIHDR*> queue_;
     bool started_ = false;
-    std::chrono::steady_clock::time_point startTime_;
+    Clock::time_point startTime_;
+    std::uint32_t headStamp_ = 0;  // when the first byte in the head buffer came
     bool inSysex_ = false;
     std::uint8_t status_ = 0;  // status of the short message being collected, or running status
     std::uint8_t data_[2] = {0, 0};

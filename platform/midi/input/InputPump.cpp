@@ -1,5 +1,6 @@
-// The pump's ring records: a 32-bit header, then as many bytes as it says. A header with the
-// gap flag says how many bytes were lost at that place and has no bytes after it.
+// The pump's ring records: a head (a 32-bit header and the arrival time), then as many bytes as
+// the header says. A header with the gap flag says how many bytes were lost at that place and
+// has no bytes after it.
 #include "platform/midi/input/InputPump.h"
 
 #include <algorithm>
@@ -43,17 +44,22 @@ void InputPump::stop() {
     unmarkedGap_ = EmulatedMidiIn::Gap::None;
 }
 
-bool InputPump::putRecord(std::uint32_t header, const std::uint8_t* bytes,
-                          std::size_t count) noexcept {
-    if (count == 0) return ring_.write(&header, sizeof header);
-    return ring_.write(&header, sizeof header, bytes, count);
+bool InputPump::putRecord(std::uint32_t header, const std::uint8_t* bytes, std::size_t count,
+                          std::int64_t arrivalNs) noexcept {
+    const RecordHead head{header, 0, arrivalNs};
+    if (count == 0) return ring_.write(&head, sizeof head);
+    return ring_.write(&head, sizeof head, bytes, count);
 }
 
-void InputPump::put(const std::uint8_t* bytes, std::size_t count) noexcept {
+void InputPump::put(const std::uint8_t* bytes, std::size_t count,
+                    EmulatedMidiIn::Clock::time_point at) noexcept {
+    const std::int64_t arrivalNs =
+        std::chrono::duration_cast<std::chrono::nanoseconds>(at.time_since_epoch()).count();
     while (count > 0) {
         const std::size_t piece = std::min(count, kMaxRecord);
         // A loss is marked before the bytes after it, so the driver knows where the gap is.
-        if (!markLoss() || !putRecord(static_cast<std::uint32_t>(piece), bytes, piece)) {
+        if (!markLoss() ||
+            !putRecord(static_cast<std::uint32_t>(piece), bytes, piece, arrivalNs)) {
             unmarkedLoss_ += piece;
         }
         bytes += piece;
@@ -101,9 +107,10 @@ void InputPump::run() {
     std::vector<std::uint8_t> record(kMaxRecord);
     std::size_t have = 0;
     std::size_t done = 0;
+    EmulatedMidiIn::Clock::time_point arrived;
     while (!stopping_.load(std::memory_order_acquire)) {
         if (done < have) {
-            done += driver_.receiveWhileBuffered(record.data() + done, have - done);
+            done += driver_.receiveWhileBuffered(record.data() + done, have - done, arrived);
             if (done < have) {
                 waiting_.store(true, std::memory_order_release);
                 driver_.waitForBuffer(kBufferWait);
@@ -113,13 +120,14 @@ void InputPump::run() {
             }
             continue;
         }
-        std::uint32_t header = 0;
-        // A header is published together with its bytes, so both are readable at once.
-        if (ring_.readable() >= sizeof header) {
+        RecordHead head{};
+        // A head is published together with its bytes, so both are readable at once.
+        if (ring_.readable() >= sizeof head) {
             // Set before the ring shows the record gone, so that idle() never misses it.
             holding_.store(true, std::memory_order_relaxed);
-            ring_.peek(&header, sizeof header);
-            ring_.consume(sizeof header);
+            ring_.peek(&head, sizeof head);
+            ring_.consume(sizeof head);
+            const std::uint32_t header = head.header;
             if (header & kGapFlag) {
                 driver_.lose(header & kLostMask,
                              static_cast<EmulatedMidiIn::Gap>((header >> kGapShift) & 3));
@@ -129,6 +137,7 @@ void InputPump::run() {
                 ring_.consume(header);
                 have = header;
                 done = 0;
+                arrived = EmulatedMidiIn::Clock::time_point(std::chrono::nanoseconds(head.arrivalNs));
             }
             continue;
         }

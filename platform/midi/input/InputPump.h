@@ -32,8 +32,10 @@ public:
     // are discarded, since input has been stopped by then.
     void stop();
 
-    // The transport's thread: never locks, allocates or waits.
-    void put(const std::uint8_t* bytes, std::size_t count) noexcept;
+    // The transport's thread: never locks, allocates or waits. `at`: when the bytes arrived, on
+    // the steady clock (the transport knows it best: a JACK event's frame); now by default.
+    void put(const std::uint8_t* bytes, std::size_t count,
+             EmulatedMidiIn::Clock::time_point at = EmulatedMidiIn::Clock::now()) noexcept;
     // The transport has ended (its source vanished, its server stopped): a message left
     // unfinished is broken off once what was put before has been handed on. Any thread.
     // `inputLost`: it ended because it fell behind, so input may be missing before the end.
@@ -63,7 +65,14 @@ private:
     static constexpr std::size_t kMaxRecord = 32768;
 
     void run();
-    bool putRecord(std::uint32_t header, const std::uint8_t* bytes, std::size_t count) noexcept;
+    // A record's head: the header, then when its bytes arrived (steady clock, nanoseconds).
+    struct RecordHead {
+        std::uint32_t header;
+        std::uint32_t unused;
+        std::int64_t arrivalNs;
+    };
+    bool putRecord(std::uint32_t header, const std::uint8_t* bytes, std::size_t count,
+                   std::int64_t arrivalNs = 0) noexcept;
 
     EmulatedMidiIn& driver_;
     SpscByteRing ring_;

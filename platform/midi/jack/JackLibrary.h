@@ -17,10 +17,12 @@ namespace pellum::midi {
     X(jack_connect)                   \
     X(jack_deactivate)                \
     X(jack_frame_time)                \
+    X(jack_frames_to_time)            \
     X(jack_free)                      \
     X(jack_get_client_name)           \
     X(jack_get_ports)                 \
     X(jack_get_sample_rate)           \
+    X(jack_get_time)                  \
     X(jack_last_frame_time)           \
     X(jack_midi_clear_buffer)         \
     X(jack_midi_event_get)            \
@@ -64,10 +66,12 @@ extern const JackFunctions* loadedJack;
 #define jack_connect (::pellum::midi::detail::loadedJack->jack_connect)
 #define jack_deactivate (::pellum::midi::detail::loadedJack->jack_deactivate)
 #define jack_frame_time (::pellum::midi::detail::loadedJack->jack_frame_time)
+#define jack_frames_to_time (::pellum::midi::detail::loadedJack->jack_frames_to_time)
 #define jack_free (::pellum::midi::detail::loadedJack->jack_free)
 #define jack_get_client_name (::pellum::midi::detail::loadedJack->jack_get_client_name)
 #define jack_get_ports (::pellum::midi::detail::loadedJack->jack_get_ports)
 #define jack_get_sample_rate (::pellum::midi::detail::loadedJack->jack_get_sample_rate)
+#define jack_get_time (::pellum::midi::detail::loadedJack->jack_get_time)
 #define jack_last_frame_time (::pellum::midi::detail::loadedJack->jack_last_frame_time)
 #define jack_midi_clear_buffer (::pellum::midi::detail::loadedJack->jack_midi_clear_buffer)
 #define jack_midi_event_get (::pellum::midi::detail::loadedJack->jack_midi_event_get)

@@ -1,6 +1,8 @@
 // JACK input through libjack directly: the process callback copies events into the pump.
 #include "platform/midi/jack/JackMidiIn.h"
 
+#include <chrono>
+
 #include "platform/midi/jack/JackClient.h"
 #include "platform/midi/jack/JackLibrary.h"
 
@@ -61,10 +63,18 @@ int JackMidiIn::process(jack_nframes_t frames, void* self) noexcept {
     in.hadEvents_ = events > 0;
     in.nextFrame_ = start + frames;
     in.cycled_.store(true, std::memory_order_relaxed);
+    // Each event arrived at its frame of the cycle: the server's clock tells when that was, and
+    // the difference to its clock now places it on ours, whatever either counts from.
+    jack_client_t* client = in.notifying_.load(std::memory_order_relaxed);
+    const auto now = EmulatedMidiIn::Clock::now();
+    const jack_time_t serverNow = events > 0 ? jack_get_time() : 0;
     for (std::uint32_t i = 0; i < events; ++i) {
         jack_midi_event_t event;
         if (jack_midi_event_get(&event, buffer, i) == 0 && event.size > 0) {
-            in.pump_.put(event.buffer, event.size);
+            const jack_time_t at = jack_frames_to_time(client, start + event.time);
+            const auto before = std::chrono::microseconds(static_cast<std::int64_t>(serverNow) -
+                                                          static_cast<std::int64_t>(at));
+            in.pump_.put(event.buffer, event.size, now - before);
         }
     }
     const bool marked = in.pump_.markLoss();
