@@ -150,5 +150,32 @@ PREFIX ?= /usr/local
 install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)
 
+# The Debian package pellum_<version>_amd64.deb, copied here from $(PACKAGE_BUILD): a Release build
+# of the two programs alone, with Debian's compiler and linker flags (dpkg-buildflags: -O2, as the
+# tested builds, and Debian's hardening; no -g, the package's programs are stripped), packed by
+# CPack's DEB generator (packaging/deb/Package.cmake). `make test-package` also checks it
+# (tests/install/check-package), installing nothing.
+PACKAGE_BUILD ?= build-package
+DEB_FLAG = $$(DEB_CFLAGS_MAINT_STRIP=-g DEB_CXXFLAGS_MAINT_STRIP=-g dpkg-buildflags --get $(1))
+.PHONY: package test-package check-package
+
+package: deps
+	cmake -S . -B $(PACKAGE_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DPELLUM_BUILD_TESTS=OFF \
+	  -DCMAKE_C_FLAGS_RELEASE=-DNDEBUG -DCMAKE_CXX_FLAGS_RELEASE=-DNDEBUG \
+	  -DCMAKE_C_FLAGS="$(call DEB_FLAG,CFLAGS) $(call DEB_FLAG,CPPFLAGS)" \
+	  -DCMAKE_CXX_FLAGS="$(call DEB_FLAG,CXXFLAGS) $(call DEB_FLAG,CPPFLAGS)" \
+	  -DCMAKE_EXE_LINKER_FLAGS="$(call DEB_FLAG,LDFLAGS)"
+	cmake --build $(PACKAGE_BUILD) -j $(JOBS)
+	rm -f $(PACKAGE_BUILD)/pellum_*.deb
+	cd $(PACKAGE_BUILD) && cpack
+	cp $(PACKAGE_BUILD)/pellum_*.deb .
+
+test-package: package
+	$(MAKE) --no-print-directory check-package
+
+check-package:
+	@scripts/install-deps package
+	tests/install/check-package $(PACKAGE_BUILD)
+
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(BENCH_BUILD) $(WIN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(BENCH_BUILD) $(WIN_BUILD) $(FUZZ_BUILD) $(PACKAGE_BUILD)
