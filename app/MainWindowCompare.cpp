@@ -68,7 +68,7 @@ void MainWindow::showComparison() {
     const std::vector<int>& missing = comparedModel_->missing();
     QString text = differing == 0 && missing.empty()
                        ? tr("Same as %1").arg(comparedModel_->fileName())
-                       : tr("%n line(s) differ", "", differing);
+                       : tr("%n differ(s)", "", differing);
     QString tip = tr("Compared with %1").arg(comparedModel_->path());
     if (!missing.empty()) {
         text += tr(", %n missing", "", static_cast<int>(missing.size()));

@@ -519,14 +519,22 @@ void MainWindow::arrangeStatusLine(bool oneRow) {
     for (auto* row : {first, second}) row->setSpacing(6);
     first->addWidget(listStatus);
     first->addWidget(checksumState);
-    first->addWidget(compareState);
-    if (!oneRow) first->addStretch(1);
+    // Narrow, the comparison's count has a row of its own, there only while it shows.
+    auto* compared = oneRow ? first : new QHBoxLayout;
+    compared->addWidget(compareState);
+    if (!oneRow) {
+        first->addStretch(1);
+        compared->addStretch(1);
+    }
     second->addWidget(deviceStatus, 1);
     for (QWidget* w : {static_cast<QWidget*>(captureStatus), static_cast<QWidget*>(resumeButton),
                        static_cast<QWidget*>(overrideStatus)})
         second->addWidget(w);
     statusRows_->addLayout(first);
-    if (!oneRow) statusRows_->addLayout(second);
+    if (!oneRow) {
+        statusRows_->addLayout(compared);
+        statusRows_->addLayout(second);
+    }
     statusOneRow_ = oneRow;
 }
 

@@ -63,10 +63,10 @@
         </translation>
     </message>
     <message numerus="yes">
-        <source>%n line(s) differ</source>
+        <source>%n differ(s)</source>
         <translation>
-            <numerusform>%n line differs</numerusform>
-            <numerusform>%n lines differ</numerusform>
+            <numerusform>%n differs</numerusform>
+            <numerusform>%n differ</numerusform>
         </translation>
     </message>
     <message numerus="yes">

@@ -575,9 +575,9 @@
         <translation>%1 と同じ</translation>
     </message>
     <message numerus="yes">
-        <source>%n line(s) differ</source>
+        <source>%n differ(s)</source>
         <translation>
-            <numerusform>%n 行が異なります</numerusform>
+            <numerusform>差異 %n</numerusform>
         </translation>
     </message>
     <message>
@@ -587,7 +587,7 @@
     <message numerus="yes">
         <source>, %n missing</source>
         <translation>
-            <numerusform>、%n 件欠落</numerusform>
+            <numerusform>、欠落 %n</numerusform>
         </translation>
     </message>
     <message>

@@ -61,7 +61,7 @@ TEST_F(Compare, WithFileMarksTheChangedLinesAndTheViewTheChangedBytes) {
     EXPECT_EQ(lineTip(list, 1), "backup.syx の 2 行目と 2 バイト異なります");
     EXPECT_EQ(lineTip(list, 3), "backup.syx にありません");
     EXPECT_EQ(list->lineText(1), "0002 Roland(41H) 13Byte");  // the label whole
-    EXPECT_EQ(ui(*form).compareState->text(), "2 行が異なります、1 件欠落");
+    EXPECT_EQ(ui(*form).compareState->text(), "差異 2、欠落 1");
     EXPECT_EQ(form->list().revision(), revision);
     EXPECT_FALSE(form->list().unsaved());
 
@@ -79,7 +79,7 @@ TEST_F(Compare, WithFileMarksTheChangedLinesAndTheViewTheChangedBytes) {
     ui(*form).deleteAction->trigger();
     for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
     EXPECT_EQ(marked(list), QStringList({"2"}));
-    EXPECT_EQ(ui(*form).compareState->text(), "1 行が異なります、1 件欠落");
+    EXPECT_EQ(ui(*form).compareState->text(), "差異 1、欠落 1");
     ui(*form).endCompareAction->trigger();
     EXPECT_TRUE(marked(list).isEmpty());
     EXPECT_FALSE(ui(*form).compareState->isVisibleTo(form.get()));
