@@ -2,7 +2,9 @@
 // sub-ID, address and size where its format has them, the checksum's verdict, an Identity
 // Reply's System Information) and its bytes in hex with their ASCII beside. The bytes are edited
 // as hex, or as ASCII over the text fields; the facts follow while typing, and what is not whole
-// SysEx is refused at its byte. Apply hands the bytes to the window; nothing is sent from here.
+// SysEx is refused at its byte. While the list is compared with a file, the partner's bytes show
+// beside them, the bytes that differ marked in both. Apply hands the bytes to the window; nothing
+// is sent from here.
 #pragma once
 
 #include <QDialog>
