@@ -19,6 +19,7 @@
 #include <utility>
 
 #include "app/AboutBox.h"
+#include "app/ComparedListModel.h"
 #include "app/ElidedLabel.h"
 #include "app/MessageListModel.h"
 #include "app/PellumApplication.h"
@@ -100,6 +101,7 @@ void MainWindow::connectHandlers() {
     connect(newMessageAction, &QAction::triggered, this, handler(this, &MainWindow::newMessage));
     connect(fixChecksumAction, &QAction::triggered, this,
             handler(this, &MainWindow::fixChecksums));
+    connectComparison();
     connect(sendSelectedAction, &QAction::triggered, this,
             handler(this, &MainWindow::startSendingSelected));
     connect(saveSelectedAction, &QAction::triggered, this,

@@ -46,6 +46,7 @@ struct ReceivedEvent;
 class Registry;
 struct SystemInformation;
 class AboutBox;
+class ComparedListModel;
 class ElidedLabel;
 class MessageListModel;
 class MessageView;
@@ -104,6 +105,11 @@ public:
     // Sets every wrong checksum of a known format right, in the selected lines or else the
     // whole list, as one step, and says how many.
     void fixChecksums();
+    // Compare With File (MainWindowCompare.cpp): marks the lines that differ from the file until
+    // the comparison ends, following every change of the list; the list itself stays as it is.
+    void compareWithChosenFile();
+    void compareWithFile(const QString& fileName);
+    void endComparison();
 
     // File commands.
     void openSyx();
@@ -277,6 +283,12 @@ private:
     // The file the list stands for, as a step that replaces the list records it.
     ListFile listFile() const;
     void takeOutcome(const ListHistory::Outcome& outcome);
+    void connectComparison();
+    // Pairs the lines with the file again once the events in hand are handled.
+    void compareSoon();
+    // The status line, the List menu and the message view as the comparison stands.
+    void showComparison();
+    void showViewedComparison();
     // The first run of a run: the bar, the buttons and the first wait.
     void beginRun(int total, std::size_t firstLength);
     // The run's count of messages and the length of its message at `position`: the selected
@@ -308,6 +320,9 @@ private:
     // Not a child of the window: it goes before the list it shows, also when the constructor
     // throws, while Qt deletes the children after every member.
     std::unique_ptr<MessageListModel> listModel_;
+    // What the list view shows: listModel_'s lines, marked where they differ from a file.
+    std::unique_ptr<ComparedListModel> comparedModel_;
+    bool comparePending_ = false;
     bool titleUnsaved_ = false;  // the mark the title shows
     std::unique_ptr<RequestSet> requests_;
     std::uint8_t inputPosition_ = 0;

@@ -73,6 +73,8 @@ struct MainWindowControls {
     QAction* saveSelectedAction;
     QAction* newMessageAction;
     QAction* fixChecksumAction;
+    QAction* compareAction;
+    QAction* endCompareAction;
     // The Edit menu.
     QMenu* editMenu;
     QAction* undoAction;
@@ -96,6 +98,8 @@ struct MainWindowControls {
     QLabel* overrideState;
     // How many listed messages have a wrong checksum; hidden while none has.
     QLabel* checksumState;
+    // How many lines differ from the file the list is compared with; hidden while none is.
+    QLabel* compareState;
     ListBox* messageList;
     MessageView* messageView = nullptr;
 

@@ -103,6 +103,7 @@ void MainWindow::viewMessage() {
     if (const QString gap = listModel_->gapText(row); !gap.isEmpty())
         timing += tr("Gap") + ": " + gap + '\n';
     messageViewOf()->showMessage(QString::fromStdString(line.label), line.bytes, timing);
+    showViewedComparison();
 }
 
 void MainWindow::saveList() {

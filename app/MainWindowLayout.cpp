@@ -29,6 +29,7 @@
 
 #include "app/Anchors.h"
 #include "app/Appearance.h"
+#include "app/ComparedListModel.h"
 #include "app/ElidedLabel.h"
 #include "app/Glyphs.h"
 #include "app/MainWindow.h"
@@ -234,6 +235,9 @@ void MainWindow::buildMenu() {
     newMessageAction = listMenu->addAction(tr("&New Message..."));
     newMessageAction->setShortcut(QKeySequence(Qt::Key_Insert));
     fixChecksumAction = listMenu->addAction(tr("&Fix Checksum"));
+    compareAction = listMenu->addAction(tr("Co&mpare With File..."));
+    endCompareAction = listMenu->addAction(tr("End Com&parison"));
+    endCompareAction->setEnabled(false);
     listMenu->addSeparator();
     sendAllAction = listMenu->addAction(tr("Send &All"));
     sendAllAction->setShortcut(QKeySequence(Qt::Key_F5));
@@ -319,7 +323,8 @@ void MainWindow::buildSysExTab() {
     anchor(messageList, Follow::Width | Follow::Height);
     messageList->setFont(arial(13, true));
     listModel_ = std::make_unique<MessageListModel>(list_);
-    messageList->setModel(listModel_.get());
+    comparedModel_ = std::make_unique<ComparedListModel>(*listModel_, list_);
+    messageList->setModel(comparedModel_.get());
     // The commands on the selection, under the right button too.
     messageList->setContextMenuPolicy(Qt::ActionsContextMenu);
     messageList->addActions({sendSelectedAction, saveSelectedAction, cutAction, copyAction,
@@ -485,6 +490,9 @@ void MainWindow::buildStatusLine() {
     checksumState = new QLabel;
     checksumState->setStyleSheet("color: #c00000; font-weight: bold;");
     checksumState->hide();
+    compareState = new QLabel;
+    compareState->setStyleSheet("color: #8a5a00; font-weight: bold;");
+    compareState->hide();
     captureStatus = new QLabel;
     resumeButton = new QToolButton;
     resumeButton->setText(tr("Resume"));  // the menu's longer text would not fit the line
@@ -511,13 +519,22 @@ void MainWindow::arrangeStatusLine(bool oneRow) {
     for (auto* row : {first, second}) row->setSpacing(6);
     first->addWidget(listStatus);
     first->addWidget(checksumState);
-    if (!oneRow) first->addStretch(1);
+    // Narrow, the comparison's count has a row of its own, there only while it shows.
+    auto* compared = oneRow ? first : new QHBoxLayout;
+    compared->addWidget(compareState);
+    if (!oneRow) {
+        first->addStretch(1);
+        compared->addStretch(1);
+    }
     second->addWidget(deviceStatus, 1);
     for (QWidget* w : {static_cast<QWidget*>(captureStatus), static_cast<QWidget*>(resumeButton),
                        static_cast<QWidget*>(overrideStatus)})
         second->addWidget(w);
     statusRows_->addLayout(first);
-    if (!oneRow) statusRows_->addLayout(second);
+    if (!oneRow) {
+        statusRows_->addLayout(compared);
+        statusRows_->addLayout(second);
+    }
     statusOneRow_ = oneRow;
 }
 

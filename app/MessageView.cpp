@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QFontDatabase>
+#include <QGridLayout>
 #include <QKeyEvent>
 #include <QRegularExpression>
 #include <QTextCursor>
@@ -27,7 +28,8 @@ QPlainTextEdit* readOnlyText(QWidget* parent) {
     return text;
 }
 
-// Sixteen bytes a line: their offset, hex and ASCII (a dot for what does not print).
+}  // namespace
+
 QString hexDump(std::span<const std::uint8_t> message) {
     QString text;
     text.reserve(static_cast<qsizetype>(message.size() / 16 + 1) * 80);
@@ -47,6 +49,8 @@ QString hexDump(std::span<const std::uint8_t> message) {
     }
     return text;
 }
+
+namespace {
 
 // The bytes to edit: sixteen a line, as the dump shows them.
 QString hexLines(std::span<const std::uint8_t> message) {
@@ -98,7 +102,10 @@ MessageView::MessageView(QWidget* parent) : QDialog(parent) {
     connect(ascii, &QLineEdit::textEdited, this, &MessageView::asciiEdited);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(facts);
-    layout->addWidget(bytes, 1);
+    auto* sides = new QGridLayout;
+    sides->addWidget(bytes, 1, 0);
+    layout->addLayout(sides, 1);
+    buildComparison(sides);
     layout->addWidget(new QLabel(tr("Hex:"), this));
     layout->addWidget(hex);
     layout->addWidget(new QLabel(tr("ASCII:"), this));
@@ -119,6 +126,7 @@ void MessageView::showMessage(const QString& label, std::span<const std::uint8_t
 void MessageView::showNew() {
     label_ = tr("New message");
     timing_.clear();
+    endComparison();  // no line of the list, so no partner in a file
     hex->setPlainText("F0  F7");
     QTextCursor cursor = hex->textCursor();
     cursor.setPosition(3);
@@ -222,6 +230,7 @@ void MessageView::showFacts() {
     const int lines = std::max<int>(9, static_cast<int>(text.count('\n')) + 1);
     facts->setFixedHeight(facts->fontMetrics().lineSpacing() * lines + 12);
     bytes->setPlainText(hexDump(message));
+    markDifferences();
 }
 
 }  // namespace pellum

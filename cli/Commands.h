@@ -21,6 +21,7 @@ int requestCommand(const Args& args);
 int convertCommand(const Args& args);
 int pickCommand(const Args& args);
 int fixCommand(const Args& args);
+int diffCommand(const Args& args);
 
 extern const char* const kListHelp;
 extern const char* const kPortsHelp;
@@ -32,6 +33,7 @@ extern const char* const kRequestHelp;
 extern const char* const kConvertHelp;
 extern const char* const kPickHelp;
 extern const char* const kFixHelp;
+extern const char* const kDiffHelp;
 
 // "pellum-cli: <text>" on standard error.
 void complain(const std::string& text);

@@ -32,6 +32,7 @@ const char* const kUsage =
     "  pick FILE LINES -o OUT       write the messages on LINES (1,3-5) of FILE to OUT\n"
     "  fix FILE -o OUT              write FILE's messages with every known checksum right;\n"
     "                               with --check, only say which are wrong\n"
+    "  diff A B                     which messages and bytes of two files differ\n"
     "  ports                        list the MIDI input and output devices\n"
     "  send FILE --out X            send each message of a .syx or .mid file to an output\n"
     "                               device (or messages typed with --hex)\n"
@@ -56,6 +57,7 @@ const Command kCommands[] = {
     {"convert", pellum::cli::convertCommand, &pellum::cli::kConvertHelp},
     {"pick", pellum::cli::pickCommand, &pellum::cli::kPickHelp},
     {"fix", pellum::cli::fixCommand, &pellum::cli::kFixHelp},
+    {"diff", pellum::cli::diffCommand, &pellum::cli::kDiffHelp},
     {"ports", pellum::cli::portsCommand, &pellum::cli::kPortsHelp},
     {"send", pellum::cli::sendCommand, &pellum::cli::kSendHelp},
     {"receive", pellum::cli::receiveCommand, &pellum::cli::kReceiveHelp},

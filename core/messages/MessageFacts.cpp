@@ -150,6 +150,30 @@ std::size_t makerIdLength(std::span<const std::uint8_t> message) {
 
 }  // namespace
 
+std::optional<RolandDataSet> rolandDataSet(std::span<const std::uint8_t> m) {
+    const RolandLayout layout = rolandLayout(m);
+    if (layout.command == 0 || m[layout.command] != 0x12) return std::nullopt;
+    const auto model = m.subspan(3, layout.command - 3);
+    const bool fourBytes =
+        model.size() > 1 || model[0] == 0x46 || model[0] == 0x57 || model[0] == 0x6A;
+    const std::size_t address = layout.command + 1;
+    const std::size_t data = address + (fourBytes ? 4 : 3);
+    // The data ends before the checksum and F7.
+    if (data + 2 >= m.size()) return std::nullopt;
+    return RolandDataSet{model, m.subspan(address, data - address), data, m.size() - 2 - data};
+}
+
+std::vector<std::uint8_t> rolandAddressPlus(std::span<const std::uint8_t> address,
+                                            std::size_t count) {
+    std::vector<std::uint8_t> sum(address.begin(), address.end());
+    for (std::size_t i = sum.size(); i-- > 0 && count > 0;) {
+        count += sum[i];
+        sum[i] = static_cast<std::uint8_t>(count % 128);
+        count /= 128;
+    }
+    return sum;
+}
+
 const char* makerName(std::span<const std::uint8_t> message) {
     const std::size_t length = makerIdLength(message);
     if (length == 0) return nullptr;

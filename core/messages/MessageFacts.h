@@ -44,4 +44,22 @@ std::string checksumText(const Checksum& checksum);
 
 MessageFacts describeMessage(std::span<const std::uint8_t> message);
 
+// A Roland DT1 (12H) message's parts: F0 41 dev model... 12 address... data... sum F7. The message
+// does not say how long its address is; Roland's manuals give it per model: four bytes for model
+// IDs of two bytes or more and for the one-byte models 46H (JV-80, JV-880), 57H (JD-990) and 6AH
+// (JV-1080, JV-2080, XP), three for the other one-byte models (GS 42H, the Sound Canvas's 45H,
+// the MT-32's 16H, the D-50's 14H).
+struct RolandDataSet {
+    std::span<const std::uint8_t> model;
+    std::span<const std::uint8_t> address;
+    std::size_t data = 0;        // offset of the first data byte
+    std::size_t dataLength = 0;  // at least one
+};
+// Nothing for a message that is not a DT1 with an address and a data byte.
+std::optional<RolandDataSet> rolandDataSet(std::span<const std::uint8_t> message);
+
+// `address` plus `count` in Roland's arithmetic, seven bits a byte, past the top back to 0.
+std::vector<std::uint8_t> rolandAddressPlus(std::span<const std::uint8_t> address,
+                                            std::size_t count);
+
 }  // namespace pellum

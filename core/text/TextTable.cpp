@@ -38,6 +38,10 @@ const TextColumn kTextTable[] = {
          "no SysEx message",
          "The list has no room for the %1 lines this would put back",
          "Offset %1H: %2",
+         "%1 offset %2: %3 -> %4",
+         ", address %1",
+         "%1 only in %2: %3",
+         "Files %1 and %2 differ",
      }},
     {"ja",
      {
@@ -73,6 +77,10 @@ const TextColumn kTextTable[] = {
          "SysEx メッセージがありません",
          "元に戻す %1 行を入れる空きがリストにありません",
          "オフセット %1H: %2",
+         "%1 オフセット %2: %3 -> %4",
+         "、アドレス %1",
+         "%1 %2 にのみあり: %3",
+         "ファイル %1 と %2 は異なります",
      }},
 };
 

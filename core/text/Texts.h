@@ -41,6 +41,10 @@ enum class Text {
     HexNoMessage,        // text without a message
     NoRoomToUndo,        // %1 how many lines
     HexOffset,           // %1 offset in hex, %2 what is wrong there
+    DiffByte,            // %1 both line numbers, %2 offset, %3 old byte, %4 new byte
+    DiffAddress,         // %1 a Roland address
+    DiffOnlyIn,          // %1 both line numbers, %2 file name, %3 the message
+    DiffFilesDiffer,     // %1 and %2 file names
     Count
 };
 

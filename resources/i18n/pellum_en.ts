@@ -2,6 +2,16 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en_US">
 <context>
+    <name>pellum::ComparedListModel</name>
+    <message numerus="yes">
+        <source>%n byte(s) differ from line %1 of %2</source>
+        <translation>
+            <numerusform>%n byte differs from line %1 of %2</numerusform>
+            <numerusform>%n bytes differ from line %1 of %2</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
     <name>pellum::MainWindow</name>
     <message numerus="yes">
         <source>%n message(s) of formats without a known checksum left as they were</source>
@@ -50,6 +60,20 @@
         <translation>
             <numerusform>%n bad sum</numerusform>
             <numerusform>%n bad sums</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n differ(s)</source>
+        <translation>
+            <numerusform>%n differs</numerusform>
+            <numerusform>%n differ</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>, %n missing</source>
+        <translation>
+            <numerusform>, %n missing</numerusform>
+            <numerusform>, %n missing</numerusform>
         </translation>
     </message>
 </context>

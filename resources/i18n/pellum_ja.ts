@@ -28,6 +28,19 @@
     </message>
 </context>
 <context>
+    <name>pellum::ComparedListModel</name>
+    <message>
+        <source>Not in %1</source>
+        <translation>%1 にありません</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n byte(s) differ from line %1 of %2</source>
+        <translation>
+            <numerusform>%2 の %1 行目と %n バイト異なります</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
     <name>pellum::MainWindow</name>
     <message>
         <source>The list is full</source>
@@ -553,6 +566,50 @@
         <source>&amp;Gap Since the Line Before</source>
         <translation>Gap Since the Line Before(&amp;G)</translation>
     </message>
+    <message>
+        <source>Compare With File</source>
+        <translation>Compare With File</translation>
+    </message>
+    <message>
+        <source>Same as %1</source>
+        <translation>%1 と同じ</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n differ(s)</source>
+        <translation>
+            <numerusform>差異 %n</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Compared with %1</source>
+        <translation>比較するファイル: %1</translation>
+    </message>
+    <message numerus="yes">
+        <source>, %n missing</source>
+        <translation>
+            <numerusform>、欠落 %n</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Lines of the file the list lacks: %1</source>
+        <translation>リストにないファイルの行: %1</translation>
+    </message>
+    <message>
+        <source>Not in %1</source>
+        <translation>%1 にありません</translation>
+    </message>
+    <message>
+        <source>%1, line %2</source>
+        <translation>%1 の %2 行目</translation>
+    </message>
+    <message>
+        <source>Co&amp;mpare With File...</source>
+        <translation>Compare With File(&amp;M)...</translation>
+    </message>
+    <message>
+        <source>End Com&amp;parison</source>
+        <translation>End Comparison(&amp;P)</translation>
+    </message>
 </context>
 <context>
     <name>pellum::MessageListModel</name>
@@ -626,6 +683,10 @@
     <message>
         <source>New message</source>
         <translation>New message</translation>
+    </message>
+    <message>
+        <source>This list</source>
+        <translation>このリスト</translation>
     </message>
 </context>
 </TS>

@@ -60,6 +60,8 @@ for f in "${files[@]}"; do
 done
 compare "list of several files" list --hex "${files[@]}"
 compare "a missing file" list missing.syx roland.syx
+compare "diff" diff vendors.syx 'ダンプ 音色.syx'
+compare "diff of a .mid and a .syx" diff divided.mid vendors.syx
 compare "no command" roland.syx
 compare "help" --help
 compare "list help" list --help
