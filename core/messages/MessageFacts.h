@@ -46,9 +46,8 @@ MessageFacts describeMessage(std::span<const std::uint8_t> message);
 
 // A Roland DT1 (12H) message's parts: F0 41 dev model... 12 address... data... sum F7. The message
 // does not say how long its address is; Roland's manuals give it per model: four bytes for model
-// IDs of two bytes or more and for the one-byte models 46H (JV-80, JV-880), 57H (JD-990) and 6AH
-// (JV-1080, JV-2080, XP), three for the other one-byte models (GS 42H, the Sound Canvas's 45H,
-// the MT-32's 16H, the D-50's 14H).
+// IDs of two bytes or more and for the one-byte models 46H (the JV-880's), 57H and 6AH (the
+// JV-1010's), three for the other one-byte models (GS 42H among them).
 struct RolandDataSet {
     std::span<const std::uint8_t> model;
     std::span<const std::uint8_t> address;
