@@ -294,6 +294,7 @@ private:
     // The run's count of messages and the length of its message at `position`: the selected
     // lines it took, or the list's.
     int runTotal() const;
+    const ListLine& runLine(int position) const;
     std::size_t runLength(int position) const;
     void showSystemInformation(const SystemInformation& info);
     // A plain notice, unless the same one is still open: its modal loop goes on handling input

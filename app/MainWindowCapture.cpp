@@ -58,9 +58,8 @@ void MainWindow::takeWhatWaits() {
     }
     const int listed = list_.count() - before;
     if (listed > 0 || letGoWhilePaused_ > 0) {
-        QString text =
-            tr("%n message(s) that arrived while capture was paused are now in the list", "",
-               listed);
+        QString text = tr("%n message(s) that arrived while capture was paused are now in the list",
+                          "", listed);
         if (letGoWhilePaused_ > 0)
             text += '\n' +
                     tr("%n more found no room in the list and were let go", "", letGoWhilePaused_);
@@ -260,11 +259,13 @@ int MainWindow::runTotal() const {
     return runLines_.empty() ? messageList->count() : static_cast<int>(runLines_.size());
 }
 
+const ListLine& MainWindow::runLine(int position) const {
+    return runLines_.empty() ? list_.line(position)
+                             : runLines_.at(static_cast<std::size_t>(position));
+}
+
 std::size_t MainWindow::runLength(int position) const {
-    if (runLines_.empty()) return list_.length(position);
-    return position < static_cast<int>(runLines_.size())
-               ? runLines_[static_cast<std::size_t>(position)].bytes.size()
-               : 0;
+    return position < runTotal() ? runLine(position).bytes.size() : 0;
 }
 
 void MainWindow::sendNextMessage() {
@@ -283,8 +284,8 @@ void MainWindow::sendNextMessage() {
         }
         if (recorded) {
             recordedClock_.start();
-            recordedDueNs_ = waitAsRecordedNs(recordedGap(autoSendPosition_),
-                                              runLength(autoSendPosition_));
+            recordedDueNs_ =
+                waitAsRecordedNs(recordedGap(autoSendPosition_), runLength(autoSendPosition_));
             if (waitForRecordedTime()) return;
         }
         // Qt's timers may fire a little early; a wait is never shorter than the one computed.
@@ -296,18 +297,14 @@ void MainWindow::sendNextMessage() {
     }
     if (!overrideBox->isChecked()) channelStepper->setEnabled(false);
     if (autoSendPosition_ < runTotal()) {
-        if (runLines_.empty()) {
-            messageList->setCurrentRow(autoSendPosition_);
-            sendStoredMessage(autoSendPosition_);
-        } else {
-            // The selection stays as the user made it.
-            sendMessage(runLines_[static_cast<std::size_t>(autoSendPosition_)].bytes);
-        }
+        // A run of the selected lines leaves the selection as the user made it.
+        if (runLines_.empty()) messageList->setCurrentRow(autoSendPosition_);
+        sendMessage(runLine(autoSendPosition_).bytes);
         ++autoSendPosition_;
         listFill->setValue(autoSendPosition_);
         if (recorded && autoSendPosition_ < runTotal()) {
-            recordedDueNs_ += waitAsRecordedNs(recordedGap(autoSendPosition_),
-                                               runLength(autoSendPosition_));
+            recordedDueNs_ +=
+                waitAsRecordedNs(recordedGap(autoSendPosition_), runLength(autoSendPosition_));
             waitForRecordedTime();
         } else {
             // As recorded, the first message's wait ends when it has left the port.
@@ -340,11 +337,8 @@ bool MainWindow::waitForRecordedTime() {
 }
 
 std::optional<std::int64_t> MainWindow::recordedGap(int position) const {
-    const auto line = [&](int at) -> const ListLine& {
-        return runLines_.empty() ? list_.line(at) : runLines_[static_cast<std::size_t>(at)];
-    };
     if (position <= 0 || position >= runTotal()) return std::nullopt;
-    return gapBetween(line(position - 1), line(position));
+    return gapBetween(runLine(position - 1), runLine(position));
 }
 
 int MainWindow::waitBefore(int position) const {

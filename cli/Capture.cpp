@@ -9,10 +9,10 @@
 #include "cli/Commands.h"
 #include "cli/Interrupt.h"
 #include "cli/Options.h"
-#include "core/text/Errors.h"
 #include "core/files/FilePath.h"
 #include "core/files/MidiFile.h"
 #include "core/list/LineTimes.h"
+#include "core/text/Errors.h"
 #include "core/text/NumberText.h"
 
 namespace pellum::cli {
@@ -41,8 +41,8 @@ void checkWritable(const std::string& path) {
 
 Capture::Capture(const std::string& path, bool printTimes)
     : path_(path),
-      file_(std::make_unique<AtomicFileWriter>(path,
-                                               "." + std::to_string(::getpid()) + ".partial")),
+      file_(
+          std::make_unique<AtomicFileWriter>(path, "." + std::to_string(::getpid()) + ".partial")),
       midiFile_(isMidiFileName(path)),
       printTimes_(printTimes) {}
 
@@ -52,22 +52,19 @@ Received Capture::receive(SysexReceiver& receiver, long count, double quietSecon
         // A message at a time, each in one piece: the file ends after a whole message whenever
         // it is looked at, also after a kill. When the disk fills or the file goes, what is
         // written so far stays, the rest is counted but cannot be kept.
-        for (auto& [message, arrivalNs] : receiver.takeMessages()) {
+        for (auto& message : receiver.takeMessages()) {
             if (printTimes_) {
                 std::printf("%04llu %s %zu\n", static_cast<unsigned long long>(++timed_),
-                            secondsText(arrivalNs - receiver.startedAtNs()).c_str(),
-                            message.size());
+                            secondsText(message.arrivalNs - receiver.startedAtNs()).c_str(),
+                            message.bytes.size());
                 std::fflush(stdout);
             }
-            if (!writeFailed_ && file_->appendWhole(message)) {
+            if (!writeFailed_ && file_->appendWhole(message.bytes)) {
                 ++written_;
             } else {
                 writeFailed_ = true;
             }
-            if (midiFile_) {
-                kept_.push_back(std::move(message));
-                keptNs_.push_back(arrivalNs);
-            }
+            if (midiFile_) kept_.push_back(std::move(message));
         }
     };
     progress(receiver);
@@ -137,9 +134,12 @@ int Capture::finish(const Received& received, long count, const std::string& sou
 }
 
 void Capture::writeMidiCapture() {
-    MessageSpans messages(kept_.begin(), kept_.end());
+    MessageSpans messages;
     MessageTimes times;
-    for (const std::int64_t ns : keptNs_) times.emplace_back(ns - keptNs_.front());
+    for (const auto& message : kept_) {
+        messages.push_back(message.bytes);
+        times.emplace_back(message.arrivalNs - kept_.front().arrivalNs);
+    }
     writeMessageFile(path_, messages, {}, 0, times);
     // The partial file held them meanwhile, in case of a kill; the target now has them.
     file_.reset();

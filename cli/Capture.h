@@ -67,8 +67,7 @@ private:
     const bool printTimes_;
     std::uint64_t timed_ = 0;  // messages whose time was printed
     // For a Standard MIDI File: every message kept and when it came.
-    std::vector<std::vector<std::uint8_t>> kept_;
-    std::vector<std::int64_t> keptNs_;
+    std::vector<SysexReceiver::Message> kept_;
 };
 
 }  // namespace pellum::cli

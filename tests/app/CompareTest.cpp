@@ -5,6 +5,7 @@
 #include <QPlainTextEdit>
 
 #include "app/MessageView.h"
+#include "core/messages/MessageFacts.h"
 #include "tests/app/WindowFixture.h"
 
 using namespace pellum;
@@ -14,12 +15,8 @@ namespace {
 
 // A Roland GS DT1 to 40 `mid` 00 with `data`, its checksum right.
 Bytes dt1(std::uint8_t mid, const Bytes& data) {
-    Bytes m{0xF0, 0x41, 0x10, 0x42, 0x12, 0x40, mid, 0x00};
-    m.insert(m.end(), data.begin(), data.end());
-    unsigned sum = 0;
-    for (std::size_t i = 5; i < m.size(); ++i) sum += m[i];
-    m.insert(m.end(), {static_cast<std::uint8_t>((128 - sum % 128) % 128), 0xF7});
-    return m;
+    Bytes m = joined({{0xF0, 0x41, 0x10, 0x42, 0x12, 0x40, mid, 0x00}, data, {0x00, 0xF7}});
+    return checksumFixed(m).value_or(m);
 }
 
 // The numbers of the marked lines.

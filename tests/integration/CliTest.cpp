@@ -166,12 +166,6 @@ TEST_F(CliTest, ReceiveKeepsWhenEachMessageCameAndSendAsRecordedPlaysTheGapsBack
     ASSERT_TRUE(sent);
     ASSERT_EQ(receive.wait(30s), 0) << test::receiverSaid(dir.file("receive.err"));
     // The times are stamped to the millisecond; the frames are exact.
-    // Each gap, from the message before.
-    const auto expectGaps = [&](const std::vector<double>& got, double within, const char* what) {
-        ASSERT_EQ(got.size(), count) << what;
-        for (std::size_t k = 1; k < count; ++k)
-            EXPECT_NEAR(got[k] - got[k - 1], (*sent)[k] - (*sent)[k - 1], within) << what << ", message " << k;
-    };
     // Lines "number seconds length", from --times and from an independent reader of the file.
     const auto seconds = [](const std::string& lines) {
         std::vector<double> all;
@@ -180,24 +174,20 @@ TEST_F(CliTest, ReceiveKeepsWhenEachMessageCameAndSendAsRecordedPlaysTheGapsBack
             all.push_back(std::stod(time));
         return all;
     };
-    expectGaps(seconds(test::readText(dir.file("receive"))), 0.002, "--times");
+    test::expectSameGaps(seconds(test::readText(dir.file("receive"))), *sent, 0.002, "--times");
     const char* mido =
         "import mido, sys\nt = 0\nfor m in mido.MidiFile(sys.argv[1]):\n"
         "    t += m.time\n    if m.type == 'sysex': print(0, t, len(m.bytes()))";
-    expectGaps(seconds(test::runToEnd({"/usr/bin/python3", "-c", mido, dir.file("timed.mid")}, 60s).out),
-               0.002, "the .mid file");
+    test::expectSameGaps(
+        seconds(test::runToEnd({"/usr/bin/python3", "-c", mido, dir.file("timed.mid")}, 60s).out),
+        *sent, 0.002, "the .mid file");
 
-    const CliRun send = runCli({"send", dir.file("timed.mid"), "--out", peer.inPort(), "--as-recorded"});
+    const CliRun send =
+        runCli({"send", dir.file("timed.mid"), "--out", peer.inPort(), "--as-recorded"});
     ASSERT_EQ(send.status, 0) << send.err;
-    std::vector<double> arrived;
-    for (std::size_t k = 0; k < count; ++k) {
-        ASSERT_EQ(peer.nextReceived(10s), patternMessage(k, 12));
-        const auto& at = peer.lastArrival();
-        arrived.push_back(static_cast<double>(at.frame) / at.rate);
-    }
+    const std::vector<double> arrived = test::arrivalSeconds(peer, {0, 1, 2, 3, 4, 5}, 12);
     // A message leaves at the next cycle's start: a gap may be off by one period.
-    expectGaps(arrived, peer.lastArrival().period / double(peer.lastArrival().rate) + 0.002,
-               "as recorded");
+    test::expectSameGaps(arrived, *sent, test::periodSeconds(peer) + 0.002, "as recorded");
 }
 
 // Every message the peer received, joined, until `bytes` have come or `limit` passed quietly.

@@ -1,7 +1,6 @@
 // The JACK test server and the peer.
 #include "tests/integration/JackFixture.h"
 
-#include <numeric>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <jack/jack.h>
@@ -21,6 +20,7 @@
 #include <fstream>
 #include <functional>
 #include <memory>
+#include <numeric>
 #include <sstream>
 #include <stdexcept>
 #include <thread>
@@ -414,18 +414,32 @@ void expectPacedArrivals(JackPeer& peer, std::size_t count, std::size_t size, do
     expectPacedArrivals(peer, all, size, ms);
 }
 
+std::vector<double> arrivalSeconds(JackPeer& peer, const std::vector<std::size_t>& which,
+                                   std::size_t size) {
+    std::vector<double> seconds;
+    for (const std::size_t k : which) {
+        if (peer.nextReceived(std::chrono::seconds(10)) != patternMessage(k, size)) {
+            ADD_FAILURE() << "message " << k << " did not arrive whole";
+            break;
+        }
+        seconds.push_back(double(peer.lastArrival().frame) / peer.lastArrival().rate);
+    }
+    return seconds;
+}
+
 void expectPacedArrivals(JackPeer& peer, const std::vector<std::size_t>& which, std::size_t size,
                          double ms) {
-    std::uint32_t previous = 0;
-    for (std::size_t k = 0; k < which.size(); ++k) {
-        ASSERT_EQ(peer.nextReceived(std::chrono::seconds(10)), patternMessage(which[k], size))
-            << which[k];
-        const auto& at = peer.lastArrival();
-        if (k > 0) {
-            EXPECT_GE(double(at.frame - previous), at.rate * ms / 1000 - at.period) << "before " << k;
-        }
-        previous = at.frame;
-    }
+    const std::vector<double> at = arrivalSeconds(peer, which, size);
+    for (std::size_t k = 1; k < at.size(); ++k)
+        EXPECT_GE(at[k] - at[k - 1], ms / 1000 - periodSeconds(peer)) << "before " << k;
+}
+
+void expectSameGaps(const std::vector<double>& got, const std::vector<double>& want, double within,
+                    const std::string& what) {
+    ASSERT_EQ(got.size(), want.size()) << what;
+    for (std::size_t k = 1; k < got.size(); ++k)
+        EXPECT_NEAR(got[k] - got[k - 1], want[k] - want[k - 1], within)
+            << what << ", message " << k;
 }
 
 std::string receiverSaid(const std::string& errorFile) {

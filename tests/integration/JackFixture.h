@@ -140,6 +140,17 @@ std::string receiverSaid(const std::string& errorFile);
 // least `ms` after the one before. A message leaves at a cycle's start, so a gap may look up to
 // one period shorter than the wait between the sends.
 void expectPacedArrivals(JackPeer& peer, std::size_t count, std::size_t size, double ms);
+// When the pattern's messages `which` of `size` bytes began to arrive at the peer, in seconds of
+// its frames, in that order; a message that does not come whole is a failure, and ends the list.
+std::vector<double> arrivalSeconds(JackPeer& peer, const std::vector<std::size_t>& which,
+                                   std::size_t size);
+// Each gap between neighbours of `got` is the one of `want` within `within` seconds.
+void expectSameGaps(const std::vector<double>& got, const std::vector<double>& want, double within,
+                    const std::string& what);
+// The server's period in seconds, as the peer last reported it.
+inline double periodSeconds(const JackPeer& peer) {
+    return double(peer.lastArrival().period) / peer.lastArrival().rate;
+}
 // The same for the pattern's messages `which`, in that order.
 void expectPacedArrivals(JackPeer& peer, const std::vector<std::size_t>& which, std::size_t size,
                          double ms);

@@ -543,18 +543,18 @@ TEST_F(WindowOverJack, CapturedLinesKeepTheirTimesAndSendAsRecordedPlaysTheGapsB
     ASSERT_TRUE(sent);
     const int count = static_cast<int>(sent->size());
     ASSERT_TRUE(pumpUntil([&] { return form->list().count() == count; }, 10s));
-    const auto seconds = [&](int row) {
-        return static_cast<double>(*form->list().line(row).arrivalNs - *form->list().line(0).arrivalNs) / 1e9;
-    };
-    for (int k = 1; k < count; ++k) EXPECT_NEAR(seconds(k), (*sent)[static_cast<std::size_t>(k)], 0.002) << k;
+    std::vector<double> seconds;  // each line's time from the first line's
+    for (int row = 0; row < count; ++row)
+        seconds.push_back(double(*form->list().line(row).arrivalNs - *form->list().line(0).arrivalNs) / 1e9);
+    for (std::size_t k = 1; k < seconds.size(); ++k) EXPECT_NEAR(seconds[k], (*sent)[k], 0.002) << k;
 
     ui(*form).gapAction->trigger();
     const QString shown = ui(*form).messageList->model()->index(3, 0).data().toString();
-    EXPECT_TRUE(shown.contains(QString::number(seconds(3) - seconds(2), 'f', 3))) << shown.toStdString();
+    EXPECT_TRUE(shown.contains(QString::number(seconds[3] - seconds[2], 'f', 3))) << shown.toStdString();
     ui(*form).messageList->setCurrentRow(5);
     ui(*form).viewAction->trigger();
     const QString facts = ui(*form).messageView->facts->toPlainText();
-    EXPECT_TRUE(facts.contains(QString::number(seconds(5) - seconds(4), 'f', 3))) << facts.toStdString();
+    EXPECT_TRUE(facts.contains(QString::number(seconds[5] - seconds[4], 'f', 3))) << facts.toStdString();
     ui(*form).messageView->close();
 
     dialogs.answers.push_back(QString::fromStdString(dir.file("timed.mid")));
@@ -562,7 +562,7 @@ TEST_F(WindowOverJack, CapturedLinesKeepTheirTimesAndSendAsRecordedPlaysTheGapsB
     LoadedMessages saved;
     loadMidiFile(dir.file("timed.mid"), saved);
     ASSERT_EQ(saved.count(), count);
-    for (int k = 0; k < count; ++k) EXPECT_NEAR(*saved.timeNs(k) / 1e9, seconds(k), 1e-4) << k;
+    for (int k = 0; k < count; ++k) EXPECT_NEAR(*saved.timeNs(k) / 1e9, seconds[std::size_t(k)], 1e-4) << k;
 
     ui(*form).asRecordedAction->trigger();
     EXPECT_FALSE(ui(*form).autoSpeed->isEnabled());
@@ -570,16 +570,9 @@ TEST_F(WindowOverJack, CapturedLinesKeepTheirTimesAndSendAsRecordedPlaysTheGapsB
     click(ui(*form).sendAllButton);
     ASSERT_TRUE(pumpUntil([&] { return !ui(*form).sendTimer->isActive(); }, 10s));
     EXPECT_TRUE(dialogs.errors.empty());
-    std::vector<double> arrived;
-    for (int k = 0; k < count; ++k) {
-        ASSERT_EQ(peer.nextReceived(10s), test::patternMessage(static_cast<std::size_t>(k), 12)) << k;
-        arrived.push_back(double(peer.lastArrival().frame) / peer.lastArrival().rate);
-    }
+    const std::vector<double> arrived = test::arrivalSeconds(peer, {0, 1, 2, 3, 4, 5}, 12);
     // A message leaves at the next cycle's start: a gap may be off by one period.
-    const double period = double(peer.lastArrival().period) / peer.lastArrival().rate;
-    for (int k = 1; k < count; ++k)
-        EXPECT_NEAR(arrived[static_cast<std::size_t>(k)] - arrived[static_cast<std::size_t>(k) - 1],
-                    seconds(k) - seconds(k - 1), period + 0.002) << k;
+    test::expectSameGaps(arrived, seconds, test::periodSeconds(peer) + 0.002, "as recorded");
 }
 
 }  // namespace
